@@ -1,0 +1,28 @@
+// Channel conditioning (raw volts to engineering values, histories, peaks, ratio) and the
+// fixed-width readout texts.
+#pragma once
+
+#include <string>
+
+// The main window's per-channel voltage block; index 0 is tension, 1 displacement.
+struct ChannelVoltages {
+    double rawVolt[2] = {0, 0};   // this tick's voltage
+    double voltSum[2] = {0, 0};   // running sum of the ten-sample idle average
+    int avgCount = 0;             // shared averaging counter
+    double avgVolt[2] = {0, 0};   // the voltage the chain uses
+    double zeroVolt[2] = {0, 0};  // average captured by the last zero request
+    double scaled[2] = {0, 0};    // (average - zero) x coefficient
+    double damped[2] = {0, 0};    // previous output of the damping step
+    double highSpeedZeroPreset = 0;  // preset zero of the high-speed path
+};
+
+// One tick's conditioning of both channels: fills g_dValue0/1, g_dRatio, the histories,
+// the peaks and, through FormatReadouts, the readout texts.
+void ConditionChannels(ChannelVoltages& ch);
+
+// Formats slots 0..501 of both histories and the current ratio into the readout texts.
+void FormatReadouts();
+
+// One value as channel 0 or 1 shows it for the given full scale; the ratio's text.
+std::string FormatChannelValue(int channel, double value, double fullScale);
+std::string FormatRatio(double ratio);

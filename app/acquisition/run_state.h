@@ -1,0 +1,51 @@
+// The run state of a test: record tables, histories, readout texts and run flags. They live
+// for the whole program; the chart, the report, the archive and the workbook read them in
+// place, and only the window's thread touches them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "DQX7460.h"
+
+constexpr int kRecordSlots = 10003;  // records at 1..g_nRecordCount; 0 is never used
+constexpr int kHistorySlots = 503;   // [0] current, [1..500] older, [501] peak
+
+// Record tables: the readout texts of each recorded tick (GBK).
+extern std::string g_strRecord0[kRecordSlots];
+extern std::string g_strRecord1[kRecordSlots];
+extern int g_nRecordCount;
+extern int g_nRecordCapacity;  // 10000
+extern int g_nHistoryLen;      // 500
+
+// Histories: [0] current value, [1..500] previous recorded ticks newest first, [501] peak.
+extern double g_dHistory0[kHistorySlots];
+extern double g_dHistory1[kHistorySlots];
+extern double g_dRatioHistory[kHistorySlots];
+extern std::string g_strReadout0[kHistorySlots];
+extern std::string g_strReadout1[kHistorySlots];
+extern std::string g_strRatio[kHistorySlots];
+extern double g_dValue0, g_dValue1, g_dRatio;
+
+// Run flags.
+extern unsigned char g_bRecording;
+extern unsigned char g_bPlaybackEnded;
+extern unsigned char g_bTravelLimit;
+extern unsigned char g_bStartTimeTaken;
+extern std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
+extern unsigned char g_bZeroRequest0, g_bZeroRequest1;
+extern unsigned char g_bZeroed0, g_bZeroed1;
+
+// Automatic stop sequence after a break; reset only by the start command.
+extern unsigned char g_bBreakDetected, g_bAutoStopDone, g_bAutoReturnActive, g_bAutoReturnDone;
+extern int g_nAutoStopTicks, g_nAutoReturnTicks;
+
+// Card.
+extern HANDLE g_hDevice;
+extern ULONG g_nDeviceNumber;  // 1
+extern int g_nLastError;
+extern WORD g_wDigitalIn;  // last input word; 0x00FF when nothing was read
+
+// Puts every item above back to its start-up value (defaults of the main window's
+// construction). Tests use it to begin from a clean program state.
+void ResetRunState();

@@ -1,0 +1,37 @@
+// Safety interlocks: alarm lamps and outputs, break detection with the automatic
+// stop-and-return sequence, and the forced stop.
+#pragma once
+
+#include <cstdint>
+
+// Output word bits (active low) and the lamp that shows each.
+enum OutputBit : std::uint16_t {
+    kOutForcedStop = 0x01,  // lamp 1067
+    kOutAlarmHigh = 0x02,   // lamp 1068
+    kOutAlarmLow = 0x04,    // lamp 1069
+    kOutBroken = 0x08,      // lamp 1070
+    kOutAutoStop = 0x10,    // lamp 1073
+    kOutAutoReturn = 0x20,  // lamp 1072
+};
+constexpr std::uint16_t kIdleOutputWord = 0x00FF;
+
+// Visibility of the six indicator lamps, kept by the main window.
+struct Lamps {
+    bool forcedStop = false;  // 1067
+    bool alarmHigh = false;   // 1068
+    bool alarmLow = false;    // 1069
+    bool broken = false;      // 1070
+    bool autoStop = false;    // 1073
+    bool autoReturn = false;  // 1072
+};
+
+enum class SafetyAction {
+    kNone,            // the tick goes on: refresh, then (live) write the output word
+    kStopAndSave,     // the automatic sequence ended: run stop, then (live) save; tick ends
+    kForcedStop,      // live only: write the word at once, stop, kill timer 1, show
+                      // "安全限制 强行停机" / "安全保护信息"; tick ends
+};
+
+// Evaluates the interlocks on g_dValue0 and the channel 0 history, updating the output
+// word, the lamps and the sequence flags. In playback there is no forced stop.
+SafetyAction EvaluateSafety(std::uint16_t& digitalOut, Lamps& lamps, bool playback);

@@ -1,0 +1,29 @@
+#include "common/message_box.h"
+
+#include <QCoreApplication>
+
+#include "common/gbk_text.h"
+
+namespace {
+MessageBoxHandler& Handler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+}  // namespace
+
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                    QMessageBox::Icon icon) {
+    if (Handler()) {
+        Handler()(text, caption);
+        return;
+    }
+    QMessageBox box(icon, caption.isEmpty() ? QCoreApplication::applicationName() : caption, text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+
+QString FromGbk(const std::string& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+
+std::string ToGbk(const QString& text) { return Utf8ToGbk(text.toStdString()); }

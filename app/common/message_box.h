@@ -1,0 +1,23 @@
+// Every message box of the program goes through ShowMessageBox, so that tests can answer
+// (or simply record) them instead of a person.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// Shows a modal box with an OK button; no icon unless one is given.
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                    QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// Replaces the modal box: the handler receives text and caption and nothing is shown.
+// An empty handler restores the real box. For tests.
+using MessageBoxHandler = std::function<void(const QString& text, const QString& caption)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// QString of a GBK byte string, and back.
+QString FromGbk(const std::string& gbk);
+std::string ToGbk(const QString& text);

@@ -1,0 +1,16 @@
+// The window that draws the report receives the three report callbacks of a print job.
+#pragma once
+
+class QPainter;
+class QPrinter;
+class QWidget;
+
+class ReportOwner {
+public:
+    virtual ~ReportOwner() = default;
+    // The window to hide during a preview and to own the print dialogs.
+    virtual QWidget* ReportWindow() = 0;
+    virtual void OnReportBeginPrinting(QPrinter& printer) = 0;
+    virtual void OnReportPrintPage(QPainter& painter, QPrinter& printer) = 0;
+    virtual void OnReportEndPrinting(QPrinter& printer) = 0;
+};

@@ -1,0 +1,30 @@
+// The test archive: a 210716-byte file holding its own path, the settings record, the
+// readout texts and the record tables; and playback of a stored test.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+
+constexpr std::size_t kArchiveBytes = 210716;
+
+// The archive's path without extension: data folder, test name, local time
+// "%Y-%m-%d-%H-%M-%S". False, with a message, for a test name the file system cannot take
+// or that would leave the data folder ("/" in it, "." or ".."), or a path that does not fit
+// its 256-byte field.
+bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
+                     std::string* errorUtf8);
+
+// Writes the archive of the current test (records above g_nRecordCount as empty texts)
+// through a temporary file renamed into place. False, with a message, when it fails.
+bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
+
+// Loads an archive over the settings strings, readout texts and record tables; texts the
+// file does not hold become empty. *archiveNameGbk receives the stored path. When the file
+// cannot be opened, nothing changes and false is returned with a message.
+bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk,
+                 std::string* errorUtf8);
+
+// One playback tick for record n (the new g_nRecordCount). Returns true when record n is
+// empty, which ends the playback; otherwise fills values, histories, ratio and readouts.
+bool PlaybackStep(int n);

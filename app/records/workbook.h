@@ -1,0 +1,9 @@
+// The test's spreadsheet: an Excel 97-2003 workbook (BIFF8 in a compound file).
+#pragma once
+
+#include <string>
+
+// Writes rows 1..6 (header data) and one row per record of the current test, every cell a
+// text, at pathUtf8 through a temporary file renamed into place. False, with a message,
+// when it cannot be written.
+bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8);

@@ -1,0 +1,165 @@
+/*
+ * DQX7460 USB data-acquisition card: the device library's flat C interface.
+ *
+ * Every operation is a fixed sequence of card register writes and read-back blocks sent
+ * through the driver (see the README for the driver instance sockets used on Linux).
+ * Result codes: 0 success, 1 failure; operations documented as "returns 0" return 0
+ * whatever the card does. The library keeps no state between calls besides what the card
+ * holds: the handle is the whole device. Callers serialise the use of one handle.
+ */
+#ifndef DQX7460_H
+#define DQX7460_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifndef _WIN32
+typedef void* HANDLE;
+typedef uint16_t WORD;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+#endif
+
+/* Scan configuration: ranges per physical channel, polarity, scan mode and scan list. */
+typedef struct AdScanConfig {
+    WORD RangeCode[32]; /* range code of physical channel 0..31, indexed by channel */
+    LONG Reg4Value;     /* low 16 bits go to register 4 */
+    LONG Bipolar;       /* 1: bipolar ranges (codes 0..3); otherwise unipolar (4..6) */
+    WORD Reg7Mode;      /* 0..3: low two bits of register 7 (mode 1 writes 0) */
+    LONG Reg7Bit2;      /* bit 0 becomes bit 2 of register 7 */
+    LONG Reg7Bit3;      /* bit 0 becomes bit 3 of register 7 */
+    WORD Reg10Value;    /* written to register 10 */
+    WORD ChannelList[32]; /* physical channels in scan order */
+    WORD ChannelCount;  /* 0..32 */
+} AdScanConfig;
+
+/* A single scan: element i of Results belongs to ChannelList[i]. Results points to
+ * ChannelCount doubles for DQX7460_MAIVoltageIn and ChannelCount WORDs for
+ * DQX7460_MAIBinaryIn. For DQX7460_AIBinaryIn it points to a caller buffer of
+ * DQX7460_AI_BINARY_BYTES bytes that receives bytes 4000..4095 of the block read. */
+typedef struct AdScanRequest {
+    AdScanConfig Config;
+    void* Results;
+} AdScanRequest;
+
+#define DQX7460_AI_BINARY_BYTES 96
+
+/* One sample of one channel (DQX7460_AIVoltageIn). */
+typedef struct AiPointRequest {
+    WORD Channel;
+    WORD RangeCode;
+    LONG Bipolar;
+    LONG Reg4Value;
+    LONG Unused;
+    float* Result;
+} AiPointRequest;
+
+/* DQX7460_MAIConfig: *Source is written to the read-back source register. */
+typedef struct ReadSourceRecord {
+    LONG Unused;
+    WORD* Source;
+} ReadSourceRecord;
+
+typedef struct FeatureBlock {
+    WORD Slot[10];
+} FeatureBlock;
+
+/* DQX7460_DeviceGetFeatures fills *Block (slots 0, 1, 6..9) and sets Word to 942. */
+typedef struct FeatureQuery {
+    FeatureBlock* Block;
+    WORD Word;
+} FeatureQuery;
+
+/* DQX7460_DioWriteWord sends OutputValue. DQX7460_DioReadWord stores the input word
+ * itself (not a location) in Result, so it stays valid after the call. */
+typedef struct DioWordRecord {
+    WORD Unused;
+    WORD OutputValue;
+    uintptr_t Result;
+} DioWordRecord;
+
+typedef struct CounterConfig {
+    WORD Mode;
+    LONG Flag;
+    WORD Select;
+    ULONG Count1;
+    ULONG Count2;
+} CounterConfig;
+
+/* Device handles */
+LONG DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle);
+LONG DQX7460_DeviceClose(HANDLE handle);
+LONG DQX7460_Reset(HANDLE handle);
+LONG DQX7460_LEDTest(HANDLE handle, WORD value);
+LONG DQX7460_DeviceGetFeatures(HANDLE handle, FeatureQuery* query);
+LONG DQX7460_SelectDevice(LONG unused1, LONG unused2);
+LONG DQX7460_DeviceConfig(HANDLE handle, void* window);
+LONG DQX7460_GetErrorMessage(LONG unused1, LONG unused2);
+
+/* Analog input */
+LONG DQX7460_AIConfig(HANDLE handle, AdScanConfig config);
+LONG DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Value, WORD bipolar, WORD reg7Mode,
+                       WORD reg7Bit2, WORD reg7Bit3, WORD reg10Value, WORD firstChannel,
+                       WORD channelCount);
+LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request);
+LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel,
+                         WORD rangeCode, WORD* code);
+LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_GetAdVol(float* volts, WORD channel, ULONG* buffer);
+LONG DQX7460_MAIConfig(HANDLE handle, ReadSourceRecord* record);
+
+/* Buffered A/D acquisition */
+LONG DQX7460_StartAd(HANDLE handle);
+LONG DQX7460_StopAd(HANDLE handle);
+LONG DQX7460_FifoClear(HANDLE handle);
+LONG DQX7460_SoftTrig(HANDLE handle);
+LONG DQX7460_ADReadData(HANDLE handle, ULONG** buffer, WORD wordCount);
+LONG DQX7460_ADReadData2(HANDLE handle, ULONG* data, WORD count, WORD triggerMode,
+                         WORD subMode, WORD n);
+
+/* Analog output, channels 1..4 */
+LONG DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range);
+LONG DQX7460_DaModeSet(HANDLE handle, WORD channel, WORD mode);
+LONG DQX7460_AOBinaryOut(HANDLE handle, WORD channel, WORD value);
+LONG DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable);
+LONG DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count);
+LONG DQX7460_DaStart(HANDLE handle);
+LONG DQX7460_DaDataFileSet(HANDLE handle, LONG unused);
+LONG DQX7460_FAOIntScanStart(LONG unused1, LONG unused2);
+LONG DQX7460_FAOStop(LONG unused);
+
+/* Digital I/O and counters */
+LONG DQX7460_DioWriteWord2(HANDLE handle, WORD value);
+LONG DQX7460_DioWriteWord(HANDLE handle, DioWordRecord* record);
+LONG DQX7460_DioReadWord2(HANDLE handle, WORD* value);
+LONG DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record);
+LONG DQX7460_DIOInput(HANDLE handle, WORD* value);
+LONG DQX7460_DioGetCurrentDOWord(HANDLE handle, WORD* value);
+LONG DQX7460_SetCounter(HANDLE handle, WORD counter, CounterConfig config);
+LONG DQX7460_SetCounter2(HANDLE handle, WORD counter, WORD mode, LONG flag, WORD select,
+                         ULONG count1, ULONG count2);
+LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3);
+LONG DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3);
+/* Both deliver the four counter values by value into the caller's ULONGs. */
+LONG DQX7460_ReadBackCount2(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
+                            ULONG* count3);
+LONG DQX7460_ReadBackCount(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
+                           ULONG* count3);
+LONG DQX7460_SetCounterGate(HANDLE handle, WORD gate);
+LONG DQX7460_SetCounterValue(HANDLE handle, WORD counter, ULONG value);
+
+/* The library's one message to the operator (a device number above 15) goes through this
+ * hook, text and caption in UTF-8. Without a hook, or after setting NULL, it goes to stderr. */
+typedef void (*dqx7460_message_hook)(const char* text, const char* caption);
+void dqx7460_set_message_hook(dqx7460_message_hook hook);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DQX7460_H */

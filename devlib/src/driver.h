@@ -1,0 +1,33 @@
+// The library's one seam to the driver: every device-control call of every operation goes
+// through the installed Driver. By default it is the instance-socket driver; tests of the
+// static library install an in-process one.
+#pragma once
+
+#include <cstdint>
+
+#include "DQX7460.h"
+
+namespace dqx7460 {
+
+constexpr std::uint32_t kIoctlVendorRequest = 0x00222059;  // data stage host to device
+constexpr std::uint32_t kIoctlBulkWrite = 0x00222051;
+constexpr std::uint32_t kIoctlBulkRead = 0x0022204E;
+
+class Driver {
+public:
+    virtual ~Driver() = default;
+    // Opens driver instance EZUSB-<instance> (0..15); nullptr when there is none.
+    virtual HANDLE Open(int instance) = 0;
+    virtual void Close(HANDLE handle) = 0;
+    // One device-control call: the input buffer goes to the driver; for the vendor request
+    // and the bulk write the output buffer goes to the device too; a bulk read fills the
+    // output buffer. False when the call failed; *returned is the byte count transferred.
+    virtual bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen,
+                         void* out, std::uint32_t outLen, std::uint32_t* returned) = 0;
+};
+
+// Installs the driver every operation uses; nullptr restores the instance-socket driver.
+// Not exported from the shared library.
+void SetDriver(Driver* driver);
+
+}  // namespace dqx7460

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test; the parts without windows are also
+# built and run under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+cmake -S . -B build-asan -DVELMORA_SANITIZE=asan -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+cmake -S . -B build-tsan -DVELMORA_SANITIZE=tsan -DVELMORA_WITH_GUI=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L tsan
