@@ -41,6 +41,10 @@ std::string Convert(const char* to, const char* from, std::string_view in,
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) { return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD"); }
+std::string GbkToUtf8(std::string_view gbk) {
+    return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD");
+}
 
-std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, "?"); }
+std::string Utf8ToGbk(std::string_view utf8) {
+    return Convert("GBK", "UTF-8", utf8, "?");
+}

@@ -22,8 +22,14 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
     box.exec();
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    Handler() = std::move(handler);
+}
 
-QString FromGbk(const std::string& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+QString FromGbk(const std::string& gbk) {
+    return QString::fromStdString(GbkToUtf8(gbk));
+}
 
-std::string ToGbk(const QString& text) { return Utf8ToGbk(text.toStdString()); }
+std::string ToGbk(const QString& text) {
+    return Utf8ToGbk(text.toStdString());
+}

@@ -1,0 +1,111 @@
+#include "settings/data_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "common/atomic_file.h"
+#include "common/gbk_text.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+std::string& Anchor() {
+    static std::string anchor;
+    return anchor;
+}
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+void AnchorDataFolder() {
+    Anchor() = CurrentDirectory();
+}
+
+std::string DataFolderPath() {
+    if (Anchor().empty()) AnchorDataFolder();
+    std::string base = Anchor();
+    if (base.empty() || base.back() != '/') base += '/';
+    return base + "测试数据存档/";
+}
+
+bool EnsureDataFolder(std::string* errorUtf8) {
+    std::string folder = DataFolderPath();
+    folder.pop_back();
+    if (mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST) {
+        struct stat info;
+        if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    }
+    if (errorUtf8) *errorUtf8 = "数据文件夹无法创建：" + folder + " (" + std::strerror(errno) + ")";
+    return false;
+}
+
+std::string SettingsFilePath() {
+    return DataFolderPath() + "MyTestSet.dat";
+}
+
+bool FitsPathField(const std::string& utf8Path) {
+    return Utf8ToGbk(utf8Path).size() + 1 <= kPathFieldBytes;
+}
+
+namespace {
+
+std::string SettingsBytes() {
+    std::ostringstream out;
+    SaveSettings(out);
+    return out.str();
+}
+
+bool CheckSettingsPath(std::string* errorUtf8) {
+    if (FitsPathField(SettingsFilePath())) return true;
+    if (errorUtf8) *errorUtf8 = "设置文件路径过长：" + SettingsFilePath();
+    return false;
+}
+
+}  // namespace
+
+bool LoadOrCreateSettingsFile(std::string* errorUtf8) {
+    bool ok = CheckSettingsPath(errorUtf8) && EnsureDataFolder(errorUtf8);
+    if (ok) {
+        std::ifstream in(SettingsFilePath(), std::ios::binary);
+        if (in) {
+            LoadSettings(in);
+        } else {
+            ok = WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
+        }
+    }
+    ParseSettings();
+    return ok;
+}
+
+bool ReloadSettingsFile() {
+    if (!FitsPathField(SettingsFilePath())) return false;
+    std::ifstream in(SettingsFilePath(), std::ios::binary);
+    if (!in) return false;
+    LoadSettings(in);
+    return true;
+}
+
+bool WriteSettingsFile(std::string* errorUtf8) {
+    if (!CheckSettingsPath(errorUtf8)) return false;
+    // The file is created at start-up; one that has gone since is reported, not re-made.
+    struct stat info;
+    if (stat(SettingsFilePath().c_str(), &info) != 0) {
+        if (errorUtf8) *errorUtf8 = "设置文件不存在：" + SettingsFilePath();
+        return false;
+    }
+    return WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
+}
