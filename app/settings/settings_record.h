@@ -86,6 +86,6 @@ void SaveSettings(std::ostream& out);
 void ParseSettings();
 
 // C library conversions, as the settings texts have always been read.
-int LeadingInteger(const std::string& text);     // atoi
-double DecimalValue(const std::string& text);    // atof
-int TruncateToInt(double value);                 // toward zero; NaN gives 0, saturates
+int LeadingInteger(const std::string& text);   // atoi
+double DecimalValue(const std::string& text);  // atof
+int TruncateToInt(double value);               // toward zero; NaN gives 0, saturates
