@@ -6,10 +6,25 @@
 
 namespace {
 
-// Converts with iconv, handing each byte that cannot be converted to `replace` and
-// skipping it, so that no input makes the conversion fail.
+// Bytes of the character at the start of `rest` that iconv could not convert: a whole
+// well-formed UTF-8 sequence (a character GBK cannot hold), otherwise one byte.
+size_t Utf8SequenceLength(const char* rest, size_t left) {
+    unsigned char lead = static_cast<unsigned char>(rest[0]);
+    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+    if (length > left || lead >= 0xF5) return 1;
+    for (size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
+    return length;
+}
+
+size_t OneByte(const char*, size_t) {
+    return 1;
+}
+
+// Converts with iconv; each character that cannot be converted becomes `replacement` and
+// is skipped, so that no input makes the conversion fail.
 std::string Convert(const char* to, const char* from, std::string_view in,
-                    std::string_view replacement) {
+                    std::string_view replacement, size_t (*badLength)(const char*, size_t)) {
     std::string out;
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return out;
@@ -25,10 +40,11 @@ std::string Convert(const char* to, const char* from, std::string_view in,
         if (rc != static_cast<size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // EILSEQ: an invalid or unconvertible character at src; EINVAL: an incomplete one
-        // at the end. Either way one byte is replaced and the rest goes on.
+        // at the end. Either way it is replaced and the rest goes on.
+        size_t skip = badLength(src, srcLeft);
         out.append(replacement);
-        ++src;
-        --srcLeft;
+        src += skip;
+        srcLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     char* dst = chunk;
@@ -42,9 +58,9 @@ std::string Convert(const char* to, const char* from, std::string_view in,
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
-    return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD");
+    return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD", OneByte);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    return Convert("GBK", "UTF-8", utf8, "?");
+    return Convert("GBK", "UTF-8", utf8, "?", Utf8SequenceLength);
 }

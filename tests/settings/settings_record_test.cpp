@@ -1,0 +1,155 @@
+#include "settings/settings_record.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "common/gbk_text.h"
+#include "settings/data_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Each test starts in an empty working directory with the default settings.
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char dir[] = "/tmp/velmora-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        dir_ = dir;
+        ASSERT_EQ(chdir(dir), 0);
+        AnchorDataFolder();
+        SetDefaultSettings();
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir("/"), 0);
+        fs::remove_all(dir_);
+    }
+    std::string BlockAt(const std::string& bytes, std::size_t offset, std::size_t width) {
+        std::string block = bytes.substr(offset, width);
+        return block.substr(0, block.find('\0'));
+    }
+    fs::path dir_;
+};
+
+TEST_F(SettingsFileTest, StartUpCreatesFolderAndFileWithTheDefaultsAtTheirOffsets) {
+    std::string error;
+    ASSERT_TRUE(LoadOrCreateSettingsFile(&error)) << error;
+    std::string bytes = ReadAll(dir_ / "测试数据存档" / "MyTestSet.dat");
+    ASSERT_EQ(bytes.size(), 380u);
+    EXPECT_EQ(BlockAt(bytes, 10, 10), "-5V~+5V");
+    EXPECT_EQ(bytes.substr(130, 9), std::string("-100.000\0", 9));
+    EXPECT_EQ(BlockAt(bytes, 270, 10), "30");
+    EXPECT_EQ(BlockAt(bytes, 280, 60), "Dranvik");
+    EXPECT_EQ(BlockAt(bytes, 340, 20), "Tolvane");
+    EXPECT_EQ(GbkToUtf8(BlockAt(bytes, 360, 10)), "张力");
+    EXPECT_EQ(GbkToUtf8(BlockAt(bytes, 370, 10)), "位移");
+    EXPECT_EQ(g_nSamplePeriod, 30);
+    EXPECT_DOUBLE_EQ(g_dSpan0, 100.0);
+    EXPECT_DOUBLE_EQ(g_dFullScale1, 100.0);
+}
+
+TEST_F(SettingsFileTest, AnExistingFileIsLoadedNotOverwritten) {
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    g_strTestName = "Edited";
+    ASSERT_TRUE(WriteSettingsFile(nullptr));
+    SetDefaultSettings();
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    EXPECT_EQ(g_strTestName, "Edited");
+    EXPECT_EQ(ReadAll(SettingsFilePath()).size(), 380u);
+}
+
+TEST_F(SettingsFileTest, WritingAfterTheFileVanishedIsReportedAndCreatesNothing) {
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    fs::remove(SettingsFilePath());
+    std::string error;
+    EXPECT_FALSE(WriteSettingsFile(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(fs::exists(SettingsFilePath()));
+}
+
+TEST(SettingsRecord, ConversionsFollowTheCLibraryRules) {
+    SetDefaultSettings();
+    g_strForceStopLimit = "35.9";
+    g_strBreakValue = "30.999";
+    g_strAutoReturnDelay = "20.9";
+    g_strRangeHigh0 = "abc";
+    g_strRangeLow0 = "  -7.5xyz";
+    g_strRangeHigh1 = "50";
+    g_strRangeLow1 = "-80";
+    g_strSamplePeriod = "99999999999";
+    ParseSettings();
+    EXPECT_EQ(g_dForceStopLimit, 35.0);
+    EXPECT_EQ(g_dBreakValue, 30.0);
+    EXPECT_EQ(g_nAutoReturnDelay, 20);
+    EXPECT_EQ(g_dRangeHigh0, 0.0);
+    EXPECT_EQ(g_dRangeLow0, -7.5);
+    EXPECT_EQ(g_dSpan1, 130.0);
+    EXPECT_EQ(g_dFullScale1, 80.0);
+    EXPECT_EQ(g_nSamplePeriod, 2147483647);
+}
+
+TEST(SettingsRecord, TruncationNeverLeavesTheIntRange) {
+    EXPECT_EQ(TruncateToInt(-2.9), -2);
+    EXPECT_EQ(TruncateToInt(1e300), 2147483647);
+    EXPECT_EQ(TruncateToInt(-1e300), -2147483647 - 1);
+    EXPECT_EQ(TruncateToInt(std::nan("")), 0);
+}
+
+TEST(SettingsRecord, BlocksThatFillTheirWidthHaveNoTerminatorAndReadBackWhole) {
+    SetDefaultSettings();
+    g_strTester = std::string(20, 'T');
+    g_strChannelName1 = Utf8ToGbk("五个汉字啊");  // 10 bytes
+    std::ostringstream out;
+    SaveSettings(out);
+    ASSERT_EQ(out.str().size(), 380u);
+    EXPECT_EQ(out.str().substr(340, 20), std::string(20, 'T'));
+    SetDefaultSettings();
+    std::istringstream in(out.str());
+    LoadSettings(in);
+    EXPECT_EQ(g_strTester, std::string(20, 'T'));
+    EXPECT_EQ(GbkToUtf8(g_strChannelName1), "五个汉字啊");
+}
+
+TEST(SettingsRecord, AShortFileKeepsTheFieldsItDoesNotHoldWhole) {
+    SetDefaultSettings();
+    std::string bytes(25, '\0');
+    bytes.replace(0, 1, "7");       // card id
+    bytes.replace(10, 6, "0~+5V");  // input type
+    bytes.replace(20, 5, "0~+1");   // output type, only half a block
+    std::istringstream in(bytes);
+    LoadSettings(in);
+    EXPECT_EQ(g_strCardId, "7");
+    EXPECT_EQ(g_strInputType, "0~+5V");
+    EXPECT_EQ(g_strOutputType, "-5V~+5V");
+    EXPECT_EQ(g_strTestName, "Dranvik");
+}
+
+TEST(SettingsRecord, FilesOfAnyLengthAndContentLoadWithoutFault) {
+    std::mt19937 random(7);
+    for (std::size_t length : {0u, 1u, 9u, 10u, 379u, 380u, 381u, 5000u}) {
+        std::string bytes(length, '\0');
+        for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+        SetDefaultSettings();
+        std::istringstream in(bytes);
+        LoadSettings(in);
+        ParseSettings();
+        for (const SettingsField& field : SettingsFields())
+            EXPECT_LE(field.text->size(), field.width);
+    }
+}
+
+}  // namespace
