@@ -1,0 +1,77 @@
+#include "acquisition/card_config.h"
+
+#include "acquisition/high_speed.h"
+#include "acquisition/run_state.h"
+#include "settings/settings_record.h"
+
+double g_dVoltBuf[256];
+
+namespace {
+// The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.
+WORD g_wBinaryCodes[2];
+}  // namespace
+
+// The results are designated from the start, so a read before the set-up cannot write
+// through a null pointer (with no channel listed it writes nothing at all).
+AdScanRequest g_maiVoltParam{AdScanConfig{}, g_dVoltBuf};
+AdScanRequest g_maiBinParam{AdScanConfig{}, g_wBinaryCodes};
+
+bool InputTypeRange(const std::string& inputType, WORD* rangeCode, LONG* bipolar) {
+    struct Row {
+        const char* text;
+        WORD rangeCode;
+        LONG bipolar;
+    };
+    static const Row kRows[] = {
+        {"0~+5V", 5, 0}, {"0~+10V", 4, 0}, {"-5V~+5V", 1, 1}, {"-10V~+10V", 0, 1}};
+    for (const Row& row : kRows) {
+        if (inputType == row.text) {
+            *rangeCode = row.rangeCode;
+            *bipolar = row.bipolar;
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// Two channels, 0 and 1, with the input type's range; an unknown type keeps the range
+// code and polarity the record had.
+void FillReadRecord(AdScanRequest& request, void* results) {
+    WORD rangeCode = request.Config.RangeCode[0];
+    LONG bipolar = request.Config.Bipolar;
+    InputTypeRange(g_strInputType, &rangeCode, &bipolar);
+    request.Config = AdScanConfig{};
+    request.Config.ChannelCount = 2;
+    request.Config.ChannelList[0] = 0;
+    request.Config.ChannelList[1] = 1;
+    request.Config.RangeCode[0] = rangeCode;
+    request.Config.RangeCode[1] = rangeCode;
+    request.Config.Bipolar = bipolar;
+    request.Config.Reg7Mode = 0;
+    request.Config.Reg7Bit2 = 1;
+    request.Results = results;
+}
+
+}  // namespace
+
+void ConfigureCard() {
+    DQX7460_Reset(g_hDevice);
+    if (g_bHighSpeed) {
+        StartHighSpeedCapture();
+        return;
+    }
+    FillReadRecord(g_maiVoltParam, g_dVoltBuf);
+    FillReadRecord(g_maiBinParam, g_wBinaryCodes);
+}
+
+bool ReadChannels(ChannelVoltages& ch) {
+    g_nLastError = DQX7460_MAIVoltageIn(g_hDevice, &g_maiVoltParam);
+    if (g_nLastError != 0) return false;
+    g_nLastError = DQX7460_MAIBinaryIn(g_hDevice, &g_maiBinParam);
+    if (g_nLastError != 0) return false;
+    ch.rawVolt[0] = g_dVoltBuf[0];
+    ch.rawVolt[1] = g_dVoltBuf[1];
+    return true;
+}

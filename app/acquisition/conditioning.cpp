@@ -1,0 +1,231 @@
+#include "acquisition/conditioning.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "acquisition/run_state.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr int kAverageTicks = 10;
+constexpr int kPeakSlot = 501;
+constexpr int kFormattedSlots = 502;  // slots 0..501 carry a readout text
+constexpr int kMaxDamping = 4;
+constexpr int kHistoryDepth = 500;  // slots 1..500 hold the previous recorded ticks
+static_assert(kHistoryDepth < kPeakSlot && kPeakSlot < kHistorySlots);
+
+// Everything one channel's chain reads and writes besides the voltage block.
+struct ChannelChain {
+    unsigned char& zeroRequest;
+    unsigned char& zeroed;
+    double coef;
+    double span;
+    int damping;
+    double zeroPreset;
+    double cutoff;
+    double resolution;
+    double& value;
+    double* history;
+};
+
+// The span corresponds to the full voltage range of the input type; any other type text
+// leaves the value as it is.
+double ScaleByInputType(double v, double span) {
+    const double s = std::fabs(span);
+    if (g_strInputType == "0~+5V") return s * v / 5;
+    if (g_strInputType == "0~+10V" || g_strInputType == "-5V~+5V") return s * v / 10;
+    if (g_strInputType == "-10V~+10V") return s * v / 20;
+    return v;
+}
+
+// Rounds toward minus infinity onto the resolution grid. A value that lies on the grid up
+// to the division's rounding error (0.3 / 0.1 gives 2.9999999999999996) keeps its step
+// instead of dropping one. A resolution of 0 or a non-finite one leaves the value alone.
+double Quantise(double v, double resolution) {
+    if (resolution == 0 || !std::isfinite(resolution) || !std::isfinite(v)) return v;
+    const double steps = v / resolution;
+    if (!std::isfinite(steps)) return v;
+    return std::floor(steps + 1e-9) * resolution;
+}
+
+void ShiftHistory(double* history) {
+    std::copy_backward(history, history + kHistoryDepth, history + kHistoryDepth + 1);
+}
+
+void ConditionChannel(int c, ChannelVoltages& ch, ChannelChain chain) {
+    if (chain.zeroRequest) {
+        ch.zeroVolt[c] = ch.avgVolt[c];
+        ch.damped[c] = 0;
+        std::fill(chain.history, chain.history + kFormattedSlots, 0.0);
+        if (c == 0) ch.highSpeedZeroPreset = 0;
+        chain.zeroed = 1;
+        chain.zeroRequest = 0;
+    }
+
+    double v = (ch.avgVolt[c] - ch.zeroVolt[c]) * chain.coef;
+    ch.scaled[c] = v;
+    v = ScaleByInputType(v, chain.span);
+
+    // A non-finite damping state would hold the readout at nan for good; the chain
+    // restarts from the current value instead.
+    const double p = std::isfinite(ch.damped[c]) ? ch.damped[c] : v;
+    if (g_bRecording) {
+        // A level outside 0..4 from a settings file would make the filter diverge.
+        const int d = std::clamp(chain.damping, 0, kMaxDamping);
+        v = (d * p + (5 - d) * v) / 5;
+    } else {
+        v = (2 * p + 3 * v) / 5;
+    }
+    ch.damped[c] = v;
+
+    if (!chain.zeroed) v -= chain.zeroPreset;
+    if (std::fabs(chain.cutoff) >= std::fabs(v)) v = 0;
+    v = Quantise(v, chain.resolution);
+    chain.value = v;
+
+    if (g_bRecording) ShiftHistory(chain.history);
+    chain.history[0] = v;
+    if (g_bRecording && !g_bTravelLimit && chain.history[0] > chain.history[kPeakSlot]) {
+        chain.history[kPeakSlot] = chain.history[0];
+    }
+}
+
+// The format row of a full scale: the first bound that exceeds it.
+int FormatRow(double fullScale) {
+    static const double kBounds[] = {10, 100, 1000, 10000, 100000, 1000000};
+    int row = 0;
+    for (double bound : kBounds) {
+        if (bound > fullScale) return row;
+        ++row;
+    }
+    return row;
+}
+
+constexpr int kPointRow = 5;  // "%06.0f" followed by "."
+
+std::string FormatWithRow(int channel, int row, double value) {
+    static const char* const kChannel0[] = {"%07.4f", "%07.3f", "%07.2f", "%07.1f",
+                                            "%07.0f", "%06.0f", "%07.0f"};
+    static const char* const kChannel1[] = {"%07.5f", "%07.4f", "%07.3f", "%07.2f",
+                                            "%07.1f", "%06.0f", "%07.0f"};
+    const char* format = channel == 0 ? kChannel0[row] : kChannel1[row];
+    // 309 integer digits, a sign, a point and five decimals fit: no text is ever cut.
+    char text[352];
+    int length = std::snprintf(text, sizeof text, format, value);
+    length = std::clamp(length, 0, static_cast<int>(sizeof text) - 2);
+    if (row == kPointRow) text[length++] = '.';
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+// The text of every slot is a function of its value and its format row alone, so a slot
+// whose value and row are those of its last formatting keeps its text. While recording
+// the histories move one slot per tick; the cache and the texts move with them, so a
+// recorded tick formats only its new slots.
+struct SlotCache {
+    std::uint64_t bits[kFormattedSlots];
+    int row[kFormattedSlots];
+    std::string text[kFormattedSlots];
+    SlotCache() { std::fill(std::begin(row), std::end(row), -1); }
+};
+
+SlotCache g_readoutCache[2];
+
+std::uint64_t BitsOf(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+void FormatChannelSlots(int channel, const double* history, double fullScale,
+                        std::string* readouts) {
+    SlotCache& cache = g_readoutCache[channel];
+    const int row = FormatRow(fullScale);
+    for (int i = 0; i < kFormattedSlots; ++i) {
+        const std::uint64_t bits = BitsOf(history[i]);
+        if (cache.bits[i] == bits && cache.row[i] == row && readouts[i] == cache.text[i]) {
+            continue;
+        }
+        cache.bits[i] = bits;
+        cache.row[i] = row;
+        cache.text[i] = FormatWithRow(channel, row, history[i]);
+        readouts[i] = cache.text[i];
+    }
+}
+
+// Moves the formatted texts of slots 0..499 to 1..500 along with their histories.
+void ShiftFormattedSlots(int channel, std::string* readouts) {
+    SlotCache& cache = g_readoutCache[channel];
+    const int n = kHistoryDepth;
+    std::copy_backward(cache.bits, cache.bits + n, cache.bits + n + 1);
+    std::copy_backward(cache.row, cache.row + n, cache.row + n + 1);
+    std::rotate(cache.text, cache.text + n, cache.text + n + 1);
+    std::rotate(readouts, readouts + n, readouts + n + 1);
+}
+
+}  // namespace
+
+void ConditionChannels(ChannelVoltages& ch) {
+    if (!g_bRecording) {
+        ++ch.avgCount;
+        for (int c = 0; c < 2; ++c) ch.voltSum[c] += ch.rawVolt[c];
+        if (ch.avgCount >= kAverageTicks) {
+            for (int c = 0; c < 2; ++c) {
+                ch.avgVolt[c] = ch.voltSum[c] / kAverageTicks;
+                ch.voltSum[c] = 0;
+            }
+            ch.avgCount = 0;
+        }
+    } else {
+        for (int c = 0; c < 2; ++c) ch.avgVolt[c] = ch.rawVolt[c];
+    }
+
+    ConditionChannel(0, ch,
+                     {g_bZeroRequest0, g_bZeroed0, g_dCoef0, g_dSpan0, g_nDamping0, g_dZeroPreset0,
+                      g_dCutoff0, g_dResolution0, g_dValue0, g_dHistory0});
+    ConditionChannel(1, ch,
+                     {g_bZeroRequest1, g_bZeroed1, g_dCoef1, g_dSpan1, g_nDamping1, g_dZeroPreset1,
+                      g_dCutoff1, g_dResolution1, g_dValue1, g_dHistory1});
+
+    if (g_dHistory0[0] == g_dHistory1[0]) {
+        g_dRatio = 1.0;
+    } else if (g_dHistory1[0] != 0) {
+        g_dRatio = g_dHistory0[0] / g_dHistory1[0];
+    }
+    if (g_bRecording) {
+        ShiftHistory(g_dRatioHistory);
+        ShiftFormattedSlots(0, g_strReadout0);
+        ShiftFormattedSlots(1, g_strReadout1);
+    }
+    g_dRatioHistory[0] = g_dRatio;
+
+    FormatReadouts();
+}
+
+void FormatReadouts() {
+    FormatChannelSlots(0, g_dHistory0, g_dFullScale0, g_strReadout0);
+    FormatChannelSlots(1, g_dHistory1, g_dFullScale1, g_strReadout1);
+    g_strRatio[0] = FormatRatio(g_dRatioHistory[0]);
+}
+
+std::string FormatChannelValue(int channel, double value, double fullScale) {
+    return FormatWithRow(channel == 0 ? 0 : 1, FormatRow(fullScale), value);
+}
+
+std::string FormatRatio(double ratio) {
+    const char* format = "%07.3f";
+    if (ratio >= 10000 || ratio <= -10000) {
+        format = "%07.0f";
+    } else if (ratio >= 1000 || ratio <= -1000) {
+        format = "%07.1f";
+    } else if (ratio >= 100 || ratio <= -100) {
+        format = "%07.2f";
+    }
+    char text[352];
+    const int length = std::clamp(std::snprintf(text, sizeof text, format, ratio), 0,
+                                  static_cast<int>(sizeof text) - 1);
+    return std::string(text, static_cast<std::size_t>(length));
+}

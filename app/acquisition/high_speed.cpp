@@ -1,0 +1,164 @@
+#include "acquisition/high_speed.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "acquisition/card_config.h"
+#include "acquisition/run_state.h"
+#include "settings/settings_record.h"
+
+int g_bHighSpeed = 0;
+AdScanConfig g_aiConfig{};
+int g_nHighSpeedBuf[1024];
+std::atomic<int> g_nHighSpeedCount{0};
+std::atomic<int> g_bHighSpeedSync{0};
+std::atomic<int> g_bHighSpeedStarted{0};
+std::atomic<int> g_bHighSpeedRun{0};
+std::atomic<unsigned char> g_bHighSpeedDone{0};
+
+namespace {
+
+constexpr WORD kBlockWords = 512;
+constexpr int kCaptureTarget = 512;
+constexpr int kBurstSamples = 250;
+constexpr int kBurstPeakSlot = 251;
+constexpr ULONG kTriggerFlag = 1u << 21;
+constexpr ULONG kSampleBits = 0x1FFFFF;
+
+// The count is tested once per block and each block starts below the target, so the
+// buffer never holds more than target - 1 + one block.
+static_assert(kCaptureTarget - 1 + kBlockWords <= 1024, "the capture buffer must hold a block");
+
+bool IsStartMarker(ULONG w) {
+    return ((w >> 21) & 7) == 3 && (w & 0xFFFF) == 15;
+}
+
+std::mutex g_notifierMutex;
+std::function<void()> g_notifyFinished;
+
+// Joins the worker at program exit at the latest, so that no thread outlives the program.
+struct WorkerThread {
+    std::thread thread;
+    void EndAndJoin() {
+        g_bHighSpeedRun.store(0);
+        if (thread.joinable()) thread.join();
+    }
+    ~WorkerThread() { EndAndJoin(); }
+};
+WorkerThread g_worker;
+
+void HighSpeedWorker() {
+    ULONG block[kBlockWords];
+    ULONG* blockPointer = block;
+    // The worker is the only writer of the flags, the count and the buffer while it runs:
+    // they were set before it started and are reset only after it has been joined.
+    int sync = g_bHighSpeedSync.load(std::memory_order_relaxed);
+    int started = g_bHighSpeedStarted.load(std::memory_order_relaxed);
+    int count = g_nHighSpeedCount.load(std::memory_order_relaxed);
+    while (g_bHighSpeedRun.load()) {
+        // A failed read leaves the block as it was; parsing it again would store its
+        // samples twice.
+        if (DQX7460_ADReadData(g_hDevice, &blockPointer, kBlockWords) != 0) continue;
+        for (ULONG w : block) {
+            if (!sync) {
+                sync = IsStartMarker(w);
+                continue;
+            }
+            if (!started) {
+                if (!(w & kTriggerFlag)) continue;
+                started = 1;
+            }
+            g_nHighSpeedBuf[count++] = static_cast<int>(w & kSampleBits);
+        }
+        g_bHighSpeedSync.store(sync, std::memory_order_relaxed);
+        g_bHighSpeedStarted.store(started, std::memory_order_relaxed);
+        g_nHighSpeedCount.store(count, std::memory_order_relaxed);
+        if (count >= kCaptureTarget) g_bHighSpeedRun.store(0);
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_notifierMutex);
+        if (g_notifyFinished) g_notifyFinished();
+    }
+    g_bHighSpeedDone.store(1, std::memory_order_release);
+}
+
+double BurstCodeToVolts(int code) {
+    if (g_strInputType == "0~+5V") return code * 5.0 / 65536;
+    if (g_strInputType == "0~+10V") return code * 10.0 / 65536;
+    if (g_strInputType == "-5V~+5V") return code * 10.0 / 65536 - 5;
+    if (g_strInputType == "-10V~+10V") return code * 20.0 / 65536 - 10;
+    return code;
+}
+
+}  // namespace
+
+void SetHighSpeedFinishedNotifier(std::function<void()> notify) {
+    std::lock_guard<std::mutex> lock(g_notifierMutex);
+    g_notifyFinished = std::move(notify);
+}
+
+void StartHighSpeedCapture() {
+    // A capture still running from an earlier start ends before the card is reprogrammed.
+    g_worker.EndAndJoin();
+
+    WORD rangeCode = g_aiConfig.RangeCode[0];
+    LONG bipolar = g_aiConfig.Bipolar;
+    InputTypeRange(g_strInputType, &rangeCode, &bipolar);
+    g_aiConfig.RangeCode[0] = rangeCode;
+    g_aiConfig.Reg4Value = 0;
+    g_aiConfig.Bipolar = bipolar;
+    g_aiConfig.Reg7Mode = 1;
+    g_aiConfig.Reg7Bit2 = 0;
+    g_aiConfig.Reg7Bit3 = 0;
+    g_aiConfig.Reg10Value = 0;
+    g_aiConfig.ChannelList[0] = 0;
+    g_aiConfig.ChannelCount = 1;
+
+    g_bHighSpeedSync.store(0);
+    g_bHighSpeedStarted.store(0);
+    g_nHighSpeedCount.store(0);
+
+    DQX7460_StopAd(g_hDevice);
+    DQX7460_FifoClear(g_hDevice);
+    DQX7460_Reset(g_hDevice);
+    DQX7460_AIConfig(g_hDevice, g_aiConfig);
+
+    g_bHighSpeedRun.store(1);
+    g_bHighSpeedDone.store(0);
+    DQX7460_StartAd(g_hDevice);
+    g_worker.thread = std::thread(HighSpeedWorker);
+}
+
+void StopHighSpeedCapture() {
+    // The worker ends after its current block and is joined before the card is touched
+    // here: one handle is never used by two threads at once, and the counters are reset
+    // only once nothing writes them any more.
+    g_worker.EndAndJoin();
+    DQX7460_StopAd(g_hDevice);
+    DQX7460_FifoClear(g_hDevice);
+    g_bHighSpeedSync.store(0);
+    g_bHighSpeedStarted.store(0);
+    g_nHighSpeedCount.store(0);
+}
+
+void ProcessHighSpeedBurst(ChannelVoltages& ch) {
+    // Only samples of this capture are converted: a capture ended early (its count reset by
+    // the stop command) leaves the values as they were instead of showing old entries.
+    const int samples = std::min(kBurstSamples, g_nHighSpeedCount.load());
+    for (int p = 0; p < samples; ++p) {
+        const double v = BurstCodeToVolts(g_nHighSpeedBuf[p]);
+        g_dVoltBuf[p] = v;
+        ch.rawVolt[0] = v;
+        ch.scaled[0] = (v - ch.zeroVolt[0]) * g_dCoef0;
+        if (!g_bZeroed0) ch.highSpeedZeroPreset = g_dZeroPreset0;
+        g_dValue0 = ch.scaled[0] - ch.highSpeedZeroPreset;
+        g_dHistory0[p] = g_dValue0;
+        if (g_dHistory0[p] > g_dHistory0[kBurstPeakSlot])
+            g_dHistory0[kBurstPeakSlot] = g_dHistory0[p];
+    }
+    // The texts depend on the final values only, so one pass after the loop gives what a
+    // pass per sample would.
+    FormatReadouts();
+}
