@@ -1,0 +1,180 @@
+#include "socket_driver.h"
+
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/uio.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace dqx7460 {
+namespace {
+
+constexpr std::uint32_t kRequestHeaderBytes = 12;
+constexpr std::uint32_t kReplyHeaderBytes = 8;
+constexpr int kInstanceCount = 16;
+// Requests the library sends fit here; a larger one is built on the heap.
+constexpr std::size_t kFrameStackBytes = 256;
+
+std::atomic<long long> g_replyTimeoutMs{kDefaultReplyTimeout.count()};
+
+// A handle carries the connection's descriptor, offset by one so that descriptor 0 is
+// never the null handle.
+int HandleToFd(HANDLE handle) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle) - 1);
+}
+HANDLE FdToHandle(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1);
+}
+
+void PutLe32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+    at[2] = static_cast<std::uint8_t>(value >> 16);
+    at[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+std::uint32_t GetLe32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+bool CarriesOutputToDevice(std::uint32_t code) {
+    return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
+}
+
+bool SendAll(int fd, const std::uint8_t* data, std::size_t length) {
+    while (length > 0) {
+        ssize_t sent = send(fd, data, length, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        length -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+// Reads the reply header and, for a bulk read, its data straight into the caller's block,
+// usually in one system call.
+bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
+                  std::uint8_t (&header)[kReplyHeaderBytes]) {
+    const bool withData = code == kIoctlBulkRead && outLen > 0;
+    std::size_t expected = kReplyHeaderBytes;
+    std::size_t received = 0;
+    while (received < expected) {
+        iovec parts[2];
+        int count = 0;
+        if (received < kReplyHeaderBytes) {
+            parts[count++] = {header + received, kReplyHeaderBytes - received};
+        }
+        if (withData) {
+            std::size_t dataDone = received > kReplyHeaderBytes ? received - kReplyHeaderBytes : 0;
+            parts[count++] = {static_cast<std::uint8_t*>(out) + dataDone, outLen - dataDone};
+        }
+        ssize_t got = readv(fd, parts, count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        const bool hadHeader = received >= kReplyHeaderBytes;
+        received += static_cast<std::size_t>(got);
+        if (!hadHeader && received >= kReplyHeaderBytes && code == kIoctlBulkRead) {
+            std::uint32_t returned = GetLe32(header + 4);
+            if (returned > outLen) return false;
+            expected = kReplyHeaderBytes + returned;
+        }
+        if (received > expected) return false;
+    }
+    return true;
+}
+
+class UnixSocketDriver : public Driver {
+  public:
+    HANDLE Open(int instance) override {
+        if (instance < 0 || instance >= kInstanceCount) return nullptr;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::string path = InstancePath(instance);
+        if (path.size() >= sizeof(address.sun_path)) return nullptr;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return nullptr;
+        long long ms = g_replyTimeoutMs.load();
+        timeval timeout{};
+        timeout.tv_sec = static_cast<time_t>(ms / 1000);
+        timeout.tv_usec = static_cast<suseconds_t>((ms % 1000) * 1000);
+        if (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0 ||
+            setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) != 0 ||
+            connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            return nullptr;
+        }
+        return FdToHandle(fd);
+    }
+
+    void Close(HANDLE handle) override {
+        if (handle != nullptr) close(HandleToFd(handle));
+    }
+
+    bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                 std::uint32_t outLen, std::uint32_t* returned) override {
+        if (returned != nullptr) *returned = 0;
+        if (handle == nullptr || (outLen > 0 && out == nullptr)) return false;
+        const int fd = HandleToFd(handle);
+
+        const std::uint32_t sentOut = CarriesOutputToDevice(code) ? outLen : 0;
+        const std::size_t frameBytes = kRequestHeaderBytes + inLen + sentOut;
+        std::uint8_t stackFrame[kFrameStackBytes];
+        std::vector<std::uint8_t> heapFrame;
+        std::uint8_t* frame = stackFrame;
+        if (frameBytes > sizeof stackFrame) {
+            heapFrame.resize(frameBytes);
+            frame = heapFrame.data();
+        }
+        PutLe32(frame, code);
+        PutLe32(frame + 4, inLen);
+        PutLe32(frame + 8, outLen);
+        if (inLen > 0) std::memcpy(frame + kRequestHeaderBytes, in, inLen);
+        if (sentOut > 0) std::memcpy(frame + kRequestHeaderBytes + inLen, out, sentOut);
+
+        std::uint8_t header[kReplyHeaderBytes];
+        if (!SendAll(fd, frame, frameBytes) || !ReceiveReply(fd, code, out, outLen, header)) {
+            // The stream is out of step with the peer: nothing further can be trusted.
+            shutdown(fd, SHUT_RDWR);
+            return false;
+        }
+        if (returned != nullptr) *returned = GetLe32(header + 4);
+        return GetLe32(header) == 1;
+    }
+};
+
+}  // namespace
+
+std::string InstanceFolder() {
+    const char* driverDir = std::getenv("DQX7460_DRIVER_DIR");
+    if (driverDir != nullptr && driverDir[0] != '\0') return driverDir;
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    if (runtimeDir != nullptr) return std::string(runtimeDir) + "/dqx7460";
+    return "/tmp/dqx7460-" + std::to_string(getuid());
+}
+
+std::string InstancePath(int instance) {
+    static const char kHexDigits[] = "0123456789ABCDEF";
+    return InstanceFolder() + "/EZUSB-" + kHexDigits[instance & 0xF];
+}
+
+void SetReplyTimeout(std::chrono::milliseconds timeout) {
+    g_replyTimeoutMs = timeout.count();
+}
+
+Driver& SocketDriver() {
+    static UnixSocketDriver driver;
+    return driver;
+}
+
+}  // namespace dqx7460

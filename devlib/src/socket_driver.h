@@ -1,0 +1,34 @@
+// The driver where the vendor's kernel driver does not exist: instance EZUSB-<d> is the
+// Unix stream socket <folder>/EZUSB-<d>; one connection is one handle; each device-control
+// call is one request frame and one reply frame, u32 little-endian fields:
+//   request: code, in_len, out_len, in bytes, then out bytes for the vendor request and the
+//            bulk write only
+//   reply:   ok, returned, then `returned` bytes for the bulk read only (returned <= out_len)
+// A peer that closes, a short transfer, a malformed reply or a peer silent for longer than
+// the reply timeout fails the call and breaks the connection: every later call on that
+// handle fails at once, and the handle is good only for closing.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "driver.h"
+
+namespace dqx7460 {
+
+// $DQX7460_DRIVER_DIR when set and not empty, else $XDG_RUNTIME_DIR/dqx7460 when
+// XDG_RUNTIME_DIR is set, else /tmp/dqx7460-<uid>.
+std::string InstanceFolder();
+
+// <InstanceFolder()>/EZUSB-<d>, d one upper-case hexadecimal digit.
+std::string InstancePath(int instance);
+
+// How long a connection waits for a peer to take or answer a request before the call
+// fails; applies to connections opened afterwards.
+constexpr std::chrono::milliseconds kDefaultReplyTimeout{3000};
+void SetReplyTimeout(std::chrono::milliseconds timeout);
+
+// The process's one socket driver, the driver in use unless SetDriver installed another.
+Driver& SocketDriver();
+
+}  // namespace dqx7460

@@ -1,0 +1,95 @@
+// The seam to the driver and the two primitives built on its device-control calls.
+#include <atomic>
+#include <cstdint>
+
+#include "card_protocol.h"
+#include "driver.h"
+#include "socket_driver.h"
+
+namespace dqx7460 {
+namespace {
+
+std::atomic<Driver*> g_installedDriver{nullptr};
+
+Driver& CurrentDriver() {
+    Driver* installed = g_installedDriver.load(std::memory_order_acquire);
+    return installed != nullptr ? *installed : SocketDriver();
+}
+
+void PutLe16(std::uint8_t* at, WORD value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutLe32(std::uint8_t* at, std::uint32_t value) {
+    PutLe16(at, static_cast<WORD>(value));
+    PutLe16(at + 2, static_cast<WORD>(value >> 16));
+}
+
+// The reserved bits, the padding and the 16-byte data stage carry nothing: zeros.
+bool SendArmRequest(HANDLE handle, std::uint8_t request) {
+    if (handle == nullptr) return false;
+    std::uint8_t setup[kVendorRequestBytes] = {};
+    setup[kVendorOffsetDirection] = kVendorDirectionHostToDevice;
+    setup[kVendorOffsetType] = kVendorTypeVendor;
+    setup[kVendorOffsetRecipient] = kVendorRecipientDevice;
+    setup[kVendorOffsetRequest] = request;
+    PutLe16(setup + kVendorOffsetValue, kVendorValue);
+    PutLe16(setup + kVendorOffsetIndex, kVendorIndex);
+    std::uint8_t dataStage[kVendorDataStageBytes] = {};
+    std::uint32_t returned = 0;
+    return CurrentDriver().Control(handle, kIoctlVendorRequest, setup, sizeof setup, dataStage,
+                                   sizeof dataStage, &returned);
+}
+
+}  // namespace
+
+void SetDriver(Driver* driver) {
+    g_installedDriver.store(driver, std::memory_order_release);
+}
+
+HANDLE OpenInstance(int instance) {
+    return CurrentDriver().Open(instance);
+}
+
+void CloseInstance(HANDLE handle) {
+    if (handle != nullptr) CurrentDriver().Close(handle);
+}
+
+bool WriteRegister(HANDLE handle, WORD reg, WORD value) {
+    if (!SendArmRequest(handle, kRequestWriteArm)) return false;
+    std::uint8_t pipe[kPipeNumberBytes];
+    PutLe32(pipe, kPipeBulkOut);
+    std::uint8_t data[kRegisterWriteBytes];
+    PutLe16(data, reg);
+    PutLe16(data + 2, value);
+    std::uint32_t returned = 0;
+    return CurrentDriver().Control(handle, kIoctlBulkWrite, pipe, sizeof pipe, data, sizeof data,
+                                   &returned);
+}
+
+bool SendReadArm(HANDLE handle) {
+    return SendArmRequest(handle, kRequestReadArm);
+}
+
+bool BulkRead(HANDLE handle, void* block, std::uint32_t bytes) {
+    if (handle == nullptr) return false;
+    std::uint8_t pipe[kPipeNumberBytes];
+    PutLe32(pipe, kPipeBulkIn);
+    std::uint32_t returned = 0;
+    return CurrentDriver().Control(handle, kIoctlBulkRead, pipe, sizeof pipe, block, bytes,
+                                   &returned);
+}
+
+BlockRead ReadBlock(HANDLE handle, void* block, std::uint32_t bytes) {
+    if (!SendReadArm(handle)) return BlockRead::kArmFailed;
+    return BulkRead(handle, block, bytes) ? BlockRead::kRead : BlockRead::kReadFailed;
+}
+
+bool ResetPulse(HANDLE handle) {
+    bool on = WriteRegister(handle, kRegReset, kPulseOn);
+    bool off = WriteRegister(handle, kRegReset, kPulseOff);
+    return on && off;
+}
+
+}  // namespace dqx7460
