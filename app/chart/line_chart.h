@@ -12,7 +12,7 @@ class QPainter;
 class CLineChartCtrl : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit CLineChartCtrl(QWidget* parent = nullptr);
 
     // Captures the client rectangle and derives the plot rectangle; called once.
@@ -28,10 +28,10 @@ public:
     // The frame as the last repaint drew it.
     const QImage& LastFrame() const { return m_frame; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void DrawBackground(QPainter& painter);
     void DrawAxes(QPainter& painter);
     void DrawCurves(QPainter& painter);

@@ -1,0 +1,183 @@
+#include "chart/line_chart.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "acquisition/run_state.h"
+#include "chart/buffer_dc.h"
+#include "chart/chart_flags.h"
+#include "chart/chart_mapping.h"
+#include "common/message_box.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr int kRefreshMs = 50;
+constexpr int kPeakSlot = kHistorySlots - 2;
+// Labels right-aligned; multi-line text with a bottom alignment is placed at the top.
+constexpr int kLabelFormat = Qt::AlignRight | Qt::AlignTop;
+
+const QColor kBackgroundColour(0, 0, 0);
+const QColor kGridColour(0, 255, 0);
+const QColor kTimeColour(0, 255, 255);
+const QColor kRatioColour(200, 100, 100);
+const QColor kCurve1Colour(128, 128, 255);
+const QColor kCurve0Colour(255, 255, 255);
+const QColor kLevelColour(0, 255, 255);
+const QColor kPeakColour(255, 0, 255);
+const QColor kAlarmReachedColour(255, 0, 0);
+const QColor kAlarmClearColour(255, 255, 0);
+
+// The right and bottom edges as a window rectangle has them: one past the last pixel.
+int RightOf(const QRect& rect) {
+    return rect.left() + rect.width();
+}
+int BottomOf(const QRect& rect) {
+    return rect.top() + rect.height();
+}
+
+// A text rectangle given by its window edges.
+QRect TextRect(int left, int top, int right, int bottom) {
+    return QRect(left, top, right - left, bottom - top);
+}
+
+// The number of older samples drawn, kept inside the trend buffers.
+int DrawnSamples() {
+    return std::clamp(g_nHistoryLen, 0, kPeakSlot - 1);
+}
+
+void DrawLabel(QPainter& painter, const QColor& colour, const QRect& rect, const QString& text) {
+    painter.setPen(colour);
+    painter.drawText(rect, kLabelFormat, text);
+}
+
+void DrawLevel(QPainter& painter, const QColor& colour, int left, int right,
+               std::optional<int> row) {
+    if (!row) return;
+    painter.setPen(QPen(colour, 1));
+    painter.drawLine(left, *row, right, *row);
+}
+
+}  // namespace
+
+CLineChartCtrl::CLineChartCtrl(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { update(); });
+}
+
+void CLineChartCtrl::CalcLayout() {
+    m_rcClient = rect();
+    m_rcPlot.setCoords(m_rcClient.left() + 65, m_rcClient.top() + 15, RightOf(m_rcClient) - 20,
+                       BottomOf(m_rcClient) - 35);
+}
+
+void CLineChartCtrl::StartRefresh() {
+    m_refresh.start();
+}
+
+void CLineChartCtrl::StopRefresh() {
+    m_refresh.stop();
+}
+
+bool CLineChartCtrl::IsRefreshing() const {
+    return m_refresh.isActive();
+}
+
+void CLineChartCtrl::DrawFrame(QPainter& painter) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(font());
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(kBackgroundColour);
+    DrawBackground(painter);
+    DrawAxes(painter);
+    DrawCurves(painter);
+    painter.restore();
+}
+
+void CLineChartCtrl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    {
+        CBufferDC dc(painter, rect(), m_frame);
+        DrawFrame(dc.Painter());
+    }
+    if (!g_bRecording) StopRefresh();
+}
+
+void CLineChartCtrl::DrawBackground(QPainter& painter) {
+    painter.fillRect(m_rcClient, kBackgroundColour);
+}
+
+void CLineChartCtrl::DrawAxes(QPainter& painter) {
+    const int pl = m_rcPlot.left(), pt = m_rcPlot.top(), pr = m_rcPlot.right();
+    const int pb = m_rcPlot.bottom();
+    if (g_bShowGrid) {
+        painter.setPen(QPen(kGridColour, 1, Qt::DotLine));
+        painter.drawLine(pl, pb, pr, pb);
+        painter.drawLine(pl, pt, pr, pt);
+        const int middle = pt + (pb - pt) / 2;
+        painter.drawLine(pl, middle, pr, middle);
+    }
+    m_strSpan = ChartSpanText(g_nSamplePeriod);
+    const int bottom = BottomOf(m_rcClient);
+    DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, 110, bottom - 6),
+              ChartSpanLabel(g_nSamplePeriod));
+    DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, RightOf(m_rcClient) - 15, bottom - 6),
+              QStringLiteral("0"));
+}
+
+void CLineChartCtrl::DrawCurves(QPainter& painter) {
+    const int pl = m_rcPlot.left(), pt = m_rcPlot.top(), pr = m_rcPlot.right();
+    const int pb = m_rcPlot.bottom();
+    const int samples = DrawnSamples();
+    g_nZoomFactor = g_bZoom ? 5 : 1;
+    const QString suffix = g_bZoom ? QStringLiteral("/5") : QString();
+    const auto row0 = [](double value) {
+        return ChannelRow(value, g_nZoomFactor, g_dRangeLow0, g_dSpan0);
+    };
+    const auto row1 = [](double value) {
+        return ChannelRow(value, g_nZoomFactor, g_dRangeLow1, g_dSpan1);
+    };
+    CurveTrace trace(painter);
+
+    if (g_bShowRatioCurve) {
+        DrawLabel(painter, kRatioColour, TextRect(0, pb - 32, pl - 5, pb - 16),
+                  QStringLiteral("0%"));
+        DrawLabel(painter, kRatioColour, TextRect(0, pb - 118, pl - 5, pb - 102),
+                  QStringLiteral("100%"));
+        DrawLabel(painter, kRatioColour, TextRect(0, pt + 16, pl - 5, pt + 32),
+                  QStringLiteral("200%"));
+        painter.setPen(QPen(kRatioColour, 1));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, RatioRow(g_dRatioHistory[i]));
+        trace.Finish();
+    }
+    if (g_bShowCurve1) {
+        DrawLabel(painter, kCurve1Colour, TextRect(0, pb - 16, pl - 5, pb),
+                  FromGbk(g_strRangeLow1) + suffix);
+        DrawLabel(painter, kCurve1Colour, TextRect(0, pt, pl - 5, pt + 16),
+                  FromGbk(g_strRangeHigh1) + suffix);
+        painter.setPen(QPen(kCurve1Colour, 1));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row1(g_dHistory1[i]));
+        trace.Finish();
+    }
+    if (g_bShowCurve0) {
+        DrawLabel(painter, kCurve0Colour, TextRect(0, pb - 2, pl - 5, pb + 14),
+                  FromGbk(g_strRangeLow0) + suffix);
+        DrawLabel(painter, kCurve0Colour, TextRect(0, pt - 14, pl - 5, pt + 2),
+                  FromGbk(g_strRangeHigh0) + suffix);
+        painter.setPen(QPen(kCurve0Colour, 1));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row0(g_dHistory0[i]));
+        trace.Finish();
+    }
+    if (g_bShowLevelLine) DrawLevel(painter, kLevelColour, pl, pr, row0(g_dHistory0[0]));
+    if (g_bShowPeakLine) DrawLevel(painter, kPeakColour, pl, pr, row0(g_dHistory0[kPeakSlot]));
+    if (g_bShowAlarmLines) {
+        for (const double level : {g_dAlarmHigh, g_dAlarmLow}) {
+            // A failed comparison (NaN) leaves the line yellow.
+            const QColor& colour = g_dValue0 >= level ? kAlarmReachedColour : kAlarmClearColour;
+            DrawLevel(painter, colour, pl, pr, row0(level));
+        }
+    }
+}
