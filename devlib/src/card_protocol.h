@@ -7,6 +7,9 @@
 
 #include "DQX7460.h"
 
+// Blocks are read straight into arrays of sample words and 16-bit values.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the card's data is little-endian");
+
 namespace dqx7460 {
 
 // Vendor request on the control endpoint (10-byte input buffer).
@@ -69,6 +72,19 @@ constexpr WORD kCounterLoadStrobe = 3;
 constexpr WORD kCounterCount2Low = 4;
 constexpr WORD kCounterCount2High = 5;
 constexpr WORD kCounterCount = 4;
+
+// Register 7, the scan mode: mode selector in bits 0..1, two flag bits above it.
+constexpr unsigned kScanModeBit2Shift = 2;
+constexpr unsigned kScanModeBit3Shift = 3;
+constexpr WORD kScanModeSelector0 = 0;
+constexpr WORD kScanModeSelector1 = 0;  // mode 1 selects the same bits as mode 0
+constexpr WORD kScanModeSelector2 = 2;
+constexpr WORD kScanModeSelector3 = 3;
+
+// Counter mode word: the flag's bit 0 and the two select bits sit above the mode.
+constexpr unsigned kCounterFlagShift = 2;
+constexpr unsigned kCounterSelectShift = 3;
+constexpr WORD kCounterSelectMask = 0x3;
 
 // Register values with a fixed meaning.
 constexpr WORD kPulseOn = 1;
