@@ -1,0 +1,32 @@
+// The checks that the settings dialog runs over the settings strings before it saves them,
+// and the rule by which its edits take typed text. Texts and messages are GBK.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// Each check returns the message to show (caption "设置错误") when the text fails.
+
+// Digits, '.' and '-' only; an empty text passes and the syntax is not examined.
+std::optional<std::string> CheckCharacters(const std::string& text);
+// The input range of one channel: the two limits must not be equal.
+std::optional<std::string> CheckInputRange(const std::string& high, const std::string& low);
+std::optional<std::string> CheckCoefficient(const std::string& coefficient);
+std::optional<std::string> CheckResolution(const std::string& resolution);
+std::optional<std::string> CheckOutputRange(const std::string& high, const std::string& low);
+// Leading-integer range checks, bounds included.
+std::optional<std::string> CheckAutoStopDelay(const std::string& text);
+std::optional<std::string> CheckAutoReturnDelay(const std::string& text);
+std::optional<std::string> CheckSamplePeriod(const std::string& text);
+
+// Runs every check over the current settings strings in the dialog's order and returns
+// the first failure's message, or nothing when all pass.
+std::optional<std::string> CheckSettings();
+
+// Whether an edit takes a change from `before` to `after` (GBK): the text must keep within
+// `byteLimit` bytes (0: no limit) unless the change shortens it, so that a stored text
+// longer than the limit can still be cut down; with `digitsOnly` the inserted part must be
+// digits, while deleting is always allowed.
+bool AcceptsEntry(const std::string& before, const std::string& after, std::size_t byteLimit,
+                  bool digitsOnly);

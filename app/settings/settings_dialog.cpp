@@ -1,0 +1,247 @@
+#include "settings/settings_dialog.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRect>
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "common/message_box.h"
+#include "settings/data_folder.h"
+#include "settings/settings_checks.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+// Template 129 is laid out in dialog units of its 宋体 10 pt font.
+constexpr double kPixelsPerUnit = 1.75;
+
+int Px(int units) {
+    return static_cast<int>(units * kPixelsPerUnit);
+}
+
+QRect UnitRect(int x, int y, int width, int height) {
+    return QRect(Px(x), Px(y), Px(width), Px(height));
+}
+
+enum class Kind { kEdit, kDigitsEdit, kRangeList, kDampingList };
+
+// One input control of the template: its id, the label to its left (which starts at
+// labelLeft), its position in dialog units and the settings string it shows.
+struct ControlSpec {
+    int id;
+    Kind kind;
+    const char* label;
+    int x, y, width, height;
+    int labelLeft;
+    std::size_t field;
+    bool enabled;
+};
+
+// In tab order: top row, channel 0, channel 1, control parameters, tester and test name.
+const ControlSpec kControls[] = {
+    {1036, Kind::kEdit, "采集卡ID", 44, 4, 30, 12, 4, 0, false},
+    {1045, Kind::kRangeList, "输入型号类型", 140, 4, 60, 14, 77, 1, false},
+    {1047, Kind::kRangeList, "输出信号类型", 256, 4, 60, 14, 202, 2, false},
+    {1048, Kind::kEdit, "输入量程上限", 64, 40, 60, 12, 11, 4, true},
+    {1049, Kind::kEdit, "输入量程下限", 64, 64, 60, 12, 11, 5, true},
+    {1050, Kind::kEdit, "线性比例系数\n0.5000~2.0000", 64, 88, 60, 12, 9, 6, true},
+    {1051, Kind::kEdit, "计量单位", 64, 112, 60, 12, 11, 7, true},
+    {1052, Kind::kEdit, "小信号切除量", 64, 136, 60, 12, 11, 8, true},
+    {1053, Kind::kEdit, "分辨率", 36, 160, 36, 12, 10, 9, true},
+    {1046, Kind::kDampingList, "阻尼", 88, 160, 35, 14, 73, 3, true},
+    {1060, Kind::kEdit, "预存零位", 64, 184, 60, 15, 11, 10, true},
+    {1057, Kind::kEdit, "报警上限值", 64, 216, 60, 12, 11, 23, true},
+    {1058, Kind::kEdit, "报警下限值", 64, 240, 60, 12, 11, 24, true},
+    {1054, Kind::kEdit, "输出信号上限", 64, 264, 60, 12, 11, 19, false},
+    {1055, Kind::kEdit, "输出信号下限", 64, 288, 60, 12, 11, 20, false},
+    {1065, Kind::kEdit, "输入量程上限", 192, 40, 60, 12, 139, 12, true},
+    {1067, Kind::kEdit, "输入量程下限", 192, 64, 60, 12, 139, 13, true},
+    {1059, Kind::kEdit, "线性比例系数\n0.5000~2.0000", 192, 88, 60, 12, 137, 14, true},
+    {1069, Kind::kEdit, "计量单位", 192, 112, 60, 12, 139, 15, true},
+    {1070, Kind::kEdit, "小信号切除量", 192, 136, 60, 12, 139, 16, true},
+    {1071, Kind::kEdit, "分辨率", 164, 160, 36, 12, 138, 17, true},
+    {1066, Kind::kDampingList, "阻尼", 220, 160, 35, 14, 201, 11, true},
+    {1072, Kind::kEdit, "预存零位", 192, 184, 60, 15, 139, 18, true},
+    {1061, Kind::kDigitsEdit, "采集周期\n1~10000(mS)", 316, 40, 44, 12, 267, 27, true},
+    {1068, Kind::kDigitsEdit, "强制停机限", 316, 64, 44, 12, 267, 22, true},
+    {1056, Kind::kEdit, "断裂判定值", 316, 88, 44, 12, 267, 25, true},
+    {1063, Kind::kDigitsEdit, "自动停机\n延时量1~200", 316, 112, 44, 12, 267, 21, true},
+    {1064, Kind::kDigitsEdit, "自动返回\n延时量1~200", 316, 136, 44, 12, 267, 26, true},
+    {1075, Kind::kEdit, "(0)通道名称", 315, 165, 45, 15, 267, 30, true},
+    {1076, Kind::kEdit, "(1)通道名称", 315, 185, 45, 15, 267, 31, true},
+    {1074, Kind::kEdit, "测试员", 176, 272, 80, 15, 136, 29, true},
+    {1073, Kind::kEdit, "试验名称", 176, 296, 180, 15, 136, 28, true},
+};
+
+const char* const kRangeItems[] = {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"};
+const char* const kDampingItems[] = {"0", "1", "2", "3", "4"};
+
+const char kErrorCaption[] = "设置错误";
+const char kDialogCaption[] = "参数设置";
+
+std::size_t EntryLimit(std::size_t field) {
+    return static_cast<std::size_t>(SettingsFields()[field].entryLimit);
+}
+
+// The template's labels were measured in 宋体; where the font standing in for it is wider,
+// a label's font is made smaller until its text fits beside its control.
+void FitLabel(QLabel* label) {
+    QFont font = label->font();
+    auto width = [&] { return QFontMetrics(font).boundingRect(QRect(), 0, label->text()).width(); };
+    while (width() > label->width() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf8(kDialogCaption));
+    setFont(QFont(QStringLiteral("宋体"), 10));
+    setFixedSize(Px(370), Px(316));
+    BuildControls();
+    FillFromSettings();
+}
+
+void CSettingsDlg::BuildControls() {
+    // Group boxes first, so that the controls drawn over them stay on top.
+    const struct {
+        const char* title;
+        int x, y, width, height;
+    } groups[] = {{"（0）通道配置参数", 8, 24, 123, 284},
+                  {"（1）通道配置参数", 136, 24, 123, 232},
+                  {"控制参数", 264, 24, 101, 184}};
+    for (const auto& group : groups) {
+        auto* box = new QGroupBox(QString::fromUtf8(group.title), this);
+        box->setGeometry(UnitRect(group.x, group.y, group.width, group.height));
+    }
+    for (int groupX : {8, 136}) {
+        auto* line = new QLabel(QStringLiteral("----------------------------"), this);
+        line->setGeometry(UnitRect(groupX + 4, 204, 115, 8));
+    }
+
+    m_edits.reserve(std::size(kControls));
+    for (const ControlSpec& spec : kControls) {
+        // The long labels are set on two lines beside their control.
+        auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        int labelTop = std::max(0, spec.y - 5);
+        label->setGeometry(UnitRect(spec.labelLeft, labelTop, spec.x - 1 - spec.labelLeft,
+                                    spec.y + spec.height + 5 - labelTop));
+        FitLabel(label);
+
+        QWidget* control = nullptr;
+        if (spec.kind == Kind::kRangeList || spec.kind == Kind::kDampingList) {
+            auto* list = new QComboBox(this);
+            if (spec.kind == Kind::kRangeList) {
+                for (const char* item : kRangeItems) list->addItem(QString::fromUtf8(item));
+            } else {
+                for (const char* item : kDampingItems) list->addItem(QString::fromUtf8(item));
+            }
+            m_lists.push_back({list, spec.field});
+            control = list;
+        } else {
+            auto* edit = new QLineEdit(this);
+            const std::size_t index = m_edits.size();
+            m_edits.push_back({edit, spec.field, spec.kind == Kind::kDigitsEdit, QString()});
+            // textEdited comes before textChanged, so `accepted` still holds the text from
+            // before the edit when the edit is judged; reading text() rather than the
+            // signal's argument keeps it right after a refused edit has been put back.
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, index](const QString& text) { OnTextEdited(m_edits[index], text); });
+            connect(edit, &QLineEdit::textChanged, this,
+                    [this, index] { m_edits[index].accepted = m_edits[index].edit->text(); });
+            control = edit;
+        }
+        control->setObjectName(QString::number(spec.id));
+        control->setGeometry(UnitRect(spec.x, spec.y, spec.width, spec.height));
+        control->setEnabled(spec.enabled);
+        label->setBuddy(control);
+    }
+
+    // The buttons keep the ids of the standard OK and cancel commands.
+    const struct {
+        const char* text;
+        const char* id;
+        int y;
+    } buttons[] = {{"保存修改 确认返回", "1", 220},
+                   {"不存修改 关闭返回", "2", 244},
+                   {"撤销修改", "1062", 268}};
+    QPushButton* made[3];
+    for (int i = 0; i < 3; ++i) {
+        made[i] = new QPushButton(QString::fromUtf8(buttons[i].text), this);
+        made[i]->setObjectName(QString::fromUtf8(buttons[i].id));
+        made[i]->setGeometry(UnitRect(276, buttons[i].y, 80, 18));
+        made[i]->setAutoDefault(false);
+    }
+    made[0]->setDefault(true);
+    connect(made[0], &QPushButton::clicked, this, &CSettingsDlg::OnOK);
+    connect(made[1], &QPushButton::clicked, this, &QDialog::reject);
+    connect(made[2], &QPushButton::clicked, this, &CSettingsDlg::FillFromSettings);
+}
+
+void CSettingsDlg::FillFromSettings() {
+    for (const BoundEdit& bound : m_edits)
+        bound.edit->setText(FromGbk(*SettingsFields()[bound.field].text));
+    for (const BoundList& bound : m_lists) {
+        bound.list->setCurrentIndex(
+            bound.list->findText(FromGbk(*SettingsFields()[bound.field].text),
+                                 Qt::MatchExactly | Qt::MatchCaseSensitive));
+    }
+}
+
+void CSettingsDlg::OnTextEdited(BoundEdit& bound, const QString& text) {
+    if (AcceptsEntry(ToGbk(bound.accepted), ToGbk(text), EntryLimit(bound.field), bound.digitsOnly))
+        return;
+    // Refused: the edit shows what it had, with the caret where the typing began.
+    const int typed = static_cast<int>(text.size() - bound.accepted.size());
+    const int cursor = std::clamp(bound.edit->cursorPosition() - typed, 0,
+                                  static_cast<int>(bound.accepted.size()));
+    bound.edit->setText(bound.accepted);
+    bound.edit->setCursorPosition(cursor);
+}
+
+void CSettingsDlg::OnOK() {
+    // Every edit's text goes into its string. A text longer than its entry limit can only
+    // have come from the file (the default "-100.000" is one); the operator is told once
+    // and the save goes on with the text whole.
+    std::optional<std::size_t> overLimit;
+    for (const BoundEdit& bound : m_edits) {
+        std::string& text = *SettingsFields()[bound.field].text;
+        text = ToGbk(bound.edit->text());
+        const std::size_t limit = EntryLimit(bound.field);
+        if (!overLimit && limit > 0 && text.size() > limit) overLimit = limit;
+    }
+    if (overLimit) {
+        ShowMessageBox(
+            this,
+            QStringLiteral("输入的内容不能超过 %1 个字节（一个汉字占两个字节）。").arg(*overLimit),
+            QString::fromUtf8(kDialogCaption), QMessageBox::Warning);
+    }
+
+    // A list without a selection keeps its stored text.
+    for (const BoundList& bound : m_lists) {
+        if (bound.list->currentIndex() >= 0)
+            *SettingsFields()[bound.field].text = ToGbk(bound.list->currentText());
+    }
+
+    if (std::optional<std::string> failure = CheckSettings()) {
+        ShowMessageBox(this, FromGbk(*failure), QString::fromUtf8(kErrorCaption));
+        return;
+    }
+
+    std::string error;
+    if (!WriteSettingsFile(&error)) {
+        ShowMessageBox(this, QString::fromStdString(error), QString::fromUtf8(kDialogCaption),
+                       QMessageBox::Warning);
+        return;
+    }
+    accept();
+}

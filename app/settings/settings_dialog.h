@@ -1,0 +1,40 @@
+// The settings dialog "参数设置": shows the 32 settings strings, checks the edited values
+// in a fixed order and, when they pass, writes the settings file and closes.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstddef>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+
+class CSettingsDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit CSettingsDlg(QWidget* parent);
+
+  private:
+    // An edit bound to one settings string, with the text it last took.
+    struct BoundEdit {
+        QLineEdit* edit;
+        std::size_t field;
+        bool digitsOnly;
+        QString accepted;
+    };
+    // A list whose selected item is stored in one settings string.
+    struct BoundList {
+        QComboBox* list;
+        std::size_t field;
+    };
+
+    void BuildControls();
+    void FillFromSettings();
+    void OnTextEdited(BoundEdit& bound, const QString& text);
+    void OnOK();
+
+    std::vector<BoundEdit> m_edits;
+    std::vector<BoundList> m_lists;
+};

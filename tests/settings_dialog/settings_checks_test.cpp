@@ -1,0 +1,137 @@
+#include "settings/settings_checks.h"
+
+#include <gtest/gtest.h>
+
+#include "common/gbk_text.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+// Messages come back in GBK; compare them as UTF-8.
+std::optional<std::string> Utf8(const std::optional<std::string>& gbk) {
+    if (!gbk) return std::nullopt;
+    return GbkToUtf8(*gbk);
+}
+
+std::string Gbk(const char* utf8) {
+    return Utf8ToGbk(utf8);
+}
+
+TEST(SettingsChecks, CharacterCheckLooksAtCharactersNotSyntax) {
+    for (const char* text : {"", "50.000", "-100.000", "1.2.3", "5-", "."})
+        EXPECT_EQ(CheckCharacters(text), std::nullopt) << text;
+    EXPECT_EQ(Utf8(CheckCharacters("5O")), "参数值：5O  不匹配");
+    EXPECT_EQ(Utf8(CheckCharacters("1 0")), "参数值：1 0  不匹配");
+    EXPECT_EQ(Utf8(CheckCharacters("1e5")), "参数值：1e5  不匹配");
+    EXPECT_EQ(Utf8(CheckCharacters(Gbk("五"))), "参数值：五  不匹配");
+}
+
+TEST(SettingsChecks, RangesFailOnlyOnEquality) {
+    EXPECT_EQ(Utf8(CheckInputRange("10", "10")), "参数值：输入量程上限10 输入量程下限10不宜相等");
+    // Equal values written differently are still equal.
+    EXPECT_EQ(Utf8(CheckInputRange("10.0", "010")),
+              "参数值：输入量程上限10.0 输入量程下限010不宜相等");
+    EXPECT_EQ(CheckInputRange("-5", "5"), std::nullopt);
+    EXPECT_EQ(Utf8(CheckOutputRange("", "0")), "参数值：输出量程上限 输出量程下限0不宜相等");
+    EXPECT_EQ(CheckOutputRange("50.000", "-50.000"), std::nullopt);
+}
+
+TEST(SettingsChecks, CoefficientAndResolutionMustNotBeZero) {
+    for (const char* text : {"0.000", "-0", ".", ""}) {
+        EXPECT_EQ(Utf8(CheckCoefficient(text)), std::string("参数值：比例系数") + text + "不宜为0");
+        EXPECT_EQ(Utf8(CheckResolution(text)), std::string("参数值：分辨率") + text + "不宜为0");
+    }
+    EXPECT_EQ(CheckCoefficient("0.0001"), std::nullopt);
+    EXPECT_EQ(CheckCoefficient("5"), std::nullopt);  // the label's 0.5~2.0 is not enforced
+    EXPECT_EQ(CheckResolution("00.001"), std::nullopt);
+}
+
+TEST(SettingsChecks, IntegerRangesIncludeTheirBounds) {
+    const std::string stop = "停机动作延时量不匹配：请输入在1~200之间的数值";
+    const std::string back = "返回动作延时量不匹配：请输入在1~200之间的数值";
+    const std::string period = "采集周期不匹配：请输入在1~10000之间的数值";
+    for (const char* text : {"1", "200", "20.9"}) {
+        EXPECT_EQ(CheckAutoStopDelay(text), std::nullopt) << text;
+        EXPECT_EQ(CheckAutoReturnDelay(text), std::nullopt) << text;
+    }
+    for (const char* text : {"0", "201", "", "99999999999"}) {
+        EXPECT_EQ(Utf8(CheckAutoStopDelay(text)), stop) << text;
+        EXPECT_EQ(Utf8(CheckAutoReturnDelay(text)), back) << text;
+    }
+    EXPECT_EQ(CheckSamplePeriod("1"), std::nullopt);
+    EXPECT_EQ(CheckSamplePeriod("10000"), std::nullopt);
+    EXPECT_EQ(Utf8(CheckSamplePeriod("10001")), period);
+    EXPECT_EQ(Utf8(CheckSamplePeriod("0")), period);
+}
+
+TEST(SettingsChecks, SequenceReportsTheFirstFailureInDialogOrder) {
+    SetDefaultSettings();
+    EXPECT_EQ(CheckSettings(), std::nullopt);
+
+    // Several faults at once: each is reported only once those before it are mended.
+    g_strSamplePeriod = "0";
+    g_strAutoStopDelay = "201";
+    g_strOutputLow = g_strOutputHigh;
+    g_strResolution1 = "0";
+    g_strRangeLow0 = "10";
+    g_strRangeHigh0 = "1O";
+    EXPECT_EQ(Utf8(CheckSettings()), "参数值：1O  不匹配");
+    g_strRangeHigh0 = "10";
+    EXPECT_EQ(Utf8(CheckSettings()), "参数值：输入量程上限10 输入量程下限10不宜相等");
+    g_strRangeHigh0 = "20";
+    EXPECT_EQ(Utf8(CheckSettings()), "参数值：分辨率0不宜为0");
+    g_strResolution1 = "1";
+    EXPECT_EQ(Utf8(CheckSettings()), "参数值：输出量程上限50.000 输出量程下限50.000不宜相等");
+    g_strOutputLow = "0";
+    EXPECT_EQ(Utf8(CheckSettings()), "停机动作延时量不匹配：请输入在1~200之间的数值");
+    g_strAutoStopDelay = "200";
+    EXPECT_EQ(Utf8(CheckSettings()), "采集周期不匹配：请输入在1~10000之间的数值");
+    g_strSamplePeriod = "10000";
+    EXPECT_EQ(CheckSettings(), std::nullopt);
+
+    // Fields outside the checks take anything.
+    g_strUnit0 = "x y";
+    g_strTestName.clear();
+    g_strChannelName0 = Gbk("拉力");
+    EXPECT_EQ(CheckSettings(), std::nullopt);
+    // Every checked numeric field is character-checked.
+    for (std::string* text :
+         {&g_strCutoff0, &g_strZeroPreset0, &g_strCutoff1, &g_strZeroPreset1, &g_strForceStopLimit,
+          &g_strAlarmHigh, &g_strAlarmLow, &g_strBreakValue, &g_strRangeLow1, &g_strCoef1}) {
+        const std::string kept = *text;
+        *text = "1,5";
+        EXPECT_EQ(Utf8(CheckSettings()), "参数值：1,5  不匹配");
+        *text = kept;
+    }
+}
+
+TEST(SettingsChecks, EntryLimitCountsBytes) {
+    const std::string two = Gbk("张力");  // four bytes
+    EXPECT_TRUE(AcceptsEntry("", "1234567", 7, false));
+    EXPECT_FALSE(AcceptsEntry("1234567", "12345678", 7, false));
+    EXPECT_TRUE(AcceptsEntry("", two + two + "ab", 10, false));
+    EXPECT_FALSE(AcceptsEntry(two + two + "a", two + two + "a" + Gbk("张"), 10, false));
+    EXPECT_TRUE(AcceptsEntry("anything long", "anything longer", 0, false));
+    // A stored text over the limit may be shortened but not lengthened or swapped in place.
+    EXPECT_TRUE(AcceptsEntry("-100.000", "-100.00", 7, false));
+    EXPECT_FALSE(AcceptsEntry("-100.000", "-100.0000", 7, false));
+    EXPECT_FALSE(AcceptsEntry("-100.000", "-200.000", 7, false));
+}
+
+TEST(SettingsChecks, DigitsOnlyEditsRefuseOtherInsertions) {
+    EXPECT_TRUE(AcceptsEntry("30", "305", 5, true));
+    EXPECT_TRUE(AcceptsEntry("30", "130", 5, true));
+    EXPECT_FALSE(AcceptsEntry("30", "3a0", 5, true));
+    EXPECT_FALSE(AcceptsEntry("30", "30.", 5, true));
+    EXPECT_FALSE(AcceptsEntry("30", "-30", 5, true));
+    // Replacing a selection by a pasted text that is not all digits.
+    EXPECT_FALSE(AcceptsEntry("3000", "312x0", 5, true));
+    EXPECT_TRUE(AcceptsEntry("3000", "31290", 5, true));
+    // A stored text with a point can still be edited by deleting and typing digits.
+    EXPECT_TRUE(AcceptsEntry("35.000", "35.00", 7, true));
+    EXPECT_TRUE(AcceptsEntry("35.000", "35.0001", 7, true));
+    EXPECT_TRUE(AcceptsEntry("35.000", "", 7, true));
+    EXPECT_FALSE(AcceptsEntry("", Gbk("五"), 7, true));
+}
+
+}  // namespace

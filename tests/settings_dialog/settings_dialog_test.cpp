@@ -1,0 +1,378 @@
+#include "settings/settings_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <sstream>
+
+#include "common/gbk_text.h"
+#include "common/message_box.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+const QString kErrorCaption = QStringLiteral("设置错误");
+
+QByteArray SettingsFileBytes() {
+    QFile file(QString::fromStdString(SettingsFilePath()));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+QByteArray SaveSettingsBytes() {
+    std::ostringstream out;
+    SaveSettings(out);
+    return QByteArray::fromStdString(out.str());
+}
+
+// Types text as key presses carrying it, which is how an input method delivers Chinese.
+void Type(QLineEdit* edit, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void layoutFollowsTemplate();
+    void equalRangeKeepsDialogOpen();
+    void characterCheckShowsTextAsTyped();
+    void coefficient_data();
+    void coefficient();
+    void integerRanges_data();
+    void integerRanges();
+    void periodTakesFiveDigitsAtMost();
+    void overLimitTextGetsNoticeAndIsSaved();
+    void savedFileMatchesSaveSettings();
+    void undoShowsRejectedAttempt();
+    void undoKeepsListItems();
+    void listsSelectStoredTextOnly();
+    void removedFileIsReported();
+    void entryLimitCountsChineseAsTwoBytes();
+    void digitsOnlyEditsRefuseOtherCharacters();
+    void cancelChangesNothing();
+
+  private:
+    QLineEdit* Edit(int id) { return m_dialog->findChild<QLineEdit*>(QString::number(id)); }
+    QComboBox* List(int id) { return m_dialog->findChild<QComboBox*>(QString::number(id)); }
+    void Press(const char* button) {
+        QPushButton* found = m_dialog->findChild<QPushButton*>(QString::fromUtf8(button));
+        QVERIFY(found);
+        found->click();
+    }
+    QStringList Errors() const {
+        QStringList errors;
+        for (const auto& [text, caption] : m_messages)
+            if (caption == kErrorCaption) errors << text;
+        return errors;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_startDir;
+    std::unique_ptr<CSettingsDlg> m_dialog;
+    QList<std::pair<QString, QString>> m_messages;
+};
+
+void SettingsDialogTest::init() {
+    m_startDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    AnchorDataFolder();
+    SetDefaultSettings();
+    std::string error;
+    QVERIFY2(LoadOrCreateSettingsFile(&error), error.c_str());
+    m_messages.clear();
+    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+        m_messages.append({text, caption});
+    });
+    m_dialog = std::make_unique<CSettingsDlg>(nullptr);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+}
+
+void SettingsDialogTest::cleanup() {
+    m_dialog.reset();
+    SetMessageBoxHandler({});
+    QDir::setCurrent(m_startDir);
+    m_dir.reset();
+}
+
+void SettingsDialogTest::layoutFollowsTemplate() {
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("参数设置"));
+    QCOMPARE(m_dialog->size(), QSize(647, 553));  // 370 x 316 units at 1.75 px
+    QCOMPARE(Edit(1048)->geometry(), QRect(112, 70, 105, 21));
+    QCOMPARE(Edit(1073)->geometry(), QRect(308, 518, 315, 26));
+
+    QStringList titles;
+    for (QGroupBox* box : m_dialog->findChildren<QGroupBox*>()) titles << box->title();
+    QCOMPARE(titles, (QStringList{"（0）通道配置参数", "（1）通道配置参数", "控制参数"}));
+    int separators = 0;
+    for (QLabel* label : m_dialog->findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("----------------------------")) {
+            QCOMPARE(label->y(), 357);  // y 204 units
+            ++separators;
+        }
+    }
+    QCOMPARE(separators, 2);
+
+    const int edits[] = {1036, 1048, 1049, 1050, 1051, 1052, 1053, 1060, 1057, 1058,
+                         1054, 1055, 1065, 1067, 1059, 1069, 1070, 1071, 1072, 1061,
+                         1068, 1056, 1063, 1064, 1075, 1076, 1074, 1073};
+    for (int id : edits) {
+        QVERIFY2(Edit(id), qPrintable(QString::number(id)));
+        const bool disabled = id == 1036 || id == 1054 || id == 1055;
+        QCOMPARE(Edit(id)->isEnabled(), !disabled);
+    }
+    QCOMPARE(Edit(1049)->text(), QStringLiteral("-50.000"));
+    QCOMPARE(Edit(1075)->text(), QStringLiteral("张力"));
+    QVERIFY(!List(1045)->isEnabled());
+    QVERIFY(!List(1047)->isEnabled());
+    QVERIFY(List(1046)->isEnabled());
+    QVERIFY(List(1066)->isEnabled());
+
+    auto* ok = m_dialog->findChild<QPushButton*>("1");
+    QVERIFY(ok && ok->isDefault());
+    QCOMPARE(ok->text(), QStringLiteral("保存修改 确认返回"));
+    QCOMPARE(m_dialog->findChild<QPushButton*>("2")->text(), QStringLiteral("不存修改 关闭返回"));
+    QCOMPARE(m_dialog->findChild<QPushButton*>("1062")->text(), QStringLiteral("撤销修改"));
+}
+
+void SettingsDialogTest::equalRangeKeepsDialogOpen() {
+    const QByteArray before = SettingsFileBytes();
+    Edit(1048)->setText("10");
+    Edit(1049)->setText("10");
+    Press("1");
+    QCOMPARE(Errors(), QStringList{"参数值：输入量程上限10 输入量程下限10不宜相等"});
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(SettingsFileBytes(), before);
+}
+
+void SettingsDialogTest::characterCheckShowsTextAsTyped() {
+    QTest::keyClick(Edit(1048), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Edit(1048), "5O");
+    Press("1");
+    QCOMPARE(Errors(), QStringList{"参数值：5O  不匹配"});
+    QVERIFY(m_dialog->isVisible());
+}
+
+void SettingsDialogTest::coefficient_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("0.000") << "0.000" << false;
+    QTest::newRow("-0") << "-0" << false;
+    QTest::newRow("point") << "." << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("0.0001") << "0.0001" << true;
+}
+
+void SettingsDialogTest::coefficient() {
+    QFETCH(QString, text);
+    QFETCH(bool, passes);
+    Edit(1059)->setText(text);
+    Press("1");
+    if (passes) {
+        QVERIFY(Errors().isEmpty());
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    } else {
+        QCOMPARE(Errors(), QStringList{"参数值：比例系数" + text + "不宜为0"});
+        QVERIFY(m_dialog->isVisible());
+    }
+}
+
+void SettingsDialogTest::integerRanges_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error");
+    const QString stop = "停机动作延时量不匹配：请输入在1~200之间的数值";
+    const QString back = "返回动作延时量不匹配：请输入在1~200之间的数值";
+    const QString period = "采集周期不匹配：请输入在1~10000之间的数值";
+    QTest::newRow("stop 0") << 1063 << "0" << stop;
+    QTest::newRow("stop 1") << 1063 << "1"
+                            << "";
+    QTest::newRow("stop 200") << 1063 << "200"
+                              << "";
+    QTest::newRow("stop 201") << 1063 << "201" << stop;
+    QTest::newRow("return 0") << 1064 << "0" << back;
+    QTest::newRow("return 200") << 1064 << "200"
+                                << "";
+    QTest::newRow("return 201") << 1064 << "201" << back;
+    QTest::newRow("period 0") << 1061 << "0" << period;
+    QTest::newRow("period 10000") << 1061 << "10000"
+                                  << "";
+    QTest::newRow("period 10001") << 1061 << "10001" << period;
+}
+
+void SettingsDialogTest::integerRanges() {
+    QFETCH(int, id);
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    Edit(id)->setText(text);
+    Press("1");
+    if (error.isEmpty()) {
+        QVERIFY(Errors().isEmpty());
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    } else {
+        QCOMPARE(Errors(), QStringList{error});
+        QVERIFY(m_dialog->isVisible());
+    }
+}
+
+void SettingsDialogTest::periodTakesFiveDigitsAtMost() {
+    Edit(1061)->clear();
+    QTest::keyClicks(Edit(1061), "100000");
+    QCOMPARE(Edit(1061)->text(), QStringLiteral("10000"));
+}
+
+void SettingsDialogTest::overLimitTextGetsNoticeAndIsSaved() {
+    QCOMPARE(Edit(1067)->text(), QStringLiteral("-100.000"));  // shown whole
+    Press("1");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].first.contains("7"));
+    QVERIFY(m_messages[0].second != kErrorCaption);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(SettingsFileBytes().mid(130, 9), QByteArray("-100.000\0", 9));
+}
+
+void SettingsDialogTest::savedFileMatchesSaveSettings() {
+    Edit(1073)->setText("拉伸试验 A-1");
+    Edit(1074)->setText("张三李四王五赵六钱七");  // 20 bytes: fills its block
+    Edit(1061)->setText("100");
+    List(1066)->setCurrentIndex(4);
+    Press("1");
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    const QByteArray saved = SettingsFileBytes();
+    QCOMPARE(saved.size(), 380);
+    QCOMPARE(saved, SaveSettingsBytes());
+    QCOMPARE(saved.mid(280, 13), QByteArray::fromStdString(Utf8ToGbk("拉伸试验 A-1") + '\0'));
+    QCOMPARE(saved.mid(340, 20), QByteArray::fromStdString(Utf8ToGbk("张三李四王五赵六钱七")));
+    QCOMPARE(saved.mid(110, 2), QByteArray("4\0", 2));
+    QCOMPARE(g_strSamplePeriod, std::string("100"));
+}
+
+void SettingsDialogTest::undoShowsRejectedAttempt() {
+    Edit(1048)->setText("10");
+    Edit(1049)->setText("10");
+    Edit(1051)->setText("kN");
+    Press("1");
+    QCOMPARE(Errors().size(), 1);
+    Edit(1048)->setText("77");
+    Edit(1051)->setText("t");
+    Press("1062");
+    QCOMPARE(Edit(1048)->text(), QStringLiteral("10"));
+    QCOMPARE(Edit(1049)->text(), QStringLiteral("10"));
+    QCOMPARE(Edit(1051)->text(), QStringLiteral("kN"));
+    QCOMPARE(g_strUnit0, std::string("kN"));
+}
+
+void SettingsDialogTest::undoKeepsListItems() {
+    List(1046)->setCurrentIndex(3);
+    for (int i = 0; i < 3; ++i) Press("1062");
+    QCOMPARE(List(1046)->count(), 5);
+    QCOMPARE(List(1066)->count(), 5);
+    QCOMPARE(List(1045)->count(), 4);
+    QCOMPARE(List(1047)->count(), 4);
+    QCOMPARE(List(1046)->currentText(), QStringLiteral("1"));
+    QCOMPARE(List(1045)->currentText(), QStringLiteral("-5V~+5V"));
+}
+
+void SettingsDialogTest::listsSelectStoredTextOnly() {
+    g_strInputType = "0~+10V";
+    g_strOutputType = "-5v~+5v";  // differs in case: no item
+    g_strDamping0 = "9";
+    Press("1062");
+    QCOMPARE(List(1045)->currentIndex(), 1);
+    QCOMPARE(List(1047)->currentIndex(), -1);
+    QCOMPARE(List(1046)->currentIndex(), -1);
+    QStringList items;
+    for (int i = 0; i < List(1045)->count(); ++i) items << List(1045)->itemText(i);
+    QCOMPARE(items, (QStringList{"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"}));
+
+    List(1066)->setCurrentIndex(3);
+    Press("1");
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(g_strInputType, std::string("0~+10V"));
+    QCOMPARE(g_strOutputType, std::string("-5v~+5v"));
+    QCOMPARE(g_strDamping0, std::string("9"));
+    QCOMPARE(g_strDamping1, std::string("3"));
+}
+
+void SettingsDialogTest::removedFileIsReported() {
+    QVERIFY(QFile::remove(QString::fromStdString(SettingsFilePath())));
+    Press("1");
+    QCOMPARE(m_messages.size(), 2);  // the notice for "-100.000", then the file error
+    QVERIFY(m_messages[1].first.contains("MyTestSet.dat"));
+    QVERIFY(m_dialog->isVisible());
+    QVERIFY(QDir(QString::fromStdString(DataFolderPath())).entryList(QDir::Files).isEmpty());
+}
+
+void SettingsDialogTest::entryLimitCountsChineseAsTwoBytes() {
+    QLineEdit* name = Edit(1075);  // 10 bytes
+    name->clear();
+    Type(name, "张力张力张");
+    QCOMPARE(name->text(), QStringLiteral("张力张力张"));
+    Type(name, "a");
+    QCOMPARE(name->text(), QStringLiteral("张力张力张"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    Type(name, "a张");
+    QCOMPARE(name->text(), QStringLiteral("张力张力a"));
+    Type(name, "b");
+    QCOMPARE(name->text(), QStringLiteral("张力张力ab"));
+
+    // A stored text over the limit can be shortened but not lengthened.
+    QLineEdit* low = Edit(1067);
+    low->setFocus();
+    QTest::keyClick(low, Qt::Key_End);
+    QTest::keyClicks(low, "1");
+    QCOMPARE(low->text(), QStringLiteral("-100.000"));
+    QTest::keyClick(low, Qt::Key_Backspace);
+    QCOMPARE(low->text(), QStringLiteral("-100.00"));
+}
+
+void SettingsDialogTest::digitsOnlyEditsRefuseOtherCharacters() {
+    Edit(1063)->clear();
+    QTest::keyClicks(Edit(1063), "1a.-2");
+    QCOMPARE(Edit(1063)->text(), QStringLiteral("12"));
+
+    // A stored forced-stop limit with a point stays editable.
+    QLineEdit* limit = Edit(1068);
+    QCOMPARE(limit->text(), QStringLiteral("35.000"));
+    QTest::keyClick(limit, Qt::Key_End);
+    QTest::keyClick(limit, Qt::Key_Backspace);
+    QTest::keyClicks(limit, "x9");
+    QCOMPARE(limit->text(), QStringLiteral("35.009"));
+}
+
+void SettingsDialogTest::cancelChangesNothing() {
+    const QByteArray before = SettingsFileBytes();
+    Edit(1048)->setText("99");
+    List(1046)->setCurrentIndex(4);
+    Press("2");
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+    QVERIFY(!m_dialog->isVisible());
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(g_strRangeHigh0, std::string("50.000"));
+    QCOMPARE(g_strDamping0, std::string("1"));
+    QCOMPARE(SettingsFileBytes(), before);
+}
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_test.moc"
