@@ -1,0 +1,15 @@
+// The control protocol's commands: one line in, one reply line out ("ok ..." or "err ...").
+// See sim/README.md for the command list.
+#pragma once
+
+#include <string>
+
+#include "card.h"
+#include "rig.h"
+
+namespace sim {
+
+// Runs one command on the card the rig is wired to. *quit is set by "quit".
+std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* quit);
+
+}  // namespace sim

@@ -1,0 +1,152 @@
+// The tensile rig behind the card: a crosshead pulling a specimen, the tension and
+// displacement sensors on analog channels 0 and 1, the push-buttons and the travel-limit
+// switch on the digital inputs, and the stop and return lines on the digital outputs.
+// Time comes from an injected clock so that tests can step it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "card.h"
+
+namespace sim {
+
+// Digital inputs (active low).
+constexpr std::uint16_t kInTravelLimit = 1u << 0;
+constexpr std::uint16_t kInStop = 1u << 1;
+constexpr std::uint16_t kInZero = 1u << 2;
+constexpr std::uint16_t kInClear = 1u << 3;
+constexpr std::uint16_t kInStart = 1u << 4;
+// Digital outputs (active low).
+constexpr std::uint16_t kOutForcedStop = 1u << 0;
+constexpr std::uint16_t kOutAlarmHigh = 1u << 1;
+constexpr std::uint16_t kOutAlarmLow = 1u << 2;
+constexpr std::uint16_t kOutBroken = 1u << 3;
+constexpr std::uint16_t kOutAutoStop = 1u << 4;
+constexpr std::uint16_t kOutAutoReturn = 1u << 5;
+constexpr int kOutputLines = 6;
+
+constexpr int kTensionChannel = 0;
+constexpr int kDisplacementChannel = 1;
+
+// Force over elongation while loading: elastic line up to the yield force, a yield plateau,
+// hardening up to the ultimate force, then necking down to the break force at the break
+// elongation, where the specimen parts.
+struct SpecimenParams {
+    double stiffness = 10.0;           // N/mm
+    double yieldForce = 20.0;          // N
+    double yieldPlateau = 1.0;         // mm
+    double ultimateForce = 32.5;       // N
+    double ultimateElongation = 12.0;  // mm
+    double breakForce = 26.0;          // N, just before the break
+    double breakElongation = 16.0;     // mm
+};
+
+struct RigParams {
+    SpecimenParams specimen;
+    double speed = 2.0;                // mm/s while pulling
+    double returnSpeed = 5.0;          // mm/s while returning home
+    double travelEnd = 95.0;           // mm; the travel-limit switch closes here
+    double forceNoise = 0.02;          // N, standard deviation
+    double displacementNoise = 0.005;  // mm, standard deviation
+    double buttonHoldMs = 150.0;
+    double newtonsPerVolt = 10.0;
+    double mmPerVolt = 20.0;
+    unsigned seed = 1;
+};
+
+std::vector<std::string> PresetNames();
+// False for an unknown name.
+bool ApplyPreset(const std::string& name, RigParams* params);
+// Empty when the parameters make a usable rig, else what is wrong.
+std::string ValidateParams(const RigParams& params);
+
+enum class SpecimenState { kElastic, kYield, kHardening, kNecking, kBroken };
+enum class Motion { kStopped, kPulling, kReturning };
+enum class Button { kStart, kStop, kZero, kClear };
+
+const char* SpecimenStateName(SpecimenState state);
+const char* MotionName(Motion motion);
+const char* ButtonName(Button button);
+bool ParseButton(const std::string& name, Button* button);
+std::uint16_t ButtonBit(Button button);
+
+// Force on the loading curve at an elongation, and the stage it lies in (not broken).
+double LoadingForce(const SpecimenParams& specimen, double elongation);
+SpecimenState LoadingStage(const SpecimenParams& specimen, double elongation);
+
+struct RigState {
+    double time = 0.0;        // s of simulated time
+    double position = 0.0;    // mm from home
+    double elongation = 0.0;  // mm since the specimen was mounted
+    double force = 0.0;       // N, without sensor noise
+    double peakForce = 0.0;   // N, of the present specimen
+    SpecimenState specimen = SpecimenState::kElastic;
+    Motion motion = Motion::kStopped;
+    bool travelLimit = false;
+    bool driving = true;
+    std::uint16_t inputs = 0xFFFF;
+    std::uint16_t outputs = 0x00FF;
+};
+
+class Rig {
+  public:
+    using Clock = std::function<double()>;  // seconds, never decreasing
+
+    Rig(Card& card, RigParams params, Clock clock);
+
+    // Advances the rig to the clock's present and drives the card's inputs.
+    void Update();
+
+    // Press a button: its input reads low for holdMs (< 0: the rig's default), then releases.
+    void Press(Button button, double holdMs = -1.0);
+    // Hold a button down until released (the panel's buttons).
+    void SetButton(Button button, bool down);
+    // Close the travel-limit switch by hand, or let it follow the crosshead again.
+    void SetTravelLimitOverride(bool closed);
+    // Whether the rig drives analog channels 0 and 1 and the input word.
+    void SetDriving(bool on);
+    // Drive the crosshead home, as the rig's own jog control does.
+    void ReturnHome();
+    // Mount a fresh specimen at the crosshead's present position.
+    void NewSpecimen();
+
+    RigState State() const;
+    const RigParams& Params() const { return params_; }
+
+  private:
+    static constexpr int kButtons = 4;
+
+    void UpdateLocked();
+    void Step(double dt);
+    void ApplyButton(Button button);
+    void MountSpecimen();
+    void DriveCard();
+    std::uint16_t InputWord() const;
+
+    Card& card_;
+    const RigParams params_;
+    Clock clock_;
+    mutable std::mutex mutex_;
+    std::mt19937 random_;
+    std::normal_distribution<double> noise_{0.0, 1.0};
+    double now_;
+    double position_ = 0.0;
+    double mountPosition_ = 0.0;
+    double maxElongation_ = 0.0;
+    double force_ = 0.0;
+    double peakForce_ = 0.0;
+    bool broken_ = false;
+    Motion motion_ = Motion::kStopped;
+    bool travelOverride_ = false;
+    bool driving_ = true;
+    std::uint16_t lastOutputs_ = 0x00FF;
+    double releaseAt_[kButtons] = {};
+    bool held_[kButtons] = {};
+};
+
+}  // namespace sim

@@ -1,0 +1,317 @@
+#include "server.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "paths.h"
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint32_t kRequestHeaderBytes = 12;
+constexpr std::uint32_t kReplyHeaderBytes = 8;
+// Larger than any transfer the library makes (a 65535-word stream read is 262,140 bytes);
+// a request beyond these is a broken peer and loses its connection.
+constexpr std::uint32_t kMaxInputBytes = 4096;
+constexpr std::uint32_t kMaxTransferBytes = 16u << 20;
+constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kMaxControlLine = 4096;
+
+std::uint32_t Get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+bool SendAll(int fd, const void* data, std::size_t len) {
+    const auto* p = static_cast<const char*>(data);
+    while (len > 0) {
+        ssize_t n = send(fd, p, len, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        len -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Buffered reading of one connection: a request usually arrives in one read.
+class InputBuffer {
+  public:
+    explicit InputBuffer(int fd) : fd_(fd), data_(kReadChunk) {}
+
+    // Makes at least n bytes available at Data(); false when the peer closed or failed.
+    bool Fill(std::size_t n) {
+        while (end_ - begin_ < n) {
+            if (data_.size() - begin_ < n || end_ == data_.size()) {
+                std::memmove(data_.data(), data_.data() + begin_, end_ - begin_);
+                end_ -= begin_;
+                begin_ = 0;
+                if (data_.size() < n) data_.resize(n);
+            }
+            ssize_t got = read(fd_, data_.data() + end_, data_.size() - end_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            end_ += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+    std::uint8_t* Data() { return data_.data() + begin_; }
+    std::size_t Available() const { return end_ - begin_; }
+    void Consume(std::size_t n) {
+        begin_ += n;
+        if (begin_ == end_) begin_ = end_ = 0;
+    }
+
+  private:
+    int fd_;
+    std::vector<std::uint8_t> data_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+};
+
+bool CarriesOutputData(std::uint32_t code) {
+    return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
+}
+
+bool IsLiveSocket(const std::string& path) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    bool live = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    close(fd);
+    return live;
+}
+
+int BindSocket(const std::string& path, std::string* error) {
+    sockaddr_un addr{};
+    if (path.size() >= sizeof(addr.sun_path)) {
+        *error = "socket path too long: " + path;
+        return -1;
+    }
+    if (IsLiveSocket(path)) {
+        *error = "another process already serves " + path;
+        return -1;
+    }
+    unlink(path.c_str());
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *error = std::string("socket: ") + std::strerror(errno);
+        return -1;
+    }
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+        listen(fd, SOMAXCONN) != 0) {
+        *error = "cannot serve " + path + ": " + std::strerror(errno);
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool MakeDirs(const std::string& dir) {
+    for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
+        if (pos == dir.size() || dir[pos] == '/') {
+            std::string part = dir.substr(0, pos);
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        }
+    }
+    struct stat st {};
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+Server::Server(std::string dir, ControlHandler control, std::function<void()> onQuit)
+    : dir_(std::move(dir)), control_(std::move(control)), onQuit_(std::move(onQuit)) {}
+
+Server::~Server() {
+    Stop();
+}
+
+void Server::AddInstance(int instance, Card& card) {
+    Listener listener;
+    listener.path = InstanceSocketPath(dir_, instance);
+    listener.card = &card;
+    listeners_.push_back(listener);
+}
+
+bool Server::Start(std::string* error) {
+    if (!MakeDirs(dir_)) {
+        *error = "cannot create folder " + dir_ + ": " + std::strerror(errno);
+        return false;
+    }
+    Listener control;
+    control.path = ControlSocketPath(dir_);
+    listeners_.push_back(control);
+    for (Listener& listener : listeners_) {
+        listener.fd = BindSocket(listener.path, error);
+        if (listener.fd < 0) {
+            CloseListeners();
+            return false;
+        }
+    }
+    if (pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        *error = std::string("pipe: ") + std::strerror(errno);
+        CloseListeners();
+        return false;
+    }
+    running_ = true;
+    acceptThread_ = std::thread([this] { AcceptLoop(); });
+    return true;
+}
+
+void Server::CloseListeners() {
+    for (Listener& listener : listeners_) {
+        if (listener.fd >= 0) {
+            close(listener.fd);
+            unlink(listener.path.c_str());
+            listener.fd = -1;
+        }
+    }
+}
+
+void Server::Stop() {
+    if (!running_) return;
+    running_ = false;
+    char byte = 0;
+    while (write(wakePipe_[1], &byte, 1) < 0 && errno == EINTR) {
+    }
+    acceptThread_.join();
+    CloseListeners();
+    {
+        std::lock_guard<std::mutex> lock(connectionsMutex_);
+        for (Connection& connection : connections_) shutdown(connection.fd, SHUT_RDWR);
+    }
+    for (Connection& connection : connections_) {
+        connection.thread.join();
+        close(connection.fd);
+    }
+    connections_.clear();
+    close(wakePipe_[0]);
+    close(wakePipe_[1]);
+    wakePipe_[0] = wakePipe_[1] = -1;
+}
+
+void Server::ReapFinished() {
+    std::lock_guard<std::mutex> lock(connectionsMutex_);
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        if (it->finished.load()) {
+            it->thread.join();
+            close(it->fd);
+            it = connections_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Server::AcceptLoop() {
+    std::vector<pollfd> fds;
+    for (const Listener& listener : listeners_) fds.push_back({listener.fd, POLLIN, 0});
+    fds.push_back({wakePipe_[0], POLLIN, 0});
+    for (;;) {
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds.back().revents != 0) return;
+        ReapFinished();
+        for (std::size_t i = 0; i < listeners_.size(); ++i) {
+            if ((fds[i].revents & POLLIN) == 0) continue;
+            int fd = accept4(listeners_[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) continue;
+            std::lock_guard<std::mutex> lock(connectionsMutex_);
+            Connection& connection = connections_.emplace_back();
+            connection.fd = fd;
+            Card* card = listeners_[i].card;
+            connection.thread = std::thread([this, &connection, card] {
+                if (card != nullptr) {
+                    ServeInstance(connection, *card);
+                } else {
+                    ServeControl(connection);
+                }
+                connection.finished = true;
+            });
+        }
+    }
+}
+
+void Server::ServeInstance(Connection& connection, Card& card) {
+    InputBuffer input(connection.fd);
+    std::vector<std::uint8_t> reply(kReplyHeaderBytes + kReadChunk);
+    for (;;) {
+        if (!input.Fill(kRequestHeaderBytes)) return;
+        const std::uint8_t* header = input.Data();
+        std::uint32_t code = Get32(header);
+        std::uint32_t inLen = Get32(header + 4);
+        std::uint32_t outLen = Get32(header + 8);
+        if (inLen > kMaxInputBytes || outLen > kMaxTransferBytes) return;
+        std::size_t dataLen = CarriesOutputData(code) ? outLen : 0;
+        std::size_t requestLen = kRequestHeaderBytes + inLen + dataLen;
+        if (!input.Fill(requestLen)) return;
+        std::uint8_t* request = input.Data();
+        bool ok = false;
+        std::uint32_t returned = 0;
+        std::size_t replyLen = kReplyHeaderBytes;
+        if (code == kIoctlBulkRead) {
+            if (reply.size() < kReplyHeaderBytes + outLen) reply.resize(kReplyHeaderBytes + outLen);
+            ok = card.Control(code, request + kRequestHeaderBytes, inLen,
+                              reply.data() + kReplyHeaderBytes, outLen, &returned);
+            replyLen += returned;
+        } else if (CarriesOutputData(code)) {
+            ok = card.Control(code, request + kRequestHeaderBytes, inLen,
+                              request + kRequestHeaderBytes + inLen, outLen, &returned);
+        }
+        input.Consume(requestLen);
+        Put32(reply.data(), ok ? 1 : 0);
+        Put32(reply.data() + 4, returned);
+        if (!SendAll(connection.fd, reply.data(), replyLen)) return;
+    }
+}
+
+void Server::ServeControl(Connection& connection) {
+    InputBuffer input(connection.fd);
+    std::string line;
+    for (;;) {
+        if (!input.Fill(1)) return;
+        const std::uint8_t* data = input.Data();
+        std::size_t n = input.Available();
+        std::size_t taken = 0;
+        while (taken < n) {
+            char c = static_cast<char>(data[taken++]);
+            if (c != '\n') {
+                if (line.size() >= kMaxControlLine) return;
+                line.push_back(c);
+                continue;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            bool quit = false;
+            std::string answer = control_(line, &quit) + "\n";
+            line.clear();
+            bool sent = SendAll(connection.fd, answer.data(), answer.size());
+            if (quit && onQuit_) onQuit_();
+            if (!sent) return;
+        }
+        input.Consume(taken);
+    }
+}
+
+}  // namespace sim
