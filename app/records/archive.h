@@ -22,8 +22,7 @@ bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
 // Loads an archive over the settings strings, readout texts and record tables; texts the
 // file does not hold become empty. *archiveNameGbk receives the stored path. When the file
 // cannot be opened, nothing changes and false is returned with a message.
-bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk,
-                 std::string* errorUtf8);
+bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8);
 
 // One playback tick for record n (the new g_nRecordCount). Returns true when record n is
 // empty, which ends the playback; otherwise fills values, histories, ratio and readouts.

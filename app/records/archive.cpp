@@ -1,0 +1,182 @@
+#include "records/archive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "acquisition/conditioning.h"
+#include "acquisition/run_state.h"
+#include "common/atomic_file.h"
+#include "common/gbk_text.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr std::size_t kTextBlockBytes = 10;
+constexpr int kStoredSlots = 10002;  // record slots 0..10001 and readout slots 0..501
+constexpr int kStoredReadouts = 502;
+constexpr std::streamoff kSettingsOffset = 256;
+constexpr std::streamoff kReadoutsOffset = kSettingsOffset + kSettingsBytes;
+constexpr int kShiftedSlots = kHistorySlots - 3;  // [0..499] move to [1..500]
+
+// The longest suffix a file name gets: the temporary name of an atomic write.
+constexpr std::size_t kLongestSuffix = sizeof(".dat.XXXXXX") - 1;
+
+void SetError(std::string* errorUtf8, const std::string& message) {
+    if (errorUtf8 != nullptr) *errorUtf8 = message;
+}
+
+// The name is followed by the time stamp, so "." and ".." cannot leave the folder; they
+// are still refused because they were never meant as names. A name whose bytes are not
+// GBK text would be stored under a different name than the one on disk.
+bool UsableInFileName(const std::string& nameGbk, const std::string& nameUtf8) {
+    if (nameGbk == "." || nameGbk == "..") return false;
+    if (nameGbk.find('\0') != std::string::npos) return false;
+    if (nameUtf8.find('/') != std::string::npos) return false;
+    return Utf8ToGbk(nameUtf8) == nameGbk;
+}
+
+// A block the data does not hold completely reads as an empty text.
+std::string NextBlock(std::istream& in, std::size_t width) {
+    std::string text;
+    if (!ReadTextBlock(in, width, &text)) text.clear();
+    return text;
+}
+
+// Reads at most maxBytes from the start of a regular file; a folder or a device is refused.
+bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
+                    std::string* errorUtf8) {
+    auto fail = [&](int error) {
+        SetError(errorUtf8, "文件无法打开：" + pathUtf8 + " (" + std::strerror(error) + ")");
+        return false;
+    };
+    // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
+    int fd = ::open(pathUtf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(errno);
+    struct stat info {};
+    int error = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    std::string data(maxBytes, '\0');
+    std::size_t filled = 0;
+    while (error == 0 && filled < maxBytes) {
+        ssize_t got = ::read(fd, &data[filled], maxBytes - filled);
+        if (got < 0 && errno != EINTR) error = errno;
+        if (got == 0) break;
+        if (got > 0) filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (error != 0) return fail(error);
+    data.resize(filled);
+    *bytes = std::move(data);
+    return true;
+}
+
+void ShiftHistory(double* history) {
+    std::memmove(history + 1, history, kShiftedSlots * sizeof(double));
+}
+
+}  // namespace
+
+bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
+                     std::string* errorUtf8) {
+    const std::string nameUtf8 = GbkToUtf8(testNameGbk);
+    if (!UsableInFileName(testNameGbk, nameUtf8)) {
+        SetError(errorUtf8, "试验名称不能用作文件名：" + nameUtf8);
+        return false;
+    }
+    std::tm local{};
+    char stamp[64] = "";
+    if (localtime_r(&when, &local) == nullptr ||
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local) == 0) {
+        SetError(errorUtf8, "无法取得当前时间");
+        return false;
+    }
+    const std::string leaf = nameUtf8 + stamp;
+    if (leaf.size() + kLongestSuffix > NAME_MAX) {
+        SetError(errorUtf8, "试验名称过长，不能用作文件名：" + nameUtf8);
+        return false;
+    }
+    const std::string base = DataFolderPath() + leaf;
+    if (!FitsPathField(base + ".dat")) {
+        SetError(errorUtf8, "存档路径过长：" + base + ".dat");
+        return false;
+    }
+    *basePathUtf8 = base;
+    return true;
+}
+
+bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
+    if (!FitsPathField(pathUtf8)) {
+        SetError(errorUtf8, "存档路径过长：" + pathUtf8);
+        return false;
+    }
+    std::ostringstream out;
+    WriteTextBlock(out, Utf8ToGbk(pathUtf8), kPathFieldBytes);
+    SaveSettings(out);
+    for (int i = 0; i < kStoredReadouts; ++i)
+        WriteTextBlock(out, g_strReadout0[i], kTextBlockBytes);
+    for (int i = 0; i < kStoredReadouts; ++i)
+        WriteTextBlock(out, g_strReadout1[i], kTextBlockBytes);
+    // Slots above the count may still hold a cleared, longer test; a reader takes the
+    // first empty text as the end, so they are stored empty.
+    const std::string empty;
+    for (int i = 0; i < kStoredSlots; ++i) {
+        const bool inTest = i <= g_nRecordCount;
+        WriteTextBlock(out, inTest ? g_strRecord0[i] : empty, kTextBlockBytes);
+        WriteTextBlock(out, inTest ? g_strRecord1[i] : empty, kTextBlockBytes);
+    }
+    return WriteFileAtomically(pathUtf8, out.str(), errorUtf8);
+}
+
+bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8) {
+    std::string bytes;
+    if (!ReadFilePrefix(pathUtf8, kArchiveBytes, &bytes, errorUtf8)) return false;
+    std::istringstream in(bytes);
+    *archiveNameGbk = NextBlock(in, kPathFieldBytes);
+    in.clear();
+    in.seekg(kSettingsOffset);
+    LoadSettings(in);
+    in.clear();
+    in.seekg(kReadoutsOffset);
+    for (int i = 0; i < kStoredReadouts; ++i) g_strReadout0[i] = NextBlock(in, kTextBlockBytes);
+    for (int i = 0; i < kStoredReadouts; ++i) g_strReadout1[i] = NextBlock(in, kTextBlockBytes);
+    for (int i = 0; i < kStoredSlots; ++i) {
+        g_strRecord0[i] = NextBlock(in, kTextBlockBytes);
+        g_strRecord1[i] = NextBlock(in, kTextBlockBytes);
+    }
+    ParseSettings();
+    return true;
+}
+
+bool PlaybackStep(int n) {
+    if (n < 0 || n >= kRecordSlots || g_strRecord0[n].empty()) {
+        g_bPlaybackEnded = 1;
+        return true;
+    }
+    g_dValue0 = std::atof(g_strRecord0[n].c_str());
+    g_dValue1 = std::atof(g_strRecord1[n].c_str());
+    ShiftHistory(g_dHistory0);
+    ShiftHistory(g_dHistory1);
+    g_dHistory0[0] = g_dValue0;
+    g_dHistory1[0] = g_dValue1;
+    if (g_bTravelLimit == 0) {
+        if (!(g_dHistory0[501] > g_dHistory0[0])) g_dHistory0[501] = g_dHistory0[0];
+        if (!(g_dHistory1[501] > g_dHistory1[0])) g_dHistory1[501] = g_dHistory1[0];
+    }
+    if (g_dHistory0[0] == g_dHistory1[0]) {
+        g_dRatio = 1.0;
+    } else if (g_dHistory1[0] != 0) {
+        g_dRatio = g_dHistory0[0] / g_dHistory1[0];
+    }
+    ShiftHistory(g_dRatioHistory);
+    g_dRatioHistory[0] = g_dRatio;
+    FormatReadouts();
+    return false;
+}

@@ -1,0 +1,117 @@
+#include "records/workbook.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "acquisition/run_state.h"
+#include "common/atomic_file.h"
+#include "common/gbk_text.h"
+#include "records/biff8_writer.h"
+#include "records/compound_file.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+// Decodes UTF-8 as the GBK helper produces it; a malformed sequence becomes U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t extra = 0;
+        char32_t code = lead;
+        bool valid = true;
+        if (lead >= 0xF0 && lead < 0xF8) {
+            extra = 3;
+            code = lead & 0x07;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2;
+            code = lead & 0x0F;
+        } else if (lead >= 0xC0 && lead < 0xE0) {
+            extra = 1;
+            code = lead & 0x1F;
+        } else if (lead >= 0x80) {
+            valid = false;
+        }
+        valid = valid && i + extra < utf8.size();
+        for (std::size_t k = 1; valid && k <= extra; ++k) {
+            const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (!valid || code > 0x10FFFF) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+        i += extra + 1;
+    }
+    return out;
+}
+
+// Record texts are nearly always ASCII, which reads the same in GBK.
+std::u16string GbkToUtf16(const std::string& gbk) {
+    if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return std::u16string(gbk.begin(), gbk.end());
+    }
+    return Utf8ToUtf16(GbkToUtf8(gbk));
+}
+
+// Rows and columns are counted from 1 and A here, as the sheet shows them. An empty text
+// leaves the cell empty, as typing nothing into it would.
+class SheetCells {
+  public:
+    void Put(int row, int col, std::u16string text) {
+        if (text.empty()) return;
+        cells_.push_back({static_cast<std::uint16_t>(row - 1), static_cast<std::uint16_t>(col - 1),
+                          std::move(text)});
+    }
+    void PutGbk(int row, int col, const std::string& gbk) { Put(row, col, GbkToUtf16(gbk)); }
+    std::vector<TextCell>& cells() { return cells_; }
+
+  private:
+    std::vector<TextCell> cells_;
+};
+
+}  // namespace
+
+bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8) {
+    const int count = std::clamp(g_nRecordCount, 0, kRecordSlots - 1);
+    SheetCells sheet;
+    sheet.cells().reserve(16 + 3 * static_cast<std::size_t>(count));
+    sheet.Put(1, 1, u"试验名称");
+    sheet.PutGbk(1, 2, g_strTestName);
+    sheet.Put(2, 1, u"测试员");
+    sheet.PutGbk(2, 2, g_strTester);
+    sheet.Put(3, 1, u"启动时间");
+    sheet.PutGbk(3, 2, g_strStartTime);
+    sheet.Put(4, 1, u"采集周期");
+    sheet.PutGbk(4, 2, g_strSamplePeriod);
+    sheet.Put(4, 3, u"mS");
+    sheet.Put(5, 1, u"次数");
+    sheet.PutGbk(5, 2, g_strChannelName0 + g_strUnit0);
+    sheet.PutGbk(5, 3, g_strChannelName1 + g_strUnit1);
+    sheet.Put(6, 1, u"峰值");
+    sheet.PutGbk(6, 2, g_strReadout0[501]);
+    sheet.PutGbk(6, 3, g_strReadout1[501]);
+    for (int i = 1; i <= count; ++i) {
+        sheet.PutGbk(6 + i, 1, std::to_string(i));
+        sheet.PutGbk(6 + i, 2, g_strRecord0[i]);
+        sheet.PutGbk(6 + i, 3, g_strRecord1[i]);
+    }
+
+    std::string file;
+    if (!BuildCompoundFile(BuildWorkbookStream(sheet.cells(), u"Sheet1"), &file)) {
+        if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存：" + pathUtf8;
+        return false;
+    }
+    return WriteFileAtomically(pathUtf8, file, errorUtf8);
+}

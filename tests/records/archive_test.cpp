@@ -1,0 +1,318 @@
+#include "records/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "acquisition/run_state.h"
+#include "common/gbk_text.h"
+#include "records_fixture.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr std::size_t kSettingsAt = 256;
+constexpr std::size_t kReadout0At = 636;
+constexpr std::size_t kReadout1At = 5656;
+constexpr std::size_t kRecordsAt = 10676;
+
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+// The 10-byte block at offset as its text: bytes up to the first zero.
+std::string BlockAt(const std::string& file, std::size_t offset) {
+    std::string block = file.substr(offset, 10);
+    return block.substr(0, block.find('\0'));
+}
+
+std::string SettingsBlock() {
+    std::ostringstream out;
+    SaveSettings(out);
+    return out.str();
+}
+
+class ArchiveTest : public RecordsTest {
+  protected:
+    std::string SaveNow(std::time_t when) {
+        std::string base, error;
+        EXPECT_TRUE(ArchiveBasePath(g_strTestName, when, &base, &error)) << error;
+        EXPECT_TRUE(WriteArchive(base + ".dat", &error)) << error;
+        return base + ".dat";
+    }
+};
+
+TEST_F(ArchiveTest, NameIsDataFolderTestNameAndLocalTime) {
+    std::string base, error;
+    ASSERT_TRUE(ArchiveBasePath(g_strTestName, LocalTime(2025, 3, 7, 14, 5, 9), &base, &error));
+    EXPECT_EQ(base, DataFolderPath() + "Dranvik2025-03-07-14-05-09");
+    g_strTestName = Utf8ToGbk("拉伸试验");
+    ASSERT_TRUE(ArchiveBasePath(g_strTestName, LocalTime(2025, 12, 31, 23, 59, 58), &base, &error));
+    EXPECT_EQ(base, DataFolderPath() + "拉伸试验2025-12-31-23-59-58");
+}
+
+TEST_F(ArchiveTest, LayoutHoldsPathSettingsReadoutsAndOnlyTheRunsRecords) {
+    g_strTestName = Utf8ToGbk("拉伸试验");
+    for (int i = 0; i < 502; ++i) {
+        g_strReadout0[i] = "r0-" + std::to_string(i);
+        g_strReadout1[i] = "r1-" + std::to_string(i);
+    }
+    FillRecords(3);
+    const std::string path = SaveNow(LocalTime(2025, 3, 7, 14, 5, 9));
+
+    const std::string file = ReadWhole(path);
+    ASSERT_EQ(file.size(), kArchiveBytes);
+    EXPECT_EQ(kArchiveBytes, 210716u);
+    const std::string pathGbk = Utf8ToGbk(path);
+    EXPECT_EQ(file.substr(0, pathGbk.size() + 1), pathGbk + '\0');
+    EXPECT_EQ(file.substr(kSettingsAt, kSettingsBytes), SettingsBlock());
+    EXPECT_EQ(BlockAt(file, kReadout0At), "r0-0");
+    EXPECT_EQ(BlockAt(file, kReadout0At + 10 * 501), "r0-501");
+    EXPECT_EQ(BlockAt(file, kReadout1At), "r1-0");
+    EXPECT_EQ(BlockAt(file, kReadout1At + 10 * 501), "r1-501");
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i), g_strRecord0[i]);
+        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i + 10), g_strRecord1[i]);
+    }
+    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 20 * 4), std::string::npos);
+}
+
+TEST_F(ArchiveTest, SettingsBlockMatchesTheSettingsFile) {
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    const std::string file = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
+    EXPECT_EQ(file.substr(kSettingsAt, kSettingsBytes), ReadWhole(SettingsFilePath()));
+}
+
+TEST_F(ArchiveTest, SlotsAboveTheCountAreStoredEmpty) {
+    FillRecords(5);
+    g_nRecordCount = 2;  // a longer test was cleared and a shorter one recorded
+    const std::string file = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
+    EXPECT_EQ(BlockAt(file, kRecordsAt + 40), g_strRecord0[2]);
+    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 60), std::string::npos);
+
+    std::string name, error;
+    ASSERT_TRUE(ReadArchive(DataFolderPath() + DataFolderEntries().front(), &name, &error));
+    EXPECT_FALSE(g_strRecord0[2].empty());
+    EXPECT_TRUE(g_strRecord0[3].empty());
+    EXPECT_TRUE(g_strRecord1[5].empty());
+}
+
+TEST_F(ArchiveTest, RoundTripRestoresSettingsReadoutsAndRecords) {
+    g_strTestName = Utf8ToGbk("拉伸试验");
+    g_strSamplePeriod = "75";
+    g_strTester = "abcdefghij0123456789";  // fills its block without a zero byte
+    g_strReadout0[0] = "012.345";
+    g_strReadout1[501] = "099.999";
+    FillRecords(10000);
+    const std::string path = SaveNow(LocalTime(2025, 3, 7, 14, 5, 9));
+    const std::string tester = g_strTester;
+
+    ResetRunState();
+    SetDefaultSettings();
+    ParseSettings();
+    std::string name, error;
+    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
+    EXPECT_EQ(name, Utf8ToGbk(path));
+    EXPECT_EQ(g_strTestName, Utf8ToGbk("拉伸试验"));
+    EXPECT_EQ(g_strTester, tester);
+    EXPECT_EQ(g_strSamplePeriod, "75");
+    EXPECT_EQ(g_nSamplePeriod, 75);  // numeric forms follow the archive's settings
+    EXPECT_EQ(g_strReadout0[0], "012.345");
+    EXPECT_EQ(g_strReadout1[501], "099.999");
+    EXPECT_EQ(g_strRecord0[1], "000.125");
+    EXPECT_EQ(g_strRecord1[10000], "020.000");
+    EXPECT_TRUE(g_strRecord0[10001].empty());
+}
+
+TEST_F(ArchiveTest, CopiedArchiveKeepsTheStoredPath) {
+    const std::string path = SaveNow(LocalTime(2025, 3, 7, 14, 5, 9));
+    const std::string copy = DataFolderPath() + "../elsewhere.dat";
+    WriteWhole(copy, ReadWhole(path));
+    std::string name, error;
+    ASSERT_TRUE(ReadArchive(copy, &name, &error)) << error;
+    EXPECT_EQ(name, Utf8ToGbk(path));
+}
+
+TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
+    const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
+    const std::string tooLong(200, 'x');
+    for (const std::string& name : {std::string("a/b"), std::string("."), std::string(".."),
+                                    std::string("a\0b", 3), std::string("\xFF\xFF"), tooLong}) {
+        std::string base = "unchanged", error;
+        EXPECT_FALSE(ArchiveBasePath(name, when, &base, &error)) << name;
+        EXPECT_EQ(base, "unchanged");
+        EXPECT_FALSE(error.empty());
+    }
+    std::string base, error;
+    EXPECT_FALSE(ArchiveBasePath("a/b", when, &base, &error));
+    EXPECT_EQ(error, "试验名称不能用作文件名：a/b");
+    EXPECT_FALSE(ArchiveBasePath(tooLong, when, &base, &error));
+    EXPECT_EQ(error.rfind("存档路径过长：", 0), 0u) << error;
+
+    EXPECT_TRUE(DataFolderEntries().empty());
+
+    // Each part of this path is a valid name; together they overflow the header's field.
+    const std::string folder = DataFolderPath() + std::string(120, 'd');
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    EXPECT_FALSE(WriteArchive(folder + "/" + std::string(130, 'x') + ".dat", &error));
+    EXPECT_EQ(error.rfind("存档路径过长：", 0), 0u) << error;
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+TEST_F(ArchiveTest, NameTooLongForTheFileSystemIsRefusedThoughItsGbkPathFits) {
+    // Chinese takes 2 bytes in GBK but 3 in UTF-8: 80 characters fit the 256-byte field
+    // but not a 255-byte file name.
+    std::string name;
+    for (int i = 0; i < 80; ++i) name += Utf8ToGbk("拉");
+    ASSERT_TRUE(FitsPathField(DataFolderPath() + GbkToUtf8(name) + "2025-03-07-14-05-09.dat"));
+    std::string base, error;
+    EXPECT_FALSE(ArchiveBasePath(name, LocalTime(2025, 3, 7, 14, 5, 9), &base, &error));
+    EXPECT_EQ(error.rfind("试验名称过长", 0), 0u) << error;
+}
+
+TEST_F(ArchiveTest, UnreadableFileLeavesEverythingAsItWas) {
+    FillRecords(3);
+    g_strReadout0[0] = "012.345";
+    g_strSamplePeriod = "75";
+    std::string name = "before", error;
+    EXPECT_FALSE(ReadArchive(DataFolderPath() + "missing.dat", &name, &error));
+    EXPECT_EQ(error.rfind("文件无法打开：", 0), 0u) << error;
+    EXPECT_FALSE(ReadArchive(DataFolderPath(), &name, &error));  // a folder
+    EXPECT_EQ(name, "before");
+    EXPECT_EQ(g_strRecord0[3], "000.375");
+    EXPECT_EQ(g_strReadout0[0], "012.345");
+    EXPECT_EQ(g_strSamplePeriod, "75");
+}
+
+TEST_F(ArchiveTest, ShortFileLeavesMissingTextsEmpty) {
+    g_strSamplePeriod = "75";
+    g_strReadout0[0] = "012.345";
+    g_strReadout0[5] = "000.005";
+    g_strReadout0[6] = "000.006";
+    FillRecords(3);
+    const std::string full = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
+    const std::string path = DataFolderPath() + "short.dat";
+
+    // Header, settings and six whole readout blocks, then half of the seventh.
+    WriteWhole(path, full.substr(0, kReadout0At + 65));
+    SetDefaultSettings();
+    FillRecords(3);
+    std::string name, error;
+    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
+    EXPECT_FALSE(name.empty());
+    EXPECT_EQ(g_strSamplePeriod, "75");
+    EXPECT_EQ(g_strReadout0[0], "012.345");
+    EXPECT_EQ(g_strReadout0[5], "000.005");
+    EXPECT_TRUE(g_strReadout0[6].empty());
+    EXPECT_TRUE(g_strReadout1[501].empty());
+    EXPECT_TRUE(g_strRecord0[1].empty());
+
+    // Not even a whole header: the name is empty, the settings keep their values.
+    WriteWhole(path, full.substr(0, 100));
+    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
+    EXPECT_TRUE(name.empty());
+    EXPECT_EQ(g_strSamplePeriod, "75");
+
+    // A longer, foreign file is read as far as an archive goes.
+    WriteWhole(path, std::string(300000, 'z'));
+    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
+    EXPECT_EQ(name, std::string(256, 'z'));
+    EXPECT_EQ(g_strRecord1[10001], std::string(10, 'z'));
+}
+
+TEST_F(ArchiveTest, SecondSaveInTheSameSecondReplacesTheFirst) {
+    const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
+    FillRecords(5);
+    const std::string first = SaveNow(when);
+    g_strRecord0[1] = "777.777";
+    g_nRecordCount = 1;
+    const std::string second = SaveNow(when);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(DataFolderEntries().size(), 1u);  // and no temporary file left behind
+    const std::string file = ReadWhole(second);
+    EXPECT_EQ(BlockAt(file, kRecordsAt + 20), "777.777");
+    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 40), std::string::npos);
+}
+
+class PlaybackTest : public RecordsTest {};
+
+TEST_F(PlaybackTest, PlaysStoredRecordsThenEnds) {
+    g_strRecord0[1] = "010.000";
+    g_strRecord1[1] = "002.000";
+    g_strRecord0[2] = "030.000";
+    g_strRecord1[2] = "030.000";
+    g_strRecord0[3] = "020.000";
+    g_strRecord1[3] = "004.000";
+
+    EXPECT_FALSE(PlaybackStep(1));
+    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(g_dRatio, 5.0);
+    EXPECT_FALSE(PlaybackStep(2));
+    EXPECT_DOUBLE_EQ(g_dRatio, 1.0);  // equal values
+    EXPECT_FALSE(PlaybackStep(3));
+    EXPECT_DOUBLE_EQ(g_dRatio, 5.0);
+
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], 20.0);
+    EXPECT_DOUBLE_EQ(g_dHistory0[1], 30.0);
+    EXPECT_DOUBLE_EQ(g_dHistory0[2], 10.0);
+    EXPECT_DOUBLE_EQ(g_dHistory1[2], 2.0);
+    EXPECT_DOUBLE_EQ(g_dHistory0[501], 30.0);
+    EXPECT_DOUBLE_EQ(g_dHistory1[501], 30.0);
+    EXPECT_DOUBLE_EQ(g_dRatioHistory[0], 5.0);
+    EXPECT_DOUBLE_EQ(g_dRatioHistory[2], 5.0);
+    EXPECT_EQ(g_strReadout0[0], "020.000");
+    EXPECT_EQ(g_strReadout0[501], "030.000");
+    EXPECT_EQ(g_strReadout1[0], "004.000");
+    EXPECT_EQ(g_bPlaybackEnded, 0);
+
+    EXPECT_TRUE(PlaybackStep(4));
+    EXPECT_EQ(g_bPlaybackEnded, 1);
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], 20.0);  // the end changes nothing
+    EXPECT_TRUE(PlaybackStep(kRecordSlots));
+}
+
+TEST_F(PlaybackTest, NonNumberPlaysAsZeroAndZeroChannelOneKeepsTheRatio) {
+    g_strRecord0[1] = "008.000";
+    g_strRecord1[1] = "002.000";
+    g_strRecord0[2] = "abc";
+    g_strRecord1[2] = "";
+    EXPECT_FALSE(PlaybackStep(1));
+    EXPECT_FALSE(PlaybackStep(2));
+    EXPECT_DOUBLE_EQ(g_dValue0, 0.0);
+    EXPECT_DOUBLE_EQ(g_dValue1, 0.0);
+    EXPECT_DOUBLE_EQ(g_dRatio, 1.0);  // 0 and 0 are equal
+    g_strRecord0[3] = "006.000";
+    g_strRecord1[3] = "000.000";
+    EXPECT_FALSE(PlaybackStep(3));
+    EXPECT_DOUBLE_EQ(g_dRatio, 1.0);
+}
+
+TEST_F(PlaybackTest, PeaksHeldWhileTravelLimited) {
+    g_strRecord0[1] = "010.000";
+    g_strRecord1[1] = "001.000";
+    g_strRecord0[2] = "040.000";
+    g_strRecord1[2] = "004.000";
+    g_strRecord0[3] = "045.000";
+    g_strRecord1[3] = "005.000";
+    EXPECT_FALSE(PlaybackStep(1));
+    g_bTravelLimit = 1;
+    EXPECT_FALSE(PlaybackStep(2));
+    EXPECT_DOUBLE_EQ(g_dHistory0[501], 10.0);
+    EXPECT_DOUBLE_EQ(g_dHistory1[501], 1.0);
+    g_bTravelLimit = 0;
+    EXPECT_FALSE(PlaybackStep(3));
+    EXPECT_DOUBLE_EQ(g_dHistory0[501], 45.0);
+    EXPECT_DOUBLE_EQ(g_dHistory1[501], 5.0);
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+// Each records test runs in a temporary working directory of its own, with the data folder
+// anchored there, default settings and an empty run state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class RecordsTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The whole file, or "" when it cannot be read.
+    static std::string ReadWhole(const std::string& path);
+    static void WriteWhole(const std::string& path, const std::string& bytes);
+    // Names in the data folder.
+    static std::vector<std::string> DataFolderEntries();
+    // Records 1..count with distinct texts on both channels; g_nRecordCount = count.
+    static void FillRecords(int count);
+
+  private:
+    std::string previousDir_;
+    std::string workDir_;
+};
+
+// The workbook as Debian's xlrd reads it (tests/records/read_xls.py).
+struct XlrdSheet {
+    bool ran = false;
+    std::string summary;
+    std::vector<std::vector<std::string>> rows;
+};
+XlrdSheet ReadWithXlrd(const std::string& path);

@@ -1,0 +1,186 @@
+#include "records/workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "acquisition/run_state.h"
+#include "common/gbk_text.h"
+#include "records/biff8_writer.h"
+#include "records/compound_file.h"
+#include "records_fixture.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+const char kCleanSheet[] = "sheets=1 rows=%d cols=3 nontext=0 warnings=0";
+
+std::string CleanSummary(int rows) {
+    char text[96];
+    std::snprintf(text, sizeof text, kCleanSheet, rows);
+    return text;
+}
+
+class WorkbookTest : public RecordsTest {
+  protected:
+    void SetUp() override {
+        RecordsTest::SetUp();
+        g_strStartTime = "2025-03-07-14:05:09";
+        g_strReadout0[501] = "031.250";
+        g_strReadout1[501] = "000.500";
+    }
+
+    std::string Export() {
+        const std::string path = DataFolderPath() + "Dranvik2025-03-07-14-05-09.xls";
+        std::string error;
+        EXPECT_TRUE(ExportSpreadsheet(path, &error)) << error;
+        return path;
+    }
+
+    static Rows HeaderRows() {
+        return {{"试验名称", "Dranvik", ""},
+                {"测试员", "Tolvane", ""},
+                {"启动时间", "2025-03-07-14:05:09", ""},
+                {"采集周期", "30", "mS"},
+                {"次数", "张力N", "位移mm"},
+                {"峰值", "031.250", "000.500"}};
+    }
+};
+
+TEST_F(WorkbookTest, NoRecordsGivesTheSixHeaderRows) {
+    const std::string path = Export();
+    EXPECT_EQ(ReadWhole(path).substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    const XlrdSheet sheet = ReadWithXlrd(path);
+    ASSERT_TRUE(sheet.ran);
+    EXPECT_EQ(sheet.summary, CleanSummary(6));
+    EXPECT_EQ(sheet.rows, HeaderRows());
+}
+
+TEST_F(WorkbookTest, ThreeRecordsFollowFromRowSeven) {
+    FillRecords(3);
+    g_strRecord0[4] = "left over";  // above the count: not part of this test
+    const XlrdSheet sheet = ReadWithXlrd(Export());
+    ASSERT_TRUE(sheet.ran);
+    EXPECT_EQ(sheet.summary, CleanSummary(9));
+    Rows expected = HeaderRows();
+    expected.push_back({"1", "000.125", "000.002"});
+    expected.push_back({"2", "000.250", "000.004"});
+    expected.push_back({"3", "000.375", "000.006"});
+    EXPECT_EQ(sheet.rows, expected);
+}
+
+TEST_F(WorkbookTest, FullTableReadsBackWhole) {
+    FillRecords(10000);
+    const XlrdSheet sheet = ReadWithXlrd(Export());
+    ASSERT_TRUE(sheet.ran);
+    EXPECT_EQ(sheet.summary, CleanSummary(10006));
+    ASSERT_EQ(sheet.rows.size(), 10006u);
+    for (int i = 1; i <= 10000; ++i) {
+        const std::vector<std::string> row = {std::to_string(i), g_strRecord0[i], g_strRecord1[i]};
+        ASSERT_EQ(sheet.rows[5 + i], row) << "record " << i;
+    }
+}
+
+TEST_F(WorkbookTest, ChineseSettingsTextsArriveIntact) {
+    g_strTestName = Utf8ToGbk("拉伸试验Ⅱ型");
+    g_strTester = Utf8ToGbk("张三");
+    g_strChannelName0 = Utf8ToGbk("拉力");
+    g_strUnit0 = Utf8ToGbk("千牛");
+    g_strTester.clear();
+    const XlrdSheet sheet = ReadWithXlrd(Export());
+    ASSERT_TRUE(sheet.ran);
+    ASSERT_EQ(sheet.rows.size(), 6u);
+    EXPECT_EQ(sheet.rows[0][1], "拉伸试验Ⅱ型");
+    EXPECT_EQ(sheet.rows[1][1], "");  // an empty text leaves its cell empty
+    EXPECT_EQ(sheet.rows[4][1], "拉力千牛");
+}
+
+TEST_F(WorkbookTest, ReplacesAnExistingWorkbook) {
+    FillRecords(3);
+    Export();
+    g_nRecordCount = 1;
+    const XlrdSheet sheet = ReadWithXlrd(Export());
+    EXPECT_EQ(sheet.rows.size(), 7u);
+    EXPECT_EQ(DataFolderEntries().size(), 1u);
+}
+
+TEST_F(WorkbookTest, UnwritableFolderFailsWithAMessage) {
+    std::string error;
+    EXPECT_FALSE(ExportSpreadsheet(DataFolderPath() + "missing/test.xls", &error));
+    EXPECT_NE(error.find("missing/test.xls"), std::string::npos) << error;
+    EXPECT_TRUE(DataFolderEntries().empty());
+}
+
+// Strings longer than a record, and strings that start near a record's end, continue in
+// CONTINUE records; both one-byte and two-byte character forms must survive the split.
+TEST_F(WorkbookTest, LongStringsSplitAcrossContinueRecords) {
+    std::vector<TextCell> cells;
+    std::u16string wide, narrow;
+    for (int i = 0; i < 9001; ++i) wide += static_cast<char16_t>(u'一' + i % 500);
+    for (int i = 0; i < 20000; ++i) narrow += static_cast<char16_t>(u'a' + i % 26);
+    cells.push_back({0, 0, wide});
+    cells.push_back({0, 1, narrow});
+    cells.push_back({0, 2, u"é" + narrow.substr(0, 8190)});
+    for (std::uint16_t r = 1; r < 2000; ++r) {
+        std::u16string text = r % 2 ? u"行" : u"row";
+        text += std::u16string(r % 37, static_cast<char16_t>(u'x' + r % 3));
+        for (std::uint16_t c = 0; c < 3; ++c)
+            cells.push_back({r, c, text + static_cast<char16_t>(u'0' + c)});
+    }
+    std::string file;
+    ASSERT_TRUE(BuildCompoundFile(BuildWorkbookStream(cells, u"Sheet1"), &file));
+    const std::string path = DataFolderPath() + "long.xls";
+    WriteWhole(path, file);
+
+    const XlrdSheet sheet = ReadWithXlrd(path);
+    ASSERT_TRUE(sheet.ran);
+    EXPECT_EQ(sheet.summary, CleanSummary(2000));
+    ASSERT_EQ(sheet.rows.size(), 2000u);
+    for (const TextCell& cell : cells) {
+        std::string expected;
+        for (char16_t c : cell.text) {
+            // The texts here lie in the BMP: encode each as UTF-8 directly.
+            if (c < 0x80) {
+                expected += static_cast<char>(c);
+            } else if (c < 0x800) {
+                expected += static_cast<char>(0xC0 | (c >> 6));
+                expected += static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                expected += static_cast<char>(0xE0 | (c >> 12));
+                expected += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                expected += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        ASSERT_EQ(sheet.rows[cell.row][cell.col], expected) << cell.row << "," << cell.col;
+    }
+}
+
+TEST_F(WorkbookTest, CompoundFileChainsCoverTheStreamExactly) {
+    std::string file;
+    ASSERT_TRUE(BuildCompoundFile(std::string(10, 'w'), &file));
+    // Header, eight stream sectors (4096 bytes), the directory and one FAT sector.
+    EXPECT_EQ(file.size(), 512u * 11);
+    ASSERT_TRUE(BuildCompoundFile(std::string(4097, 'w'), &file));
+    EXPECT_EQ(file.size(), 512u * 19);
+    EXPECT_FALSE(BuildCompoundFile(std::string(8u << 20, 'w'), &file));
+}
+
+TEST_F(WorkbookTest, LibreOfficeOpensTheWorkbook) {
+    if (!std::filesystem::exists("/usr/bin/libreoffice")) GTEST_SKIP() << "no LibreOffice";
+    FillRecords(3);
+    const std::string path = Export();
+    const std::string command =
+        "/usr/bin/libreoffice --headless --convert-to "
+        "'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" +
+        DataFolderPath() + "' '" + path + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string csv = ReadWhole(DataFolderPath() + "Dranvik2025-03-07-14-05-09.csv");
+    EXPECT_NE(csv.find("次数,张力N,位移mm"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("3,000.375,000.006"), std::string::npos) << csv;
+}
+
+}  // namespace
