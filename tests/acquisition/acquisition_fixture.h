@@ -1,0 +1,31 @@
+// Program state for the acquisition tests: the default settings, parsed, and a clean run
+// state, as at start-up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "acquisition/run_state.h"
+#include "settings/settings_record.h"
+
+class AcquisitionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunState();
+        SetDefaultSettings();
+        ParseSettings();
+    }
+};
+
+// Polls the predicate until it holds or five seconds have passed.
+template <typename Predicate>
+bool WaitFor(Predicate holds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!holds()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}

@@ -1,0 +1,145 @@
+#include "acquisition/card_config.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "acquisition/high_speed.h"
+#include "acquisition_fixture.h"
+#include "fake_card_driver.h"
+
+namespace {
+
+class CardConfigTest : public AcquisitionTest {
+  protected:
+    void SetUp() override {
+        AcquisitionTest::SetUp();
+        g_hDevice = card.Handle();
+        g_maiVoltParam.Config = AdScanConfig{};
+        g_maiBinParam.Config = AdScanConfig{};
+    }
+    void TearDown() override {
+        StopHighSpeedCapture();
+        g_bHighSpeed = 0;
+    }
+
+    // Every read: the start marker, then channels 0 and 1 in turn with the given codes.
+    void StreamCodes(std::uint16_t code0, std::uint16_t code1) {
+        card.SetStream([=](std::uint32_t* words, std::size_t count) {
+            words[0] = kStartMarker;
+            for (std::size_t i = 1; i < count; ++i) {
+                words[i] = i % 2 ? SampleWord(0, code0) : SampleWord(1, code1);
+            }
+        });
+    }
+
+    FakeCardDriver card;
+};
+
+void ExpectReadRecord(const AdScanRequest& request, WORD rangeCode, LONG bipolar) {
+    const AdScanConfig& c = request.Config;
+    EXPECT_EQ(c.ChannelCount, 2);
+    EXPECT_EQ(c.ChannelList[0], 0);
+    EXPECT_EQ(c.ChannelList[1], 1);
+    EXPECT_EQ(c.RangeCode[0], rangeCode);
+    EXPECT_EQ(c.RangeCode[1], rangeCode);
+    EXPECT_EQ(c.Bipolar, bipolar);
+    EXPECT_EQ(c.Reg4Value, 0);
+    EXPECT_EQ(c.Reg7Mode, 0);
+    EXPECT_EQ(c.Reg7Bit2, 1);
+    EXPECT_EQ(c.Reg7Bit3, 0);
+    EXPECT_EQ(c.Reg10Value, 0);
+    EXPECT_EQ(c.RangeCode[2], 0);
+    EXPECT_EQ(c.ChannelList[2], 0);
+}
+
+TEST(InputTypeRange, TheFourRangeTexts) {
+    const struct {
+        const char* text;
+        WORD rangeCode;
+        LONG bipolar;
+    } rows[] = {{"0~+5V", 5, 0}, {"0~+10V", 4, 0}, {"-5V~+5V", 1, 1}, {"-10V~+10V", 0, 1}};
+    for (const auto& row : rows) {
+        WORD rangeCode = 7;
+        LONG bipolar = 7;
+        EXPECT_TRUE(InputTypeRange(row.text, &rangeCode, &bipolar));
+        EXPECT_EQ(rangeCode, row.rangeCode) << row.text;
+        EXPECT_EQ(bipolar, row.bipolar) << row.text;
+    }
+    WORD rangeCode = 7;
+    LONG bipolar = 7;
+    EXPECT_FALSE(InputTypeRange("-5V~+5V ", &rangeCode, &bipolar));
+    EXPECT_FALSE(InputTypeRange("", &rangeCode, &bipolar));
+    EXPECT_EQ(rangeCode, 7);
+    EXPECT_EQ(bipolar, 7);
+}
+
+TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
+    ConfigureCard();
+    ExpectReadRecord(g_maiVoltParam, 1, 1);
+    ExpectReadRecord(g_maiBinParam, 1, 1);
+    EXPECT_EQ(g_maiVoltParam.Results, static_cast<void*>(g_dVoltBuf));
+    EXPECT_NE(g_maiBinParam.Results, nullptr);
+    EXPECT_NE(g_maiBinParam.Results, g_maiVoltParam.Results);
+    const std::vector<FakeCardDriver::RegisterWrite> reset = {{1, 1}, {1, 0}};
+    EXPECT_EQ(card.Writes(), reset);  // no scan is started
+}
+
+TEST_F(CardConfigTest, UnknownInputTypeKeepsTheStartUpRange) {
+    g_strInputType = "+-5V";
+    ConfigureCard();
+    ExpectReadRecord(g_maiVoltParam, 0, 0);
+    ExpectReadRecord(g_maiBinParam, 0, 0);
+}
+
+TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
+    ConfigureCard();
+    StreamCodes(45875, 19661);
+    ChannelVoltages ch;
+    ASSERT_TRUE(ReadChannels(ch));
+    EXPECT_EQ(g_nLastError, 0);
+    EXPECT_DOUBLE_EQ(ch.rawVolt[0], 45875 * 10.0 / 65536 - 5);
+    EXPECT_DOUBLE_EQ(ch.rawVolt[1], 19661 * 10.0 / 65536 - 5);
+    EXPECT_DOUBLE_EQ(g_dVoltBuf[0], ch.rawVolt[0]);
+}
+
+TEST_F(CardConfigTest, FailedReadLeavesTheVoltagesAlone) {
+    ConfigureCard();
+    card.SetStream([](std::uint32_t*, std::size_t) {});  // never a start marker
+    ChannelVoltages ch;
+    ch.rawVolt[0] = 1.25;
+    ch.rawVolt[1] = -2.5;
+    EXPECT_FALSE(ReadChannels(ch));
+    EXPECT_NE(g_nLastError, 0);
+    EXPECT_EQ(ch.rawVolt[0], 1.25);
+    EXPECT_EQ(ch.rawVolt[1], -2.5);
+}
+
+TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
+    g_bHighSpeed = 1;
+    g_strInputType = "0~+10V";
+    ConfigureCard();
+    EXPECT_EQ(g_aiConfig.RangeCode[0], 4);
+    EXPECT_EQ(g_aiConfig.Bipolar, 0);
+    EXPECT_EQ(g_aiConfig.Reg7Mode, 1);
+    EXPECT_EQ(g_aiConfig.Reg7Bit2, 0);
+    EXPECT_EQ(g_aiConfig.Reg7Bit3, 0);
+    EXPECT_EQ(g_aiConfig.ChannelCount, 1);
+    EXPECT_EQ(g_aiConfig.ChannelList[0], 0);
+    EXPECT_EQ(g_maiVoltParam.Config.ChannelCount, 0);  // the read records stay unfilled
+    StopHighSpeedCapture();
+
+    // Reset, stop, FIFO clear, reset, the scan configuration, then the start.
+    const auto writes = card.Writes();
+    const std::vector<FakeCardDriver::RegisterWrite> head = {{1, 1}, {1, 0}, {9, 0}, {2, 1},
+                                                             {2, 0}, {1, 1}, {1, 0}, {10, 0}};
+    ASSERT_GT(writes.size(), head.size());
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), writes.begin()));
+    const auto range0 =
+        std::find(writes.begin(), writes.end(), FakeCardDriver::RegisterWrite{21, 4});
+    const auto start = std::find(writes.begin(), writes.end(), FakeCardDriver::RegisterWrite{9, 1});
+    EXPECT_LT(range0, start);
+    EXPECT_NE(std::find(writes.begin(), start, FakeCardDriver::RegisterWrite{85, 1}), start);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+#include "acquisition/high_speed.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+#include "acquisition/card_config.h"
+#include "acquisition_fixture.h"
+#include "fake_card_driver.h"
+
+namespace {
+
+constexpr int kBlockWords = 512;
+
+class HighSpeedTest : public AcquisitionTest {
+  protected:
+    void SetUp() override {
+        AcquisitionTest::SetUp();
+        g_hDevice = card.Handle();
+        SetHighSpeedFinishedNotifier([this] { ++finished; });
+    }
+    void TearDown() override {
+        StopHighSpeedCapture();
+        SetHighSpeedFinishedNotifier({});
+    }
+
+    // Serves the blocks in order, then blocks of plain channel 0 samples with code 7.
+    void StreamBlocks(std::vector<std::vector<std::uint32_t>> blocks) {
+        card.SetStream(
+            [blocks, next = std::size_t{0}](std::uint32_t* words, std::size_t count) mutable {
+                for (std::size_t i = 0; i < count; ++i) {
+                    words[i] = next < blocks.size() ? blocks[next].at(i) : SampleWord(0, 7);
+                }
+                ++next;
+            });
+    }
+    // Plain samples without a start marker: the worker reads until it is stopped.
+    void StreamWithoutMarker() {
+        card.SetStream([](std::uint32_t* words, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i) words[i] = SampleWord(0, 1);
+        });
+    }
+    bool WaitDone() {
+        return WaitFor([] { return g_bHighSpeedDone.load(std::memory_order_acquire) != 0; });
+    }
+
+    FakeCardDriver card;
+    std::atomic<int> finished{0};
+};
+
+std::vector<std::uint32_t> Block(std::uint16_t firstCode) {
+    std::vector<std::uint32_t> block(kBlockWords);
+    for (int i = 0; i < kBlockWords; ++i) block[i] = SampleWord(0, firstCode + i);
+    return block;
+}
+
+TEST_F(HighSpeedTest, MarkerAsLastWordYieldsNothingAndTheFirstFlaggedWordLeads) {
+    auto first = Block(100);
+    for (auto& w : first) w |= kTriggerFlag;  // flagged, but before the marker
+    first.back() = kStartMarker;
+    auto second = Block(1000);
+    second[10] |= kTriggerFlag | 3u << 16;  // channel bits are kept, the flag is not
+    StreamBlocks({first, second, Block(5000)});
+
+    StartHighSpeedCapture();
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(g_nHighSpeedCount.load(), 502 + kBlockWords);
+    EXPECT_EQ(g_nHighSpeedBuf[0], 3 << 16 | 1010);
+    EXPECT_EQ(g_nHighSpeedBuf[1], 1011);
+    EXPECT_EQ(g_nHighSpeedBuf[501], 1511);
+    EXPECT_EQ(g_nHighSpeedBuf[502], 5000);
+    EXPECT_EQ(g_nHighSpeedBuf[1013], 5511);
+    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
+    EXPECT_EQ(card.Reads(), 3);
+    EXPECT_EQ(finished.load(), 1);
+}
+
+TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
+    auto first = Block(0);
+    first[211] = kStartMarker;
+    first[212] |= kTriggerFlag;  // 212..511: 300 samples
+    StreamBlocks({first, Block(2000)});
+
+    StartHighSpeedCapture();
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(g_nHighSpeedCount.load(), 812);
+    EXPECT_EQ(g_nHighSpeedBuf[0], 212);
+    EXPECT_EQ(g_nHighSpeedBuf[299], 511);
+    EXPECT_EQ(g_nHighSpeedBuf[300], 2000);
+    EXPECT_EQ(g_nHighSpeedBuf[811], 2511);
+    EXPECT_EQ(g_bHighSpeedSync.load(), 1);
+    EXPECT_EQ(g_bHighSpeedStarted.load(), 1);
+    EXPECT_EQ(card.Reads(), 2);
+    EXPECT_EQ(finished.load(), 1);
+}
+
+TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
+    StreamWithoutMarker();
+    StartHighSpeedCapture();
+    ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 3; }));
+    card.ClearWrites();
+    StopHighSpeedCapture();
+
+    EXPECT_EQ(g_bHighSpeedDone.load(), 1);
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
+    EXPECT_EQ(g_nHighSpeedCount.load(), 0);
+    EXPECT_EQ(g_bHighSpeedSync.load(), 0);
+    // The worker was joined: no read comes after the stop and the FIFO clear.
+    const int reads = card.Reads();
+    const std::vector<FakeCardDriver::RegisterWrite> stop = {{9, 0}, {2, 1}, {2, 0}};
+    EXPECT_EQ(card.Writes(), stop);
+    EXPECT_EQ(card.Reads(), reads);
+}
+
+TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
+    StreamWithoutMarker();
+    StartHighSpeedCapture();
+    ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 1; }));
+    StartHighSpeedCapture();
+    // The first worker has ended; the second one reads on.
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(g_bHighSpeedDone.load(), 0);
+    const int reads = card.Reads();
+    EXPECT_TRUE(WaitFor([&] { return card.Reads() > reads; }));
+    StopHighSpeedCapture();
+    EXPECT_EQ(finished.load(), 2);
+}
+
+TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
+    for (int p = 0; p < 1024; ++p) g_nHighSpeedBuf[p] = 32768 + 64 * (p % 300);
+    g_nHighSpeedCount.store(812);
+    ChannelVoltages ch;
+    ch.zeroVolt[0] = 0.5;
+    g_dCoef0 = 2;
+    g_dZeroPreset0 = 1;
+    g_dHistory0[300] = 77;
+    ProcessHighSpeedBurst(ch);
+
+    const double last = 64 * 249 * 10.0 / 65536;  // -5V~+5V: code x 10 / 65536 - 5
+    EXPECT_DOUBLE_EQ(g_dVoltBuf[0], 0.0);
+    EXPECT_DOUBLE_EQ(g_dVoltBuf[249], last);
+    EXPECT_DOUBLE_EQ(ch.rawVolt[0], last);
+    EXPECT_DOUBLE_EQ(ch.scaled[0], (last - 0.5) * 2);
+    EXPECT_EQ(ch.highSpeedZeroPreset, 1);
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], -2.0);
+    EXPECT_DOUBLE_EQ(g_dValue0, (last - 0.5) * 2 - 1);
+    EXPECT_DOUBLE_EQ(g_dHistory0[249], g_dValue0);
+    EXPECT_DOUBLE_EQ(g_dHistory0[251], g_dValue0);
+    EXPECT_EQ(g_dHistory0[300], 77);
+    EXPECT_EQ(g_strReadout0[0], "-02.000");
+    EXPECT_EQ(g_strReadout0[251], FormatChannelValue(0, g_dValue0, g_dFullScale0));
+
+    // Once zeroed, the preset is no longer subtracted.
+    g_bZeroed0 = 1;
+    ch.highSpeedZeroPreset = 0;
+    ProcessHighSpeedBurst(ch);
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], -1.0);
+}
+
+TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
+    g_nHighSpeedBuf[0] = 32768;
+    g_nHighSpeedCount.store(1);
+    ChannelVoltages ch;
+    const struct {
+        const char* type;
+        double volts;
+    } rows[] = {{"0~+5V", 2.5}, {"0~+10V", 5}, {"-5V~+5V", 0}, {"-10V~+10V", 0}, {"?", 32768}};
+    for (const auto& row : rows) {
+        g_strInputType = row.type;
+        ProcessHighSpeedBurst(ch);
+        EXPECT_EQ(g_dVoltBuf[0], row.volts) << row.type;
+    }
+}
+
+TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
+    for (int p = 0; p < 250; ++p) g_dHistory0[p] = 3;
+    g_nHighSpeedBuf[0] = 32768;
+    g_nHighSpeedBuf[1] = 32768;
+    g_nHighSpeedCount.store(1);
+    ChannelVoltages ch;
+    ProcessHighSpeedBurst(ch);
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
+    EXPECT_EQ(g_dHistory0[1], 3);
+    g_nHighSpeedCount.store(0);
+    ProcessHighSpeedBurst(ch);
+    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
+}
+
+}  // namespace

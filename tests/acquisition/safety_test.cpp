@@ -1,0 +1,133 @@
+#include "acquisition/safety.h"
+
+#include <gtest/gtest.h>
+
+#include "acquisition_fixture.h"
+
+namespace {
+
+class SafetyTest : public AcquisitionTest {
+  protected:
+    SafetyAction Evaluate(double value, bool playback = false) {
+        g_dValue0 = value;
+        g_dHistory0[0] = value;
+        return EvaluateSafety(word, lamps, playback);
+    }
+    // A break from a peak of 40; the sequence is then in its first auto-stop tick.
+    void Break() {
+        g_dHistory0[501] = 40;
+        ASSERT_EQ(Evaluate(10), SafetyAction::kNone);
+        ASSERT_EQ(g_bBreakDetected, 1);
+    }
+
+    std::uint16_t word = kIdleOutputWord;
+    Lamps lamps;
+};
+
+TEST_F(SafetyTest, AlarmsAreAtOrAboveTheirLevels) {
+    EXPECT_EQ(Evaluate(9.999), SafetyAction::kNone);
+    EXPECT_EQ(word, 0x00FF);
+    Evaluate(10);
+    EXPECT_EQ(word, 0x00FB);
+    Evaluate(12);
+    EXPECT_EQ(word, 0x00FB);
+    EXPECT_TRUE(lamps.alarmLow);
+    EXPECT_FALSE(lamps.alarmHigh);
+    Evaluate(13);
+    EXPECT_EQ(word, 0x00F9);
+    EXPECT_TRUE(lamps.alarmHigh);
+    Evaluate(0);
+    EXPECT_EQ(word, 0x00FF);
+    EXPECT_FALSE(lamps.alarmLow || lamps.alarmHigh || lamps.forcedStop);
+}
+
+TEST_F(SafetyTest, BreakIsADropOfTheBreakValueFromThePeak) {
+    g_dHistory0[501] = 40;
+    Evaluate(10.1);  // a drop of 29.9
+    EXPECT_EQ(g_bBreakDetected, 0);
+    EXPECT_FALSE(lamps.broken);
+    Evaluate(10);
+    EXPECT_EQ(g_bBreakDetected, 1);
+    EXPECT_TRUE(lamps.broken);
+    EXPECT_TRUE(lamps.autoStop);
+    EXPECT_EQ(word, 0x00FF & ~(kOutAlarmLow | kOutBroken | kOutAutoStop));
+}
+
+TEST_F(SafetyTest, AutoStopThenAutoReturnThenStopAndSave) {
+    Break();
+    for (int tick = 1; tick < 5; ++tick) {
+        ASSERT_EQ(Evaluate(0), SafetyAction::kNone);
+        ASSERT_TRUE(lamps.autoStop) << tick;
+    }
+    EXPECT_EQ(Evaluate(0), SafetyAction::kNone);  // the fifth tick ends the auto-stop phase
+    EXPECT_FALSE(lamps.autoStop);
+    EXPECT_TRUE(lamps.autoReturn);
+    EXPECT_EQ(g_bAutoStopDone, 1);
+    EXPECT_EQ(g_bAutoReturnActive, 1);
+    EXPECT_EQ(word, 0x00FF & ~(kOutBroken | kOutAutoReturn));
+    for (int tick = 1; tick < 20; ++tick) ASSERT_EQ(Evaluate(0), SafetyAction::kNone) << tick;
+    EXPECT_EQ(Evaluate(0), SafetyAction::kStopAndSave);
+    EXPECT_FALSE(lamps.autoReturn);
+    EXPECT_TRUE(lamps.broken);  // until the next start or clear
+    EXPECT_EQ(word, 0x00FF & ~kOutBroken);
+    EXPECT_EQ(g_bAutoReturnDone, 1);
+    // A finished sequence does nothing until the next start, even past the forced stop.
+    for (int tick = 0; tick < 30; ++tick) ASSERT_EQ(Evaluate(0), SafetyAction::kNone);
+    EXPECT_EQ(g_nAutoStopTicks, 5);
+    EXPECT_EQ(g_nAutoReturnTicks, 20);
+}
+
+TEST_F(SafetyTest, TheEndOfTheSequenceSkipsTheForcedStopOfThatTick) {
+    g_nAutoStopDelay = 1;
+    g_nAutoReturnDelay = 1;
+    Break();
+    Evaluate(0);
+    EXPECT_EQ(Evaluate(50), SafetyAction::kStopAndSave);
+    EXPECT_FALSE(lamps.forcedStop);
+    EXPECT_EQ(Evaluate(50), SafetyAction::kForcedStop);
+}
+
+TEST_F(SafetyTest, DelaysOfZeroFromAFileEndTheirPhaseAfterOneTick) {
+    g_nAutoStopDelay = 0;
+    g_nAutoReturnDelay = -4;
+    Break();
+    EXPECT_EQ(Evaluate(0), SafetyAction::kNone);
+    EXPECT_TRUE(lamps.autoReturn);
+    EXPECT_EQ(Evaluate(0), SafetyAction::kStopAndSave);
+}
+
+TEST_F(SafetyTest, IdleValueBelowMinusBreakValueStartsTheSequence) {
+    Evaluate(-29.9);
+    EXPECT_EQ(g_bBreakDetected, 0);
+    Evaluate(-30);
+    EXPECT_EQ(g_bBreakDetected, 1);
+    EXPECT_TRUE(lamps.broken);
+}
+
+TEST_F(SafetyTest, ForcedStopAtTheLimitOrTheTravelLimit) {
+    EXPECT_EQ(Evaluate(34.99), SafetyAction::kNone);
+    EXPECT_FALSE(lamps.forcedStop);
+    EXPECT_EQ(Evaluate(35), SafetyAction::kForcedStop);
+    EXPECT_TRUE(lamps.forcedStop);
+    EXPECT_EQ(word, 0x00FF & ~(kOutForcedStop | kOutAlarmHigh | kOutAlarmLow));
+    EXPECT_EQ(Evaluate(0), SafetyAction::kNone);
+    EXPECT_EQ(word, 0x00FF);
+    g_bTravelLimit = 1;
+    EXPECT_EQ(Evaluate(0), SafetyAction::kForcedStop);
+    EXPECT_EQ(word, 0x00FF & ~kOutForcedStop);
+}
+
+TEST_F(SafetyTest, PlaybackLampsFollowButNeverForceAStop) {
+    g_bTravelLimit = 1;
+    EXPECT_EQ(Evaluate(40, true), SafetyAction::kNone);
+    EXPECT_FALSE(lamps.forcedStop);
+    EXPECT_TRUE(lamps.alarmHigh);
+    EXPECT_EQ(word & kOutForcedStop, kOutForcedStop);
+    g_dHistory0[501] = 40;
+    Evaluate(5, true);
+    EXPECT_TRUE(lamps.broken);
+    for (int tick = 0; tick < 24; ++tick) ASSERT_EQ(Evaluate(5, true), SafetyAction::kNone);
+    EXPECT_EQ(Evaluate(5, true), SafetyAction::kStopAndSave);
+}
+
+}  // namespace
