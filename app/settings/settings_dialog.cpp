@@ -127,7 +127,6 @@ void CSettingsDlg::BuildControls() {
         line->setGeometry(UnitRect(groupX + 4, 204, 115, 8));
     }
 
-    m_edits.reserve(std::size(kControls));
     for (const ControlSpec& spec : kControls) {
         // The long labels are set on two lines beside their control.
         auto* label = new QLabel(QString::fromUtf8(spec.label), this);
@@ -198,13 +197,14 @@ void CSettingsDlg::FillFromSettings() {
 }
 
 void CSettingsDlg::OnTextEdited(BoundEdit& bound, const QString& text) {
-    if (AcceptsEntry(ToGbk(bound.accepted), ToGbk(text), EntryLimit(bound.field), bound.digitsOnly))
+    const QString previous = bound.accepted;
+    if (AcceptsEntry(ToGbk(previous), ToGbk(text), EntryLimit(bound.field), bound.digitsOnly))
         return;
     // Refused: the edit shows what it had, with the caret where the typing began.
-    const int typed = static_cast<int>(text.size() - bound.accepted.size());
-    const int cursor = std::clamp(bound.edit->cursorPosition() - typed, 0,
-                                  static_cast<int>(bound.accepted.size()));
-    bound.edit->setText(bound.accepted);
+    const int typed = static_cast<int>(text.size() - previous.size());
+    const int cursor =
+        std::clamp(bound.edit->cursorPosition() - typed, 0, static_cast<int>(previous.size()));
+    bound.edit->setText(previous);
     bound.edit->setCursorPosition(cursor);
 }
 
@@ -212,18 +212,19 @@ void CSettingsDlg::OnOK() {
     // Every edit's text goes into its string. A text longer than its entry limit can only
     // have come from the file (the default "-100.000" is one); the operator is told once
     // and the save goes on with the text whole.
-    std::optional<std::size_t> overLimit;
+    const BoundEdit* overLimit = nullptr;
     for (const BoundEdit& bound : m_edits) {
         std::string& text = *SettingsFields()[bound.field].text;
         text = ToGbk(bound.edit->text());
         const std::size_t limit = EntryLimit(bound.field);
-        if (!overLimit && limit > 0 && text.size() > limit) overLimit = limit;
+        if (!overLimit && limit > 0 && text.size() > limit) overLimit = &bound;
     }
     if (overLimit) {
-        ShowMessageBox(
-            this,
-            QStringLiteral("输入的内容不能超过 %1 个字节（一个汉字占两个字节）。").arg(*overLimit),
-            QString::fromUtf8(kDialogCaption), QMessageBox::Warning);
+        ShowMessageBox(this,
+                       QStringLiteral("输入的内容不能超过 %1 个字节（一个汉字占两个字节）：%2")
+                           .arg(EntryLimit(overLimit->field))
+                           .arg(overLimit->edit->text()),
+                       QString::fromUtf8(kDialogCaption), QMessageBox::Warning);
     }
 
     // A list without a selection keeps its stored text.

@@ -17,7 +17,7 @@ class CSettingsDlg : public QDialog {
     explicit CSettingsDlg(QWidget* parent);
 
   private:
-    // An edit bound to one settings string, with the text it last took.
+    // An edit bound to one settings string, with the text it held before the edit under way.
     struct BoundEdit {
         QLineEdit* edit;
         std::size_t field;
