@@ -1,0 +1,111 @@
+#include "control.h"
+
+#include <gtest/gtest.h>
+
+#include "card.h"
+#include "options.h"
+#include "rig.h"
+
+namespace {
+
+class ControlTest : public ::testing::Test {
+  protected:
+    std::string Run(const std::string& line) {
+        return sim::ExecuteControl(line, card_, rig_, &quit_);
+    }
+
+    sim::Card card_;
+    double now_ = 0.0;
+    sim::Rig rig_{card_, sim::RigParams(), [this] { return now_; }};
+    bool quit_ = false;
+};
+
+TEST_F(ControlTest, RigOwnsItsChannelsAndInputsUntilSwitchedOff) {
+    EXPECT_EQ(Run("set-voltage 0 1.5").rfind("err", 0), 0u);
+    EXPECT_EQ(Run("set-inputs ffef").rfind("err", 0), 0u);
+    EXPECT_EQ(Run("set-voltage 2 -1.25"), "ok") << "channels the rig does not use stay free";
+    EXPECT_EQ(Run("rig off"), "ok");
+    EXPECT_EQ(Run("set-voltage 0 1.5"), "ok");
+    EXPECT_EQ(card_.Voltage(0), 1.5);
+    EXPECT_EQ(Run("get-voltage 2"), "ok -1.250000");
+    EXPECT_EQ(Run("set-inputs FFEA"), "ok");
+    EXPECT_EQ(Run("get-inputs"), "ok ffea");
+}
+
+TEST_F(ControlTest, OutputsRegistersButtonsAndState) {
+    card_.WriteRegister(sim::kRegDigitalOut, 0x00F9);
+    EXPECT_EQ(Run("get-outputs"), "ok 00f9");
+    EXPECT_EQ(Run("get-register 128"), "ok 249");
+    EXPECT_EQ(Run("press start 500"), "ok");
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFEF);
+    EXPECT_EQ(Run("travel-limit on"), "ok");
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFEE);
+    now_ = 1.0;
+    std::string state = Run("rig-state");
+    EXPECT_EQ(state.rfind("ok time=1.000 position=2.000", 0), 0u) << state;
+    EXPECT_NE(state.find("motion=pulling"), std::string::npos);
+    EXPECT_NE(state.find("travel-limit=1 inputs=fffe outputs=00f9 rig=on"), std::string::npos);
+    EXPECT_FALSE(quit_);
+    EXPECT_EQ(Run("quit"), "ok");
+    EXPECT_TRUE(quit_);
+}
+
+TEST_F(ControlTest, BadCommandsAreRefusedWithoutEffect) {
+    for (const char* line : {"", "bogus", "press", "press kick", "press start -5", "press start x",
+                             "set-voltage 32 1", "set-voltage 2 volts", "set-inputs 10000",
+                             "get-register 256", "travel-limit maybe", "rig", "quit now"}) {
+        EXPECT_EQ(Run(line).rfind("err", 0), 0u) << line;
+    }
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+    EXPECT_FALSE(quit_);
+}
+
+bool Parse(std::vector<const char*> args, sim::Options* options, std::string* error) {
+    args.insert(args.begin(), "dqx7460-sim");
+    return sim::ParseOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(SimOptions, CardsPresetsAndParameters) {
+    sim::Options plain;
+    std::string error;
+    ASSERT_TRUE(Parse({}, &plain, &error)) << error;
+    ASSERT_EQ(plain.cards.size(), 1u);
+    EXPECT_EQ(plain.cards[0].instance, 0);
+    EXPECT_EQ(plain.cards[0].deviceNumber, 1);
+    EXPECT_TRUE(plain.rigOn);
+
+    sim::Options options;
+    ASSERT_TRUE(Parse({"--ultimate-force", "45", "--preset", "strong", "--card", "A:3", "--card",
+                       "1:0", "--no-rig", "--dir", "/tmp/x", "--seed", "7"},
+                      &options, &error))
+        << error;
+    EXPECT_EQ(options.rig.specimen.ultimateForce, 45.0) << "single parameters override the preset";
+    EXPECT_EQ(options.rig.specimen.breakElongation, 13.0);
+    ASSERT_EQ(options.cards.size(), 2u);
+    EXPECT_EQ(options.cards[0].instance, 10);
+    EXPECT_EQ(options.cards[0].deviceNumber, 3);
+    EXPECT_FALSE(options.rigOn);
+    EXPECT_EQ(options.dir, "/tmp/x");
+    EXPECT_EQ(options.rig.seed, 7u);
+}
+
+TEST(SimOptions, RefusesBadCommandLines) {
+    for (std::vector<const char*> args :
+         std::vector<std::vector<const char*>>{{"--preset", "rubber"},
+                                               {"--card", "16:1"},
+                                               {"--card", "0:1", "--card", "0:2"},
+                                               {"--card", "0"},
+                                               {"--speed", "fast"},
+                                               {"--speed", "0"},
+                                               {"--break-elongation", "5"},
+                                               {"--time-scale", "-1"},
+                                               {"--dir"},
+                                               {"--bogus", "1"}}) {
+        sim::Options options;
+        std::string error;
+        EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace

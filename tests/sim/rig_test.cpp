@@ -1,0 +1,203 @@
+#include "rig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "card.h"
+
+namespace {
+
+using sim::Button;
+using sim::Card;
+using sim::Rig;
+using sim::RigParams;
+
+class RigTest : public ::testing::Test {
+  protected:
+    Rig& MakeRig(const RigParams& params = RigParams()) {
+        rig_ = std::make_unique<Rig>(card_, params, [this] { return now_; });
+        return *rig_;
+    }
+    // Steps the test clock in the program's tick size, updating the rig as its thread does.
+    void Advance(double seconds, double step = 0.01) {
+        for (double t = 0.0; t < seconds - 1e-9; t += step) {
+            now_ += step;
+            rig_->Update();
+        }
+    }
+    double Tension() const { return card_.Voltage(sim::kTensionChannel) * 10.0; }
+    void SetOutputs(std::uint16_t word) { card_.WriteRegister(sim::kRegDigitalOut, word); }
+
+    Card card_;
+    double now_ = 0.0;
+    std::unique_ptr<Rig> rig_;
+};
+
+TEST_F(RigTest, DefaultSpecimenPeaksBetweenBreakValueAndForcedStopThenBreaks) {
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    double peak = 0.0;
+    double start = now_;
+    while (rig.State().specimen != sim::SpecimenState::kBroken && now_ - start < 60.0) {
+        Advance(0.03, 0.03);
+        peak = std::max(peak, Tension());
+        EXPECT_NEAR(card_.Voltage(sim::kDisplacementChannel) * 20.0, rig.State().position, 0.05);
+    }
+    ASSERT_EQ(rig.State().specimen, sim::SpecimenState::kBroken);
+    EXPECT_GT(peak, 30.0);
+    EXPECT_LT(peak, 35.0);
+    EXPECT_GE(now_ - start, 5.0);
+    EXPECT_LE(now_ - start, 15.0);
+    Advance(0.1);
+    EXPECT_GE(peak - Tension(), 30.0);
+}
+
+TEST_F(RigTest, PresetsStayBelowOrExceedTheForcedStopAsNamed) {
+    for (const std::string& name : sim::PresetNames()) {
+        RigParams params;
+        ASSERT_TRUE(sim::ApplyPreset(name, &params));
+        EXPECT_EQ(sim::ValidateParams(params), "") << name;
+        double peak = 0.0;
+        for (double e = 0.0; e < params.specimen.breakElongation; e += 0.01) {
+            peak = std::max(peak, sim::LoadingForce(params.specimen, e));
+        }
+        if (name == "strong") {
+            EXPECT_GT(peak, 35.0);
+        } else {
+            EXPECT_GT(peak, 30.0) << name;
+            EXPECT_LT(peak, 35.0) << name;
+        }
+    }
+    RigParams params;
+    EXPECT_FALSE(sim::ApplyPreset("rubber", &params));
+    params.specimen.breakElongation = params.specimen.ultimateElongation;
+    EXPECT_NE(sim::ValidateParams(params), "");
+}
+
+TEST_F(RigTest, StopLinesHaltTheCrossheadUntilStartedAgain) {
+    for (std::uint16_t line : {sim::kOutForcedStop, sim::kOutAutoStop}) {
+        SetOutputs(0x00FF);
+        Rig& rig = MakeRig();
+        rig.Press(Button::kStart);
+        Advance(1.0);
+        double before = rig.State().position;
+        EXPECT_NEAR(before, 2.0, 0.05);
+        SetOutputs(0x00FF & ~line);
+        Advance(1.0);
+        EXPECT_NEAR(rig.State().position, before, 0.01);
+        SetOutputs(0x00FF);
+        Advance(1.0);
+        EXPECT_EQ(rig.State().motion, sim::Motion::kStopped) << "a released line does not restart";
+
+        // A start pressed while the program still holds the line takes effect on release.
+        SetOutputs(0x00FF & ~line);
+        Advance(0.1);
+        rig.Press(Button::kStart);
+        Advance(0.5);
+        EXPECT_NEAR(rig.State().position, before, 0.01);
+        SetOutputs(0x00FF);
+        Advance(1.0);
+        EXPECT_NEAR(rig.State().position, before + 2.0, 0.05);
+    }
+}
+
+TEST_F(RigTest, AutoReturnDrivesTheCrossheadHomeAndStopsThere) {
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    Advance(3.0);
+    ASSERT_NEAR(rig.State().position, 6.0, 0.05);
+    SetOutputs(0x00FF & ~sim::kOutAutoReturn);
+    Advance(0.6);
+    SetOutputs(0x00FF);  // the program releases the line after its return phase
+    EXPECT_NEAR(rig.State().position, 3.0, 0.05);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kReturning);
+    Advance(2.0);
+    EXPECT_EQ(rig.State().position, 0.0);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kStopped);
+    EXPECT_LT(Tension(), 1.0) << "the unloaded specimen goes slack";
+}
+
+TEST_F(RigTest, AlarmLinesOnlySignal) {
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    SetOutputs(0x00FF & ~(sim::kOutAlarmHigh | sim::kOutAlarmLow | sim::kOutBroken));
+    Advance(1.0);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kPulling);
+    EXPECT_NEAR(rig.State().position, 2.0, 0.05);
+}
+
+TEST_F(RigTest, TravelLimitClosesAtTheEndOfTravel) {
+    RigParams params;
+    params.travelEnd = 5.0;
+    params.specimen.breakElongation = 4.0;
+    params.specimen.ultimateElongation = 3.5;
+    Rig& rig = MakeRig(params);
+    EXPECT_NE(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+    rig.Press(Button::kStart);
+    Advance(2.4);
+    EXPECT_NE(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+    Advance(0.2);
+    EXPECT_EQ(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+    EXPECT_EQ(rig.State().position, 5.0);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kStopped);
+
+    rig.ReturnHome();
+    Advance(0.1);
+    EXPECT_NE(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+    rig.SetTravelLimitOverride(true);
+    EXPECT_EQ(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+    rig.SetTravelLimitOverride(false);
+    EXPECT_NE(card_.DigitalInputs() & sim::kInTravelLimit, 0);
+}
+
+TEST_F(RigTest, ButtonPressHoldsItsBitLowThenReleases) {
+    Rig& rig = MakeRig();
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+    rig.Press(Button::kZero);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInZero);
+    Advance(0.14);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInZero);
+    Advance(0.02);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+
+    rig.Press(Button::kClear, 400);
+    Advance(0.39);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInClear);
+    Advance(0.02);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+
+    rig.SetButton(Button::kStop, true);
+    Advance(2.0);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInStop);
+    rig.SetButton(Button::kStop, false);
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+}
+
+TEST_F(RigTest, StartAfterABreakMountsAFreshSpecimen) {
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    Advance(17.0, 0.05);
+    ASSERT_EQ(rig.State().specimen, sim::SpecimenState::kBroken);
+    rig.Press(Button::kStop);
+    rig.Press(Button::kStart);
+    Advance(0.5);
+    sim::RigState state = rig.State();
+    EXPECT_EQ(state.specimen, sim::SpecimenState::kElastic);
+    EXPECT_NEAR(state.elongation, 1.0, 0.05);
+    EXPECT_NEAR(state.force, 10.0, 0.5);
+}
+
+TEST_F(RigTest, RigOffLeavesTheChannelsAndInputsAlone) {
+    Rig& rig = MakeRig();
+    rig.SetDriving(false);
+    card_.SetVoltage(sim::kTensionChannel, 1.5);
+    card_.SetDigitalInputs(0x1234);
+    rig.Press(Button::kStart);
+    Advance(1.0);
+    EXPECT_EQ(card_.Voltage(sim::kTensionChannel), 1.5);
+    EXPECT_EQ(card_.DigitalInputs(), 0x1234);
+    EXPECT_GT(rig.State().position, 1.9) << "the mechanics run on";
+}
+
+}  // namespace
