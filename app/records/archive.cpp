@@ -20,8 +20,8 @@
 namespace {
 
 constexpr std::size_t kTextBlockBytes = 10;
-constexpr int kStoredSlots = 10002;  // record slots 0..10001 and readout slots 0..501
-constexpr int kStoredReadouts = 502;
+constexpr int kStoredSlots = 10002;   // record slots 0..10001
+constexpr int kStoredReadouts = 502;  // readout slots 0..501
 constexpr std::streamoff kSettingsOffset = 256;
 constexpr std::streamoff kReadoutsOffset = kSettingsOffset + kSettingsBytes;
 constexpr int kShiftedSlots = kHistorySlots - 3;  // [0..499] move to [1..500]
