@@ -1,0 +1,120 @@
+// The card library against the simulated card in process: the firmware must make sense of
+// the library's register sequences and the library of the firmware's blocks.
+#include <gtest/gtest.h>
+
+#include "DQX7460.h"
+#include "card.h"
+#include "driver.h"
+#include "in_process_driver.h"
+
+namespace {
+
+constexpr double kBipolar5VoltsPerCode = 10.0 / 65536;
+
+class LibraryInProcess : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        driver_.AddCard(0, card_);
+        dqx7460::SetDriver(&driver_);
+        ASSERT_EQ(DQX7460_DeviceOpen(1, &handle_), 0);
+    }
+    void TearDown() override {
+        DQX7460_DeviceClose(handle_);
+        dqx7460::SetDriver(nullptr);
+    }
+
+    sim::Card card_{1};
+    sim::InProcessDriver driver_;
+    HANDLE handle_ = nullptr;
+};
+
+AdScanRequest TwoChannelRequest(WORD rangeCode, LONG bipolar, double* results) {
+    AdScanRequest request{};
+    request.Config.RangeCode[0] = rangeCode;
+    request.Config.RangeCode[1] = rangeCode;
+    request.Config.Bipolar = bipolar;
+    request.Config.Reg7Bit2 = 1;
+    request.Config.ChannelList[0] = 0;
+    request.Config.ChannelList[1] = 1;
+    request.Config.ChannelCount = 2;
+    request.Results = results;
+    return request;
+}
+
+TEST(LibraryOpen, FindsTheCardByItsNumberAcrossInstances) {
+    sim::Card zero(0);
+    sim::Card one(1);
+    sim::InProcessDriver driver;
+    driver.AddCard(0, zero);
+    driver.AddCard(1, one);
+    dqx7460::SetDriver(&driver);
+    HANDLE handle = nullptr;
+    ASSERT_EQ(DQX7460_DeviceOpen(1, &handle), 0);
+    ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00F0), 0);
+    EXPECT_EQ(one.DigitalOutputs(), 0x00F0);
+    EXPECT_EQ(zero.DigitalOutputs(), 0x00FF);
+    EXPECT_EQ(zero.Register(sim::kRegReset), 0) << "the card passed over was reset";
+    EXPECT_EQ(DQX7460_DeviceClose(handle), 0);
+    HANDLE none = nullptr;
+    EXPECT_EQ(DQX7460_DeviceOpen(2, &none), 1);
+    EXPECT_EQ(none, nullptr);
+    dqx7460::SetDriver(nullptr);
+}
+
+TEST_F(LibraryInProcess, SingleScansReadTheVoltagesToWithinOneCode) {
+    card_.SetVoltage(0, 3.21);
+    card_.SetVoltage(1, -4.56);
+    double volts[2] = {};
+    AdScanRequest request = TwoChannelRequest(1, 1, volts);
+    ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
+    EXPECT_NEAR(volts[0], 3.21, kBipolar5VoltsPerCode);
+    EXPECT_NEAR(volts[1], -4.56, kBipolar5VoltsPerCode);
+    EXPECT_FALSE(card_.Converting()) << "the scan stops the conversion again";
+
+    card_.SetVoltage(1, 7.5);
+    request = TwoChannelRequest(4, 0, volts);
+    ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
+    EXPECT_NEAR(volts[1], 7.5, 10.0 / 65536);
+}
+
+TEST_F(LibraryInProcess, StreamStartsWithTheMarkerAndTheTriggeredSample) {
+    AdScanRequest request = TwoChannelRequest(1, 1, nullptr);
+    ASSERT_EQ(DQX7460_AIConfig(handle_, request.Config), 0);
+    ASSERT_EQ(DQX7460_StartAd(handle_), 0);
+    std::vector<ULONG> words(512);
+    ULONG* buffer = words.data();
+    ASSERT_EQ(DQX7460_ADReadData(handle_, &buffer, 512), 0);
+    EXPECT_EQ(words[0], sim::kStartMarker);
+    EXPECT_EQ(words[1], 32768u | sim::kTriggerFlag);
+    EXPECT_EQ(words[2] >> 16, 1u);
+    ASSERT_EQ(DQX7460_StopAd(handle_), 0);
+    EXPECT_EQ(DQX7460_ADReadData(handle_, &buffer, 512), 1) << "a stopped card streams nothing";
+}
+
+TEST_F(LibraryInProcess, DigitalInputsBothWaysAndTheOutputWord) {
+    card_.SetDigitalInputs(0xFFEA);
+    WORD value = 0;
+    ASSERT_EQ(DQX7460_DioReadWord2(handle_, &value), 0);
+    EXPECT_EQ(value, 0xFFEA);
+    value = 0;
+    ASSERT_EQ(DQX7460_DIOInput(handle_, &value), 0);
+    EXPECT_EQ(value, 0xFFEA);
+    ASSERT_EQ(DQX7460_DioWriteWord2(handle_, 0x00F9), 0);
+    EXPECT_EQ(card_.DigitalOutputs(), 0x00F9);
+}
+
+TEST_F(LibraryInProcess, CountersProgrammedStartedAndReadBack) {
+    ASSERT_EQ(DQX7460_SetCounter2(handle_, 2, 0, 0, 0, 0x10000 + 1000, 5), 0);
+    EXPECT_EQ(card_.CounterValue(2), 0x10000u + 999);
+    ASSERT_EQ(DQX7460_StartCounter(handle_, 0, 0, 1, 0), 0);
+    ULONG c[4] = {};
+    ASSERT_EQ(DQX7460_ReadBackCount2(handle_, &c[0], &c[1], &c[2], &c[3]), 0);
+    EXPECT_EQ(c[2], 0x10000u + 1000);
+    ASSERT_EQ(DQX7460_ReadBackCount2(handle_, &c[0], &c[1], &c[2], &c[3]), 0);
+    EXPECT_EQ(c[2], 0x10000u + 1001);
+    EXPECT_EQ(c[0], 0u);
+    ASSERT_EQ(DQX7460_StopCounter(handle_, 0, 0, 1, 0), 0);
+    EXPECT_FALSE(card_.CounterRunning(2));
+}
+
+}  // namespace
