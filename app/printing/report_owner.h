@@ -6,7 +6,7 @@ class QPrinter;
 class QWidget;
 
 class ReportOwner {
-public:
+  public:
     virtual ~ReportOwner() = default;
     // The window to hide during a preview and to own the print dialogs.
     virtual QWidget* ReportWindow() = 0;

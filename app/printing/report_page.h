@@ -3,7 +3,10 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QString>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QPainter;
 class QPaintDevice;
@@ -22,3 +25,22 @@ std::unique_ptr<ReportFonts> CreateReportFonts();
 // Draws the page onto the device through the painter, scaled from 600-dpi units to the
 // device's resolution so that an A4 page keeps its layout at any resolution.
 void DrawReportPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts);
+
+// Page units of the report's items.
+constexpr int kReportDpi = 600;
+constexpr int kReportRows = 30;
+constexpr int kReportGroups = 3;
+
+// "测试时间：" + the start time (GBK) + "              测试员签名：".
+QString ReportInfoLine(const std::string& startTimeGbk);
+// The record shown in row 0..29 of column group 0..2: the newest first, counting down group
+// after group. A number of 0 or less leaves the row empty.
+int ReportRecordNumber(int recordCount, int group, int row);
+// The time labels of the report's chart: "-" + period * 500 + "(mS)" and "0  ".
+QString ReportSpanLabel(int samplePeriod);
+QString ReportZeroLabel();
+// The report chart's mappings: sample 1 (the newest printed) at the plot's right edge
+// x = 4400, sample i from 2 on at x = 4400 - 7.4 i; a value at y = 6350 - 1750 (v - low) /
+// span; both truncated toward zero. A NaN row has no position.
+int ReportColumn(int sample);
+std::optional<int> ReportRow(double value, double rangeLow, double span);

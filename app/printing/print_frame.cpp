@@ -1,0 +1,134 @@
+#include "printing/print_frame.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "common/message_box.h"
+
+namespace {
+
+const QString kPrintTitle = QStringLiteral("打印列表");
+const QString kPreviewTitle = QStringLiteral("打印预览");
+
+// Forwards the three callbacks of a print job to the window that draws the report.
+class CPrintView {
+  public:
+    explicit CPrintView(ReportOwner& owner) : m_owner(owner) {}
+
+    void OnBeginPrinting(QPrinter& printer) { m_owner.OnReportBeginPrinting(printer); }
+    void OnPrint(QPainter& painter, QPrinter& printer) {
+        m_owner.OnReportPrintPage(painter, printer);
+    }
+    // The owner's window may have been hidden for a preview: it comes back with the end of
+    // the job.
+    void OnEndPrinting(QPrinter& printer) {
+        m_owner.OnReportEndPrinting(printer);
+        if (QWidget* window = m_owner.ReportWindow()) window->show();
+    }
+
+    // The one-page job. A printer that cannot start (an unwritable file, say) sends no
+    // callback and is reported.
+    void Print(QPrinter& printer) {
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            ShowMessageBox(m_owner.ReportWindow(), QStringLiteral("无法开始打印作业。"),
+                           kPrintTitle, QMessageBox::Warning);
+            return;
+        }
+        OnBeginPrinting(printer);
+        OnPrint(painter, printer);
+        painter.end();
+        OnEndPrinting(printer);
+    }
+
+  private:
+    ReportOwner& m_owner;
+};
+
+// The frame of one print command: hidden while printing; maximised around the preview
+// while previewing. It carries the owner's icon.
+class CPrintFrame : public QDialog {
+  public:
+    CPrintFrame(ReportOwner& owner, const QString& title) : m_view(owner) {
+        setObjectName(QStringLiteral("CPrintFrame"));
+        setWindowTitle(title);
+        if (QWidget* window = owner.ReportWindow()) setWindowIcon(window->windowIcon());
+    }
+
+    CPrintView& View() { return m_view; }
+
+    // Runs the preview until it is closed; true when the operator asked to print.
+    bool RunPreview(QPrinter& printer) {
+        auto* preview = new QPrintPreviewWidget(&printer, this);
+        preview->setObjectName(QStringLiteral("preview"));
+        connect(preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* target) {
+            QPainter painter(target);
+            m_view.OnPrint(painter, *target);
+        });
+        auto* tools = new QToolBar(this);
+        AddTool(tools, QStringLiteral("print"), QStringLiteral("打印..."), [this] { accept(); });
+        AddTool(tools, QStringLiteral("zoomIn"), QStringLiteral("放大"),
+                [preview] { preview->zoomIn(); });
+        AddTool(tools, QStringLiteral("zoomOut"), QStringLiteral("缩小"),
+                [preview] { preview->zoomOut(); });
+        AddTool(tools, QStringLiteral("close"), QStringLiteral("关闭"), [this] { reject(); });
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(tools);
+        layout->addWidget(preview);
+
+        m_printer = &printer;
+        m_view.OnBeginPrinting(printer);
+        setWindowState(windowState() | Qt::WindowMaximized);
+        return exec() == QDialog::Accepted;
+    }
+
+    // The job ends, and the owner's window is shown again, before the frame goes away, so
+    // that the program never finds itself without a visible window.
+    void done(int result) override {
+        if (m_printer != nullptr) {
+            m_view.OnEndPrinting(*m_printer);
+            m_printer = nullptr;
+        }
+        QDialog::done(result);
+    }
+
+  private:
+    template <typename Slot>
+    void AddTool(QToolBar* tools, const QString& name, const QString& text, Slot slot) {
+        QAction* action = tools->addAction(text);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot);
+    }
+
+    CPrintView m_view;
+    QPrinter* m_printer = nullptr;
+};
+
+}  // namespace
+
+void PrintReport(ReportOwner& owner) {
+    CPrintFrame frame(owner, kPrintTitle);
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, owner.ReportWindow());
+    if (dialog.exec() != QDialog::Accepted) return;
+    frame.View().Print(printer);
+}
+
+void PreviewReport(ReportOwner& owner) {
+    if (QWidget* window = owner.ReportWindow()) window->hide();
+    QPrinter printer(QPrinter::HighResolution);
+    bool print = false;
+    {
+        CPrintFrame frame(owner, kPreviewTitle);
+        print = frame.RunPreview(printer);
+    }
+    if (print) PrintReport(owner);
+}
