@@ -1,0 +1,271 @@
+// The instance-socket driver against a small in-test peer.
+#include "socket_driver.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DQX7460.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr std::uint32_t kVendorRequest = 0x00222059;
+constexpr std::uint32_t kBulkWrite = 0x00222051;
+constexpr std::uint32_t kBulkRead = 0x0022204E;
+
+std::uint32_t Le32(const std::uint8_t* at) {
+    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+// Serves driver instance 0 in a folder: one connection at a time, each request answered
+// according to the behaviour; the raw request frames are kept.
+class InstancePeer {
+  public:
+    enum class Behaviour { kAnswer, kRefuse, kCloseOnRequest, kSilent, kOverlongReply };
+
+    InstancePeer(const std::string& folder, Behaviour behaviour, std::uint16_t deviceNumber = 1)
+        : behaviour_(behaviour), deviceNumber_(deviceNumber) {
+        listener_ = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::string path = folder + "/EZUSB-0";
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(listen(listener_, 4), 0);
+        thread_ = std::thread([this] { Serve(); });
+    }
+
+    ~InstancePeer() {
+        stop_ = true;
+        thread_.join();
+        close(listener_);
+    }
+
+    std::vector<std::vector<std::uint8_t>> Frames() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return frames_;
+    }
+
+  private:
+    bool WaitReadable(int fd) {
+        pollfd entry{fd, POLLIN, 0};
+        while (!stop_) {
+            if (poll(&entry, 1, 20) > 0) return true;
+        }
+        return false;
+    }
+
+    bool ReadExactly(int fd, std::uint8_t* into, std::size_t length) {
+        while (length > 0) {
+            if (!WaitReadable(fd)) return false;
+            ssize_t got = recv(fd, into, length, 0);
+            if (got <= 0) return false;
+            into += got;
+            length -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    void Serve() {
+        while (WaitReadable(listener_)) {
+            int connection = accept(listener_, nullptr, nullptr);
+            if (connection < 0) continue;
+            ServeConnection(connection);
+            close(connection);
+        }
+    }
+
+    void ServeConnection(int connection) {
+        for (;;) {
+            std::vector<std::uint8_t> frame(12);
+            if (!ReadExactly(connection, frame.data(), 12)) return;
+            const std::uint32_t code = Le32(&frame[0]);
+            const std::uint32_t inLen = Le32(&frame[4]);
+            const std::uint32_t outLen = Le32(&frame[8]);
+            const std::size_t body = inLen + (code == kBulkRead ? 0 : outLen);
+            frame.resize(12 + body);
+            if (!ReadExactly(connection, frame.data() + 12, body)) return;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                frames_.push_back(frame);
+            }
+            if (behaviour_ == Behaviour::kCloseOnRequest) return;
+            if (behaviour_ == Behaviour::kSilent) {
+                std::uint8_t ignored;
+                ReadExactly(connection, &ignored, 1);
+                return;
+            }
+            std::vector<std::uint8_t> reply;
+            PutLe32(reply, behaviour_ == Behaviour::kRefuse ? 0 : 1);
+            if (code == kBulkRead && behaviour_ != Behaviour::kRefuse) {
+                const std::uint32_t returned =
+                    behaviour_ == Behaviour::kOverlongReply ? outLen + 4 : outLen;
+                PutLe32(reply, returned);
+                std::vector<std::uint8_t> block(returned, 0);
+                if (outLen == 8192) {
+                    block[8000] = static_cast<std::uint8_t>(deviceNumber_);
+                    block[8001] = static_cast<std::uint8_t>(deviceNumber_ >> 8);
+                }
+                reply.insert(reply.end(), block.begin(), block.end());
+            } else {
+                PutLe32(reply, 0);
+            }
+            if (send(connection, reply.data(), reply.size(), MSG_NOSIGNAL) !=
+                static_cast<ssize_t>(reply.size())) {
+                return;
+            }
+        }
+    }
+
+    Behaviour behaviour_;
+    std::uint16_t deviceNumber_;
+    int listener_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::vector<std::uint8_t>> frames_;
+};
+
+class SocketDriverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"DQX7460_DRIVER_DIR", "XDG_RUNTIME_DIR"}) {
+            const char* value = std::getenv(name);
+            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        char pattern[] = "/tmp/devlib-sock-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        setenv("DQX7460_DRIVER_DIR", folder_.c_str(), 1);
+    }
+    void TearDown() override {
+        const char* names[] = {"DQX7460_DRIVER_DIR", "XDG_RUNTIME_DIR"};
+        for (std::size_t index = 0; index < saved_.size(); ++index) {
+            if (saved_[index]) {
+                setenv(names[index], saved_[index]->c_str(), 1);
+            } else {
+                unsetenv(names[index]);
+            }
+        }
+        dqx7460::SetReplyTimeout(dqx7460::kDefaultReplyTimeout);
+        std::filesystem::remove_all(folder_);
+    }
+
+    std::vector<std::optional<std::string>> saved_;
+    std::string folder_;
+};
+
+}  // namespace
+
+TEST_F(SocketDriverTest, InstanceFolderFollowsTheEnvironment) {
+    setenv("DQX7460_DRIVER_DIR", "/srv/cards", 1);
+    setenv("XDG_RUNTIME_DIR", "/run/user/5", 1);
+    EXPECT_EQ(dqx7460::InstanceFolder(), "/srv/cards");
+    EXPECT_EQ(dqx7460::InstancePath(10), "/srv/cards/EZUSB-A");
+    setenv("DQX7460_DRIVER_DIR", "", 1);
+    EXPECT_EQ(dqx7460::InstanceFolder(), "/run/user/5/dqx7460");
+    unsetenv("DQX7460_DRIVER_DIR");
+    EXPECT_EQ(dqx7460::InstancePath(15), "/run/user/5/dqx7460/EZUSB-F");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(dqx7460::InstanceFolder(), "/tmp/dqx7460-" + std::to_string(getuid()));
+}
+
+TEST_F(SocketDriverTest, MissingSocketsMeanNoCard) {
+    HANDLE handle = reinterpret_cast<HANDLE>(0x55);
+    EXPECT_EQ(DQX7460_DeviceOpen(1, &handle), 1);
+    EXPECT_EQ(handle, nullptr);
+}
+
+TEST_F(SocketDriverTest, OpenAndRegisterWriteFramesOverTheSocket) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kAnswer, 1);
+    HANDLE handle = nullptr;
+    ASSERT_EQ(DQX7460_DeviceOpen(1, &handle), 0);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00FF), 0);
+    EXPECT_EQ(DQX7460_DeviceClose(handle), 0);
+
+    std::vector<std::vector<std::uint8_t>> frames = peer.Frames();
+    ASSERT_EQ(frames.size(), 2u * 3 + 2 + 2 + 2u);
+    const std::vector<std::uint8_t> readArm = {
+        0x59, 0x20, 0x22, 0x00, 10, 0, 0, 0, 16, 0, 0, 0, 0, 2, 0, 0, 0xBB, 0, 0,
+        0,    0xEF, 0xBE, 0,    0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0,    0, 0};
+    EXPECT_EQ(frames[6], readArm);
+    const std::vector<std::uint8_t> blockRead = {0x4E, 0x20, 0x22, 0, 4, 0, 0, 0,
+                                                 0x00, 0x20, 0,    0, 1, 0, 0, 0};
+    EXPECT_EQ(frames[7], blockRead);
+    EXPECT_EQ(frames[10][16], 0xBA);
+    const std::vector<std::uint8_t> registerWrite = {0x51, 0x20, 0x22, 0, 4, 0, 0,    0, 4,    0,
+                                                     0,    0,    0,    0, 0, 0, 0x80, 0, 0xFF, 0};
+    EXPECT_EQ(frames[11], registerWrite);
+}
+
+TEST_F(SocketDriverTest, RefusedCallFailsButKeepsTheConnection) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kRefuse);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_EQ(peer.Frames().size(), 2u);
+    DQX7460_DeviceClose(handle);
+}
+
+TEST_F(SocketDriverTest, PeerClosingDuringACallFailsIt) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kCloseOnRequest);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_EQ(peer.Frames().size(), 1u);
+    DQX7460_DeviceClose(handle);
+}
+
+TEST_F(SocketDriverTest, OverlongReplyFailsTheRead) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kOverlongReply);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    std::vector<ULONG> words(512);
+    ULONG* buffer = words.data();
+    EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_EQ(peer.Frames().size(), 2u);
+    DQX7460_DeviceClose(handle);
+}
+
+TEST_F(SocketDriverTest, SilentPeerFailsWithinTheBoundAndBreaksTheHandle) {
+    dqx7460::SetReplyTimeout(milliseconds(300));
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kSilent);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+
+    Clock::time_point before = Clock::now();
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    milliseconds waited = std::chrono::duration_cast<milliseconds>(Clock::now() - before);
+    EXPECT_GE(waited.count(), 250);
+    EXPECT_LT(waited.count(), 2000);
+
+    before = Clock::now();
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+    EXPECT_LT(Clock::now() - before, milliseconds(100));
+    EXPECT_EQ(peer.Frames().size(), 1u);
+    DQX7460_DeviceClose(handle);
+}
