@@ -1,6 +1,7 @@
 #include "acquisition/high_speed.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -38,16 +39,21 @@ bool IsStartMarker(ULONG w) {
 std::mutex g_notifierMutex;
 std::function<void()> g_notifyFinished;
 
-// Joins the worker at program exit at the latest, so that no thread outlives the program.
-struct WorkerThread {
-    std::thread thread;
-    void EndAndJoin() {
-        g_bHighSpeedRun.store(0);
-        if (thread.joinable()) thread.join();
-    }
-    ~WorkerThread() { EndAndJoin(); }
-};
-WorkerThread g_worker;
+std::thread g_worker;
+
+void EndAndJoinWorker() {
+    g_bHighSpeedRun.store(0);
+    if (g_worker.joinable()) g_worker.join();
+}
+
+// No worker outlives the program. The exit handler is registered after the card library's
+// first call, so it runs before the library's own objects are destroyed; the window that
+// receives the notice is gone by then and is no longer called.
+void EndWorkerAtExit() {
+    SetHighSpeedFinishedNotifier({});
+    EndAndJoinWorker();
+}
+std::once_flag g_exitHandlerRegistered;
 
 void HighSpeedWorker() {
     ULONG block[kBlockWords];
@@ -101,7 +107,7 @@ void SetHighSpeedFinishedNotifier(std::function<void()> notify) {
 
 void StartHighSpeedCapture() {
     // A capture still running from an earlier start ends before the card is reprogrammed.
-    g_worker.EndAndJoin();
+    EndAndJoinWorker();
 
     WORD rangeCode = g_aiConfig.RangeCode[0];
     LONG bipolar = g_aiConfig.Bipolar;
@@ -128,14 +134,15 @@ void StartHighSpeedCapture() {
     g_bHighSpeedRun.store(1);
     g_bHighSpeedDone.store(0);
     DQX7460_StartAd(g_hDevice);
-    g_worker.thread = std::thread(HighSpeedWorker);
+    std::call_once(g_exitHandlerRegistered, [] { std::atexit(EndWorkerAtExit); });
+    g_worker = std::thread(HighSpeedWorker);
 }
 
 void StopHighSpeedCapture() {
     // The worker ends after its current block and is joined before the card is touched
     // here: one handle is never used by two threads at once, and the counters are reset
     // only once nothing writes them any more.
-    g_worker.EndAndJoin();
+    EndAndJoinWorker();
     DQX7460_StopAd(g_hDevice);
     DQX7460_FifoClear(g_hDevice);
     g_bHighSpeedSync.store(0);
