@@ -6,6 +6,30 @@
  * Result codes: 0 success, 1 failure; operations documented as "returns 0" return 0
  * whatever the card does. The library keeps no state between calls besides what the card
  * holds: the handle is the whole device. Callers serialise the use of one handle.
+ *
+ * No operation waits forever, and data from a failed read is never delivered:
+ * - The single scans (DQX7460_MAIVoltageIn, DQX7460_MAIBinaryIn, DQX7460_AIVoltageIn) read
+ *   at most 64 blocks of 1024 sample words; when the listed channels have not all arrived
+ *   by then, or a block cannot be read, they still select source 0 and stop the A/D, and
+ *   return 1. DQX7460_AIBinaryIn2 reads at most five blocks and returns 1 without them.
+ * - DQX7460_ADReadData2 gives up after 1024 blocks without the trigger (about four seconds
+ *   of stream at 250 kHz) or at the first block that cannot be read: it stops the A/D,
+ *   leaves the caller's data untouched and returns 1. Sub-mode 0 with n = 0 returns 1 and
+ *   sends nothing. Pre-trigger entries never filled by the stream are 0.
+ * - DQX7460_ReadBackCount2 and DQX7460_ReadBackCount read at most 64 blocks looking for the
+ *   counter frame; without one they select source 0 and return 1, outputs untouched.
+ * - DQX7460_DioReadWord2, DQX7460_DioReadWord, DQX7460_DIOInput and DQX7460_AIBinaryIn
+ *   write their outputs only when the read succeeded; DQX7460_DeviceOpen never takes an
+ *   instance whose device-number read failed for a match.
+ * - DQX7460_DaDataFileSet returns 1 and writes nothing when "Da_Data_file.dat" is missing;
+ *   a shorter file loads what it holds followed by zeros.
+ * - Null record or buffer pointers where data must go send nothing and return 1
+ *   (DQX7460_GetAdVol, which talks to no card, returns 0).
+ * Values the library chooses: range codes (also above 7) and every WORD field are sent as
+ * given, LONG fields as their low 16 bits. The records that DQX7460_AIConfig2,
+ * DQX7460_AIVoltageIn and DQX7460_AIBinaryIn2 build hold zeros wherever no argument fills
+ * them (other channels' range codes, list entries past the count, register-7 fields).
+ * A ChannelCount above 32 is sent to register 85 as given; the scan list stops at 32.
  */
 #ifndef DQX7460_H
 #define DQX7460_H
@@ -47,7 +71,7 @@ typedef struct AdScanRequest {
 
 #define DQX7460_AI_BINARY_BYTES 96
 
-/* One sample of one channel (DQX7460_AIVoltageIn). */
+/* One sample of one channel 0..31 (DQX7460_AIVoltageIn); other channels return 1. */
 typedef struct AiPointRequest {
     WORD Channel;
     WORD RangeCode;
@@ -107,6 +131,7 @@ LONG DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Value, WORD bipol
 LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request);
 LONG DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request);
 LONG DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request);
+/* The range code applies to the sampled channel (0..31); on success the A/D keeps running. */
 LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel,
                          WORD rangeCode, WORD* code);
 LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request);
