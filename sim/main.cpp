@@ -96,12 +96,12 @@ int main(int argc, char** argv) {
     }
 #endif
 
-    // Signals are taken by sigwait only: every thread started below inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // SIGINT and SIGTERM are taken by sigwait only: every thread started below inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
     std::vector<std::unique_ptr<sim::Card>> cards;
@@ -142,12 +142,12 @@ int main(int argc, char** argv) {
         RigTicker ticker(rig);
 #ifdef DQX7460_SIM_PANEL
         if (options.panel) {
-            status = sim::RunRigPanel(argc, argv, rig, signals);
+            status = sim::RunRigPanel(argc, argv, rig, stopSignals);
         } else
 #endif
         {
             int received = 0;
-            sigwait(&signals, &received);
+            sigwait(&stopSignals, &received);
         }
     }
     server.Stop();

@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "paths.h"
@@ -109,18 +110,26 @@ int BindSocket(const std::string& path, std::string* error) {
         *error = "another process already serves " + path;
         return -1;
     }
-    unlink(path.c_str());
+    // Bound and listening under a scratch name first, then renamed: a client that sees the
+    // socket can always connect to it.
+    std::string scratch = path + ".new";
+    if (scratch.size() >= sizeof(addr.sun_path)) {
+        *error = "socket path too long: " + scratch;
+        return -1;
+    }
+    unlink(scratch.c_str());
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         *error = std::string("socket: ") + std::strerror(errno);
         return -1;
     }
     addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    std::strncpy(addr.sun_path, scratch.c_str(), sizeof(addr.sun_path) - 1);
     if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
-        listen(fd, SOMAXCONN) != 0) {
+        listen(fd, SOMAXCONN) != 0 || rename(scratch.c_str(), path.c_str()) != 0) {
         *error = "cannot serve " + path + ": " + std::strerror(errno);
         close(fd);
+        unlink(scratch.c_str());
         return -1;
     }
     return fd;

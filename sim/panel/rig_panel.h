@@ -1,0 +1,41 @@
+// The rig panel: the rig's push-buttons and travel-limit switch, the six output lines as
+// lamps, the crosshead and the specimen, refreshed from the rig.
+#pragma once
+
+#include <signal.h>
+
+#include <QWidget>
+
+#include "rig.h"
+
+class QLabel;
+class QPushButton;
+
+namespace sim {
+
+class RigPanel : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit RigPanel(Rig& rig, QWidget* parent = nullptr);
+
+    // Reads the rig's state into the lamps and readouts (the panel's timer calls it).
+    void Refresh();
+
+  private:
+    QPushButton* AddButton(Button button, const QString& text);
+
+    Rig& rig_;
+    QLabel* lamps_[kOutputLines] = {};
+    QLabel* position_ = nullptr;
+    QLabel* force_ = nullptr;
+    QLabel* specimen_ = nullptr;
+    QLabel* motion_ = nullptr;
+    QPushButton* travelLimit_ = nullptr;
+};
+
+// Shows the panel until it is closed or one of the signals arrives (they must be blocked
+// in every thread); returns the application's exit status.
+int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals);
+
+}  // namespace sim

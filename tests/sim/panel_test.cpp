@@ -1,0 +1,56 @@
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "card.h"
+#include "panel/rig_panel.h"
+#include "rig.h"
+
+class RigPanelTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void buttonsHoldTheirInputWhilePressed() {
+        sim::Card card;
+        double now = 0.0;
+        sim::Rig rig(card, sim::RigParams(), [&now] { return now; });
+        sim::RigPanel panel(rig);
+        auto* start = panel.findChild<QPushButton*>("start");
+        QVERIFY(start != nullptr);
+        QTest::mousePress(start, Qt::LeftButton);
+        now = 5.0;
+        rig.Update();
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF & ~sim::kInStart));
+        QTest::mouseRelease(start, Qt::LeftButton);
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF));
+
+        auto* limit = panel.findChild<QPushButton*>("travelLimit");
+        QVERIFY(limit != nullptr);
+        limit->click();
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF & ~sim::kInTravelLimit));
+        limit->click();
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF));
+    }
+
+    void lampsAndReadoutsFollowTheRig() {
+        sim::Card card;
+        double now = 0.0;
+        sim::Rig rig(card, sim::RigParams(), [&now] { return now; });
+        sim::RigPanel panel(rig);
+        rig.Press(sim::Button::kStart);
+        now = 0.5;
+        card.WriteRegister(sim::kRegDigitalOut, 0x00FF & ~(sim::kOutAlarmLow | sim::kOutBroken));
+        rig.Update();
+        panel.Refresh();
+        for (int i = 0; i < sim::kOutputLines; ++i) {
+            auto* lamp = panel.findChild<QLabel*>(QString("lamp%1").arg(i));
+            QVERIFY(lamp != nullptr);
+            QCOMPARE(lamp->property("active").toBool(), i == 2 || i == 3);
+        }
+        QCOMPARE(panel.findChild<QLabel*>("position")->text(), QString("1.00 mm"));
+        QCOMPARE(panel.findChild<QLabel*>("specimen")->text(), QString("elastic"));
+    }
+};
+
+QTEST_MAIN(RigPanelTest)
+#include "panel_test.moc"
