@@ -1,0 +1,15 @@
+// The application: anchors the data folder at the start-up directory, runs the main window
+// modally and ends when it closes.
+#include <QApplication>
+
+#include "settings/data_folder.h"
+#include "shell/test_dlg.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    AnchorDataFolder();
+    CTestDlg dialog;
+    dialog.exec();
+    return 0;
+}

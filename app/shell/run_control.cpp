@@ -1,0 +1,201 @@
+// Run-control commands of the main window: start, stop, clear, zero, travel limit, save,
+// open and settings.
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <ctime>
+
+#include "acquisition/high_speed.h"
+#include "acquisition/run_state.h"
+#include "chart/line_chart.h"
+#include "common/message_box.h"
+#include "records/archive.h"
+#include "records/workbook.h"
+#include "settings/data_folder.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_record.h"
+#include "shell/records_model.h"
+#include "shell/test_dlg.h"
+
+namespace {
+
+const QString kFileErrorCaption = QStringLiteral("文件信息");
+
+// The configured sampling period as a timer period; a foreign archive may hold anything.
+int RunPeriodMs() {
+    return std::clamp(g_nSamplePeriod, 1, 10000);
+}
+
+std::string LocalTimeText(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &local);
+    return std::string(text, length);
+}
+
+}  // namespace
+
+void CTestDlg::OnStart() {
+    for (int id : {32774, 32775, 32776, 32777}) EnableMenu(id, false);
+    for (int id : {1034, 1064, 1080}) SetEnabled(id, false);
+    if (!m_bPlayback) SetEnabled(1033, true);
+    SetCaption(1035, QStringLiteral("已开始...."));
+    SetEnabled(1035, false);
+    SetCaption(1063, m_bPlayback ? QStringLiteral("停止回放") : QStringLiteral("停止采集"));
+    SetEnabled(1063, true);
+    SetEnabled(1065, false);
+    SetEnabled(1036, false);
+    if (!m_bPlayback) {
+        m_edits[1000]->hide();
+        m_edits[1014]->hide();
+    }
+    m_checks[1079]->setEnabled(false);
+
+    g_bRecording = 1;
+    m_chart->StartRefresh();
+    if (!g_bStartTimeTaken) {
+        g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        g_bStartTimeTaken = 1;
+    }
+    SetTimer(kPollTimer, kPollPeriodMs);
+    SetTimer(kSampleTimer, RunPeriodMs());
+
+    g_bTravelLimit = 0;
+    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
+    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
+    m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
+    m_lamps.autoReturn = m_lamps.autoStop = false;
+    ShowLamps();
+
+    m_wDigitalOut = kIdleOutputWord;
+    if (!m_bPlayback) DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+}
+
+void CTestDlg::OnStop() {
+    if (m_bPlayback) {
+        KillTimer(kSampleTimer);
+        KillTimer(kPollTimer);
+    }
+    m_chart->StopRefresh();
+    if (g_bHighSpeed) StopHighSpeedCapture();
+
+    if (m_bPlayback) {
+        EnableMenu(32774, true);
+        SetCaption(1035,
+                   g_bPlaybackEnded ? QStringLiteral("回放结束") : QStringLiteral("继续回放"));
+        SetEnabled(1035, true);
+        SetEnabled(1080, true);
+    } else {
+        for (int id : {32775, 32776, 32777}) EnableMenu(id, true);
+        for (int id : {1034, 1064, 1080}) SetEnabled(id, true);
+        SetEnabled(1033, false);
+        SetCaption(1035, QStringLiteral("开始采集"));
+        SetEnabled(1035, true);
+        SetEnabled(1065, true);
+        SetEnabled(1036, true);
+    }
+    SetCaption(1063, QStringLiteral("已停止...."));
+    SetEnabled(1063, false);
+
+    g_bRecording = 0;
+    SetTimer(kSampleTimer, kIdleSamplePeriodMs);
+}
+
+void CTestDlg::OnClearList() {
+    g_bStartTimeTaken = 0;
+    g_nRecordCount = 0;
+    std::fill(std::begin(g_dHistory0), std::end(g_dHistory0), 0.0);
+    std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), 0.0);
+    std::fill(std::begin(g_dRatioHistory), std::end(g_dRatioHistory), 0.0);
+    if (!g_bRecording) m_chart->StartRefresh();
+    m_records->Refresh();
+    if (!m_bPlayback) {
+        m_wDigitalOut = kIdleOutputWord;
+        DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+        m_lamps = Lamps{};
+        ShowLamps();
+    }
+}
+
+void CTestDlg::OnZeroSensors() {
+    g_bZeroRequest0 = g_bZeroRequest1 = 1;
+}
+
+void CTestDlg::OnTravelLimit() {
+    if (g_bTravelLimit) {
+        SetCaption(1033, QStringLiteral("行程限位断开"));
+        g_bTravelLimit = 0;
+    } else {
+        SetCaption(1033, QStringLiteral("行程限位接通"));
+        g_bTravelLimit = 1;
+    }
+}
+
+void CTestDlg::OnSave() {
+    std::string basePath;
+    std::string error;
+    if (!ArchiveBasePath(g_strTestName, std::time(nullptr), &basePath, &error) ||
+        !WriteArchive(basePath + ".dat", &error) || !ExportSpreadsheet(basePath + ".xls", &error)) {
+        ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
+    }
+}
+
+void CTestDlg::OnOpen() {
+    QFileDialog picker(this);
+    picker.setAcceptMode(QFileDialog::AcceptOpen);
+    picker.setFileMode(QFileDialog::ExistingFile);
+    picker.setDirectory(QString::fromStdString(DataFolderPath()));
+    picker.selectFile(QStringLiteral("*.dat"));
+    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return;
+    OpenArchive(picker.selectedFiles().constFirst());
+}
+
+void CTestDlg::OpenArchive(const QString& path) {
+    std::string archiveName;
+    std::string error;
+    if (!ReadArchive(path.toStdString(), &archiveName, &error)) {
+        ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
+        return;
+    }
+    m_strArchiveName = archiveName;
+    ParseSettings();
+    SetColumnHeaders();
+
+    SetEnabled(1080, false);
+    SetCaption(1035, QStringLiteral("回放中...."));
+    SetEnabled(1035, false);
+    SetCaption(1063, QStringLiteral("停止回放"));
+    SetEnabled(1063, true);
+    m_edits[1000]->show();
+    m_edits[1014]->show();
+
+    OnClearList();
+    m_bPlayback = 1;
+    g_bRecording = 1;
+    g_bPlaybackEnded = 0;
+    RefreshControls();
+    SetTimer(kSampleTimer, RunPeriodMs());
+    m_chart->StartRefresh();
+}
+
+void CTestDlg::OnSettings() {
+    KillTimer(kPollTimer);
+    KillTimer(kSampleTimer);
+    m_chart->StopRefresh();
+    ReloadSettingsFile();
+    {
+        CSettingsDlg dialog(this);
+        dialog.exec();
+    }
+    ParseSettings();
+    RefreshControls();
+    OnClearList();
+    SetColumnHeaders();
+    SetTimer(kPollTimer, kPollPeriodMs);
+    SetTimer(kSampleTimer, kIdleSamplePeriodMs);
+}

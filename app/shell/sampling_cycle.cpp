@@ -1,0 +1,114 @@
+// Timer 1 (the sampling tick) and timer 2 (the poll of the rig's inputs).
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "acquisition/card_config.h"
+#include "acquisition/conditioning.h"
+#include "acquisition/high_speed.h"
+#include "acquisition/run_state.h"
+#include "acquisition/safety.h"
+#include "common/message_box.h"
+#include "records/archive.h"
+#include "shell/records_model.h"
+#include "shell/test_dlg.h"
+
+namespace {
+
+// Rig inputs, active low.
+constexpr WORD kInTravelLimit = 0x01;
+constexpr WORD kInStop = 0x02;
+constexpr WORD kInZero = 0x04;
+constexpr WORD kInClear = 0x08;
+constexpr WORD kInStart = 0x10;
+
+// Guards the tick against a second tick run from inside a message box it shows.
+class TickGuard {
+  public:
+    explicit TickGuard(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~TickGuard() { m_busy = false; }
+    TickGuard(const TickGuard&) = delete;
+    TickGuard& operator=(const TickGuard&) = delete;
+
+  private:
+    bool& m_busy;
+};
+
+}  // namespace
+
+void CTestDlg::SampleTick() {
+    if (m_inTick) return;
+    TickGuard guard(m_inTick);
+
+    if (!m_bPlayback) {
+        if (g_bHighSpeed) {
+            if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;
+            DQX7460_StopAd(g_hDevice);
+            DQX7460_FifoClear(g_hDevice);
+            g_bHighSpeedRun = 0;
+            ProcessHighSpeedBurst(m_channels);
+            g_bHighSpeedDone = 0;
+        } else {
+            if (!ReadChannels(m_channels)) return;
+            ConditionChannels(m_channels);
+        }
+    }
+
+    if (g_bRecording) {
+        if (g_nRecordCount >= g_nRecordCapacity) {
+            if (m_bPlayback) g_bPlaybackEnded = 1;
+            OnStop();
+            return;
+        }
+        ++g_nRecordCount;
+        if (!m_bPlayback) {
+            g_strRecord0[g_nRecordCount] = g_strReadout0[0];
+            g_strRecord1[g_nRecordCount] = g_strReadout1[0];
+        } else if (PlaybackStep(g_nRecordCount)) {
+            // The empty slot that ends the stored test is not a record of it.
+            --g_nRecordCount;
+            g_bPlaybackEnded = 1;
+            OnStop();
+            return;
+        }
+        m_records->Refresh();
+    }
+
+    const SafetyAction action = EvaluateSafety(m_wDigitalOut, m_lamps, m_bPlayback != 0);
+    ShowLamps();
+    if (action == SafetyAction::kStopAndSave) {
+        OnStop();
+        if (!m_bPlayback) OnSave();
+        return;
+    }
+    if (action == SafetyAction::kForcedStop) {
+        DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+        OnStop();
+        KillTimer(kSampleTimer);
+        ShowMessageBox(this, QStringLiteral("安全限制 强行停机"), QStringLiteral("安全保护信息"));
+        return;
+    }
+
+    RefreshControls();
+    if (!m_bPlayback) DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+}
+
+void CTestDlg::PollInputs() {
+    if (m_bPlayback) return;
+    WORD input = 0x00FF;
+    DQX7460_DioReadWord2(g_hDevice, &input);
+    g_wDigitalIn = input;
+
+    if (!(input & kInTravelLimit)) {
+        if (!g_bTravelLimit) {
+            SetCaption(1033, QStringLiteral("行程限位接通"));
+            g_bTravelLimit = 1;
+        }
+    } else if (g_bTravelLimit) {
+        SetCaption(1033, QStringLiteral("行程限位断开"));
+        g_bTravelLimit = 0;
+    }
+    if (!(input & kInStop)) OnStop();
+    if (!(input & kInZero) && !g_bRecording) OnZeroSensors();
+    if (!(input & kInClear) && !g_bRecording) OnClearList();
+    if (!(input & kInStart)) OnStart();
+}

@@ -1,0 +1,268 @@
+#include "shell/test_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QPushButton>
+#include <algorithm>
+#include <array>
+
+#include "acquisition/card_config.h"
+#include "acquisition/high_speed.h"
+#include "acquisition/run_state.h"
+#include "chart/chart_flags.h"
+#include "chart/line_chart.h"
+#include "common/message_box.h"
+#include "printing/print_frame.h"
+#include "printing/report_page.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+#include "shell/records_model.h"
+#include "shell/window_style.h"
+
+namespace {
+
+const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmora.example";
+
+// The card library's one message to the operator.
+void ShowLibraryMessage(const char* text, const char* caption) {
+    ShowMessageBox(QApplication::activeWindow(), QString::fromUtf8(text),
+                   QString::fromUtf8(caption));
+}
+
+// The worker of the high-speed capture ends on its own thread; the box belongs to the
+// window's thread, so the notice is posted there.
+void PostHighSpeedFinished() {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            ShowMessageBox(QApplication::activeWindow(), QStringLiteral("250kHz 高速采集结束"),
+                           QString());
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace
+
+CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
+    Q_INIT_RESOURCE(velmora);
+    // Start-up values of the process-wide state. The card handle survives so that the
+    // start-up's close releases a handle an earlier window left open.
+    const HANDLE device = g_hDevice;
+    SetDefaultSettings();
+    ResetRunState();
+    g_hDevice = device;
+    ResetChartFlags();
+    g_bHighSpeed = 0;
+    std::fill(std::begin(g_nHighSpeedBuf), std::end(g_nHighSpeedBuf), 0);
+    SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
+
+    InstallFontSubstitutions();
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icon143.png")));
+
+    m_sampleTimer.setObjectName(QStringLiteral("timer1"));
+    m_pollTimer.setObjectName(QStringLiteral("timer2"));
+    connect(&m_sampleTimer, &QTimer::timeout, this, &CTestDlg::SampleTick);
+    connect(&m_pollTimer, &QTimer::timeout, this, &CTestDlg::PollInputs);
+
+    CreateControls();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    OnInitDialog();
+}
+
+CTestDlg::~CTestDlg() = default;
+
+void CTestDlg::OnInitDialog() {
+    std::string error;
+    if (!LoadOrCreateSettingsFile(&error)) {
+        ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("设置错误"));
+    }
+
+    SetColumnHeaders();
+    m_chart->CalcLayout();
+    RefreshControls();
+
+    dqx7460_set_message_hook(ShowLibraryMessage);
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    g_nLastError = DQX7460_DeviceOpen(g_nDeviceNumber, &g_hDevice);
+    if (g_nLastError != 0) {
+        ShowMessageBox(this,
+                       QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
+                                      "采集测试：请关闭程序，连接设备，重启程序。"),
+                       QStringLiteral("设备信息"));
+        EnableMenu(32776, false);
+        SetEnabled(1034, false);
+        RefreshControls();
+        return;
+    }
+
+    // The application's 940-byte feature buffer.
+    std::array<FeatureBlock, 47> features{};
+    static_assert(sizeof(features) == 940);
+    FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
+    if (DQX7460_DeviceGetFeatures(g_hDevice, &query) != 0) return;
+
+    EnableMenu(32777, true);
+    EnableMenu(32774, false);
+    if (!g_bHighSpeed) SetEnabled(1065, true);
+    SetEnabled(1035, true);
+    SetEnabled(1036, true);
+
+    ConfigureCard();
+
+    SetTimer(kPollTimer, kPollPeriodMs);
+    SetTimer(kSampleTimer, kIdleSamplePeriodMs);
+    m_chart->StartRefresh();
+}
+
+void CTestDlg::SetColumnHeaders() {
+    m_records->SetHeader(0, QStringLiteral("次数"));
+    m_records->SetHeader(1, FromGbk(g_strChannelName0 + g_strUnit0));
+    m_records->SetHeader(2, FromGbk(g_strChannelName1 + g_strUnit1));
+}
+
+void CTestDlg::ShowBoundText(int id, const std::string& gbk) {
+    // Comparing bytes first keeps the tick free of conversions for texts that stay.
+    auto shown = m_shownText.find(id);
+    if (shown != m_shownText.end() && shown->second == gbk) return;
+    m_shownText[id] = gbk;
+    m_edits[id]->setText(DisplayText(gbk));
+}
+
+void CTestDlg::RefreshControls() {
+    static const std::string kTimes = ToGbk(QStringLiteral("次"));
+    static const std::string kCounter = ToGbk(QStringLiteral("计数器"));
+    static const std::string kPeak = ToGbk(QStringLiteral("峰值"));
+    static const std::string kPlaybackBanner = ToGbk(QStringLiteral("历史回放"));
+    static const std::string kLine = ToGbk(QStringLiteral("线"));
+    const int peakSlot = std::clamp(g_nHistoryLen + 1, 0, kHistorySlots - 1);
+    ShowBoundText(1001, g_strReadout0[0]);
+    ShowBoundText(1002, g_strReadout1[0]);
+    ShowBoundText(1016, g_strReadout0[peakSlot]);
+    ShowBoundText(1017, g_strReadout1[peakSlot]);
+    ShowBoundText(1018, g_strRatio[0]);
+    ShowBoundText(1010, std::to_string(g_nRecordCount));
+    ShowBoundText(1003, g_strUnit0);
+    ShowBoundText(1009, g_strUnit1);
+    ShowBoundText(1004, kTimes);
+    ShowBoundText(1005, g_strForceStopLimit);
+    ShowBoundText(1006, g_strAlarmHigh);
+    ShowBoundText(1007, g_strAlarmLow);
+    ShowBoundText(1008, g_strBreakValue);
+    ShowBoundText(1011, g_strChannelName0);
+    ShowBoundText(1012, g_strChannelName1);
+    ShowBoundText(1013, kCounter);
+    ShowBoundText(1019, g_strChannelName0 + "/" + g_strChannelName1);
+    ShowBoundText(1020, kPeak);
+    ShowBoundText(1021, kPeak);
+    if (m_bPlayback) {
+        ShowBoundText(1014, kPlaybackBanner);
+        ShowBoundText(1000, m_strArchiveName);
+    }
+    const std::string caption0 = g_strChannelName0 + kLine;
+    const std::string caption1 = g_strChannelName1 + kLine;
+    if (m_shownText[1078] != caption0) {
+        m_shownText[1078] = caption0;
+        m_checks[1078]->setText(DisplayText(caption0));
+    }
+    if (m_shownText[1081] != caption1) {
+        m_shownText[1081] = caption1;
+        m_checks[1081]->setText(DisplayText(caption1));
+    }
+    for (const auto& [id, flag] : m_checkFlags) {
+        QCheckBox* box = m_checks[id];
+        if (box->isChecked() != (*flag != 0)) box->setChecked(*flag != 0);
+    }
+}
+
+void CTestDlg::ShowLamps() {
+    m_lampLabels[1067]->setVisible(m_lamps.forcedStop);
+    m_lampLabels[1068]->setVisible(m_lamps.alarmHigh);
+    m_lampLabels[1069]->setVisible(m_lamps.alarmLow);
+    m_lampLabels[1070]->setVisible(m_lamps.broken);
+    m_lampLabels[1073]->setVisible(m_lamps.autoStop);
+    m_lampLabels[1072]->setVisible(m_lamps.autoReturn);
+}
+
+void CTestDlg::SetEnabled(int id, bool enabled) {
+    m_buttons[id]->setEnabled(enabled);
+}
+
+void CTestDlg::SetCaption(int id, const QString& caption) {
+    m_buttons[id]->setText(caption);
+}
+
+void CTestDlg::EnableMenu(int id, bool enabled) {
+    m_actions[id]->setEnabled(enabled);
+}
+
+QTimer& CTestDlg::TimerById(int id) {
+    return id == kSampleTimer ? m_sampleTimer : m_pollTimer;
+}
+
+const QTimer* CTestDlg::FindTimer(int id) const {
+    if (id == kSampleTimer) return &m_sampleTimer;
+    if (id == kPollTimer) return &m_pollTimer;
+    return nullptr;
+}
+
+void CTestDlg::SetTimer(int id, int periodMs) {
+    if (!FindTimer(id)) return;
+    QTimer& timer = TimerById(id);
+    // A running timer keeps its phase when asked for the period it already has, so that a
+    // command repeated on every poll (a held rig button) cannot hold the tick off.
+    if (timer.isActive() && timer.interval() == periodMs) return;
+    timer.start(periodMs);
+}
+
+void CTestDlg::KillTimer(int id) {
+    if (!FindTimer(id)) return;
+    TimerById(id).stop();
+}
+
+bool CTestDlg::IsTimerRunning(int id) const {
+    const QTimer* timer = FindTimer(id);
+    return timer && timer->isActive();
+}
+
+int CTestDlg::TimerPeriod(int id) const {
+    const QTimer* timer = FindTimer(id);
+    return timer ? timer->interval() : 0;
+}
+
+void CTestDlg::OnPrintButton() {
+    m_printMenu->exec(QCursor::pos());
+}
+
+void CTestDlg::OnPrintList() {
+    PrintReport(*this);
+}
+
+void CTestDlg::OnPrintPreview() {
+    PreviewReport(*this);
+}
+
+void CTestDlg::OnReportBeginPrinting(QPrinter&) {
+    m_reportFonts = CreateReportFonts();
+}
+
+void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer) {
+    if (!m_reportFonts) m_reportFonts = CreateReportFonts();
+    DrawReportPage(painter, printer, *m_reportFonts);
+}
+
+void CTestDlg::OnReportEndPrinting(QPrinter&) {
+    m_reportFonts.reset();
+}

@@ -1,0 +1,128 @@
+// The main window: readouts, records list, chart, run-control commands and the two timers
+// that drive a test (1: sampling tick, 2: input poll).
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "DQX7460.h"
+#include "acquisition/conditioning.h"
+#include "acquisition/safety.h"
+#include "printing/report_owner.h"
+
+class CLineChartCtrl;
+class CRecordsModel;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTableView;
+struct ReportFonts;
+
+// Window timer ids.
+constexpr int kSampleTimer = 1;
+constexpr int kPollTimer = 2;
+constexpr int kIdleSamplePeriodMs = 50;
+constexpr int kPollPeriodMs = 30;
+
+class CTestDlg : public QDialog, public ReportOwner {
+    Q_OBJECT
+
+  public:
+    explicit CTestDlg(QWidget* parent = nullptr);
+    ~CTestDlg() override;
+
+    // Timer 1 and timer 2.
+    void SampleTick();
+    void PollInputs();
+
+    // Run-control commands (buttons, menu, rig inputs, automatic sequence).
+    void OnStart();
+    void OnStop();
+    void OnClearList();
+    void OnZeroSensors();
+    void OnTravelLimit();
+    void OnSave();
+    void OnOpen();
+    // The open command after the file picker: loads the archive and starts its playback.
+    void OpenArchive(const QString& path);
+    void OnSettings();
+    void OnPrintList();
+    void OnPrintPreview();
+
+    // Data exchange towards the controls: readouts, count, limits, captions, check states.
+    void RefreshControls();
+
+    // Window timers by id: starting a running id with another period replaces the period.
+    void SetTimer(int id, int periodMs);
+    void KillTimer(int id);
+    bool IsTimerRunning(int id) const;
+    int TimerPeriod(int id) const;
+
+    WORD DigitalOut() const { return m_wDigitalOut; }
+    bool Playback() const { return m_bPlayback != 0; }
+    const std::string& ArchiveName() const { return m_strArchiveName; }
+    CLineChartCtrl* Chart() const { return m_chart; }
+
+    // ReportOwner
+    QWidget* ReportWindow() override { return this; }
+    void OnReportBeginPrinting(QPrinter& printer) override;
+    void OnReportPrintPage(QPainter& painter, QPrinter& printer) override;
+    void OnReportEndPrinting(QPrinter& printer) override;
+
+  private:
+    // Controls, made in the layout of template 102.
+    void CreateControls();
+    void CreateMenus(QMenuBar* menuBar);
+    QLineEdit* AddEdit(QWidget* parent, int id, int x, int y, int w, int h, bool border);
+    QPushButton* AddButton(QWidget* parent, int id, const QString& caption, int x, int y,
+                           void (CTestDlg::*handler)());
+    QCheckBox* AddCheckBox(QWidget* parent, int id, const QString& caption, int x, int y, int w,
+                           int* flag);
+    QLabel* AddLamp(QWidget* parent, int id, int x, int y);
+    void ApplyColoursAndFonts();
+
+    void OnInitDialog();
+    void SetColumnHeaders();
+    void ShowLamps();
+    void SetEnabled(int id, bool enabled);
+    void SetCaption(int id, const QString& caption);
+    void EnableMenu(int id, bool enabled);
+    void ShowBoundText(int id, const std::string& gbk);
+    void OnPrintButton();
+
+    QTimer& TimerById(int id);
+    const QTimer* FindTimer(int id) const;
+
+    // The window's own state.
+    ChannelVoltages m_channels;
+    Lamps m_lamps;
+    WORD m_wDigitalOut = kIdleOutputWord;
+    unsigned char m_bPlayback = 0;
+    std::string m_strArchiveName;
+    bool m_inTick = false;
+
+    QTimer m_sampleTimer;
+    QTimer m_pollTimer;
+    CRecordsModel* m_records = nullptr;
+    QTableView* m_list = nullptr;
+    CLineChartCtrl* m_chart = nullptr;
+    QMenu* m_printMenu = nullptr;
+    std::unique_ptr<ReportFonts> m_reportFonts;
+
+    // Controls by id, and the GBK text each bound edit shows now.
+    std::map<int, QLineEdit*> m_edits;
+    std::map<int, QPushButton*> m_buttons;
+    std::map<int, QCheckBox*> m_checks;
+    std::map<int, int*> m_checkFlags;
+    std::map<int, QLabel*> m_lampLabels;
+    std::map<int, QAction*> m_actions;
+    std::map<int, std::string> m_shownText;
+};

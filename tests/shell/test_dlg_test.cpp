@@ -1,0 +1,640 @@
+// The main window with an in-process card: start-up, the state table, the sampling tick,
+// the input poll, the interlocks' consequences, save and playback.
+#include "shell/test_dlg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "acquisition/high_speed.h"
+#include "acquisition/run_state.h"
+#include "card.h"
+#include "chart/chart_flags.h"
+#include "chart/line_chart.h"
+#include "common/message_box.h"
+#include "driver.h"
+#include "in_process_driver.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+// Passes every call to the simulated card, except bulk reads while reads are made to fail.
+class SwitchableDriver : public dqx7460::Driver {
+  public:
+    explicit SwitchableDriver(dqx7460::Driver& inner) : m_inner(inner) {}
+    HANDLE Open(int instance) override { return m_inner.Open(instance); }
+    void Close(HANDLE handle) override { m_inner.Close(handle); }
+    bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                 std::uint32_t outLen, std::uint32_t* returned) override {
+        if (failReads && code == dqx7460::kIoctlBulkRead) {
+            *returned = 0;
+            return false;
+        }
+        return m_inner.Control(handle, code, in, inLen, out, outLen, returned);
+    }
+    bool failReads = false;
+
+  private:
+    dqx7460::Driver& m_inner;
+};
+
+constexpr int kOutputRegister = 128;
+const std::set<int> kButtons = {1033, 1034, 1035, 1036, 1063, 1064, 1065, 1080};
+
+}  // namespace
+
+class TestDlgTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void startWithoutCard();
+    void startWithCard();
+    void liveStateTable();
+    void startStopStartContinuesTheTest();
+    void listShowsNewestRecordFirst();
+    void fullTableStopsTheRun();
+    void startInputRepeatsWhileHeld();
+    void zeroAndClearInputsWaitForTheStop();
+    void failingReadSkipsTheTick();
+    void forcedStopAtTheLimit();
+    void travelLimitFromTheSwitch();
+    void breakRunsTheSequenceAndSaves();
+    void zeroSpansAndNaNDoNotFault();
+    void refusedTestNameKeepsTheRecords();
+    void unreadableArchiveLeavesTheWindow();
+    void playbackStateTable();
+    void settingsCommandReloadsAndRebuildsHeaders();
+    void checkBoxesToggleTheirFlags();
+    void highSpeedTickWaitsForTheBurst();
+
+  private:
+    void Open(bool withCard = true);
+    QPushButton* Button(int id) const;
+    QAction* Action(int id) const;
+    QLabel* Lamp(int id) const;
+    QString Text(int id) const;
+    std::set<int> EnabledButtons() const;
+    QString Cell(int row, int column) const;
+    // Ticks until the predicate holds; false when it still fails after maxTicks ticks.
+    bool TickUntil(const std::function<bool()>& done, int maxTicks = 400);
+    int OutputWrites() const { return m_outputWrites; }
+    QStringList ArchivesInDataFolder() const;
+    QString SaveThreeRecordArchive();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    sim::Card m_card{1};
+    std::unique_ptr<sim::InProcessDriver> m_inProcess;
+    std::unique_ptr<SwitchableDriver> m_driver;
+    std::unique_ptr<CTestDlg> m_dlg;
+    std::vector<std::pair<QString, QString>> m_boxes;
+    int m_outputWrites = 0;
+};
+
+void TestDlgTest::init() {
+    m_previousDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    AnchorDataFolder();
+    m_boxes.clear();
+    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+        m_boxes.emplace_back(text, caption);
+    });
+    m_card.SetDigitalInputs(0xFFFF);
+    m_card.SetVoltage(0, 0.0);
+    m_card.SetVoltage(1, 0.0);
+    m_outputWrites = 0;
+    m_card.SetWriteObserver([this](std::uint16_t reg, std::uint16_t) {
+        if (reg == kOutputRegister) ++m_outputWrites;
+    });
+    m_inProcess = std::make_unique<sim::InProcessDriver>();
+    m_driver = std::make_unique<SwitchableDriver>(*m_inProcess);
+    dqx7460::SetDriver(m_driver.get());
+}
+
+void TestDlgTest::cleanup() {
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    dqx7460::SetDriver(nullptr);
+    m_driver.reset();
+    m_inProcess.reset();
+    m_card.SetWriteObserver(nullptr);
+    SetMessageBoxHandler({});
+    g_bHighSpeed = 0;
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestDlgTest::Open(bool withCard) {
+    if (withCard) m_inProcess->AddCard(0, m_card);
+    m_dlg = std::make_unique<CTestDlg>();
+}
+
+QPushButton* TestDlgTest::Button(int id) const {
+    return m_dlg->findChild<QPushButton*>(QString::number(id));
+}
+
+QAction* TestDlgTest::Action(int id) const {
+    return m_dlg->findChild<QAction*>(QString::number(id));
+}
+
+QLabel* TestDlgTest::Lamp(int id) const {
+    return m_dlg->findChild<QLabel*>(QString::number(id));
+}
+
+QString TestDlgTest::Text(int id) const {
+    return m_dlg->findChild<QLineEdit*>(QString::number(id))->text();
+}
+
+std::set<int> TestDlgTest::EnabledButtons() const {
+    std::set<int> enabled;
+    for (int id : kButtons) {
+        if (Button(id)->isEnabled()) enabled.insert(id);
+    }
+    return enabled;
+}
+
+QString TestDlgTest::Cell(int row, int column) const {
+    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    return list->model()->index(row, column).data().toString();
+}
+
+bool TestDlgTest::TickUntil(const std::function<bool()>& done, int maxTicks) {
+    for (int i = 0; i < maxTicks; ++i) {
+        if (done()) return true;
+        m_dlg->SampleTick();
+    }
+    return done();
+}
+
+QStringList TestDlgTest::ArchivesInDataFolder() const {
+    QStringList archives = QDir(QString::fromStdString(DataFolderPath()))
+                               .entryList({QStringLiteral("*.dat")}, QDir::Files);
+    archives.removeAll(QStringLiteral("MyTestSet.dat"));
+    return archives;
+}
+
+// A live test of three records, saved; returns the archive's path.
+QString TestDlgTest::SaveThreeRecordArchive() {
+    Open();
+    m_card.SetVoltage(0, 1.5);
+    m_card.SetVoltage(1, -0.5);
+    m_dlg->OnStart();
+    for (int i = 0; i < 3; ++i) m_dlg->SampleTick();
+    m_dlg->OnStop();
+    m_dlg->OnSave();
+    const QStringList archives = ArchivesInDataFolder();
+    if (archives.size() != 1) return QString();
+    return QString::fromStdString(DataFolderPath()) + archives.constFirst();
+}
+
+void TestDlgTest::startWithoutCard() {
+    Open(false);
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
+    QCOMPARE(m_boxes[0].first, QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
+                                              "采集测试：请关闭程序，连接设备，重启程序。"));
+    QVERIFY(!Action(32776)->isEnabled());
+    QVERIFY(!Button(1034)->isEnabled());
+    QVERIFY(Action(32774)->isEnabled());
+    QVERIFY(!Action(32777)->isEnabled());
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+    QVERIFY(!m_dlg->Chart()->IsRefreshing());
+    QCOMPARE(EnabledButtons(), std::set<int>{});
+}
+
+void TestDlgTest::startWithCard() {
+    Open();
+    QVERIFY(m_boxes.empty());
+    QVERIFY(!Action(32774)->isEnabled());
+    QVERIFY(!Action(32775)->isEnabled());
+    QVERIFY(Action(32776)->isEnabled());
+    QVERIFY(Action(32777)->isEnabled());
+    QCOMPARE(Action(32774)->text(), QStringLiteral("打开(&O)...\tF1"));
+    QCOMPARE(Action(32775)->text(), QStringLiteral("保存(&S)...\tF2"));
+    QVERIFY(m_dlg->windowTitle().startsWith(QStringLiteral("Orvane/计算机数据采集处理系统 ")));
+
+    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    QCOMPARE(list->model()->rowCount(), 10000);
+    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("次数"));
+    QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("张力N"));
+    QCOMPARE(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("位移mm"));
+    QCOMPARE(Cell(0, 0), QString());
+    QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
+    QCOMPARE(Text(1004), QStringLiteral("次"));
+    QCOMPARE(Text(1013), QStringLiteral("计数器"));
+    QCOMPARE(Text(1020), QStringLiteral("峰值"));
+    QCOMPARE(Text(1003), QStringLiteral("N"));
+    QCOMPARE(Text(1005), QStringLiteral("35.000"));
+    QVERIFY(m_dlg->findChild<QLineEdit*>(QStringLiteral("1014"))->isHidden());
+    QCOMPARE(m_dlg->findChild<QCheckBox*>(QStringLiteral("1078"))->text(),
+             QStringLiteral("张力线"));
+    QCOMPARE(m_dlg->findChild<QCheckBox*>(QStringLiteral("1081"))->text(),
+             QStringLiteral("位移线"));
+    QVERIFY(m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isHidden());
+
+    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1065}));
+    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("停止采集"));
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
+    QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+    QCOMPARE(m_dlg->findChild<QWidget*>(QStringLiteral("1015"))->geometry(),
+             QRect(10, 327, 586, 269));
+}
+
+void TestDlgTest::liveStateTable() {
+    Open();
+    m_dlg->OnStart();
+    QCOMPARE(EnabledButtons(), (std::set<int>{1033, 1063}));
+    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("停止采集"));
+    for (int id : {32774, 32775, 32776, 32777}) QVERIFY(!Action(id)->isEnabled());
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), g_nSamplePeriod);
+    QCOMPARE(int(g_bRecording), 1);
+
+    m_dlg->OnStop();
+    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
+    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    QVERIFY(!Action(32774)->isEnabled());
+    for (int id : {32775, 32776, 32777}) QVERIFY(Action(id)->isEnabled());
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
+    QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+    QCOMPARE(int(g_bRecording), 0);
+}
+
+void TestDlgTest::startStopStartContinuesTheTest() {
+    Open();
+    m_dlg->OnStart();
+    const std::string firstStart = g_strStartTime;
+    QVERIFY(!firstStart.empty());
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    g_strStartTime = "marker";
+    m_dlg->OnStart();
+    QCOMPARE(g_strStartTime, std::string("marker"));
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(Cell(0, 0), QStringLiteral("3"));
+    QCOMPARE(Text(1010), QStringLiteral("3"));
+
+    m_dlg->OnStop();
+    m_dlg->OnClearList();
+    QCOMPARE(Cell(0, 0), QString());
+    m_dlg->OnStart();
+    QVERIFY(g_strStartTime != "marker");
+}
+
+void TestDlgTest::listShowsNewestRecordFirst() {
+    Open();
+    m_card.SetVoltage(0, 2.0);
+    m_card.SetVoltage(1, 1.0);
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    QCOMPARE(Cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strReadout0[0]));
+    QCOMPARE(Cell(0, 2), QString::fromStdString(g_strReadout1[0]));
+    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
+    m_dlg->SampleTick();
+    QCOMPARE(Cell(0, 0), QStringLiteral("2"));
+    QCOMPARE(Cell(1, 0), QStringLiteral("1"));
+    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[2]));
+    QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[1]));
+    QCOMPARE(Cell(2, 0), QString());
+    QCOMPARE(Cell(9999, 0), QString());
+}
+
+void TestDlgTest::fullTableStopsTheRun() {
+    Open();
+    m_dlg->OnStart();
+    for (int i = 1; i <= 10000; ++i) g_strRecord0[i] = g_strRecord1[i] = "001.000";
+    g_nRecordCount = 10000;
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 10000);
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
+    QVERIFY(m_boxes.empty());
+    QVERIFY(ArchivesInDataFolder().isEmpty());
+}
+
+void TestDlgTest::startInputRepeatsWhileHeld() {
+    Open();
+    m_card.SetDigitalInputs(0xFFEF);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
+    // A held button issues the start again: the second start resets the sequence state.
+    g_nAutoStopTicks = 3;
+    m_dlg->PollInputs();
+    QCOMPARE(g_nAutoStopTicks, 0);
+    m_card.SetDigitalInputs(0xFFFF);
+    g_nAutoStopTicks = 3;
+    m_dlg->PollInputs();
+    QCOMPARE(g_nAutoStopTicks, 3);
+}
+
+void TestDlgTest::zeroAndClearInputsWaitForTheStop() {
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    m_card.SetDigitalInputs(0xFFF3);
+    m_dlg->PollInputs();
+    QCOMPARE(g_nRecordCount, 2);
+    QCOMPARE(int(g_bZeroRequest0), 0);
+    // The stop input is taken first, so zero and clear act in the same poll.
+    m_card.SetDigitalInputs(0xFFF1);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(int(g_bZeroRequest0), 1);
+    QCOMPARE(int(g_bZeroRequest1), 1);
+}
+
+void TestDlgTest::failingReadSkipsTheTick() {
+    Open();
+    m_card.SetVoltage(0, 1.0);
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    const QString readout = Text(1001);
+    const int writes = OutputWrites();
+    m_card.SetVoltage(0, 2.0);
+    m_driver->failReads = true;
+    m_dlg->SampleTick();
+    QCOMPARE(g_nLastError, 1);
+    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(Text(1001), readout);
+    QCOMPARE(Cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(OutputWrites(), writes);
+    m_driver->failReads = false;
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 2);
+    QCOMPARE(OutputWrites(), writes + 1);
+}
+
+void TestDlgTest::forcedStopAtTheLimit() {
+    Open();
+    m_card.SetVoltage(0, 4.0);
+    m_dlg->OnStart();
+    QVERIFY(TickUntil([this] { return !m_boxes.empty(); }));
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+    QCOMPARE(m_boxes[0].second, QStringLiteral("安全保护信息"));
+    QVERIFY(g_dValue0 >= 35.0);
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+    QCOMPARE(int(g_bRecording), 0);
+    QVERIFY(!Lamp(1067)->isHidden());
+    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
+    QCOMPARE(m_dlg->DigitalOut() & 0x01, 0);
+
+    // The clear command releases the outputs and hides the lamps; timer 1 stays off.
+    m_dlg->OnClearList();
+    QCOMPARE(m_card.DigitalOutputs() & 0xFF, 0xFF);
+    QVERIFY(Lamp(1067)->isHidden());
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+}
+
+void TestDlgTest::travelLimitFromTheSwitch() {
+    Open();
+    m_card.SetDigitalInputs(0xFFFE);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bTravelLimit), 1);
+    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位接通"));
+    m_dlg->SampleTick();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+
+    m_card.SetDigitalInputs(0xFFFF);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bTravelLimit), 0);
+    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位断开"));
+
+    // The button's state lasts until the next poll sees the switch released.
+    m_dlg->OnTravelLimit();
+    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位接通"));
+    m_dlg->PollInputs();
+    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位断开"));
+}
+
+void TestDlgTest::breakRunsTheSequenceAndSaves() {
+    Open();
+    m_card.SetVoltage(0, 3.2);
+    m_dlg->OnStart();
+    QVERIFY(TickUntil([] { return g_dHistory0[501] > 31.9; }));
+    m_card.SetVoltage(0, 0.0);
+    QVERIFY(TickUntil([] { return g_bBreakDetected != 0; }));
+    QVERIFY(!Lamp(1070)->isHidden());
+    QVERIFY(!Lamp(1073)->isHidden());
+    QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
+
+    for (int i = 1; i < 5; ++i) m_dlg->SampleTick();
+    QVERIFY(!Lamp(1073)->isHidden());
+    m_dlg->SampleTick();
+    QVERIFY(Lamp(1073)->isHidden());
+    QVERIFY(!Lamp(1072)->isHidden());
+    QCOMPARE(m_card.DigitalOutputs() & 0x30, 0x10);
+
+    for (int i = 1; i < 20; ++i) m_dlg->SampleTick();
+    QCOMPARE(int(g_bRecording), 1);
+    QVERIFY(ArchivesInDataFolder().isEmpty());
+    const int records = g_nRecordCount + 1;
+    m_dlg->SampleTick();
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(g_nRecordCount, records);
+    QVERIFY(Lamp(1072)->isHidden());
+    QCOMPARE(ArchivesInDataFolder().size(), 1);
+    const QString base = ArchivesInDataFolder().constFirst().chopped(4);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
+    QVERIFY(m_boxes.empty());
+    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
+}
+
+void TestDlgTest::zeroSpansAndNaNDoNotFault() {
+    Open();
+    g_strRangeHigh0 = g_strRangeLow0 = "0";
+    g_strCoef0 = "0";
+    g_strResolution0 = g_strResolution1 = "0";
+    g_strRangeHigh1 = "nan";
+    ParseSettings();
+    m_card.SetVoltage(0, 1.0);
+    m_card.SetVoltage(1, 1.0);
+    m_dlg->OnStart();
+    for (int i = 0; i < 30; ++i) m_dlg->SampleTick();
+    QVERIFY(g_nRecordCount > 0);
+    QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
+    m_dlg->grab();
+}
+
+void TestDlgTest::refusedTestNameKeepsTheRecords() {
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    g_strTestName = "a/b";
+    m_dlg->OnSave();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
+    QVERIFY(ArchivesInDataFolder().isEmpty());
+    QCOMPARE(g_nRecordCount, 1);
+    QVERIFY(Button(1064)->isEnabled());
+
+    g_strTestName = "ok";
+    m_dlg->OnSave();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(ArchivesInDataFolder().size(), 1);
+}
+
+void TestDlgTest::unreadableArchiveLeavesTheWindow() {
+    Open(false);
+    m_boxes.clear();
+    m_dlg->OpenArchive(m_dir->filePath(QStringLiteral("missing.dat")));
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QVERIFY(!m_dlg->Playback());
+    QCOMPARE(int(g_bRecording), 0);
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(Action(32774)->isEnabled());
+    QCOMPARE(EnabledButtons(), std::set<int>{});
+}
+
+void TestDlgTest::playbackStateTable() {
+    const QString archive = SaveThreeRecordArchive();
+    QVERIFY(!archive.isEmpty());
+    const std::string record2 = g_strRecord0[2];
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    m_inProcess->RemoveCard(0);
+
+    Open(false);
+    m_boxes.clear();
+    m_outputWrites = 0;
+    g_strSamplePeriod = "77";
+    m_dlg->OpenArchive(archive);
+    QVERIFY(m_boxes.empty());
+    QVERIFY(m_dlg->Playback());
+    QCOMPARE(EnabledButtons(), std::set<int>{1063});
+    QCOMPARE(Button(1035)->text(), QStringLiteral("回放中...."));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("停止回放"));
+    QVERIFY(!Text(1000).isEmpty());
+    QCOMPARE(Text(1014), QStringLiteral("历史回放"));
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 30);
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    QCOMPARE(Cell(0, 1), QString::fromStdString(record2));
+    m_dlg->OnStop();
+    QCOMPARE(EnabledButtons(), (std::set<int>{1035, 1080}));
+    QCOMPARE(Button(1035)->text(), QStringLiteral("继续回放"));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    QVERIFY(Action(32774)->isEnabled());
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+
+    m_dlg->OnStart();
+    QCOMPARE(EnabledButtons(), std::set<int>{1063});
+    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
+    QCOMPARE(Button(1063)->text(), QStringLiteral("停止回放"));
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 3);
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(Cell(0, 0), QStringLiteral("3"));
+    QCOMPARE(Button(1035)->text(), QStringLiteral("回放结束"));
+    QCOMPARE(EnabledButtons(), (std::set<int>{1035, 1080}));
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+    // Idle ticks after the end read nothing, record nothing and write nothing.
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(m_outputWrites, 0);
+}
+
+void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
+    Open();
+    g_strChannelName0 = ToGbk(QStringLiteral("拉力"));
+    std::string error;
+    QVERIFY(WriteSettingsFile(&error));
+    g_strChannelName0 = ToGbk(QStringLiteral("张力"));
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&dialogSeen] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        dialogSeen = dialog != nullptr;
+        if (dialog) dialog->close();
+    });
+    Button(1034)->click();
+    QVERIFY(dialogSeen);
+    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("拉力N"));
+    QCOMPARE(Text(1011), QStringLiteral("拉力"));
+    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
+    QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+}
+
+void TestDlgTest::checkBoxesToggleTheirFlags() {
+    Open();
+    auto* zoom = m_dlg->findChild<QCheckBox*>(QStringLiteral("1083"));
+    auto* grid = m_dlg->findChild<QCheckBox*>(QStringLiteral("1071"));
+    QVERIFY(grid->isChecked());
+    QVERIFY(!zoom->isChecked());
+    zoom->click();
+    grid->click();
+    QCOMPARE(g_bZoom, 1);
+    QCOMPARE(g_bShowGrid, 0);
+    QVERIFY(zoom->isChecked());
+    QVERIFY(!grid->isChecked());
+    m_dlg->OnStart();
+    QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isEnabled());
+}
+
+void TestDlgTest::highSpeedTickWaitsForTheBurst() {
+    Open();
+    m_dlg->OnStart();
+    g_bHighSpeed = 1;
+    g_bHighSpeedDone = 0;
+    const int writes = OutputWrites();
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(OutputWrites(), writes);
+    g_bHighSpeedDone.store(1, std::memory_order_release);
+    m_dlg->SampleTick();
+    QCOMPARE(int(g_bHighSpeedDone.load()), 0);
+    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(OutputWrites(), writes + 1);
+}
+
+QTEST_MAIN(TestDlgTest)
+#include "test_dlg_test.moc"
