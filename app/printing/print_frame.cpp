@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "common/message_box.h"
+#include "settings/settings_record.h"
 
 namespace {
 
@@ -117,6 +118,8 @@ class CPrintFrame : public QDialog {
 void PrintReport(ReportOwner& owner) {
     CPrintFrame frame(owner, kPrintTitle);
     QPrinter printer(QPrinter::HighResolution);
+    // The job is named after the test; on a desktop the dialog offers it as the file name.
+    printer.setDocName(FromGbk(g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
     QPrintDialog dialog(&printer, owner.ReportWindow());
     if (dialog.exec() != QDialog::Accepted) return;
     frame.View().Print(printer);

@@ -1,0 +1,216 @@
+#include "printing/print_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "acquisition/run_state.h"
+#include "common/message_box.h"
+#include "printing/report_page.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+// Stands in for the main window: creates the fonts when a job begins, draws the page, and
+// deletes them when the job ends, counting every callback.
+class FakeOwner : public ReportOwner {
+  public:
+    QWidget* ReportWindow() override { return &window; }
+    void OnReportBeginPrinting(QPrinter& printer) override {
+        ++begins;
+        carriedOver |= fonts != nullptr;
+        highResolution &= printer.resolution() == 1200;
+        fonts = CreateReportFonts();
+    }
+    void OnReportPrintPage(QPainter& painter, QPrinter& printer) override {
+        ++pages;
+        withoutFonts += fonts == nullptr;
+        if (fonts) DrawReportPage(painter, printer, *fonts);
+    }
+    void OnReportEndPrinting(QPrinter&) override {
+        ++ends;
+        fonts.reset();
+    }
+
+    QWidget window;
+    std::unique_ptr<ReportFonts> fonts;
+    int begins = 0, pages = 0, ends = 0, withoutFonts = 0;
+    bool carriedOver = false, highResolution = true;
+};
+
+// Polls, with a bound, for a modal window that is ready and hands it to the answer. After
+// the deadline it closes whatever is modal, so that a failing test never hangs.
+void AnswerModal(std::function<bool(QWidget*)> ready, std::function<void(QWidget*)> answer) {
+    auto deadline = std::make_shared<QDeadlineTimer>(10000);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && ready(modal)) {
+            answer(modal);
+        } else if (!deadline->hasExpired()) {
+            QTimer::singleShot(10, *poll);
+        } else if (modal != nullptr) {
+            modal->close();
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+bool IsPrintDialog(QWidget* widget) {
+    return qobject_cast<QPrintDialog*>(widget) != nullptr;
+}
+
+QWidget* TopLevelTitled(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowTitle() == title) return widget;
+    }
+    return nullptr;
+}
+
+// Accepts the print dialog with the given output file.
+void AcceptPrintDialog(QWidget* modal, const QString& path) {
+    modal->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(path);
+    qobject_cast<QPrintDialog*>(modal)->accept();
+}
+
+bool IsPdf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(4) == "%PDF";
+}
+
+}  // namespace
+
+class PrintFrameTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        ResetRunState();
+        SetDefaultSettings();
+        ParseSettings();
+        m_owner = std::make_unique<FakeOwner>();
+        QPixmap icon(16, 16);
+        icon.fill(Qt::red);
+        m_owner->window.setWindowIcon(QIcon(icon));
+        m_owner->window.show();
+        QVERIFY(m_dir.isValid());
+    }
+    void cleanup() {
+        m_owner.reset();
+        SetMessageBoxHandler({});
+    }
+
+    void aCancelledPrintDialogDrawsNothing() {
+        bool overOwner = false, frameHidden = false;
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) {
+            overOwner = modal->parentWidget() == &m_owner->window;
+            QWidget* frame = TopLevelTitled(QStringLiteral("打印列表"));
+            frameHidden = frame != nullptr && !frame->isVisible();
+            qobject_cast<QPrintDialog*>(modal)->reject();
+        });
+        PrintReport(*m_owner);
+        QVERIFY(overOwner);
+        QVERIFY(frameHidden);
+        QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
+        QVERIFY(m_owner->window.isVisible());
+        QCOMPARE(TopLevelTitled(QStringLiteral("打印列表")), nullptr);
+    }
+
+    void anAcceptedPrintWritesOnePage() {
+        const QString path = m_dir.filePath(QStringLiteral("report.pdf"));
+        QString docName;
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) {
+            docName = qobject_cast<QPrintDialog*>(modal)->printer()->docName();
+            AcceptPrintDialog(modal, path);
+        });
+        PrintReport(*m_owner);
+        QCOMPARE(docName, QStringLiteral("Dranvik"));
+        QCOMPARE(m_owner->begins, 1);
+        QCOMPARE(m_owner->pages, 1);
+        QCOMPARE(m_owner->ends, 1);
+        QVERIFY(m_owner->highResolution);
+        QVERIFY(IsPdf(path));
+    }
+
+    void aPrinterThatCannotStartIsReported() {
+        QStringList messages;
+        SetMessageBoxHandler([&](const QString& text, const QString&) { messages << text; });
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) {
+            AcceptPrintDialog(modal, m_dir.filePath(QStringLiteral("missing/report.pdf")));
+        });
+        PrintReport(*m_owner);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
+    }
+
+    void previewHidesTheOwnerUntilItCloses() {
+        bool ownerHidden = false, maximised = false, sameIcon = false;
+        AnswerModal(
+            [&](QWidget* modal) {
+                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 0;
+            },
+            [&](QWidget* modal) {
+                ownerHidden = !m_owner->window.isVisible();
+                maximised = modal->isMaximized();
+                sameIcon =
+                    modal->windowIcon().cacheKey() == m_owner->window.windowIcon().cacheKey();
+                modal->close();
+            });
+        PreviewReport(*m_owner);
+        QVERIFY(ownerHidden);
+        QVERIFY(maximised);
+        QVERIFY(sameIcon);
+        QCOMPARE(m_owner->begins, 1);
+        QVERIFY(m_owner->pages >= 1);
+        QCOMPARE(m_owner->withoutFonts, 0);
+        QCOMPARE(m_owner->ends, 1);
+        QVERIFY(m_owner->highResolution);
+        QVERIFY(m_owner->window.isVisible());
+        QCOMPARE(TopLevelTitled(QStringLiteral("打印预览")), nullptr);
+    }
+
+    void printingFromThePreviewStartsItsOwnJob() {
+        const QString path = m_dir.filePath(QStringLiteral("from-preview.pdf"));
+        int endsBeforePrint = -1;
+        bool ownerShownForPrint = false, printFrameHidden = false;
+        AnswerModal(
+            [&](QWidget* modal) {
+                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 0;
+            },
+            [&](QWidget* modal) {
+                AnswerModal(IsPrintDialog, [&](QWidget* dialog) {
+                    endsBeforePrint = m_owner->ends;
+                    ownerShownForPrint = m_owner->window.isVisible();
+                    QWidget* frame = TopLevelTitled(QStringLiteral("打印列表"));
+                    printFrameHidden = frame != nullptr && !frame->isVisible();
+                    AcceptPrintDialog(dialog, path);
+                });
+                modal->findChild<QAction*>(QStringLiteral("print"))->trigger();
+            });
+        PreviewReport(*m_owner);
+        QCOMPARE(endsBeforePrint, 1);
+        QVERIFY(ownerShownForPrint);
+        QVERIFY(printFrameHidden);
+        QCOMPARE(m_owner->begins, 2);
+        QCOMPARE(m_owner->ends, 2);
+        QVERIFY(!m_owner->carriedOver);
+        QCOMPARE(m_owner->withoutFonts, 0);
+        QVERIFY(IsPdf(path));
+    }
+
+  private:
+    std::unique_ptr<FakeOwner> m_owner;
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(PrintFrameTest)
+#include "print_frame_test.moc"
