@@ -11,7 +11,6 @@
 #include "acquisition/run_state.h"
 #include "chart/buffer_dc.h"
 #include "chart/chart_flags.h"
-#include "common/gbk_text.h"
 #include "settings/settings_record.h"
 
 namespace {

@@ -50,19 +50,22 @@ class FakeOwner : public ReportOwner {
 // Polls, with a bound, for a modal window that is ready and hands it to the answer. After
 // the deadline it closes whatever is modal, so that a failing test never hangs.
 void AnswerModal(std::function<bool(QWidget*)> ready, std::function<void(QWidget*)> answer) {
-    auto deadline = std::make_shared<QDeadlineTimer>(10000);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && ready(modal)) {
+        const bool answered = modal != nullptr && ready(modal);
+        if (!answered && !deadline.hasExpired()) return;
+        poll->stop();
+        poll->deleteLater();
+        if (answered) {
             answer(modal);
-        } else if (!deadline->hasExpired()) {
-            QTimer::singleShot(10, *poll);
         } else if (modal != nullptr) {
             modal->close();
         }
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start();
 }
 
 bool IsPrintDialog(QWidget* widget) {
