@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
 #include "card.h"
@@ -81,6 +83,9 @@ class TestDlgTest : public QObject {
     void refusedTestNameKeepsTheRecords();
     void unreadableArchiveLeavesTheWindow();
     void playbackStateTable();
+    void openCommandPicksFromTheDataFolder();
+    void settingsFileThatCannotBeMadeKeepsTheDefaults();
+    void printMenuHoldsItsTwoCommands();
     void settingsCommandReloadsAndRebuildsHeaders();
     void checkBoxesToggleTheirFlags();
     void highSpeedTickWaitsForTheBurst();
@@ -326,6 +331,13 @@ void TestDlgTest::listShowsNewestRecordFirst() {
     QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[1]));
     QCOMPARE(Cell(2, 0), QString());
     QCOMPARE(Cell(9999, 0), QString());
+
+    // With the value held steady, the newest record and the readout are this tick's value.
+    for (int i = 0; i < 20; ++i) m_dlg->SampleTick();
+    const QString steady =
+        QString::fromStdString(FormatChannelValue(0, g_dHistory0[0], g_dFullScale0));
+    QCOMPARE(Cell(0, 1), steady);
+    QCOMPARE(Text(1001), steady);
 }
 
 void TestDlgTest::fullTableStopsTheRun() {
@@ -634,6 +646,61 @@ void TestDlgTest::highSpeedTickWaitsForTheBurst() {
     QCOMPARE(int(g_bHighSpeedDone.load()), 0);
     QCOMPARE(g_nRecordCount, 1);
     QCOMPARE(OutputWrites(), writes + 1);
+}
+
+void TestDlgTest::openCommandPicksFromTheDataFolder() {
+    const QString archive = SaveThreeRecordArchive();
+    QVERIFY(!archive.isEmpty());
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    m_inProcess->RemoveCard(0);
+    Open(false);
+
+    QTimer::singleShot(0, [] {
+        if (auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            picker->reject();
+        }
+    });
+    Action(32774)->trigger();
+    QVERIFY(!m_dlg->Playback());
+
+    QString shownFolder;
+    QTimer::singleShot(0, [&shownFolder, archive] {
+        auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!picker) return;
+        shownFolder = picker->directory().absolutePath() + QLatin1Char('/');
+        picker->selectFile(archive);
+        static_cast<QDialog*>(picker)->accept();
+    });
+    Action(32774)->trigger();
+    QCOMPARE(shownFolder, QString::fromStdString(DataFolderPath()));
+    QVERIFY(m_dlg->Playback());
+    QCOMPARE(int(g_bRecording), 1);
+}
+
+void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
+    QString deep = m_dir->path();
+    while (deep.toUtf8().size() < 300) deep += QLatin1Char('/') + QString(60, QLatin1Char('d'));
+    QVERIFY(QDir().mkpath(deep));
+    QVERIFY(QDir::setCurrent(deep));
+    AnchorDataFolder();
+    Open();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
+    QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+}
+
+void TestDlgTest::printMenuHoldsItsTwoCommands() {
+    Open();
+    auto* menu = m_dlg->findChild<QMenu*>(QStringLiteral("146"));
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions()[0]->objectName(), QStringLiteral("32779"));
+    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("打印"));
+    QCOMPARE(menu->actions()[1]->objectName(), QStringLiteral("32780"));
+    QCOMPARE(menu->actions()[1]->text(), QStringLiteral("打印预览"));
 }
 
 QTEST_MAIN(TestDlgTest)
