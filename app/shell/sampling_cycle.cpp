@@ -21,24 +21,11 @@ constexpr WORD kInZero = 0x04;
 constexpr WORD kInClear = 0x08;
 constexpr WORD kInStart = 0x10;
 
-// Guards the tick against a second tick run from inside a message box it shows.
-class TickGuard {
-  public:
-    explicit TickGuard(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~TickGuard() { m_busy = false; }
-    TickGuard(const TickGuard&) = delete;
-    TickGuard& operator=(const TickGuard&) = delete;
-
-  private:
-    bool& m_busy;
-};
-
 }  // namespace
 
+// A box the tick shows is its last step, so a tick that runs while the box is open (timer 1
+// restarted by a start from the rig) finds nothing half done.
 void CTestDlg::SampleTick() {
-    if (m_inTick) return;
-    TickGuard guard(m_inTick);
-
     if (!m_bPlayback) {
         if (g_bHighSpeed) {
             if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;

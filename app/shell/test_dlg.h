@@ -107,7 +107,6 @@ class CTestDlg : public QDialog, public ReportOwner {
     WORD m_wDigitalOut = kIdleOutputWord;
     unsigned char m_bPlayback = 0;
     std::string m_strArchiveName;
-    bool m_inTick = false;
 
     QTimer m_sampleTimer;
     QTimer m_pollTimer;

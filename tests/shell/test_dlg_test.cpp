@@ -429,6 +429,24 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(m_card.DigitalOutputs() & 0xFF, 0xFF);
     QVERIFY(Lamp(1067)->isHidden());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+
+    // A start from the rig while the box is open restarts the ticks, and their interlocks
+    // stop the test again.
+    m_boxes.clear();
+    bool nested = false;
+    SetMessageBoxHandler([this, &nested](const QString& text, const QString& caption) {
+        m_boxes.emplace_back(text, caption);
+        if (nested) return;
+        nested = true;
+        m_dlg->OnStart();
+        m_dlg->SampleTick();
+    });
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    SetMessageBoxHandler(nullptr);
+    QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(int(g_bRecording), 0);
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
 }
 
 void TestDlgTest::travelLimitFromTheSwitch() {
