@@ -85,7 +85,6 @@ class TestDlgTest : public QObject {
     void playbackStateTable();
     void openCommandPicksFromTheDataFolder();
     void settingsFileThatCannotBeMadeKeepsTheDefaults();
-    void printMenuHoldsItsTwoCommands();
     void settingsCommandReloadsAndRebuildsHeaders();
     void checkBoxesToggleTheirFlags();
     void highSpeedTickWaitsForTheBurst();
@@ -708,17 +707,6 @@ void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
     QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
     QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
-}
-
-void TestDlgTest::printMenuHoldsItsTwoCommands() {
-    Open();
-    auto* menu = m_dlg->findChild<QMenu*>(QStringLiteral("146"));
-    QVERIFY(menu);
-    QCOMPARE(menu->actions().size(), 2);
-    QCOMPARE(menu->actions()[0]->objectName(), QStringLiteral("32779"));
-    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("打印"));
-    QCOMPARE(menu->actions()[1]->objectName(), QStringLiteral("32780"));
-    QCOMPARE(menu->actions()[1]->text(), QStringLiteral("打印预览"));
 }
 
 QTEST_MAIN(TestDlgTest)
