@@ -164,6 +164,9 @@ void ShiftFormattedSlots(int channel, std::string* readouts) {
     std::copy_backward(cache.row, cache.row + n, cache.row + n + 1);
     std::rotate(cache.text, cache.text + n, cache.text + n + 1);
     std::rotate(readouts, readouts + n, readouts + n + 1);
+    // Slot 0 now holds slot 500's old text: it must be formatted again even when the new
+    // value equals the previous one.
+    cache.row[0] = -1;
 }
 
 }  // namespace

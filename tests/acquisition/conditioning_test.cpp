@@ -54,6 +54,15 @@ TEST_F(ConditioningTest, IdleAverageThenDampingConvergesToScaledValue) {
     EXPECT_EQ(g_dHistory0[501], 0);
 }
 
+TEST_F(ConditioningTest, ASteadyValueWhileRecordingKeepsItsOwnText) {
+    // The texts move with the histories; a value equal to the previous one must not pick
+    // up the text that slot 500 carried before the move.
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(Pass(0.5), 0.5);
+    for (int i = 0; i <= 4; ++i)
+        EXPECT_EQ(g_strReadout0[i], FormatChannelValue(0, g_dHistory0[i], g_dFullScale0)) << i;
+    EXPECT_EQ(g_strReadout0[0], "000.500");
+}
+
 TEST_F(ConditioningTest, RangeScalingFollowsTheInputType) {
     g_bRecording = 1;
     g_nDamping0 = 0;
