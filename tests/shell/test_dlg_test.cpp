@@ -71,7 +71,6 @@ class TestDlgTest : public QObject {
     void startWithCard();
     void liveStateTable();
     void startStopStartContinuesTheTest();
-    void listShowsNewestRecordFirst();
     void fullTableStopsTheRun();
     void startInputRepeatsWhileHeld();
     void zeroAndClearInputsWaitForTheStop();
@@ -79,7 +78,6 @@ class TestDlgTest : public QObject {
     void forcedStopAtTheLimit();
     void travelLimitFromTheSwitch();
     void breakRunsTheSequenceAndSaves();
-    void zeroSpansAndNaNDoNotFault();
     void refusedTestNameKeepsTheRecords();
     void unreadableArchiveLeavesTheWindow();
     void playbackStateTable();
@@ -97,6 +95,10 @@ class TestDlgTest : public QObject {
     QString Text(int id) const;
     std::set<int> EnabledButtons() const;
     QString Cell(int row, int column) const;
+    // The enabled buttons and the captions of the start and stop buttons.
+    void ExpectState(const std::set<int>& buttons, const QString& start, const QString& stop);
+    // Closes the window and the card, then opens a window without a card.
+    void ReopenWithoutCard();
     // Ticks until the predicate holds; false when it still fails after maxTicks ticks.
     bool TickUntil(const std::function<bool()>& done, int maxTicks = 400);
     int OutputWrites() const { return m_outputWrites; }
@@ -183,6 +185,21 @@ QString TestDlgTest::Cell(int row, int column) const {
     return list->model()->index(row, column).data().toString();
 }
 
+void TestDlgTest::ExpectState(const std::set<int>& buttons, const QString& start,
+                              const QString& stop) {
+    QCOMPARE(EnabledButtons(), buttons);
+    QCOMPARE(Button(1035)->text(), start);
+    QCOMPARE(Button(1063)->text(), stop);
+}
+
+void TestDlgTest::ReopenWithoutCard() {
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    m_inProcess->RemoveCard(0);
+    Open(false);
+}
+
 bool TestDlgTest::TickUntil(const std::function<bool()>& done, int maxTicks) {
     for (int i = 0; i < maxTicks; ++i) {
         if (done()) return true;
@@ -219,24 +236,22 @@ void TestDlgTest::startWithoutCard() {
     QCOMPARE(m_boxes[0].first, QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
                                               "采集测试：请关闭程序，连接设备，重启程序。"));
     QVERIFY(!Action(32776)->isEnabled());
-    QVERIFY(!Button(1034)->isEnabled());
-    QVERIFY(Action(32774)->isEnabled());
     QVERIFY(!Action(32777)->isEnabled());
+    ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
+    QVERIFY(Action(32774)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     QVERIFY(!m_dlg->Chart()->IsRefreshing());
-    QCOMPARE(EnabledButtons(), std::set<int>{});
 }
 
 void TestDlgTest::startWithCard() {
     Open();
     QVERIFY(m_boxes.empty());
+    ExpectState({1034, 1035, 1036, 1065}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
     QVERIFY(!Action(32774)->isEnabled());
     QVERIFY(!Action(32775)->isEnabled());
     QVERIFY(Action(32776)->isEnabled());
     QVERIFY(Action(32777)->isEnabled());
-    QCOMPARE(Action(32774)->text(), QStringLiteral("打开(&O)...\tF1"));
-    QCOMPARE(Action(32775)->text(), QStringLiteral("保存(&S)...\tF2"));
     QVERIFY(m_dlg->windowTitle().startsWith(QStringLiteral("Orvane/计算机数据采集处理系统 ")));
 
     auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
@@ -245,22 +260,8 @@ void TestDlgTest::startWithCard() {
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("张力N"));
     QCOMPARE(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("位移mm"));
     QCOMPARE(Cell(0, 0), QString());
-    QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
-    QCOMPARE(Text(1004), QStringLiteral("次"));
-    QCOMPARE(Text(1013), QStringLiteral("计数器"));
-    QCOMPARE(Text(1020), QStringLiteral("峰值"));
-    QCOMPARE(Text(1003), QStringLiteral("N"));
     QCOMPARE(Text(1005), QStringLiteral("35.000"));
-    QVERIFY(m_dlg->findChild<QLineEdit*>(QStringLiteral("1014"))->isHidden());
-    QCOMPARE(m_dlg->findChild<QCheckBox*>(QStringLiteral("1078"))->text(),
-             QStringLiteral("张力线"));
-    QCOMPARE(m_dlg->findChild<QCheckBox*>(QStringLiteral("1081"))->text(),
-             QStringLiteral("位移线"));
     QVERIFY(m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isHidden());
-
-    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1065}));
-    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("停止采集"));
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
@@ -272,17 +273,14 @@ void TestDlgTest::startWithCard() {
 void TestDlgTest::liveStateTable() {
     Open();
     m_dlg->OnStart();
-    QCOMPARE(EnabledButtons(), (std::set<int>{1033, 1063}));
-    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("停止采集"));
+    ExpectState({1033, 1063}, QStringLiteral("已开始...."), QStringLiteral("停止采集"));
     for (int id : {32774, 32775, 32776, 32777}) QVERIFY(!Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), g_nSamplePeriod);
     QCOMPARE(int(g_bRecording), 1);
 
     m_dlg->OnStop();
-    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
-    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    ExpectState({1034, 1035, 1036, 1064, 1065, 1080}, QStringLiteral("开始采集"),
+                QStringLiteral("已停止...."));
     QVERIFY(!Action(32774)->isEnabled());
     for (int id : {32775, 32776, 32777}) QVERIFY(Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
@@ -292,6 +290,7 @@ void TestDlgTest::liveStateTable() {
 
 void TestDlgTest::startStopStartContinuesTheTest() {
     Open();
+    m_card.SetVoltage(0, 2.0);
     m_dlg->OnStart();
     const std::string firstStart = g_strStartTime;
     QVERIFY(!firstStart.empty());
@@ -303,7 +302,14 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     QCOMPARE(g_strStartTime, std::string("marker"));
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 3);
+    // Row 0 is the newest record; the rows count down and end at the last record.
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
+    QCOMPARE(Cell(2, 0), QStringLiteral("1"));
+    QCOMPARE(Cell(3, 0), QString());
+    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[3]));
+    QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[2]));
+    QCOMPARE(Cell(0, 2), QString::fromStdString(g_strRecord1[3]));
+    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
     QCOMPARE(Text(1010), QStringLiteral("3"));
 
     m_dlg->OnStop();
@@ -311,32 +317,6 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     QCOMPARE(Cell(0, 0), QString());
     m_dlg->OnStart();
     QVERIFY(g_strStartTime != "marker");
-}
-
-void TestDlgTest::listShowsNewestRecordFirst() {
-    Open();
-    m_card.SetVoltage(0, 2.0);
-    m_card.SetVoltage(1, 1.0);
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    QCOMPARE(Cell(0, 0), QStringLiteral("1"));
-    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strReadout0[0]));
-    QCOMPARE(Cell(0, 2), QString::fromStdString(g_strReadout1[0]));
-    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
-    m_dlg->SampleTick();
-    QCOMPARE(Cell(0, 0), QStringLiteral("2"));
-    QCOMPARE(Cell(1, 0), QStringLiteral("1"));
-    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[2]));
-    QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[1]));
-    QCOMPARE(Cell(2, 0), QString());
-    QCOMPARE(Cell(9999, 0), QString());
-
-    // With the value held steady, the newest record and the readout are this tick's value.
-    for (int i = 0; i < 20; ++i) m_dlg->SampleTick();
-    const QString steady =
-        QString::fromStdString(FormatChannelValue(0, g_dHistory0[0], g_dFullScale0));
-    QCOMPARE(Cell(0, 1), steady);
-    QCOMPARE(Text(1001), steady);
 }
 
 void TestDlgTest::fullTableStopsTheRun() {
@@ -482,13 +462,9 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QVERIFY(!Lamp(1073)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
 
-    for (int i = 1; i < 5; ++i) m_dlg->SampleTick();
-    QVERIFY(!Lamp(1073)->isHidden());
-    m_dlg->SampleTick();
-    QVERIFY(Lamp(1073)->isHidden());
+    // The sequence's own timing is the interlock tests' job; here: its end stops and saves.
+    QVERIFY(TickUntil([] { return g_bAutoReturnActive != 0; }));
     QVERIFY(!Lamp(1072)->isHidden());
-    QCOMPARE(m_card.DigitalOutputs() & 0x30, 0x10);
-
     for (int i = 1; i < 20; ++i) m_dlg->SampleTick();
     QCOMPARE(int(g_bRecording), 1);
     QVERIFY(ArchivesInDataFolder().isEmpty());
@@ -502,22 +478,6 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
     QVERIFY(m_boxes.empty());
     QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
-}
-
-void TestDlgTest::zeroSpansAndNaNDoNotFault() {
-    Open();
-    g_strRangeHigh0 = g_strRangeLow0 = "0";
-    g_strCoef0 = "0";
-    g_strResolution0 = g_strResolution1 = "0";
-    g_strRangeHigh1 = "nan";
-    ParseSettings();
-    m_card.SetVoltage(0, 1.0);
-    m_card.SetVoltage(1, 1.0);
-    m_dlg->OnStart();
-    for (int i = 0; i < 30; ++i) m_dlg->SampleTick();
-    QVERIFY(g_nRecordCount > 0);
-    QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
-    m_dlg->grab();
 }
 
 void TestDlgTest::refusedTestNameKeepsTheRecords() {
@@ -547,29 +507,22 @@ void TestDlgTest::unreadableArchiveLeavesTheWindow() {
     QVERIFY(!m_dlg->Playback());
     QCOMPARE(int(g_bRecording), 0);
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
     QVERIFY(Action(32774)->isEnabled());
-    QCOMPARE(EnabledButtons(), std::set<int>{});
 }
 
 void TestDlgTest::playbackStateTable() {
     const QString archive = SaveThreeRecordArchive();
     QVERIFY(!archive.isEmpty());
     const std::string record2 = g_strRecord0[2];
-    m_dlg.reset();
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
-    m_inProcess->RemoveCard(0);
-
-    Open(false);
+    ReopenWithoutCard();
     m_boxes.clear();
     m_outputWrites = 0;
     g_strSamplePeriod = "77";
     m_dlg->OpenArchive(archive);
     QVERIFY(m_boxes.empty());
     QVERIFY(m_dlg->Playback());
-    QCOMPARE(EnabledButtons(), std::set<int>{1063});
-    QCOMPARE(Button(1035)->text(), QStringLiteral("回放中...."));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("停止回放"));
+    ExpectState({1063}, QStringLiteral("回放中...."), QStringLiteral("停止回放"));
     QVERIFY(!Text(1000).isEmpty());
     QCOMPARE(Text(1014), QStringLiteral("历史回放"));
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 30);
@@ -580,24 +533,19 @@ void TestDlgTest::playbackStateTable() {
     m_dlg->SampleTick();
     QCOMPARE(Cell(0, 1), QString::fromStdString(record2));
     m_dlg->OnStop();
-    QCOMPARE(EnabledButtons(), (std::set<int>{1035, 1080}));
-    QCOMPARE(Button(1035)->text(), QStringLiteral("继续回放"));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    ExpectState({1035, 1080}, QStringLiteral("继续回放"), QStringLiteral("已停止...."));
     QVERIFY(Action(32774)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
 
     m_dlg->OnStart();
-    QCOMPARE(EnabledButtons(), std::set<int>{1063});
-    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
-    QCOMPARE(Button(1063)->text(), QStringLiteral("停止回放"));
+    ExpectState({1063}, QStringLiteral("已开始...."), QStringLiteral("停止回放"));
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 3);
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 3);
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
-    QCOMPARE(Button(1035)->text(), QStringLiteral("回放结束"));
-    QCOMPARE(EnabledButtons(), (std::set<int>{1035, 1080}));
+    ExpectState({1035, 1080}, QStringLiteral("回放结束"), QStringLiteral("已停止...."));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     // Idle ticks after the end read nothing, record nothing and write nothing.
     m_dlg->SampleTick();
@@ -635,16 +583,13 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
 
 void TestDlgTest::checkBoxesToggleTheirFlags() {
     Open();
-    auto* zoom = m_dlg->findChild<QCheckBox*>(QStringLiteral("1083"));
-    auto* grid = m_dlg->findChild<QCheckBox*>(QStringLiteral("1071"));
-    QVERIFY(grid->isChecked());
-    QVERIFY(!zoom->isChecked());
-    zoom->click();
-    grid->click();
+    for (const auto& [id, flag] : {std::pair{1083, &g_bZoom}, std::pair{1071, &g_bShowGrid}}) {
+        auto* box = m_dlg->findChild<QCheckBox*>(QString::number(id));
+        QCOMPARE(int(box->isChecked()), *flag);
+        box->click();
+        QCOMPARE(int(box->isChecked()), *flag);
+    }
     QCOMPARE(g_bZoom, 1);
-    QCOMPARE(g_bShowGrid, 0);
-    QVERIFY(zoom->isChecked());
-    QVERIFY(!grid->isChecked());
     m_dlg->OnStart();
     QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isEnabled());
 }
@@ -668,11 +613,7 @@ void TestDlgTest::highSpeedTickWaitsForTheBurst() {
 void TestDlgTest::openCommandPicksFromTheDataFolder() {
     const QString archive = SaveThreeRecordArchive();
     QVERIFY(!archive.isEmpty());
-    m_dlg.reset();
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
-    m_inProcess->RemoveCard(0);
-    Open(false);
+    ReopenWithoutCard();
 
     QTimer::singleShot(0, [] {
         if (auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
