@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
@@ -71,20 +73,6 @@ TEST_F(ArchiveTest, LayoutHoldsPathSettingsReadoutsAndOnlyTheRunsRecords) {
     EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 20 * 4), std::string::npos);
 }
 
-TEST_F(ArchiveTest, SlotsAboveTheCountAreStoredEmpty) {
-    FillRecords(5);
-    g_nRecordCount = 2;  // a longer test was cleared and a shorter one recorded
-    const std::string file = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
-    EXPECT_EQ(BlockAt(file, kRecordsAt + 40), g_strRecord0[2]);
-    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 60), std::string::npos);
-
-    std::string name, error;
-    ASSERT_TRUE(ReadArchive(DataFolderPath() + DataFolderEntries().front(), &name, &error));
-    EXPECT_FALSE(g_strRecord0[2].empty());
-    EXPECT_TRUE(g_strRecord0[3].empty());
-    EXPECT_TRUE(g_strRecord1[5].empty());
-}
-
 TEST_F(ArchiveTest, RoundTripRestoresSettingsReadoutsAndRecordsFromAnyFolder) {
     g_strTestName = Utf8ToGbk("拉伸试验");
     g_strSamplePeriod = "75";
@@ -118,8 +106,15 @@ TEST_F(ArchiveTest, RoundTripRestoresSettingsReadoutsAndRecordsFromAnyFolder) {
 TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
     const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
     const std::string tooLong(200, 'x');
-    for (const std::string& name : {std::string("a/b"), std::string("."), std::string(".."),
-                                    std::string("a\0b", 3), std::string("\xFF\xFF"), tooLong}) {
+    // Chinese takes 2 bytes in GBK but 3 in UTF-8: 80 characters fit the 256-byte field
+    // but not a 255-byte file name.
+    std::string tooLongInUtf8;
+    for (int i = 0; i < 80; ++i) tooLongInUtf8 += Utf8ToGbk("拉");
+    ASSERT_TRUE(
+        FitsPathField(DataFolderPath() + GbkToUtf8(tooLongInUtf8) + "2025-03-07-14-05-09.dat"));
+    for (const std::string& name :
+         {std::string("a/b"), std::string("."), std::string(".."), std::string("a\0b", 3),
+          std::string("\xFF\xFF"), tooLong, tooLongInUtf8}) {
         std::string base = "unchanged", error;
         EXPECT_FALSE(ArchiveBasePath(name, when, &base, &error)) << name;
         EXPECT_EQ(base, "unchanged");
@@ -130,6 +125,8 @@ TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
     EXPECT_EQ(error, "试验名称不能用作文件名：a/b");
     EXPECT_FALSE(ArchiveBasePath(tooLong, when, &base, &error));
     EXPECT_EQ(error.rfind("存档路径过长：", 0), 0u) << error;
+    EXPECT_FALSE(ArchiveBasePath(tooLongInUtf8, when, &base, &error));
+    EXPECT_EQ(error.rfind("试验名称过长", 0), 0u) << error;
 
     EXPECT_TRUE(DataFolderEntries().empty());
 
@@ -139,17 +136,6 @@ TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
     EXPECT_FALSE(WriteArchive(folder + "/" + std::string(130, 'x') + ".dat", &error));
     EXPECT_EQ(error.rfind("存档路径过长：", 0), 0u) << error;
     EXPECT_TRUE(std::filesystem::is_empty(folder));
-}
-
-TEST_F(ArchiveTest, NameTooLongForTheFileSystemIsRefusedThoughItsGbkPathFits) {
-    // Chinese takes 2 bytes in GBK but 3 in UTF-8: 80 characters fit the 256-byte field
-    // but not a 255-byte file name.
-    std::string name;
-    for (int i = 0; i < 80; ++i) name += Utf8ToGbk("拉");
-    ASSERT_TRUE(FitsPathField(DataFolderPath() + GbkToUtf8(name) + "2025-03-07-14-05-09.dat"));
-    std::string base, error;
-    EXPECT_FALSE(ArchiveBasePath(name, LocalTime(2025, 3, 7, 14, 5, 9), &base, &error));
-    EXPECT_EQ(error.rfind("试验名称过长", 0), 0u) << error;
 }
 
 TEST_F(ArchiveTest, UnreadableFileLeavesEverythingAsItWas) {
@@ -202,33 +188,45 @@ TEST_F(ArchiveTest, ShortFileLeavesMissingTextsEmpty) {
     EXPECT_EQ(g_strRecord1[10001], std::string(10, 'z'));
 }
 
-TEST_F(ArchiveTest, SecondSaveInTheSameSecondReplacesTheFirst) {
+TEST_F(ArchiveTest, ASecondSaveInTheSameSecondReplacesTheFirstWithoutItsRecords) {
     const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
     FillRecords(5);
     const std::string first = SaveNow(when);
     g_strRecord0[1] = "777.777";
-    g_nRecordCount = 1;
+    g_nRecordCount = 2;  // a longer test was cleared and a shorter one recorded
     const std::string second = SaveNow(when);
     EXPECT_EQ(first, second);
     EXPECT_EQ(DataFolderEntries().size(), 1u);  // and no temporary file left behind
     const std::string file = ReadWhole(second);
     EXPECT_EQ(BlockAt(file, kRecordsAt + 20), "777.777");
-    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 40), std::string::npos);
+    EXPECT_EQ(BlockAt(file, kRecordsAt + 40), g_strRecord0[2]);
+    EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 60), std::string::npos);
+
+    std::string name, error;
+    ASSERT_TRUE(ReadArchive(second, &name, &error)) << error;
+    EXPECT_FALSE(g_strRecord0[2].empty());
+    EXPECT_TRUE(g_strRecord0[3].empty());
+    EXPECT_TRUE(g_strRecord1[5].empty());
 }
 
-class PlaybackTest : public RecordsTest {};
+class PlaybackTest : public RecordsTest {
+  protected:
+    // Records 1, 2, ... with the texts of both channels.
+    static void SetRecords(std::initializer_list<std::pair<const char*, const char*>> records) {
+        int i = 0;
+        for (const auto& [text0, text1] : records) {
+            g_strRecord0[++i] = text0;
+            g_strRecord1[i] = text1;
+        }
+    }
+};
 
 TEST_F(PlaybackTest, PlaysStoredRecordsUntilTheFirstEmptyOne) {
-    g_strRecord0[1] = "010.000";
-    g_strRecord1[1] = "002.000";
-    g_strRecord0[2] = "030.000";
-    g_strRecord1[2] = "030.000";
-    g_strRecord0[3] = "020.000";
-    g_strRecord1[3] = "004.000";
-    g_strRecord0[4] = "abc";
-    g_strRecord1[4] = "002.000";
-    g_strRecord0[5] = "006.000";
-    g_strRecord1[5] = "000.000";
+    SetRecords({{"010.000", "002.000"},
+                {"030.000", "030.000"},
+                {"020.000", "004.000"},
+                {"abc", "002.000"},
+                {"006.000", "000.000"}});
 
     EXPECT_FALSE(PlaybackStep(1));
     EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
@@ -265,12 +263,7 @@ TEST_F(PlaybackTest, PlaysStoredRecordsUntilTheFirstEmptyOne) {
 }
 
 TEST_F(PlaybackTest, PeaksHeldWhileTravelLimited) {
-    g_strRecord0[1] = "010.000";
-    g_strRecord1[1] = "001.000";
-    g_strRecord0[2] = "040.000";
-    g_strRecord1[2] = "004.000";
-    g_strRecord0[3] = "045.000";
-    g_strRecord1[3] = "005.000";
+    SetRecords({{"010.000", "001.000"}, {"040.000", "004.000"}, {"045.000", "005.000"}});
     EXPECT_FALSE(PlaybackStep(1));
     g_bTravelLimit = 1;
     EXPECT_FALSE(PlaybackStep(2));
