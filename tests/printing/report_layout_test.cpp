@@ -38,9 +38,6 @@ TEST(ReportLayout, ChartMappingsTruncateTowardZero) {
     EXPECT_EQ(ReportColumn(3), 4377);  // 4377.8
     EXPECT_EQ(ReportColumn(2), 4385);
     EXPECT_EQ(ReportColumn(500), 700);
-    EXPECT_EQ(ReportRow(0, -50, 100), 5475);
-    EXPECT_EQ(ReportRow(0, -100, 200), 5475);
-    EXPECT_EQ(ReportRow(50, -50, 100), 4600);
     EXPECT_EQ(ReportRow(13, -50, 100), 5247);  // 5247.5
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(ReportRow(nan, -50, 100), std::nullopt);

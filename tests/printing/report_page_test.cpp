@@ -1,10 +1,7 @@
 #include "printing/report_page.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QPrinter>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "acquisition/run_state.h"
@@ -113,30 +110,28 @@ class ReportPageTest : public QObject {
         QCOMPARE(page.pixel(1000, 900), qRgb(220, 220, 220));  // header background
     }
 
-    void fiveRecordsFillTheFirstRowsOfTheFirstGroup() {
-        FillRecords(5);
-        const QImage page = RenderPage();
-        for (int row = 0; row < 5; ++row) {
-            for (int column = 0; column < 3; ++column) {
-                QVERIFY(!InkBox(page, BodyCell(0, column, row)).isEmpty());
-            }
-        }
-        QVERIFY(InkBox(page, BodyCell(0, 0, 5)).isEmpty());
-        QVERIFY(InkBox(page, BodyCell(1, 0, 0)).isEmpty());
-        QVERIFY(InkBox(page, BodyCell(2, 2, 0)).isEmpty());
+    // Which records land in which cell is the layout tests' job; here: that the cells of
+    // exactly the used rows and groups carry ink.
+    void recordsFillTheirGroupsAndRows_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("groups");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("5") << 5 << 1 << 5;
+        QTest::newRow("100") << 100 << 3 << 30;
     }
-
-    void hundredRecordsFillAllThreeGroups() {
-        FillRecords(100);
+    void recordsFillTheirGroupsAndRows() {
+        QFETCH(int, records);
+        QFETCH(int, groups);
+        QFETCH(int, rows);
+        FillRecords(records);
         const QImage page = RenderPage();
         for (int group = 0; group < 3; ++group) {
-            for (const int row : {0, 29}) {
-                QVERIFY(!InkBox(page, BodyCell(group, 0, row)).isEmpty());
-                QVERIFY(!InkBox(page, BodyCell(group, 2, row)).isEmpty());
+            for (const int row : {0, 4, 5, 29}) {
+                const bool used = group < groups && row < rows;
+                for (int column = 0; column < 3; ++column)
+                    QCOMPARE(InkBox(page, BodyCell(group, column, row)).isEmpty(), !used);
             }
         }
-        // "100" is wider than "71".
-        QVERIFY(InkBox(page, BodyCell(0, 0, 0)).width() > InkBox(page, BodyCell(0, 0, 29)).width());
     }
 
     void zeroValuesPlotOnTheMiddleLine() {
@@ -191,24 +186,6 @@ class ReportPageTest : public QObject {
         QCOMPARE(page.pixel(ReportColumn(201), 5037), qRgb(100, 100, 100));
         QCOMPARE(page.pixel(ReportColumn(202), 5037), qRgb(230, 230, 230));
         QCOMPARE(page.pixel(ReportColumn(100), 5000), qRgb(100, 100, 100));
-    }
-
-    void pagePrintsToAPdfFile() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("report.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path);
-        FillRecords(100);
-        {
-            const auto fonts = CreateReportFonts();
-            QPainter painter(&printer);
-            DrawReportPage(painter, printer, *fonts);
-        }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.size() > 1000);
-        QCOMPARE(file.read(4), QByteArray("%PDF"));
     }
 };
 
