@@ -186,14 +186,6 @@ class LineChartTest : public QObject {
         QCOMPARE(RowsOf(Render(), qRgb(0, 255, 0)), (QSet<int>{15, 124, 234}));
     }
 
-    void rangeLabelsFollowTheirCurveFlags() {
-        ShowOnly(&g_bShowCurve1);
-        const QRect labels(0, 0, kPlotLeft - 5, kHeight - 22);
-        QVERIFY(CountOf(Render(), kBlue, labels) > 10);
-        g_bShowCurve1 = 0;
-        QCOMPARE(CountOf(Render(), kBlue, labels), 0);
-    }
-
     void zeroSpanAndNonFiniteValuesStillDrawAFrame() {
         g_strRangeHigh0 = g_strRangeLow0 = "0.000";
         ParseSettings();
