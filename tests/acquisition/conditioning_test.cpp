@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "acquisition_fixture.h"
 
@@ -209,14 +210,10 @@ TEST(FormatChannelValue, OneCasePerFullScaleRow) {
 }
 
 TEST(FormatRatio, FormatChangesAtEachPowerOfTen) {
-    EXPECT_EQ(FormatRatio(1.0), "001.000");
-    EXPECT_EQ(FormatRatio(99.5), "099.500");
-    EXPECT_EQ(FormatRatio(100), "0100.00");
-    EXPECT_EQ(FormatRatio(-100), "-100.00");
-    EXPECT_EQ(FormatRatio(1234.56), "01234.6");
-    EXPECT_EQ(FormatRatio(-1000), "-1000.0");
-    EXPECT_EQ(FormatRatio(10000), "0010000");
-    EXPECT_EQ(FormatRatio(-12345.6), "-012346");
+    const std::pair<double, const char*> rows[] = {
+        {1.0, "001.000"},     {99.5, "099.500"},  {100, "0100.00"},   {-100, "-100.00"},
+        {1234.56, "01234.6"}, {-1000, "-1000.0"}, {10000, "0010000"}, {-12345.6, "-012346"}};
+    for (const auto& [ratio, text] : rows) EXPECT_EQ(FormatRatio(ratio), text) << ratio;
 }
 
 TEST(Formatting, ExtremeValuesStayWhole) {
