@@ -4,59 +4,32 @@
 #include <cmath>
 #include <cstring>
 
+#include "driver.h"
+
 namespace sim {
+
+using namespace dqx7460;
 
 namespace {
 
-struct RangeRow {
-    double span;
-    double offset;
-};
-
-// Indexed by range code 0..6; the converter's widest row stands in for anything else.
-constexpr RangeRow kRangeRows[] = {
-    {20.0, 10.0}, {10.0, 5.0}, {5.0, 2.5}, {2.5, 1.25}, {10.0, 0.0}, {5.0, 0.0}, {2.5, 0.0},
-};
-constexpr int kFirstUnipolarCode = 4;
-constexpr int kLastRangeCode = 6;
 constexpr int kWaveformCapacity = 65536;
 constexpr std::uint16_t kCounterFiller = 0xFFFF;
 // Successive counter read-backs place the frame at different word indexes, as the card's
 // free-running read pointer does.
 constexpr unsigned kCounterFrameStep = 61;
 
-std::uint16_t Get16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void Put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
 bool ValidChannel(int channel) {
-    return channel >= 0 && channel < kChannelCount;
+    return channel >= 0 && channel < static_cast<int>(kPhysicalChannels);
 }
 
 }  // namespace
 
 std::uint16_t VoltsToCode(double volts, int rangeCode, bool bipolar) {
-    bool rowFits = rangeCode >= 0 && rangeCode <= kLastRangeCode &&
-                   (bipolar ? rangeCode < kFirstUnipolarCode : rangeCode >= kFirstUnipolarCode);
-    const RangeRow& row = kRangeRows[rowFits ? rangeCode : 0];
-    double code = std::floor((volts + row.offset) * 65536.0 / row.span + 0.5);
+    const RangeRow* row = FindRangeRow(rangeCode, bipolar);
+    if (row == nullptr) row = &kRangeRows[0];
+    const auto span = static_cast<double>(row->span);
+    const auto offset = static_cast<double>(row->offset);
+    double code = std::floor((volts + offset) * static_cast<double>(kCodeSteps) / span + 0.5);
     if (!(code >= 0.0)) return 0;  // also NaN
     if (code > 65535.0) return 65535;
     return static_cast<std::uint16_t>(code);
@@ -77,10 +50,10 @@ bool Card::Control(std::uint32_t code, const void* in, std::uint32_t inLen, void
     switch (code) {
         case kIoctlVendorRequest: {
             if (input == nullptr || inLen < kVendorRequestBytes) return false;
-            if (Get16(input + 8) != 0xBEEF) return false;
-            if (input[4] == kWriteArmRequest) {
+            if (ReadLe16(input + kVendorOffsetIndex) != kVendorIndex) return false;
+            if (input[kVendorOffsetRequest] == kRequestWriteArm) {
                 writeArmed_ = true;
-            } else if (input[4] == kReadArmRequest) {
+            } else if (input[kVendorOffsetRequest] == kRequestReadArm) {
                 readArmed_ = true;
             } else {
                 return false;
@@ -89,23 +62,27 @@ bool Card::Control(std::uint32_t code, const void* in, std::uint32_t inLen, void
             return true;
         }
         case kIoctlBulkWrite: {
-            if (input == nullptr || inLen != 4 || Get32(input) != kWritePipe) return false;
+            if (input == nullptr || inLen != kPipeNumberBytes || ReadLe32(input) != kPipeBulkOut) {
+                return false;
+            }
             if (!writeArmed_) return false;
             writeArmed_ = false;
-            if (outLen == 0 || outLen % 4 != 0) return false;
-            for (std::uint32_t i = 0; i < outLen; i += 4) {
-                ApplyWrite(Get16(data + i), Get16(data + i + 2));
+            if (outLen == 0 || outLen % kRegisterWriteBytes != 0) return false;
+            for (std::uint32_t i = 0; i < outLen; i += kRegisterWriteBytes) {
+                ApplyWrite(ReadLe16(data + i), ReadLe16(data + i + 2));
             }
             *returned = outLen;
             return true;
         }
         case kIoctlBulkRead: {
-            if (input == nullptr || inLen != 4 || Get32(input) != kReadPipe) return false;
+            if (input == nullptr || inLen != kPipeNumberBytes || ReadLe32(input) != kPipeBulkIn) {
+                return false;
+            }
             if (!readArmed_) return false;
             readArmed_ = false;
-            bool directInput = registers_[kRegReset] == 1;
-            if (!directInput && registers_[kRegReadSource] == kSourceStream &&
-                registers_[kRegAdRun] != 1) {
+            bool directInput = registers_[kRegReset] == kPulseOn;
+            if (!directInput && registers_[kRegReadSource] == kSourceAdStream &&
+                registers_[kRegAdRun] != kAdRunStart) {
                 // Nothing converts, so nothing arrives on the bulk pipe: the transfer fails
                 // instead of handing out stale samples.
                 return false;
@@ -120,26 +97,28 @@ bool Card::Control(std::uint32_t code, const void* in, std::uint32_t inLen, void
 }
 
 void Card::FillReadBack(std::uint8_t* out, std::uint32_t len) {
-    if (registers_[kRegReset] == 1) {
+    if (registers_[kRegReset] == kPulseOn) {
         // Held in reset, the card answers every read with its input word (direct input).
-        for (std::uint32_t i = 0; i + 1 < len; i += 2) Put16(out + i, digitalIn_);
+        for (std::uint32_t i = 0; i + 1 < len; i += 2) WriteLe16(out + i, digitalIn_);
         if (len % 2 != 0) out[len - 1] = static_cast<std::uint8_t>(digitalIn_);
         return;
     }
     switch (registers_[kRegReadSource]) {
-        case kSourceStream:
+        case kSourceAdStream:
             FillStream(out, len);
             return;
         case kSourceDigitalIn:
             std::memset(out, 0, len);
-            if (len >= kDigitalInOffset + 2) Put16(out + kDigitalInOffset, digitalIn_);
+            if (len >= kDigitalInWordOffset + 2) WriteLe16(out + kDigitalInWordOffset, digitalIn_);
             return;
         case kSourceCounters:
             FillCounterFrame(out, len);
             return;
         case kSourceDeviceNumber:
             std::memset(out, 0, len);
-            if (len >= kDeviceNumberOffset + 2) Put16(out + kDeviceNumberOffset, deviceNumber_);
+            if (len >= kDeviceNumberOffset + 2) {
+                WriteLe16(out + kDeviceNumberOffset, deviceNumber_);
+            }
             return;
         default:
             std::memset(out, 0, len);
@@ -156,21 +135,21 @@ void Card::FillStream(std::uint8_t* out, std::uint32_t len) {
         } else {
             word = NextSample();
         }
-        Put32(out + 4 * i, word);
+        WriteLe32(out + 4 * i, word);
     }
     std::memset(out + 4 * words, 0, len % 4);
 }
 
 std::uint32_t Card::NextSample() {
     // An empty scan list converts list entry 0 over and over.
-    int count = std::clamp<int>(registers_[kRegScanCount], 1, kChannelCount);
+    int count = std::clamp<int>(registers_[kRegScanCount], 1, kScanListEntries);
     if (scanPosition_ >= count) scanPosition_ = 0;
-    int channel = registers_[kRegScanListBase + scanPosition_] & 0x1F;
-    std::uint32_t word = VoltsToCode(voltages_[channel], registers_[kRegRangeBase + channel],
+    std::uint32_t channel = registers_[kRegScanListFirst + scanPosition_] & kSampleChannelMask;
+    std::uint32_t word = VoltsToCode(voltages_[channel], registers_[kRegRangeFirst + channel],
                                      registers_[kRegPolarity] == 1);
-    word |= static_cast<std::uint32_t>(channel) << 16;
+    word |= channel << kSampleChannelShift;
     if (triggerPending_) {
-        word |= kTriggerFlag;
+        word |= kSampleTriggerFlag;
         triggerPending_ = false;
     }
     scanPosition_ = (scanPosition_ + 1) % count;
@@ -178,23 +157,23 @@ std::uint32_t Card::NextSample() {
 }
 
 void Card::FillCounterFrame(std::uint8_t* out, std::uint32_t len) {
-    for (int k = 0; k < kCounters; ++k) {
+    for (int k = 0; k < kCounterCount; ++k) {
         if (counting_[k]) ++counters_[k];
     }
     std::uint32_t words = len / 2;
-    for (std::uint32_t i = 0; i < words; ++i) Put16(out + 2 * i, kCounterFiller);
+    for (std::uint32_t i = 0; i < words; ++i) WriteLe16(out + 2 * i, kCounterFiller);
     if (len % 2 != 0) out[len - 1] = 0;
     std::uint32_t span = kCounterFrameLastIndex - kCounterFrameFirstIndex + 1;
     std::uint32_t start = kCounterFrameFirstIndex + (counterReads_ * kCounterFrameStep) % span;
     ++counterReads_;
-    if (start + 16 > words) return;
+    if (start + 2 * kCounterFrameTags > words) return;
     std::uint8_t* frame = out + 2 * start;
-    for (int j = 0; j < kCounters; ++j) {
-        Put16(frame + 2 * (4 * j), static_cast<std::uint16_t>(counters_[j]));
-        Put16(frame + 2 * (4 * j + 2), static_cast<std::uint16_t>(counters_[j] >> 16));
+    for (int j = 0; j < kCounterCount; ++j) {
+        WriteLe16(frame + 2 * (4 * j), static_cast<std::uint16_t>(counters_[j]));
+        WriteLe16(frame + 2 * (4 * j + 2), static_cast<std::uint16_t>(counters_[j] >> 16));
     }
-    for (int tag = 0; tag < 8; ++tag) {
-        Put16(frame + 2 * (2 * tag + 1), static_cast<std::uint16_t>(tag));
+    for (std::uint32_t tag = 0; tag < kCounterFrameTags; ++tag) {
+        WriteLe16(frame + 2 * (2 * tag + 1), static_cast<std::uint16_t>(tag));
     }
 }
 
@@ -208,7 +187,7 @@ void Card::ApplyWrite(std::uint16_t reg, std::uint16_t value) {
     if (reg >= kRegisterCount) return;
     std::uint16_t previous = registers_[reg];
     registers_[reg] = value;
-    bool rising = previous == 0 && value == 1;
+    bool rising = previous == kPulseOff && value == kPulseOn;
     switch (reg) {
         case kRegReset:
             // The reset restarts the bus interface only: a running conversion survives the
@@ -219,41 +198,42 @@ void Card::ApplyWrite(std::uint16_t reg, std::uint16_t value) {
             if (rising) ClearFifo();
             break;
         case kRegTrigger:
-            if (rising && registers_[kRegAdRun] == 1) triggerPending_ = true;
+            if (rising && registers_[kRegAdRun] == kAdRunStart) triggerPending_ = true;
             break;
         case kRegAdRun:
-            if (value == 1 && previous != 1) {
+            if (value == kAdRunStart && previous != kAdRunStart) {
                 ClearFifo();
                 markerPending_ = true;
-            } else if (value != 1) {
+            } else if (value != kAdRunStart) {
                 ClearFifo();
             }
             break;
-        case kRegCounterStart:
-            for (int k = 0; k < kCounters; ++k) {
+        case kRegCounterStartMask:
+            for (int k = 0; k < kCounterCount; ++k) {
                 if (value & (1u << k)) counting_[k] = true;
             }
             break;
-        case kRegCounterStop:
-            for (int k = 0; k < kCounters; ++k) {
+        case kRegCounterStopMask:
+            for (int k = 0; k < kCounterCount; ++k) {
                 if (value & (1u << k)) counting_[k] = false;
             }
             break;
         default:
-            if (reg >= kRegDaDataBase && reg < kRegDaDataBase + kAnalogOutputs) {
-                auto& wave = waveforms_[reg - kRegDaDataBase];
+            if (reg > kRegDaDataBefore && reg <= kRegDaDataBefore + kAnalogOutputCount) {
+                auto& wave = waveforms_[reg - kRegDaDataBefore - 1];
                 if (wave.size() < kWaveformCapacity) wave.push_back(value);
-            } else if (reg >= kRegDaControlBase && reg < kRegDaControlBase + kAnalogOutputs) {
-                if (value == 1 && previous != 1) waveforms_[reg - kRegDaControlBase].clear();
-            } else if (reg >= kRegCounterBase &&
-                       reg < kRegCounterBase + kCounters * kCounterStride) {
-                int k = (reg - kRegCounterBase) / kCounterStride;
-                int field = (reg - kRegCounterBase) % kCounterStride;
-                constexpr int kLoadStrobe = 3;
-                if (field == kLoadStrobe && rising) {
-                    int b = kRegCounterBase + k * kCounterStride;
-                    counters_[k] =
-                        registers_[b + 1] | (static_cast<std::uint32_t>(registers_[b + 2]) << 16);
+            } else if (reg > kRegDaControlBefore &&
+                       reg <= kRegDaControlBefore + kAnalogOutputCount) {
+                if (value == 1 && previous != 1) waveforms_[reg - kRegDaControlBefore - 1].clear();
+            } else if (reg >= kRegCounterFirst &&
+                       reg < kRegCounterFirst + kCounterCount * kCounterStride) {
+                int k = (reg - kRegCounterFirst) / kCounterStride;
+                int field = (reg - kRegCounterFirst) % kCounterStride;
+                if (field == kCounterLoadStrobe && rising) {
+                    int b = kRegCounterFirst + k * kCounterStride;
+                    counters_[k] = registers_[b + kCounterCount1Low] |
+                                   static_cast<std::uint32_t>(registers_[b + kCounterCount1High])
+                                       << 16;
                 }
             }
             break;
@@ -306,28 +286,28 @@ std::uint16_t Card::DigitalOutputs() const {
 }
 
 std::uint16_t Card::AnalogOutput(int channel) const {
-    if (channel < 1 || channel > kAnalogOutputs) return 0;
-    return Register(kRegDaDirectBase + channel - 1);
+    if (channel < 1 || channel > kAnalogOutputCount) return 0;
+    return Register(kRegDaDirectBefore + channel);
 }
 
 std::vector<std::uint16_t> Card::Waveform(int channel) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (channel < 1 || channel > kAnalogOutputs) return {};
+    if (channel < 1 || channel > kAnalogOutputCount) return {};
     return waveforms_[channel - 1];
 }
 
 std::uint32_t Card::CounterValue(int counter) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return counter >= 0 && counter < kCounters ? counters_[counter] : 0;
+    return counter >= 0 && counter < kCounterCount ? counters_[counter] : 0;
 }
 
 bool Card::CounterRunning(int counter) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return counter >= 0 && counter < kCounters && counting_[counter];
+    return counter >= 0 && counter < kCounterCount && counting_[counter];
 }
 
 bool Card::Converting() const {
-    return Register(kRegAdRun) == 1;
+    return Register(kRegAdRun) == kAdRunStart;
 }
 
 void Card::SetWriteObserver(WriteObserver observer) {

@@ -9,57 +9,13 @@
 #include <mutex>
 #include <vector>
 
+#include "card_protocol.h"
+
 namespace sim {
 
-constexpr std::uint32_t kIoctlVendorRequest = 0x00222059;
-constexpr std::uint32_t kIoctlBulkWrite = 0x00222051;
-constexpr std::uint32_t kIoctlBulkRead = 0x0022204E;
-
-constexpr std::uint8_t kWriteArmRequest = 0xBA;
-constexpr std::uint8_t kReadArmRequest = 0xBB;
-constexpr std::uint32_t kVendorRequestBytes = 10;
-constexpr std::uint32_t kWritePipe = 0;
-constexpr std::uint32_t kReadPipe = 1;
-
-// Registers the firmware acts on.
-constexpr int kRegReset = 1;
-constexpr int kRegFifoClear = 2;
-constexpr int kRegTrigger = 3;
-constexpr int kRegPolarity = 5;
-constexpr int kRegReadSource = 6;
-constexpr int kRegAdRun = 9;
-constexpr int kRegRangeBase = 21;
-constexpr int kRegScanListBase = 53;
-constexpr int kRegScanCount = 85;
-constexpr int kRegDaDataBase = 96;
-constexpr int kRegDaControlBase = 100;
-constexpr int kRegDaDirectBase = 123;
-constexpr int kRegDigitalOut = 128;
-constexpr int kRegCounterBase = 144;
-constexpr int kCounterStride = 7;
-constexpr int kRegCounterStart = 150;
-constexpr int kRegCounterStop = 157;
+// The register file's size is the firmware's own; the register map, block layouts and
+// sample words are the card protocol's (dqx7460::).
 constexpr int kRegisterCount = 256;
-
-// Read-back sources (register 6).
-constexpr int kSourceStream = 0;
-constexpr int kSourceDigitalIn = 1;
-constexpr int kSourceCounters = 2;
-constexpr int kSourceDeviceNumber = 4;
-
-constexpr std::uint32_t kDigitalInBlockBytes = 4096;
-constexpr std::uint32_t kDigitalInOffset = 4000;
-constexpr std::uint32_t kCounterBlockBytes = 4096;
-constexpr int kCounterFrameFirstIndex = 1024;
-constexpr int kCounterFrameLastIndex = 2031;
-constexpr std::uint32_t kDeviceNumberBlockBytes = 8192;
-constexpr std::uint32_t kDeviceNumberOffset = 8000;
-
-constexpr std::uint32_t kStartMarker = 0x0060000F;
-constexpr std::uint32_t kTriggerFlag = 1u << 21;
-constexpr int kChannelCount = 32;
-constexpr int kCounters = 4;
-constexpr int kAnalogOutputs = 4;
 
 // Analog input range code for a voltage: the inverse of the library's conversion, rounded
 // to the nearest code and clamped to 0..65535. A range code without a row for the polarity
@@ -117,10 +73,10 @@ class Card {
 
     mutable std::mutex mutex_;
     std::array<std::uint16_t, kRegisterCount> registers_{};
-    std::array<double, kChannelCount> voltages_{};
-    std::array<std::uint32_t, kCounters> counters_{};
-    std::array<bool, kCounters> counting_{};
-    std::array<std::vector<std::uint16_t>, kAnalogOutputs> waveforms_;
+    std::array<double, dqx7460::kPhysicalChannels> voltages_{};
+    std::array<std::uint32_t, dqx7460::kCounterCount> counters_{};
+    std::array<bool, dqx7460::kCounterCount> counting_{};
+    std::array<std::vector<std::uint16_t>, dqx7460::kAnalogOutputCount> waveforms_;
     std::uint16_t deviceNumber_;
     std::uint16_t digitalIn_ = 0xFFFF;
     bool writeArmed_ = false;

@@ -73,7 +73,7 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
     if (command == "ping" && args == 0) return "ok";
     if (command == "set-voltage") {
         double volts = 0.0;
-        if (args != 2 || !ParseInt(w[1], 10, 0, kChannelCount - 1, &number) ||
+        if (args != 2 || !ParseInt(w[1], 10, 0, dqx7460::kPhysicalChannels - 1, &number) ||
             !ParseNumber(w[2], &volts)) {
             return std::string(kUsage) + "set-voltage <channel 0-31> <volts>";
         }
@@ -84,7 +84,7 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
         return "ok";
     }
     if (command == "get-voltage") {
-        if (args != 1 || !ParseInt(w[1], 10, 0, kChannelCount - 1, &number)) {
+        if (args != 1 || !ParseInt(w[1], 10, 0, dqx7460::kPhysicalChannels - 1, &number)) {
             return std::string(kUsage) + "get-voltage <channel 0-31>";
         }
         char text[64];

@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     }
     for (const sim::CardOption& option : options.cards) {
         std::printf("dqx7460-sim: card %d on %s\n", option.deviceNumber,
-                    sim::InstanceSocketPath(dir, option.instance).c_str());
+                    dqx7460::InstancePathIn(dir, option.instance).c_str());
     }
     std::printf("dqx7460-sim: control on %s\n", sim::ControlSocketPath(dir).c_str());
     std::fflush(stdout);

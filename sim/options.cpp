@@ -30,8 +30,9 @@ bool ParseCard(const std::string& text, CardOption* card) {
     long number = 0;
     // The instance reads like the socket's digit: 0-9, A-F (or 10-15).
     std::string digit = text.substr(0, colon);
-    bool instanceOk = ParseLong(digit, 10, 0, kMaxInstances - 1, &instance) ||
-                      (digit.size() == 1 && ParseLong(digit, 16, 0, kMaxInstances - 1, &instance));
+    bool instanceOk =
+        ParseLong(digit, 10, 0, dqx7460::kInstanceCount - 1, &instance) ||
+        (digit.size() == 1 && ParseLong(digit, 16, 0, dqx7460::kInstanceCount - 1, &instance));
     if (!instanceOk || !ParseLong(text.substr(colon + 1), 10, 0, 0xFFFF, &number)) return false;
     card->instance = static_cast<int>(instance);
     card->deviceNumber = static_cast<int>(number);

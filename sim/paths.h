@@ -1,18 +1,19 @@
-// Where the driver instances and the control socket live.
+// Where the driver instances and the control socket live: the instances follow the card
+// library's rule (instance_path.h), the control socket sits beside them.
 #pragma once
 
 #include <string>
 
+#include "instance_path.h"
+
 namespace sim {
 
-constexpr int kMaxInstances = 16;
 constexpr const char* kControlSocketName = "dqx7460-sim.ctl";
 
-// $DQX7460_DRIVER_DIR when set and not empty, else $XDG_RUNTIME_DIR/dqx7460 when
-// XDG_RUNTIME_DIR is set, else /tmp/dqx7460-<uid>.
-std::string DefaultDriverDir();
-// <dir>/EZUSB-<d>, d one upper-case hexadecimal digit.
-std::string InstanceSocketPath(const std::string& dir, int instance);
+// The folder the card library looks in when no folder is chosen.
+inline std::string DefaultDriverDir() {
+    return dqx7460::InstanceFolder();
+}
 std::string ControlSocketPath(const std::string& dir);
 
 }  // namespace sim

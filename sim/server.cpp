@@ -11,32 +11,26 @@
 #include <cstdio>
 #include <cstring>
 
+#include "card_protocol.h"
 #include "paths.h"
+#include "socket_driver.h"
 
 namespace sim {
 
+using dqx7460::kIoctlBulkRead;
+using dqx7460::kReplyHeaderBytes;
+using dqx7460::kRequestHeaderBytes;
+using dqx7460::ReadLe32;
+using dqx7460::WriteLe32;
+
 namespace {
 
-constexpr std::uint32_t kRequestHeaderBytes = 12;
-constexpr std::uint32_t kReplyHeaderBytes = 8;
 // Larger than any transfer the library makes (a 65535-word stream read is 262,140 bytes);
 // a request beyond these is a broken peer and loses its connection.
 constexpr std::uint32_t kMaxInputBytes = 4096;
 constexpr std::uint32_t kMaxTransferBytes = 16u << 20;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxControlLine = 4096;
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 bool SendAll(int fd, const void* data, std::size_t len) {
     const auto* p = static_cast<const char*>(data);
@@ -84,10 +78,6 @@ class InputBuffer {
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
 };
-
-bool CarriesOutputData(std::uint32_t code) {
-    return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
-}
 
 bool IsLiveSocket(const std::string& path) {
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -157,7 +147,7 @@ Server::~Server() {
 
 void Server::AddInstance(int instance, Card& card) {
     Listener listener;
-    listener.path = InstanceSocketPath(dir_, instance);
+    listener.path = dqx7460::InstancePathIn(dir_, instance);
     listener.card = &card;
     listeners_.push_back(listener);
 }
@@ -269,11 +259,11 @@ void Server::ServeInstance(Connection& connection, Card& card) {
     for (;;) {
         if (!input.Fill(kRequestHeaderBytes)) return;
         const std::uint8_t* header = input.Data();
-        std::uint32_t code = Get32(header);
-        std::uint32_t inLen = Get32(header + 4);
-        std::uint32_t outLen = Get32(header + 8);
+        std::uint32_t code = ReadLe32(header);
+        std::uint32_t inLen = ReadLe32(header + 4);
+        std::uint32_t outLen = ReadLe32(header + 8);
         if (inLen > kMaxInputBytes || outLen > kMaxTransferBytes) return;
-        std::size_t dataLen = CarriesOutputData(code) ? outLen : 0;
+        std::size_t dataLen = dqx7460::CarriesOutputToDevice(code) ? outLen : 0;
         std::size_t requestLen = kRequestHeaderBytes + inLen + dataLen;
         if (!input.Fill(requestLen)) return;
         std::uint8_t* request = input.Data();
@@ -285,13 +275,13 @@ void Server::ServeInstance(Connection& connection, Card& card) {
             ok = card.Control(code, request + kRequestHeaderBytes, inLen,
                               reply.data() + kReplyHeaderBytes, outLen, &returned);
             replyLen += returned;
-        } else if (CarriesOutputData(code)) {
+        } else if (dqx7460::CarriesOutputToDevice(code)) {
             ok = card.Control(code, request + kRequestHeaderBytes, inLen,
                               request + kRequestHeaderBytes + inLen, outLen, &returned);
         }
         input.Consume(requestLen);
-        Put32(reply.data(), ok ? 1 : 0);
-        Put32(reply.data() + 4, returned);
+        WriteLe32(reply.data(), ok ? 1 : 0);
+        WriteLe32(reply.data() + 4, returned);
         if (!SendAll(connection.fd, reply.data(), replyLen)) return;
     }
 }

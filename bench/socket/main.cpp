@@ -105,7 +105,7 @@ int main() {
     argv.push_back(nullptr);
     pid_t pid = -1;
     if (posix_spawn(&pid, DQX7460_SIM_PATH, nullptr, nullptr, argv.data(), environ) != 0 ||
-        !WaitForSocket(sim::InstanceSocketPath(dir, 0))) {
+        !WaitForSocket(dqx7460::InstancePathIn(dir, 0))) {
         std::fprintf(stderr, "bench_socket: the simulator did not start\n");
         return 1;
     }

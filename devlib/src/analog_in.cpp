@@ -22,18 +22,6 @@ constexpr std::uint32_t kGetAdVolFirstWord = 1024;
 constexpr std::uint32_t kGetAdVolWords = 64;
 constexpr WORD kGetAdVolRange = 0;  // always read as -10 V to +10 V
 constexpr LONG kBipolar = 1;
-constexpr long double kCodeSteps = 65536.0L;
-
-struct RangeRow {
-    long double span;
-    long double offset;
-    bool bipolar;
-};
-constexpr RangeRow kRangeRows[] = {
-    {20.0L, 10.0L, true}, {10.0L, 5.0L, true}, {5.0L, 2.5L, true},  {2.5L, 1.25L, true},
-    {10.0L, 0.0L, false}, {5.0L, 0.0L, false}, {2.5L, 0.0L, false},
-};
-constexpr WORD kRangeRowCount = sizeof kRangeRows / sizeof kRangeRows[0];
 
 WORD Low16(LONG value) {
     return static_cast<WORD>(value);
@@ -120,9 +108,9 @@ AdScanConfig OneChannelConfig(WORD channel, WORD rangeCode, LONG bipolar, LONG r
 namespace dqx7460 {
 
 bool CodeToVolts(WORD code, WORD rangeCode, bool bipolar, double* volts) {
-    if (rangeCode >= kRangeRowCount || kRangeRows[rangeCode].bipolar != bipolar) return false;
-    const RangeRow& row = kRangeRows[rangeCode];
-    *volts = static_cast<double>(code * row.span / kCodeSteps - row.offset);
+    const RangeRow* row = FindRangeRow(rangeCode, bipolar);
+    if (row == nullptr) return false;
+    *volts = static_cast<double>(code * row->span / kCodeSteps - row->offset);
     return true;
 }
 

@@ -10,7 +10,7 @@ using namespace dqx7460;
 namespace {
 
 constexpr WORD kFirstOutputChannel = 1;
-constexpr WORD kLastOutputChannel = 4;
+constexpr WORD kLastOutputChannel = kAnalogOutputCount;
 constexpr WORD kHighestOutputRange = 3;
 constexpr WORD kControlLoad = 1;
 constexpr WORD kControlOutput = 0;

@@ -58,6 +58,7 @@ constexpr WORD kRegDaRangeBefore = 113;  // + output channel 1..4
 constexpr WORD kRegDaStart = 118;
 constexpr WORD kRegDaModeBefore = 118;    // + output channel 1..4
 constexpr WORD kRegDaDirectBefore = 122;  // + output channel 1..4
+constexpr WORD kAnalogOutputCount = 4;
 constexpr WORD kRegDigitalOut = 128;
 constexpr WORD kRegCounterFirst = 144;  // + kCounterStride * counter 0..3
 constexpr WORD kCounterStride = 7;
@@ -116,6 +117,7 @@ constexpr unsigned kSampleTagShift = 21;
 constexpr ULONG kSampleTagMask = 0x7;
 constexpr ULONG kStartMarkerTag = 3;
 constexpr ULONG kStartMarkerCode = 15;
+constexpr ULONG kStartMarker = kStartMarkerTag << kSampleTagShift | kStartMarkerCode;
 constexpr ULONG kSampleCodeAndChannel = 0x1FFFFF;      // bits 0..20
 constexpr ULONG kSampleCodeChannelTrigger = 0x3FFFFF;  // bits 0..21
 constexpr std::uint32_t kStreamBlockWords = 1024;      // the library's own readers
@@ -136,6 +138,40 @@ inline bool IsStartMarker(ULONG word) {
 
 inline WORD ReadLe16(const std::uint8_t* bytes) {
     return static_cast<WORD>(bytes[0] | (bytes[1] << 8));
+}
+inline std::uint32_t ReadLe32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(ReadLe16(bytes)) |
+           static_cast<std::uint32_t>(ReadLe16(bytes + 2)) << 16;
+}
+inline void WriteLe16(std::uint8_t* at, WORD value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+inline void WriteLe32(std::uint8_t* at, std::uint32_t value) {
+    WriteLe16(at, static_cast<WORD>(value));
+    WriteLe16(at + 2, static_cast<WORD>(value >> 16));
+}
+
+// The input ranges by range code, as the card's table gives them:
+// volts = code * span / kCodeSteps - offset.
+struct RangeRow {
+    long double span;
+    long double offset;
+    bool bipolar;
+};
+constexpr RangeRow kRangeRows[] = {
+    {20.0L, 10.0L, true}, {10.0L, 5.0L, true}, {5.0L, 2.5L, true},  {2.5L, 1.25L, true},
+    {10.0L, 0.0L, false}, {5.0L, 0.0L, false}, {2.5L, 0.0L, false},
+};
+constexpr long double kCodeSteps = 65536.0L;
+
+// The row of a range code under the polarity; nullptr when the table has none.
+inline const RangeRow* FindRangeRow(long rangeCode, bool bipolar) {
+    constexpr long kRows = sizeof kRangeRows / sizeof kRangeRows[0];
+    if (rangeCode < 0 || rangeCode >= kRows || kRangeRows[rangeCode].bipolar != bipolar) {
+        return nullptr;
+    }
+    return &kRangeRows[rangeCode];
 }
 
 // Converts a conversion code with a range code, in extended precision as the card's

@@ -9,16 +9,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "card_protocol.h"
 
 namespace dqx7460 {
 namespace {
 
-constexpr std::uint32_t kRequestHeaderBytes = 12;
-constexpr std::uint32_t kReplyHeaderBytes = 8;
-constexpr int kInstanceCount = 16;
 // Requests the library sends fit here; a larger one is built on the heap.
 constexpr std::size_t kFrameStackBytes = 256;
 
@@ -31,22 +29,6 @@ int HandleToFd(HANDLE handle) {
 }
 HANDLE FdToHandle(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1);
-}
-
-void PutLe32(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-    at[2] = static_cast<std::uint8_t>(value >> 16);
-    at[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
-std::uint32_t GetLe32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
-
-bool CarriesOutputToDevice(std::uint32_t code) {
-    return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
 }
 
 bool SendAll(int fd, const std::uint8_t* data, std::size_t length) {
@@ -83,7 +65,7 @@ bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
         const bool hadHeader = received >= kReplyHeaderBytes;
         received += static_cast<std::size_t>(got);
         if (!hadHeader && received >= kReplyHeaderBytes && code == kIoctlBulkRead) {
-            std::uint32_t returned = GetLe32(header + 4);
+            std::uint32_t returned = ReadLe32(header + 4);
             if (returned > outLen) return false;
             expected = kReplyHeaderBytes + returned;
         }
@@ -136,9 +118,9 @@ class UnixSocketDriver : public Driver {
             heapFrame.resize(frameBytes);
             frame = heapFrame.data();
         }
-        PutLe32(frame, code);
-        PutLe32(frame + 4, inLen);
-        PutLe32(frame + 8, outLen);
+        WriteLe32(frame, code);
+        WriteLe32(frame + 4, inLen);
+        WriteLe32(frame + 8, outLen);
         if (inLen > 0) std::memcpy(frame + kRequestHeaderBytes, in, inLen);
         if (sentOut > 0) std::memcpy(frame + kRequestHeaderBytes + inLen, out, sentOut);
 
@@ -148,25 +130,12 @@ class UnixSocketDriver : public Driver {
             shutdown(fd, SHUT_RDWR);
             return false;
         }
-        if (returned != nullptr) *returned = GetLe32(header + 4);
-        return GetLe32(header) == 1;
+        if (returned != nullptr) *returned = ReadLe32(header + 4);
+        return ReadLe32(header) == 1;
     }
 };
 
 }  // namespace
-
-std::string InstanceFolder() {
-    const char* driverDir = std::getenv("DQX7460_DRIVER_DIR");
-    if (driverDir != nullptr && driverDir[0] != '\0') return driverDir;
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (runtimeDir != nullptr) return std::string(runtimeDir) + "/dqx7460";
-    return "/tmp/dqx7460-" + std::to_string(getuid());
-}
-
-std::string InstancePath(int instance) {
-    static const char kHexDigits[] = "0123456789ABCDEF";
-    return InstanceFolder() + "/EZUSB-" + kHexDigits[instance & 0xF];
-}
 
 void SetReplyTimeout(std::chrono::milliseconds timeout) {
     g_replyTimeoutMs = timeout.count();

@@ -10,18 +10,20 @@
 #pragma once
 
 #include <chrono>
-#include <string>
+#include <cstdint>
 
 #include "driver.h"
+#include "instance_path.h"
 
 namespace dqx7460 {
 
-// $DQX7460_DRIVER_DIR when set and not empty, else $XDG_RUNTIME_DIR/dqx7460 when
-// XDG_RUNTIME_DIR is set, else /tmp/dqx7460-<uid>.
-std::string InstanceFolder();
+constexpr std::uint32_t kRequestHeaderBytes = 12;
+constexpr std::uint32_t kReplyHeaderBytes = 8;
 
-// <InstanceFolder()>/EZUSB-<d>, d one upper-case hexadecimal digit.
-std::string InstancePath(int instance);
+// The vendor request and the bulk write send their output buffer along with the request.
+inline bool CarriesOutputToDevice(std::uint32_t code) {
+    return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
+}
 
 // How long a connection waits for a peer to take or answer a request before the call
 // fails; applies to connections opened afterwards.

@@ -16,16 +16,6 @@ Driver& CurrentDriver() {
     return installed != nullptr ? *installed : SocketDriver();
 }
 
-void PutLe16(std::uint8_t* at, WORD value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLe32(std::uint8_t* at, std::uint32_t value) {
-    PutLe16(at, static_cast<WORD>(value));
-    PutLe16(at + 2, static_cast<WORD>(value >> 16));
-}
-
 // The reserved bits, the padding and the 16-byte data stage carry nothing: zeros.
 bool SendArmRequest(HANDLE handle, std::uint8_t request) {
     if (handle == nullptr) return false;
@@ -34,8 +24,8 @@ bool SendArmRequest(HANDLE handle, std::uint8_t request) {
     setup[kVendorOffsetType] = kVendorTypeVendor;
     setup[kVendorOffsetRecipient] = kVendorRecipientDevice;
     setup[kVendorOffsetRequest] = request;
-    PutLe16(setup + kVendorOffsetValue, kVendorValue);
-    PutLe16(setup + kVendorOffsetIndex, kVendorIndex);
+    WriteLe16(setup + kVendorOffsetValue, kVendorValue);
+    WriteLe16(setup + kVendorOffsetIndex, kVendorIndex);
     std::uint8_t dataStage[kVendorDataStageBytes] = {};
     std::uint32_t returned = 0;
     return CurrentDriver().Control(handle, kIoctlVendorRequest, setup, sizeof setup, dataStage,
@@ -59,10 +49,10 @@ void CloseInstance(HANDLE handle) {
 bool WriteRegister(HANDLE handle, WORD reg, WORD value) {
     if (!SendArmRequest(handle, kRequestWriteArm)) return false;
     std::uint8_t pipe[kPipeNumberBytes];
-    PutLe32(pipe, kPipeBulkOut);
+    WriteLe32(pipe, kPipeBulkOut);
     std::uint8_t data[kRegisterWriteBytes];
-    PutLe16(data, reg);
-    PutLe16(data + 2, value);
+    WriteLe16(data, reg);
+    WriteLe16(data + 2, value);
     std::uint32_t returned = 0;
     return CurrentDriver().Control(handle, kIoctlBulkWrite, pipe, sizeof pipe, data, sizeof data,
                                    &returned);
@@ -75,7 +65,7 @@ bool SendReadArm(HANDLE handle) {
 bool BulkRead(HANDLE handle, void* block, std::uint32_t bytes) {
     if (handle == nullptr) return false;
     std::uint8_t pipe[kPipeNumberBytes];
-    PutLe32(pipe, kPipeBulkIn);
+    WriteLe32(pipe, kPipeBulkIn);
     std::uint32_t returned = 0;
     return CurrentDriver().Control(handle, kIoctlBulkRead, pipe, sizeof pipe, block, bytes,
                                    &returned);

@@ -33,7 +33,7 @@ TEST_F(ControlTest, RigOwnsItsChannelsAndInputsUntilSwitchedOff) {
 }
 
 TEST_F(ControlTest, OutputsRegistersButtonsAndState) {
-    card_.WriteRegister(sim::kRegDigitalOut, 0x00F9);
+    card_.WriteRegister(dqx7460::kRegDigitalOut, 0x00F9);
     EXPECT_EQ(Run("get-outputs"), "ok 00f9");
     EXPECT_EQ(Run("get-register 128"), "ok 249");
     EXPECT_EQ(Run("press start 500"), "ok");

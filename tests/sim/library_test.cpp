@@ -53,7 +53,7 @@ TEST(LibraryOpen, FindsTheCardByItsNumberAcrossInstances) {
     ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00F0), 0);
     EXPECT_EQ(one.DigitalOutputs(), 0x00F0);
     EXPECT_EQ(zero.DigitalOutputs(), 0x00FF);
-    EXPECT_EQ(zero.Register(sim::kRegReset), 0) << "the card passed over was reset";
+    EXPECT_EQ(zero.Register(dqx7460::kRegReset), 0) << "the card passed over was reset";
     EXPECT_EQ(DQX7460_DeviceClose(handle), 0);
     HANDLE none = nullptr;
     EXPECT_EQ(DQX7460_DeviceOpen(2, &none), 1);
@@ -84,8 +84,8 @@ TEST_F(LibraryInProcess, StreamStartsWithTheMarkerAndTheTriggeredSample) {
     std::vector<ULONG> words(512);
     ULONG* buffer = words.data();
     ASSERT_EQ(DQX7460_ADReadData(handle_, &buffer, 512), 0);
-    EXPECT_EQ(words[0], sim::kStartMarker);
-    EXPECT_EQ(words[1], 32768u | sim::kTriggerFlag);
+    EXPECT_EQ(words[0], dqx7460::kStartMarker);
+    EXPECT_EQ(words[1], 32768u | dqx7460::kSampleTriggerFlag);
     EXPECT_EQ(words[2] >> 16, 1u);
     ASSERT_EQ(DQX7460_StopAd(handle_), 0);
     EXPECT_EQ(DQX7460_ADReadData(handle_, &buffer, 512), 1) << "a stopped card streams nothing";

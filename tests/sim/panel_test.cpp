@@ -39,7 +39,8 @@ class RigPanelTest : public QObject {
         sim::RigPanel panel(rig);
         rig.Press(sim::Button::kStart);
         now = 0.5;
-        card.WriteRegister(sim::kRegDigitalOut, 0x00FF & ~(sim::kOutAlarmLow | sim::kOutBroken));
+        card.WriteRegister(dqx7460::kRegDigitalOut,
+                           0x00FF & ~(sim::kOutAlarmLow | sim::kOutBroken));
         rig.Update();
         panel.Refresh();
         for (int i = 0; i < sim::kOutputLines; ++i) {

@@ -52,8 +52,8 @@ class SimProcess : public ::testing::Test {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        for (int i = 0; i < sim::kMaxInstances; ++i)
-            unlink(sim::InstanceSocketPath(dir_, i).c_str());
+        for (int i = 0; i < dqx7460::kInstanceCount; ++i)
+            unlink(dqx7460::InstancePathIn(dir_, i).c_str());
         unlink(sim::ControlSocketPath(dir_).c_str());
         rmdir(dir_.c_str());
         unsetenv("DQX7460_DRIVER_DIR");
@@ -145,10 +145,10 @@ TEST_F(SimProcess, RigButtonsReachTheInputsAndSendReportsTheReply) {
 TEST_F(SimProcess, TerminationRemovesTheSockets) {
     Start({});
     ASSERT_EQ(DQX7460_DeviceOpen(1, &handle_), 0);
-    ASSERT_TRUE(Exists(sim::InstanceSocketPath(dir_, 0)));
+    ASSERT_TRUE(Exists(dqx7460::InstancePathIn(dir_, 0)));
     ASSERT_EQ(kill(pid_, SIGTERM), 0);
     EXPECT_EQ(Reap(), 0);
-    EXPECT_FALSE(Exists(sim::InstanceSocketPath(dir_, 0)));
+    EXPECT_FALSE(Exists(dqx7460::InstancePathIn(dir_, 0)));
     EXPECT_FALSE(Exists(sim::ControlSocketPath(dir_)));
     EXPECT_EQ(DQX7460_DioWriteWord2(handle_, 0x00FF), 1);
 }
@@ -157,7 +157,7 @@ TEST_F(SimProcess, QuitCommandAnswersThenEnds) {
     Start({});
     EXPECT_EQ(Control("quit"), "ok");
     EXPECT_EQ(Reap(), 0);
-    EXPECT_FALSE(Exists(sim::InstanceSocketPath(dir_, 0)));
+    EXPECT_FALSE(Exists(dqx7460::InstancePathIn(dir_, 0)));
 }
 
 TEST_F(SimProcess, KilledSimulatorMakesCallsFailNotHang) {

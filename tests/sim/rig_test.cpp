@@ -27,7 +27,7 @@ class RigTest : public ::testing::Test {
         }
     }
     double Tension() const { return card_.Voltage(sim::kTensionChannel) * 10.0; }
-    void SetOutputs(std::uint16_t word) { card_.WriteRegister(sim::kRegDigitalOut, word); }
+    void SetOutputs(std::uint16_t word) { card_.WriteRegister(dqx7460::kRegDigitalOut, word); }
 
     Card card_;
     double now_ = 0.0;
