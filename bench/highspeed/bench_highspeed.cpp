@@ -32,20 +32,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Passes every call on and counts the bytes the bulk reads asked for.
-class CountingDriver : public dqx7460::Driver {
+class CountingDriver : public dqx7460::ForwardingDriver {
   public:
-    explicit CountingDriver(dqx7460::Driver& inner) : inner_(inner) {}
-    HANDLE Open(int instance) override { return inner_.Open(instance); }
-    void Close(HANDLE handle) override { inner_.Close(handle); }
+    using ForwardingDriver::ForwardingDriver;
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
         if (code == dqx7460::kIoctlBulkRead) readBytes += outLen;
-        return inner_.Control(handle, code, in, inLen, out, outLen, returned);
+        return ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
     }
     std::atomic<std::uint64_t> readBytes{0};
-
-  private:
-    dqx7460::Driver& inner_;
 };
 
 template <typename Predicate>

@@ -24,22 +24,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Passes every call to the simulated card and adds up the time spent there.
-class TimingDriver : public dqx7460::Driver {
+class TimingDriver : public dqx7460::ForwardingDriver {
   public:
-    explicit TimingDriver(dqx7460::Driver& inner) : m_inner(inner) {}
-    HANDLE Open(int instance) override { return m_inner.Open(instance); }
-    void Close(HANDLE handle) override { m_inner.Close(handle); }
+    using ForwardingDriver::ForwardingDriver;
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
         const auto start = Clock::now();
-        const bool ok = m_inner.Control(handle, code, in, inLen, out, outLen, returned);
+        const bool ok = ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
         spent += Clock::now() - start;
         return ok;
     }
     Clock::duration spent{};
-
-  private:
-    dqx7460::Driver& m_inner;
 };
 
 double MedianMicros(std::vector<double> samples) {

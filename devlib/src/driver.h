@@ -14,7 +14,7 @@ constexpr std::uint32_t kIoctlBulkWrite = 0x00222051;
 constexpr std::uint32_t kIoctlBulkRead = 0x0022204E;
 
 class Driver {
-public:
+  public:
     virtual ~Driver() = default;
     // Opens driver instance EZUSB-<instance> (0..15); nullptr when there is none.
     virtual HANDLE Open(int instance) = 0;
@@ -24,6 +24,22 @@ public:
     // output buffer. False when the call failed; *returned is the byte count transferred.
     virtual bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen,
                          void* out, std::uint32_t outLen, std::uint32_t* returned) = 0;
+};
+
+// Passes every call to another driver. Drivers that watch or alter some calls derive from
+// it and override Control, calling ForwardingDriver::Control for the calls they pass on.
+class ForwardingDriver : public Driver {
+  public:
+    explicit ForwardingDriver(Driver& inner) : inner_(inner) {}
+    HANDLE Open(int instance) override { return inner_.Open(instance); }
+    void Close(HANDLE handle) override { inner_.Close(handle); }
+    bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                 std::uint32_t outLen, std::uint32_t* returned) override {
+        return inner_.Control(handle, code, in, inLen, out, outLen, returned);
+    }
+
+  private:
+    Driver& inner_;
 };
 
 // Installs the driver every operation uses; nullptr restores the instance-socket driver.
