@@ -1,0 +1,403 @@
+// The main job end to end: the dqx7460-sim program serves the card and the rig, the
+// velmora-headless program runs a whole test on it, and the main window talks to the
+// simulator through its sockets when the simulator dies or comes up late.
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/run_state.h"
+#include "common/gbk_text.h"
+#include "common/message_box.h"
+#include "control_client.h"
+#include "records/archive.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+#include "shell/test_dlg.h"
+
+namespace {
+
+constexpr int kSettingsOffset = 256;
+constexpr int kRecordsOffset = kSettingsOffset + int(kSettingsBytes) + 2 * 502 * 10;
+constexpr int kRecordSlotBytes = 20;
+constexpr int kStoredSlots = 10002;
+// Generous for AddressSanitizer builds; a default test takes about 14 s.
+constexpr int kHeadlessTimeoutMs = 90000;
+// A call on a closed socket fails at once; a hang would last the library's reply timeout.
+constexpr qint64 kPromptCallMs = 500;
+
+// The run's records as the archive stores them: slot 1 up to the first empty slot.
+struct StoredRun {
+    std::vector<std::string> tension;
+    std::vector<std::string> displacement;
+};
+
+std::string BlockText(const QByteArray& bytes, int offset, int width) {
+    const QByteArray block = bytes.mid(offset, width);
+    const int end = block.indexOf('\0');
+    return block.left(end < 0 ? width : end).toStdString();
+}
+
+StoredRun ReadStoredRun(const QByteArray& archive) {
+    StoredRun run;
+    for (int slot = 1; slot < kStoredSlots; ++slot) {
+        const int at = kRecordsOffset + slot * kRecordSlotBytes;
+        std::string tension = BlockText(archive, at, 10);
+        if (tension.empty()) break;
+        run.tension.push_back(std::move(tension));
+        run.displacement.push_back(BlockText(archive, at + 10, 10));
+    }
+    return run;
+}
+
+QByteArray ReadWhole(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The line "<label> <path>" of velmora-headless's output.
+QString PrintedPath(const QString& output, const QString& label) {
+    for (const QString& line : output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(label)) return line.mid(label.size()).trimmed();
+    }
+    return {};
+}
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void headlessRunWritesTheWholeTest();
+    void archivePlaysBackWithoutACard();
+    void simulatorKilledDuringALiveRun();
+    void simulatorStartedAfterTheProgram();
+
+  private:
+    void StartSimulator(const QStringList& options = {});
+    void StopSimulator();
+    void OpenWindow();
+    std::string RigCommand(const std::string& command);
+    QPushButton* Button(int id) const;
+    QString Text(int id) const;
+    QString Cell(int row, int column) const;
+    QStringList ArchivesInDataFolder() const;
+
+    std::unique_ptr<QTemporaryDir> m_driverDir;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_previousDir;
+    QProcess m_sim;
+    sim::ControlClient m_rig;
+    std::unique_ptr<CTestDlg> m_dlg;
+    std::vector<std::pair<QString, QString>> m_boxes;
+
+    // The headless run's folder and archive, played back by the next case.
+    std::unique_ptr<QTemporaryDir> m_runDir;
+    QString m_archivePath;
+    int m_archiveRecords = 0;
+};
+
+void EndToEndTest::init() {
+    // Instance socket paths must fit 108 bytes, so the driver folder is short and in /tmp.
+    m_driverDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/vle2e-XXXXXX"));
+    QVERIFY(m_driverDir->isValid());
+    qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_driverDir->path()));
+
+    m_workDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_workDir->isValid());
+    m_previousDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    AnchorDataFolder();
+
+    m_boxes.clear();
+    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+        m_boxes.emplace_back(text, caption);
+    });
+    // Each case starts as a freshly started program would, whatever the previous one left.
+    g_bRecording = 0;
+    g_nRecordCount = 0;
+}
+
+void EndToEndTest::cleanup() {
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    m_rig.Close();
+    StopSimulator();
+    SetMessageBoxHandler({});
+    QDir::setCurrent(m_previousDir);
+    qunsetenv("DQX7460_DRIVER_DIR");
+    m_workDir.reset();
+    m_driverDir.reset();
+}
+
+void EndToEndTest::StartSimulator(const QStringList& options) {
+    const QString dir = m_driverDir->path();
+    m_sim.setProgram(QStringLiteral(DQX7460_SIM_PATH));
+    m_sim.setArguments(QStringList{QStringLiteral("--dir"), dir} + options);
+    m_sim.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_sim.start();
+    QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
+    const QString card = dir + QStringLiteral("/EZUSB-0");
+    const QString control = dir + QStringLiteral("/dqx7460-sim.ctl");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(card) && QFileInfo::exists(control), 10000);
+    std::string error;
+    QVERIFY2(m_rig.Connect(dir.toStdString(), &error), error.c_str());
+}
+
+void EndToEndTest::StopSimulator() {
+    if (m_sim.state() == QProcess::NotRunning) return;
+    m_sim.terminate();
+    if (!m_sim.waitForFinished(10000)) {
+        m_sim.kill();
+        m_sim.waitForFinished(10000);
+    }
+}
+
+void EndToEndTest::OpenWindow() {
+    m_dlg = std::make_unique<CTestDlg>();
+    m_dlg->show();
+}
+
+std::string EndToEndTest::RigCommand(const std::string& command) {
+    std::string reply;
+    if (!m_rig.Send(command, &reply)) return "no reply";
+    return reply;
+}
+
+QPushButton* EndToEndTest::Button(int id) const {
+    return m_dlg->findChild<QPushButton*>(QString::number(id));
+}
+
+QString EndToEndTest::Text(int id) const {
+    return m_dlg->findChild<QLineEdit*>(QString::number(id))->text();
+}
+
+QString EndToEndTest::Cell(int row, int column) const {
+    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    return list->model()->index(row, column).data().toString();
+}
+
+QStringList EndToEndTest::ArchivesInDataFolder() const {
+    QStringList archives = QDir(QString::fromStdString(DataFolderPath()))
+                               .entryList({QStringLiteral("*.dat")}, QDir::Files);
+    archives.removeAll(QStringLiteral("MyTestSet.dat"));
+    return archives;
+}
+
+void EndToEndTest::headlessRunWritesTheWholeTest() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+
+    m_runDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runDir->isValid());
+    QProcess headless;
+    headless.setWorkingDirectory(m_runDir->path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DQX7460_DRIVER_DIR"), m_driverDir->path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    headless.setProcessEnvironment(environment);
+    headless.start(QStringLiteral(VELMORA_HEADLESS_PATH), {});
+    QVERIFY2(headless.waitForStarted(10000), qPrintable(headless.errorString()));
+    const bool ended = headless.waitForFinished(kHeadlessTimeoutMs);
+    const QString output = QString::fromUtf8(headless.readAllStandardOutput());
+    const QString errors = QString::fromUtf8(headless.readAllStandardError());
+    if (!ended) headless.kill();
+    QVERIFY2(ended, qPrintable(QStringLiteral("velmora-headless did not end:\n") + output));
+    QVERIFY2(headless.exitStatus() == QProcess::NormalExit && headless.exitCode() == 0,
+             qPrintable(output + errors));
+    StopSimulator();
+
+    const QString dataFolder =
+        QDir(m_runDir->path()).canonicalPath() + QStringLiteral("/测试数据存档/");
+    const QString archivePath = PrintedPath(output, QStringLiteral("Archive:"));
+    QVERIFY2(archivePath.startsWith(dataFolder) && archivePath.endsWith(QStringLiteral(".dat")),
+             qPrintable(output));
+    const QString base = archivePath.chopped(4);
+    QCOMPARE(PrintedPath(output, QStringLiteral("Workbook:")), base + QStringLiteral(".xls"));
+    QCOMPARE(PrintedPath(output, QStringLiteral("Report PDF:")), base + QStringLiteral(".pdf"));
+    QCOMPARE(PrintedPath(output, QStringLiteral("Screenshot:")), base + QStringLiteral(".png"));
+
+    // The archive: its own path, the settings file's block, the run and empty slots after it.
+    const QByteArray archive = ReadWhole(archivePath);
+    QCOMPARE(archive.size(), qsizetype(kArchiveBytes));
+    const std::string storedPath = Utf8ToGbk(archivePath.toStdString());
+    QCOMPARE(archive.left(int(storedPath.size())).toStdString(), storedPath);
+    QCOMPARE(archive.at(int(storedPath.size())), '\0');
+    const QByteArray settingsFile = ReadWhole(dataFolder + QStringLiteral("MyTestSet.dat"));
+    QCOMPARE(settingsFile.size(), qsizetype(kSettingsBytes));
+    QCOMPARE(archive.mid(kSettingsOffset, int(kSettingsBytes)), settingsFile);
+
+    const StoredRun run = ReadStoredRun(archive);
+    const int records = int(run.tension.size());
+    QVERIFY2(records > 50, qPrintable(QString::number(records)));
+    std::vector<double> tension;
+    for (const std::string& text : run.tension) tension.push_back(std::atof(text.c_str()));
+    const auto peak = std::max_element(tension.begin(), tension.end());
+    QVERIFY2(*peak > 30.0 && *peak < 35.0, qPrintable(QString::number(*peak)));
+    // Rising from a slack specimen, falling after the peak, and broken at the end.
+    const auto peakAt = peak - tension.begin();
+    QVERIFY(peakAt > records / 4);
+    QVERIFY(tension.front() < 10.0);
+    QVERIFY(tension[peakAt / 2] > tension.front() + 5.0 && tension[peakAt / 2] < *peak - 5.0);
+    QVERIFY(tension.back() < *peak - 30.0);
+    // The crosshead pulled to the break at 16 mm, and the automatic return drove it back.
+    std::vector<double> displacement;
+    for (const std::string& text : run.displacement)
+        displacement.push_back(std::atof(text.c_str()));
+    const double farthest = *std::max_element(displacement.begin(), displacement.end());
+    QVERIFY2(farthest > 15.0 && farthest < 17.5, qPrintable(QString::number(farthest)));
+    QVERIFY(displacement.back() < farthest - 1.0);
+    const QByteArray afterRun = archive.mid(kRecordsOffset + (records + 1) * kRecordSlotBytes);
+    QCOMPARE(afterRun.size(), (kStoredSlots - records - 1) * kRecordSlotBytes);
+    QCOMPARE(afterRun.count('\0'), afterRun.size());
+
+    // The workbook holds the same records, row 7 on, as xlrd reads them.
+    const QByteArray workbook = ReadWhole(base + QStringLiteral(".xls"));
+    QCOMPARE(workbook.left(8), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, xlrd\n"
+                                 "sys.stdout.reconfigure(encoding='utf-8')\n"
+                                 "sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                 "for r in range(sheet.nrows):\n"
+                                 "    print('\\t'.join(str(v) for v in sheet.row_values(r)))\n"),
+                  base + QStringLiteral(".xls")});
+    QVERIFY(python.waitForFinished(30000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    const QStringList rows = QString::fromUtf8(python.readAllStandardOutput())
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 6 + records);
+    for (int i = 1; i <= records; ++i) {
+        const QString expected = QString::number(i) + QLatin1Char('\t') +
+                                 QString::fromStdString(GbkToUtf8(run.tension[i - 1])) +
+                                 QLatin1Char('\t') +
+                                 QString::fromStdString(GbkToUtf8(run.displacement[i - 1]));
+        QCOMPARE(rows[5 + i], expected);
+    }
+
+    QVERIFY(ReadWhole(base + QStringLiteral(".pdf")).startsWith("%PDF"));
+    const QImage screenshot(base + QStringLiteral(".png"));
+    QVERIFY(!screenshot.isNull());
+    OpenWindow();
+    QCOMPARE(screenshot.size(), m_dlg->size());
+
+    m_archivePath = archivePath;
+    m_archiveRecords = records;
+}
+
+void EndToEndTest::archivePlaysBackWithoutACard() {
+    if (m_archivePath.isEmpty()) QSKIP("needs the headless run's archive");
+
+    OpenWindow();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
+    m_dlg->OpenArchive(m_archivePath);
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QVERIFY(m_dlg->Playback());
+    QCOMPARE(Text(1000), m_archivePath);
+
+    // The stored break runs the automatic sequence again, which stops the playback at the
+    // record where it stopped the live run; continuing from there reaches the end.
+    std::vector<int> stops;
+    for (int tick = 0; tick <= m_archiveRecords + 5; ++tick) {
+        const QString caption = Button(1035)->text();
+        if (caption == QStringLiteral("回放结束")) break;
+        if (caption == QStringLiteral("继续回放")) {
+            stops.push_back(g_nRecordCount);
+            Button(1035)->click();
+        }
+        m_dlg->SampleTick();
+    }
+    QCOMPARE(stops, std::vector<int>{m_archiveRecords});
+    QCOMPARE(Button(1035)->text(), QStringLiteral("回放结束"));
+    QCOMPARE(g_nRecordCount, m_archiveRecords);
+    QCOMPARE(Cell(0, 0), QString::number(m_archiveRecords));
+    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[m_archiveRecords]));
+    QVERIFY(ArchivesInDataFolder().isEmpty());
+}
+
+void EndToEndTest::simulatorKilledDuringALiveRun() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    QVERIFY(g_hDevice != nullptr);
+
+    // The rig's start button begins the run; the window's own timers sample it.
+    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(g_bRecording && g_nRecordCount > 5 && g_dValue0 > 15.0, 20000);
+    const int records = g_nRecordCount;
+    const QString readout = Text(1001);
+    const QString newest = Cell(0, 1);
+
+    m_rig.Close();
+    m_sim.kill();
+    QVERIFY(m_sim.waitForFinished(10000));
+
+    QElapsedTimer clock;
+    for (int i = 0; i < 20; ++i) {
+        clock.start();
+        m_dlg->SampleTick();
+        QVERIFY2(clock.elapsed() < kPromptCallMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(g_nLastError, 1);
+        clock.start();
+        m_dlg->PollInputs();
+        QVERIFY2(clock.elapsed() < kPromptCallMs, qPrintable(QString::number(clock.elapsed())));
+    }
+    QCOMPARE(g_nRecordCount, records);
+    QCOMPARE(Text(1001), readout);
+    QCOMPARE(Cell(0, 0), QString::number(records));
+    QCOMPARE(Cell(0, 1), newest);
+    QVERIFY(m_boxes.empty());
+    QVERIFY(!m_dlg->grab().isNull());
+
+    // The operator can still stop the run; nothing is saved behind the operator's back.
+    m_dlg->OnStop();
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
+    QCOMPARE(g_nRecordCount, records);
+    QVERIFY(ArchivesInDataFolder().isEmpty());
+}
+
+void EndToEndTest::simulatorStartedAfterTheProgram() {
+    OpenWindow();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
+
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(RigCommand("rig-state").find("motion=pulling") != std::string::npos,
+                             5000);
+
+    QVERIFY(g_hDevice == nullptr);
+    QCOMPARE(int(g_bRecording), 0);
+    QVERIFY(m_dlg->findChild<QAction*>(QStringLiteral("32774"))->isEnabled());
+    QVERIFY(!Button(1035)->isEnabled());
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "e2e_test.moc"
