@@ -14,7 +14,7 @@ constexpr std::size_t kBlockWords = 1024;
 std::vector<std::uint8_t> Block(std::initializer_list<std::pair<std::size_t, ULONG>> placed) {
     std::vector<ULONG> words(kBlockWords, Sample(kFillerChannel, 0));
     for (const auto& [position, word] : placed) words[position] = word;
-    return BytesOfWords(words);
+    return BytesOf(words);
 }
 
 AdScanConfig TwoChannelConfig() {
@@ -126,7 +126,7 @@ TEST_F(CardTest, VoltageScanSkipsTheWordsAfterTheMarker) {
     words[43] = Sample(1, 49152);
     words[44] = Sample(0, 49152);
     words[45] = Sample(1, 16384);
-    driver.QueueBlock(0, BytesOfWords(words));
+    driver.QueueBlock(0, BytesOf(words));
     AdScanRequest request{TwoChannelConfig(), nullptr};
     double results[2] = {};
     request.Results = results;

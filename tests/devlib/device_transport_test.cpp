@@ -127,25 +127,26 @@ TEST_F(CardTest, OpenWithoutMatchingCardGivesNullHandle) {
     EXPECT_EQ(DQX7460_DeviceOpen(1, &opened), 1);
     EXPECT_EQ(opened, nullptr);
     EXPECT_EQ(empty.calls.size(), 16u);
-
-    // A card whose number cannot be read does not count as card 0.
-    driver.AddCard(0, 0);
-    dqx7460::SetDriver(&driver);
-    driver.failWhen = [](const DriverCall& call) { return call.code == kIoctlBulkRead; };
-    opened = reinterpret_cast<HANDLE>(0x55);
-    EXPECT_EQ(DQX7460_DeviceOpen(0, &opened), 1);
-    EXPECT_EQ(opened, nullptr);
 }
 
-TEST_F(CardTest, OpenStopsWhenTheReadArmFails) {
-    driver.AddCard(1, 1);
-    driver.failWhen = [](const DriverCall& call) {
-        return call.code == kIoctlVendorRequest && call.in[4] == dqx7460::kRequestReadArm;
-    };
-    HANDLE opened = reinterpret_cast<HANDLE>(0x55);
-    EXPECT_EQ(DQX7460_DeviceOpen(1, &opened), 1);
-    EXPECT_EQ(opened, nullptr);
-    EXPECT_EQ(Sequence(driver).back(), "close 0");
+// A card whose number cannot be read does not count as card 0: a failed bulk read moves on
+// to the next instance, a failed read arm ends the search.
+TEST_F(CardTest, OpenPassesOverACardWhoseNumberCannotBeRead) {
+    const std::pair<std::function<bool(const DriverCall&)>, std::string> cases[] = {
+        {[](const DriverCall& call) { return call.code == kIoctlBulkRead; }, "absent 15"},
+        {[](const DriverCall& call) {
+             return call.code == kIoctlVendorRequest && call.in[4] == dqx7460::kRequestReadArm;
+         },
+         "close 0"}};
+    driver.AddCard(0, 0);
+    for (const auto& [failure, last] : cases) {
+        driver.calls.clear();
+        driver.failWhen = failure;
+        HANDLE opened = reinterpret_cast<HANDLE>(0x55);
+        EXPECT_EQ(DQX7460_DeviceOpen(0, &opened), 1);
+        EXPECT_EQ(opened, nullptr);
+        EXPECT_EQ(Sequence(driver).back(), last);
+    }
 }
 
 namespace {

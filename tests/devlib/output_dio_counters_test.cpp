@@ -41,7 +41,7 @@ std::vector<std::uint8_t> CounterBlock(std::initializer_list<std::uint32_t> fram
             words[start + 4 * counter + 2] = static_cast<WORD>(start);
         }
     }
-    return BytesOfHalfWords(words);
+    return BytesOf(words);
 }
 
 ULONG FrameValue(std::uint32_t start, ULONG counter) {

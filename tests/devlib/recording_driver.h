@@ -42,15 +42,11 @@ struct RegisterWrite {
     }
 };
 
-inline std::vector<std::uint8_t> BytesOfWords(const std::vector<ULONG>& words) {
-    std::vector<std::uint8_t> bytes(words.size() * sizeof(ULONG));
+// The little-endian bytes of a block of sample words or 16-bit values.
+template <typename Word>
+std::vector<std::uint8_t> BytesOf(const std::vector<Word>& words) {
+    std::vector<std::uint8_t> bytes(words.size() * sizeof(Word));
     std::memcpy(bytes.data(), words.data(), bytes.size());
-    return bytes;
-}
-
-inline std::vector<std::uint8_t> BytesOfHalfWords(const std::vector<WORD>& halves) {
-    std::vector<std::uint8_t> bytes(halves.size() * sizeof(WORD));
-    std::memcpy(bytes.data(), halves.data(), bytes.size());
     return bytes;
 }
 
@@ -178,8 +174,7 @@ class RecordingDriver : public dqx7460::Driver {
 };
 
 // Sample words of the A/D stream.
-constexpr ULONG kStartMarker =
-    (dqx7460::kStartMarkerTag << dqx7460::kSampleTagShift) | dqx7460::kStartMarkerCode;
+using dqx7460::kStartMarker;
 constexpr ULONG kFillerChannel = 31;
 inline ULONG Sample(ULONG channel, ULONG code, bool trigger = false) {
     return (channel << dqx7460::kSampleChannelShift) | code |

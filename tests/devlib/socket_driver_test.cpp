@@ -13,30 +13,20 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "DQX7460.h"
+#include "card_protocol.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr std::uint32_t kVendorRequest = 0x00222059;
-constexpr std::uint32_t kBulkWrite = 0x00222051;
-constexpr std::uint32_t kBulkRead = 0x0022204E;
-
-std::uint32_t Le32(const std::uint8_t* at) {
-    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
+using dqx7460::kIoctlBulkRead;
+using dqx7460::ReadLe32;
 
 // Serves driver instance 0 in a folder: one connection at a time, each request answered
 // according to the behaviour; the raw request frames are kept.
@@ -51,6 +41,7 @@ class InstancePeer {
         address.sun_family = AF_UNIX;
         std::string path = folder + "/EZUSB-0";
         std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        unlink(path.c_str());
         EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         EXPECT_EQ(listen(listener_, 4), 0);
         thread_ = std::thread([this] { Serve(); });
@@ -100,10 +91,10 @@ class InstancePeer {
         for (;;) {
             std::vector<std::uint8_t> frame(12);
             if (!ReadExactly(connection, frame.data(), 12)) return;
-            const std::uint32_t code = Le32(&frame[0]);
-            const std::uint32_t inLen = Le32(&frame[4]);
-            const std::uint32_t outLen = Le32(&frame[8]);
-            const std::size_t body = inLen + (code == kBulkRead ? 0 : outLen);
+            const std::uint32_t code = ReadLe32(&frame[0]);
+            const std::uint32_t inLen = ReadLe32(&frame[4]);
+            const std::uint32_t outLen = ReadLe32(&frame[8]);
+            const std::size_t body = inLen + (code == kIoctlBulkRead ? 0 : outLen);
             frame.resize(12 + body);
             if (!ReadExactly(connection, frame.data() + 12, body)) return;
             {
@@ -116,21 +107,15 @@ class InstancePeer {
                 ReadExactly(connection, &ignored, 1);
                 return;
             }
-            std::vector<std::uint8_t> reply;
-            PutLe32(reply, behaviour_ == Behaviour::kRefuse ? 0 : 1);
-            if (code == kBulkRead && behaviour_ != Behaviour::kRefuse) {
-                const std::uint32_t returned =
-                    behaviour_ == Behaviour::kOverlongReply ? outLen + 4 : outLen;
-                PutLe32(reply, returned);
-                std::vector<std::uint8_t> block(returned, 0);
-                if (outLen == 8192) {
-                    block[8000] = static_cast<std::uint8_t>(deviceNumber_);
-                    block[8001] = static_cast<std::uint8_t>(deviceNumber_ >> 8);
-                }
-                reply.insert(reply.end(), block.begin(), block.end());
-            } else {
-                PutLe32(reply, 0);
+            const bool ok = behaviour_ != Behaviour::kRefuse;
+            std::uint32_t returned = 0;
+            if (code == kIoctlBulkRead && ok) {
+                returned = behaviour_ == Behaviour::kOverlongReply ? outLen + 4 : outLen;
             }
+            std::vector<std::uint8_t> reply(8 + returned, 0);
+            dqx7460::WriteLe32(&reply[0], ok ? 1 : 0);
+            dqx7460::WriteLe32(&reply[4], returned);
+            if (returned == 8192) dqx7460::WriteLe16(&reply[8 + 8000], deviceNumber_);
             if (send(connection, reply.data(), reply.size(), MSG_NOSIGNAL) !=
                 static_cast<ssize_t>(reply.size())) {
                 return;
@@ -150,28 +135,18 @@ class InstancePeer {
 class SocketDriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name : {"DQX7460_DRIVER_DIR", "XDG_RUNTIME_DIR"}) {
-            const char* value = std::getenv(name);
-            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        }
         char pattern[] = "/tmp/devlib-sock-XXXXXX";
         folder_ = mkdtemp(pattern);
         setenv("DQX7460_DRIVER_DIR", folder_.c_str(), 1);
     }
     void TearDown() override {
-        const char* names[] = {"DQX7460_DRIVER_DIR", "XDG_RUNTIME_DIR"};
-        for (std::size_t index = 0; index < saved_.size(); ++index) {
-            if (saved_[index]) {
-                setenv(names[index], saved_[index]->c_str(), 1);
-            } else {
-                unsetenv(names[index]);
-            }
-        }
+        // Every test sets the folder it uses; nothing in this binary reads the old values.
+        unsetenv("DQX7460_DRIVER_DIR");
+        unsetenv("XDG_RUNTIME_DIR");
         dqx7460::SetReplyTimeout(dqx7460::kDefaultReplyTimeout);
         std::filesystem::remove_all(folder_);
     }
 
-    std::vector<std::optional<std::string>> saved_;
     std::string folder_;
 };
 
@@ -219,36 +194,23 @@ TEST_F(SocketDriverTest, OpenAndRegisterWriteFramesOverTheSocket) {
     EXPECT_EQ(frames[11], registerWrite);
 }
 
-TEST_F(SocketDriverTest, RefusedCallFailsButKeepsTheConnection) {
-    InstancePeer peer(folder_, InstancePeer::Behaviour::kRefuse);
-    HANDLE handle = dqx7460::SocketDriver().Open(0);
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
-    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
-    EXPECT_EQ(peer.Frames().size(), 2u);
-    DQX7460_DeviceClose(handle);
-}
-
-TEST_F(SocketDriverTest, PeerClosingDuringACallFailsIt) {
-    InstancePeer peer(folder_, InstancePeer::Behaviour::kCloseOnRequest);
-    HANDLE handle = dqx7460::SocketDriver().Open(0);
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
-    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
-    EXPECT_EQ(peer.Frames().size(), 1u);
-    DQX7460_DeviceClose(handle);
-}
-
-TEST_F(SocketDriverTest, OverlongReplyFailsTheRead) {
-    InstancePeer peer(folder_, InstancePeer::Behaviour::kOverlongReply);
-    HANDLE handle = dqx7460::SocketDriver().Open(0);
-    ASSERT_NE(handle, nullptr);
-    std::vector<ULONG> words(512);
-    ULONG* buffer = words.data();
-    EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
-    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
-    EXPECT_EQ(peer.Frames().size(), 2u);
-    DQX7460_DeviceClose(handle);
+// A refused call fails but keeps the connection; a peer that closes or answers with more
+// than was asked breaks it, so that the next call fails without reaching the peer.
+TEST_F(SocketDriverTest, FaultyPeerFailsTheCall) {
+    using Behaviour = InstancePeer::Behaviour;
+    const std::pair<Behaviour, std::size_t> cases[] = {
+        {Behaviour::kRefuse, 2}, {Behaviour::kCloseOnRequest, 1}, {Behaviour::kOverlongReply, 2}};
+    for (const auto& [behaviour, frames] : cases) {
+        InstancePeer peer(folder_, behaviour);
+        HANDLE handle = dqx7460::SocketDriver().Open(0);
+        ASSERT_NE(handle, nullptr);
+        std::vector<ULONG> words(512);
+        ULONG* buffer = words.data();
+        EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+        EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
+        EXPECT_EQ(peer.Frames().size(), frames) << static_cast<int>(behaviour);
+        DQX7460_DeviceClose(handle);
+    }
 }
 
 TEST_F(SocketDriverTest, SilentPeerFailsWithinTheBoundAndBreaksTheHandle) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "driver.h"
@@ -45,12 +46,11 @@ bool Read(Card& card, std::vector<std::uint8_t>& block) {
 }
 
 std::uint16_t Word16(const std::vector<std::uint8_t>& block, std::size_t offset) {
-    return static_cast<std::uint16_t>(block[offset] | (block[offset + 1] << 8));
+    return dqx7460::ReadLe16(&block[offset]);
 }
 
 std::uint32_t Word32(const std::vector<std::uint8_t>& block, std::size_t index) {
-    return static_cast<std::uint32_t>(Word16(block, 4 * index)) |
-           (static_cast<std::uint32_t>(Word16(block, 4 * index + 2)) << 16);
+    return dqx7460::ReadLe32(&block[4 * index]);
 }
 
 // Two channels, 0 and 1, both on range code 1 (-5..+5 V, bipolar), then start and trigger.
@@ -182,20 +182,12 @@ TEST(CardStream, StoppedConversionDeliversNothingAndARestartMarksAgain) {
 }
 
 TEST(CardStream, CodesInvertTheLibraryConversionOnEveryRange) {
-    struct Row {
-        int code;
-        bool bipolar;
-        double span;
-        double offset;
-    };
-    const Row rows[] = {{0, true, 20, 10},    {1, true, 10, 5},  {2, true, 5, 2.5},
-                        {3, true, 2.5, 1.25}, {4, false, 10, 0}, {5, false, 5, 0},
-                        {6, false, 2.5, 0}};
-    for (const Row& row : rows) {
+    for (long code = 0; code < static_cast<long>(std::size(dqx7460::kRangeRows)); ++code) {
+        const dqx7460::RangeRow& row = dqx7460::kRangeRows[code];
         for (int x : {0, 1, 12345, 32768, 65534, 65535}) {
-            long double volts = static_cast<long double>(x) * row.span / 65536 - row.offset;
-            EXPECT_EQ(sim::VoltsToCode(static_cast<double>(volts), row.code, row.bipolar), x)
-                << "range " << row.code << " code " << x;
+            long double volts = x * row.span / dqx7460::kCodeSteps - row.offset;
+            EXPECT_EQ(sim::VoltsToCode(static_cast<double>(volts), code, row.bipolar), x)
+                << "range " << code << " code " << x;
         }
     }
     EXPECT_EQ(sim::VoltsToCode(7.0, 1, true), 65535);
@@ -233,14 +225,14 @@ TEST(CardOutputs, OutputWordAnalogValuesAndWaveform) {
     ASSERT_TRUE(Write(card, dqx7460::kRegDigitalOut, 0x00E7));
     EXPECT_EQ(card.DigitalOutputs(), 0x00E7);
 
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaDirectBefore + 1) + 3, 4000));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaDirectBefore + 4, 4000));
     EXPECT_EQ(card.AnalogOutput(4), 4000);
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaControlBefore + 1) + 2, 1));
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaDataBefore + 1) + 2, 10));
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaDataBefore + 1) + 2, 20));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaControlBefore + 3, 1));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaDataBefore + 3, 10));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaDataBefore + 3, 20));
     EXPECT_EQ(card.Waveform(3), (std::vector<std::uint16_t>{10, 20}));
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaControlBefore + 1) + 2, 0));
-    ASSERT_TRUE(Write(card, (dqx7460::kRegDaControlBefore + 1) + 2, 1));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaControlBefore + 3, 0));
+    ASSERT_TRUE(Write(card, dqx7460::kRegDaControlBefore + 3, 1));
     EXPECT_TRUE(card.Waveform(3).empty()) << "a new load starts a new waveform";
 }
 

@@ -1,5 +1,6 @@
 // The card library against the simulated card in process: the firmware must make sense of
-// the library's register sequences and the library of the firmware's blocks.
+// the library's register sequences and the library of the firmware's blocks. Opening,
+// inputs and outputs are shown through the simulator process (process_test.cpp).
 #include <gtest/gtest.h>
 
 #include "DQX7460.h"
@@ -41,26 +42,6 @@ AdScanRequest TwoChannelRequest(WORD rangeCode, LONG bipolar, double* results) {
     return request;
 }
 
-TEST(LibraryOpen, FindsTheCardByItsNumberAcrossInstances) {
-    sim::Card zero(0);
-    sim::Card one(1);
-    sim::InProcessDriver driver;
-    driver.AddCard(0, zero);
-    driver.AddCard(1, one);
-    dqx7460::SetDriver(&driver);
-    HANDLE handle = nullptr;
-    ASSERT_EQ(DQX7460_DeviceOpen(1, &handle), 0);
-    ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00F0), 0);
-    EXPECT_EQ(one.DigitalOutputs(), 0x00F0);
-    EXPECT_EQ(zero.DigitalOutputs(), 0x00FF);
-    EXPECT_EQ(zero.Register(dqx7460::kRegReset), 0) << "the card passed over was reset";
-    EXPECT_EQ(DQX7460_DeviceClose(handle), 0);
-    HANDLE none = nullptr;
-    EXPECT_EQ(DQX7460_DeviceOpen(2, &none), 1);
-    EXPECT_EQ(none, nullptr);
-    dqx7460::SetDriver(nullptr);
-}
-
 TEST_F(LibraryInProcess, SingleScansReadTheVoltagesToWithinOneCode) {
     card_.SetVoltage(0, 3.21);
     card_.SetVoltage(1, -4.56);
@@ -89,18 +70,6 @@ TEST_F(LibraryInProcess, StreamStartsWithTheMarkerAndTheTriggeredSample) {
     EXPECT_EQ(words[2] >> 16, 1u);
     ASSERT_EQ(DQX7460_StopAd(handle_), 0);
     EXPECT_EQ(DQX7460_ADReadData(handle_, &buffer, 512), 1) << "a stopped card streams nothing";
-}
-
-TEST_F(LibraryInProcess, DigitalInputsBothWaysAndTheOutputWord) {
-    card_.SetDigitalInputs(0xFFEA);
-    WORD value = 0;
-    ASSERT_EQ(DQX7460_DioReadWord2(handle_, &value), 0);
-    EXPECT_EQ(value, 0xFFEA);
-    value = 0;
-    ASSERT_EQ(DQX7460_DIOInput(handle_, &value), 0);
-    EXPECT_EQ(value, 0xFFEA);
-    ASSERT_EQ(DQX7460_DioWriteWord2(handle_, 0x00F9), 0);
-    EXPECT_EQ(card_.DigitalOutputs(), 0x00F9);
 }
 
 TEST_F(LibraryInProcess, CountersProgrammedStartedAndReadBack) {
