@@ -36,23 +36,18 @@
 namespace {
 
 // Passes every call to the simulated card, except bulk reads while reads are made to fail.
-class SwitchableDriver : public dqx7460::Driver {
+class SwitchableDriver : public dqx7460::ForwardingDriver {
   public:
-    explicit SwitchableDriver(dqx7460::Driver& inner) : m_inner(inner) {}
-    HANDLE Open(int instance) override { return m_inner.Open(instance); }
-    void Close(HANDLE handle) override { m_inner.Close(handle); }
+    using ForwardingDriver::ForwardingDriver;
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
         if (failReads && code == dqx7460::kIoctlBulkRead) {
             *returned = 0;
             return false;
         }
-        return m_inner.Control(handle, code, in, inLen, out, outLen, returned);
+        return ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
     }
     bool failReads = false;
-
-  private:
-    dqx7460::Driver& m_inner;
 };
 
 constexpr int kOutputRegister = 128;
