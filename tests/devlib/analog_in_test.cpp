@@ -99,18 +99,21 @@ TEST_F(CardTest, ConfigurationFromArgumentsFillsRangesAndAConsecutiveList) {
 }
 
 TEST(CodeToVolts, ConvertsByTheRangeTable) {
+    const struct {
+        WORD code, range;
+        bool bipolar;
+        double volts;
+    } rows[] = {{32768, 0, true, 0.0},
+                {0, 0, true, -10.0},
+                {65535, 4, false, 9.999847412109375},
+                {16384, 3, true, -0.625},
+                {32768, 6, false, 1.25}};
+    for (const auto& row : rows) {
+        double volts = 99.0;
+        ASSERT_TRUE(dqx7460::CodeToVolts(row.code, row.range, row.bipolar, &volts));
+        EXPECT_EQ(volts, row.volts) << row.code << " on range " << row.range;
+    }
     double volts = 99.0;
-    ASSERT_TRUE(dqx7460::CodeToVolts(32768, 0, true, &volts));
-    EXPECT_EQ(volts, 0.0);
-    ASSERT_TRUE(dqx7460::CodeToVolts(0, 0, true, &volts));
-    EXPECT_EQ(volts, -10.0);
-    ASSERT_TRUE(dqx7460::CodeToVolts(65535, 4, false, &volts));
-    EXPECT_EQ(volts, 9.999847412109375);
-    ASSERT_TRUE(dqx7460::CodeToVolts(16384, 3, true, &volts));
-    EXPECT_EQ(volts, -0.625);
-    ASSERT_TRUE(dqx7460::CodeToVolts(32768, 6, false, &volts));
-    EXPECT_EQ(volts, 1.25);
-    volts = 99.0;
     EXPECT_FALSE(dqx7460::CodeToVolts(100, 5, true, &volts));
     EXPECT_FALSE(dqx7460::CodeToVolts(100, 1, false, &volts));
     EXPECT_FALSE(dqx7460::CodeToVolts(100, 7, true, &volts));

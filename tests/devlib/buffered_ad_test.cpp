@@ -47,51 +47,48 @@ TEST_F(CardTest, RawReadTransfersTheWordCount) {
     EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
 }
 
-TEST_F(CardTest, FlagTriggerStoresFromTheTriggeringWord) {
+TEST_F(CardTest, CaptureStoresFromWhereItsTriggerModeSays) {
+    struct Case {
+        const char* name;
+        WORD triggerMode, subMode, n;
+        std::uint64_t triggerAt;
+        std::size_t zeros;    // entries before the first stored word
+        std::uint64_t first;  // the first stored word
+        bool flagKept;
+    };
+    const Case cases[] = {
+        {"flag on the first word", 0, 0, 0, 1, 0, 1, false},
+        {"pre-trigger 4, trigger on word 10", 1, 0, 4, 10, 0, 7, true},
+        {"pre-trigger 4, trigger on word 2", 1, 0, 4, 2, 2, 1, true},
+        {"delayed 2, trigger on word 5", 1, 1, 2, 5, 0, 9, true},
+    };
+    for (const Case& c : cases) {
+        RecordingDriver fresh;  // each capture starts a new stream
+        fresh.stream = [&c](std::uint64_t position) { return NumberedWord(position, c.triggerAt); };
+        dqx7460::SetDriver(&fresh);
+        std::vector<ULONG> data(kEntries, kUntouched);
+        ASSERT_EQ(DQX7460_ADReadData2(handle, data.data(), kEntries, c.triggerMode, c.subMode, c.n),
+                  0)
+            << c.name;
+        for (std::size_t entry = 0; entry < kEntries; ++entry) {
+            const ULONG expected = entry < c.zeros ? 0
+                                                   : NumberedWord(c.first + entry - c.zeros,
+                                                                  c.flagKept ? c.triggerAt : 0);
+            EXPECT_EQ(data[entry], expected) << c.name << ", entry " << entry;
+        }
+    }
+}
+
+TEST_F(CardTest, CaptureRunsUntilItsStoreIsFullThenStops) {
     driver.stream = [](std::uint64_t position) { return NumberedWord(position, 1); };
     std::vector<ULONG> data(kEntries, kUntouched);
     ASSERT_EQ(DQX7460_ADReadData2(handle, data.data(), kEntries, 0, 0, 0), 0);
-    for (std::size_t entry = 0; entry < kEntries; ++entry) {
-        EXPECT_EQ(data[entry], NumberedWord(entry + 1, 0)) << entry;
-    }
     // 1023 entries from the first block, 1024 from each after it, until 163,840.
     EXPECT_EQ(driver.CountCalls(kIoctlBulkRead), 161u);
     const std::vector<RegisterWrite> start = {{0, 0, 0}, {0, 9, 1}, {0, 3, 1}, {0, 3, 0}};
     std::vector<RegisterWrite> writes = driver.Writes();
     EXPECT_EQ(std::vector<RegisterWrite>(writes.begin(), writes.begin() + 4), start);
     EXPECT_EQ(writes.back(), (RegisterWrite{0, 9, 0}));
-}
-
-TEST_F(CardTest, PreTriggerPutsTheLastWordsBeforeTheTriggerFirst) {
-    driver.stream = [](std::uint64_t position) { return NumberedWord(position, 10); };
-    std::vector<ULONG> data(kEntries, kUntouched);
-    ASSERT_EQ(DQX7460_ADReadData2(handle, data.data(), kEntries, 1, 0, 4), 0);
-    EXPECT_EQ(data[0], NumberedWord(7, 0));
-    EXPECT_EQ(data[1], NumberedWord(8, 0));
-    EXPECT_EQ(data[2], NumberedWord(9, 0));
-    EXPECT_EQ(data[3], NumberedWord(10, 10));
-    EXPECT_NE(data[3] & dqx7460::kSampleTriggerFlag, 0u);
-    for (std::size_t entry = 4; entry < kEntries; ++entry) {
-        EXPECT_EQ(data[entry], NumberedWord(entry + 7, 0)) << entry;
-    }
-}
-
-TEST_F(CardTest, EarlyTriggerPadsThePreTriggerWithZeros) {
-    driver.stream = [](std::uint64_t position) { return NumberedWord(position, 2); };
-    std::vector<ULONG> data(kEntries, kUntouched);
-    ASSERT_EQ(DQX7460_ADReadData2(handle, data.data(), kEntries, 1, 0, 4), 0);
-    const std::vector<ULONG> head = {0, 0, NumberedWord(1, 0), NumberedWord(2, 2),
-                                     NumberedWord(3, 0)};
-    EXPECT_EQ(std::vector<ULONG>(data.begin(), data.begin() + 5), head);
-}
-
-TEST_F(CardTest, DelayedTriggerDropsTheDelayAndOneMore) {
-    driver.stream = [](std::uint64_t position) { return NumberedWord(position, 5); };
-    std::vector<ULONG> data(kEntries, kUntouched);
-    ASSERT_EQ(DQX7460_ADReadData2(handle, data.data(), kEntries, 1, 1, 2), 0);
-    for (std::size_t entry = 0; entry < kEntries; ++entry) {
-        EXPECT_EQ(data[entry], NumberedWord(entry + 9, 0)) << entry;
-    }
 }
 
 TEST_F(CardTest, CaptureRefusesAnEmptyPreTriggerRing) {

@@ -45,19 +45,7 @@ const std::vector<std::uint8_t> kReadArmSetup = {0, 2, 0, 0, 0xBB, 0, 0, 0, 0xEF
 
 }  // namespace
 
-TEST_F(CardTest, RegisterWriteIsWriteArmThenFourByteBulkWrite) {
-    ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00FF), 0);
-    ASSERT_EQ(driver.calls.size(), 2u);
-    const DriverCall& arm = driver.calls[0];
-    EXPECT_EQ(arm.code, 0x00222059u);
-    EXPECT_EQ(arm.in, kWriteArmSetup);
-    EXPECT_EQ(arm.outLen, 16u);
-    const DriverCall& write = driver.calls[1];
-    EXPECT_EQ(write.code, 0x00222051u);
-    EXPECT_EQ(write.in, (std::vector<std::uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(write.out, (std::vector<std::uint8_t>{0x80, 0x00, 0xFF, 0x00}));
-}
-
+// The bytes of a whole register write frame are shown over the socket (socket_driver_test).
 TEST_F(CardTest, EveryTransferFollowsItsArmRequest) {
     driver.stream = [](std::uint64_t position) {
         return position == 0 ? kStartMarker : Sample(position % 2, 1000);

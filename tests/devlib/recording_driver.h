@@ -133,13 +133,6 @@ class RecordingDriver : public dqx7460::Driver {
         return writes;
     }
 
-    // The register numbers written, in order.
-    std::vector<WORD> Registers() const {
-        std::vector<WORD> registers;
-        for (const RegisterWrite& write : Writes()) registers.push_back(write.reg);
-        return registers;
-    }
-
     std::size_t CountCalls(std::uint32_t code) const {
         return std::count_if(calls.begin(), calls.end(), [&](const DriverCall& call) {
             return call.kind == DriverCall::kControl && call.code == code;
