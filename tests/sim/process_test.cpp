@@ -142,22 +142,25 @@ TEST_F(SimProcess, RigButtonsReachTheInputsAndSendReportsTheReply) {
     EXPECT_NE(std::system((send + "'press elbow' >/dev/null").c_str()), 0);
 }
 
-TEST_F(SimProcess, TerminationRemovesTheSockets) {
-    Start({});
-    ASSERT_EQ(DQX7460_DeviceOpen(1, &handle_), 0);
-    ASSERT_TRUE(Exists(dqx7460::InstancePathIn(dir_, 0)));
-    ASSERT_EQ(kill(pid_, SIGTERM), 0);
-    EXPECT_EQ(Reap(), 0);
-    EXPECT_FALSE(Exists(dqx7460::InstancePathIn(dir_, 0)));
-    EXPECT_FALSE(Exists(sim::ControlSocketPath(dir_)));
-    EXPECT_EQ(DQX7460_DioWriteWord2(handle_, 0x00FF), 1);
-}
-
-TEST_F(SimProcess, QuitCommandAnswersThenEnds) {
-    Start({});
-    EXPECT_EQ(Control("quit"), "ok");
-    EXPECT_EQ(Reap(), 0);
-    EXPECT_FALSE(Exists(dqx7460::InstancePathIn(dir_, 0)));
+// SIGTERM and the quit command both end the simulator cleanly and remove its sockets; a
+// handle the library still holds then fails.
+TEST_F(SimProcess, EndingRemovesTheSockets) {
+    for (bool byCommand : {false, true}) {
+        Start({});
+        ASSERT_EQ(DQX7460_DeviceOpen(1, &handle_), 0);
+        ASSERT_TRUE(Exists(dqx7460::InstancePathIn(dir_, 0)));
+        if (byCommand) {
+            EXPECT_EQ(Control("quit"), "ok");
+        } else {
+            ASSERT_EQ(kill(pid_, SIGTERM), 0);
+        }
+        EXPECT_EQ(Reap(), 0) << byCommand;
+        EXPECT_FALSE(Exists(dqx7460::InstancePathIn(dir_, 0)));
+        EXPECT_FALSE(Exists(sim::ControlSocketPath(dir_)));
+        EXPECT_EQ(DQX7460_DioWriteWord2(handle_, 0x00FF), 1);
+        DQX7460_DeviceClose(handle_);
+        handle_ = nullptr;
+    }
 }
 
 TEST_F(SimProcess, KilledSimulatorMakesCallsFailNotHang) {
