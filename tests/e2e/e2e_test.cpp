@@ -249,11 +249,13 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     const StoredRun run = ReadStoredRun(archive);
     const int records = int(run.tension.size());
     QVERIFY2(records > 50, qPrintable(QString::number(records)));
+    QVERIFY2(output.contains(QStringLiteral("Test ended after %1 records").arg(records)),
+             qPrintable(output));
     std::vector<double> tension;
     for (const std::string& text : run.tension) tension.push_back(std::atof(text.c_str()));
     const auto peak = std::max_element(tension.begin(), tension.end());
     QVERIFY2(*peak > 30.0 && *peak < 35.0, qPrintable(QString::number(*peak)));
-    // Rising from a slack specimen, falling after the peak, and broken at the end.
+    // Rising from the start, falling after the peak, and broken at the end.
     const auto peakAt = peak - tension.begin();
     QVERIFY(peakAt > records / 4);
     QVERIFY(tension.front() < 10.0);
