@@ -130,10 +130,8 @@ TEST_F(CardTest, VoltageScanSkipsTheWordsAfterTheMarker) {
     words[44] = Sample(0, 49152);
     words[45] = Sample(1, 16384);
     driver.QueueBlock(0, BytesOf(words));
-    AdScanRequest request{TwoChannelConfig(), nullptr};
     double results[2] = {};
-    request.Results = results;
-
+    AdScanRequest request{TwoChannelConfig(), results};
     ASSERT_EQ(DQX7460_MAIVoltageIn(handle, &request), 0);
     EXPECT_EQ(results[0], 5.0);
     EXPECT_EQ(results[1], -2.5);
@@ -149,12 +147,11 @@ TEST_F(CardTest, VoltageScanSkipsTheWordsAfterTheMarker) {
 TEST_F(CardTest, MarkerNearTheEndOfABlockDropsTheRestOfIt) {
     driver.QueueBlock(0, Block({{1000, kStartMarker}, {1001, Sample(0, 1)}, {1020, Sample(1, 1)}}));
     driver.QueueBlock(0, Block({{0, Sample(0, 40000)}, {1, Sample(1, 50000)}}));
-    AdScanRequest request{TwoChannelConfig(), nullptr};
+    double results[2] = {};
+    AdScanRequest request{TwoChannelConfig(), results};
     request.Config.Bipolar = 0;
     request.Config.RangeCode[0] = 4;
     request.Config.RangeCode[1] = 4;
-    double results[2] = {};
-    request.Results = results;
     ASSERT_EQ(DQX7460_MAIVoltageIn(handle, &request), 0);
     EXPECT_EQ(results[0], 40000 * 10.0 / 65536);
     EXPECT_EQ(results[1], 50000 * 10.0 / 65536);
@@ -163,10 +160,9 @@ TEST_F(CardTest, MarkerNearTheEndOfABlockDropsTheRestOfIt) {
 
 TEST_F(CardTest, ChannelWithoutARowForThePolarityKeepsItsElement) {
     driver.QueueBlock(0, Block({{0, kStartMarker}, {40, Sample(0, 100)}, {41, Sample(1, 32768)}}));
-    AdScanRequest request{TwoChannelConfig(), nullptr};
-    request.Config.RangeCode[0] = 5;
     double results[2] = {123.0, 123.0};
-    request.Results = results;
+    AdScanRequest request{TwoChannelConfig(), results};
+    request.Config.RangeCode[0] = 5;
     ASSERT_EQ(DQX7460_MAIVoltageIn(handle, &request), 0);
     EXPECT_EQ(results[0], 123.0);
     EXPECT_EQ(results[1], 0.0);
@@ -175,9 +171,8 @@ TEST_F(CardTest, ChannelWithoutARowForThePolarityKeepsItsElement) {
 TEST_F(CardTest, BinaryScanTakesCodesRightAfterTheMarker) {
     driver.QueueBlock(
         0, Block({{3, kStartMarker}, {4, Sample(1, 7)}, {5, Sample(0, 8)}, {6, Sample(1, 9)}}));
-    AdScanRequest request{TwoChannelConfig(), nullptr};
     WORD codes[2] = {};
-    request.Results = codes;
+    AdScanRequest request{TwoChannelConfig(), codes};
     ASSERT_EQ(DQX7460_MAIBinaryIn(handle, &request), 0);
     EXPECT_EQ(codes[0], 8);
     EXPECT_EQ(codes[1], 9);
@@ -185,18 +180,16 @@ TEST_F(CardTest, BinaryScanTakesCodesRightAfterTheMarker) {
 
 TEST_F(CardTest, EmptyScanCompletesAtTheFirstSynchronisedWord) {
     driver.QueueBlock(0, Block({{0, kStartMarker}, {1, Sample(0, 5)}}));
-    AdScanRequest request{};
     WORD codes[1] = {0xABCD};
-    request.Results = codes;
+    AdScanRequest request{AdScanConfig{}, codes};
     ASSERT_EQ(DQX7460_MAIBinaryIn(handle, &request), 0);
     EXPECT_EQ(codes[0], 0xABCD);
     EXPECT_EQ(driver.CountCalls(kIoctlBulkRead), 1u);
 }
 
 TEST_F(CardTest, ScanGivesUpAfterItsBlockBoundAndStillStops) {
-    AdScanRequest request{TwoChannelConfig(), nullptr};
     double results[2] = {7.0, 7.0};
-    request.Results = results;
+    AdScanRequest request{TwoChannelConfig(), results};
     EXPECT_EQ(DQX7460_MAIVoltageIn(handle, &request), 1);
     EXPECT_EQ(driver.CountCalls(kIoctlBulkRead), 64u);
     EXPECT_EQ(Tail(driver.Writes(), 2), (std::vector<RegisterWrite>{{0, 6, 0}, {0, 9, 0}}));
@@ -245,9 +238,8 @@ TEST_F(CardTest, RawBlockCopiesItsTailToTheCaller) {
     std::vector<std::uint8_t> block(4096);
     for (std::size_t at = 0; at < block.size(); ++at) block[at] = static_cast<std::uint8_t>(at);
     driver.QueueBlock(0, block);
-    AdScanRequest request{};
     std::uint8_t tail[DQX7460_AI_BINARY_BYTES] = {};
-    request.Results = tail;
+    AdScanRequest request{AdScanConfig{}, tail};
     ASSERT_EQ(DQX7460_AIBinaryIn(handle, &request), 0);
     for (std::size_t at = 0; at < DQX7460_AI_BINARY_BYTES; ++at) {
         EXPECT_EQ(tail[at], static_cast<std::uint8_t>(4000 + at));

@@ -7,6 +7,7 @@
 #include "card.h"
 #include "driver.h"
 #include "in_process_driver.h"
+#include "two_channel_scan.h"
 
 namespace {
 
@@ -28,19 +29,6 @@ class LibraryInProcess : public ::testing::Test {
     sim::InProcessDriver driver_;
     HANDLE handle_ = nullptr;
 };
-
-AdScanRequest TwoChannelRequest(WORD rangeCode, LONG bipolar, double* results) {
-    AdScanRequest request{};
-    request.Config.RangeCode[0] = rangeCode;
-    request.Config.RangeCode[1] = rangeCode;
-    request.Config.Bipolar = bipolar;
-    request.Config.Reg7Bit2 = 1;
-    request.Config.ChannelList[0] = 0;
-    request.Config.ChannelList[1] = 1;
-    request.Config.ChannelCount = 2;
-    request.Results = results;
-    return request;
-}
 
 TEST_F(LibraryInProcess, SingleScansReadTheVoltagesToWithinOneCode) {
     card_.SetVoltage(0, 3.21);

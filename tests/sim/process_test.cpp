@@ -15,6 +15,7 @@
 #include "DQX7460.h"
 #include "control_client.h"
 #include "paths.h"
+#include "two_channel_scan.h"
 
 extern char** environ;
 
@@ -110,14 +111,7 @@ TEST_F(SimProcess, VoltagesInputsAndOutputsCrossTheSocket) {
     ASSERT_EQ(Control("set-voltage 0 2.345"), "ok");
     ASSERT_EQ(Control("set-voltage 1 -1.5"), "ok");
     double volts[2] = {};
-    AdScanRequest request{};
-    request.Config.RangeCode[0] = 1;
-    request.Config.RangeCode[1] = 1;
-    request.Config.Bipolar = 1;
-    request.Config.Reg7Bit2 = 1;
-    request.Config.ChannelList[1] = 1;
-    request.Config.ChannelCount = 2;
-    request.Results = volts;
+    AdScanRequest request = TwoChannelRequest(1, 1, volts);
     ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
     EXPECT_NEAR(volts[0], 2.345, 10.0 / 65536);
     EXPECT_NEAR(volts[1], -1.5, 10.0 / 65536);
@@ -173,10 +167,7 @@ TEST_F(SimProcess, KilledSimulatorMakesCallsFailNotHang) {
     WORD inputs = 0;
     EXPECT_EQ(DQX7460_DioReadWord2(handle_, &inputs), 1);
     double volts[2] = {};
-    AdScanRequest request{};
-    request.Config.ChannelCount = 2;
-    request.Config.ChannelList[1] = 1;
-    request.Results = volts;
+    AdScanRequest request = TwoChannelRequest(1, 1, volts);
     DQX7460_MAIVoltageIn(handle_, &request);
     EXPECT_LT(Clock::now() - begin, std::chrono::seconds(5));
 }
