@@ -58,6 +58,7 @@ class InputBuffer {
                 begin_ = 0;
                 if (data_.size() < n) data_.resize(n);
             }
+            dqx7460::SpinUntilReadable(fd_);
             ssize_t got = read(fd_, data_.data() + end_, data_.size() - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;

@@ -59,6 +59,7 @@ bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
             std::size_t dataDone = received > kReplyHeaderBytes ? received - kReplyHeaderBytes : 0;
             parts[count++] = {static_cast<std::uint8_t*>(out) + dataDone, outLen - dataDone};
         }
+        SpinUntilReadable(fd);
         ssize_t got = readv(fd, parts, count);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;

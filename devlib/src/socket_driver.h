@@ -9,6 +9,9 @@
 // handle fails at once, and the handle is good only for closing.
 #pragma once
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 
@@ -23,6 +26,19 @@ constexpr std::uint32_t kReplyHeaderBytes = 8;
 // The vendor request and the bulk write send their output buffer along with the request.
 inline bool CarriesOutputToDevice(std::uint32_t code) {
     return code == kIoctlVendorRequest || code == kIoctlBulkWrite;
+}
+
+// Waits for data on the socket by polling it for a few microseconds before the caller's
+// blocking read. Request and reply follow each other within microseconds; a peer that
+// sleeps in between pays a wake-up of tens of microseconds per message on an idle virtual
+// machine, which would cut the register writes per second by two thirds.
+inline void SpinUntilReadable(int fd) {
+    constexpr auto kSpin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    char byte;
+    while (recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == EAGAIN &&
+           std::chrono::steady_clock::now() < until) {
+    }
 }
 
 // How long a connection waits for a peer to take or answer a request before the call
