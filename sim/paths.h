@@ -10,10 +10,6 @@ namespace sim {
 
 constexpr const char* kControlSocketName = "dqx7460-sim.ctl";
 
-// The folder the card library looks in when no folder is chosen.
-inline std::string DefaultDriverDir() {
-    return dqx7460::InstanceFolder();
-}
 std::string ControlSocketPath(const std::string& dir);
 
 }  // namespace sim

@@ -15,7 +15,7 @@
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
 #include "control_client.h"
-#include "paths.h"
+#include "instance_path.h"
 #include "settings/data_folder.h"
 #include "shell/test_dlg.h"
 
@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
 
     sim::ControlClient rig;
     std::string error;
-    if (!rig.Connect(sim::DefaultDriverDir(), &error)) return Fail("no simulator: " + error);
+    if (!rig.Connect(dqx7460::InstanceFolder(), &error)) return Fail("no simulator: " + error);
 
     CTestDlg dialog;
     dialog.show();
