@@ -1,5 +1,5 @@
 // The control protocol's commands: one line in, one reply line out ("ok ..." or "err ...").
-// See sim/README.md for the command list.
+// The command list is in the README (control protocol).
 #pragma once
 
 #include <string>
