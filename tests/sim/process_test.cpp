@@ -34,7 +34,7 @@ bool WaitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono:
     auto deadline = Clock::now() + limit;
     while (!predicate()) {
         if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::yield();
     }
     return true;
 }
