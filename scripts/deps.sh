@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, only when one is missing.
+# Installs the Debian packages the build, the program and the tests need, only when one is
+# missing; packages named on the command line are added to the list.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-          libgtest-dev libgmock-dev fonts-noto-cjk python3-xlrd poppler-utils xvfb xauth)
+          libgtest-dev libgmock-dev fonts-noto-cjk python3-xlrd "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
