@@ -173,26 +173,37 @@ int TruncateToInt(double value) {
     return static_cast<int>(value);
 }
 
-void ParseSettings() {
-    g_nDamping0 = LeadingInteger(g_strDamping0);
-    g_dRangeHigh0 = DecimalValue(g_strRangeHigh0);
-    g_dRangeLow0 = DecimalValue(g_strRangeLow0);
-    g_dSpan0 = g_dRangeHigh0 - g_dRangeLow0;
-    g_dFullScale0 = FullScale(g_dRangeHigh0, g_dRangeLow0);
-    g_dCoef0 = DecimalValue(g_strCoef0);
-    g_dCutoff0 = DecimalValue(g_strCutoff0);
-    g_dResolution0 = DecimalValue(g_strResolution0);
-    g_dZeroPreset0 = DecimalValue(g_strZeroPreset0);
+namespace {
 
-    g_nDamping1 = LeadingInteger(g_strDamping1);
-    g_dRangeHigh1 = DecimalValue(g_strRangeHigh1);
-    g_dRangeLow1 = DecimalValue(g_strRangeLow1);
-    g_dSpan1 = g_dRangeHigh1 - g_dRangeLow1;
-    g_dFullScale1 = FullScale(g_dRangeHigh1, g_dRangeLow1);
-    g_dCoef1 = DecimalValue(g_strCoef1);
-    g_dCutoff1 = DecimalValue(g_strCutoff1);
-    g_dResolution1 = DecimalValue(g_strResolution1);
-    g_dZeroPreset1 = DecimalValue(g_strZeroPreset1);
+// The numeric forms of one channel's conditioning settings.
+struct ChannelForms {
+    const std::string &damping, &rangeHigh, &rangeLow, &coef, &cutoff, &resolution, &zeroPreset;
+    int& nDamping;
+    double &dRangeHigh, &dRangeLow, &dSpan, &dFullScale, &dCoef, &dCutoff, &dResolution,
+        &dZeroPreset;
+};
+
+void ParseChannel(const ChannelForms& c) {
+    c.nDamping = LeadingInteger(c.damping);
+    c.dRangeHigh = DecimalValue(c.rangeHigh);
+    c.dRangeLow = DecimalValue(c.rangeLow);
+    c.dSpan = c.dRangeHigh - c.dRangeLow;
+    c.dFullScale = FullScale(c.dRangeHigh, c.dRangeLow);
+    c.dCoef = DecimalValue(c.coef);
+    c.dCutoff = DecimalValue(c.cutoff);
+    c.dResolution = DecimalValue(c.resolution);
+    c.dZeroPreset = DecimalValue(c.zeroPreset);
+}
+
+}  // namespace
+
+void ParseSettings() {
+    ParseChannel({g_strDamping0, g_strRangeHigh0, g_strRangeLow0, g_strCoef0, g_strCutoff0,
+                  g_strResolution0, g_strZeroPreset0, g_nDamping0, g_dRangeHigh0, g_dRangeLow0,
+                  g_dSpan0, g_dFullScale0, g_dCoef0, g_dCutoff0, g_dResolution0, g_dZeroPreset0});
+    ParseChannel({g_strDamping1, g_strRangeHigh1, g_strRangeLow1, g_strCoef1, g_strCutoff1,
+                  g_strResolution1, g_strZeroPreset1, g_nDamping1, g_dRangeHigh1, g_dRangeLow1,
+                  g_dSpan1, g_dFullScale1, g_dCoef1, g_dCutoff1, g_dResolution1, g_dZeroPreset1});
 
     g_dOutputHigh = DecimalValue(g_strOutputHigh);
     g_dOutputLow = DecimalValue(g_strOutputLow);
