@@ -17,7 +17,7 @@
 #include "control_client.h"
 #include "instance_path.h"
 #include "settings/data_folder.h"
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 namespace {
 

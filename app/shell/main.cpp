@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "settings/data_folder.h"
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -17,8 +17,8 @@
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
+#include "shell/main_dialog.h"
 #include "shell/records_model.h"
-#include "shell/test_dlg.h"
 
 namespace {
 

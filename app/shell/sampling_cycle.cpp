@@ -9,8 +9,8 @@
 #include "acquisition/safety.h"
 #include "common/message_box.h"
 #include "records/archive.h"
+#include "shell/main_dialog.h"
 #include "shell/records_model.h"
-#include "shell/test_dlg.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "driver.h"
 #include "in_process_driver.h"
 #include "settings/data_folder.h"
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 namespace {
 

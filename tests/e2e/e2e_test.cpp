@@ -27,7 +27,7 @@
 #include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 namespace {
 

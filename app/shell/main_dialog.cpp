@@ -1,4 +1,4 @@
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 #include <QAction>
 #include <QApplication>

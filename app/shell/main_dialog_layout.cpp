@@ -15,8 +15,8 @@
 #include "acquisition/high_speed.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
+#include "shell/main_dialog.h"
 #include "shell/records_model.h"
-#include "shell/test_dlg.h"
 #include "shell/window_style.h"
 
 namespace {

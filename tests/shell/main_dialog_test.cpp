@@ -1,6 +1,6 @@
 // The main window with an in-process card: start-up, the state table, the sampling tick,
 // the input poll, the interlocks' consequences, save and playback.
-#include "shell/test_dlg.h"
+#include "shell/main_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -646,4 +646,4 @@ void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
 }
 
 QTEST_MAIN(TestDlgTest)
-#include "test_dlg_test.moc"
+#include "main_dialog_test.moc"
