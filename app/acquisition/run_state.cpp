@@ -1,12 +1,14 @@
 #include "acquisition/run_state.h"
 
 #include <algorithm>
+#include <chrono>
 
 std::string g_strRecord0[kRecordSlots];
 std::string g_strRecord1[kRecordSlots];
 int g_nRecordCount = 0;
 int g_nRecordCapacity = 10000;
 int g_nHistoryLen = 500;
+double g_dRecordTime[kRecordSlots];
 
 double g_dHistory0[kHistorySlots];
 double g_dHistory1[kHistorySlots];
@@ -27,17 +29,37 @@ unsigned char g_bZeroed0 = 0, g_bZeroed1 = 0;
 unsigned char g_bBreakDetected = 0, g_bAutoStopDone = 0, g_bAutoReturnActive = 0,
               g_bAutoReturnDone = 0;
 int g_nAutoStopTicks = 0, g_nAutoReturnTicks = 0;
+int g_nBreakRecord = 0;
 
 HANDLE g_hDevice = nullptr;
 ULONG g_nDeviceNumber = 1;
 int g_nLastError = 0;
 WORD g_wDigitalIn = 0x00FF;
 
+namespace {
+
+std::chrono::steady_clock::time_point g_testStart = std::chrono::steady_clock::now();
+
+}  // namespace
+
+void MarkTestStart() {
+    g_testStart = std::chrono::steady_clock::now();
+}
+
+double SecondsSinceTestStart() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - g_testStart).count();
+}
+
+void FillRecordTimesFromPeriod(int periodMs) {
+    for (int i = 0; i < kRecordSlots; ++i) g_dRecordTime[i] = i * (periodMs / 1000.0);
+}
+
 void ResetRunState() {
     for (int i = 0; i < kRecordSlots; ++i) {
         g_strRecord0[i].clear();
         g_strRecord1[i].clear();
     }
+    std::fill(std::begin(g_dRecordTime), std::end(g_dRecordTime), 0.0);
     g_nRecordCount = 0;
     g_nRecordCapacity = 10000;
     g_nHistoryLen = 500;
@@ -55,6 +77,8 @@ void ResetRunState() {
     g_bZeroRequest0 = g_bZeroRequest1 = g_bZeroed0 = g_bZeroed1 = 0;
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
+    g_nBreakRecord = 0;
+    MarkTestStart();
     g_hDevice = nullptr;
     g_nDeviceNumber = 1;
     g_nLastError = 0;

@@ -16,7 +16,12 @@ extern std::string g_strRecord0[kRecordSlots];
 extern std::string g_strRecord1[kRecordSlots];
 extern int g_nRecordCount;
 extern int g_nRecordCapacity;  // 10000
-extern int g_nHistoryLen;      // 500
+// Elapsed time of each record in seconds since the test's first start, indexed as the
+// record tables: a live record takes the monotonic clock when it is taken, so a stop and
+// continue keeps counting real time; a played-back test takes its times from its CSV file,
+// or record number x the archive's period.
+extern double g_dRecordTime[kRecordSlots];
+extern int g_nHistoryLen;  // 500
 
 // Histories: [0] current value, [1..500] previous recorded ticks newest first, [501] peak.
 extern double g_dHistory0[kHistorySlots];
@@ -39,12 +44,22 @@ extern unsigned char g_bZeroed0, g_bZeroed1;
 // Automatic stop sequence after a break; reset only by the start command.
 extern unsigned char g_bBreakDetected, g_bAutoStopDone, g_bAutoReturnActive, g_bAutoReturnDone;
 extern int g_nAutoStopTicks, g_nAutoReturnTicks;
+// The record count at the tick the break was detected; 0 while the test has none. Reset
+// with the sequence flags by the start command, and by the clear command.
+extern int g_nBreakRecord;
 
 // Card.
 extern HANDLE g_hDevice;
 extern ULONG g_nDeviceNumber;  // 1
 extern int g_nLastError;
 extern WORD g_wDigitalIn;  // last input word; 0x00FF when nothing was read
+
+// The monotonic start of the test, taken by the start command at the first start after a
+// clear, and the seconds elapsed since then.
+void MarkTestStart();
+double SecondsSinceTestStart();
+// Record number x period: the times of a test stored without its own.
+void FillRecordTimesFromPeriod(int periodMs);
 
 // Puts every item above back to its start-up value (defaults of the main window's
 // construction). Tests use it to begin from a clean program state.

@@ -24,6 +24,7 @@ bool StepBreakSequence(std::uint16_t& digitalOut, Lamps& lamps) {
             Drive(digitalOut, kOutBroken, lamps.broken, true);
             Drive(digitalOut, kOutAutoStop, lamps.autoStop, true);
             g_bBreakDetected = 1;
+            g_nBreakRecord = g_nRecordCount;
         }
         return false;
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -152,6 +153,8 @@ bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::
         g_strRecord1[i] = NextBlock(in, kTextBlockBytes);
     }
     ParseSettings();
+    // The playback runs at the period its timer can take; so do the times.
+    FillRecordTimesFromPeriod(std::clamp(g_nSamplePeriod, 1, 10000));
     return true;
 }
 

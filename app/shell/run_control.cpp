@@ -60,6 +60,7 @@ void CTestDlg::OnStart() {
     m_chart->StartRefresh();
     if (!g_bStartTimeTaken) {
         g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        MarkTestStart();
         g_bStartTimeTaken = 1;
     }
     SetTimer(kPollTimer, kPollPeriodMs);
@@ -68,6 +69,7 @@ void CTestDlg::OnStart() {
     g_bTravelLimit = 0;
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
+    g_nBreakRecord = 0;
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
     m_lamps.autoReturn = m_lamps.autoStop = false;
     ShowLamps();
@@ -109,6 +111,7 @@ void CTestDlg::OnStop() {
 void CTestDlg::OnClearList() {
     g_bStartTimeTaken = 0;
     g_nRecordCount = 0;
+    g_nBreakRecord = 0;
     std::fill(std::begin(g_dHistory0), std::end(g_dHistory0), 0.0);
     std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), 0.0);
     std::fill(std::begin(g_dRatioHistory), std::end(g_dRatioHistory), 0.0);

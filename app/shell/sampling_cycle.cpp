@@ -50,6 +50,7 @@ void CTestDlg::SampleTick() {
         if (!m_bPlayback) {
             g_strRecord0[g_nRecordCount] = g_strReadout0[0];
             g_strRecord1[g_nRecordCount] = g_strReadout1[0];
+            g_dRecordTime[g_nRecordCount] = SecondsSinceTestStart();
         } else if (PlaybackStep(g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
             --g_nRecordCount;

@@ -43,14 +43,21 @@ TEST_F(SafetyTest, AlarmsAreAtOrAboveTheirLevels) {
 
 TEST_F(SafetyTest, BreakIsADropOfTheBreakValueFromThePeak) {
     g_dHistory0[501] = 40;
+    g_nRecordCount = 17;
     Evaluate(10.1);  // a drop of 29.9
     EXPECT_EQ(g_bBreakDetected, 0);
+    EXPECT_EQ(g_nBreakRecord, 0);
     EXPECT_FALSE(lamps.broken);
+    g_nRecordCount = 18;
     Evaluate(10);
     EXPECT_EQ(g_bBreakDetected, 1);
     EXPECT_TRUE(lamps.broken);
     EXPECT_TRUE(lamps.autoStop);
     EXPECT_EQ(word, 0x00FF & ~(kOutAlarmLow | kOutBroken | kOutAutoStop));
+    EXPECT_EQ(g_nBreakRecord, 18);  // the record of the tick that saw the drop
+    g_nRecordCount = 19;
+    Evaluate(0);
+    EXPECT_EQ(g_nBreakRecord, 18);
 }
 
 TEST_F(SafetyTest, AutoStopThenAutoReturnThenStopAndSave) {

@@ -67,6 +67,7 @@ class TestDlgTest : public QObject {
     void liveStateTable();
     void startStopStartContinuesTheTest();
     void fullTableStopsTheRun();
+    void recordTimesCountRealTimeAcrossAStop();
     void startInputRepeatsWhileHeld();
     void zeroAndClearInputsWaitForTheStop();
     void failingReadSkipsTheTick();
@@ -314,6 +315,30 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     QVERIFY(g_strStartTime != "marker");
 }
 
+void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    QVERIFY(g_dRecordTime[1] >= 0.0);
+    QVERIFY(g_dRecordTime[2] >= g_dRecordTime[1]);
+    m_dlg->OnStop();
+    // The pause between the stop and the continue counts: wait on the clock, bounded.
+    const double resumeAfter = g_dRecordTime[2] + 0.05;
+    QTRY_VERIFY_WITH_TIMEOUT(SecondsSinceTestStart() >= resumeAfter, 5000);
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    QVERIFY(g_dRecordTime[3] >= resumeAfter);
+
+    // A cleared list begins a new test, whose clock starts at its own first start.
+    m_dlg->OnStop();
+    m_dlg->OnClearList();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 1);
+    QVERIFY(g_dRecordTime[1] < resumeAfter);
+}
+
 void TestDlgTest::fullTableStopsTheRun() {
     Open();
     m_dlg->OnStart();
@@ -453,6 +478,7 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QVERIFY(TickUntil([] { return g_dHistory0[501] > 31.9; }));
     m_card.SetVoltage(0, 0.0);
     QVERIFY(TickUntil([] { return g_bBreakDetected != 0; }));
+    QCOMPARE(g_nBreakRecord, g_nRecordCount);
     QVERIFY(!Lamp(1070)->isHidden());
     QVERIFY(!Lamp(1073)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
@@ -524,6 +550,8 @@ void TestDlgTest::playbackStateTable() {
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
 
+    // Stored without its CSV file, the test's times are record number x its period.
+    QCOMPARE(g_dRecordTime[2], 0.06);
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     QCOMPARE(Cell(0, 1), QString::fromStdString(record2));
