@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -240,6 +241,31 @@ bool CTestDlg::IsTimerRunning(int id) const {
 int CTestDlg::TimerPeriod(int id) const {
     const QTimer* timer = FindTimer(id);
     return timer ? timer->interval() : 0;
+}
+
+void CTestDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Enter:
+        case Qt::Key_Return:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CTestDlg::EndProgram(int result) {
+    if (g_bRecording) OnStop();
+    done(result);
+}
+
+void CTestDlg::OnExit() {
+    EndProgram(Accepted);
+}
+
+void CTestDlg::reject() {
+    EndProgram(Rejected);
 }
 
 void CTestDlg::OnPrintButton() {

@@ -18,6 +18,7 @@ class CLineChartCtrl;
 class CRecordsModel;
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -56,6 +57,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     void OnSettings();
     void OnPrintList();
     void OnPrintPreview();
+    // 退出: ends the program; a running test is stopped first.
+    void OnExit();
 
     // Data exchange towards the controls: readouts, count, limits, captions, check states.
     void RefreshControls();
@@ -77,7 +80,18 @@ class CTestDlg : public QDialog, public ReportOwner {
     void OnReportPrintPage(QPainter& painter, QPrinter& printer) override;
     void OnReportEndPrinting(QPrinter& printer) override;
 
+  protected:
+    // Escape and Enter do nothing here: the window is the program, and a key must not end it
+    // (or reach a default button) while a test runs.
+    void keyPressEvent(QKeyEvent* event) override;
+    // The close box: ends the program as 退出 does.
+    void reject() override;
+
   private:
+    // Ends the program with the result; a running test is stopped first, as the stop
+    // command does.
+    void EndProgram(int result);
+
     // Controls, made in the layout of template 102.
     void CreateControls();
     void CreateMenus(QMenuBar* menuBar);

@@ -218,7 +218,7 @@ void CTestDlg::CreateMenus(QMenuBar* menuBar) {
     connect(addAction(menuBar->addAction(QStringLiteral("开始采集(&R)")), 32777),
             &QAction::triggered, this, &CTestDlg::OnStart);
     connect(addAction(menuBar->addAction(QStringLiteral("退出(&X)")), 32778), &QAction::triggered,
-            this, &QDialog::accept);
+            this, &CTestDlg::OnExit);
     m_actions[32775]->setEnabled(false);
     m_actions[32777]->setEnabled(false);
 

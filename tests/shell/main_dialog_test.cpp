@@ -82,6 +82,8 @@ class TestDlgTest : public QObject {
     void settingsCommandReloadsAndRebuildsHeaders();
     void checkBoxesToggleTheirFlags();
     void highSpeedTickWaitsForTheBurst();
+    void keysDoNotEndTheProgram_data();
+    void keysDoNotEndTheProgram();
 
   private:
     void Open(bool withCard = true);
@@ -671,6 +673,48 @@ void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
     QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
     QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+}
+
+void TestDlgTest::keysDoNotEndTheProgram_data() {
+    QTest::addColumn<bool>("viaCloseBox");
+    QTest::newRow("退出") << false;
+    QTest::newRow("close box") << true;
+}
+
+// The window runs in exec() as the program runs it: Escape and Enter during a test leave the
+// test recording; the program ends only through 退出 or the close box, which stop the test.
+void TestDlgTest::keysDoNotEndTheProgram() {
+    QFETCH(bool, viaCloseBox);
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    bool recordingAfterKeys = false;
+    bool endedByKey = true;
+    QTimer::singleShot(0, m_dlg.get(), [&] {
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Enter, Qt::Key_Return}) {
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target ? target : m_dlg.get(), key);
+        }
+        endedByKey = !m_dlg->isVisible();
+        recordingAfterKeys = g_bRecording != 0;
+        if (viaCloseBox) {
+            m_dlg->close();
+        } else {
+            Action(32778)->trigger();
+        }
+    });
+    // A window that ignores both ways out must not hang the test.
+    bool stuck = false;
+    QTimer::singleShot(10000, m_dlg.get(), [&] {
+        stuck = true;
+        m_dlg->done(QDialog::Rejected);
+    });
+    m_dlg->exec();
+    QVERIFY(!endedByKey);
+    QVERIFY(recordingAfterKeys);
+    QVERIFY(!stuck);
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
 }
 
 QTEST_MAIN(TestDlgTest)
