@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
@@ -206,6 +207,11 @@ void ConditionChannels(ChannelVoltages& ch) {
     g_dRatioHistory[0] = g_dRatio;
 
     FormatReadouts();
+}
+
+void RestartDamping(ChannelVoltages& ch) {
+    // The chain takes a non-finite state as "no previous output".
+    ch.damped[0] = ch.damped[1] = std::numeric_limits<double>::quiet_NaN();
 }
 
 void FormatReadouts() {

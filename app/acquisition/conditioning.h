@@ -20,6 +20,10 @@ struct ChannelVoltages {
 // the peaks and, through FormatReadouts, the readout texts.
 void ConditionChannels(ChannelVoltages& ch);
 
+// The next tick's damping starts from that tick's own reading instead of the state left by
+// earlier ticks: a new test must not begin with a value read before it.
+void RestartDamping(ChannelVoltages& ch);
+
 // Formats slots 0..501 of both histories and the current ratio into the readout texts.
 void FormatReadouts();
 

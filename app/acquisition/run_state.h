@@ -61,6 +61,13 @@ double SecondsSinceTestStart();
 // Record number x period: the times of a test stored without its own.
 void FillRecordTimesFromPeriod(int periodMs);
 
+// Rig inputs on the digital input word, active low.
+constexpr WORD kInTravelLimit = 0x01;
+constexpr WORD kInStop = 0x02;
+constexpr WORD kInZero = 0x04;
+constexpr WORD kInClear = 0x08;
+constexpr WORD kInStart = 0x10;
+
 // Puts every item above back to its start-up value (defaults of the main window's
 // construction). Tests use it to begin from a clean program state.
 void ResetRunState();

@@ -119,6 +119,9 @@ class CTestDlg : public QDialog, public ReportOwner {
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;
+    // After a forced stop the ticks only show what the card reads: the interlocks and the
+    // outputs rest (bit 0 stays active) until a start or the settings dialog.
+    bool m_bForcedStopHeld = false;
     unsigned char m_bPlayback = 0;
     std::string m_strArchiveName;
 

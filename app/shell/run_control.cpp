@@ -56,6 +56,9 @@ void CTestDlg::OnStart() {
     }
     m_checks[1079]->setEnabled(false);
 
+    // A new test's first record is read at its own tick, not damped towards older readings.
+    if (g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
+    m_bForcedStopHeld = false;
     g_bRecording = 1;
     m_chart->StartRefresh();
     if (!g_bStartTimeTaken) {
@@ -66,7 +69,8 @@ void CTestDlg::OnStart() {
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, RunPeriodMs());
 
-    g_bTravelLimit = 0;
+    // An engaged switch stays engaged through a start, so the first tick stops the test.
+    g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
     g_nBreakRecord = 0;
@@ -199,6 +203,7 @@ void CTestDlg::OnSettings() {
     RefreshControls();
     OnClearList();
     SetColumnHeaders();
+    m_bForcedStopHeld = false;
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
 }

@@ -12,17 +12,6 @@
 #include "shell/main_dialog.h"
 #include "shell/records_model.h"
 
-namespace {
-
-// Rig inputs, active low.
-constexpr WORD kInTravelLimit = 0x01;
-constexpr WORD kInStop = 0x02;
-constexpr WORD kInZero = 0x04;
-constexpr WORD kInClear = 0x08;
-constexpr WORD kInStart = 0x10;
-
-}  // namespace
-
 // A box the tick shows is its last step, so a tick that runs while the box is open (timer 1
 // restarted by a start from the rig) finds nothing half done.
 void CTestDlg::SampleTick() {
@@ -61,9 +50,15 @@ void CTestDlg::SampleTick() {
         m_records->Refresh();
     }
 
+    if (m_bForcedStopHeld) {
+        RefreshControls();
+        return;
+    }
+
     const SafetyAction action = EvaluateSafety(m_wDigitalOut, m_lamps, m_bPlayback != 0);
     ShowLamps();
     if (action == SafetyAction::kStopAndSave) {
+        RefreshControls();
         OnStop();
         if (!m_bPlayback) OnSave();
         return;
@@ -71,7 +66,8 @@ void CTestDlg::SampleTick() {
     if (action == SafetyAction::kForcedStop) {
         DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
         OnStop();
-        KillTimer(kSampleTimer);
+        m_bForcedStopHeld = true;
+        RefreshControls();
         ShowMessageBox(this, QStringLiteral("安全限制 强行停机"), QStringLiteral("安全保护信息"));
         return;
     }
@@ -98,5 +94,7 @@ void CTestDlg::PollInputs() {
     if (!(input & kInStop)) OnStop();
     if (!(input & kInZero) && !g_bRecording) OnZeroSensors();
     if (!(input & kInClear) && !g_bRecording) OnClearList();
-    if (!(input & kInStart)) OnStart();
+    // The travel-limit switch wins over a held start button: no poll starts a test while
+    // the switch is engaged.
+    if (!(input & kInStart) && (input & kInTravelLimit)) OnStart();
 }

@@ -72,7 +72,9 @@ class TestDlgTest : public QObject {
     void zeroAndClearInputsWaitForTheStop();
     void failingReadSkipsTheTick();
     void forcedStopAtTheLimit();
+    void readingsAfterAForcedStop();
     void travelLimitFromTheSwitch();
+    void heldStartCannotOverrideTheSwitch();
     void breakRunsTheSequenceAndSaves();
     void refusedTestNameKeepsTheRecords();
     void unreadableArchiveLeavesTheWindow();
@@ -418,18 +420,24 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
     QCOMPARE(m_boxes[0].second, QStringLiteral("安全保护信息"));
     QVERIFY(g_dValue0 >= 35.0);
-    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), kIdleSamplePeriodMs);
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(int(g_bRecording), 0);
     QVERIFY(!Lamp(1067)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QCOMPARE(m_dlg->DigitalOut() & 0x01, 0);
 
-    // The clear command releases the outputs and hides the lamps; timer 1 stays off.
+    // The clear command releases the outputs and hides the lamps; until the next start the
+    // ticks evaluate nothing and write nothing.
     m_dlg->OnClearList();
     QCOMPARE(m_card.DigitalOutputs() & 0xFF, 0xFF);
     QVERIFY(Lamp(1067)->isHidden());
-    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    const int writes = OutputWrites();
+    m_dlg->SampleTick();
+    QCOMPARE(OutputWrites(), writes);
+    QVERIFY(Lamp(1067)->isHidden());
+    QCOMPARE(m_boxes.size(), std::size_t{1});
 
     // A start from the rig while the box is open restarts the ticks, and their interlocks
     // stop the test again.
@@ -447,7 +455,46 @@ void TestDlgTest::forcedStopAtTheLimit() {
     SetMessageBoxHandler(nullptr);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(int(g_bRecording), 0);
-    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+}
+
+void TestDlgTest::readingsAfterAForcedStop() {
+    Open();
+    m_card.SetVoltage(1, 4.0);
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_card.SetVoltage(0, 4.0);
+    QVERIFY(TickUntil([this] { return !m_boxes.empty(); }));
+    // The reading that tripped the stop is shown and counted as the list shows it.
+    QVERIFY(g_dValue0 >= 35.0);
+    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
+    QCOMPARE(Text(1001), Cell(0, 1));
+    QCOMPARE(Text(1010), QString::number(g_nRecordCount));
+    QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
+
+    // A new test begins from the card's present values, whatever was read before the stop.
+    m_card.SetVoltage(0, 0.0);
+    m_card.SetVoltage(1, 0.0);
+    m_dlg->OnClearList();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 1);
+    const QString zero0 = QString::fromStdString(FormatChannelValue(0, 0.0, g_dFullScale0));
+    const QString zero1 = QString::fromStdString(FormatChannelValue(1, 0.0, g_dFullScale1));
+    QCOMPARE(Cell(0, 1), zero0);
+    QCOMPARE(Cell(0, 2), zero1);
+    QCOMPARE(g_dHistory1[501], 0.0);
+
+    // After the next forced stop the window's own timer keeps the readouts on the card,
+    // without evaluating the limits again.
+    m_card.SetVoltage(0, 4.0);
+    m_card.SetVoltage(1, 2.0);
+    QVERIFY(TickUntil([this] { return m_boxes.size() == 2; }));
+    m_card.SetVoltage(0, 0.0);
+    m_card.SetVoltage(1, 0.0);
+    QTRY_VERIFY_WITH_TIMEOUT(Text(1001) == zero0 && Text(1002) == zero1, 5000);
+    QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
+    QVERIFY(!g_bRecording);
 }
 
 void TestDlgTest::travelLimitFromTheSwitch() {
@@ -459,7 +506,8 @@ void TestDlgTest::travelLimitFromTheSwitch() {
     m_dlg->SampleTick();
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
-    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    m_dlg->SampleTick();
+    QCOMPARE(m_boxes.size(), std::size_t{1});
 
     m_card.SetDigitalInputs(0xFFFF);
     m_dlg->PollInputs();
@@ -471,6 +519,44 @@ void TestDlgTest::travelLimitFromTheSwitch() {
     QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位接通"));
     m_dlg->PollInputs();
     QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位断开"));
+}
+
+void TestDlgTest::heldStartCannotOverrideTheSwitch() {
+    // Idle with the switch engaged and start held; a running test reaching the switch with
+    // start held; a start from the window's button while the switch is engaged.
+    const struct {
+        const char* name;
+        bool running;
+        bool button;
+    } cases[] = {{"idle", false, false}, {"running", true, false}, {"button", false, true}};
+    for (const auto& c : cases) {
+        Open();
+        m_boxes.clear();
+        if (c.running) {
+            m_dlg->OnStart();
+            m_dlg->SampleTick();
+        }
+        m_card.SetDigitalInputs(0xFFEE);
+        for (int poll = 0; poll < 5; ++poll) {
+            m_dlg->PollInputs();
+            QVERIFY2(bool(g_bRecording) == c.running, c.name);
+        }
+        if (c.button) Button(1035)->click();
+        m_dlg->SampleTick();
+        QVERIFY2(m_boxes.size() == 1, c.name);
+        QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+        QCOMPARE(int(g_bRecording), 0);
+        QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
+        for (int poll = 0; poll < 5; ++poll) {
+            m_dlg->PollInputs();
+            QVERIFY2(!g_bRecording, c.name);
+        }
+        m_card.SetDigitalInputs(0xFFFF);
+        m_dlg.reset();
+        DQX7460_DeviceClose(g_hDevice);
+        g_hDevice = nullptr;
+        m_inProcess->RemoveCard(0);
+    }
 }
 
 void TestDlgTest::breakRunsTheSequenceAndSaves() {
