@@ -1,5 +1,6 @@
 #include "acquisition/card_config.h"
 
+#include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
@@ -57,7 +58,7 @@ void FillReadRecord(AdScanRequest& request, void* results) {
 }  // namespace
 
 void ConfigureCard() {
-    DQX7460_Reset(g_hDevice);
+    WithCard(DQX7460_Reset);
     if (g_bHighSpeed) {
         StartHighSpeedCapture();
         return;
@@ -67,9 +68,10 @@ void ConfigureCard() {
 }
 
 bool ReadChannels(ChannelVoltages& ch) {
-    g_nLastError = DQX7460_MAIVoltageIn(g_hDevice, &g_maiVoltParam);
-    if (g_nLastError != 0) return false;
-    g_nLastError = DQX7460_MAIBinaryIn(g_hDevice, &g_maiBinParam);
+    g_nLastError = WithCard([](HANDLE card) {
+        const LONG volts = DQX7460_MAIVoltageIn(card, &g_maiVoltParam);
+        return volts != 0 ? volts : DQX7460_MAIBinaryIn(card, &g_maiBinParam);
+    });
     if (g_nLastError != 0) return false;
     ch.rawVolt[0] = g_dVoltBuf[0];
     ch.rawVolt[1] = g_dVoltBuf[1];

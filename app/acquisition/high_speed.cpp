@@ -1,11 +1,14 @@
 #include "acquisition/high_speed.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <utility>
 
+#include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
@@ -36,14 +39,31 @@ bool IsStartMarker(ULONG w) {
     return ((w >> 21) & 7) == 3 && (w & 0xFFFF) == 15;
 }
 
+// A card that stops delivering ends the capture once its reads have failed for this long;
+// between failed reads the worker pauses, so that it does not spin on the card's lock.
+constexpr auto kFailingReadsBound = std::chrono::seconds(1);
+constexpr auto kFailedReadPause = std::chrono::milliseconds(20);
+
 std::mutex g_notifierMutex;
-std::function<void()> g_notifyFinished;
+std::function<void(HighSpeedEnd)> g_notifyFinished;
 
 std::thread g_worker;
+// Wakes a worker that pauses after a failed read when the capture is ended.
+std::mutex g_pauseMutex;
+std::condition_variable g_pauseWake;
 
 void EndAndJoinWorker() {
-    g_bHighSpeedRun.store(0);
+    {
+        std::lock_guard<std::mutex> lock(g_pauseMutex);
+        g_bHighSpeedRun.store(0);
+    }
+    g_pauseWake.notify_all();
     if (g_worker.joinable()) g_worker.join();
+}
+
+void PauseAfterFailedRead() {
+    std::unique_lock<std::mutex> lock(g_pauseMutex);
+    g_pauseWake.wait_for(lock, kFailedReadPause, [] { return !g_bHighSpeedRun.load(); });
 }
 
 // No worker outlives the program. The exit handler is registered after the card library's
@@ -63,10 +83,29 @@ void HighSpeedWorker() {
     int sync = g_bHighSpeedSync.load(std::memory_order_relaxed);
     int started = g_bHighSpeedStarted.load(std::memory_order_relaxed);
     int count = g_nHighSpeedCount.load(std::memory_order_relaxed);
+    HighSpeedEnd end = HighSpeedEnd::kEnded;
+    using Clock = std::chrono::steady_clock;
+    bool failing = false;
+    Clock::time_point failingSince;
     while (g_bHighSpeedRun.load()) {
         // A failed read leaves the block as it was; parsing it again would store its
         // samples twice.
-        if (DQX7460_ADReadData(g_hDevice, &blockPointer, kBlockWords) != 0) continue;
+        const LONG read = WithCard([&blockPointer](HANDLE card) {
+            return DQX7460_ADReadData(card, &blockPointer, kBlockWords);
+        });
+        if (read != 0) {
+            const Clock::time_point now = Clock::now();
+            if (!failing) failingSince = now;
+            failing = true;
+            if (now - failingSince >= kFailingReadsBound) {
+                end = HighSpeedEnd::kCardFailed;
+                g_bHighSpeedRun.store(0);
+                break;
+            }
+            PauseAfterFailedRead();
+            continue;
+        }
+        failing = false;
         for (ULONG w : block) {
             if (!sync) {
                 sync = IsStartMarker(w);
@@ -85,7 +124,7 @@ void HighSpeedWorker() {
     }
     {
         std::lock_guard<std::mutex> lock(g_notifierMutex);
-        if (g_notifyFinished) g_notifyFinished();
+        if (g_notifyFinished) g_notifyFinished(end);
     }
     g_bHighSpeedDone.store(1, std::memory_order_release);
 }
@@ -100,7 +139,7 @@ double BurstCodeToVolts(int code) {
 
 }  // namespace
 
-void SetHighSpeedFinishedNotifier(std::function<void()> notify) {
+void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify) {
     std::lock_guard<std::mutex> lock(g_notifierMutex);
     g_notifyFinished = std::move(notify);
 }
@@ -126,14 +165,15 @@ void StartHighSpeedCapture() {
     g_bHighSpeedStarted.store(0);
     g_nHighSpeedCount.store(0);
 
-    DQX7460_StopAd(g_hDevice);
-    DQX7460_FifoClear(g_hDevice);
-    DQX7460_Reset(g_hDevice);
-    DQX7460_AIConfig(g_hDevice, g_aiConfig);
-
     g_bHighSpeedRun.store(1);
     g_bHighSpeedDone.store(0);
-    DQX7460_StartAd(g_hDevice);
+    WithCard([](HANDLE card) {
+        DQX7460_StopAd(card);
+        DQX7460_FifoClear(card);
+        DQX7460_Reset(card);
+        DQX7460_AIConfig(card, g_aiConfig);
+        DQX7460_StartAd(card);
+    });
     std::call_once(g_exitHandlerRegistered, [] { std::atexit(EndWorkerAtExit); });
     g_worker = std::thread(HighSpeedWorker);
 }
@@ -143,8 +183,10 @@ void StopHighSpeedCapture() {
     // here: one handle is never used by two threads at once, and the counters are reset
     // only once nothing writes them any more.
     EndAndJoinWorker();
-    DQX7460_StopAd(g_hDevice);
-    DQX7460_FifoClear(g_hDevice);
+    WithCard([](HANDLE card) {
+        DQX7460_StopAd(card);
+        DQX7460_FifoClear(card);
+    });
     g_bHighSpeedSync.store(0);
     g_bHighSpeedStarted.store(0);
     g_nHighSpeedCount.store(0);

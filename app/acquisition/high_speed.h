@@ -18,9 +18,14 @@ extern std::atomic<int> g_bHighSpeedStarted;
 extern std::atomic<int> g_bHighSpeedRun;
 extern std::atomic<unsigned char> g_bHighSpeedDone;
 
+// How the worker ended: its samples are in or the capture was stopped, or the card's reads
+// kept failing and the worker gave up.
+enum class HighSpeedEnd { kEnded, kCardFailed };
+
 // Called by the worker when it ends, before it sets g_bHighSpeedDone; the main window
-// uses it to show "250kHz 高速采集结束" on its own thread.
-void SetHighSpeedFinishedNotifier(std::function<void()> notify);
+// uses it to show "250kHz 高速采集结束", or that the card stopped answering, on its own
+// thread.
+void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
 
 // The high-speed branch of ConfigureCard (after its reset): programs the scan, starts the
 // conversion and the worker thread.

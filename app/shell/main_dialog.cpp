@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 
+#include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
@@ -40,12 +41,18 @@ void ShowLibraryMessage(const char* text, const char* caption) {
 
 // The worker of the high-speed capture ends on its own thread; the box belongs to the
 // window's thread, so the notice is posted there.
-void PostHighSpeedFinished() {
+void PostHighSpeedFinished(HighSpeedEnd end) {
     QMetaObject::invokeMethod(
         qApp,
-        [] {
-            ShowMessageBox(QApplication::activeWindow(), QStringLiteral("250kHz 高速采集结束"),
-                           QString());
+        [end] {
+            if (end == HighSpeedEnd::kCardFailed) {
+                ShowMessageBox(QApplication::activeWindow(),
+                               QStringLiteral("250kHz 高速采集中断：USB数据采集器无应答。"),
+                               QStringLiteral("设备信息"));
+            } else {
+                ShowMessageBox(QApplication::activeWindow(),
+                               QStringLiteral("250kHz 高速采集结束"), QString());
+            }
         },
         Qt::QueuedConnection);
 }
@@ -95,9 +102,7 @@ void CTestDlg::OnInitDialog() {
     RefreshControls();
 
     dqx7460_set_message_hook(ShowLibraryMessage);
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
-    g_nLastError = DQX7460_DeviceOpen(g_nDeviceNumber, &g_hDevice);
+    g_nLastError = OpenCard();
     if (g_nLastError != 0) {
         ShowMessageBox(this,
                        QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
@@ -113,7 +118,8 @@ void CTestDlg::OnInitDialog() {
     std::array<FeatureBlock, 47> features{};
     static_assert(sizeof(features) == 940);
     FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
-    if (DQX7460_DeviceGetFeatures(g_hDevice, &query) != 0) return;
+    if (WithCard([&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
+        return;
 
     EnableMenu(32777, true);
     EnableMenu(32774, false);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
 #include "chart/line_chart.h"
@@ -79,7 +80,7 @@ void CTestDlg::OnStart() {
     ShowLamps();
 
     m_wDigitalOut = kIdleOutputWord;
-    if (!m_bPlayback) DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
 }
 
 void CTestDlg::OnStop() {
@@ -123,7 +124,7 @@ void CTestDlg::OnClearList() {
     m_records->Refresh();
     if (!m_bPlayback) {
         m_wDigitalOut = kIdleOutputWord;
-        DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+        WriteOutputs(m_wDigitalOut);
         m_lamps = Lamps{};
         ShowLamps();
     }

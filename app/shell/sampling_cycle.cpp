@@ -2,6 +2,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
@@ -18,8 +19,10 @@ void CTestDlg::SampleTick() {
     if (!m_bPlayback) {
         if (g_bHighSpeed) {
             if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;
-            DQX7460_StopAd(g_hDevice);
-            DQX7460_FifoClear(g_hDevice);
+            WithCard([](HANDLE card) {
+                DQX7460_StopAd(card);
+                DQX7460_FifoClear(card);
+            });
             g_bHighSpeedRun = 0;
             ProcessHighSpeedBurst(m_channels);
             g_bHighSpeedDone = 0;
@@ -64,7 +67,7 @@ void CTestDlg::SampleTick() {
         return;
     }
     if (action == SafetyAction::kForcedStop) {
-        DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+        WriteOutputs(m_wDigitalOut);
         OnStop();
         m_bForcedStopHeld = true;
         RefreshControls();
@@ -73,13 +76,13 @@ void CTestDlg::SampleTick() {
     }
 
     RefreshControls();
-    if (!m_bPlayback) DQX7460_DioWriteWord2(g_hDevice, m_wDigitalOut);
+    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
 }
 
 void CTestDlg::PollInputs() {
     if (m_bPlayback) return;
     WORD input = 0x00FF;
-    DQX7460_DioReadWord2(g_hDevice, &input);
+    ReadInputs(&input);
     g_wDigitalIn = input;
 
     if (!(input & kInTravelLimit)) {

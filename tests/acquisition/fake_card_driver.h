@@ -46,6 +46,11 @@ class FakeCardDriver : public dqx7460::Driver {
         std::lock_guard<std::mutex> lock(mutex_);
         return reads_;
     }
+    // Bulk reads fail from now on, as on a card that stopped answering.
+    void FailReads() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failReads_ = true;
+    }
 
     HANDLE Open(int) override { return this; }
     void Close(HANDLE) override {}
@@ -57,10 +62,11 @@ class FakeCardDriver : public dqx7460::Driver {
             const auto* bytes = static_cast<const std::uint8_t*>(out);
             writes_.emplace_back(bytes[0] | bytes[1] << 8, bytes[2] | bytes[3] << 8);
         } else if (code == dqx7460::kIoctlBulkRead) {
+            ++reads_;
+            if (failReads_) return false;
             std::vector<std::uint32_t> words(outLen / 4, 0);
             if (stream_) stream_(words.data(), words.size());
             std::memcpy(out, words.data(), words.size() * 4);
-            ++reads_;
         }
         return true;
     }
@@ -70,4 +76,5 @@ class FakeCardDriver : public dqx7460::Driver {
     Stream stream_;
     std::vector<RegisterWrite> writes_;
     int reads_ = 0;
+    bool failReads_ = false;
 };

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <vector>
 
+#include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition_fixture.h"
+#include "card.h"
 #include "fake_card_driver.h"
+#include "in_process_driver.h"
 
 namespace {
 
@@ -18,7 +23,10 @@ class HighSpeedTest : public AcquisitionTest {
     void SetUp() override {
         AcquisitionTest::SetUp();
         g_hDevice = card.Handle();
-        SetHighSpeedFinishedNotifier([this] { ++finished; });
+        SetHighSpeedFinishedNotifier([this](HighSpeedEnd end) {
+            if (end == HighSpeedEnd::kCardFailed) ++failed;
+            ++finished;
+        });
     }
     void TearDown() override {
         StopHighSpeedCapture();
@@ -47,6 +55,7 @@ class HighSpeedTest : public AcquisitionTest {
 
     FakeCardDriver card;
     std::atomic<int> finished{0};
+    std::atomic<int> failed{0};
 };
 
 std::vector<std::uint32_t> Block(std::uint16_t firstCode) {
@@ -128,6 +137,20 @@ TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
     EXPECT_EQ(finished.load(), 2);
 }
 
+TEST_F(HighSpeedTest, CardThatStopsAnsweringEndsTheCaptureAndSaysSo) {
+    StreamWithoutMarker();
+    StartHighSpeedCapture();
+    ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
+    card.FailReads();
+    const int readsBefore = card.Reads();
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(failed.load(), 1);
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
+    // The worker paused between its failed reads instead of spinning on the card.
+    EXPECT_LT(card.Reads() - readsBefore, 100);
+}
+
 TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     for (int p = 0; p < 1024; ++p) g_nHighSpeedBuf[p] = 32768 + 64 * (p % 300);
     g_nHighSpeedCount.store(812);
@@ -186,6 +209,75 @@ TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
     g_nHighSpeedCount.store(0);
     ProcessHighSpeedBurst(ch);
     EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
+}
+
+// Counts the stream's block reads on their way to the card.
+class StreamReadCounter : public dqx7460::ForwardingDriver {
+  public:
+    using ForwardingDriver::ForwardingDriver;
+    bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                 std::uint32_t outLen, std::uint32_t* returned) override {
+        if (code == dqx7460::kIoctlBulkRead && outLen == kBlockWords * 4) ++blocks;
+        return ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
+    }
+    std::atomic<int> blocks{0};
+};
+
+// The input poll reads the rig's inputs on the window's thread while the worker captures
+// from the same handle, capture after capture: every poll gets the input word, every
+// capture gets the channel's samples and no read of the worker fails.
+TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
+    ResetRunState();
+    SetDefaultSettings();
+    ParseSettings();
+    sim::Card card(1);
+    card.SetDigitalInputs(0xFF6F);
+    card.SetVoltage(0, 1.0);
+    const int code = 39322;  // 1 V on -5..+5 V
+    sim::InProcessDriver inProcess;
+    inProcess.AddCard(0, card);
+    StreamReadCounter driver(inProcess);
+    dqx7460::SetDriver(&driver);
+    ASSERT_EQ(OpenCard(), 0);
+    std::atomic<int> failed{0};
+    SetHighSpeedFinishedNotifier([&failed](HighSpeedEnd end) {
+        if (end == HighSpeedEnd::kCardFailed) ++failed;
+    });
+
+    int polls = 0;
+    int failedPolls = 0;
+    int wrongWords = 0;
+    int captures = 0;
+    int wrongSamples = 0;
+    StartHighSpeedCapture();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while ((polls < 300 || driver.blocks.load() < 100) &&
+           std::chrono::steady_clock::now() < deadline) {
+        WORD input = 0;
+        ++polls;
+        if (!ReadInputs(&input)) {
+            ++failedPolls;
+        } else if (input != 0xFF6F) {
+            ++wrongWords;
+        }
+        if (g_bHighSpeedDone.load(std::memory_order_acquire)) {
+            ++captures;
+            for (int i = 0; i < g_nHighSpeedCount.load(); ++i)
+                wrongSamples += std::abs(g_nHighSpeedBuf[i] - code) > 2;
+            StartHighSpeedCapture();
+        }
+    }
+    StopHighSpeedCapture();
+    EXPECT_GE(driver.blocks.load(), 100);
+    EXPECT_GT(captures, 10);
+    EXPECT_EQ(failedPolls, 0);
+    EXPECT_EQ(wrongWords, 0);
+    EXPECT_EQ(wrongSamples, 0);
+    EXPECT_EQ(failed.load(), 0);
+
+    SetHighSpeedFinishedNotifier({});
+    CloseCard();
+    dqx7460::SetDriver(nullptr);
 }
 
 }  // namespace

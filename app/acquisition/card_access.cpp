@@ -1,0 +1,45 @@
+#include "acquisition/card_access.h"
+
+void CardLock::lock() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const unsigned long long ticket = nextTicket_++;
+    turn_.wait(lock, [this, ticket] { return serving_ == ticket; });
+}
+
+void CardLock::unlock() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++serving_;
+    }
+    turn_.notify_all();
+}
+
+CardLock& CardMutex() {
+    static CardLock lock;
+    return lock;
+}
+
+LONG OpenCard() {
+    std::lock_guard<CardLock> lock(CardMutex());
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    return DQX7460_DeviceOpen(g_nDeviceNumber, &g_hDevice);
+}
+
+void CloseCard() {
+    std::lock_guard<CardLock> lock(CardMutex());
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+}
+
+bool ReadInputs(WORD* input) {
+    *input = 0x00FF;
+    const bool read =
+        WithCard([input](HANDLE card) { return DQX7460_DioReadWord2(card, input); }) == 0;
+    if (!read) *input = 0x00FF;
+    return read;
+}
+
+bool WriteOutputs(WORD word) {
+    return WithCard([word](HANDLE card) { return DQX7460_DioWriteWord2(card, word); }) == 0;
+}
