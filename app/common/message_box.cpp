@@ -22,6 +22,18 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
     box.exec();
 }
 
+QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& caption) {
+    if (Handler()) {
+        Handler()(text, caption);
+        return nullptr;
+    }
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return box;
+}
+
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     Handler() = std::move(handler);
 }

@@ -13,6 +13,11 @@ class QWidget;
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
                     QMessageBox::Icon icon = QMessageBox::NoIcon);
 
+// Shows a box with an OK button that does not block: the program goes on while it is open
+// and the box deletes itself when closed. Returns it, or nullptr when the test handler took
+// the message.
+QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& caption);
+
 // Replaces the modal box: the handler receives text and caption and nothing is shown.
 // An empty handler restores the real box. For tests.
 using MessageBoxHandler = std::function<void(const QString& text, const QString& caption)>;

@@ -83,6 +83,8 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     m_pollTimer.setObjectName(QStringLiteral("timer2"));
     connect(&m_sampleTimer, &QTimer::timeout, this, &CTestDlg::SampleTick);
     connect(&m_pollTimer, &QTimer::timeout, this, &CTestDlg::PollInputs);
+    m_reopenTimer.setObjectName(QStringLiteral("reopen"));
+    connect(&m_reopenTimer, &QTimer::timeout, this, &CTestDlg::TryReopenCard);
 
     CreateControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -129,6 +131,7 @@ void CTestDlg::OnInitDialog() {
 
     ConfigureCard();
 
+    m_cardWatch.Restart();
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
     m_chart->StartRefresh();

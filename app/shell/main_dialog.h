@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <map>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "DQX7460.h"
+#include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
 #include "printing/report_owner.h"
@@ -23,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QMessageBox;
 class QPushButton;
 class QTableView;
 struct ReportFonts;
@@ -69,6 +72,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool IsTimerRunning(int id) const;
     int TimerPeriod(int id) const;
 
+    // The card stopped answering and the window is trying to open it again.
+    bool CardLost() const { return m_bCardLost; }
     WORD DigitalOut() const { return m_wDigitalOut; }
     bool Playback() const { return m_bPlayback != 0; }
     const std::string& ArchiveName() const { return m_strArchiveName; }
@@ -104,6 +109,12 @@ class CTestDlg : public QDialog, public ReportOwner {
     void ApplyColoursAndFonts();
 
     void OnInitDialog();
+    // A card that stopped answering: the test stops as the stop command stops it, the
+    // operator is told, and the card is opened again in the background until it answers.
+    void ReportCardRead(bool answered);
+    void OnCardLost();
+    void TryReopenCard();
+    void EnableCardCommands(bool enabled);
     void SetColumnHeaders();
     void ShowLamps();
     void SetEnabled(int id, bool enabled);
@@ -127,6 +138,10 @@ class CTestDlg : public QDialog, public ReportOwner {
 
     QTimer m_sampleTimer;
     QTimer m_pollTimer;
+    CardWatch m_cardWatch;
+    bool m_bCardLost = false;
+    QTimer m_reopenTimer;
+    QPointer<QMessageBox> m_cardNotice;
     CRecordsModel* m_records = nullptr;
     QTableView* m_list = nullptr;
     CLineChartCtrl* m_chart = nullptr;

@@ -205,6 +205,9 @@ void CTestDlg::OnSettings() {
     OnClearList();
     SetColumnHeaders();
     m_bForcedStopHeld = false;
+    // A lost card is opened again by its own timer, which starts these two.
+    if (m_bCardLost) return;
+    m_cardWatch.Restart();
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
 }

@@ -27,7 +27,9 @@ void CTestDlg::SampleTick() {
             ProcessHighSpeedBurst(m_channels);
             g_bHighSpeedDone = 0;
         } else {
-            if (!ReadChannels(m_channels)) return;
+            const bool read = ReadChannels(m_channels);
+            ReportCardRead(read);
+            if (!read) return;
             ConditionChannels(m_channels);
         }
     }
@@ -82,8 +84,10 @@ void CTestDlg::SampleTick() {
 void CTestDlg::PollInputs() {
     if (m_bPlayback) return;
     WORD input = 0x00FF;
-    ReadInputs(&input);
+    const bool read = ReadInputs(&input);
     g_wDigitalIn = input;
+    ReportCardRead(read);
+    if (m_bCardLost) return;
 
     if (!(input & kInTravelLimit)) {
         if (!g_bTravelLimit) {
