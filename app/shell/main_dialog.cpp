@@ -50,8 +50,8 @@ void PostHighSpeedFinished(HighSpeedEnd end) {
                                QStringLiteral("250kHz 高速采集中断：USB数据采集器无应答。"),
                                QStringLiteral("设备信息"));
             } else {
-                ShowMessageBox(QApplication::activeWindow(),
-                               QStringLiteral("250kHz 高速采集结束"), QString());
+                ShowMessageBox(QApplication::activeWindow(), QStringLiteral("250kHz 高速采集结束"),
+                               QString());
             }
         },
         Qt::QueuedConnection);
@@ -104,12 +104,20 @@ void CTestDlg::OnInitDialog() {
     RefreshControls();
 
     dqx7460_set_message_hook(ShowLibraryMessage);
-    g_nLastError = OpenCard();
-    if (g_nLastError != 0) {
-        ShowMessageBox(this,
-                       QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
-                                      "采集测试：请关闭程序，连接设备，重启程序。"),
-                       QStringLiteral("设备信息"));
+    // Opening resets the card, so a card another program drives is not even opened.
+    const bool inUse = m_cardClaim.Claim() == CardClaim::Result::kInUse;
+    if (inUse) {
+        CloseCard();
+    } else {
+        g_nLastError = OpenCard();
+    }
+    if (inUse || g_nLastError != 0) {
+        ShowMessageBox(
+            this,
+            inUse ? QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。")
+                  : QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
+                                   "采集测试：请关闭程序，连接设备，重启程序。"),
+            QStringLiteral("设备信息"));
         EnableMenu(32776, false);
         SetEnabled(1034, false);
         RefreshControls();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "DQX7460.h"
+#include "acquisition/card_claim.h"
 #include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
@@ -138,6 +139,7 @@ class CTestDlg : public QDialog, public ReportOwner {
 
     QTimer m_sampleTimer;
     QTimer m_pollTimer;
+    CardClaim m_cardClaim;
     CardWatch m_cardWatch;
     bool m_bCardLost = false;
     QTimer m_reopenTimer;

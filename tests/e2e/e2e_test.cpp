@@ -12,12 +12,13 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QtTest>
 #include <QTimer>
+#include <QtTest>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,6 +91,7 @@ class EndToEndTest : public QObject {
     void archivePlaysBackWithoutACard();
     void simulatorKilledDuringALiveRunAndStartedAgain();
     void simulatorStartedAfterTheProgram();
+    void secondProgramLeavesTheCardToTheFirst();
 
   private:
     void StartSimulator(const QStringList& options = {});
@@ -426,6 +428,54 @@ void EndToEndTest::simulatorStartedAfterTheProgram() {
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(m_boxes.size(), std::size_t{1});
+}
+
+void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
+    StartSimulator({QStringLiteral("--no-rig")});
+    if (QTest::currentTestFailed()) return;
+    // The first program records a steady 12 N, which holds the low alarm's output active.
+    QCOMPARE(RigCommand("set-voltage 0 1.2"), std::string("ok"));
+    QCOMPARE(RigCommand("set-inputs ffff"), std::string("ok"));
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    Button(1035)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > 3 && RigCommand("get-outputs") == "ok 00fb", 10000);
+    const int recordsBefore = g_nRecordCount;
+
+    // A second program starts on the same card while the first one's test runs.
+    QTemporaryDir secondDir;
+    QVERIFY(secondDir.isValid());
+    QProcess second;
+    second.setWorkingDirectory(secondDir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DQX7460_DRIVER_DIR"), m_driverDir->path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(VELMORA_HEADLESS_PATH), {});
+    QVERIFY2(second.waitForStarted(10000), qPrintable(second.errorString()));
+    std::set<std::string> outputs;
+    QElapsedTimer clock;
+    clock.start();
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < kHeadlessTimeoutMs) {
+        QCoreApplication::processEvents();
+        outputs.insert(RigCommand("get-outputs"));
+    }
+    QCOMPARE(second.state(), QProcess::NotRunning);
+    const QString output = QString::fromUtf8(second.readAllStandardOutput());
+
+    // The second program was told and ran without the card (velmora-headless then gives
+    // up: it needs one); the first one's output word never changed and its test went on.
+    QVERIFY2(output.contains(QStringLiteral(
+                 "[设备信息] USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。")),
+             qPrintable(output));
+    QCOMPARE(second.exitCode(), 1);
+    QCOMPARE(outputs, std::set<std::string>{"ok 00fb"});
+    QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > recordsBefore + 3, 5000);
+    QVERIFY(g_bRecording);
+    QCOMPARE(g_nLastError, 0);
+    QVERIFY(!m_dlg->CardLost());
+    QCOMPARE(m_boxes.size(), std::size_t{0});
+    m_dlg->OnStop();
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/card_claim.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
@@ -64,6 +65,7 @@ class TestDlgTest : public QObject {
 
     void startWithoutCard();
     void startWithCard();
+    void cardInUseByAnotherProgramIsNotOpened();
     void liveStateTable();
     void startStopStartContinuesTheTest();
     void fullTableStopsTheRun();
@@ -121,6 +123,9 @@ void TestDlgTest::init() {
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir::setCurrent(m_dir->path()));
     AnchorDataFolder();
+    // The card claim's lock lives in the driver folder: a folder of its own keeps this test
+    // apart from programs and tests running beside it.
+    qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_dir->filePath(QStringLiteral("driver"))));
     m_boxes.clear();
     SetMessageBoxHandler([this](const QString& text, const QString& caption) {
         m_boxes.emplace_back(text, caption);
@@ -139,6 +144,7 @@ void TestDlgTest::init() {
 
 void TestDlgTest::cleanup() {
     m_dlg.reset();
+    qunsetenv("DQX7460_DRIVER_DIR");
     DQX7460_DeviceClose(g_hDevice);
     g_hDevice = nullptr;
     dqx7460::SetDriver(nullptr);
@@ -268,6 +274,35 @@ void TestDlgTest::startWithCard() {
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(m_dlg->findChild<QWidget*>(QStringLiteral("1015"))->geometry(),
              QRect(10, 327, 586, 269));
+}
+
+void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
+    auto otherProgram = std::make_unique<CardClaim>();
+    QCOMPARE(otherProgram->Claim(), CardClaim::Result::kClaimed);
+    int cardWrites = 0;
+    m_card.SetWriteObserver([&cardWrites](std::uint16_t, std::uint16_t) { ++cardWrites; });
+    Open();
+    QCOMPARE(cardWrites, 0);
+    QVERIFY(g_hDevice == nullptr);
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
+    QCOMPARE(m_boxes[0].first,
+             QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"));
+    // As without a card: playback only.
+    ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
+    QVERIFY(Action(32774)->isEnabled());
+    QVERIFY(!Action(32776)->isEnabled());
+    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+    QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
+    m_dlg.reset();
+    m_card.SetWriteObserver(nullptr);
+
+    // Once the other program has ended, the card is this program's.
+    m_boxes.clear();
+    otherProgram.reset();
+    m_dlg = std::make_unique<CTestDlg>();
+    QVERIFY(m_boxes.empty());
+    QVERIFY(g_hDevice != nullptr);
 }
 
 void TestDlgTest::liveStateTable() {
