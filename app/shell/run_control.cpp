@@ -72,6 +72,7 @@ void CTestDlg::OnStart() {
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
     g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
+    if (g_bTravelLimit) SetCaption(1033, QStringLiteral("行程限位接通"));
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
     g_nBreakRecord = 0;
