@@ -87,6 +87,10 @@ int main(int argc, char** argv) {
         std::printf("%s", sim::Usage().c_str());
         return 0;
     }
+    if (options.version) {
+        std::printf("dqx7460-sim %s\n", VELMORA_VERSION);
+        return 0;
+    }
     std::string dir = options.dir.empty() ? dqx7460::InstanceFolder() : options.dir;
     if (!options.send.empty()) return SendCommand(dir, options.send);
 #ifndef DQX7460_SIM_PANEL

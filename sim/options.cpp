@@ -76,7 +76,8 @@ std::string Usage() {
            "  --time-scale FACTOR    simulated seconds per real second (default 1)\n"
            "  --no-rig               the rig does not drive the channels and inputs\n"
            "  --panel                show the rig panel (builds with the GUI only)\n"
-           "  --send COMMAND         send one control command to a running simulator\n";
+           "  --send COMMAND         send one control command to a running simulator\n"
+           "  --version              print the version and exit\n";
 }
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
@@ -92,6 +93,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options->help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options->version = true;
             continue;
         }
         if (arg == "--no-rig") {

@@ -22,6 +22,7 @@ struct Options {
     double timeScale = 1.0;  // simulated seconds per wall-clock second
     std::string send;        // non-empty: send this command to a running simulator
     bool help = false;
+    bool version = false;
 };
 
 // Fills *options from argv; false with a message on a bad option. Without --card one card

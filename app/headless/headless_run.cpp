@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "acquisition/run_state.h"
@@ -56,6 +57,10 @@ bool PrintReport(CTestDlg& dialog, const QString& pdfPath) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("velmora-headless %s\n", VELMORA_VERSION);
+        return 0;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
