@@ -61,7 +61,10 @@ trap cleanup EXIT
 # Where a package may put files. Caches that other packages' triggers rebuild whenever any
 # package adds a desktop entry, an icon or a library are theirs, not this package's.
 system_files() {
-    find /usr /etc /opt /var/lib -xdev -path /var/lib/apt -prune -o -print 2>/dev/null |
+    local roots=() root
+    for root in /usr /etc /opt /var/lib; do [ -d "$root" ] && roots+=("$root"); done
+    # A file another process removes while find walks is not this package's concern.
+    { find "${roots[@]}" -xdev -path /var/lib/apt -prune -o -print 2>/dev/null || true; } |
         grep -v -E '/(mimeinfo\.cache|icon-theme\.cache|ld\.so\.cache)$' | sort
 }
 
@@ -71,8 +74,9 @@ lintian_clean() {
 check "lintian finds no error" lintian_clean
 
 system_files >"$scratch/before"
-dpkg -i "$deb" >/dev/null
+# Purged on the way out from here on, even after a failed install.
 installed=1
+dpkg -i "$deb" >/dev/null
 dpkg -L "$package" | sort >"$scratch/package-files"
 
 installed_ok() {
