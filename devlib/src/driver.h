@@ -1,6 +1,6 @@
 // The library's one seam to the driver: every device-control call of every operation goes
-// through the installed Driver. By default it is the instance-socket driver; tests of the
-// static library install an in-process one.
+// through the installed Driver. By default it is the instance-socket driver or the USB
+// driver, as driver_choice.h chooses; tests of the static library install an in-process one.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,7 @@ class ForwardingDriver : public Driver {
     Driver& inner_;
 };
 
-// Installs the driver every operation uses; nullptr restores the instance-socket driver.
+// Installs the driver every operation uses; nullptr restores the default choice.
 // Not exported from the shared library.
 void SetDriver(Driver* driver);
 

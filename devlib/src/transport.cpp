@@ -4,7 +4,7 @@
 
 #include "card_protocol.h"
 #include "driver.h"
-#include "socket_driver.h"
+#include "driver_choice.h"
 
 namespace dqx7460 {
 namespace {
@@ -13,7 +13,7 @@ std::atomic<Driver*> g_installedDriver{nullptr};
 
 Driver& CurrentDriver() {
     Driver* installed = g_installedDriver.load(std::memory_order_acquire);
-    return installed != nullptr ? *installed : SocketDriver();
+    return installed != nullptr ? *installed : DefaultDriver();
 }
 
 // The reserved bits, the padding and the 16-byte data stage carry nothing: zeros.
