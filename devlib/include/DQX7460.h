@@ -2,7 +2,15 @@
  * DQX7460 USB data-acquisition card: the device library's flat C interface.
  *
  * Every operation is a fixed sequence of card register writes and read-back blocks sent
- * through the driver (see the README for the driver instance sockets used on Linux).
+ * through the driver. On Linux the driver is chosen at every DQX7460_DeviceOpen:
+ * DQX7460_DRIVER=socket (the driver instance sockets EZUSB-<d> in $DQX7460_DRIVER_DIR, see
+ * the README) or DQX7460_DRIVER=usb (libusb-1.0); when it is not set, the sockets if the
+ * instance folder holds an EZUSB-* socket, else USB. The USB driver opens only devices
+ * whose vendor:product id is listed in DQX7460_USB_IDS ("vvvv:pppp,..." hexadecimal) or,
+ * when that is not set, in /etc/dqx7460/usb-ids; instances are those devices ordered by
+ * bus and port path; every transfer times out after DQX7460_USB_TIMEOUT_MS (default 3000).
+ * A failed transfer leaves the handle good only for DQX7460_DeviceClose. Configuration
+ * problems are written once to stderr, not through the message hook.
  * Result codes: 0 success, 1 failure; operations documented as "returns 0" return 0
  * whatever the card does. The library keeps no state between calls besides what the card
  * holds: the handle is the whole device. Callers serialise the use of one handle.
