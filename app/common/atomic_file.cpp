@@ -7,47 +7,127 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <random>
+
+namespace {
+
+// Six letters or digits, like mkstemp's, so that the temporary name is as long as before.
+std::string TemporarySuffix() {
+    static const char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 engine{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 2);
+    std::string suffix(".");
+    for (int i = 0; i < 6; ++i) suffix += kAlphabet[pick(engine)];
+    return suffix;
+}
+
+// open() with a mode of 0666 lets the umask (or the folder's default ACL) decide, as for
+// every other file the operator's programs create.
+int CreateTemporary(const std::string& pathUtf8, std::string* temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temp = pathUtf8 + TemporarySuffix();
+        int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+std::string FolderOf(const std::string& pathUtf8) {
+    const std::size_t slash = pathUtf8.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : pathUtf8.substr(0, slash);
+}
+
+// The rename is a change of the folder: it is durable once the folder is synced. A file
+// system that cannot sync a folder (EINVAL) has nothing more to offer.
+bool SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return synced;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
 
 bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
                          std::string* errorUtf8) {
-    std::string pattern = pathUtf8 + ".XXXXXX";
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back('\0');
     auto fail = [&](const char* what) {
         if (errorUtf8)
             *errorUtf8 = std::string(what) + pathUtf8 + " (" + std::strerror(errno) + ")";
         return false;
     };
-    int fd = mkstemp(temp.data());
+    std::string temp;
+    int fd = CreateTemporary(pathUtf8, &temp);
     if (fd < 0) return fail("文件无法创建：");
-    fchmod(fd, 0644);
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int saved = errno;
-            close(fd);
-            unlink(temp.data());
-            errno = saved;
-            return fail("文件无法写入：");
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
+    // Synced before the rename: a power cut never leaves an empty or partial file under
+    // the final name.
+    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int saved = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        saved = errno;
     }
-    if (close(fd) != 0) {
-        int saved = errno;
-        unlink(temp.data());
+    if (!written) {
+        ::unlink(temp.c_str());
         errno = saved;
         return fail("文件无法写入：");
     }
-    if (std::rename(temp.data(), pathUtf8.c_str()) != 0) {
-        int saved = errno;
-        unlink(temp.data());
+    if (std::rename(temp.c_str(), pathUtf8.c_str()) != 0) {
+        saved = errno;
+        ::unlink(temp.c_str());
         errno = saved;
         return fail("文件无法保存：");
     }
+    if (!SyncFolder(FolderOf(pathUtf8))) return fail("文件无法保存：");
+    return true;
+}
+
+bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
+                    std::string* errorUtf8, int* errnoOut) {
+    auto fail = [&](int error) {
+        if (errnoOut) *errnoOut = error;
+        if (errorUtf8) *errorUtf8 = "文件无法打开：" + pathUtf8 + " (" + std::strerror(error) + ")";
+        return false;
+    };
+    // Anything but a regular file is refused before it is opened (opening a device may
+    // act on it); the open is non-blocking, so that a FIFO put there meanwhile is refused
+    // instead of waiting for a writer.
+    struct stat info {};
+    if (::stat(pathUtf8.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    int fd = ::open(pathUtf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(errno);
+    int error = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    std::string data(maxBytes, '\0');
+    std::size_t filled = 0;
+    while (error == 0 && filled < maxBytes) {
+        ssize_t got = ::read(fd, &data[filled], maxBytes - filled);
+        if (got < 0 && errno != EINTR) error = errno;
+        if (got == 0) break;
+        if (got > 0) filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (error != 0) return fail(error);
+    data.resize(filled);
+    *bytes = std::move(data);
+    if (errnoOut) *errnoOut = 0;
     return true;
 }

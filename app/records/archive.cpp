@@ -1,11 +1,6 @@
 #include "records/archive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -49,34 +44,6 @@ std::string NextBlock(std::istream& in, std::size_t width) {
     std::string text;
     if (!ReadTextBlock(in, width, &text)) text.clear();
     return text;
-}
-
-// Reads at most maxBytes from the start of a regular file; a folder or a device is refused.
-bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
-                    std::string* errorUtf8) {
-    auto fail = [&](int error) {
-        SetError(errorUtf8, "文件无法打开：" + pathUtf8 + " (" + std::strerror(error) + ")");
-        return false;
-    };
-    // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
-    int fd = ::open(pathUtf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail(errno);
-    struct stat info {};
-    int error = ::fstat(fd, &info) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    std::string data(maxBytes, '\0');
-    std::size_t filled = 0;
-    while (error == 0 && filled < maxBytes) {
-        ssize_t got = ::read(fd, &data[filled], maxBytes - filled);
-        if (got < 0 && errno != EINTR) error = errno;
-        if (got == 0) break;
-        if (got > 0) filled += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    if (error != 0) return fail(error);
-    data.resize(filled);
-    *bytes = std::move(data);
-    return true;
 }
 
 void ShiftHistory(double* history) {

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -45,7 +44,7 @@ std::string DataFolderPath() {
 bool EnsureDataFolder(std::string* errorUtf8) {
     std::string folder = DataFolderPath();
     folder.pop_back();
-    if (mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST) {
+    if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) {
         struct stat info;
         if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
     }
@@ -75,36 +74,47 @@ bool CheckSettingsPath(std::string* errorUtf8) {
     return false;
 }
 
+// Reads the settings file over the strings, the way the archive reader reads an archive:
+// a FIFO or a device in its place is refused at once instead of holding the window.
+bool ReadSettingsFile(std::string* errorUtf8, int* error) {
+    std::string bytes;
+    if (!ReadFilePrefix(SettingsFilePath(), kSettingsBytes, &bytes, errorUtf8, error)) return false;
+    std::istringstream in(bytes);
+    LoadSettings(in);
+    return true;
+}
+
 }  // namespace
 
 bool LoadOrCreateSettingsFile(std::string* errorUtf8) {
     bool ok = CheckSettingsPath(errorUtf8) && EnsureDataFolder(errorUtf8);
     if (ok) {
-        std::ifstream in(SettingsFilePath(), std::ios::binary);
-        if (in) {
-            LoadSettings(in);
-        } else {
+        int error = 0;
+        ok = ReadSettingsFile(errorUtf8, &error);
+        // Only a missing file is made anew; one that is there but cannot be read is the
+        // operator's to look at, not to be overwritten with the defaults.
+        if (!ok && error == ENOENT)
             ok = WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
-        }
     }
     ParseSettings();
     return ok;
 }
 
 bool ReloadSettingsFile() {
-    if (!FitsPathField(SettingsFilePath())) return false;
-    std::ifstream in(SettingsFilePath(), std::ios::binary);
-    if (!in) return false;
-    LoadSettings(in);
-    return true;
+    return FitsPathField(SettingsFilePath()) && ReadSettingsFile(nullptr, nullptr);
 }
 
 bool WriteSettingsFile(std::string* errorUtf8) {
     if (!CheckSettingsPath(errorUtf8)) return false;
-    // The file is created at start-up; one that has gone since is reported, not re-made.
+    // The file is created at start-up; one that has gone since is reported, not re-made,
+    // and whatever stands in its place that is not a file is left alone.
     struct stat info;
     if (stat(SettingsFilePath().c_str(), &info) != 0) {
         if (errorUtf8) *errorUtf8 = "设置文件不存在：" + SettingsFilePath();
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        if (errorUtf8) *errorUtf8 = "设置文件不是普通文件：" + SettingsFilePath();
         return false;
     }
     return WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);

@@ -1,37 +1,147 @@
 #include "common/atomic_file.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
+
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// What reached the disk, in order, while a test records: "sync file", "sync folder",
+// "rename".
+bool g_recording = false;
+std::vector<std::string> g_events;
+
+class TempDir {
+  public:
+    TempDir() {
+        char dir[] = "/tmp/velmora-atomic-XXXXXX";
+        if (mkdtemp(dir) != nullptr) path_ = dir;
+    }
+    ~TempDir() {
+        if (!path_.empty()) fs::remove_all(path_);
+    }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
 }  // namespace
 
+// The program's calls of fsync and rename come here first, so that a test sees their order.
+extern "C" int fsync(int fd) {
+    using Fsync = int (*)(int);
+    static auto real = reinterpret_cast<Fsync>(dlsym(RTLD_NEXT, "fsync"));
+    if (g_recording) {
+        struct stat info {};
+        fstat(fd, &info);
+        g_events.push_back(S_ISDIR(info.st_mode) ? "sync folder" : "sync file");
+    }
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    using Rename = int (*)(const char*, const char*);
+    static auto real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "rename"));
+    if (g_recording) g_events.push_back("rename");
+    return real(from, to);
+}
+
 TEST(AtomicFile, ReplacesTheFileWholeAndLeavesNoTemporary) {
-    char dir[] = "/tmp/velmora-atomic-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    fs::path file = fs::path(dir) / "a.dat";
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    fs::path file = dir.path() / "a.dat";
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(file, std::string(1000, 'x'), &error)) << error;
     ASSERT_TRUE(WriteFileAtomically(file, "short", &error)) << error;
     EXPECT_EQ(ReadAll(file), "short");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    fs::remove_all(dir);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
     std::string error;
     EXPECT_FALSE(WriteFileAtomically("/nonexistent-folder/x.dat", "data", &error));
     EXPECT_NE(error.find("/nonexistent-folder/x.dat"), std::string::npos);
+}
+
+// A power cut must find either the old file or the whole new one under the final name: the
+// bytes are synced before the rename, and the folder after it.
+TEST(AtomicFile, BytesReachTheDiskBeforeTheRenameAndTheRenameBeforeReturning) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    g_events.clear();
+    g_recording = true;
+    const bool written = WriteFileAtomically(dir.path() / "a.dat", "data", nullptr);
+    g_recording = false;
+    ASSERT_TRUE(written);
+    EXPECT_EQ(g_events, (std::vector<std::string>{"sync file", "rename", "sync folder"}));
+}
+
+TEST(AtomicFile, NewFilesTakeTheModeTheUmaskGives) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{022, 0644}, {027, 0640}, {077, 0600}, {002, 0664}};
+    for (const auto& c : cases) {
+        const mode_t previous = umask(c.umask);
+        const fs::path file = dir.path() / ("umask" + std::to_string(c.umask));
+        const bool written = WriteFileAtomically(file, "data", nullptr);
+        umask(previous);
+        ASSERT_TRUE(written);
+        struct stat info {};
+        ASSERT_EQ(stat(file.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, c.mode) << "umask " << std::oct << c.umask;
+    }
+}
+
+TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const fs::path file = dir.path() / "file";
+    const fs::path fifo = dir.path() / "fifo";
+    const fs::path device = dir.path() / "device";
+    const fs::path missing = dir.path() / "missing";
+    ASSERT_TRUE(WriteFileAtomically(file, "0123456789", nullptr));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", device);
+
+    std::string bytes, error;
+    int reason = -1;
+    ASSERT_TRUE(ReadFilePrefix(file, 4, &bytes, &error, &reason));
+    EXPECT_EQ(bytes, "0123");
+    EXPECT_EQ(reason, 0);
+    ASSERT_TRUE(ReadFilePrefix(file, 100, &bytes, &error));
+    EXPECT_EQ(bytes, "0123456789");
+
+    const struct {
+        fs::path path;
+        int reason;
+    } refused[] = {{fifo, EINVAL}, {device, EINVAL}, {dir.path(), EISDIR}, {missing, ENOENT}};
+    for (const auto& r : refused) {
+        bytes = "kept";
+        error.clear();
+        EXPECT_FALSE(ReadFilePrefix(r.path, 380, &bytes, &error, &reason)) << r.path;
+        EXPECT_EQ(reason, r.reason) << r.path;
+        EXPECT_EQ(bytes, "kept");
+        EXPECT_NE(error.find(r.path.string()), std::string::npos) << error;
+    }
 }

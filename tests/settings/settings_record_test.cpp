@@ -1,11 +1,15 @@
 #include "settings/settings_record.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -79,6 +83,42 @@ TEST_F(SettingsFileTest, WritingAfterTheFileVanishedIsReportedAndCreatesNothing)
     EXPECT_FALSE(WriteSettingsFile(&error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(fs::exists(SettingsFilePath()));
+}
+
+// Something that is not a file where the settings file belongs: start-up and the Settings
+// command report it at once, keep the settings in memory and leave the thing alone.
+TEST_F(SettingsFileTest, AFifoOrDeviceInPlaceOfTheFileIsRefusedWithoutWaiting) {
+    const fs::path folder = dir_ / "测试数据存档";
+    fs::create_directory(folder);
+    const fs::path path = folder / "MyTestSet.dat";
+    for (const char* kind : {"fifo", "device", "folder"}) {
+        SCOPED_TRACE(kind);
+        fs::remove_all(path);
+        if (std::string(kind) == "fifo") {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        } else if (std::string(kind) == "device") {
+            fs::create_symlink("/dev/zero", path);
+        } else {
+            fs::create_directory(path);
+        }
+        g_strTestName = "InMemory";
+        std::string error;
+        auto startUp = std::async(std::launch::async, [&error] {
+            return LoadOrCreateSettingsFile(&error) || ReloadSettingsFile();
+        });
+        if (startUp.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // A reader blocked on the FIFO is let go by a writer that comes and goes.
+            close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+            startUp.wait();
+            FAIL() << "the settings file was waited on";
+        }
+        EXPECT_FALSE(startUp.get());
+        EXPECT_NE(error.find("MyTestSet.dat"), std::string::npos) << error;
+        EXPECT_EQ(g_strTestName, "InMemory");
+        EXPECT_FALSE(WriteSettingsFile(&error));
+        EXPECT_FALSE(fs::is_regular_file(path));
+        EXPECT_EQ(fs::is_fifo(path), std::string(kind) == "fifo");
+    }
 }
 
 TEST(SettingsRecord, ConversionsFollowTheCLibraryRules) {
