@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "acquisition/run_state.h"
+#include "common/numeric_text.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -116,7 +116,7 @@ std::string FormatWithRow(int channel, int row, double value) {
     const char* format = channel == 0 ? kChannel0[row] : kChannel1[row];
     // 309 integer digits, a sign, a point and five decimals fit: no text is ever cut.
     char text[352];
-    int length = std::snprintf(text, sizeof text, format, value);
+    int length = FormatDouble(text, sizeof text, format, value);
     length = std::clamp(length, 0, static_cast<int>(sizeof text) - 2);
     if (row == kPointRow) text[length++] = '.';
     return std::string(text, static_cast<std::size_t>(length));
@@ -234,7 +234,7 @@ std::string FormatRatio(double ratio) {
         format = "%07.2f";
     }
     char text[352];
-    const int length = std::clamp(std::snprintf(text, sizeof text, format, ratio), 0,
+    const int length = std::clamp(FormatDouble(text, sizeof text, format, ratio), 0,
                                   static_cast<int>(sizeof text) - 1);
     return std::string(text, static_cast<std::size_t>(length));
 }

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -63,6 +64,8 @@ int main(int argc, char* argv[]) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
+    setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     SetMessageBoxHandler([](const QString& text, const QString& caption) {
         std::printf("[%s] %s\n", qPrintable(caption), qPrintable(text));

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -130,8 +129,8 @@ bool PlaybackStep(int n) {
         g_bPlaybackEnded = 1;
         return true;
     }
-    g_dValue0 = std::atof(g_strRecord0[n].c_str());
-    g_dValue1 = std::atof(g_strRecord1[n].c_str());
+    g_dValue0 = DecimalValue(g_strRecord0[n]);
+    g_dValue1 = DecimalValue(g_strRecord1[n]);
     ShiftHistory(g_dHistory0);
     ShiftHistory(g_dHistory1);
     g_dHistory0[0] = g_dValue0;

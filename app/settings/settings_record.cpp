@@ -1,7 +1,5 @@
 #include "settings/settings_record.h"
 
-#include <locale.h>
-
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "common/gbk_text.h"
+#include "common/numeric_text.h"
 
 std::string g_strCardId;
 std::string g_strInputType;
@@ -141,13 +140,6 @@ void SaveSettings(std::ostream& out) {
 
 namespace {
 
-// The texts are read as the C library reads them in the "C" locale, whatever locale the
-// window system has set for the process.
-locale_t CLocale() {
-    static locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
 double FullScale(double high, double low) {
     return std::fabs(low) < std::fabs(high) ? std::fabs(high) : std::fabs(low);
 }
@@ -156,14 +148,14 @@ double FullScale(double high, double low) {
 
 int LeadingInteger(const std::string& text) {
     errno = 0;
-    long value = strtol_l(text.c_str(), nullptr, 10, CLocale());
+    long value = strtol_l(text.c_str(), nullptr, 10, CNumericLocale());
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
 }
 
 double DecimalValue(const std::string& text) {
-    return strtod_l(text.c_str(), nullptr, CLocale());
+    return strtod_l(text.c_str(), nullptr, CNumericLocale());
 }
 
 int TruncateToInt(double value) {

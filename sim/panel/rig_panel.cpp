@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <atomic>
+#include <clocale>
 #include <ctime>
 #include <thread>
 
@@ -109,6 +110,8 @@ void RigPanel::Refresh() {
 
 int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals) {
     QApplication app(argc, argv);
+    // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
+    setlocale(LC_NUMERIC, "C");
     RigPanel panel(rig);
     panel.show();
     std::atomic<bool> done{false};

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "../common/comma_locale.h"
+#include "acquisition/conditioning.h"
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "records_fixture.h"
@@ -273,6 +275,35 @@ TEST_F(PlaybackTest, PeaksHeldWhileTravelLimited) {
     EXPECT_FALSE(PlaybackStep(3));
     EXPECT_DOUBLE_EQ(g_dHistory0[501], 45.0);
     EXPECT_DOUBLE_EQ(g_dHistory1[501], 5.0);
+}
+
+// Under a comma-decimal locale (as QApplication sets it for a German operator) every
+// number the program writes or reads in a text still uses a point.
+TEST_F(PlaybackTest, ACommaLocaleChangesNoTextAndNoStoredValue) {
+    std::string error;
+    ASSERT_TRUE(CommaLocale::Enter(&error)) << error;
+    struct LeaveAtEnd {
+        ~LeaveAtEnd() { CommaLocale::Leave(); }
+    } leave;
+
+    EXPECT_EQ(FormatChannelValue(0, 0.489, 50), "000.489");
+    EXPECT_EQ(FormatChannelValue(1, -12.5, 100), "-12.500");
+    EXPECT_EQ(FormatChannelValue(0, 123456.0, 5e5), "123456.");
+    EXPECT_EQ(FormatRatio(2.5), "002.500");
+    EXPECT_DOUBLE_EQ(DecimalValue("13.5"), 13.5);
+
+    SetRecords({{"012.345", "-00.500"}});
+    g_nRecordCount = 1;
+    const std::string path = DataFolderPath() + "comma.dat";
+    ASSERT_TRUE(WriteArchive(path, &error)) << error;
+    ResetRunState();
+    std::string name;
+    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
+    EXPECT_FALSE(PlaybackStep(1));
+    EXPECT_DOUBLE_EQ(g_dValue0, 12.345);
+    EXPECT_DOUBLE_EQ(g_dValue1, -0.5);
+    EXPECT_EQ(g_strReadout0[0], "012.345");
+    EXPECT_EQ(g_strReadout1[0], "-00.500");
 }
 
 }  // namespace

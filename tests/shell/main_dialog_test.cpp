@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "../common/comma_locale.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
@@ -88,6 +90,7 @@ class TestDlgTest : public QObject {
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
+    void aCommaLocaleChangesNoNumber();
 
   private:
     void Open(bool withCard = true);
@@ -836,6 +839,43 @@ void TestDlgTest::keysDoNotEndTheProgram() {
     QVERIFY(!stuck);
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+}
+
+// The window under a comma-decimal locale, as QApplication leaves it for a German operator:
+// readouts, the list, the archive and playback keep their points.
+void TestDlgTest::aCommaLocaleChangesNoNumber() {
+    std::string error;
+    QVERIFY2(CommaLocale::Enter(&error), error.c_str());
+    struct LeaveAtEnd {
+        ~LeaveAtEnd() { CommaLocale::Leave(); }
+    } leave;
+    Open();
+    m_card.SetVoltage(0, 1.537);
+    m_card.SetVoltage(1, -0.256);
+    m_dlg->OnStart();
+    for (int i = 0; i < 3; ++i) m_dlg->SampleTick();
+    m_dlg->OnStop();
+    for (int id : {1001, 1002, 1016, 1017, 1018}) {
+        QVERIFY2(Text(id).contains(QLatin1Char('.')) && !Text(id).contains(QLatin1Char(',')),
+                 qPrintable(Text(id)));
+    }
+    QVERIFY2(!Cell(0, 1).contains(QLatin1Char(',')), qPrintable(Cell(0, 1)));
+    m_dlg->OnSave();
+    QCOMPARE(ArchivesInDataFolder().size(), 1);
+    const QString archive =
+        QString::fromStdString(DataFolderPath()) + ArchivesInDataFolder().constFirst();
+    QFile file(archive);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const QByteArray record1 = bytes.mid(10676 + 20, 20);
+    QVERIFY2(record1.contains('.') && !record1.contains(','), record1.constData());
+
+    ReopenWithoutCard();
+    m_dlg->OpenArchive(archive);
+    m_dlg->SampleTick();
+    QVERIFY(std::fabs(g_dValue0 - std::round(g_dValue0)) > 1e-6);
+    QCOMPARE(QString::fromStdString(g_strReadout0[0]),
+             QString::fromLatin1(record1.left(record1.indexOf('\0'))));
 }
 
 QTEST_MAIN(TestDlgTest)
