@@ -25,6 +25,7 @@ unsigned char g_bStartTimeTaken = 0;
 std::string g_strStartTime;
 unsigned char g_bZeroRequest0 = 0, g_bZeroRequest1 = 0;
 unsigned char g_bZeroed0 = 0, g_bZeroed1 = 0;
+unsigned char g_bTestSaved = 1;
 
 unsigned char g_bBreakDetected = 0, g_bAutoStopDone = 0, g_bAutoReturnActive = 0,
               g_bAutoReturnDone = 0;
@@ -75,6 +76,7 @@ void ResetRunState() {
     g_bRecording = g_bPlaybackEnded = g_bTravelLimit = g_bStartTimeTaken = 0;
     g_strStartTime.clear();
     g_bZeroRequest0 = g_bZeroRequest1 = g_bZeroed0 = g_bZeroed1 = 0;
+    g_bTestSaved = 1;
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
     g_nBreakRecord = 0;
@@ -83,4 +85,8 @@ void ResetRunState() {
     g_nDeviceNumber = 1;
     g_nLastError = 0;
     g_wDigitalIn = 0x00FF;
+}
+
+bool HasUnsavedTest() {
+    return g_nRecordCount > 0 && !g_bTestSaved;
 }

@@ -40,6 +40,13 @@ extern unsigned char g_bStartTimeTaken;
 extern std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
 extern unsigned char g_bZeroRequest0, g_bZeroRequest1;
 extern unsigned char g_bZeroed0, g_bZeroed1;
+// 1 while the records held are stored in an archive: set by a save and by opening an
+// archive, cleared by every live record.
+extern unsigned char g_bTestSaved;
+
+// True when discarding the records would lose a test: records were taken since the last
+// save. Questions before the records are cleared ask this.
+bool HasUnsavedTest();
 
 // Automatic stop sequence after a break; reset only by the start command.
 extern unsigned char g_bBreakDetected, g_bAutoStopDone, g_bAutoReturnActive, g_bAutoReturnDone;

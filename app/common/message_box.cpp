@@ -9,6 +9,10 @@ MessageBoxHandler& Handler() {
     static MessageBoxHandler handler;
     return handler;
 }
+QuestionHandler& Questions() {
+    static QuestionHandler handler;
+    return handler;
+}
 }  // namespace
 
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
@@ -36,6 +40,19 @@ QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& cap
 
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     Handler() = std::move(handler);
+}
+
+bool AskMessageBox(QWidget* parent, const QString& text, const QString& caption) {
+    if (Questions()) return Questions()(text, caption);
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void SetQuestionHandler(QuestionHandler handler) {
+    Questions() = std::move(handler);
 }
 
 QString FromGbk(const std::string& gbk) {

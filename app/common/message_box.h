@@ -17,11 +17,17 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
 // and the box deletes itself when closed. Returns it, or nullptr when the test handler took
 // the message.
 QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& caption);
+// Asks with the buttons Yes and No; true for Yes. No is the default and the Escape button,
+// so that an operator who presses Enter by habit keeps what the question protects.
+bool AskMessageBox(QWidget* parent, const QString& text, const QString& caption);
 
 // Replaces the modal box: the handler receives text and caption and nothing is shown.
 // An empty handler restores the real box. For tests.
 using MessageBoxHandler = std::function<void(const QString& text, const QString& caption)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+// Replaces the question box in the same way: the handler's answer is taken. For tests.
+using QuestionHandler = std::function<bool(const QString& text, const QString& caption)>;
+void SetQuestionHandler(QuestionHandler handler);
 
 // QString of a GBK byte string, and back.
 QString FromGbk(const std::string& gbk);

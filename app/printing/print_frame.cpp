@@ -26,8 +26,7 @@ class CPrintView {
     void OnPrint(QPainter& painter, QPrinter& printer) {
         m_owner.OnReportPrintPage(painter, printer);
     }
-    // The owner's window may have been hidden for a preview: it comes back with the end of
-    // the job.
+    // The owner's window comes back to the front with the end of the job.
     void OnEndPrinting(QPrinter& printer) {
         m_owner.OnReportEndPrinting(printer);
         if (QWidget* window = m_owner.ReportWindow()) window->show();
@@ -52,11 +51,12 @@ class CPrintView {
     ReportOwner& m_owner;
 };
 
-// The frame of one print command: hidden while printing; maximised around the preview
-// while previewing. It carries the owner's icon.
+// The frame of one print command: hidden while printing; maximised and modal over the
+// owner's window while previewing. It carries the owner's icon.
 class CPrintFrame : public QDialog {
   public:
-    CPrintFrame(ReportOwner& owner, const QString& title) : m_view(owner) {
+    CPrintFrame(ReportOwner& owner, const QString& title, QWidget* parent = nullptr)
+        : QDialog(parent), m_view(owner) {
         setObjectName(QStringLiteral("CPrintFrame"));
         setWindowTitle(title);
         if (QWidget* window = owner.ReportWindow()) setWindowIcon(window->windowIcon());
@@ -125,12 +125,13 @@ void PrintReport(ReportOwner& owner) {
     frame.View().Print(printer);
 }
 
+// The preview covers the owner's window instead of hiding it: a main window run by exec()
+// ends its event loop when it is hidden, and the program with it.
 void PreviewReport(ReportOwner& owner) {
-    if (QWidget* window = owner.ReportWindow()) window->hide();
     QPrinter printer(QPrinter::HighResolution);
     bool print = false;
     {
-        CPrintFrame frame(owner, kPreviewTitle);
+        CPrintFrame frame(owner, kPreviewTitle, owner.ReportWindow());
         print = frame.RunPreview(printer);
     }
     if (print) PrintReport(owner);

@@ -6,7 +6,7 @@
 // Print: the print dialog over a hidden frame titled "打印列表", then the job. A cancelled
 // dialog sends no report callback.
 void PrintReport(ReportOwner& owner);
-// Preview: hides the owner's window and shows a maximised preview titled "打印预览" at the
-// printer's resolution; closing it shows the window again. Printing from inside the
-// preview starts a normal print job.
+// Preview: a maximised modal preview titled "打印预览" at the printer's resolution covers
+// the owner's window, which stays open underneath; closing it brings the window back to the
+// front. Printing from inside the preview starts a normal print job.
 void PreviewReport(ReportOwner& owner);

@@ -8,7 +8,7 @@ class QWidget;
 class ReportOwner {
   public:
     virtual ~ReportOwner() = default;
-    // The window to hide during a preview and to own the print dialogs.
+    // The window a preview covers; it owns the print dialogs.
     virtual QWidget* ReportWindow() = 0;
     virtual void OnReportBeginPrinting(QPrinter& printer) = 0;
     virtual void OnReportPrintPage(QPainter& painter, QPrinter& printer) = 0;

@@ -104,7 +104,14 @@ bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
 
 bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8) {
     std::string bytes;
-    if (!ReadFilePrefix(pathUtf8, kArchiveBytes, &bytes, errorUtf8)) return false;
+    // One byte more than an archive holds tells a longer file from an archive.
+    if (!ReadFilePrefix(pathUtf8, kArchiveBytes + 1, &bytes, errorUtf8)) return false;
+    // Every archive has the same size; anything else (the settings file, a workbook, a
+    // cut-off copy) would play as garbage.
+    if (bytes.size() != kArchiveBytes) {
+        SetError(errorUtf8, "不是测试存档文件：" + pathUtf8);
+        return false;
+    }
     std::istringstream in(bytes);
     *archiveNameGbk = NextBlock(in, kPathFieldBytes);
     in.clear();

@@ -19,9 +19,9 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
 // through a temporary file renamed into place. False, with a message, when it fails.
 bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
 
-// Loads an archive over the settings strings, readout texts and record tables; texts the
-// file does not hold become empty. *archiveNameGbk receives the stored path. When the file
-// cannot be opened, nothing changes and false is returned with a message.
+// Loads an archive over the settings strings, readout texts and record tables.
+// *archiveNameGbk receives the stored path. When the file cannot be opened or is not
+// kArchiveBytes long, nothing changes and false is returned with a message.
 bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8);
 
 // One playback tick for record n (the new g_nRecordCount). Returns true when record n is

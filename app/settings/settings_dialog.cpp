@@ -237,6 +237,7 @@ void CSettingsDlg::OnOK() {
         ShowMessageBox(this, FromGbk(*failure), QString::fromUtf8(kErrorCaption));
         return;
     }
+    if (m_confirm && !m_confirm()) return;
 
     std::string error;
     if (!WriteSettingsFile(&error)) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -15,6 +16,10 @@ class CSettingsDlg : public QDialog {
 
   public:
     explicit CSettingsDlg(QWidget* parent);
+
+    // Asked when OK's checks have all passed, before the file is written; false ends the OK
+    // with the dialog open, as a failed check does.
+    void SetConfirmation(std::function<bool()> confirm) { m_confirm = std::move(confirm); }
 
   private:
     // An edit bound to one settings string, with the text it held before the edit under way.
@@ -37,4 +42,5 @@ class CSettingsDlg : public QDialog {
 
     std::vector<BoundEdit> m_edits;
     std::vector<BoundList> m_lists;
+    std::function<bool()> m_confirm;
 };

@@ -110,6 +110,25 @@ void SetDefaultSettings() {
     g_dForceStopLimit = g_dAlarmHigh = g_dAlarmLow = g_dBreakValue = 0;
 }
 
+SettingsTexts CurrentSettings() {
+    SettingsTexts texts;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) texts[i] = *SettingsFields()[i].text;
+    return texts;
+}
+
+void RestoreSettings(const SettingsTexts& texts) {
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) *SettingsFields()[i].text = texts[i];
+}
+
+bool DescribesRecordsDifferently(const SettingsTexts& a, const SettingsTexts& b) {
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        const std::string* field = SettingsFields()[i].text;
+        if (field == &g_strTestName || field == &g_strTester) continue;
+        if (a[i] != b[i]) return true;
+    }
+    return false;
+}
+
 void WriteTextBlock(std::ostream& out, const std::string& text, std::size_t width) {
     std::vector<char> block(width, '\0');
     std::size_t n = text.size() < width ? text.size() : width;

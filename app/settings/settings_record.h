@@ -68,6 +68,15 @@ constexpr std::size_t kSettingsFieldCount = 32;
 constexpr std::size_t kSettingsBytes = 380;
 const std::array<SettingsField, kSettingsFieldCount>& SettingsFields();
 
+// The 32 texts at one moment, in file order: what the Settings command puts back when the
+// dialog is cancelled.
+using SettingsTexts = std::array<std::string, kSettingsFieldCount>;
+SettingsTexts CurrentSettings();
+void RestoreSettings(const SettingsTexts& texts);
+// True when the texts differ in anything but the test name and the tester: those label a
+// test, every other setting describes how its records were taken and what they mean.
+bool DescribesRecordsDifferently(const SettingsTexts& a, const SettingsTexts& b);
+
 // Gives every settings string its default text (GBK) and the numeric forms their start
 // values (0, except coefficient 1.0 and damping 1 of channel 0), as at program start.
 void SetDefaultSettings();

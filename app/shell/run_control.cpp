@@ -2,9 +2,11 @@
 // open and settings.
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <algorithm>
 #include <ctime>
 
@@ -29,6 +31,22 @@ const QString kFileErrorCaption = QStringLiteral("文件信息");
 int RunPeriodMs() {
     return std::clamp(g_nSamplePeriod, 1, 10000);
 }
+
+// The open picker lists folders and the files that can be archives: "*.dat" of an
+// archive's size (not the settings file, whose name matches too).
+class ArchivesOnly : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+  protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || (info.suffix() == QLatin1String("dat") &&
+                                info.size() == static_cast<qint64>(kArchiveBytes));
+    }
+};
 
 std::string LocalTimeText(const char* format) {
     const std::time_t now = std::time(nullptr);
@@ -148,16 +166,23 @@ void CTestDlg::OnTravelLimit() {
 void CTestDlg::OnSave() {
     std::string basePath;
     std::string error;
-    if (!ArchiveBasePath(g_strTestName, std::time(nullptr), &basePath, &error) ||
-        !WriteArchive(basePath + ".dat", &error) || !ExportSpreadsheet(basePath + ".xls", &error)) {
+    const bool archived = ArchiveBasePath(g_strTestName, std::time(nullptr), &basePath, &error) &&
+                          WriteArchive(basePath + ".dat", &error);
+    // The archive is the test; the workbook is a view of it.
+    if (archived) g_bTestSaved = 1;
+    if (!archived || !ExportSpreadsheet(basePath + ".xls", &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
     }
 }
 
 void CTestDlg::OnOpen() {
     QFileDialog picker(this);
+    // Qt's own picker, whose list can be narrowed to the files that are archives.
+    picker.setOption(QFileDialog::DontUseNativeDialog);
+    picker.setProxyModel(new ArchivesOnly(&picker));
     picker.setAcceptMode(QFileDialog::AcceptOpen);
     picker.setFileMode(QFileDialog::ExistingFile);
+    picker.setNameFilter(QStringLiteral("测试存档 (*.dat)"));
     picker.setDirectory(QString::fromStdString(DataFolderPath()));
     picker.selectFile(QStringLiteral("*.dat"));
     if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return;
@@ -172,6 +197,14 @@ void CTestDlg::OpenArchive(const QString& path) {
         return;
     }
     m_strArchiveName = archiveName;
+    g_bTestSaved = 1;
+    // A new playback starts from a quiet rig: nothing of the previous one's lamps, outputs
+    // or break sequence carries over.
+    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
+    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
+    m_lamps = Lamps{};
+    ShowLamps();
+    m_wDigitalOut = kIdleOutputWord;
     ParseSettings();
     SetColumnHeaders();
 
@@ -192,18 +225,37 @@ void CTestDlg::OpenArchive(const QString& path) {
     m_chart->StartRefresh();
 }
 
+// The records stay unless new settings describe them differently; an unsaved test is
+// cleared only when the operator agrees. Cancel puts back the settings in force when the
+// command began, whatever a refused OK left in the strings.
 void CTestDlg::OnSettings() {
     KillTimer(kPollTimer);
     KillTimer(kSampleTimer);
+    const bool chartRefreshing = m_chart->IsRefreshing();
     m_chart->StopRefresh();
+    const SettingsTexts inForce = CurrentSettings();
     ReloadSettingsFile();
+    bool accepted = false;
     {
         CSettingsDlg dialog(this);
-        dialog.exec();
+        dialog.SetConfirmation([this, &inForce] {
+            return !HasUnsavedTest() || !DescribesRecordsDifferently(inForce, CurrentSettings()) ||
+                   AskMessageBox(
+                       this,
+                       QStringLiteral("列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
+                                      "是否清除测试数据并保存参数？"),
+                       QStringLiteral("参数设置"));
+        });
+        accepted = dialog.exec() == QDialog::Accepted;
     }
+    if (!accepted) RestoreSettings(inForce);
     ParseSettings();
     RefreshControls();
-    OnClearList();
+    if (accepted && DescribesRecordsDifferently(inForce, CurrentSettings())) {
+        OnClearList();
+    } else if (chartRefreshing) {
+        m_chart->StartRefresh();
+    }
     SetColumnHeaders();
     m_bForcedStopHeld = false;
     // A lost card is opened again by its own timer, which starts these two.

@@ -34,17 +34,25 @@ void CTestDlg::SampleTick() {
         }
     }
 
-    if (g_bRecording) {
-        if (g_nRecordCount >= g_nRecordCapacity) {
-            if (m_bPlayback) g_bPlaybackEnded = 1;
+    // A full table ends a live run as the stop command does; this tick's interlocks, and
+    // those of every idle tick after it, still watch the rig, which may still be pulling.
+    bool tableFull = false;
+    if (g_bRecording && g_nRecordCount >= g_nRecordCapacity) {
+        if (m_bPlayback) {
+            g_bPlaybackEnded = 1;
             OnStop();
             return;
         }
+        OnStop();
+        tableFull = true;
+    }
+    if (g_bRecording) {
         ++g_nRecordCount;
         if (!m_bPlayback) {
             g_strRecord0[g_nRecordCount] = g_strReadout0[0];
             g_strRecord1[g_nRecordCount] = g_strReadout1[0];
             g_dRecordTime[g_nRecordCount] = SecondsSinceTestStart();
+            g_bTestSaved = 0;
         } else if (PlaybackStep(g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
             --g_nRecordCount;
@@ -79,6 +87,12 @@ void CTestDlg::SampleTick() {
 
     RefreshControls();
     if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (tableFull) {
+        ShowMessageBox(
+            this,
+            QStringLiteral("记录已满 %1 次，采集已停止。请保存测试数据。").arg(g_nRecordCapacity),
+            QStringLiteral("采集信息"));
+    }
 }
 
 void CTestDlg::PollInputs() {

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
@@ -13,6 +12,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "../common/modal_answer.h"
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
 #include "printing/report_page.h"
@@ -46,27 +46,6 @@ class FakeOwner : public ReportOwner {
     int begins = 0, pages = 0, ends = 0, withoutFonts = 0;
     bool carriedOver = false, highResolution = true;
 };
-
-// Polls, with a bound, for a modal window that is ready and hands it to the answer. After
-// the deadline it closes whatever is modal, so that a failing test never hangs.
-void AnswerModal(std::function<bool(QWidget*)> ready, std::function<void(QWidget*)> answer) {
-    auto* poll = new QTimer(qApp);
-    poll->setInterval(10);
-    const QDeadlineTimer deadline(10000);
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool answered = modal != nullptr && ready(modal);
-        if (!answered && !deadline.hasExpired()) return;
-        poll->stop();
-        poll->deleteLater();
-        if (answered) {
-            answer(modal);
-        } else if (modal != nullptr) {
-            modal->close();
-        }
-    });
-    poll->start();
-}
 
 bool IsPrintDialog(QWidget* widget) {
     return qobject_cast<QPrintDialog*>(widget) != nullptr;
@@ -155,21 +134,23 @@ class PrintFrameTest : public QObject {
         QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
     }
 
-    void previewHidesTheOwnerUntilItCloses() {
-        bool ownerHidden = false, maximised = false, sameIcon = false;
+    void previewCoversTheOwnerUntilItCloses() {
+        bool ownerShown = false, overOwner = false, maximised = false, sameIcon = false;
         AnswerModal(
             [&](QWidget* modal) {
                 return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 0;
             },
             [&](QWidget* modal) {
-                ownerHidden = !m_owner->window.isVisible();
+                ownerShown = m_owner->window.isVisible();
+                overOwner = modal->parentWidget() == &m_owner->window && modal->isModal();
                 maximised = modal->isMaximized();
                 sameIcon =
                     modal->windowIcon().cacheKey() == m_owner->window.windowIcon().cacheKey();
                 modal->close();
             });
         PreviewReport(*m_owner);
-        QVERIFY(ownerHidden);
+        QVERIFY(ownerShown);
+        QVERIFY(overOwner);
         QVERIFY(maximised);
         QVERIFY(sameIcon);
         QCOMPARE(m_owner->begins, 1);

@@ -154,40 +154,36 @@ TEST_F(ArchiveTest, UnreadableFileLeavesEverythingAsItWas) {
     EXPECT_EQ(g_strSamplePeriod, "75");
 }
 
-TEST_F(ArchiveTest, ShortFileLeavesMissingTextsEmpty) {
-    g_strSamplePeriod = "75";
-    g_strReadout0[0] = "012.345";
-    g_strReadout0[5] = "000.005";
-    g_strReadout0[6] = "000.006";
+// Only a file of an archive's size is an archive: the settings file, a workbook or a
+// cut-off or lengthened copy is refused and changes nothing.
+TEST_F(ArchiveTest, FilesOfAnotherSizeAreRefusedAndChangeNothing) {
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
     FillRecords(3);
     const std::string full = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
-    const std::string path = DataFolderPath() + "short.dat";
-
-    // Header, settings and six whole readout blocks, then half of the seventh.
-    WriteWhole(path, full.substr(0, kReadout0At + 65));
-    SetDefaultSettings();
-    FillRecords(3);
-    std::string name, error;
-    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
-    EXPECT_FALSE(name.empty());
-    EXPECT_EQ(g_strSamplePeriod, "75");
-    EXPECT_EQ(g_strReadout0[0], "012.345");
-    EXPECT_EQ(g_strReadout0[5], "000.005");
-    EXPECT_TRUE(g_strReadout0[6].empty());
-    EXPECT_TRUE(g_strReadout1[501].empty());
-    EXPECT_TRUE(g_strRecord0[1].empty());
-
-    // Not even a whole header: the name is empty, the settings keep their values.
-    WriteWhole(path, full.substr(0, 100));
-    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
-    EXPECT_TRUE(name.empty());
-    EXPECT_EQ(g_strSamplePeriod, "75");
-
-    // A longer, foreign file is read as far as an archive goes.
-    WriteWhole(path, std::string(300000, 'z'));
-    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
-    EXPECT_EQ(name, std::string(256, 'z'));
-    EXPECT_EQ(g_strRecord1[10001], std::string(10, 'z'));
+    ASSERT_EQ(full.size(), kArchiveBytes);
+    g_strSamplePeriod = "75";
+    g_strReadout0[0] = "012.345";
+    const std::string path = DataFolderPath() + "foreign.dat";
+    const struct {
+        const char* what;
+        std::string bytes;
+    } files[] = {{"settings file", ReadWhole(SettingsFilePath())},
+                 {"empty", ""},
+                 {"cut off", full.substr(0, kReadout0At + 65)},
+                 {"one byte short", full.substr(0, kArchiveBytes - 1)},
+                 {"one byte long", full + "z"},
+                 {"foreign and long", std::string(300000, 'z')}};
+    for (const auto& f : files) {
+        WriteWhole(path, f.bytes);
+        std::string name = "before", error;
+        EXPECT_FALSE(ReadArchive(path, &name, &error)) << f.what;
+        EXPECT_NE(error.find(path), std::string::npos) << f.what << ": " << error;
+        EXPECT_EQ(name, "before") << f.what;
+        EXPECT_EQ(g_strSamplePeriod, "75") << f.what;
+        EXPECT_EQ(g_strReadout0[0], "012.345") << f.what;
+        EXPECT_EQ(g_strRecord0[3], "000.375") << f.what;
+        EXPECT_TRUE(g_strRecord0[4].empty()) << f.what;
+    }
 }
 
 TEST_F(ArchiveTest, ASecondSaveInTheSameSecondReplacesTheFirstWithoutItsRecords) {

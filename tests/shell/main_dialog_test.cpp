@@ -9,11 +9,15 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "../common/comma_locale.h"
+#include "../common/modal_answer.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
@@ -33,6 +38,7 @@
 #include "common/message_box.h"
 #include "driver.h"
 #include "in_process_driver.h"
+#include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 
@@ -84,13 +90,16 @@ class TestDlgTest : public QObject {
     void unreadableArchiveLeavesTheWindow();
     void playbackStateTable();
     void openCommandPicksFromTheDataFolder();
+    void openRefusesForeignFilesAndStartsEachPlaybackQuiet();
     void settingsFileThatCannotBeMadeKeepsTheDefaults();
     void settingsCommandReloadsAndRebuildsHeaders();
+    void settingsKeepAnUnsavedTestUnlessTheOperatorAgrees();
     void checkBoxesToggleTheirFlags();
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
     void aCommaLocaleChangesNoNumber();
+    void previewEndsWithTheMainWindowRunning();
 
   private:
     void Open(bool withCard = true);
@@ -109,6 +118,8 @@ class TestDlgTest : public QObject {
     int OutputWrites() const { return m_outputWrites; }
     QStringList ArchivesInDataFolder() const;
     QString SaveThreeRecordArchive();
+    // Runs the Settings command; `act` works the open dialog and must close it.
+    bool RunSettings(const std::function<void(QWidget*)>& act);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousDir;
@@ -236,6 +247,17 @@ QString TestDlgTest::SaveThreeRecordArchive() {
     const QStringList archives = ArchivesInDataFolder();
     if (archives.size() != 1) return QString();
     return QString::fromStdString(DataFolderPath()) + archives.constFirst();
+}
+
+bool TestDlgTest::RunSettings(const std::function<void(QWidget*)>& act) {
+    bool seen = false;
+    AnswerModal([](QWidget* modal) { return modal->findChild<QLineEdit*>("1050") != nullptr; },
+                [&](QWidget* dialog) {
+                    seen = true;
+                    act(dialog);
+                });
+    Button(1034)->click();
+    return seen;
 }
 
 void TestDlgTest::startWithoutCard() {
@@ -381,16 +403,46 @@ void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
     QVERIFY(g_dRecordTime[1] < resumeAfter);
 }
 
+// A full table stops the run as the stop command does and says why; the interlocks go on
+// watching the rig, which may still be pulling.
 void TestDlgTest::fullTableStopsTheRun() {
     Open();
-    m_dlg->OnStart();
-    for (int i = 1; i <= 10000; ++i) g_strRecord0[i] = g_strRecord1[i] = "001.000";
-    g_nRecordCount = 10000;
-    m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 10000);
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(Button(1035)->text(), QStringLiteral("开始采集"));
-    QVERIFY(m_boxes.empty());
+    const QString full = QStringLiteral("记录已满 10000 次，采集已停止。请保存测试数据。");
+    const struct {
+        const char* what;
+        double volts;
+        WORD inputs;
+    } cases[] = {{"tension at the forced-stop limit", 3.6, 0xFFFF},
+                 {"travel-limit switch", 0.0, 0xFFFE}};
+    for (const auto& c : cases) {
+        m_card.SetVoltage(0, 0.0);
+        m_card.SetDigitalInputs(0xFFFF);
+        m_dlg->OnClearList();
+        m_dlg->OnStart();
+        m_dlg->SampleTick();
+        for (int i = 1; i <= 10000; ++i) g_strRecord0[i] = g_strRecord1[i] = "001.000";
+        g_nRecordCount = 10000;
+        m_boxes.clear();
+        m_dlg->SampleTick();
+        QCOMPARE(g_nRecordCount, 10000);
+        QCOMPARE(int(g_bRecording), 0);
+        ExpectState({1034, 1035, 1036, 1064, 1065, 1080}, QStringLiteral("开始采集"),
+                    QStringLiteral("已停止...."));
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QCOMPARE(m_boxes[0].first, full);
+        QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
+        QVERIFY(HasUnsavedTest());
+        QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
+        QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
+
+        m_card.SetVoltage(0, c.volts);
+        m_card.SetDigitalInputs(c.inputs);
+        m_dlg->PollInputs();
+        QVERIFY2(TickUntil([this] { return m_boxes.size() > 1; }), c.what);
+        QCOMPARE(m_boxes.back().first, QStringLiteral("安全限制 强行停机"));
+        QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
+        QVERIFY(!Lamp(1067)->isHidden());
+    }
     QVERIFY(ArchivesInDataFolder().isEmpty());
 }
 
@@ -640,10 +692,19 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
     QCOMPARE(g_nRecordCount, 1);
     QVERIFY(Button(1064)->isEnabled());
 
-    g_strTestName = "ok";
+    // The advice of the message: another name in 设置, and save again.
+    QVERIFY(RunSettings([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("1073")->setText(QStringLiteral("ok"));
+        dialog->findChild<QPushButton*>("1")->click();
+    }));
+    QCOMPARE(g_nRecordCount, 1);
+    QVERIFY(HasUnsavedTest());
+    m_boxes.clear();
     m_dlg->OnSave();
-    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QVERIFY(m_boxes.empty());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
+    QVERIFY(ArchivesInDataFolder().constFirst().startsWith(QStringLiteral("ok")));
+    QVERIFY(!HasUnsavedTest());
 }
 
 void TestDlgTest::unreadableArchiveLeavesTheWindow() {
@@ -712,14 +773,9 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     m_dlg->SampleTick();
     m_dlg->OnStop();
 
-    bool dialogSeen = false;
-    QTimer::singleShot(0, [&dialogSeen] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        dialogSeen = dialog != nullptr;
-        if (dialog) dialog->close();
-    });
-    Button(1034)->click();
-    QVERIFY(dialogSeen);
+    SetQuestionHandler([](const QString&, const QString&) { return true; });
+    QVERIFY(RunSettings([](QWidget* dialog) { dialog->findChild<QPushButton*>("1")->click(); }));
+    SetQuestionHandler({});
     auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("拉力N"));
     QCOMPARE(Text(1011), QStringLiteral("拉力"));
@@ -728,6 +784,87 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+}
+
+// An unsaved test survives the Settings command unless new settings describe its records
+// differently and the operator agrees; whatever is not applied leaves the settings in force
+// as they were, in memory and in the file.
+void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    QVERIFY(HasUnsavedTest());
+
+    int questions = 0;
+    bool answer = false;
+    SetQuestionHandler([&](const QString&, const QString& caption) {
+        ++questions;
+        return caption == QStringLiteral("参数设置") && answer;
+    });
+    const struct {
+        const char* what;
+        int edit;
+        const char* text;
+        bool ok;
+        bool answer;
+        bool pressEnter;  // the real box, answered with its default button
+        int questions;
+        bool applied;
+        int records;
+    } cases[] = {
+        {"cancel", 0, "", false, false, false, 0, false, 2},
+        {"OK without a change", 0, "", true, false, false, 0, true, 2},
+        {"coefficient 0, refused, then cancel", 1050, "0", true, false, false, 0, false, 2},
+        {"new test name", 1073, "Renamed", true, false, false, 0, true, 2},
+        {"new tester", 1074, "Someone", true, false, false, 0, true, 2},
+        {"new range, not agreed, then cancel", 1048, "60.000", true, false, false, 1, false, 2},
+        {"new range, Enter on the question", 1048, "60.000", true, false, true, 0, false, 2},
+        {"new range, agreed", 1048, "60.000", true, true, false, 1, true, 0},
+    };
+    for (const auto& c : cases) {
+        const SettingsTexts before = CurrentSettings();
+        const double coefBefore = g_dCoef0, rangeBefore = g_dRangeHigh0;
+        questions = 0;
+        answer = c.answer;
+        bool enterAnswered = false;
+        if (c.pressEnter) SetQuestionHandler({});
+        QVERIFY2(RunSettings([&](QWidget* dialog) {
+                     if (c.edit != 0)
+                         dialog->findChild<QLineEdit*>(QString::number(c.edit))
+                             ->setText(QString::fromUtf8(c.text));
+                     if (c.pressEnter) {
+                         AnswerModal(
+                             [](QWidget* modal) { return qobject_cast<QMessageBox*>(modal); },
+                             [&](QWidget* box) {
+                                 enterAnswered = true;
+                                 QTest::keyClick(box, Qt::Key_Return);
+                             });
+                     }
+                     if (c.ok) dialog->findChild<QPushButton*>("1")->click();
+                     if (dialog->isVisible()) dialog->findChild<QPushButton*>("2")->click();
+                 }),
+                 c.what);
+        QCOMPARE(enterAnswered, c.pressEnter);
+        QCOMPARE(questions, c.questions);
+        QCOMPARE(g_nRecordCount, c.records);
+        if (c.pressEnter) {
+            SetQuestionHandler([&](const QString&, const QString&) { return ++questions, answer; });
+        }
+        if (!c.applied) {
+            QVERIFY2(CurrentSettings() == before, c.what);
+            QCOMPARE(g_dCoef0, coefBefore);
+            QCOMPARE(g_dRangeHigh0, rangeBefore);
+        }
+        // The file holds what is in force.
+        const SettingsTexts inForce = CurrentSettings();
+        QVERIFY(ReloadSettingsFile());
+        QVERIFY2(CurrentSettings() == inForce, c.what);
+    }
+    QCOMPARE(g_dRangeHigh0, 60.0);
+    QCOMPARE(g_strTestName, std::string("Renamed"));
+    SetQuestionHandler({});
 }
 
 void TestDlgTest::checkBoxesToggleTheirFlags() {
@@ -772,18 +909,72 @@ void TestDlgTest::openCommandPicksFromTheDataFolder() {
     Action(32774)->trigger();
     QVERIFY(!m_dlg->Playback());
 
+    // The list shows the archive only: not the settings file, not the workbook.
     QString shownFolder;
-    QTimer::singleShot(0, [&shownFolder, archive] {
-        auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!picker) return;
-        shownFolder = picker->directory().absolutePath() + QLatin1Char('/');
-        picker->selectFile(archive);
-        static_cast<QDialog*>(picker)->accept();
-    });
+    QStringList listed;
+    const QString archiveName = QFileInfo(archive).fileName();
+    auto names = [](QFileDialog* picker) {
+        QStringList names;
+        auto* view = picker->findChild<QListView*>(QStringLiteral("listView"));
+        for (int row = 0; view && row < view->model()->rowCount(view->rootIndex()); ++row)
+            names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        return names;
+    };
+    AnswerModal(
+        [&](QWidget* modal) {
+            auto* picker = qobject_cast<QFileDialog*>(modal);
+            return picker != nullptr && names(picker).contains(archiveName);
+        },
+        [&](QWidget* modal) {
+            auto* picker = qobject_cast<QFileDialog*>(modal);
+            shownFolder = picker->directory().absolutePath() + QLatin1Char('/');
+            listed = names(picker);
+            picker->selectFile(archive);
+            static_cast<QDialog*>(picker)->accept();
+        });
     Action(32774)->trigger();
     QCOMPARE(shownFolder, QString::fromStdString(DataFolderPath()));
+    QCOMPARE(listed, QStringList{archiveName});
     QVERIFY(m_dlg->Playback());
     QCOMPARE(int(g_bRecording), 1);
+}
+
+// A file that is not an archive is refused with a message and changes nothing; a second
+// playback starts without the lamps, outputs and break sequence of the first.
+void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
+    const QString archive = SaveThreeRecordArchive();
+    QVERIFY(!archive.isEmpty());
+    ReopenWithoutCard();
+    const QString folder = QString::fromStdString(DataFolderPath());
+    for (const QString& foreign :
+         {folder + QStringLiteral("MyTestSet.dat"), archive.chopped(4) + QStringLiteral(".xls")}) {
+        m_boxes.clear();
+        m_dlg->OpenArchive(foreign);
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QVERIFY2(m_boxes[0].first.contains(foreign), qPrintable(m_boxes[0].first));
+        QVERIFY(!m_dlg->Playback());
+        QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
+        ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
+        QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
+    }
+
+    // A test whose tension falls from 40 to 5 N: the break lamps light in its playback.
+    const std::string breakArchive = DataFolderPath() + "break.dat";
+    g_strRecord0[1] = "040.000";
+    g_strRecord0[2] = g_strRecord0[3] = "005.000";
+    g_strRecord1[1] = g_strRecord1[2] = g_strRecord1[3] = "001.000";
+    g_nRecordCount = 3;
+    std::string error;
+    QVERIFY2(WriteArchive(breakArchive, &error), error.c_str());
+    for (int playback = 0; playback < 2; ++playback) {
+        m_dlg->OpenArchive(QString::fromStdString(breakArchive));
+        QVERIFY(m_dlg->Playback());
+        for (int id : {1067, 1068, 1069, 1070, 1072, 1073}) QVERIFY(Lamp(id)->isHidden());
+        QCOMPARE(int(m_dlg->DigitalOut()), 0xFF);
+        QVERIFY(TickUntil([] { return g_bPlaybackEnded != 0; }, 10));
+        QVERIFY(!Lamp(1070)->isHidden());
+        QCOMPARE(m_dlg->DigitalOut() & 0x08, 0);
+    }
 }
 
 void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
@@ -876,6 +1067,73 @@ void TestDlgTest::aCommaLocaleChangesNoNumber() {
     QVERIFY(std::fabs(g_dValue0 - std::round(g_dValue0)) > 1e-6);
     QCOMPARE(QString::fromStdString(g_strReadout0[0]),
              QString::fromLatin1(record1.left(record1.indexOf('\0'))));
+}
+
+// However the preview ends, the main window that main runs with exec() goes on running,
+// with the test it holds, as before the preview.
+void TestDlgTest::previewEndsWithTheMainWindowRunning() {
+    Open();
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    const std::set<int> buttons = EnabledButtons();
+    enum class End { kCloseTool, kWindowCloseButton, kPrint, kPrintCancelled };
+    const struct {
+        const char* what;
+        End end;
+    } cases[] = {{"its 关闭 button", End::kCloseTool},
+                 {"the window's close button", End::kWindowCloseButton},
+                 {"printing from it", End::kPrint},
+                 {"cancelling the print dialog", End::kPrintCancelled}};
+    constexpr int kStillRunning = 42;
+    for (const auto& c : cases) {
+        const QString pdf = m_dir->filePath(QStringLiteral("preview.pdf"));
+        QFile::remove(pdf);
+        bool previewSeen = false, visibleAfter = false;
+        AnswerModal(Titled(QStringLiteral("打印预览")), [&](QWidget* preview) {
+            previewSeen = true;
+            switch (c.end) {
+                case End::kCloseTool:
+                    preview->findChild<QAction*>(QStringLiteral("close"))->trigger();
+                    break;
+                case End::kWindowCloseButton:
+                    // The window system's close request, as its close button sends it.
+                    preview->windowHandle()->close();
+                    break;
+                case End::kPrint:
+                case End::kPrintCancelled:
+                    AnswerModal(
+                        [](QWidget* m) { return qobject_cast<QPrintDialog*>(m); },
+                        [&](QWidget* dialog) {
+                            if (c.end == End::kPrintCancelled) {
+                                qobject_cast<QDialog*>(dialog)->reject();
+                                return;
+                            }
+                            dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(pdf);
+                            qobject_cast<QDialog*>(dialog)->accept();
+                        });
+                    preview->findChild<QAction*>(QStringLiteral("print"))->trigger();
+                    break;
+            }
+        });
+        // Posted once the command has returned: only a main loop still running takes it.
+        QTimer::singleShot(0, m_dlg.get(), [&] {
+            Action(32780)->trigger();
+            QTimer::singleShot(0, m_dlg.get(), [&] {
+                visibleAfter = m_dlg->isVisible();
+                m_dlg->done(kStillRunning);
+            });
+        });
+        QCOMPARE(m_dlg->exec(), kStillRunning);
+        QVERIFY2(previewSeen, c.what);
+        QVERIFY2(visibleAfter, c.what);
+        QCOMPARE(QFile::exists(pdf), c.end == End::kPrint);
+        QCOMPARE(g_nRecordCount, 2);
+        QVERIFY(HasUnsavedTest());
+        QCOMPARE(EnabledButtons(), buttons);
+        QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+    }
 }
 
 QTEST_MAIN(TestDlgTest)
