@@ -27,6 +27,7 @@
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/records_model.h"
+#include "shell/status_line.h"
 #include "shell/window_style.h"
 
 namespace {
@@ -203,6 +204,33 @@ void CTestDlg::RefreshControls() {
         QCheckBox* box = m_checks[id];
         if (box->isChecked() != (*flag != 0)) box->setChecked(*flag != 0);
     }
+    ShowStatus();
+}
+
+void CTestDlg::ShowStatus() {
+    StatusFacts facts;
+    if (m_bPlayback) {
+        facts.phase = g_bRecording       ? RunPhase::kPlayback
+                      : g_bPlaybackEnded ? RunPhase::kPlaybackEnded
+                                         : RunPhase::kStopped;
+    } else if (g_bRecording) {
+        facts.phase = RunPhase::kRecording;
+        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_nRunFirstRecord, g_nRecordCount);
+    } else {
+        facts.phase =
+            g_nRecordCount > 0 || m_forcedStop.Any() ? RunPhase::kStopped : RunPhase::kIdle;
+    }
+    facts.records = g_nRecordCount;
+    facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;
+    facts.periodMs = TimerPeriod(kSampleTimer);
+    facts.forcedStop = m_forcedStop;
+    if (m_forcedStop.forceLimit) {
+        facts.channel0 = FromGbk(g_strChannelName0);
+        facts.unit0 = FromGbk(g_strUnit0);
+        facts.forceStopLimit = g_dForceStopLimit;
+    }
+    facts.savedArchive = m_savedArchive;
+    m_statusLine->Show(ComposeStatus(facts));
 }
 
 void CTestDlg::ShowLamps() {

@@ -16,9 +16,11 @@
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
 #include "printing/report_owner.h"
+#include "shell/status_text.h"
 
 class CLineChartCtrl;
 class CRecordsModel;
+class CStatusLine;
 class QAction;
 class QCheckBox;
 class QKeyEvent;
@@ -118,6 +120,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     void EnableCardCommands(bool enabled);
     void SetColumnHeaders();
     void ShowLamps();
+    // The status line from the run state, the forced stop and the last save.
+    void ShowStatus();
     void SetEnabled(int id, bool enabled);
     void SetCaption(int id, const QString& caption);
     void EnableMenu(int id, bool enabled);
@@ -136,6 +140,11 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool m_bForcedStopHeld = false;
     unsigned char m_bPlayback = 0;
     std::string m_strArchiveName;
+    // For the status line: what the last forced stop saw and the archive the last save wrote
+    // (both until the next start or clear), and the first record of the present run.
+    ForcedStopCause m_forcedStop;
+    QString m_savedArchive;
+    int m_nRunFirstRecord = 1;
 
     QTimer m_sampleTimer;
     QTimer m_pollTimer;
@@ -148,6 +157,7 @@ class CTestDlg : public QDialog, public ReportOwner {
     QTableView* m_list = nullptr;
     CLineChartCtrl* m_chart = nullptr;
     QMenu* m_printMenu = nullptr;
+    CStatusLine* m_statusLine = nullptr;
     std::unique_ptr<ReportFonts> m_reportFonts;
 
     // Controls by id, and the GBK text each bound edit shows now.

@@ -17,6 +17,7 @@
 #include "chart/line_chart.h"
 #include "shell/main_dialog.h"
 #include "shell/records_model.h"
+#include "shell/status_line.h"
 #include "shell/window_style.h"
 
 namespace {
@@ -118,6 +119,9 @@ void CTestDlg::CreateControls() {
     const QRect clientRect = DluRect(0, 0, kClientWidth, kClientHeight);
     client->setFixedSize(clientRect.size());
     layout->addWidget(client);
+    // Below the template's client area: the window grows by the status line's height.
+    m_statusLine = new CStatusLine(this);
+    layout->addWidget(m_statusLine);
 
     auto* background = new QLabel(client);
     background->setGeometry(DluRect(7, 7, 391, 205));

@@ -100,6 +100,11 @@ void CTestDlg::OnStart() {
 
     m_wDigitalOut = kIdleOutputWord;
     if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+
+    m_forcedStop = {};
+    m_savedArchive.clear();
+    m_nRunFirstRecord = g_nRecordCount + 1;
+    ShowStatus();
 }
 
 void CTestDlg::OnStop() {
@@ -130,6 +135,7 @@ void CTestDlg::OnStop() {
 
     g_bRecording = 0;
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
+    ShowStatus();
 }
 
 void CTestDlg::OnClearList() {
@@ -147,6 +153,9 @@ void CTestDlg::OnClearList() {
         m_lamps = Lamps{};
         ShowLamps();
     }
+    m_forcedStop = {};
+    m_savedArchive.clear();
+    ShowStatus();
 }
 
 void CTestDlg::OnZeroSensors() {
@@ -172,7 +181,10 @@ void CTestDlg::OnSave() {
     if (archived) g_bTestSaved = 1;
     if (!archived || !ExportSpreadsheet(basePath + ".xls", &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
+        return;
     }
+    m_savedArchive = QString::fromStdString(basePath + ".dat");
+    ShowStatus();
 }
 
 void CTestDlg::OnOpen() {

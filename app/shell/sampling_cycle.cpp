@@ -10,6 +10,7 @@
 #include "acquisition/safety.h"
 #include "common/message_box.h"
 #include "records/archive.h"
+#include "settings/settings_record.h"
 #include "shell/main_dialog.h"
 #include "shell/records_model.h"
 
@@ -78,6 +79,8 @@ void CTestDlg::SampleTick() {
     }
     if (action == SafetyAction::kForcedStop) {
         WriteOutputs(m_wDigitalOut);
+        m_forcedStop.forceLimit = g_dValue0 >= g_dForceStopLimit;
+        m_forcedStop.travelLimit = g_bTravelLimit != 0;
         OnStop();
         m_bForcedStopHeld = true;
         RefreshControls();

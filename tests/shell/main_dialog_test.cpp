@@ -107,6 +107,8 @@ class TestDlgTest : public QObject {
     QAction* Action(int id) const;
     QLabel* Lamp(int id) const;
     QString Text(int id) const;
+    // A section of the status line; the notice's whole text (its tooltip).
+    QString Status(const char* section) const;
     std::set<int> EnabledButtons() const;
     QString Cell(int row, int column) const;
     // The enabled buttons and the captions of the start and stop buttons.
@@ -190,6 +192,12 @@ QLabel* TestDlgTest::Lamp(int id) const {
 
 QString TestDlgTest::Text(int id) const {
     return m_dlg->findChild<QLineEdit*>(QString::number(id))->text();
+}
+
+QString TestDlgTest::Status(const char* section) const {
+    auto* label = m_dlg->findChild<QLabel*>(QLatin1String(section));
+    if (qstrcmp(section, "statusNotice") == 0) return label->toolTip();
+    return label->isHidden() ? QString() : label->text();
 }
 
 std::set<int> TestDlgTest::EnabledButtons() const {
@@ -332,8 +340,13 @@ void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
 
 void TestDlgTest::liveStateTable() {
     Open();
+    QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
+    QCOMPARE(Status("statusTime"), QString());
     m_dlg->OnStart();
     ExpectState({1033, 1063}, QStringLiteral("已开始...."), QStringLiteral("停止采集"));
+    QCOMPARE(Status("statusState"), QStringLiteral("采集中"));
+    m_dlg->SampleTick();
+    QVERIFY(Status("statusTime").startsWith(QStringLiteral("测试时间 ")));
     for (int id : {32774, 32775, 32776, 32777}) QVERIFY(!Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), g_nSamplePeriod);
     QCOMPARE(int(g_bRecording), 1);
@@ -346,6 +359,8 @@ void TestDlgTest::liveStateTable() {
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(Status("statusState"), QStringLiteral("已停止"));
+    QCOMPARE(Status("statusInterval"), QString());
 }
 
 void TestDlgTest::startStopStartContinuesTheTest() {
@@ -517,6 +532,9 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QVERIFY(!Lamp(1067)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QCOMPARE(m_dlg->DigitalOut() & 0x01, 0);
+    QCOMPARE(Status("statusState"), QStringLiteral("已停止"));
+    QVERIFY(
+        Status("statusNotice").startsWith(QStringLiteral("强行停机：张力达到强制停机限 35 N。")));
 
     // The clear command releases the outputs and hides the lamps; until the next start the
     // ticks evaluate nothing and write nothing.
@@ -528,6 +546,8 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(OutputWrites(), writes);
     QVERIFY(Lamp(1067)->isHidden());
     QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(Status("statusNotice"), QString());
+    QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
 
     // A start from the rig while the box is open restarts the ticks, and their interlocks
     // stop the test again.
@@ -598,6 +618,7 @@ void TestDlgTest::travelLimitFromTheSwitch() {
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
     m_dlg->SampleTick();
     QCOMPARE(m_boxes.size(), std::size_t{1});
+    QVERIFY(Status("statusNotice").startsWith(QStringLiteral("强行停机：行程限位开关动作。")));
 
     m_card.SetDigitalInputs(0xFFFF);
     m_dlg->PollInputs();
@@ -668,6 +689,7 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QCOMPARE(int(g_bRecording), 1);
     QVERIFY(ArchivesInDataFolder().isEmpty());
     const int records = g_nRecordCount + 1;
+    const QSize windowSize = m_dlg->size();
     m_dlg->SampleTick();
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(g_nRecordCount, records);
@@ -676,6 +698,10 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     const QString base = ArchivesInDataFolder().constFirst().chopped(4);
     QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
     QVERIFY(m_boxes.empty());
+    // The saved archive's whole path is told; however long, it does not widen the window.
+    QCOMPARE(Status("statusNotice"),
+             QStringLiteral("已保存：") + QString::fromStdString(DataFolderPath()) + base + ".dat");
+    QCOMPARE(m_dlg->size(), windowSize);
     QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
 }
 
@@ -731,6 +757,7 @@ void TestDlgTest::playbackStateTable() {
     QVERIFY(m_boxes.empty());
     QVERIFY(m_dlg->Playback());
     ExpectState({1063}, QStringLiteral("回放中...."), QStringLiteral("停止回放"));
+    QCOMPARE(Status("statusState"), QStringLiteral("回放中"));
     QVERIFY(!Text(1000).isEmpty());
     QCOMPARE(Text(1014), QStringLiteral("历史回放"));
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 30);
@@ -756,6 +783,7 @@ void TestDlgTest::playbackStateTable() {
     QCOMPARE(g_nRecordCount, 3);
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
     ExpectState({1035, 1080}, QStringLiteral("回放结束"), QStringLiteral("已停止...."));
+    QCOMPARE(Status("statusState"), QStringLiteral("回放结束"));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     // Idle ticks after the end read nothing, record nothing and write nothing.
     m_dlg->SampleTick();

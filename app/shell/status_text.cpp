@@ -1,0 +1,77 @@
+#include "shell/status_text.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+constexpr int kIntervalWindow = 10;  // records whose intervals are averaged
+
+QString StateName(RunPhase phase) {
+    switch (phase) {
+        case RunPhase::kIdle:
+            return QStringLiteral("空闲");
+        case RunPhase::kRecording:
+            return QStringLiteral("采集中");
+        case RunPhase::kStopped:
+            return QStringLiteral("已停止");
+        case RunPhase::kPlayback:
+            return QStringLiteral("回放中");
+        case RunPhase::kPlaybackEnded:
+            return QStringLiteral("回放结束");
+    }
+    return {};
+}
+
+// Which condition stopped the rig, and what the operator does next.
+QString ForcedStopNotice(const StatusFacts& facts, bool saved) {
+    const ForcedStopCause& cause = facts.forcedStop;
+    QStringList causes;
+    if (cause.forceLimit) {
+        causes << QStringLiteral("%1达到强制停机限 %2 %3")
+                      .arg(facts.channel0, QString::number(facts.forceStopLimit), facts.unit0);
+    }
+    if (cause.travelLimit) causes << QStringLiteral("行程限位开关动作");
+    const QString what = QStringLiteral("强行停机：") + causes.join(QStringLiteral("，且"));
+    if (saved) return what;
+    if (!cause.forceLimit) {
+        return what + QStringLiteral("。横梁退离限位后按“开始采集”继续，或“保存”后“清除列表区”");
+    }
+    const QString relieve = cause.travelLimit ? QStringLiteral("卸除载荷、横梁退离限位后")
+                                              : QStringLiteral("卸除载荷后");
+    return what + QStringLiteral("。") + relieve +
+           QStringLiteral("“保存”本次试验，再“清除列表区”开始新试验");
+}
+
+}  // namespace
+
+StatusTexts ComposeStatus(const StatusFacts& facts) {
+    StatusTexts texts;
+    texts.state = StateName(facts.phase);
+    if (facts.records > 0 || facts.phase == RunPhase::kRecording) {
+        texts.time = QStringLiteral("测试时间 %1 s").arg(facts.testSeconds, 0, 'f', 1);
+    }
+    if (facts.phase == RunPhase::kRecording && facts.intervalMs > 0) {
+        texts.periodMissed = PeriodMissed(facts.intervalMs, facts.periodMs);
+        texts.interval = QStringLiteral("记录间隔 %1 ms / 设定 %2 ms")
+                             .arg(facts.intervalMs, 0, 'f', 1)
+                             .arg(facts.periodMs);
+        if (texts.periodMissed) texts.interval += QStringLiteral("，跟不上设定周期");
+    }
+    const bool saved = !facts.savedArchive.isEmpty();
+    QStringList notice;
+    if (facts.forcedStop.Any()) notice << ForcedStopNotice(facts, saved);
+    if (saved) notice << QStringLiteral("已保存：") + facts.savedArchive;
+    texts.notice = notice.join(QStringLiteral("；"));
+    return texts;
+}
+
+double RecentIntervalMs(const double* recordTimes, int firstRecord, int count) {
+    const int first = std::max(firstRecord, count - kIntervalWindow);
+    if (count - first < 1) return 0;
+    return (recordTimes[count] - recordTimes[first]) * 1000.0 / (count - first);
+}
+
+bool PeriodMissed(double intervalMs, int periodMs) {
+    return intervalMs > periodMs * 1.1 + 2.0;
+}

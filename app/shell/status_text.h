@@ -1,0 +1,48 @@
+// The texts of the main window's status line, composed from the run's facts without a
+// window: the run state, the test time, the real interval between records against the set
+// period, and a notice (why the rig was stopped and what to do next, where the test was
+// saved).
+#pragma once
+
+#include <QString>
+
+enum class RunPhase { kIdle, kRecording, kStopped, kPlayback, kPlaybackEnded };
+
+// What a forced stop saw; both may hold at once.
+struct ForcedStopCause {
+    bool forceLimit = false;   // channel 0 at or above the forced-stop limit
+    bool travelLimit = false;  // the travel-limit switch (or button) engaged
+
+    bool Any() const { return forceLimit || travelLimit; }
+};
+
+struct StatusFacts {
+    RunPhase phase = RunPhase::kIdle;
+    int records = 0;
+    double testSeconds = 0;  // elapsed test time at the newest record
+    double intervalMs = 0;   // mean real interval between the run's latest records; 0: none
+    int periodMs = 0;        // the set sampling period
+    ForcedStopCause forcedStop;
+    QString channel0;  // name of channel 0, its unit and the forced-stop limit, for the
+    QString unit0;     // notice of a forced stop by the limit
+    double forceStopLimit = 0;
+    QString savedArchive;  // the archive the last save wrote; empty when there is none
+};
+
+struct StatusTexts {
+    QString state;
+    QString time;      // empty while no test is held
+    QString interval;  // empty unless a live run has measured one
+    bool periodMissed = false;
+    QString notice;  // empty when there is nothing to tell
+};
+
+StatusTexts ComposeStatus(const StatusFacts& facts);
+
+// Mean interval in ms between consecutive records among firstRecord..count (only the last
+// ten intervals), from their elapsed times in seconds; 0 with fewer than two records.
+double RecentIntervalMs(const double* recordTimes, int firstRecord, int count);
+
+// Whether a measured mean interval shows that the set period is not being kept (timer
+// jitter of a few percent and a couple of milliseconds is not counted).
+bool PeriodMissed(double intervalMs, int periodMs);
