@@ -60,6 +60,7 @@ void CTestDlg::TryReopenCard() {
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
     m_chart->StartRefresh();
+    ShowStatus();
     if (m_cardNotice) m_cardNotice->close();
     m_cardNotice =
         ShowNotice(this, QStringLiteral("USB数据采集器已重新连接，可以继续采集。"), kCardCaption);

@@ -144,6 +144,7 @@ void CTestDlg::OnInitDialog() {
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
     m_chart->StartRefresh();
+    ShowStatus();
 }
 
 void CTestDlg::SetColumnHeaders() {
@@ -219,6 +220,11 @@ void CTestDlg::ShowStatus() {
     } else {
         facts.phase =
             g_nRecordCount > 0 || m_forcedStop.Any() ? RunPhase::kStopped : RunPhase::kIdle;
+    }
+    if (m_bCardLost) {
+        facts.card = CardState::kLost;
+    } else if (g_hDevice == nullptr && !m_bPlayback) {
+        facts.card = CardState::kAbsent;
     }
     facts.records = g_nRecordCount;
     facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;

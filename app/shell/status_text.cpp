@@ -60,6 +60,11 @@ StatusTexts ComposeStatus(const StatusFacts& facts) {
     }
     const bool saved = !facts.savedArchive.isEmpty();
     QStringList notice;
+    if (facts.card == CardState::kLost) {
+        notice << QStringLiteral("采集器无应答，采集已停止，正在重新连接……");
+    } else if (facts.card == CardState::kAbsent) {
+        notice << QStringLiteral("未连接采集器：只能打开历史文件回放");
+    }
     if (facts.forcedStop.Any()) notice << ForcedStopNotice(facts, saved);
     if (saved) notice << QStringLiteral("已保存：") + facts.savedArchive;
     texts.notice = notice.join(QStringLiteral("；"));

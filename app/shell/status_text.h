@@ -16,8 +16,13 @@ struct ForcedStopCause {
     bool Any() const { return forceLimit || travelLimit; }
 };
 
+// The card as the window sees it: found at start-up, never found (playback only), or
+// stopped answering and being opened again.
+enum class CardState { kPresent, kAbsent, kLost };
+
 struct StatusFacts {
     RunPhase phase = RunPhase::kIdle;
+    CardState card = CardState::kPresent;
     int records = 0;
     double testSeconds = 0;  // elapsed test time at the newest record
     double intervalMs = 0;   // mean real interval between the run's latest records; 0: none

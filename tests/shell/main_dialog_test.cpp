@@ -281,11 +281,13 @@ void TestDlgTest::startWithoutCard() {
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     QVERIFY(!m_dlg->Chart()->IsRefreshing());
+    QCOMPARE(Status("statusNotice"), QStringLiteral("未连接采集器：只能打开历史文件回放"));
 }
 
 void TestDlgTest::startWithCard() {
     Open();
     QVERIFY(m_boxes.empty());
+    QCOMPARE(Status("statusNotice"), QString());
     ExpectState({1034, 1035, 1036, 1065}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
     QVERIFY(!Action(32774)->isEnabled());
     QVERIFY(!Action(32775)->isEnabled());

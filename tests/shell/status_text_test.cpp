@@ -96,6 +96,17 @@ TEST(StatusText, ForcedStopNamesItsConditionAndTheNextStep) {
     }
 }
 
+TEST(StatusText, CardLostOrAbsentComesFirst) {
+    StatusFacts facts = Facts(RunPhase::kStopped, 5);
+    facts.card = CardState::kLost;
+    facts.savedArchive = QStringLiteral("/d/a.dat");
+    EXPECT_EQ(S(ComposeStatus(facts).notice),
+              "采集器无应答，采集已停止，正在重新连接……；已保存：/d/a.dat");
+    facts = Facts(RunPhase::kIdle);
+    facts.card = CardState::kAbsent;
+    EXPECT_EQ(S(ComposeStatus(facts).notice), "未连接采集器：只能打开历史文件回放");
+}
+
 TEST(StatusText, RecentIntervalAveragesTheRunsLastTenRecords) {
     double times[32] = {};
     // Records 1..5 at 30 ms, a 10 s pause (stop, continue), then 6..30 at 40 ms.
