@@ -307,8 +307,23 @@ void CTestDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTestDlg::EndProgram(int result) {
+    if (HasUnsavedTest() &&
+        !AskMessageBox(this,
+                       QStringLiteral("列表区的测试数据尚未保存，退出后将丢失。\n是否退出程序？"),
+                       QStringLiteral("退出"))) {
+        return;
+    }
     if (g_bRecording) OnStop();
     done(result);
+}
+
+void CTestDlg::OnClearButton() {
+    if (HasUnsavedTest() &&
+        !AskMessageBox(this, QStringLiteral("列表区的测试数据尚未保存。\n是否清除测试数据？"),
+                       QStringLiteral("清除列表区"))) {
+        return;
+    }
+    OnClearList();
 }
 
 void CTestDlg::OnExit() {

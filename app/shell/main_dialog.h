@@ -63,8 +63,11 @@ class CTestDlg : public QDialog, public ReportOwner {
     void OnSettings();
     void OnPrintList();
     void OnPrintPreview();
-    // 退出: ends the program; a running test is stopped first.
+    // 退出: ends the program; a running test is stopped first. An unsaved test is given up
+    // only when the operator agrees.
     void OnExit();
+    // Button 清除列表区: clears, asking first when the records are an unsaved test.
+    void OnClearButton();
 
     // Data exchange towards the controls: readouts, count, limits, captions, check states.
     void RefreshControls();

@@ -197,7 +197,7 @@ void CTestDlg::CreateControls() {
     AddButton(client, 1063, QStringLiteral("停止采集"), 475, 312, &CTestDlg::OnStop);
     AddButton(client, 1064, QStringLiteral("保存"), 405, 333, &CTestDlg::OnSave);
     AddButton(client, 1080, QStringLiteral("打印"), 475, 333, &CTestDlg::OnPrintButton);
-    AddButton(client, 1036, QStringLiteral("清除列表区"), 405, 354, &CTestDlg::OnClearList);
+    AddButton(client, 1036, QStringLiteral("清除列表区"), 405, 354, &CTestDlg::OnClearButton);
     AddButton(client, 1065, QStringLiteral("传感器清零"), 475, 354, &CTestDlg::OnZeroSensors);
     AddButton(client, 1034, QStringLiteral("设置"), 405, 375, &CTestDlg::OnSettings);
     AddButton(client, 1033, QStringLiteral("行程限位断开"), 475, 375, &CTestDlg::OnTravelLimit);

@@ -98,6 +98,7 @@ class TestDlgTest : public QObject {
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
+    void clearButtonAsksForAnUnsavedTest();
     void aCommaLocaleChangesNoNumber();
     void previewEndsWithTheMainWindowRunning();
 
@@ -1026,6 +1027,39 @@ void TestDlgTest::keysDoNotEndTheProgram_data() {
     QTest::newRow("close box") << true;
 }
 
+// 清除列表区 asks only while the records are an unsaved test; No keeps them.
+void TestDlgTest::clearButtonAsksForAnUnsavedTest() {
+    Open();
+    QStringList questions;
+    bool answer = false;
+    SetQuestionHandler([&](const QString& text, const QString& caption) {
+        questions << caption + QLatin1Char('|') + text;
+        return answer;
+    });
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    Button(1036)->click();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions[0].startsWith(QStringLiteral("清除列表区|")));
+    QCOMPARE(g_nRecordCount, 1);
+    answer = true;
+    Button(1036)->click();
+    QCOMPARE(questions.size(), 2);
+    QCOMPARE(g_nRecordCount, 0);
+
+    // A saved test, and an empty list, are cleared without a question.
+    m_dlg->OnStart();
+    m_dlg->SampleTick();
+    m_dlg->OnStop();
+    m_dlg->OnSave();
+    Button(1036)->click();
+    QCOMPARE(g_nRecordCount, 0);
+    Button(1036)->click();
+    QCOMPARE(questions.size(), 2);
+    SetQuestionHandler(nullptr);
+}
+
 // The window runs in exec() as the program runs it: Escape and Enter during a test leave the
 // test recording; the program ends only through 退出 or the close box, which stop the test.
 void TestDlgTest::keysDoNotEndTheProgram() {
@@ -1035,6 +1069,13 @@ void TestDlgTest::keysDoNotEndTheProgram() {
     m_dlg->SampleTick();
     bool recordingAfterKeys = false;
     bool endedByKey = true;
+    // The held test is unsaved: the first answer keeps the program and the test running.
+    int questions = 0;
+    bool recordingAfterNo = false;
+    SetQuestionHandler([&](const QString&, const QString& caption) {
+        ++questions;
+        return caption == QStringLiteral("退出") && questions > 1;
+    });
     QTimer::singleShot(0, m_dlg.get(), [&] {
         for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Enter, Qt::Key_Return}) {
             QWidget* target = QApplication::focusWidget();
@@ -1042,10 +1083,13 @@ void TestDlgTest::keysDoNotEndTheProgram() {
         }
         endedByKey = !m_dlg->isVisible();
         recordingAfterKeys = g_bRecording != 0;
-        if (viaCloseBox) {
-            m_dlg->close();
-        } else {
-            Action(32778)->trigger();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (viaCloseBox) {
+                m_dlg->close();
+            } else {
+                Action(32778)->trigger();
+            }
+            if (attempt == 0) recordingAfterNo = m_dlg->isVisible() && g_bRecording;
         }
     });
     // A window that ignores both ways out must not hang the test.
@@ -1057,7 +1101,10 @@ void TestDlgTest::keysDoNotEndTheProgram() {
     m_dlg->exec();
     QVERIFY(!endedByKey);
     QVERIFY(recordingAfterKeys);
+    SetQuestionHandler(nullptr);
     QVERIFY(!stuck);
+    QCOMPARE(questions, 2);
+    QVERIFY(recordingAfterNo);
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
 }
