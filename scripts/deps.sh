@@ -3,7 +3,8 @@
 # missing; packages named on the command line are added to the list.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-          libgtest-dev libgmock-dev libusb-1.0-0-dev fonts-noto-cjk python3-xlrd locales "$@")
+          libgtest-dev libgmock-dev libusb-1.0-0-dev fonts-noto-cjk qt6-translations-l10n
+          python3-xlrd locales "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
