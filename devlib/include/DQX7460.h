@@ -48,11 +48,30 @@
 extern "C" {
 #endif
 
-#ifndef _WIN32
+/* The Windows types, declared exactly as windows.h declares them, so that this header and
+ * windows.h may be included in either order. */
+#ifdef _WIN32
+#ifndef _WINNT_
+typedef void* HANDLE;
+typedef long LONG;
+#endif
+#if !defined(_MINWINDEF_) && !defined(_WINDEF_)
+typedef unsigned short WORD;
+typedef unsigned long ULONG;
+#endif
+#else
 typedef void* HANDLE;
 typedef uint16_t WORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
+#endif
+
+/* The 46 operations use the stdcall convention on 32-bit Windows: the callee removes its
+ * arguments. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define DQX7460_CALL __stdcall
+#else
+#define DQX7460_CALL
 #endif
 
 /* Scan configuration: ranges per physical channel, polarity, scan mode and scan list. */
@@ -122,72 +141,75 @@ typedef struct CounterConfig {
 } CounterConfig;
 
 /* Device handles */
-LONG DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle);
-LONG DQX7460_DeviceClose(HANDLE handle);
-LONG DQX7460_Reset(HANDLE handle);
-LONG DQX7460_LEDTest(HANDLE handle, WORD value);
-LONG DQX7460_DeviceGetFeatures(HANDLE handle, FeatureQuery* query);
-LONG DQX7460_SelectDevice(LONG unused1, LONG unused2);
-LONG DQX7460_DeviceConfig(HANDLE handle, void* window);
-LONG DQX7460_GetErrorMessage(LONG unused1, LONG unused2);
+LONG DQX7460_CALL DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle);
+LONG DQX7460_CALL DQX7460_DeviceClose(HANDLE handle);
+LONG DQX7460_CALL DQX7460_Reset(HANDLE handle);
+LONG DQX7460_CALL DQX7460_LEDTest(HANDLE handle, WORD value);
+LONG DQX7460_CALL DQX7460_DeviceGetFeatures(HANDLE handle, FeatureQuery* query);
+LONG DQX7460_CALL DQX7460_SelectDevice(LONG unused1, LONG unused2);
+LONG DQX7460_CALL DQX7460_DeviceConfig(HANDLE handle, void* window);
+LONG DQX7460_CALL DQX7460_GetErrorMessage(LONG unused1, LONG unused2);
 
 /* Analog input */
-LONG DQX7460_AIConfig(HANDLE handle, AdScanConfig config);
-LONG DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Value, WORD bipolar, WORD reg7Mode,
-                       WORD reg7Bit2, WORD reg7Bit3, WORD reg10Value, WORD firstChannel,
-                       WORD channelCount);
-LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request);
-LONG DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request);
-LONG DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request);
+LONG DQX7460_CALL DQX7460_AIConfig(HANDLE handle, AdScanConfig config);
+LONG DQX7460_CALL DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Value, WORD bipolar,
+                                    WORD reg7Mode, WORD reg7Bit2, WORD reg7Bit3, WORD reg10Value,
+                                    WORD firstChannel, WORD channelCount);
+LONG DQX7460_CALL DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_CALL DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_CALL DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request);
 /* The range code applies to the sampled channel (0..31); on success the A/D keeps running. */
-LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel,
-                         WORD rangeCode, WORD* code);
-LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request);
-LONG DQX7460_GetAdVol(float* volts, WORD channel, ULONG* buffer);
-LONG DQX7460_MAIConfig(HANDLE handle, ReadSourceRecord* record);
+LONG DQX7460_CALL DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel,
+                                      WORD rangeCode, WORD* code);
+LONG DQX7460_CALL DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request);
+LONG DQX7460_CALL DQX7460_GetAdVol(float* volts, WORD channel, ULONG* buffer);
+LONG DQX7460_CALL DQX7460_MAIConfig(HANDLE handle, ReadSourceRecord* record);
 
 /* Buffered A/D acquisition */
-LONG DQX7460_StartAd(HANDLE handle);
-LONG DQX7460_StopAd(HANDLE handle);
-LONG DQX7460_FifoClear(HANDLE handle);
-LONG DQX7460_SoftTrig(HANDLE handle);
-LONG DQX7460_ADReadData(HANDLE handle, ULONG** buffer, WORD wordCount);
-LONG DQX7460_ADReadData2(HANDLE handle, ULONG* data, WORD count, WORD triggerMode,
-                         WORD subMode, WORD n);
+LONG DQX7460_CALL DQX7460_StartAd(HANDLE handle);
+LONG DQX7460_CALL DQX7460_StopAd(HANDLE handle);
+LONG DQX7460_CALL DQX7460_FifoClear(HANDLE handle);
+LONG DQX7460_CALL DQX7460_SoftTrig(HANDLE handle);
+LONG DQX7460_CALL DQX7460_ADReadData(HANDLE handle, ULONG** buffer, WORD wordCount);
+LONG DQX7460_CALL DQX7460_ADReadData2(HANDLE handle, ULONG* data, WORD count, WORD triggerMode,
+                                      WORD subMode, WORD n);
 
 /* Analog output, channels 1..4 */
-LONG DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range);
-LONG DQX7460_DaModeSet(HANDLE handle, WORD channel, WORD mode);
-LONG DQX7460_AOBinaryOut(HANDLE handle, WORD channel, WORD value);
-LONG DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable);
-LONG DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count);
-LONG DQX7460_DaStart(HANDLE handle);
-LONG DQX7460_DaDataFileSet(HANDLE handle, LONG unused);
-LONG DQX7460_FAOIntScanStart(LONG unused1, LONG unused2);
-LONG DQX7460_FAOStop(LONG unused);
+LONG DQX7460_CALL DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range);
+LONG DQX7460_CALL DQX7460_DaModeSet(HANDLE handle, WORD channel, WORD mode);
+LONG DQX7460_CALL DQX7460_AOBinaryOut(HANDLE handle, WORD channel, WORD value);
+LONG DQX7460_CALL DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable);
+LONG DQX7460_CALL DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count);
+LONG DQX7460_CALL DQX7460_DaStart(HANDLE handle);
+LONG DQX7460_CALL DQX7460_DaDataFileSet(HANDLE handle, LONG unused);
+LONG DQX7460_CALL DQX7460_FAOIntScanStart(LONG unused1, LONG unused2);
+LONG DQX7460_CALL DQX7460_FAOStop(LONG unused);
 
 /* Digital I/O and counters */
-LONG DQX7460_DioWriteWord2(HANDLE handle, WORD value);
-LONG DQX7460_DioWriteWord(HANDLE handle, DioWordRecord* record);
-LONG DQX7460_DioReadWord2(HANDLE handle, WORD* value);
-LONG DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record);
-LONG DQX7460_DIOInput(HANDLE handle, WORD* value);
-LONG DQX7460_DioGetCurrentDOWord(HANDLE handle, WORD* value);
-LONG DQX7460_SetCounter(HANDLE handle, WORD counter, CounterConfig config);
-LONG DQX7460_SetCounter2(HANDLE handle, WORD counter, WORD mode, LONG flag, WORD select,
-                         ULONG count1, ULONG count2);
-LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3);
-LONG DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3);
+LONG DQX7460_CALL DQX7460_DioWriteWord2(HANDLE handle, WORD value);
+LONG DQX7460_CALL DQX7460_DioWriteWord(HANDLE handle, DioWordRecord* record);
+LONG DQX7460_CALL DQX7460_DioReadWord2(HANDLE handle, WORD* value);
+LONG DQX7460_CALL DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record);
+LONG DQX7460_CALL DQX7460_DIOInput(HANDLE handle, WORD* value);
+LONG DQX7460_CALL DQX7460_DioGetCurrentDOWord(HANDLE handle, WORD* value);
+LONG DQX7460_CALL DQX7460_SetCounter(HANDLE handle, WORD counter, CounterConfig config);
+LONG DQX7460_CALL DQX7460_SetCounter2(HANDLE handle, WORD counter, WORD mode, LONG flag,
+                                      WORD select, ULONG count1, ULONG count2);
+LONG DQX7460_CALL DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2,
+                                       LONG flag3);
+LONG DQX7460_CALL DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2,
+                                      LONG flag3);
 /* Both deliver the four counter values by value into the caller's ULONGs. */
-LONG DQX7460_ReadBackCount2(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
-                            ULONG* count3);
-LONG DQX7460_ReadBackCount(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
-                           ULONG* count3);
-LONG DQX7460_SetCounterGate(HANDLE handle, WORD gate);
-LONG DQX7460_SetCounterValue(HANDLE handle, WORD counter, ULONG value);
+LONG DQX7460_CALL DQX7460_ReadBackCount2(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
+                                         ULONG* count3);
+LONG DQX7460_CALL DQX7460_ReadBackCount(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2,
+                                        ULONG* count3);
+LONG DQX7460_CALL DQX7460_SetCounterGate(HANDLE handle, WORD gate);
+LONG DQX7460_CALL DQX7460_SetCounterValue(HANDLE handle, WORD counter, ULONG value);
 
 /* The library's one message to the operator (a device number above 15) goes through this
- * hook, text and caption in UTF-8. Without a hook, or after setting NULL, it goes to stderr. */
+ * hook, text and caption in UTF-8. Without a hook, or after setting NULL, it goes to stderr
+ * (on Windows, to a message box). The 32-bit Windows DLL does not export the setter. */
 typedef void (*dqx7460_message_hook)(const char* text, const char* caption);
 void dqx7460_set_message_hook(dqx7460_message_hook hook);
 
