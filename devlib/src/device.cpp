@@ -2,11 +2,11 @@
 // exports that do nothing; the message hook.
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <vector>
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "platform.h"
 
 using namespace dqx7460;
 
@@ -32,7 +32,7 @@ void ShowMessage(const char* text, const char* caption) {
     if (hook != nullptr) {
         hook(text, caption);
     } else {
-        std::fprintf(stderr, "%s: %s\n", caption, text);
+        ShowMessageWithoutHook(text, caption);
     }
 }
 

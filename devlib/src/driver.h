@@ -1,9 +1,10 @@
 // The library's one seam to the driver: every device-control call of every operation goes
-// through the installed Driver. By default it is the instance-socket driver or the USB
-// driver, as driver_choice.h chooses; tests of the static library install an in-process one.
+// through the installed Driver. By default it is the platform's driver (platform.h); tests
+// of the static library install an in-process one.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "DQX7460.h"
 
@@ -12,6 +13,11 @@ namespace dqx7460 {
 constexpr std::uint32_t kIoctlVendorRequest = 0x00222059;  // data stage host to device
 constexpr std::uint32_t kIoctlBulkWrite = 0x00222051;
 constexpr std::uint32_t kIoctlBulkRead = 0x0022204E;
+
+// The name of driver instance 0..15: "EZUSB-" and one upper-case hexadecimal digit.
+inline std::string InstanceName(int instance) {
+    return std::string("EZUSB-") + "0123456789ABCDEF"[instance & 0xF];
+}
 
 class Driver {
   public:
@@ -42,7 +48,7 @@ class ForwardingDriver : public Driver {
     Driver& inner_;
 };
 
-// Installs the driver every operation uses; nullptr restores the default choice.
+// Installs the driver every operation uses; nullptr restores the platform's default.
 // Not exported from the shared library.
 void SetDriver(Driver* driver);
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "driver.h"
+
 namespace dqx7460 {
 
 constexpr int kInstanceCount = 16;
@@ -23,7 +25,7 @@ inline std::string InstanceFolder() {
 
 // <folder>/EZUSB-<d>, d one upper-case hexadecimal digit.
 inline std::string InstancePathIn(const std::string& folder, int instance) {
-    return folder + "/EZUSB-" + "0123456789ABCDEF"[instance & 0xF];
+    return folder + "/" + InstanceName(instance);
 }
 
 inline std::string InstancePath(int instance) {

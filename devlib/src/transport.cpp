@@ -4,7 +4,7 @@
 
 #include "card_protocol.h"
 #include "driver.h"
-#include "driver_choice.h"
+#include "platform.h"
 
 namespace dqx7460 {
 namespace {

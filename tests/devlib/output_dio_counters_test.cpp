@@ -1,8 +1,8 @@
 // Analog output, digital I/O and counters.
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "DQX7460.h"
@@ -16,8 +16,11 @@ namespace {
 class ScopedWorkingDirectory {
   public:
     ScopedWorkingDirectory() : previous_(std::filesystem::current_path()) {
-        char pattern[] = "/tmp/devlib-cwd-XXXXXX";
-        folder_ = mkdtemp(pattern);
+        std::random_device random;
+        do {
+            folder_ =
+                std::filesystem::temp_directory_path() / ("devlib-cwd-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(folder_));
         std::filesystem::current_path(folder_);
     }
     ~ScopedWorkingDirectory() {
