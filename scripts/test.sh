@@ -29,3 +29,10 @@ else
     echo "package test skipped: it installs the package and needs root" \
          "(sudo bash tests/package/package_test.sh build-package/velmora_*.deb after scripts/package.sh)"
 fi
+
+# ---- Windows DLL: cross-built with mingw-w64. The 32-bit DLL is checked statically (export
+# table, bytes each export removes, imports); the 64-bit build's library tests and a probe
+# of the DLL run under wine64.
+bash scripts/build-windows.sh
+python3 tests/windows/check_dll.py build-windows
+bash tests/windows/run_wine.sh build-windows/x86_64
