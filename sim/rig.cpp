@@ -273,7 +273,7 @@ void Rig::MountSpecimen() {
 void Rig::Press(Button button, double holdMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     UpdateLocked();
-    double hold = holdMs < 0.0 ? params_.buttonHoldMs : holdMs;
+    double hold = std::max(holdMs < 0.0 ? params_.buttonHoldMs : holdMs, kMinButtonHoldMs);
     releaseAt_[static_cast<int>(button)] = now_ + hold / 1000.0;
     ApplyButton(button);
     DriveCard();
@@ -283,7 +283,12 @@ void Rig::SetButton(Button button, bool down) {
     std::lock_guard<std::mutex> lock(mutex_);
     UpdateLocked();
     int i = static_cast<int>(button);
-    if (down && !held_[i]) ApplyButton(button);
+    if (down && !held_[i]) {
+        ApplyButton(button);
+        pressedAt_[i] = now_;
+    } else if (!down && held_[i]) {
+        releaseAt_[i] = std::max(releaseAt_[i], pressedAt_[i] + kMinButtonHoldMs / 1000.0);
+    }
     held_[i] = down;
     DriveCard();
 }

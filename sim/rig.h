@@ -30,6 +30,10 @@ constexpr std::uint16_t kOutAutoStop = 1u << 4;
 constexpr std::uint16_t kOutAutoReturn = 1u << 5;
 constexpr int kOutputLines = 6;
 
+// The shortest time a pressed button's input reads low, however briefly it was pressed:
+// the program polls the inputs every 30 ms, so this spans two polls with room to spare.
+constexpr double kMinButtonHoldMs = 70.0;
+
 constexpr int kTensionChannel = 0;
 constexpr int kDisplacementChannel = 1;
 
@@ -102,9 +106,11 @@ class Rig {
     // Advances the rig to the clock's present and drives the card's inputs.
     void Update();
 
-    // Press a button: its input reads low for holdMs (< 0: the rig's default), then releases.
+    // Press a button: its input reads low for holdMs (< 0: the rig's default; never less than
+    // kMinButtonHoldMs), then releases.
     void Press(Button button, double holdMs = -1.0);
-    // Hold a button down until released (the panel's buttons).
+    // Hold a button down until released (the panel's buttons); a release sooner than
+    // kMinButtonHoldMs after the press keeps the input low until that time.
     void SetButton(Button button, bool down);
     // Close the travel-limit switch by hand, or let it follow the crosshead again.
     void SetTravelLimitOverride(bool closed);
@@ -146,6 +152,7 @@ class Rig {
     bool driving_ = true;
     std::uint16_t lastOutputs_ = 0x00FF;
     double releaseAt_[kButtons] = {};
+    double pressedAt_[kButtons] = {};
     bool held_[kButtons] = {};
 };
 

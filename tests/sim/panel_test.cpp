@@ -24,6 +24,15 @@ class RigPanelTest : public QObject {
         QTest::mouseRelease(start, Qt::LeftButton);
         QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF));
 
+        // A click quicker than the program's input poll still reads low for two polls.
+        QTest::mouseClick(start, Qt::LeftButton);
+        now += 0.06;
+        rig.Update();
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF & ~sim::kInStart));
+        now += 0.02;
+        rig.Update();
+        QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF));
+
         auto* limit = panel.findChild<QPushButton*>("travelLimit");
         QVERIFY(limit != nullptr);
         limit->click();

@@ -177,6 +177,34 @@ TEST_F(RigTest, ButtonPressHoldsItsBitLowThenReleases) {
     EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
 }
 
+TEST_F(RigTest, ShortPressesStayLowForTwoInputPolls) {
+    // However short the press, from the control socket or the panel, the program's 30 ms
+    // input poll must see it at least twice.
+    const struct {
+        const char* source;
+        bool panel;
+        double holdMs;
+    } presses[] = {{"press 0 ms", false, 0.0},
+                   {"press 1 ms", false, 1.0},
+                   {"panel click 1 ms", true, 1.0},
+                   {"panel click 0 ms", true, 0.0}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.source);
+        Rig& rig = MakeRig();
+        if (press.panel) {
+            rig.SetButton(Button::kZero, true);
+            now_ += press.holdMs / 1000.0;
+            rig.SetButton(Button::kZero, false);
+        } else {
+            rig.Press(Button::kZero, press.holdMs);
+        }
+        Advance(0.06, 0.001);
+        EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInZero);
+        Advance(0.011, 0.001);
+        EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+    }
+}
+
 TEST_F(RigTest, StartAfterABreakMountsAFreshSpecimen) {
     Rig& rig = MakeRig();
     rig.Press(Button::kStart);
