@@ -1,0 +1,15 @@
+// Numbers as the program stores and shows them: "." as the decimal point whatever the
+// operator's locale, and parsing that never depends on the process locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The shortest plain decimal that reads back as the same double ("12.345", "0.001", "-3");
+// never an exponent. A negative zero is written "0"; NaN and infinities as "nan", "inf".
+std::string PlainNumber(double value);
+// With exactly `decimals` digits after the point ("1.250" for 1.25 and 3).
+std::string FixedNumber(double value, int decimals);
+// The whole text (blanks around it allowed, one leading '+' allowed) as a decimal number;
+// false for anything else, an empty text included.
+bool ParseNumber(std::string_view text, double* value);

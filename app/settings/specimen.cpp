@@ -1,0 +1,81 @@
+#include "settings/specimen.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "common/atomic_file.h"
+#include "common/number_text.h"
+#include "settings/data_folder.h"
+
+SpecimenDims g_specimen;
+
+namespace {
+
+bool Usable(double value) {
+    return std::isfinite(value) && value > 0;
+}
+
+std::string ValueText(const std::optional<double>& value) {
+    return value ? PlainNumber(*value) : std::string();
+}
+
+}  // namespace
+
+std::string SpecimenFilePath() {
+    return DataFolderPath() + "Specimen.ini";
+}
+
+std::string SpecimenFileText(const SpecimenDims& dims) {
+    return "[Specimen]\nS0=" + ValueText(dims.area) + "\nL0=" + ValueText(dims.gaugeLength) + "\n";
+}
+
+SpecimenDims ParseSpecimenText(const std::string& text) {
+    SpecimenDims dims;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        double value = 0;
+        if (!ParseNumber(std::string_view(line).substr(equals + 1), &value) || !Usable(value))
+            continue;
+        if (key == "S0") dims.area = value;
+        if (key == "L0") dims.gaugeLength = value;
+    }
+    return dims;
+}
+
+bool LoadSpecimenFile() {
+    std::ifstream in(SpecimenFilePath(), std::ios::binary);
+    if (!in) {
+        g_specimen = SpecimenDims{};
+        return access(SpecimenFilePath().c_str(), F_OK) != 0;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    g_specimen = ParseSpecimenText(text.str());
+    return true;
+}
+
+bool WriteSpecimenFile(std::string* errorUtf8) {
+    return WriteFileAtomically(SpecimenFilePath(), SpecimenFileText(g_specimen), errorUtf8);
+}
+
+std::optional<std::string> CheckDimension(const std::string& labelUtf8, const std::string& text,
+                                          std::optional<double>* value) {
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        value->reset();
+        return std::nullopt;
+    }
+    double parsed = 0;
+    if (!ParseNumber(text, &parsed) || !Usable(parsed)) {
+        return "参数值：" + labelUtf8 + " " + text +
+               "  不匹配：请输入大于0的数值，或留空表示不给定";
+    }
+    *value = parsed;
+    return std::nullopt;
+}

@@ -1,0 +1,34 @@
+// The specimen's dimensions: cross-section S0 (mm²) and gauge length L0 (mm), each optional.
+// They live in "Specimen.ini" in the data folder, a file of their own, so that the settings
+// file keeps its 380 bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct SpecimenDims {
+    std::optional<double> area;         // S0, mm²
+    std::optional<double> gaugeLength;  // L0, mm
+};
+
+// The dimensions in force: loaded at start-up, changed by the specimen dialog.
+extern SpecimenDims g_specimen;
+
+std::string SpecimenFilePath();
+// The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
+// dimension not given.
+std::string SpecimenFileText(const SpecimenDims& dims);
+// Reads the text back; a line that is missing, unknown or not a usable value leaves its
+// dimension not given.
+SpecimenDims ParseSpecimenText(const std::string& text);
+
+// Loads the file into g_specimen; a missing file gives no dimensions. False when a file
+// that exists cannot be read.
+bool LoadSpecimenFile();
+// Writes g_specimen through a temporary file renamed into place. False, with a message.
+bool WriteSpecimenFile(std::string* errorUtf8);
+
+// A dimension as typed: an empty (or blank) text is "not given"; otherwise it must be a
+// positive, finite number. On failure returns the message (UTF-8) naming the dimension.
+std::optional<std::string> CheckDimension(const std::string& labelUtf8, const std::string& text,
+                                          std::optional<double>* value);

@@ -1,0 +1,72 @@
+#include "settings/specimen_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <tuple>
+
+#include "common/message_box.h"
+#include "common/number_text.h"
+#include "settings/specimen.h"
+
+namespace {
+
+const char kAreaLabel[] = "横截面积 S0";
+const char kGaugeLabel[] = "标距 L0";
+
+QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const char* name,
+                  const std::optional<double>& value) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromUtf8(name));
+    edit->setPlaceholderText(QStringLiteral("不给定"));
+    if (value) edit->setText(QString::fromStdString(PlainNumber(*value)));
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit);
+    row->addWidget(new QLabel(QString::fromUtf8(unit)));
+    form->addRow(QString::fromUtf8(label), row);
+    return edit;
+}
+
+}  // namespace
+
+CSpecimenDlg::CSpecimenDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("试样参数"));
+    auto* form = new QFormLayout(this);
+    m_area = AddRow(form, kAreaLabel, "mm²", "S0", g_specimen.area);
+    m_gaugeLength = AddRow(form, kGaugeLabel, "mm", "L0", g_specimen.gaugeLength);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // The standard OK and cancel commands keep their ids as names, as in the settings dialog.
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSpecimenDlg::OnOK);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void CSpecimenDlg::OnOK() {
+    SpecimenDims typed;
+    for (auto [edit, label, value] : {std::tuple{m_area, kAreaLabel, &typed.area},
+                                      std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength}}) {
+        if (auto failure = CheckDimension(label, edit->text().toStdString(), value)) {
+            ShowMessageBox(this, QString::fromStdString(*failure), QStringLiteral("设置错误"));
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
+    const SpecimenDims previous = g_specimen;
+    g_specimen = typed;
+    std::string error;
+    if (!WriteSpecimenFile(&error)) {
+        g_specimen = previous;
+        ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("试样参数"),
+                       QMessageBox::Warning);
+        return;
+    }
+    accept();
+}

@@ -1,0 +1,87 @@
+#include "settings/specimen.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "settings/data_folder.h"
+
+namespace {
+
+class SpecimenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        previous_ = cwd;
+        std::string pattern = ::testing::TempDir() + "specimen-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        AnchorDataFolder();
+        std::string error;
+        ASSERT_TRUE(EnsureDataFolder(&error)) << error;
+        g_specimen = SpecimenDims{};
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir(previous_.c_str()), 0);
+        std::filesystem::remove_all(dir_);
+    }
+    static std::string FileText() {
+        std::ifstream in(SpecimenFilePath(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string previous_, dir_;
+};
+
+TEST_F(SpecimenTest, TypedDimensionsAreEmptyOrPositiveFiniteNumbers) {
+    const struct {
+        const char* text;
+        bool ok;
+        std::optional<double> value;
+    } cases[] = {{"", true, std::nullopt}, {"  ", true, std::nullopt}, {"12.5", true, 12.5},
+                 {" 50 ", true, 50.0},     {"1e-3", true, 0.001},      {"0", false, {}},
+                 {"-1", false, {}},        {"abc", false, {}},         {"1,5", false, {}},
+                 {"inf", false, {}},       {"nan", false, {}},         {"1e400", false, {}}};
+    for (const auto& c : cases) {
+        std::optional<double> value = 99.0;
+        const auto failure = CheckDimension("横截面积 S0", c.text, &value);
+        EXPECT_EQ(!failure, c.ok) << '"' << c.text << '"';
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << c.text;
+        } else {
+            EXPECT_NE(failure->find("横截面积 S0"), std::string::npos) << *failure;
+            EXPECT_EQ(value, 99.0) << "a refused text leaves the value alone";
+        }
+    }
+}
+
+TEST_F(SpecimenTest, FileKeepsBothDimensionsOrTheirAbsence) {
+    EXPECT_TRUE(LoadSpecimenFile());  // no file yet: nothing given
+    EXPECT_FALSE(g_specimen.area || g_specimen.gaugeLength);
+
+    g_specimen = {12.5, std::nullopt};
+    std::string error;
+    ASSERT_TRUE(WriteSpecimenFile(&error)) << error;
+    EXPECT_EQ(FileText(), "[Specimen]\nS0=12.5\nL0=\n");
+    g_specimen = {1.0, 2.0};
+    ASSERT_TRUE(LoadSpecimenFile());
+    EXPECT_EQ(g_specimen.area, 12.5);
+    EXPECT_FALSE(g_specimen.gaugeLength);
+    // The specimen lives beside the settings file, never in it.
+    EXPECT_FALSE(std::filesystem::exists(SettingsFilePath()));
+
+    // A hand-edited file: unusable values and unknown lines give "not given".
+    const SpecimenDims edited = ParseSpecimenText("[Specimen]\r\nS0=-4\r\nL0=80\r\nX=1\nnoise");
+    EXPECT_FALSE(edited.area);
+    EXPECT_EQ(edited.gaugeLength, 80.0);
+}
+
+}  // namespace

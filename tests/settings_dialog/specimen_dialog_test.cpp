@@ -1,0 +1,109 @@
+// The specimen dialog "试样参数": what it shows, what it refuses and what it stores.
+#include "settings/specimen_dialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <utility>
+#include <vector>
+
+#include "common/message_box.h"
+#include "settings/data_folder.h"
+#include "settings/specimen.h"
+
+class SpecimenDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        AnchorDataFolder();
+        std::string error;
+        QVERIFY(EnsureDataFolder(&error));
+        QFile::remove(QString::fromStdString(SpecimenFilePath()));
+        g_specimen = SpecimenDims{};
+        m_boxes.clear();
+        SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+            m_boxes.emplace_back(text, caption);
+        });
+    }
+    void cleanup() {
+        SetMessageBoxHandler({});
+        QDir::setCurrent(m_previous);
+    }
+
+    void showsTheDimensionsInForce() {
+        g_specimen = {12.5, std::nullopt};
+        CSpecimenDlg dialog(nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("试样参数"));
+        QCOMPARE(Edit(dialog, "S0")->text(), QStringLiteral("12.5"));
+        QCOMPARE(Edit(dialog, "L0")->text(), QString());
+    }
+
+    void refusesWhatIsNotAPositiveNumber() {
+        const struct {
+            const char* s0;
+            const char* l0;
+            const char* named;
+        } cases[] = {{"abc", "", "横截面积 S0"}, {"0", "50", "横截面积 S0"},
+                     {"-2", "", "横截面积 S0"},  {"1,5", "", "横截面积 S0"},
+                     {"", "inf", "标距 L0"},     {"10", "-50", "标距 L0"},
+                     {"10", "5 mm", "标距 L0"}};
+        for (const auto& c : cases) {
+            m_boxes.clear();
+            CSpecimenDlg dialog(nullptr);
+            dialog.show();
+            Edit(dialog, "S0")->setText(QString::fromUtf8(c.s0));
+            Edit(dialog, "L0")->setText(QString::fromUtf8(c.l0));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            QCOMPARE(m_boxes.size(), std::size_t{1});
+            QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
+            QVERIFY2(m_boxes[0].first.contains(QString::fromUtf8(c.named)),
+                     qPrintable(m_boxes[0].first));
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), 0);
+        }
+        QVERIFY(!g_specimen.area && !g_specimen.gaugeLength);
+        QVERIFY(!QFile::exists(QString::fromStdString(SpecimenFilePath())));
+    }
+
+    void storesAcceptedDimensionsAndCancelKeepsThem() {
+        {
+            CSpecimenDlg dialog(nullptr);
+            dialog.show();
+            Edit(dialog, "S0")->setText(QStringLiteral(" 12.5 "));
+            Edit(dialog, "L0")->setText(QString());
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            QVERIFY(m_boxes.empty());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(g_specimen.area, std::optional<double>(12.5));
+        QVERIFY(!g_specimen.gaugeLength);
+        QFile file(QString::fromStdString(SpecimenFilePath()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Specimen]\nS0=12.5\nL0=\n"));
+
+        CSpecimenDlg dialog(nullptr);
+        dialog.show();
+        Edit(dialog, "S0")->setText(QStringLiteral("99"));
+        dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
+        QCOMPARE(g_specimen.area, std::optional<double>(12.5));
+    }
+
+  private:
+    static QLineEdit* Edit(QDialog& dialog, const char* name) {
+        return dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_previous;
+    std::vector<std::pair<QString, QString>> m_boxes;
+};
+
+QTEST_MAIN(SpecimenDialogTest)
+#include "specimen_dialog_test.moc"
