@@ -9,6 +9,7 @@
 #include "acquisition/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "records/records_csv.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 
@@ -128,6 +129,12 @@ bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::
     ParseSettings();
     // The playback runs at the period its timer can take; so do the times.
     FillRecordTimesFromPeriod(std::clamp(g_nSamplePeriod, 1, 10000));
+    // The test's own times, when its CSV file lies beside the archive.
+    const std::size_t dot = pathUtf8.rfind('.');
+    const std::size_t slash = pathUtf8.rfind('/');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    ReadRecordTimesCsv((hasExtension ? pathUtf8.substr(0, dot) : pathUtf8) + ".csv");
     return true;
 }
 

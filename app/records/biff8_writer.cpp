@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <unordered_map>
 
 namespace {
@@ -15,6 +14,7 @@ constexpr std::uint16_t kExtSst = 0x00FF;
 constexpr std::uint16_t kBoundSheet = 0x0085;
 constexpr std::uint16_t kLabelSst = 0x00FD;
 constexpr std::uint16_t kRow = 0x0208;
+constexpr std::uint16_t kNumber = 0x0203;
 constexpr std::size_t kMaxRecordData = 8224;
 constexpr std::uint16_t kCellXf = 15;
 constexpr std::size_t kRowsPerBlock = 32;
@@ -169,9 +169,9 @@ void AppendSst(std::string* out, const std::vector<const std::u16string*>& strin
     flush();
 }
 
-void AppendGlobals(std::string* out, const std::u16string& sheetName,
+void AppendGlobals(std::string* out, const std::vector<Worksheet>& sheets,
                    const std::vector<const std::u16string*>& strings, std::uint32_t references,
-                   std::size_t* sheetOffsetAt) {
+                   std::vector<std::size_t>* sheetOffsetsAt) {
     AppendBof(out, 0x0005);
     AppendU16Record(out, 0x00E1, 1200);  // INTERFACEHDR: UTF-16 code page
     AppendU16Record(out, 0x00C1, 0);     // MMS
@@ -183,7 +183,9 @@ void AppendGlobals(std::string* out, const std::u16string& sheetName,
     AppendRecord(out, 0x005C, access);   // WRITEACCESS
     AppendU16Record(out, 0x0042, 1200);  // CODEPAGE
     AppendU16Record(out, 0x0161, 0);     // DSF
-    AppendU16Record(out, 0x013D, 1);     // TABID: one sheet
+    Bytes tabs;
+    for (std::size_t i = 0; i < sheets.size(); ++i) tabs.U16(static_cast<std::uint16_t>(i + 1));
+    AppendRecord(out, 0x013D, tabs);     // TABID: one per sheet
     AppendU16Record(out, 0x009C, 0x0E);  // FNGROUPCOUNT
     AppendU16Record(out, 0x0019, 0);     // WINDOWPROTECT
     AppendU16Record(out, 0x0012, 0);     // PROTECT
@@ -207,11 +209,13 @@ void AppendGlobals(std::string* out, const std::u16string& sheetName,
     Bytes style;
     style.U16(0x8000).U8(0).U8(0xFF);  // built-in style Normal on XF 0
     AppendRecord(out, 0x0293, style);
-    Bytes sheet;
-    sheet.U32(0).U8(0).U8(0);  // offset filled in once known; visible worksheet
-    AppendShortString(&sheet, sheetName);
-    *sheetOffsetAt = out->size() + 4;
-    AppendRecord(out, kBoundSheet, sheet);
+    for (const Worksheet& each : sheets) {
+        Bytes sheet;
+        sheet.U32(0).U8(0).U8(0);  // offset filled in once known; visible worksheet
+        AppendShortString(&sheet, each.name);
+        sheetOffsetsAt->push_back(out->size() + 4);
+        AppendRecord(out, kBoundSheet, sheet);
+    }
     Bytes country;
     country.U16(1).U16(86);
     AppendRecord(out, 0x008C, country);  // COUNTRY
@@ -226,8 +230,28 @@ void AppendGlobals(std::string* out, const std::u16string& sheetName,
     AppendRecord(out, kEof, Bytes());
 }
 
-void AppendSheet(std::string* out, const std::vector<TextCell>& cells,
-                 const std::vector<std::size_t>& order, const std::vector<std::uint32_t>& sst) {
+// A cell of a sheet in row order: a text (its entry in the shared strings) or a number.
+struct PlacedCell {
+    std::uint16_t row;
+    std::uint16_t col;
+    const std::u16string* text;  // none for a number
+    double number;
+    std::uint32_t sst;
+};
+
+std::vector<PlacedCell> SortedCells(const Worksheet& sheet) {
+    std::vector<PlacedCell> cells;
+    cells.reserve(sheet.texts.size() + sheet.numbers.size());
+    for (const TextCell& c : sheet.texts) cells.push_back({c.row, c.col, &c.text, 0.0, 0});
+    for (const NumberCell& c : sheet.numbers) cells.push_back({c.row, c.col, nullptr, c.value, 0});
+    // Texts keep their given order among equal positions, as they always have.
+    std::stable_sort(cells.begin(), cells.end(), [](const PlacedCell& a, const PlacedCell& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    });
+    return cells;
+}
+
+void AppendSheet(std::string* out, const std::vector<PlacedCell>& cells, bool first) {
     AppendBof(out, 0x0010);
     AppendU16Record(out, 0x000D, 1);    // CALCMODE: automatic
     AppendU16Record(out, 0x000C, 100);  // CALCCOUNT
@@ -249,16 +273,16 @@ void AppendSheet(std::string* out, const std::vector<TextCell>& cells,
     AppendU16Record(out, 0x0081, 0x04C1);  // WSBOOL
 
     Bytes dimensions;
-    if (order.empty()) {
+    if (cells.empty()) {
         dimensions.U32(0).U32(0).U16(0).U16(0).U16(0);
     } else {
         std::uint16_t firstCol = 0xFF, lastCol = 0;
-        for (const TextCell& c : cells) {
+        for (const PlacedCell& c : cells) {
             firstCol = std::min(firstCol, c.col);
             lastCol = std::max(lastCol, c.col);
         }
-        dimensions.U32(cells[order.front()].row)
-            .U32(cells[order.back()].row + 1u)
+        dimensions.U32(cells.front().row)
+            .U32(cells.back().row + 1u)
             .U16(firstCol)
             .U16(lastCol + 1)
             .U16(0);
@@ -267,19 +291,19 @@ void AppendSheet(std::string* out, const std::vector<TextCell>& cells,
 
     // Rows in blocks of 32 as Excel writes them: the block's ROW records, then its cells.
     std::vector<std::size_t> rowStarts;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i == 0 || cells[order[i]].row != cells[order[i - 1]].row) rowStarts.push_back(i);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i == 0 || cells[i].row != cells[i - 1].row) rowStarts.push_back(i);
     }
-    rowStarts.push_back(order.size());
+    rowStarts.push_back(cells.size());
     const std::size_t rowCount = rowStarts.size() - 1;
     for (std::size_t blockRow = 0; blockRow < rowCount; blockRow += kRowsPerBlock) {
         const std::size_t blockEnd = std::min(rowCount, blockRow + kRowsPerBlock);
         for (std::size_t r = blockRow; r < blockEnd; ++r) {
-            const TextCell& first = cells[order[rowStarts[r]]];
-            const TextCell& last = cells[order[rowStarts[r + 1] - 1]];
+            const PlacedCell& start = cells[rowStarts[r]];
+            const PlacedCell& last = cells[rowStarts[r + 1] - 1];
             Bytes row;
-            row.U16(first.row)
-                .U16(first.col)
+            row.U16(start.row)
+                .U16(start.col)
                 .U16(last.col + 1)
                 .U16(0x00FF)
                 .U16(0)
@@ -288,46 +312,62 @@ void AppendSheet(std::string* out, const std::vector<TextCell>& cells,
             AppendRecord(out, kRow, row);
         }
         for (std::size_t i = rowStarts[blockRow]; i < rowStarts[blockEnd]; ++i) {
-            const TextCell& c = cells[order[i]];
-            Bytes label;
-            label.U16(c.row).U16(c.col).U16(kCellXf).U32(sst[order[i]]);
-            AppendRecord(out, kLabelSst, label);
+            const PlacedCell& c = cells[i];
+            Bytes cell;
+            cell.U16(c.row).U16(c.col).U16(kCellXf);
+            if (c.text == nullptr) {
+                cell.F64(c.number);
+                AppendRecord(out, kNumber, cell);
+            } else {
+                cell.U32(c.sst);
+                AppendRecord(out, kLabelSst, cell);
+            }
         }
     }
 
     Bytes window;
-    window.U16(0x06B6).U16(0).U16(0).U16(0x40).U16(0).U16(0).U16(0).U32(0);
-    AppendRecord(out, 0x023E, window);  // WINDOW2: grid, headers, selected sheet
+    // Grid and headers on every sheet; the first is the selected and shown one.
+    window.U16(first ? 0x06B6 : 0x00B6).U16(0).U16(0).U16(0x40).U16(0).U16(0).U16(0).U32(0);
+    AppendRecord(out, 0x023E, window);  // WINDOW2
     AppendRecord(out, kEof, Bytes());
 }
 
 }  // namespace
 
-std::string BuildWorkbookStream(const std::vector<TextCell>& cells,
-                                const std::u16string& sheetName) {
-    std::vector<std::size_t> order(cells.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return cells[a].row != cells[b].row ? cells[a].row < cells[b].row
-                                            : cells[a].col < cells[b].col;
-    });
+std::string BuildWorkbookStream(const std::vector<Worksheet>& sheets) {
+    std::vector<std::vector<PlacedCell>> placed;
+    placed.reserve(sheets.size());
+    for (const Worksheet& sheet : sheets) placed.push_back(SortedCells(sheet));
 
-    // Equal texts share one entry, in order of first use.
+    // Equal texts share one entry, in order of first use, sheet after sheet.
     std::unordered_map<std::u16string, std::uint32_t> index;
     std::vector<const std::u16string*> strings;
-    std::vector<std::uint32_t> sst(cells.size());
-    for (std::size_t i : order) {
-        auto [it, added] = index.emplace(cells[i].text, static_cast<std::uint32_t>(strings.size()));
-        if (added) strings.push_back(&it->first);
-        sst[i] = it->second;
+    std::uint32_t references = 0;
+    for (std::vector<PlacedCell>& cells : placed) {
+        for (PlacedCell& cell : cells) {
+            if (cell.text == nullptr) continue;
+            auto [it, added] =
+                index.emplace(*cell.text, static_cast<std::uint32_t>(strings.size()));
+            if (added) strings.push_back(&it->first);
+            cell.sst = it->second;
+            ++references;
+        }
     }
 
     std::string stream;
-    stream.reserve(64 * 1024 + cells.size() * 24);
-    std::size_t sheetOffsetAt = 0;
-    AppendGlobals(&stream, sheetName, strings, static_cast<std::uint32_t>(cells.size()),
-                  &sheetOffsetAt);
-    PutU32At(&stream, sheetOffsetAt, static_cast<std::uint32_t>(stream.size()));
-    AppendSheet(&stream, cells, order, sst);
+    std::size_t cellCount = 0;
+    for (const auto& cells : placed) cellCount += cells.size();
+    stream.reserve(64 * 1024 + cellCount * 24);
+    std::vector<std::size_t> sheetOffsetsAt;
+    AppendGlobals(&stream, sheets, strings, references, &sheetOffsetsAt);
+    for (std::size_t s = 0; s < sheets.size(); ++s) {
+        PutU32At(&stream, sheetOffsetsAt[s], static_cast<std::uint32_t>(stream.size()));
+        AppendSheet(&stream, placed[s], s == 0);
+    }
     return stream;
+}
+
+std::string BuildWorkbookStream(const std::vector<TextCell>& cells,
+                                const std::u16string& sheetName) {
+    return BuildWorkbookStream({Worksheet{sheetName, cells, {}}});
 }

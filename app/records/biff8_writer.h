@@ -11,8 +11,23 @@ struct TextCell {
     std::u16string text;
 };
 
-// Globals (fonts, the 16 XFs every cell format refers to, the sheet's entry, the shared
-// string table) followed by the sheet, whose cells all point into the shared strings.
-// Cells may come in any order; a text of more than 65535 characters is cut there.
+struct NumberCell {
+    std::uint16_t row;  // 0-based
+    std::uint16_t col;  // 0-based, below 256
+    double value;
+};
+
+struct Worksheet {
+    std::u16string name;
+    std::vector<TextCell> texts;
+    std::vector<NumberCell> numbers;
+};
+
+// Globals (fonts, the 16 XFs every cell format refers to, the sheets' entries, the shared
+// string table) followed by the sheets, whose text cells all point into the shared strings.
+// The first sheet is the one shown when the workbook opens. Cells may come in any order;
+// a text of more than 65535 characters is cut there.
+std::string BuildWorkbookStream(const std::vector<Worksheet>& sheets);
+// A workbook of one sheet of text cells.
 std::string BuildWorkbookStream(const std::vector<TextCell>& cells,
                                 const std::u16string& sheetName);

@@ -8,6 +8,7 @@
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
+#include "results/results_engine.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -75,11 +76,47 @@ class SheetCells {
                           std::move(text)});
     }
     void PutGbk(int row, int col, const std::string& gbk) { Put(row, col, GbkToUtf16(gbk)); }
+    void PutUtf8(int row, int col, const std::string& utf8) { Put(row, col, Utf8ToUtf16(utf8)); }
+    // A value that cannot be computed leaves its cell empty.
+    void PutNumber(int row, int col, const std::optional<double>& value) {
+        if (value) {
+            numbers_.push_back(
+                {static_cast<std::uint16_t>(row - 1), static_cast<std::uint16_t>(col - 1), *value});
+        }
+    }
     std::vector<TextCell>& cells() { return cells_; }
+    Worksheet Take(const std::u16string& name) {
+        return {name, std::move(cells_), std::move(numbers_)};
+    }
 
   private:
     std::vector<TextCell> cells_;
+    std::vector<NumberCell> numbers_;
 };
+
+// The second sheet 结果: names in A, values in B (numbers), units in C.
+Worksheet ResultsSheet() {
+    const ResultSet set = ResultsOfCurrentTest();
+    SheetCells sheet;
+    sheet.Put(1, 1, u"试验名称");
+    sheet.PutUtf8(1, 2, set.testName);
+    sheet.Put(2, 1, u"启动时间");
+    sheet.PutUtf8(2, 2, set.startTime);
+    sheet.Put(3, 1, u"横截面积 S0");
+    sheet.PutNumber(3, 2, set.specimen.area);
+    sheet.Put(3, 3, u"mm²");
+    sheet.Put(4, 1, u"标距 L0");
+    sheet.PutNumber(4, 2, set.specimen.gaugeLength);
+    sheet.Put(4, 3, u"mm");
+    int row = 5;
+    for (const ResultRow& result : set.rows) {
+        sheet.PutUtf8(row, 1, result.name);
+        sheet.PutNumber(row, 2, result.value);
+        sheet.PutUtf8(row, 3, result.unit);
+        ++row;
+    }
+    return sheet.Take(u"结果");
+}
 
 }  // namespace
 
@@ -109,7 +146,7 @@ bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8) {
     }
 
     std::string file;
-    if (!BuildCompoundFile(BuildWorkbookStream(sheet.cells(), u"Sheet1"), &file)) {
+    if (!BuildCompoundFile(BuildWorkbookStream({sheet.Take(u"Sheet1"), ResultsSheet()}), &file)) {
         if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存：" + pathUtf8;
         return false;
     }

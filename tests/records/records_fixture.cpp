@@ -82,10 +82,10 @@ std::string Unescape(const std::string& field) {
 
 }  // namespace
 
-XlrdSheet ReadWithXlrd(const std::string& path) {
+XlrdSheet ReadWithXlrd(const std::string& path, int index) {
     XlrdSheet sheet;
-    const std::string command =
-        std::string("/usr/bin/python3 ") + READ_XLS_SCRIPT + " '" + path + "'";
+    const std::string command = std::string("/usr/bin/python3 ") + READ_XLS_SCRIPT + " '" + path +
+                                "' " + std::to_string(index);
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return sheet;
     std::string output;

@@ -31,4 +31,5 @@ struct XlrdSheet {
     std::string summary;
     std::vector<std::vector<std::string>> rows;
 };
-XlrdSheet ReadWithXlrd(const std::string& path);
+// The sheet with the given index (0: the first).
+XlrdSheet ReadWithXlrd(const std::string& path, int sheet = 0);

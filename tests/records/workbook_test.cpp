@@ -9,19 +9,22 @@
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
+#include "results/results_engine.h"
 #include "records_fixture.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-const char kCleanSheet[] = "sheets=1 rows=%d cols=3 nontext=0 warnings=0";
+const char kCleanSheet[] = "sheets=%d rows=%d cols=3 nontext=0 warnings=0";
 
-std::string CleanSummary(int rows) {
+// The test's workbook has the records sheet and the results sheet 结果.
+std::string CleanSummary(int rows, int sheets = 2) {
     char text[96];
-    std::snprintf(text, sizeof text, kCleanSheet, rows);
+    std::snprintf(text, sizeof text, kCleanSheet, sheets, rows);
     return text;
 }
 
@@ -29,6 +32,7 @@ class WorkbookTest : public RecordsTest {
   protected:
     void SetUp() override {
         RecordsTest::SetUp();
+        g_specimen = SpecimenDims{};
         g_strStartTime = "2025-03-07-14:05:09";
         g_strReadout0[501] = "031.250";
         g_strReadout1[501] = "000.500";
@@ -86,6 +90,42 @@ TEST_F(WorkbookTest, ChineseTextsArriveIntactAndASecondExportReplacesTheFirst) {
     EXPECT_EQ(DataFolderEntries().size(), 1u);
 }
 
+// The second sheet holds the engine's results: names, number values (empty when a result
+// cannot be computed), units; the first sheet is not touched by it.
+TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
+    FillRecords(200);
+    for (int i = 1; i <= 200; ++i) g_dRecordTime[i] = i * 0.03;
+    g_nBreakRecord = 150;
+    g_specimen = {12.5, std::nullopt};
+    const std::string path = Export();
+    EXPECT_EQ(ReadWithXlrd(path).summary, CleanSummary(206));
+
+    const XlrdSheet sheet = ReadWithXlrd(path, 1);
+    ASSERT_TRUE(sheet.ran);
+    // Without L0, A and E stay empty: S0 and eight results are numbers.
+    EXPECT_EQ(sheet.summary, "sheets=2 rows=14 cols=3 nontext=9 warnings=0");
+    ASSERT_EQ(sheet.rows.size(), 14u);
+    EXPECT_EQ(sheet.rows[0], (std::vector<std::string>{"试验名称", "Dranvik", ""}));
+    EXPECT_EQ(sheet.rows[1], (std::vector<std::string>{"启动时间", "2025-03-07-14:05:09", ""}));
+    EXPECT_EQ(sheet.rows[2], (std::vector<std::string>{"横截面积 S0", "12.5", "mm²"}));
+    EXPECT_EQ(sheet.rows[3], (std::vector<std::string>{"标距 L0", "", "mm"}));
+    const ResultSet set = ResultsOfCurrentTest();
+    ASSERT_EQ(set.rows.size(), 10u);
+    for (std::size_t i = 0; i < set.rows.size(); ++i) {
+        const std::vector<std::string>& row = sheet.rows[4 + i];
+        ASSERT_EQ(row.size(), 3u);
+        EXPECT_EQ(row[0], set.rows[i].name);
+        EXPECT_EQ(row[2], set.rows[i].unit);
+        if (set.rows[i].value) {
+            EXPECT_EQ(std::strtod(row[1].c_str(), nullptr), *set.rows[i].value) << row[0];
+        } else {
+            EXPECT_EQ(row[1], "") << row[0];
+        }
+    }
+    EXPECT_EQ(sheet.rows[4][1], "25.0");   // 最大力 at the last of 200 records of 0.125 N
+    EXPECT_EQ(sheet.rows[6][1], "18.75");  // 断裂力 at record 150, where the break was seen
+}
+
 TEST_F(WorkbookTest, UnwritableFolderFailsWithAMessage) {
     std::string error;
     EXPECT_FALSE(ExportSpreadsheet(DataFolderPath() + "missing/test.xls", &error));
@@ -116,7 +156,7 @@ TEST_F(WorkbookTest, LongStringsSplitAcrossContinueRecords) {
 
     const XlrdSheet sheet = ReadWithXlrd(path);
     ASSERT_TRUE(sheet.ran);
-    EXPECT_EQ(sheet.summary, CleanSummary(2000));
+    EXPECT_EQ(sheet.summary, CleanSummary(2000, 1));
     ASSERT_EQ(sheet.rows.size(), 2000u);
     for (const TextCell& cell : cells) {
         std::string expected;

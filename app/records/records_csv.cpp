@@ -1,0 +1,112 @@
+#include "records/records_csv.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "acquisition/run_state.h"
+#include "common/atomic_file.h"
+#include "common/gbk_text.h"
+#include "common/number_text.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kLineEnd[] = "\r\n";
+
+std::string Field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string ChannelHeader(const std::string& nameGbk, const std::string& unitGbk) {
+    return Field(GbkToUtf8(nameGbk) + "(" + GbkToUtf8(unitGbk) + ")");
+}
+
+// The rows of a CSV text, quoted fields taken whole (with their commas and line ends).
+std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = rows.back().back();
+        if (quoted) {
+            if (c != '"') {
+                field += c;
+            } else if (i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\n') {
+            rows.emplace_back(1);
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+    return rows;
+}
+
+}  // namespace
+
+std::string RecordsCsvText() {
+    const int count = std::clamp(g_nRecordCount, 0, kRecordSlots - 1);
+    std::string text = kBom;
+    text.reserve(64 + static_cast<std::size_t>(count) * 32);
+    text += "次数,时间(s),";
+    text += ChannelHeader(g_strChannelName0, g_strUnit0) + ',';
+    text += ChannelHeader(g_strChannelName1, g_strUnit1) + kLineEnd;
+    char number[16];
+    for (int i = 1; i <= count; ++i) {
+        text.append(number, std::to_chars(number, number + sizeof number, i).ptr);
+        text += ',';
+        text += FixedNumber(g_dRecordTime[i], 3);
+        text += ',';
+        text += PlainNumber(DecimalValue(g_strRecord0[i]));
+        text += ',';
+        text += PlainNumber(DecimalValue(g_strRecord1[i]));
+        text += kLineEnd;
+    }
+    return text;
+}
+
+bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8) {
+    return WriteFileAtomically(pathUtf8, RecordsCsvText(), errorUtf8);
+}
+
+bool ReadRecordTimesCsv(const std::string& pathUtf8) {
+    std::ifstream in(pathUtf8, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::string text = bytes.str();
+    if (text.compare(0, 3, kBom) != 0) return false;
+    const auto rows = CsvRows(text.substr(3));
+    if (rows.empty() || rows[0].size() != 4 || rows[0][0] != "次数") return false;
+    std::vector<double> times;
+    for (std::size_t n = 1; n < rows.size(); ++n) {
+        double number = 0, time = 0;
+        if (rows[n].size() != 4 || !ParseNumber(rows[n][0], &number) ||
+            number != static_cast<double>(n) || !ParseNumber(rows[n][1], &time) ||
+            n >= static_cast<std::size_t>(kRecordSlots)) {
+            return false;
+        }
+        times.push_back(time);
+    }
+    std::copy(times.begin(), times.end(), g_dRecordTime + 1);
+    return true;
+}

@@ -1,0 +1,16 @@
+// "<base>.csv" beside the archive: the records with their elapsed times, for spreadsheets
+// and scripts. UTF-8 with a byte-order mark, comma-separated, CRLF line ends.
+#pragma once
+
+#include <string>
+
+// Header "次数,时间(s),<name0>(<unit0>),<name1>(<unit1>)" with the channel names and units
+// of the settings, then one line per record 1..g_nRecordCount: the record number, the
+// elapsed time with 3 decimals and both values as plain decimal numbers. A field holding a
+// comma, a quote, CR or LF is quoted.
+std::string RecordsCsvText();
+// Writes it through a temporary file renamed into place. False, with a message.
+bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8);
+// Takes the record times of a played-back test from its CSV file: g_dRecordTime[n] for each
+// record line n. False, changing nothing, when the file is missing or is not such a file.
+bool ReadRecordTimesCsv(const std::string& pathUtf8);

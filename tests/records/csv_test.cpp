@@ -1,0 +1,98 @@
+#include "records/records_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "acquisition/run_state.h"
+#include "common/gbk_text.h"
+#include "records/archive.h"
+#include "records_fixture.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+class CsvTest : public RecordsTest {
+  protected:
+    // Records 1..3 of FillRecords, taken 31.2 ms apart.
+    void SetUp() override {
+        RecordsTest::SetUp();
+        FillRecords(3);
+        for (int i = 1; i <= 3; ++i) g_dRecordTime[i] = i * 0.0312;
+    }
+};
+
+TEST_F(CsvTest, BytesAreUtf8WithBomCommasAndCrlf) {
+    EXPECT_EQ(RecordsCsvText(),
+              "\xEF\xBB\xBF"
+              "次数,时间(s),张力(N),位移(mm)\r\n"
+              "1,0.031,0.125,0.002\r\n"
+              "2,0.062,0.25,0.004\r\n"
+              "3,0.094,0.375,0.006\r\n");
+
+    // Records that are not plain numbers: negative, padded, not a number (0, as it plays).
+    g_strRecord0[1] = "-01.500";
+    g_strRecord1[1] = " 12";
+    g_strRecord0[2] = "abc";
+    g_nRecordCount = 2;
+    EXPECT_EQ(RecordsCsvText().substr(RecordsCsvText().find("\r\n") + 2),
+              "1,0.031,-1.5,12\r\n2,0.062,0,0.004\r\n");
+
+    g_nRecordCount = 0;
+    EXPECT_EQ(RecordsCsvText(), "\xEF\xBB\xBF次数,时间(s),张力(N),位移(mm)\r\n");
+}
+
+TEST_F(CsvTest, HeaderFieldsWithSeparatorsAreQuoted) {
+    g_nRecordCount = 0;
+    const struct {
+        const char* name;
+        const char* unit;
+        const char* field;
+    } cases[] = {{"拉力", "kN", "拉力(kN)"},
+                 {"a,b", "N", "\"a,b(N)\""},
+                 {"say \"F\"", "N", "\"say \"\"F\"\"(N)\""},
+                 {"two\nlines", "N", "\"two\nlines(N)\""}};
+    for (const auto& c : cases) {
+        g_strChannelName0 = Utf8ToGbk(c.name);
+        g_strUnit0 = Utf8ToGbk(c.unit);
+        EXPECT_EQ(RecordsCsvText(),
+                  std::string("\xEF\xBB\xBF次数,时间(s),") + c.field + ",位移(mm)\r\n")
+            << c.name;
+    }
+}
+
+// A played-back archive takes its times from the CSV beside it, else record x period; a
+// CSV that does not match is ignored.
+TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
+    g_strChannelName0 = Utf8ToGbk("a,\"b\"\n");  // a header that needs the quoting
+    const std::string base = DataFolderPath() + "t";
+    std::string error;
+    ASSERT_TRUE(WriteArchive(base + ".dat", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(base + ".csv", &error)) << error;
+
+    std::string name;
+    ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
+    EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.031);
+    EXPECT_DOUBLE_EQ(g_dRecordTime[3], 0.094);
+    EXPECT_DOUBLE_EQ(g_dRecordTime[4], 4 * 0.030);  // beyond the CSV: the period
+
+    const struct {
+        const char* what;
+        std::string bytes;
+    } unusable[] = {{"no byte-order mark", "次数,时间(s),a,b\r\n1,5.000,1,1\r\n"},
+                    {"records out of order", "\xEF\xBB\xBF次数,时间(s),a,b\r\n2,5.000,1,1\r\n"},
+                    {"a time that is not a number",
+                     "\xEF\xBB\xBF次数,时间(s),a,b\r\n1,5,1,1\r\n2,x,1,1\r\n"},
+                    {"another header", "\xEF\xBB\xBFn,t,a,b\r\n1,5.000,1,1\r\n"}};
+    for (const auto& u : unusable) {
+        WriteWhole(base + ".csv", u.bytes);
+        ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
+        EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.030) << u.what;
+    }
+    std::remove((base + ".csv").c_str());
+    ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
+    EXPECT_DOUBLE_EQ(g_dRecordTime[2], 0.060);
+}
+
+}  // namespace
