@@ -18,6 +18,7 @@
 #include "common/message_box.h"
 #include "control_client.h"
 #include "instance_path.h"
+#include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
 
@@ -48,7 +49,10 @@ bool PrintReport(CTestDlg& dialog, const QString& pdfPath) {
     QPainter painter;
     bool ok = painter.begin(&printer);
     if (ok) {
-        dialog.OnReportPrintPage(painter, printer);
+        for (int page = 1; page <= dialog.ReportPageCount(); ++page) {
+            if (page > 1) printer.newPage();
+            dialog.OnReportPrintPage(painter, printer, page);
+        }
         painter.end();
     }
     dialog.OnReportEndPrinting(printer);
@@ -112,8 +116,14 @@ int main(int argc, char* argv[]) {
 
     std::printf("Test ended after %d records, peak %s N.\n", g_nRecordCount,
                 g_strReadout0[501].c_str());
+    std::printf("Results:\n");
+    for (const ResultRow& row : ResultsOfCurrentTest().rows) {
+        const std::string value = row.value ? ResultValueText(row.value) : "-";
+        std::printf("  %s %s %s\n", row.name.c_str(), value.c_str(), row.unit.c_str());
+    }
     std::printf("Archive:    %s\n", qPrintable(archive));
     std::printf("Workbook:   %s.xls\n", qPrintable(base));
+    std::printf("Records:    %s.csv\n", qPrintable(base));
     std::printf("Report PDF: %s\n", qPrintable(pdf));
     std::printf("Screenshot: %s\n", qPrintable(png));
     return 0;

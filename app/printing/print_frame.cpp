@@ -23,8 +23,13 @@ class CPrintView {
     explicit CPrintView(ReportOwner& owner) : m_owner(owner) {}
 
     void OnBeginPrinting(QPrinter& printer) { m_owner.OnReportBeginPrinting(printer); }
+    // Every page of the report, each on a sheet of its own.
     void OnPrint(QPainter& painter, QPrinter& printer) {
-        m_owner.OnReportPrintPage(painter, printer);
+        const int pages = m_owner.ReportPageCount();
+        for (int page = 1; page <= pages; ++page) {
+            if (page > 1) printer.newPage();
+            m_owner.OnReportPrintPage(painter, printer, page);
+        }
     }
     // The owner's window comes back to the front with the end of the job.
     void OnEndPrinting(QPrinter& printer) {
@@ -32,7 +37,7 @@ class CPrintView {
         if (QWidget* window = m_owner.ReportWindow()) window->show();
     }
 
-    // The one-page job. A printer that cannot start (an unwritable file, say) sends no
+    // The job. A printer that cannot start (an unwritable file, say) sends no
     // callback and is reported.
     void Print(QPrinter& printer) {
         QPainter painter;

@@ -11,6 +11,8 @@ class ReportOwner {
     // The window a preview covers; it owns the print dialogs.
     virtual QWidget* ReportWindow() = 0;
     virtual void OnReportBeginPrinting(QPrinter& printer) = 0;
-    virtual void OnReportPrintPage(QPainter& painter, QPrinter& printer) = 0;
+    // The report's pages are numbered from 1.
+    virtual int ReportPageCount() { return 1; }
+    virtual void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) = 0;
     virtual void OnReportEndPrinting(QPrinter& printer) = 0;
 };

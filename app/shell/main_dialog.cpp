@@ -24,8 +24,12 @@
 #include "common/message_box.h"
 #include "printing/print_frame.h"
 #include "printing/report_page.h"
+#include "printing/results_page.h"
+#include "results/results_engine.h"
+#include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
 #include "shell/window_style.h"
@@ -98,6 +102,12 @@ void CTestDlg::OnInitDialog() {
     std::string error;
     if (!LoadOrCreateSettingsFile(&error)) {
         ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("设置错误"));
+    }
+    if (!LoadSpecimenFile()) {
+        ShowMessageBox(
+            this,
+            QStringLiteral("试样参数文件无法读取：") + QString::fromStdString(SpecimenFilePath()),
+            QStringLiteral("设置错误"));
     }
 
     SetColumnHeaders();
@@ -350,9 +360,18 @@ void CTestDlg::OnReportBeginPrinting(QPrinter&) {
     m_reportFonts = CreateReportFonts();
 }
 
-void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer) {
+void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) {
     if (!m_reportFonts) m_reportFonts = CreateReportFonts();
-    DrawReportPage(painter, printer, *m_reportFonts);
+    if (page == 1) {
+        DrawReportPage(painter, printer, *m_reportFonts);
+    } else {
+        DrawResultsPage(painter, printer, *m_reportFonts, ResultsOfCurrentTest());
+    }
+}
+
+void CTestDlg::OnResults() {
+    if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
+    m_resultsWnd->ShowResults(ResultsOfCurrentTest());
 }
 
 void CTestDlg::OnReportEndPrinting(QPrinter&) {

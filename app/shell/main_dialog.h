@@ -21,6 +21,7 @@
 class CLineChartCtrl;
 class CRecordsModel;
 class CStatusLine;
+class CResultsWnd;
 class QAction;
 class QCheckBox;
 class QKeyEvent;
@@ -61,6 +62,11 @@ class CTestDlg : public QDialog, public ReportOwner {
     // The open command after the file picker: loads the archive and starts its playback.
     void OpenArchive(const QString& path);
     void OnSettings();
+    // The specimen dialog "试样参数" (S0 and L0).
+    void OnSpecimen();
+    // The results window "试验结果" with the results of the test in the record tables.
+    void OnResults();
+    CResultsWnd* ResultsWindow() const { return m_resultsWnd; }
     void OnPrintList();
     void OnPrintPreview();
     // 退出: ends the program; a running test is stopped first. An unsaved test is given up
@@ -88,7 +94,9 @@ class CTestDlg : public QDialog, public ReportOwner {
     // ReportOwner
     QWidget* ReportWindow() override { return this; }
     void OnReportBeginPrinting(QPrinter& printer) override;
-    void OnReportPrintPage(QPainter& painter, QPrinter& printer) override;
+    // Page 1 is the specified report; page 2 the results and the force-extension curve.
+    int ReportPageCount() override { return 2; }
+    void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) override;
     void OnReportEndPrinting(QPrinter& printer) override;
 
   protected:
@@ -161,6 +169,7 @@ class CTestDlg : public QDialog, public ReportOwner {
     CLineChartCtrl* m_chart = nullptr;
     QMenu* m_printMenu = nullptr;
     CStatusLine* m_statusLine = nullptr;
+    CResultsWnd* m_resultsWnd = nullptr;
     std::unique_ptr<ReportFonts> m_reportFonts;
 
     // Controls by id, and the GBK text each bound edit shows now.

@@ -192,6 +192,9 @@ void CTestDlg::CreateControls() {
     m_list->setShowGrid(false);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setWordWrap(false);
+    // The list's context menu offers the results of the test it shows.
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_list->addAction(m_actions[32782]);
 
     AddButton(client, 1035, QStringLiteral("开始采集"), 405, 312, &CTestDlg::OnStart);
     AddButton(client, 1063, QStringLiteral("停止采集"), 475, 312, &CTestDlg::OnStop);
@@ -217,8 +220,12 @@ void CTestDlg::CreateMenus(QMenuBar* menuBar) {
             &QAction::triggered, this, &CTestDlg::OnOpen);
     connect(addAction(file->addAction(QStringLiteral("保存(&S)...\tF2")), 32775),
             &QAction::triggered, this, &CTestDlg::OnSave);
+    connect(addAction(file->addAction(QStringLiteral("试验结果(&T)...")), 32782),
+            &QAction::triggered, this, &CTestDlg::OnResults);
     connect(addAction(menuBar->addAction(QStringLiteral("设置(&U)")), 32776), &QAction::triggered,
             this, &CTestDlg::OnSettings);
+    connect(addAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), 32781),
+            &QAction::triggered, this, &CTestDlg::OnSpecimen);
     connect(addAction(menuBar->addAction(QStringLiteral("开始采集(&R)")), 32777),
             &QAction::triggered, this, &CTestDlg::OnStart);
     connect(addAction(menuBar->addAction(QStringLiteral("退出(&X)")), 32778), &QAction::triggered,

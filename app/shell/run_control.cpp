@@ -16,10 +16,12 @@
 #include "chart/line_chart.h"
 #include "common/message_box.h"
 #include "records/archive.h"
+#include "records/records_csv.h"
 #include "records/workbook.h"
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
+#include "settings/specimen_dialog.h"
 #include "shell/main_dialog.h"
 #include "shell/records_model.h"
 
@@ -179,7 +181,8 @@ void CTestDlg::OnSave() {
                           WriteArchive(basePath + ".dat", &error);
     // The archive is the test; the workbook is a view of it.
     if (archived) g_bTestSaved = 1;
-    if (!archived || !ExportSpreadsheet(basePath + ".xls", &error)) {
+    if (!archived || !ExportSpreadsheet(basePath + ".xls", &error) ||
+        !WriteRecordsCsv(basePath + ".csv", &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
         return;
     }
@@ -275,4 +278,9 @@ void CTestDlg::OnSettings() {
     m_cardWatch.Restart();
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
+}
+
+void CTestDlg::OnSpecimen() {
+    CSpecimenDlg dialog(this);
+    dialog.exec();
 }

@@ -42,6 +42,7 @@ void CTestDlg::SampleTick() {
         if (m_bPlayback) {
             g_bPlaybackEnded = 1;
             OnStop();
+            if (m_bPlayback) OnResults();
             return;
         }
         OnStop();
@@ -59,6 +60,7 @@ void CTestDlg::SampleTick() {
             --g_nRecordCount;
             g_bPlaybackEnded = 1;
             OnStop();
+            OnResults();
             return;
         }
         m_records->Refresh();
@@ -75,6 +77,7 @@ void CTestDlg::SampleTick() {
         RefreshControls();
         OnStop();
         if (!m_bPlayback) OnSave();
+        OnResults();
         return;
     }
     if (action == SafetyAction::kForcedStop) {

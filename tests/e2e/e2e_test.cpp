@@ -309,7 +309,30 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
         QCOMPARE(rows[5 + i], expected);
     }
 
-    QVERIFY(ReadWhole(base + QStringLiteral(".pdf")).startsWith("%PDF"));
+    const QByteArray pdf = ReadWhole(base + QStringLiteral(".pdf"));
+    QVERIFY(pdf.startsWith("%PDF"));
+    QCOMPARE(pdf.count("/Type /Page\n"), 2);  // the report and its results page
+
+    // The CSV: the same records with their times since the start, which only rise; the
+    // run took about 8 s of pulling to the break.
+    QCOMPARE(PrintedPath(output, QStringLiteral("Records:")), base + QStringLiteral(".csv"));
+    const QStringList csv = QString::fromUtf8(ReadWhole(base + QStringLiteral(".csv")))
+                                .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(csv.size(), records + 1);
+    QCOMPARE(csv[0], QStringLiteral("\uFEFF次数,时间(s),张力(N),位移(mm)"));
+    double lastTime = 0;
+    for (int i = 1; i <= records; ++i) {
+        const QStringList fields = csv[i].split(QLatin1Char(','));
+        QCOMPARE(fields.size(), 4);
+        QCOMPARE(fields[0], QString::number(i));
+        QVERIFY2(fields[1].toDouble() >= lastTime, qPrintable(csv[i]));
+        lastTime = fields[1].toDouble();
+        QCOMPARE(fields[2].toDouble(), std::atof(run.tension[i - 1].c_str()));
+        QCOMPARE(fields[3].toDouble(), std::atof(run.displacement[i - 1].c_str()));
+    }
+    QVERIFY2(lastTime > 6 && lastTime < 40, qPrintable(QString::number(lastTime)));
+    QVERIFY2(output.contains(QStringLiteral("最大力 %1 N").arg(*peak)), qPrintable(output));
+
     const QImage screenshot(base + QStringLiteral(".png"));
     QVERIFY(!screenshot.isNull());
     OpenWindow();

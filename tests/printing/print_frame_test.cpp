@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPrintDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <vector>
 
 #include "../common/modal_answer.h"
 #include "acquisition/run_state.h"
@@ -31,8 +33,10 @@ class FakeOwner : public ReportOwner {
         highResolution &= printer.resolution() == 1200;
         fonts = CreateReportFonts();
     }
-    void OnReportPrintPage(QPainter& painter, QPrinter& printer) override {
+    int ReportPageCount() override { return pageCount; }
+    void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) override {
         ++pages;
+        drawn.push_back(page);
         withoutFonts += fonts == nullptr;
         if (fonts) DrawReportPage(painter, printer, *fonts);
     }
@@ -43,6 +47,8 @@ class FakeOwner : public ReportOwner {
 
     QWidget window;
     std::unique_ptr<ReportFonts> fonts;
+    int pageCount = 1;
+    std::vector<int> drawn;
     int begins = 0, pages = 0, ends = 0, withoutFonts = 0;
     bool carriedOver = false, highResolution = true;
 };
@@ -121,6 +127,31 @@ class PrintFrameTest : public QObject {
         QCOMPARE(m_owner->ends, 1);
         QVERIFY(m_owner->highResolution);
         QVERIFY(IsPdf(path));
+    }
+
+    // A report of two pages prints both, each on its own sheet, and the preview shows both.
+    void everyPageOfTheReportPrintsAndPreviews() {
+        m_owner->pageCount = 2;
+        const QString path = m_dir.filePath(QStringLiteral("two.pdf"));
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) { AcceptPrintDialog(modal, path); });
+        PrintReport(*m_owner);
+        QCOMPARE(m_owner->drawn, (std::vector<int>{1, 2}));
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.readAll().count("/Type /Page\n"), 2);
+
+        int previewPages = 0;
+        AnswerModal(
+            [&](QWidget* modal) {
+                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 2;
+            },
+            [&](QWidget* modal) {
+                previewPages =
+                    modal->findChild<QPrintPreviewWidget*>(QStringLiteral("preview"))->pageCount();
+                modal->close();
+            });
+        PreviewReport(*m_owner);
+        QCOMPARE(previewPages, 2);
     }
 
     void aPrinterThatCannotStartIsReported() {

@@ -39,6 +39,7 @@
 #include "driver.h"
 #include "in_process_driver.h"
 #include "records/archive.h"
+#include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 
@@ -95,6 +96,7 @@ class TestDlgTest : public QObject {
     void settingsCommandReloadsAndRebuildsHeaders();
     void settingsKeepAnUnsavedTestUnlessTheOperatorAgrees();
     void checkBoxesToggleTheirFlags();
+    void resultsAndSpecimenCommands();
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
@@ -700,11 +702,18 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     const QString base = ArchivesInDataFolder().constFirst().chopped(4);
     QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
+    QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".csv"));
     QVERIFY(m_boxes.empty());
     // The saved archive's whole path is told; however long, it does not widen the window.
     QCOMPARE(Status("statusNotice"),
              QStringLiteral("已保存：") + QString::fromStdString(DataFolderPath()) + base + ".dat");
     QCOMPARE(m_dlg->size(), windowSize);
+    // The results of the saved test show in their window, while the main window samples on.
+    CResultsWnd* results = m_dlg->ResultsWindow();
+    QVERIFY(results != nullptr && results->isVisible() && !results->isModal());
+    QCOMPARE(results->Results().results.count, records);
+    QVERIFY(results->Results().results.breakDetected);
+    QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
 }
 
@@ -752,6 +761,7 @@ void TestDlgTest::playbackStateTable() {
     const QString archive = SaveThreeRecordArchive();
     QVERIFY(!archive.isEmpty());
     const std::string record2 = g_strRecord0[2];
+    const double recordedTime3 = std::round(g_dRecordTime[3] * 1000) / 1000;
     ReopenWithoutCard();
     m_boxes.clear();
     m_outputWrites = 0;
@@ -767,8 +777,6 @@ void TestDlgTest::playbackStateTable() {
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
 
-    // Stored without its CSV file, the test's times are record number x its period.
-    QCOMPARE(g_dRecordTime[2], 0.06);
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     QCOMPARE(Cell(0, 1), QString::fromStdString(record2));
@@ -787,6 +795,10 @@ void TestDlgTest::playbackStateTable() {
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
     ExpectState({1035, 1080}, QStringLiteral("回放结束"), QStringLiteral("已停止...."));
     QCOMPARE(Status("statusState"), QStringLiteral("回放结束"));
+    // The end of the playback shows the played test's results; its CSV gave the times.
+    QVERIFY(m_dlg->ResultsWindow() != nullptr && m_dlg->ResultsWindow()->isVisible());
+    QCOMPARE(m_dlg->ResultsWindow()->Results().results.count, 3);
+    QCOMPARE(m_dlg->ResultsWindow()->Results().curve.time[2], recordedTime3);
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     // Idle ticks after the end read nothing, record nothing and write nothing.
     m_dlg->SampleTick();
@@ -896,6 +908,31 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
     QCOMPARE(g_dRangeHigh0, 60.0);
     QCOMPARE(g_strTestName, std::string("Renamed"));
     SetQuestionHandler({});
+}
+
+void TestDlgTest::resultsAndSpecimenCommands() {
+    Open();
+    m_dlg->OnStart();
+    for (int i = 0; i < 5; ++i) m_dlg->SampleTick();
+    m_dlg->OnStop();
+    QCOMPARE(m_dlg->ResultsWindow(), nullptr);
+    // The command is in the file menu and in the records list's context menu.
+    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    QVERIFY(list->actions().contains(Action(32782)));
+    Action(32782)->trigger();
+    QVERIFY(m_dlg->ResultsWindow()->isVisible());
+    QCOMPARE(m_dlg->ResultsWindow()->Results().results.count, 5);
+
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            title = dialog->windowTitle();
+            dialog->close();
+        }
+    });
+    Action(32781)->trigger();
+    QCOMPARE(title, QStringLiteral("试样参数"));
+    QCOMPARE(m_dlg->ReportPageCount(), 2);
 }
 
 void TestDlgTest::checkBoxesToggleTheirFlags() {

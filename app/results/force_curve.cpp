@@ -1,0 +1,169 @@
+#include "results/force_curve.h"
+
+#include <QFont>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+
+#include "chart/buffer_dc.h"
+#include "common/number_text.h"
+
+namespace {
+
+const QColor kBackground(255, 255, 255);
+const QColor kAxis(0, 0, 0);
+const QColor kGrid(210, 210, 210);
+const QColor kCurve(0, 0, 200);
+const QColor kMaxMark(220, 0, 0);
+const QColor kBreakMark(0, 150, 0);
+
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString TickText(double value, double step) {
+    // As many decimals as the step needs, so 0.25 steps do not read 0.3.
+    int decimals = 0;
+    while (decimals < 6 && std::fabs(step * std::pow(10, decimals) -
+                                     std::round(step * std::pow(10, decimals))) > 1e-6)
+        ++decimals;
+    return QString::fromStdString(
+        FixedNumber(std::fabs(value) < step * 1e-9 ? 0.0 : value, decimals));
+}
+
+// A value range that always has width: a flat or empty series still gets an axis.
+void Widen(double& lo, double& hi) {
+    if (!(hi > lo)) {
+        lo -= 1;
+        hi += 1;
+    }
+}
+
+}  // namespace
+
+AxisTicks NiceTicks(double lo, double hi, int ticks) {
+    Widen(lo, hi);
+    const double raw = (hi - lo) / std::max(1, ticks);
+    const double magnitude = std::pow(10, std::floor(std::log10(raw)));
+    double step = magnitude;
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * magnitude;
+        if (step >= raw) break;
+    }
+    const double first = std::floor(lo / step) * step;
+    const int count = static_cast<int>(std::ceil((hi - first) / step - 1e-9));
+    return {first, step, std::max(1, count)};
+}
+
+void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
+                    const CurveScale& scale) {
+    const double u = scale.unit;
+    auto px = [u](double units) { return static_cast<int>(std::lround(units * u)); };
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(area, kBackground);
+    QFont font = painter.font();
+    font.setPixelSize(std::max(1, px(12)));
+    painter.setFont(font);
+
+    const QRect plot = area.adjusted(px(62), px(28), -px(18), -px(44));
+    const std::vector<double>& xs = set.curve.displacement;
+    const std::vector<double>& ys = set.curve.force;
+    const int n = std::min(static_cast<int>(xs.size()), static_cast<int>(ys.size()));
+    double xlo = 0, xhi = 0, ylo = 0, yhi = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;
+        xlo = std::min(xlo, xs[i]);
+        xhi = std::max(xhi, xs[i]);
+        ylo = std::min(ylo, ys[i]);
+        yhi = std::max(yhi, ys[i]);
+    }
+    const AxisTicks xt = NiceTicks(xlo, xhi, 8);
+    const AxisTicks yt = NiceTicks(ylo, yhi, 6);
+    const double x0 = xt.first, x1 = xt.first + xt.step * xt.count;
+    const double y0 = yt.first, y1 = yt.first + yt.step * yt.count;
+    auto mapX = [&](double x) { return plot.left() + (x - x0) / (x1 - x0) * plot.width(); };
+    auto mapY = [&](double y) { return plot.bottom() - (y - y0) / (y1 - y0) * plot.height(); };
+
+    // Grid and tick labels.
+    const QPen gridPen(kGrid, std::max(1, px(1)));
+    const QPen axisPen(kAxis, std::max(1, px(1)));
+    const int tickText = px(40);
+    for (int i = 0; i <= xt.count; ++i) {
+        const double x = xt.first + i * xt.step;
+        const int col = static_cast<int>(mapX(x));
+        painter.setPen(gridPen);
+        painter.drawLine(col, plot.top(), col, plot.bottom());
+        painter.setPen(axisPen);
+        painter.drawText(QRect(col - tickText, plot.bottom() + px(4), 2 * tickText, px(16)),
+                         Qt::AlignHCenter | Qt::AlignTop, TickText(x, xt.step));
+    }
+    for (int i = 0; i <= yt.count; ++i) {
+        const double y = yt.first + i * yt.step;
+        const int row = static_cast<int>(mapY(y));
+        painter.setPen(gridPen);
+        painter.drawLine(plot.left(), row, plot.right(), row);
+        painter.setPen(axisPen);
+        painter.drawText(QRect(area.left(), row - px(8), plot.left() - area.left() - px(6), px(16)),
+                         Qt::AlignRight | Qt::AlignVCenter, TickText(y, yt.step));
+    }
+    painter.setPen(axisPen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    const QString xName = Utf8(set.displacementName + " (" + set.units.length + ")");
+    const QString yName = Utf8(set.forceName + " (" + set.units.force + ")");
+    painter.drawText(QRect(plot.left(), plot.bottom() + px(22), plot.width(), px(18)),
+                     Qt::AlignHCenter | Qt::AlignTop, xName);
+    painter.drawText(QRect(area.left() + px(4), area.top() + px(6), plot.width(), px(18)),
+                     Qt::AlignLeft | Qt::AlignTop, yName);
+
+    // The curve, clipped to the plot.
+    painter.setClipRect(plot.adjusted(0, 0, 1, 1));
+    QPolygonF points;
+    points.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        if (std::isfinite(xs[i]) && std::isfinite(ys[i])) points.append({mapX(xs[i]), mapY(ys[i])});
+    }
+    painter.setPen(QPen(kCurve, std::max(1, px(1.5))));
+    painter.drawPolyline(points);
+    painter.setClipping(false);
+
+    const TestResults& r = set.results;
+    if (r.count > 0) {
+        const int mark = px(5);
+        const QPointF maxAt(mapX(r.maxForceDisplacement), mapY(r.maxForce));
+        painter.setPen(QPen(kMaxMark, std::max(1, px(2))));
+        painter.drawEllipse(maxAt, mark, mark);
+        painter.drawText(QRectF(maxAt.x() + mark, maxAt.y() - px(20), px(160), px(16)),
+                         Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("最大力"));
+        const QPointF breakAt(mapX(r.breakDisplacement), mapY(r.breakForce));
+        painter.setPen(QPen(kBreakMark, std::max(1, px(2))));
+        painter.drawLine(breakAt + QPointF(-mark, -mark), breakAt + QPointF(mark, mark));
+        painter.drawLine(breakAt + QPointF(-mark, mark), breakAt + QPointF(mark, -mark));
+        painter.drawText(
+            QRectF(breakAt.x() - px(160) - mark, breakAt.y() - px(20), px(160), px(16)),
+            Qt::AlignRight | Qt::AlignBottom,
+            r.breakDetected ? QStringLiteral("断裂") : QStringLiteral("末点"));
+    }
+    painter.restore();
+}
+
+CForceCurveCtrl::CForceCurveCtrl(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(320, 240);
+}
+
+void CForceCurveCtrl::SetResults(const ResultSet* set) {
+    m_set = set;
+    update();
+}
+
+void CForceCurveCtrl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setBackground(kBackground);
+    CBufferDC dc(painter, rect(), m_frame);
+    static const ResultSet kEmpty;
+    DrawForceCurve(dc.Painter(), rect(), m_set ? *m_set : kEmpty, CurveScale{});
+}

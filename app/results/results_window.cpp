@@ -1,0 +1,89 @@
+#include "results/results_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "common/message_box.h"
+#include "printing/report_page.h"
+#include "printing/results_page.h"
+#include "results/force_curve.h"
+
+CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("results"));
+    setWindowTitle(QStringLiteral("试验结果"));
+    if (parent != nullptr) setWindowIcon(parent->windowIcon());
+
+    m_table = new QTableWidget(0, 3, this);
+    m_table->setObjectName(QStringLiteral("table"));
+    m_table->setHorizontalHeaderLabels(
+        {QStringLiteral("项目"), QStringLiteral("数值"), QStringLiteral("单位")});
+    m_table->verticalHeader()->hide();
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setMinimumWidth(300);
+    m_breakNote = new QLabel(this);
+    m_breakNote->setObjectName(QStringLiteral("breakNote"));
+    m_curve = new CForceCurveCtrl(this);
+    m_curve->setObjectName(QStringLiteral("curve"));
+    m_curve->SetResults(&m_set);
+
+    auto* print = new QPushButton(QStringLiteral("打印"), this);
+    print->setObjectName(QStringLiteral("print"));
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("close"));
+    connect(print, &QPushButton::clicked, this, &CResultsWnd::OnPrint);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_table, 1);
+    left->addWidget(m_breakNote);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(print);
+    buttons->addWidget(close);
+    left->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(m_curve, 1);
+    resize(960, 540);
+}
+
+void CResultsWnd::ShowResults(ResultSet set) {
+    m_set = std::move(set);
+    const std::vector<ResultLine> lines = ResultLines(m_set);
+    m_table->setRowCount(static_cast<int>(lines.size()));
+    for (int row = 0; row < static_cast<int>(lines.size()); ++row) {
+        const QString texts[] = {lines[row].name, lines[row].value, lines[row].unit};
+        for (int col = 0; col < 3; ++col) {
+            auto* item = new QTableWidgetItem(texts[col]);
+            if (col == 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(row, col, item);
+        }
+    }
+    m_breakNote->setText(BreakNote(m_set.results));
+    m_curve->update();
+    show();
+    raise();
+}
+
+void CResultsWnd::OnPrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowMessageBox(this, QStringLiteral("无法开始打印作业。"), windowTitle(),
+                       QMessageBox::Warning);
+        return;
+    }
+    DrawResultsPage(painter, printer, *CreateReportFonts(), m_set);
+    painter.end();
+}

@@ -1,0 +1,160 @@
+// The results window, the force-extension curve and the report's second page, drawn from
+// a test whose results are known: 10 N/mm to 20 N at 2 mm, 1 N/mm to 30 N at 12 mm, then
+// down to 25 N at 14 mm, where the break is seen.
+#include "results/results_window.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTableWidget>
+#include <QtTest>
+#include <cstdio>
+
+#include "acquisition/run_state.h"
+#include "printing/report_page.h"
+#include "printing/results_page.h"
+#include "results/force_curve.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+constexpr int kRecords = 1401;
+const QColor kCurveColour(0, 0, 200);
+const QColor kMaxColour(220, 0, 0);
+const QColor kBreakColour(0, 150, 0);
+
+void RecordBilinearTest() {
+    ResetRunState();
+    SetDefaultSettings();
+    ParseSettings();
+    g_strStartTime = "2025-03-07-14:05:09";
+    for (int i = 1; i <= kRecords; ++i) {
+        const double d = (i - 1) * 0.01;
+        const double f = d <= 2 ? 10 * d : d <= 12 ? 20 + (d - 2) : 30 - 2.5 * (d - 12);
+        char text[32];
+        std::snprintf(text, sizeof text, "%07.3f", f);
+        g_strRecord0[i] = text;
+        std::snprintf(text, sizeof text, "%07.3f", d);
+        g_strRecord1[i] = text;
+        g_dRecordTime[i] = i * 0.03;
+    }
+    g_nRecordCount = kRecords;
+    g_nBreakRecord = kRecords;
+    g_specimen = {10.0, std::nullopt};
+}
+
+// Pixels of the colour in the rectangle (all of the image when the rectangle is empty).
+int Count(const QImage& image, const QColor& colour, QRect area = QRect()) {
+    if (area.isNull()) area = image.rect();
+    int found = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) found += image.pixelColor(x, y) == colour;
+    return found;
+}
+
+}  // namespace
+
+class ResultsWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { RecordBilinearTest(); }
+
+    void tableShowsTheResultsAndTheirUnits() {
+        CResultsWnd window;
+        window.ShowResults(ResultsOfCurrentTest());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), QStringLiteral("试验结果"));
+        auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
+        QCOMPARE(table->rowCount(), 14);
+        auto cell = [table](int row, int col) { return table->item(row, col)->text(); };
+        QCOMPARE(cell(0, 1), QStringLiteral("Dranvik"));
+        QCOMPARE(cell(2, 1), QStringLiteral("10"));  // S0
+        QCOMPARE(cell(3, 1), QString());             // L0 not given
+        const struct {
+            int row;
+            const char *name, *value, *unit;
+        } expected[] = {{4, "最大力", "30", "N"},     {5, "最大力位移", "12", "mm"},
+                        {6, "断裂力", "25", "N"},     {7, "断裂位移", "14", "mm"},
+                        {8, "断裂功", "0.325", "J"},  {9, "试验时间", "42.03", "s"},
+                        {10, "抗拉强度", "3", "MPa"}, {11, "断后伸长率", "", "%"},
+                        {12, "刚度", "10", "N/mm"},   {13, "弹性模量", "", "MPa"}};
+        for (const auto& e : expected) {
+            QCOMPARE(cell(e.row, 0), QString::fromUtf8(e.name));
+            QCOMPARE(cell(e.row, 1), QString::fromUtf8(e.value));
+            QCOMPARE(cell(e.row, 2), QString::fromUtf8(e.unit));
+        }
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("breakNote"))->text(),
+                 QStringLiteral("断裂于第 1401 条记录"));
+        // Not modal: the main window goes on behind it.
+        QVERIFY(!window.isModal());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void curveIsDrawnOffScreenAndFollowsTheWindowSize() {
+        CResultsWnd window;
+        window.ShowResults(ResultsOfCurrentTest());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* curve = window.findChild<CForceCurveCtrl*>(QStringLiteral("curve"));
+        window.resize(1200, 700);
+        QTRY_VERIFY_WITH_TIMEOUT(curve->width() > 700, 5000);
+        curve->grab();  // a repaint now, at the new size
+        const QImage frame = curve->LastFrame();
+        QCOMPARE(frame.size(), curve->size() * curve->devicePixelRatio());
+        QVERIFY(Count(frame, kCurveColour) > 500);
+        QVERIFY(Count(frame, kMaxColour) > 10);
+        QVERIFY(Count(frame, kBreakColour) > 10);
+        // The maximum (12 mm, 30 N) lies right of the middle and in the upper part; the
+        // break (14 mm, 25 N) right of it.
+        const QRect upperRight(frame.width() / 2, 0, frame.width() / 2, frame.height() / 2);
+        QVERIFY(Count(frame, kMaxColour, upperRight) > 10);
+    }
+
+    void ticksAreRoundStepsCoveringTheRange() {
+        const struct {
+            double lo, hi;
+            int ticks;
+            double first, step;
+            int count;
+        } cases[] = {{0, 32.5, 6, 0, 10, 4},
+                     {0, 16, 8, 0, 2, 8},
+                     {-1.2, 0.3, 5, -1.5, 0.5, 4},
+                     {5, 5, 4, 4, 0.5, 4},
+                     {0, 0.004, 4, 0, 0.001, 4}};
+        for (const auto& c : cases) {
+            const AxisTicks t = NiceTicks(c.lo, c.hi, c.ticks);
+            QCOMPARE(t.first, c.first);
+            QVERIFY(qFuzzyCompare(t.step, c.step));
+            QCOMPARE(t.count, c.count);
+        }
+    }
+
+    // Page 2 at 150 dpi: title and table in the upper part, the curve in the lower part.
+    void secondReportPageShowsTableAndCurve() {
+        QImage page(1240, 1754, QImage::Format_RGB32);
+        page.setDotsPerMeterX(qRound(150 / 0.0254));
+        page.setDotsPerMeterY(qRound(150 / 0.0254));
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            DrawResultsPage(painter, page, *CreateReportFonts(), ResultsOfCurrentTest());
+        }
+        const auto units = [](int y) { return y * 150 / kReportDpi; };
+        const QRect table(units(350), units(850), units(4140), units(15 * 120));
+        const QRect curve(units(350), units(2900), units(4140), units(3600));
+        QVERIFY(Count(page, Qt::black, table) > 1000);
+        QVERIFY(Count(page, kCurveColour, curve) > 300);
+        QVERIFY(Count(page, kMaxColour, curve) > 10);
+        QCOMPARE(Count(page, kCurveColour, table), 0);
+        // Nothing is drawn outside the page's layout area.
+        const QRect layout(units(150) - 2, units(350) - 2, units(4490 - 150) + 4,
+                           units(6500 - 350) + 4);
+        QImage outside = page.copy();
+        QPainter(&outside).fillRect(layout, Qt::white);
+        QCOMPARE(Count(outside, Qt::white), outside.width() * outside.height());
+    }
+};
+
+QTEST_MAIN(ResultsWindowTest)
+#include "results_window_test.moc"
