@@ -29,6 +29,28 @@ std::string FixedNumber(double value, int decimals) {
     return ToChars(value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
 }
 
+double LeadingNumber(std::string_view text) {
+    while (!text.empty() && (IsBlank(text.front()) || text.front() == '\v' || text.front() == '\f'))
+        text.remove_prefix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large, or too small to hold: a negative exponent tells which.
+        const std::string_view digits(text.data(), result.ptr - text.data());
+        const bool tiny = digits.find("e-") != std::string_view::npos ||
+                          digits.find("E-") != std::string_view::npos;
+        value = tiny ? 0.0 : HUGE_VAL;
+    } else if (result.ec != std::errc() || (!text.empty() && text.front() == '-')) {
+        value = 0;  // no digits, or a second sign
+    }
+    return negative ? -value : value;
+}
+
 bool ParseNumber(std::string_view text, double* value) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);

@@ -10,6 +10,10 @@
 std::string PlainNumber(double value);
 // With exactly `decimals` digits after the point ("1.250" for 1.25 and 3).
 std::string FixedNumber(double value, int decimals);
+// The number at the start of the text as atof reads it (blanks and a sign first, the longest
+// decimal that follows; 0 when there is none), without the process locale. Record texts
+// ("012.345") are read with it: it is several times faster than the C library.
+double LeadingNumber(std::string_view text);
 // The whole text (blanks around it allowed, one leading '+' allowed) as a decimal number;
 // false for anything else, an empty text included.
 bool ParseNumber(std::string_view text, double* value);

@@ -76,9 +76,9 @@ std::string RecordsCsvText() {
         text += ',';
         text += FixedNumber(g_dRecordTime[i], 3);
         text += ',';
-        text += PlainNumber(DecimalValue(g_strRecord0[i]));
+        text += PlainNumber(LeadingNumber(g_strRecord0[i]));
         text += ',';
-        text += PlainNumber(DecimalValue(g_strRecord1[i]));
+        text += PlainNumber(LeadingNumber(g_strRecord1[i]));
         text += kLineEnd;
     }
     return text;

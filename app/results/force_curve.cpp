@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPolygonF>
+#include <QPolygon>
 #include <algorithm>
 #include <cmath>
 
@@ -121,12 +121,17 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
 
     // The curve, clipped to the plot.
     painter.setClipRect(plot.adjusted(0, 0, 1, 1));
-    QPolygonF points;
+    // Neighbouring records mostly fall on the same dot: each dot is visited once, which
+    // draws the same line with a fraction of the segments.
+    QPolygon points;
     points.reserve(n);
     for (int i = 0; i < n; ++i) {
-        if (std::isfinite(xs[i]) && std::isfinite(ys[i])) points.append({mapX(xs[i]), mapY(ys[i])});
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;
+        const QPoint dot(static_cast<int>(std::lround(mapX(xs[i]))),
+                         static_cast<int>(std::lround(mapY(ys[i]))));
+        if (points.isEmpty() || points.constLast() != dot) points.append(dot);
     }
-    painter.setPen(QPen(kCurve, std::max(1, px(1.5))));
+    painter.setPen(QPen(kCurve, std::max(1, px(1))));
     painter.drawPolyline(points);
     painter.setClipping(false);
 

@@ -61,8 +61,8 @@ TestCurve CurveOfCurrentTest() {
     curve.displacement.reserve(count);
     curve.time.reserve(count);
     for (int i = 1; i <= count; ++i) {
-        curve.force.push_back(DecimalValue(g_strRecord0[i]));
-        curve.displacement.push_back(DecimalValue(g_strRecord1[i]));
+        curve.force.push_back(LeadingNumber(g_strRecord0[i]));
+        curve.displacement.push_back(LeadingNumber(g_strRecord1[i]));
         curve.time.push_back(g_dRecordTime[i]);
     }
     curve.breakRecord = g_nBreakRecord;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -47,6 +48,13 @@ TEST(NumberText, ParseTakesTheWholeTextOrNothing) {
             EXPECT_EQ(value, c.value) << c.text;
         }
     }
+}
+
+// Record texts are read as atof reads them, whatever the locale.
+TEST(NumberText, LeadingNumberReadsAsAtofDoes) {
+    const char* texts[] = {"012.345", "-01.500", " 12",  "+3.5", "7.25mm", "abc",   "",      "-",
+                           "+-1",     "1e3",     "1e-3", ".5",   "-.5",    "1e400", "1e-400"};
+    for (const char* text : texts) EXPECT_EQ(LeadingNumber(text), std::atof(text)) << text;
 }
 
 }  // namespace

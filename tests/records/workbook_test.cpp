@@ -1,6 +1,7 @@
 #include "records/workbook.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,8 +10,8 @@
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
-#include "results/results_engine.h"
 #include "records_fixture.h"
+#include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
@@ -191,11 +192,17 @@ TEST_F(WorkbookTest, LibreOfficeOpensTheWorkbook) {
     if (!std::filesystem::exists("/usr/bin/libreoffice")) GTEST_SKIP() << "no LibreOffice";
     FillRecords(3);
     const std::string path = Export();
+    // A profile of its own: a LibreOffice already running on the shared one (another test
+    // run) would take the request over and this one would fail.
+    std::string profile = "/tmp/velmora-lo-XXXXXX";
+    ASSERT_NE(mkdtemp(profile.data()), nullptr);
     const std::string command =
-        "/usr/bin/libreoffice --headless --convert-to "
-        "'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" +
+        "/usr/bin/libreoffice -env:UserInstallation=file://" + profile +
+        " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" +
         DataFolderPath() + "' '" + path + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const int status = std::system(command.c_str());
+    std::filesystem::remove_all(profile);
+    ASSERT_EQ(status, 0);
     const std::string csv = ReadWhole(DataFolderPath() + "Dranvik2025-03-07-14-05-09.csv");
     EXPECT_NE(csv.find("次数,张力N,位移mm"), std::string::npos) << csv;
     EXPECT_NE(csv.find("3,000.375,000.006"), std::string::npos) << csv;
