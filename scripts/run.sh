@@ -32,8 +32,9 @@ done
 
 cd "$workdir"
 if [ -n "$display" ]; then
-    echo "Velmora and the rig panel are open. Press 开始采集 (or the panel's start button);"
-    echo "the specimen breaks after about 8 s and the test is saved in $workdir/测试数据存档/."
+    echo "Velmora and the rig panel are open. Press the panel's Start button: it moves the"
+    echo "crosshead and starts the test (开始采集 in the program only records); the specimen"
+    echo "breaks after about 8 s and the test is saved in $workdir/测试数据存档/."
     "$program"
 else
     echo "No display: running one whole test headless on the simulated rig."

@@ -6,8 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <clocale>
 #include <ctime>
@@ -28,6 +30,15 @@ const char* const kLampOff = "background: #9e9e9e; color: white; padding: 3px;";
 RigPanel::RigPanel(Rig& rig, QWidget* parent) : QWidget(parent), rig_(rig) {
     setWindowTitle("DQX7460 rig");
     auto* layout = new QVBoxLayout(this);
+
+    // People expect the program's start to move the crosshead; on this rig only the
+    // panel's Start does, and the program records what the rig does.
+    auto* hint = new QLabel(
+        "The crosshead moves with this panel's Start and stops with its Stop; "
+        "the program's 开始采集 only records.");
+    hint->setObjectName("crossheadHint");
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
 
     auto* buttons = new QGroupBox("Buttons");
     auto* buttonRow = new QHBoxLayout(buttons);
@@ -108,12 +119,19 @@ void RigPanel::Refresh() {
                      (state.travelLimit ? ", travel limit closed" : ""));
 }
 
+QPoint PanelPosition(const QRect& available, const QSize& frame) {
+    return {std::max(available.left(), available.right() + 1 - frame.width()), available.top()};
+}
+
 int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals) {
     QApplication app(argc, argv);
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");
     RigPanel panel(rig);
     panel.show();
+    if (QScreen* screen = panel.screen()) {
+        panel.move(PanelPosition(screen->availableGeometry(), panel.frameGeometry().size()));
+    }
     std::atomic<bool> done{false};
     std::thread watcher([&app, &done, stopSignals] {
         const timespec poll{0, 100 * 1000 * 1000};

@@ -4,6 +4,9 @@
 
 #include <signal.h>
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
 
 #include "rig.h"
@@ -33,6 +36,10 @@ class RigPanel : public QWidget {
     QLabel* motion_ = nullptr;
     QPushButton* travelLimit_ = nullptr;
 };
+
+// Where the panel's frame goes so that it sits at the right edge of the screen's free area,
+// level with its top, beside the program's window rather than over it.
+QPoint PanelPosition(const QRect& available, const QSize& frame);
 
 // Shows the panel until it is closed or one of the signals arrives (they must be blocked
 // in every thread); returns the application's exit status.

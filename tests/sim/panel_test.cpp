@@ -41,6 +41,35 @@ class RigPanelTest : public QObject {
         QCOMPARE(card.DigitalInputs(), std::uint16_t(0xFFFF));
     }
 
+    void panelNamesTheButtonsThatMoveTheCrosshead() {
+        sim::Card card;
+        double now = 0.0;
+        sim::Rig rig(card, sim::RigParams(), [&now] { return now; });
+        sim::RigPanel panel(rig);
+        auto* hint = panel.findChild<QLabel*>("crossheadHint");
+        QVERIFY(hint != nullptr);
+        for (const char* name : {"start", "stop"}) {
+            QString text = panel.findChild<QPushButton*>(name)->text();
+            QVERIFY2(hint->text().contains(text), qPrintable(text));
+        }
+        QVERIFY(hint->text().contains("开始采集"));
+    }
+
+    void panelSitsAtTheRightEdgeOfTheFreeArea() {
+        const struct {
+            QRect available;
+            QSize frame;
+            QPoint expected;
+        } cases[] = {
+            {{0, 0, 1920, 1040}, {420, 380}, {1500, 0}},
+            {{1920, 28, 1280, 996}, {420, 380}, {2780, 28}},
+            {{0, 0, 300, 600}, {420, 380}, {0, 0}},
+        };
+        for (const auto& c : cases) {
+            QCOMPARE(sim::PanelPosition(c.available, c.frame), c.expected);
+        }
+    }
+
     void lampsAndReadoutsFollowTheRig() {
         sim::Card card;
         double now = 0.0;
