@@ -30,6 +30,7 @@
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
+#include "shell/limit_tips.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
 #include "shell/window_style.h"
@@ -171,6 +172,14 @@ void CTestDlg::ShowBoundText(int id, const std::string& gbk) {
     m_edits[id]->setText(DisplayText(gbk));
 }
 
+void CTestDlg::ShowLimitTips() {
+    for (const ControlTip& tip : LimitTips(FromGbk(g_strUnit0))) {
+        QWidget* control = m_edits.count(tip.id) ? static_cast<QWidget*>(m_edits.at(tip.id))
+                                                 : m_lampLabels.at(tip.id);
+        control->setToolTip(tip.text);
+    }
+}
+
 void CTestDlg::RefreshControls() {
     static const std::string kTimes = ToGbk(QStringLiteral("次"));
     static const std::string kCounter = ToGbk(QStringLiteral("计数器"));
@@ -184,7 +193,10 @@ void CTestDlg::RefreshControls() {
     ShowBoundText(1017, g_strReadout1[peakSlot]);
     ShowBoundText(1018, g_strRatio[0]);
     ShowBoundText(1010, std::to_string(g_nRecordCount));
+    auto shownUnit = m_shownText.find(1003);
+    const bool unitChanged = shownUnit == m_shownText.end() || shownUnit->second != g_strUnit0;
     ShowBoundText(1003, g_strUnit0);
+    if (unitChanged) ShowLimitTips();
     ShowBoundText(1009, g_strUnit1);
     ShowBoundText(1004, kTimes);
     ShowBoundText(1005, g_strForceStopLimit);

@@ -137,6 +137,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     void SetCaption(int id, const QString& caption);
     void EnableMenu(int id, bool enabled);
     void ShowBoundText(int id, const std::string& gbk);
+    // Names each limit box and lamp with its unit; run when the unit shown changes.
+    void ShowLimitTips();
     void OnPrintButton();
 
     QTimer& TimerById(int id);

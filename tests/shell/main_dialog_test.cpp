@@ -42,6 +42,7 @@
 #include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "shell/limit_tips.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ class TestDlgTest : public QObject {
     void settingsFileThatCannotBeMadeKeepsTheDefaults();
     void settingsCommandReloadsAndRebuildsHeaders();
     void settingsKeepAnUnsavedTestUnlessTheOperatorAgrees();
+    void limitBoxesAndLampsNameTheirUnit();
     void checkBoxesToggleTheirFlags();
     void resultsAndSpecimenCommands();
     void highSpeedTickWaitsForTheBurst();
@@ -827,6 +829,34 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
+}
+
+// The limit boxes show bare numbers and the lamps bare pictures; their tooltips say what
+// each is, in the unit the settings give channel 0, and follow a change of that unit.
+void TestDlgTest::limitBoxesAndLampsNameTheirUnit() {
+    Open();
+    const int limited[] = {1005, 1006, 1007, 1008, 1067, 1068, 1069, 1070};
+    auto tip = [this](int id) {
+        return m_dlg->findChild<QWidget*>(QString::number(id))->toolTip();
+    };
+    for (int id : limited) QVERIFY2(tip(id).contains(QStringLiteral("（N）")), qPrintable(tip(id)));
+    QVERIFY(tip(1005).contains(QStringLiteral("强行停机")));
+    QVERIFY(tip(1008).contains(QStringLiteral("断裂")));
+    QVERIFY(!tip(1072).isEmpty());
+    QVERIFY(!tip(1073).isEmpty());
+
+    g_strUnit0 = "kN";
+    std::string error;
+    QVERIFY(WriteSettingsFile(&error));
+    g_strUnit0 = "N";
+    QVERIFY(RunSettings([](QWidget* dialog) { dialog->findChild<QPushButton*>("1")->click(); }));
+    QCOMPARE(Text(1003), QStringLiteral("kN"));
+    for (int id : limited) {
+        QVERIFY2(tip(id).contains(QStringLiteral("（kN）")), qPrintable(tip(id)));
+        QVERIFY(!tip(id).contains(QStringLiteral("（N）")));
+    }
+    for (const ControlTip& t : LimitTips(QString()))
+        QVERIFY(!t.text.contains(QStringLiteral("（")));
 }
 
 // An unsaved test survives the Settings command unless new settings describe its records
