@@ -2,6 +2,11 @@
 // start button begins a test, the specimen breaks, the automatic sequence stops and saves
 // the test; then the report is printed to a PDF and the window to a PNG, and the paths of
 // everything written are printed.
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,13 +16,12 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
-#include "control_client.h"
-#include "instance_path.h"
 #include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
@@ -29,6 +33,47 @@ constexpr int kTestTimeoutMs = 55000;
 int Fail(const std::string& why) {
     std::fprintf(stderr, "velmora-headless: %s\n", why.c_str());
     return 1;
+}
+
+// The folder the simulator serves its sockets in, by its documented rule: the driver
+// folder of the card library.
+std::string SimulatorFolder() {
+    const char* driverDir = std::getenv("DQX7460_DRIVER_DIR");
+    if (driverDir != nullptr && driverDir[0] != '\0') return driverDir;
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    if (runtimeDir != nullptr) return std::string(runtimeDir) + "/dqx7460";
+    return "/tmp/dqx7460-" + std::to_string(getuid());
+}
+
+// One command on the simulator's control socket (a line out, a line back); its reply line,
+// or an empty string when no simulator answers within timeoutMs.
+std::string SimulatorCommand(const std::string& command, int timeoutMs = 5000) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = SimulatorFolder() + "/dqx7460-sim.ctl";
+    if (path.size() >= sizeof(address.sun_path)) return {};
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return {};
+    std::string reply;
+    const std::string line = command + "\n";
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+        send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+        QElapsedTimer clock;
+        clock.start();
+        pollfd readable{fd, POLLIN, 0};
+        char buffer[256];
+        while (reply.find('\n') == std::string::npos) {
+            int left = timeoutMs - static_cast<int>(clock.elapsed());
+            if (left <= 0 || poll(&readable, 1, left) <= 0) break;
+            ssize_t n = recv(fd, buffer, sizeof(buffer), 0);
+            if (n <= 0) break;
+            reply.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    std::size_t end = reply.find('\n');
+    return end == std::string::npos ? std::string() : reply.substr(0, end);
 }
 
 // The newest archive in the data folder, or an empty string.
@@ -76,17 +121,14 @@ int main(int argc, char* argv[]) {
     });
     AnchorDataFolder();
 
-    sim::ControlClient rig;
-    std::string error;
-    if (!rig.Connect(dqx7460::InstanceFolder(), &error)) return Fail("no simulator: " + error);
+    if (SimulatorCommand("ping") != "ok") return Fail("no simulator in " + SimulatorFolder());
 
     CTestDlg dialog;
     dialog.show();
     if (g_hDevice == nullptr) return Fail("the program found no card");
 
-    std::string reply;
-    if (!rig.Send("press start", &reply) || reply.rfind("ok", 0) != 0)
-        return Fail("the rig did not take the start button: " + reply);
+    std::string reply = SimulatorCommand("press start");
+    if (reply.rfind("ok", 0) != 0) return Fail("the rig did not take the start button: " + reply);
     std::printf("Test started: the rig pulls the specimen until it breaks.\n");
 
     bool started = false;
