@@ -49,15 +49,21 @@ std::string Hex4(unsigned value) {
     return text;
 }
 
-std::string FormatState(const RigState& s) {
-    char text[320];
-    std::snprintf(text, sizeof(text),
-                  "ok time=%.3f position=%.3f elongation=%.3f force=%.3f peak=%.3f "
-                  "specimen=%s motion=%s travel-limit=%d inputs=%04x outputs=%04x rig=%s",
-                  s.time, s.position, s.elongation, s.force, s.peakForce,
-                  SpecimenStateName(s.specimen), MotionName(s.motion), s.travelLimit ? 1 : 0,
-                  s.inputs, s.outputs, s.driving ? "on" : "off");
+// printf into a string as long as the values need: a voltage of 1e300 is a reply of
+// three hundred digits, never a cut one.
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    std::string text(std::snprintf(nullptr, 0, format, args...), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
     return text;
+}
+
+std::string FormatState(const RigState& s) {
+    return Format(
+        "ok time=%.3f position=%.3f elongation=%.3f force=%.3f peak=%.3f "
+        "specimen=%s motion=%s travel-limit=%d inputs=%04x outputs=%04x rig=%s",
+        s.time, s.position, s.elongation, s.force, s.peakForce, SpecimenStateName(s.specimen),
+        MotionName(s.motion), s.travelLimit ? 1 : 0, s.inputs, s.outputs, s.driving ? "on" : "off");
 }
 
 const char* kUsage = "err usage: ";
@@ -87,9 +93,7 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
         if (args != 1 || !ParseInt(w[1], 10, 0, dqx7460::kPhysicalChannels - 1, &number)) {
             return std::string(kUsage) + "get-voltage <channel 0-31>";
         }
-        char text[64];
-        std::snprintf(text, sizeof(text), "ok %.6f", card.Voltage(static_cast<int>(number)));
-        return text;
+        return Format("ok %.6f", card.Voltage(static_cast<int>(number)));
     }
     if (command == "set-inputs") {
         if (args != 1 || !ParseInt(w[1], 16, 0, 0xFFFF, &number)) {

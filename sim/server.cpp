@@ -25,12 +25,17 @@ using dqx7460::WriteLe32;
 
 namespace {
 
-// Larger than any transfer the library makes (a 65535-word stream read is 262,140 bytes);
-// a request beyond these is a broken peer and loses its connection.
+// At least as large as any transfer the library makes (a 65535-word stream read is 262,140
+// bytes; it sends 10-byte vendor requests with 16 data bytes and 4-byte register writes); a
+// request beyond these is a broken peer and loses its connection, so that no peer makes the
+// simulator hold more than a few hundred kilobytes for it.
 constexpr std::uint32_t kMaxInputBytes = 4096;
-constexpr std::uint32_t kMaxTransferBytes = 16u << 20;
+constexpr std::uint32_t kMaxDataToCardBytes = 4096;
+constexpr std::uint32_t kMaxReadBytes = 256u << 10;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxControlLine = 4096;
+// Each client is a thread: a peer that opens connections without end is turned away.
+constexpr std::size_t kMaxClients = 64;
 
 bool SendAll(int fd, const void* data, std::size_t len) {
     const auto* p = static_cast<const char*>(data);
@@ -58,7 +63,8 @@ class InputBuffer {
                 begin_ = 0;
                 if (data_.size() < n) data_.resize(n);
             }
-            dqx7460::SpinUntilReadable(fd_);
+            dqx7460::WaitReadable(fd_, dqx7460::Clock::time_point::max(),
+                                  burst_.InBurst(dqx7460::Clock::now()));
             ssize_t got = read(fd_, data_.data() + end_, data_.size() - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;
@@ -66,6 +72,8 @@ class InputBuffer {
         }
         return true;
     }
+    // A request answered: the next one of a burst follows within microseconds.
+    void MarkAnswered() { burst_.MarkEnd(dqx7460::Clock::now()); }
     std::uint8_t* Data() { return data_.data() + begin_; }
     std::size_t Available() const { return end_ - begin_; }
     void Consume(std::size_t n) {
@@ -75,6 +83,7 @@ class InputBuffer {
 
   private:
     int fd_;
+    dqx7460::BurstClock burst_;
     std::vector<std::uint8_t> data_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
@@ -198,12 +207,11 @@ void Server::Stop() {
     CloseListeners();
     {
         std::lock_guard<std::mutex> lock(connectionsMutex_);
-        for (Connection& connection : connections_) shutdown(connection.fd, SHUT_RDWR);
+        for (Connection& connection : connections_) {
+            if (connection.fd >= 0) shutdown(connection.fd, SHUT_RDWR);
+        }
     }
-    for (Connection& connection : connections_) {
-        connection.thread.join();
-        close(connection.fd);
-    }
+    for (Connection& connection : connections_) connection.thread.join();
     connections_.clear();
     close(wakePipe_[0]);
     close(wakePipe_[1]);
@@ -215,7 +223,6 @@ void Server::ReapFinished() {
     for (auto it = connections_.begin(); it != connections_.end();) {
         if (it->finished.load()) {
             it->thread.join();
-            close(it->fd);
             it = connections_.erase(it);
         } else {
             ++it;
@@ -239,6 +246,10 @@ void Server::AcceptLoop() {
             int fd = accept4(listeners_[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;
             std::lock_guard<std::mutex> lock(connectionsMutex_);
+            if (connections_.size() >= kMaxClients) {
+                close(fd);
+                continue;
+            }
             Connection& connection = connections_.emplace_back();
             connection.fd = fd;
             Card* card = listeners_[i].card;
@@ -248,6 +259,10 @@ void Server::AcceptLoop() {
                 } else {
                     ServeControl(connection);
                 }
+                // The peer learns at once that the connection is over.
+                std::lock_guard<std::mutex> closing(connectionsMutex_);
+                close(connection.fd);
+                connection.fd = -1;
                 connection.finished = true;
             });
         }
@@ -263,8 +278,10 @@ void Server::ServeInstance(Connection& connection, Card& card) {
         std::uint32_t code = ReadLe32(header);
         std::uint32_t inLen = ReadLe32(header + 4);
         std::uint32_t outLen = ReadLe32(header + 8);
-        if (inLen > kMaxInputBytes || outLen > kMaxTransferBytes) return;
         std::size_t dataLen = dqx7460::CarriesOutputToDevice(code) ? outLen : 0;
+        if (inLen > kMaxInputBytes || outLen > kMaxReadBytes || dataLen > kMaxDataToCardBytes) {
+            return;
+        }
         std::size_t requestLen = kRequestHeaderBytes + inLen + dataLen;
         if (!input.Fill(requestLen)) return;
         std::uint8_t* request = input.Data();
@@ -284,6 +301,7 @@ void Server::ServeInstance(Connection& connection, Card& card) {
         WriteLe32(reply.data(), ok ? 1 : 0);
         WriteLe32(reply.data() + 4, returned);
         if (!SendAll(connection.fd, reply.data(), replyLen)) return;
+        input.MarkAnswered();
     }
 }
 

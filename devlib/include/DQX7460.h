@@ -16,6 +16,12 @@
  * holds: the handle is the whole device. Callers serialise the use of one handle.
  *
  * No operation waits forever, and data from a failed read is never delivered:
+ * - Each driver request has one deadline of 3 s, however the card paces its reply, and
+ *   every request of one operation shares the operation's deadline: 2 s (DQX7460_ADReadData2
+ *   10 s; DQX7460_DaDataSet 2 s plus 2 ms per sample). Once it has passed, the rest of the
+ *   operation's requests fail without being sent; a request still waiting then fails and
+ *   leaves the handle good only for closing, like any request the card did not answer.
+ * - A bulk read that delivers fewer bytes than asked is a failed read.
  * - The single scans (DQX7460_MAIVoltageIn, DQX7460_MAIBinaryIn, DQX7460_AIVoltageIn) read
  *   at most 64 blocks of 1024 sample words; when the listed channels have not all arrived
  *   by then, or a block cannot be read, they still select source 0 and stop the A/D, and
@@ -31,8 +37,10 @@
  *   instance whose device-number read failed for a match.
  * - DQX7460_DaDataFileSet returns 1 and writes nothing when "Da_Data_file.dat" is missing;
  *   a shorter file loads what it holds followed by zeros.
- * - Null record or buffer pointers where data must go send nothing and return 1
- *   (DQX7460_GetAdVol, which talks to no card, returns 0).
+ * - Null record or buffer pointers where data must go send nothing and return 1: the
+ *   single scans (a null Results with a ChannelCount above 0), DQX7460_AIVoltageIn,
+ *   DQX7460_AIBinaryIn2, DQX7460_AIBinaryIn, the read-backs of inputs and counters (any of
+ *   the four counter outputs null). DQX7460_GetAdVol, which talks to no card, returns 0.
  * Values the library chooses: range codes (also above 7) and every WORD field are sent as
  * given, LONG fields as their low 16 bits. The records that DQX7460_AIConfig2,
  * DQX7460_AIVoltageIn and DQX7460_AIBinaryIn2 build hold zeros wherever no argument fills
@@ -158,7 +166,8 @@ LONG DQX7460_CALL DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Valu
 LONG DQX7460_CALL DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request);
 LONG DQX7460_CALL DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request);
 LONG DQX7460_CALL DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request);
-/* The range code applies to the sampled channel (0..31); on success the A/D keeps running. */
+/* The range code applies to the sampled channel (0..31) and is also written to range slot 0;
+ * on success the A/D keeps running. */
 LONG DQX7460_CALL DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel,
                                       WORD rangeCode, WORD* code);
 LONG DQX7460_CALL DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request);

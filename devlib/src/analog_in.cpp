@@ -5,6 +5,7 @@
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "deadline.h"
 
 using namespace dqx7460;
 
@@ -121,6 +122,7 @@ extern "C" {
 // The list is written one entry past the count: the card takes its scan length from that
 // extra write. For a full list of 32 the extra write lands on register 85 with the count.
 LONG DQX7460_AIConfig(HANDLE handle, AdScanConfig config) {
+    const OperationScope operation;
     WriteRegister(handle, kRegScanValue10, config.Reg10Value);
     WriteRegister(handle, kRegScanValue4, Low16(config.Reg4Value));
     WriteRegister(handle, kRegPolarity, Low16(config.Bipolar));
@@ -156,7 +158,10 @@ LONG DQX7460_AIConfig2(HANDLE handle, WORD rangeCode, WORD reg4Value, WORD bipol
 }
 
 LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request) {
-    if (request == nullptr) return 1;
+    if (request == nullptr || (request->Results == nullptr && ScanLength(request->Config) > 0)) {
+        return 1;
+    }
+    const OperationScope operation;
     const AdScanConfig& config = request->Config;
     double* results = static_cast<double*>(request->Results);
     StartScan(handle, config);
@@ -164,8 +169,7 @@ LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request) {
         ReadScan(handle, config, kVoltageSkipAfterMarker, kScanBlockLimit,
                  [&](std::uint32_t entry, ULONG word) {
                      double volts = 0.0;
-                     if (results != nullptr &&
-                         CodeToVolts(SampleCode(word), config.RangeCode[SampleChannel(word)],
+                     if (CodeToVolts(SampleCode(word), config.RangeCode[SampleChannel(word)],
                                      config.Bipolar == kBipolar, &volts)) {
                          results[entry] = volts;
                      }
@@ -175,31 +179,36 @@ LONG DQX7460_MAIVoltageIn(HANDLE handle, AdScanRequest* request) {
 }
 
 LONG DQX7460_MAIBinaryIn(HANDLE handle, AdScanRequest* request) {
-    if (request == nullptr) return 1;
+    if (request == nullptr || (request->Results == nullptr && ScanLength(request->Config) > 0)) {
+        return 1;
+    }
+    const OperationScope operation;
     const AdScanConfig& config = request->Config;
     WORD* results = static_cast<WORD*>(request->Results);
     StartScan(handle, config);
-    bool complete = ReadScan(handle, config, kNoSkipAfterMarker, kScanBlockLimit,
-                             [&](std::uint32_t entry, ULONG word) {
-                                 if (results != nullptr) results[entry] = SampleCode(word);
-                             });
+    bool complete =
+        ReadScan(handle, config, kNoSkipAfterMarker, kScanBlockLimit,
+                 [&](std::uint32_t entry, ULONG word) { results[entry] = SampleCode(word); });
     StopScan(handle);
     return complete ? 0 : 1;
 }
 
 LONG DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request) {
-    if (request == nullptr || request->Channel >= kPhysicalChannels) return 1;
+    if (request == nullptr || request->Result == nullptr || request->Channel >= kPhysicalChannels) {
+        return 1;
+    }
+    const OperationScope operation;
     const AdScanConfig config = OneChannelConfig(request->Channel, request->RangeCode,
                                                  request->Bipolar, request->Reg4Value);
     StartScan(handle, config);
-    bool complete = ReadScan(
-        handle, config, kNoSkipAfterMarker, kScanBlockLimit, [&](std::uint32_t, ULONG word) {
-            double volts = 0.0;
-            if (request->Result != nullptr && CodeToVolts(SampleCode(word), request->RangeCode,
-                                                          request->Bipolar == kBipolar, &volts)) {
-                *request->Result = static_cast<float>(volts);
-            }
-        });
+    bool complete = ReadScan(handle, config, kNoSkipAfterMarker, kScanBlockLimit,
+                             [&](std::uint32_t, ULONG word) {
+                                 double volts = 0.0;
+                                 if (CodeToVolts(SampleCode(word), request->RangeCode,
+                                                 request->Bipolar == kBipolar, &volts)) {
+                                     *request->Result = static_cast<float>(volts);
+                                 }
+                             });
     StopScan(handle);
     return complete ? 0 : 1;
 }
@@ -207,13 +216,14 @@ LONG DQX7460_AIVoltageIn(HANDLE handle, AiPointRequest* request) {
 // The range code applies to the sampled channel. On success the A/D is left running.
 LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD channel, WORD rangeCode,
                          WORD* code) {
-    if (channel >= kPhysicalChannels) return 1;
-    const AdScanConfig config = OneChannelConfig(channel, rangeCode, bipolar, reg4Value);
+    if (code == nullptr || channel >= kPhysicalChannels) return 1;
+    const OperationScope operation;
+    AdScanConfig config = OneChannelConfig(channel, rangeCode, bipolar, reg4Value);
+    // Callers written for range code slot 0 find their range there as well.
+    config.RangeCode[0] = rangeCode;
     StartScan(handle, config);
     bool complete = ReadScan(handle, config, kNoSkipAfterMarker, kBinaryInBlockLimit,
-                             [&](std::uint32_t, ULONG word) {
-                                 if (code != nullptr) *code = SampleCode(word);
-                             });
+                             [&](std::uint32_t, ULONG word) { *code = SampleCode(word); });
     if (!complete) return 1;
     WriteRegister(handle, kRegReadSource, kSourceAdStream);
     DQX7460_StartAd(handle);
@@ -221,7 +231,8 @@ LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD chann
 }
 
 LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request) {
-    if (request == nullptr) return 1;
+    if (request == nullptr || request->Results == nullptr) return 1;
+    const OperationScope operation;
     ResetPulse(handle);
     DQX7460_AIConfig(handle, request->Config);
     std::vector<std::uint8_t> block(kAiBinaryBlockBytes);
@@ -229,7 +240,7 @@ LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request) {
     DQX7460_StartAd(handle);
     bool read = BulkRead(handle, block.data(), kAiBinaryBlockBytes);
     StopScan(handle);
-    if (read && request->Results != nullptr) {
+    if (read) {
         std::memcpy(request->Results, &block[kAiBinaryOffset], DQX7460_AI_BINARY_BYTES);
     }
     return read ? 0 : 1;
@@ -250,6 +261,7 @@ LONG DQX7460_GetAdVol(float* volts, WORD channel, ULONG* buffer) {
 }
 
 LONG DQX7460_MAIConfig(HANDLE handle, ReadSourceRecord* record) {
+    const OperationScope operation;
     if (record == nullptr || record->Source == nullptr) return 1;
     return WriteRegister(handle, kRegReadSource, *record->Source) ? 0 : 1;
 }

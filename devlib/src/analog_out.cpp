@@ -1,9 +1,11 @@
 // Analog output, channels 1 to 4: range, mode, direct value and waveforms.
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "deadline.h"
 
 using namespace dqx7460;
 
@@ -17,6 +19,12 @@ constexpr WORD kControlOutput = 0;
 constexpr const char* kWaveformFileName = "Da_Data_file.dat";
 constexpr WORD kWaveformFileChannel = 1;
 constexpr std::size_t kWaveformFileSamples = 1024;
+
+// A waveform is one register write per sample: its bound grows with its length.
+std::chrono::milliseconds WaveformBudget(WORD samples) {
+    constexpr std::chrono::milliseconds kPerSample{2};
+    return OperationBudget() + kPerSample * samples;
+}
 
 bool ValidChannel(WORD channel) {
     return channel >= kFirstOutputChannel && channel <= kLastOutputChannel;
@@ -32,6 +40,7 @@ extern "C" {
 
 // The card counts its output ranges the other way round: range r goes out as 3 - r.
 LONG DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range) {
+    const OperationScope operation;
     if (ValidChannel(channel) && range <= kHighestOutputRange) {
         WriteRegister(handle, kRegDaRangeBefore + channel, kHighestOutputRange - range);
     }
@@ -39,16 +48,19 @@ LONG DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range) {
 }
 
 LONG DQX7460_DaModeSet(HANDLE handle, WORD channel, WORD mode) {
+    const OperationScope operation;
     if (!ValidChannel(channel)) return 1;
     return WriteRegister(handle, kRegDaModeBefore + channel, mode) ? 0 : 1;
 }
 
 LONG DQX7460_AOBinaryOut(HANDLE handle, WORD channel, WORD value) {
+    const OperationScope operation;
     if (!ValidChannel(channel)) return 1;
     return WriteRegister(handle, kRegDaDirectBefore + channel, value) ? 0 : 1;
 }
 
 LONG DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable) {
+    const OperationScope operation;
     if (ValidChannel(channel)) {
         WriteRegister(handle, kRegDaControlBefore + channel,
                       enable == 0 ? kControlLoad : kControlOutput);
@@ -58,6 +70,7 @@ LONG DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable) {
 
 // The control register stays in load state until DQX7460_DaOutSet enables the output.
 LONG DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count) {
+    const OperationScope operation(WaveformBudget(count));
     if (data == nullptr && count > 0) return 1;
     if (!ValidChannel(channel)) return 0;
     WriteRegister(handle, LengthRegister(channel), count);
@@ -69,6 +82,7 @@ LONG DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count) {
 }
 
 LONG DQX7460_DaStart(HANDLE handle) {
+    const OperationScope operation;
     WriteRegister(handle, kRegDaStart, kPulseOff);
     WriteRegister(handle, kRegDaStart, kPulseOn);
     return WriteRegister(handle, kRegDaStart, kPulseOff) ? 0 : 1;

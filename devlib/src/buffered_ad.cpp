@@ -1,9 +1,11 @@
 // Buffered A/D acquisition: running the stream, raw block reads and the triggered capture.
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "deadline.h"
 
 using namespace dqx7460;
 
@@ -19,6 +21,8 @@ constexpr std::uint32_t kCaptureStoredTarget = 0x28000;
 // About four seconds of stream at 250 kHz: a capture that sees no trigger in this many
 // blocks gives up.
 constexpr int kTriggerWaitBlockLimit = 1024;
+// The wait for the trigger and the capture after it take about five seconds of stream.
+constexpr std::chrono::milliseconds kCaptureBudget{10000};
 constexpr std::uint32_t kSampleWordBytes = 4;
 constexpr WORD kLedOff = 0;
 
@@ -92,34 +96,40 @@ struct Capture {
 extern "C" {
 
 LONG DQX7460_StartAd(HANDLE handle) {
+    const OperationScope operation;
     WriteRegister(handle, kRegAdRun, kAdRunStart);
     WriteRegister(handle, kRegTrigger, kPulseOn);
     return WriteRegister(handle, kRegTrigger, kPulseOff) ? 0 : 1;
 }
 
 LONG DQX7460_StopAd(HANDLE handle) {
+    const OperationScope operation;
     return WriteRegister(handle, kRegAdRun, kAdRunStop) ? 0 : 1;
 }
 
 LONG DQX7460_FifoClear(HANDLE handle) {
+    const OperationScope operation;
     bool on = WriteRegister(handle, kRegFifoClear, kPulseOn);
     bool off = WriteRegister(handle, kRegFifoClear, kPulseOff);
     return on && off ? 0 : 1;
 }
 
 LONG DQX7460_SoftTrig(HANDLE handle) {
+    const OperationScope operation;
     bool on = WriteRegister(handle, kRegTrigger, kPulseOn);
     bool off = WriteRegister(handle, kRegTrigger, kPulseOff);
     return on && off ? 0 : 1;
 }
 
 LONG DQX7460_ADReadData(HANDLE handle, ULONG** buffer, WORD wordCount) {
+    const OperationScope operation;
     if (buffer == nullptr || (*buffer == nullptr && wordCount > 0)) return 1;
     return ReadBlock(handle, *buffer, wordCount * kSampleWordBytes) == BlockRead::kRead ? 0 : 1;
 }
 
 LONG DQX7460_ADReadData2(HANDLE handle, ULONG* data, WORD count, WORD triggerMode, WORD subMode,
                          WORD n) {
+    const OperationScope operation(kCaptureBudget);
     if (triggerMode == kTriggerModeArmed && subMode == kSubModePreTrigger && n == 0) return 1;
     if (data == nullptr && count > 0) return 1;
     Capture capture(triggerMode, subMode, n);

@@ -6,6 +6,7 @@
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "deadline.h"
 #include "platform.h"
 
 using namespace dqx7460;
@@ -47,6 +48,7 @@ void dqx7460_set_message_hook(dqx7460_message_hook hook) {
 // Searches the sixteen driver instances for the card that reports the number. A block
 // whose read failed reports no number, so such an instance never matches.
 LONG DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle) {
+    const OperationScope operation;
     if (deviceNumber > kHighestDeviceNumber) {
         ShowMessage(kBadDeviceNumberText, kErrorCaption);
         return 1;
@@ -83,10 +85,12 @@ LONG DQX7460_DeviceClose(HANDLE handle) {
 }
 
 LONG DQX7460_Reset(HANDLE handle) {
+    const OperationScope operation;
     return ResetPulse(handle) ? 0 : 1;
 }
 
 LONG DQX7460_LEDTest(HANDLE handle, WORD value) {
+    const OperationScope operation;
     return WriteRegister(handle, kRegLed, value) ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include "DQX7460.h"
 #include "card_protocol.h"
+#include "deadline.h"
 
 using namespace dqx7460;
 
@@ -62,8 +63,11 @@ bool FindCounterFrame(const std::vector<std::uint8_t>& block, ULONG (&counts)[kC
     return false;
 }
 
-// Reads blocks until one holds a frame, at most kCounterBlockLimit of them.
+// Reads blocks until one holds a frame, at most kCounterBlockLimit of them. Without all four
+// outputs nothing is sent.
 LONG ReadCounters(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2, ULONG* count3) {
+    if (count0 == nullptr || count1 == nullptr || count2 == nullptr || count3 == nullptr) return 1;
+    const OperationScope operation;
     ResetPulse(handle);
     WriteRegister(handle, kRegReadSource, kSourceCounters);
     std::vector<std::uint8_t> block(kCounterBlockBytes);
@@ -77,9 +81,8 @@ LONG ReadCounters(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2, UL
     }
     if (found) {
         ULONG* outputs[kCounterCount] = {count0, count1, count2, count3};
-        for (WORD counter = 0; counter < kCounterCount; ++counter) {
-            if (outputs[counter] != nullptr) *outputs[counter] = counts[counter];
-        }
+        for (WORD counter = 0; counter < kCounterCount; ++counter)
+            *outputs[counter] = counts[counter];
     }
     WriteRegister(handle, kRegReadSource, kSourceAdStream);
     return found ? 0 : 1;
@@ -90,6 +93,7 @@ LONG ReadCounters(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2, UL
 extern "C" {
 
 LONG DQX7460_DioWriteWord2(HANDLE handle, WORD value) {
+    const OperationScope operation;
     return WriteRegister(handle, kRegDigitalOut, value) ? 0 : 1;
 }
 
@@ -99,11 +103,13 @@ LONG DQX7460_DioWriteWord(HANDLE handle, DioWordRecord* record) {
 }
 
 LONG DQX7460_DioReadWord2(HANDLE handle, WORD* value) {
+    const OperationScope operation;
     if (value == nullptr) return 1;
     return ReadInputWord(handle, value);
 }
 
 LONG DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record) {
+    const OperationScope operation;
     if (record == nullptr) return 1;
     WORD value = 0;
     LONG result = ReadInputWord(handle, &value);
@@ -113,6 +119,7 @@ LONG DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record) {
 
 // Register 1 is held at 1 around the two-byte read.
 LONG DQX7460_DIOInput(HANDLE handle, WORD* value) {
+    const OperationScope operation;
     if (value == nullptr) return 1;
     WriteRegister(handle, kRegReset, kPulseOn);
     std::uint8_t bytes[kDirectInputBytes] = {};
@@ -128,6 +135,7 @@ LONG DQX7460_DioGetCurrentDOWord(HANDLE, WORD*) {
 }
 
 LONG DQX7460_SetCounter(HANDLE handle, WORD counter, CounterConfig config) {
+    const OperationScope operation;
     if (counter >= kCounterCount) return 0;
     const WORD mode =
         static_cast<WORD>(config.Mode | (config.Flag & 1) << kCounterFlagShift |
@@ -156,6 +164,7 @@ LONG DQX7460_SetCounter2(HANDLE handle, WORD counter, WORD mode, LONG flag, WORD
 }
 
 LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3) {
+    const OperationScope operation;
     WriteRegister(handle, kRegCounterStartMask, kNoCounters);
     WriteRegister(handle, kRegCounterStartMask, FlagMask(flag0, flag1, flag2, flag3));
     return 0;
@@ -164,6 +173,7 @@ LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LON
 // A counter is cleared when its flag is non-zero at all, even where bit 0 (its stop mask
 // bit) is clear.
 LONG DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3) {
+    const OperationScope operation;
     WriteRegister(handle, kRegCounterStopMask, kNoCounters);
     WriteRegister(handle, kRegCounterStopMask, FlagMask(flag0, flag1, flag2, flag3));
     const LONG flags[kCounterCount] = {flag0, flag1, flag2, flag3};

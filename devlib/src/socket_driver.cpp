@@ -1,12 +1,11 @@
 #include "socket_driver.h"
 
+#include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -20,7 +19,8 @@ namespace {
 // Requests the library sends fit here; a larger one is built on the heap.
 constexpr std::size_t kFrameStackBytes = 256;
 
-std::atomic<long long> g_replyTimeoutMs{kDefaultReplyTimeout.count()};
+// The calls of one thread follow each other; a burst is that thread's.
+thread_local BurstClock t_burst;
 
 // A handle carries the connection's descriptor, offset by one so that descriptor 0 is
 // never the null handle.
@@ -31,10 +31,21 @@ HANDLE FdToHandle(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1);
 }
 
-bool SendAll(int fd, const std::uint8_t* data, std::size_t length) {
+// The socket's buffer takes a whole request unless the peer stopped reading.
+bool SendAll(int fd, const std::uint8_t* data, std::size_t length, Clock::time_point deadline) {
     while (length > 0) {
-        ssize_t sent = send(fd, data, length, MSG_NOSIGNAL);
+        ssize_t sent = send(fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno == EAGAIN) {
+            pollfd entry{fd, POLLOUT, 0};
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count()) + 1) < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            continue;
+        }
         if (sent <= 0) return false;
         data += sent;
         length -= static_cast<std::size_t>(sent);
@@ -45,7 +56,8 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t length) {
 // Reads the reply header and, for a bulk read, its data straight into the caller's block,
 // usually in one system call.
 bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
-                  std::uint8_t (&header)[kReplyHeaderBytes]) {
+                  std::uint8_t (&header)[kReplyHeaderBytes], Clock::time_point deadline,
+                  bool spin) {
     const bool withData = code == kIoctlBulkRead && outLen > 0;
     std::size_t expected = kReplyHeaderBytes;
     std::size_t received = 0;
@@ -59,9 +71,9 @@ bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
             std::size_t dataDone = received > kReplyHeaderBytes ? received - kReplyHeaderBytes : 0;
             parts[count++] = {static_cast<std::uint8_t*>(out) + dataDone, outLen - dataDone};
         }
-        SpinUntilReadable(fd);
+        if (!WaitReadable(fd, deadline, spin)) return false;
         ssize_t got = readv(fd, parts, count);
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) return false;
         const bool hadHeader = received >= kReplyHeaderBytes;
         received += static_cast<std::size_t>(got);
@@ -87,13 +99,7 @@ class UnixSocketDriver : public Driver {
 
         int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return nullptr;
-        long long ms = g_replyTimeoutMs.load();
-        timeval timeout{};
-        timeout.tv_sec = static_cast<time_t>(ms / 1000);
-        timeout.tv_usec = static_cast<suseconds_t>((ms % 1000) * 1000);
-        if (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0 ||
-            setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) != 0 ||
-            connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
             close(fd);
             return nullptr;
         }
@@ -125,22 +131,25 @@ class UnixSocketDriver : public Driver {
         if (inLen > 0) std::memcpy(frame + kRequestHeaderBytes, in, inLen);
         if (sentOut > 0) std::memcpy(frame + kRequestHeaderBytes + inLen, out, sentOut);
 
+        const Clock::time_point deadline = RequestDeadline();
+        const bool spin = t_burst.InBurst(Clock::now());
         std::uint8_t header[kReplyHeaderBytes];
-        if (!SendAll(fd, frame, frameBytes) || !ReceiveReply(fd, code, out, outLen, header)) {
-            // The stream is out of step with the peer: nothing further can be trusted.
+        const bool answered = Clock::now() < deadline && SendAll(fd, frame, frameBytes, deadline) &&
+                              ReceiveReply(fd, code, out, outLen, header, deadline, spin);
+        t_burst.MarkEnd(Clock::now());
+        if (!answered) {
+            // The stream is out of step with the peer, or the peer is too slow to be trusted
+            // with the rest of the operation: the handle is good only for closing.
             shutdown(fd, SHUT_RDWR);
             return false;
         }
-        if (returned != nullptr) *returned = ReadLe32(header + 4);
-        return ReadLe32(header) == 1;
+        const std::uint32_t got = ReadLe32(header + 4);
+        if (returned != nullptr) *returned = got;
+        return ReadLe32(header) == 1 && (code != kIoctlBulkRead || got == outLen);
     }
 };
 
 }  // namespace
-
-void SetReplyTimeout(std::chrono::milliseconds timeout) {
-    g_replyTimeoutMs = timeout.count();
-}
 
 Driver& SocketDriver() {
     static UnixSocketDriver driver;

@@ -1,4 +1,5 @@
 // Scan configuration, code conversion and the single-scan readers.
+#include <functional>
 #include <vector>
 
 #include "DQX7460.h"
@@ -225,6 +226,9 @@ TEST_F(CardTest, BinaryPointLeavesTheConverterRunning) {
     ASSERT_EQ(DQX7460_AIBinaryIn2(handle, 0, 1, 2, 3, &code), 0);
     EXPECT_EQ(code, 4321);
     std::vector<RegisterWrite> writes = driver.Writes();
+    // The sampled channel's range register, and range slot 0 as well.
+    EXPECT_EQ(writes[2 + 3 + 0], (RegisterWrite{0, 21, 3}));
+    EXPECT_EQ(writes[2 + 3 + 1], (RegisterWrite{0, 22, 0}));
     EXPECT_EQ(writes[2 + 3 + 2], (RegisterWrite{0, 23, 3}));
     const std::vector<RegisterWrite> ending = {{0, 6, 0}, {0, 9, 1}, {0, 3, 1}, {0, 3, 0}};
     EXPECT_EQ(Tail(writes, 4), ending);
@@ -276,4 +280,28 @@ TEST_F(CardTest, ReadSourceComesFromTheRecord) {
     ReadSourceRecord record{0, &source};
     EXPECT_EQ(DQX7460_MAIConfig(handle, &record), 0);
     EXPECT_EQ(driver.Writes(), (std::vector<RegisterWrite>{{0, 6, 2}}));
+}
+
+// Where data must go and there is nowhere to put it, nothing is sent and the call fails.
+TEST_F(CardTest, NullOutputsSendNothingAndFail) {
+    AdScanRequest scan{};
+    scan.Config.ChannelCount = 1;
+    AiPointRequest point{0, 1, 1, 0, 0, nullptr};
+    ULONG count = 0;
+    const std::pair<const char*, std::function<LONG()>> calls[] = {
+        {"MAIVoltageIn", [&] { return DQX7460_MAIVoltageIn(handle, &scan); }},
+        {"MAIBinaryIn", [&] { return DQX7460_MAIBinaryIn(handle, &scan); }},
+        {"AIBinaryIn", [&] { return DQX7460_AIBinaryIn(handle, &scan); }},
+        {"AIVoltageIn", [&] { return DQX7460_AIVoltageIn(handle, &point); }},
+        {"AIBinaryIn2", [&] { return DQX7460_AIBinaryIn2(handle, 0, 1, 0, 1, nullptr); }},
+        {"ReadBackCount2",
+         [&] { return DQX7460_ReadBackCount2(handle, &count, &count, &count, nullptr); }},
+        {"ReadBackCount",
+         [&] { return DQX7460_ReadBackCount(handle, nullptr, &count, &count, &count); }},
+    };
+    for (const auto& [name, call] : calls) {
+        EXPECT_EQ(call(), 1) << name;
+        EXPECT_TRUE(driver.calls.empty()) << name;
+        driver.calls.clear();
+    }
 }

@@ -115,19 +115,27 @@ TEST_F(CardTest, OpenWithoutMatchingCardGivesNullHandle) {
     EXPECT_EQ(empty.calls.size(), 16u);
 }
 
-// A card whose number cannot be read does not count as card 0: a failed bulk read moves on
-// to the next instance, a failed read arm ends the search.
+// A card whose number cannot be read does not count as card 0: a failed or short bulk read
+// moves on to the next instance, a failed read arm ends the search.
 TEST_F(CardTest, OpenPassesOverACardWhoseNumberCannotBeRead) {
-    const std::pair<std::function<bool(const DriverCall&)>, std::string> cases[] = {
-        {[](const DriverCall& call) { return call.code == kIoctlBulkRead; }, "absent 15"},
-        {[](const DriverCall& call) {
-             return call.code == kIoctlVendorRequest && call.in[4] == dqx7460::kRequestReadArm;
-         },
-         "close 0"}};
-    driver.AddCard(0, 0);
-    for (const auto& [failure, last] : cases) {
+    struct Case {
+        std::function<bool(const DriverCall&)> failure;
+        std::uint32_t readLimit;
+        std::string last;
+    };
+    const Case cases[] = {{[](const DriverCall& call) { return call.code == kIoctlBulkRead; },
+                           UINT32_MAX, "absent 15"},
+                          {nullptr, dqx7460::kDeviceNumberOffset, "absent 15"},
+                          {[](const DriverCall& call) {
+                               return call.code == kIoctlVendorRequest &&
+                                      call.in[4] == dqx7460::kRequestReadArm;
+                           },
+                           UINT32_MAX, "close 0"}};
+    driver.AddCard(0, 5);
+    for (const auto& [failure, readLimit, last] : cases) {
         driver.calls.clear();
         driver.failWhen = failure;
+        driver.readLimit = readLimit;
         HANDLE opened = reinterpret_cast<HANDLE>(0x55);
         EXPECT_EQ(DQX7460_DeviceOpen(0, &opened), 1);
         EXPECT_EQ(opened, nullptr);

@@ -71,6 +71,8 @@ class RecordingDriver : public dqx7460::Driver {
     std::function<ULONG(std::uint64_t)> stream;
     // Return true to make that device-control call fail (it is still recorded).
     std::function<bool(const DriverCall&)> failWhen;
+    // A bulk read reports at most this many bytes delivered, and succeeds.
+    std::uint32_t readLimit = UINT32_MAX;
 
     std::vector<DriverCall> calls;
 
@@ -111,12 +113,16 @@ class RecordingDriver : public dqx7460::Driver {
             }
             if (code == kIoctlBulkRead) {
                 auto* bytes = static_cast<std::uint8_t*>(out);
-                FillBlock(call.instance, bytes, outLen);
+                FillBlock(call.instance, bytes, std::min(outLen, readLimit));
                 call.out.assign(bytes, bytes + outLen);
             }
         }
         calls.push_back(std::move(call));
-        if (returned != nullptr) *returned = calls.back().failed ? 0 : outLen;
+        if (returned != nullptr) {
+            *returned = calls.back().failed      ? 0
+                        : code == kIoctlBulkRead ? std::min(outLen, readLimit)
+                                                 : outLen;
+        }
         return !calls.back().failed;
     }
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -32,10 +33,20 @@ using dqx7460::ReadLe32;
 // according to the behaviour; the raw request frames are kept.
 class InstancePeer {
   public:
-    enum class Behaviour { kAnswer, kRefuse, kCloseOnRequest, kSilent, kOverlongReply };
+    enum class Behaviour {
+        kAnswer,
+        kRefuse,
+        kCloseOnRequest,
+        kSilent,
+        kOverlongReply,
+        kShortBlock,  // a bulk read gets half the bytes asked for, reported as such
+        kSlow,        // each reply waits `pace`
+        kPaced,       // each reply goes out one byte per `pace`
+    };
 
-    InstancePeer(const std::string& folder, Behaviour behaviour, std::uint16_t deviceNumber = 1)
-        : behaviour_(behaviour), deviceNumber_(deviceNumber) {
+    InstancePeer(const std::string& folder, Behaviour behaviour, std::uint16_t deviceNumber = 1,
+                 milliseconds pace = milliseconds(0))
+        : behaviour_(behaviour), deviceNumber_(deviceNumber), pace_(pace) {
         listener_ = socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -48,7 +59,11 @@ class InstancePeer {
     }
 
     ~InstancePeer() {
-        stop_ = true;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        stopped_.notify_all();
         thread_.join();
         close(listener_);
     }
@@ -59,6 +74,24 @@ class InstancePeer {
     }
 
   private:
+    // Holds the reply back for the pace, or until the peer is stopped (false).
+    bool Pause() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return !stopped_.wait_for(lock, pace_, [this] { return stop_.load(); });
+    }
+
+    bool SendReply(int connection, const std::vector<std::uint8_t>& reply) {
+        if (behaviour_ == Behaviour::kSlow && !Pause()) return false;
+        if (behaviour_ != Behaviour::kPaced) {
+            return send(connection, reply.data(), reply.size(), MSG_NOSIGNAL) ==
+                   static_cast<ssize_t>(reply.size());
+        }
+        for (std::uint8_t byte : reply) {
+            if (!Pause() || send(connection, &byte, 1, MSG_NOSIGNAL) != 1) return false;
+        }
+        return true;
+    }
+
     bool WaitReadable(int fd) {
         pollfd entry{fd, POLLIN, 0};
         while (!stop_) {
@@ -110,23 +143,24 @@ class InstancePeer {
             const bool ok = behaviour_ != Behaviour::kRefuse;
             std::uint32_t returned = 0;
             if (code == kIoctlBulkRead && ok) {
-                returned = behaviour_ == Behaviour::kOverlongReply ? outLen + 4 : outLen;
+                returned = behaviour_ == Behaviour::kOverlongReply ? outLen + 4
+                           : behaviour_ == Behaviour::kShortBlock  ? outLen / 2
+                                                                   : outLen;
             }
             std::vector<std::uint8_t> reply(8 + returned, 0);
             dqx7460::WriteLe32(&reply[0], ok ? 1 : 0);
             dqx7460::WriteLe32(&reply[4], returned);
             if (returned == 8192) dqx7460::WriteLe16(&reply[8 + 8000], deviceNumber_);
-            if (send(connection, reply.data(), reply.size(), MSG_NOSIGNAL) !=
-                static_cast<ssize_t>(reply.size())) {
-                return;
-            }
+            if (!SendReply(connection, reply)) return;
         }
     }
 
     Behaviour behaviour_;
     std::uint16_t deviceNumber_;
+    milliseconds pace_;
     int listener_ = -1;
     std::atomic<bool> stop_{false};
+    std::condition_variable stopped_;
     std::thread thread_;
     std::mutex mutex_;
     std::vector<std::vector<std::uint8_t>> frames_;
@@ -143,7 +177,8 @@ class SocketDriverTest : public ::testing::Test {
         // Every test sets the folder it uses; nothing in this binary reads the old values.
         unsetenv("DQX7460_DRIVER_DIR");
         unsetenv("XDG_RUNTIME_DIR");
-        dqx7460::SetReplyTimeout(dqx7460::kDefaultReplyTimeout);
+        dqx7460::SetRequestTimeout(dqx7460::kDefaultRequestTimeout);
+        dqx7460::SetOperationBudget(dqx7460::kDefaultOperationBudget);
         std::filesystem::remove_all(folder_);
     }
 
@@ -208,7 +243,7 @@ TEST_F(SocketDriverTest, FaultyPeerFailsTheCall) {
 }
 
 TEST_F(SocketDriverTest, SilentPeerFailsWithinTheBoundAndBreaksTheHandle) {
-    dqx7460::SetReplyTimeout(milliseconds(300));
+    dqx7460::SetRequestTimeout(milliseconds(300));
     InstancePeer peer(folder_, InstancePeer::Behaviour::kSilent);
     HANDLE handle = dqx7460::SocketDriver().Open(0);
     ASSERT_NE(handle, nullptr);
@@ -223,5 +258,70 @@ TEST_F(SocketDriverTest, SilentPeerFailsWithinTheBoundAndBreaksTheHandle) {
     EXPECT_EQ(DQX7460_LEDTest(handle, 1), 1);
     EXPECT_LT(Clock::now() - before, milliseconds(100));
     EXPECT_EQ(peer.Frames().size(), 1u);
+    DQX7460_DeviceClose(handle);
+}
+
+// A block that arrives short holds zeros where the card's data should be: a card numbered 5
+// would open as card 0, and the input word would read as every rig button pressed at once.
+TEST_F(SocketDriverTest, ShortBlockIsAFailedRead) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kShortBlock, 5);
+    HANDLE opened = reinterpret_cast<HANDLE>(0x55);
+    EXPECT_EQ(DQX7460_DeviceOpen(0, &opened), 1);
+    EXPECT_EQ(opened, nullptr);
+
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    WORD input = 0xFFFF;
+    EXPECT_EQ(DQX7460_DioReadWord2(handle, &input), 1);
+    EXPECT_EQ(input, 0xFFFF);
+    ULONG counts[4] = {7, 7, 7, 7};
+    EXPECT_EQ(DQX7460_ReadBackCount2(handle, &counts[0], &counts[1], &counts[2], &counts[3]), 1);
+    EXPECT_EQ(counts[0], 7u);
+    std::vector<ULONG> words(512, 0xAAAAAAAA);
+    ULONG* buffer = words.data();
+    EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+    DQX7460_DeviceClose(handle);
+}
+
+// One deadline per call, whatever the pacing: a reply trickling in one byte at a time fails
+// the call at its deadline instead of restarting the wait with every byte.
+TEST_F(SocketDriverTest, PacedReplyFailsAtTheCallsDeadline) {
+    dqx7460::SetRequestTimeout(milliseconds(300));
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kPaced, 1, milliseconds(10));
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    std::vector<ULONG> words(512);
+    ULONG* buffer = words.data();
+
+    const Clock::time_point before = Clock::now();
+    EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+    EXPECT_LT(Clock::now() - before, milliseconds(1500));
+    DQX7460_DeviceClose(handle);
+}
+
+// A card that answers every call, but slowly, holds an operation for its budget at most; the
+// handle is then broken, so the caller's next operations fail at once.
+TEST_F(SocketDriverTest, SlowCardIsBoundedByTheOperationBudget) {
+    dqx7460::SetOperationBudget(milliseconds(400));
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kSlow, 1, milliseconds(50));
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    double volts[2] = {};
+    AdScanRequest request{};
+    request.Config.ChannelList[1] = 1;
+    request.Config.ChannelCount = 2;
+    request.Results = volts;
+
+    Clock::time_point before = Clock::now();
+    EXPECT_EQ(DQX7460_MAIVoltageIn(handle, &request), 1);
+    const milliseconds scan = std::chrono::duration_cast<milliseconds>(Clock::now() - before);
+    EXPECT_GE(scan.count(), 350);
+    EXPECT_LT(scan.count(), 1500);
+
+    const std::size_t frames = peer.Frames().size();
+    EXPECT_LE(frames, 10u);
+    before = Clock::now();
+    EXPECT_EQ(DQX7460_DioWriteWord2(handle, 0x00FF), 1);
+    EXPECT_LT(Clock::now() - before, milliseconds(100));
     DQX7460_DeviceClose(handle);
 }
