@@ -34,8 +34,6 @@ constexpr std::uint32_t kMaxDataToCardBytes = 4096;
 constexpr std::uint32_t kMaxReadBytes = 256u << 10;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxControlLine = 4096;
-// Each client is a thread: a peer that opens connections without end is turned away.
-constexpr std::size_t kMaxClients = 64;
 
 bool SendAll(int fd, const void* data, std::size_t len) {
     const auto* p = static_cast<const char*>(data);

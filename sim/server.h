@@ -21,6 +21,10 @@ class Server {
     // onQuit to run once the reply has gone out.
     using ControlHandler = std::function<std::string(const std::string& line, bool* quit)>;
 
+    // Each client is a thread: a peer that opens connections without end is turned away
+    // (its connection is closed at once) while this many are open.
+    static constexpr std::size_t kMaxClients = 64;
+
     Server(std::string dir, ControlHandler control, std::function<void()> onQuit);
     ~Server();
     Server(const Server&) = delete;

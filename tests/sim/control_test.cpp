@@ -28,6 +28,11 @@ TEST_F(ControlTest, RigOwnsItsChannelsAndInputsUntilSwitchedOff) {
     EXPECT_EQ(Run("set-voltage 0 1.5"), "ok");
     EXPECT_EQ(card_.Voltage(0), 1.5);
     EXPECT_EQ(Run("get-voltage 2"), "ok -1.250000");
+    // However large the value, the reply carries all of it.
+    EXPECT_EQ(Run("set-voltage 3 -1e300"), "ok");
+    const std::string huge = Run("get-voltage 3");
+    EXPECT_EQ(huge.size(), std::string("ok -1").size() + 300 + std::string(".000000").size());
+    EXPECT_EQ(huge.substr(huge.size() - 7), ".000000");
     EXPECT_EQ(Run("set-inputs FFEA"), "ok");
     EXPECT_EQ(Run("get-inputs"), "ok ffea");
 }

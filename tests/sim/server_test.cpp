@@ -1,0 +1,182 @@
+// The instance server against raw socket clients: what it does with peers that drop, crowd
+// or overreach.
+#include "server.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "card_protocol.h"
+#include "paths.h"
+#include "socket_driver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+template <typename Predicate>
+bool WaitFor(Predicate predicate, milliseconds limit = milliseconds(5000)) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    while (!predicate()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+int OpenDescriptors() {
+    int count = 0;
+    DIR* folder = opendir("/proc/self/fd");
+    while (readdir(folder) != nullptr) ++count;
+    closedir(folder);
+    return count;
+}
+
+int Connect(const std::string& path) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    return fd;
+}
+
+std::vector<std::uint8_t> Header(std::uint32_t code, std::uint32_t inLen, std::uint32_t outLen) {
+    std::vector<std::uint8_t> frame(dqx7460::kRequestHeaderBytes);
+    dqx7460::WriteLe32(&frame[0], code);
+    dqx7460::WriteLe32(&frame[4], inLen);
+    dqx7460::WriteLe32(&frame[8], outLen);
+    return frame;
+}
+
+// What the server sends back within a second: the bytes, and whether it then closed.
+struct Answer {
+    std::vector<std::uint8_t> bytes;
+    bool closed = false;
+};
+
+Answer Receive(int fd, std::size_t expected) {
+    Answer answer;
+    const Clock::time_point deadline = Clock::now() + milliseconds(1000);
+    while (answer.bytes.size() < expected && Clock::now() < deadline) {
+        pollfd entry{fd, POLLIN, 0};
+        if (poll(&entry, 1, 50) <= 0) continue;
+        std::uint8_t chunk[256];
+        ssize_t got = recv(fd, chunk, sizeof chunk, 0);
+        if (got <= 0) {
+            answer.closed = true;
+            break;
+        }
+        answer.bytes.insert(answer.bytes.end(), chunk, chunk + got);
+    }
+    return answer;
+}
+
+// One read-arm request: the reply shows that the server serves this connection.
+bool Served(int fd) {
+    std::vector<std::uint8_t> frame = Header(dqx7460::kIoctlVendorRequest, 10, 16);
+    frame.resize(frame.size() + 26);
+    frame[12 + 4] = dqx7460::kRequestReadArm;
+    frame[12 + 8] = 0xEF;
+    frame[12 + 9] = 0xBE;
+    if (send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(frame.size())) {
+        return false;
+    }
+    return Receive(fd, dqx7460::kReplyHeaderBytes).bytes.size() == dqx7460::kReplyHeaderBytes;
+}
+
+class ServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/dqx7460-server-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        server_ = std::make_unique<sim::Server>(
+            dir_, [](const std::string&, bool*) { return std::string("ok"); }, nullptr);
+        server_->AddInstance(0, card_);
+        std::string error;
+        ASSERT_TRUE(server_->Start(&error)) << error;
+        instance_ = dqx7460::InstancePathIn(dir_, 0);
+    }
+    void TearDown() override {
+        server_.reset();
+        std::filesystem::remove_all(dir_);
+    }
+
+    sim::Card card_;
+    std::string dir_;
+    std::string instance_;
+    std::unique_ptr<sim::Server> server_;
+};
+
+}  // namespace
+
+TEST_F(ServerTest, DroppedConnectionIsClosedAtOnce) {
+    const int before = OpenDescriptors();
+    int fd = Connect(instance_);
+    ASSERT_TRUE(Served(fd));
+    close(fd);
+    EXPECT_TRUE(WaitFor([&] { return OpenDescriptors() == before; }));
+}
+
+TEST_F(ServerTest, ClientsBeyondTheCapAreTurnedAway) {
+    std::vector<int> clients;
+    for (std::size_t i = 0; i < sim::Server::kMaxClients; ++i) {
+        clients.push_back(Connect(instance_));
+        ASSERT_TRUE(Served(clients.back())) << i;
+    }
+    int extra = Connect(instance_);
+    EXPECT_TRUE(Receive(extra, 1).closed);
+    close(extra);
+
+    close(clients.back());
+    clients.pop_back();
+    EXPECT_TRUE(WaitFor([&] {
+        int again = Connect(instance_);
+        const bool served = Served(again);
+        close(again);
+        return served;
+    }));
+    for (int fd : clients) close(fd);
+}
+
+// Requests larger than any the library makes lose their connection without a reply; the
+// largest stream read is still answered.
+TEST_F(ServerTest, OversizedRequestsLoseTheirConnection) {
+    struct Case {
+        std::uint32_t code, inLen, outLen;
+        bool answered;
+    };
+    const Case cases[] = {
+        {dqx7460::kIoctlBulkRead, 4, 65535 * 4, true},
+        {dqx7460::kIoctlBulkRead, 4, (256u << 10) + 1, false},
+        {dqx7460::kIoctlBulkWrite, 4, 4097, false},
+        {dqx7460::kIoctlVendorRequest, 4097, 16, false},
+    };
+    for (const Case& c : cases) {
+        int fd = Connect(instance_);
+        std::vector<std::uint8_t> frame = Header(c.code, c.inLen, c.outLen);
+        ASSERT_EQ(send(fd, frame.data(), frame.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(frame.size()));
+        if (c.answered) {
+            frame.assign(c.inLen, 0);
+            frame[0] = static_cast<std::uint8_t>(dqx7460::kPipeBulkIn);
+            send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        }
+        const Answer answer = Receive(fd, dqx7460::kReplyHeaderBytes);
+        EXPECT_EQ(answer.bytes.size(), c.answered ? dqx7460::kReplyHeaderBytes : 0u) << c.outLen;
+        EXPECT_EQ(answer.closed, !c.answered) << c.outLen;
+        close(fd);
+    }
+}
