@@ -31,7 +31,7 @@ constexpr std::chrono::milliseconds kRigPeriod(2);
 int SendCommand(const std::string& dir, const std::string& command) {
     sim::ControlClient client;
     std::string error;
-    if (!client.Connect(dir, &error)) {
+    if (!sim::TrustedFolder(dir, &error) || !client.Connect(dir, &error)) {
         std::fprintf(stderr, "dqx7460-sim: %s\n", error.c_str());
         return 2;
     }

@@ -146,6 +146,28 @@ bool MakeDirs(const std::string& dir) {
 
 }  // namespace
 
+bool TrustedFolder(const std::string& dir, std::string* error) {
+    switch (dqx7460::CheckInstanceFolder(dir)) {
+        case dqx7460::FolderTrust::kTrusted:
+            return true;
+        case dqx7460::FolderTrust::kMissing:
+            *error = "folder " + dir + " is missing";
+            return false;
+        case dqx7460::FolderTrust::kNotAFolder:
+            *error = "refusing " + dir + ": not a folder";
+            return false;
+        case dqx7460::FolderTrust::kForeignOwner:
+            *error = "refusing folder " + dir +
+                     ": it belongs to another user, who could pose as the card";
+            return false;
+        case dqx7460::FolderTrust::kWritableByOthers:
+            *error =
+                "refusing folder " + dir + ": other users may write to it and pose as the card";
+            return false;
+    }
+    return false;
+}
+
 Server::Server(std::string dir, ControlHandler control, std::function<void()> onQuit)
     : dir_(std::move(dir)), control_(std::move(control)), onQuit_(std::move(onQuit)) {}
 
@@ -165,6 +187,7 @@ bool Server::Start(std::string* error) {
         *error = "cannot create folder " + dir_ + ": " + std::strerror(errno);
         return false;
     }
+    if (!TrustedFolder(dir_, error)) return false;
     Listener control;
     control.path = ControlSocketPath(dir_);
     listeners_.push_back(control);

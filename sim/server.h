@@ -15,6 +15,10 @@
 
 namespace sim {
 
+// True when the folder belongs to this user and nobody else may write to it; otherwise
+// false with the reason. Sockets in any other folder could be served by someone else.
+bool TrustedFolder(const std::string& dir, std::string* error);
+
 class Server {
   public:
     // One command line in, one reply line (without its newline) out; *quit set asks for
@@ -33,9 +37,10 @@ class Server {
     // Before Start: serve this card on driver instance 0..15.
     void AddInstance(int instance, Card& card);
 
-    // Creates the folder when missing, binds every socket and starts accepting. False (with
-    // a message) when a socket cannot be bound, for example because another simulator
-    // already serves it; nothing is left behind then.
+    // Creates the folder (mode 0700) when missing, binds every socket and starts accepting.
+    // False (with a message) when the folder is not this user's alone (TrustedFolder) or a
+    // socket cannot be bound, for example because another simulator already serves it;
+    // nothing is left behind then.
     bool Start(std::string* error);
     // Closes every connection, joins the threads and removes the sockets.
     void Stop();

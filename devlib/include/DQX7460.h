@@ -216,9 +216,10 @@ LONG DQX7460_CALL DQX7460_ReadBackCount(HANDLE handle, ULONG* count0, ULONG* cou
 LONG DQX7460_CALL DQX7460_SetCounterGate(HANDLE handle, WORD gate);
 LONG DQX7460_CALL DQX7460_SetCounterValue(HANDLE handle, WORD counter, ULONG value);
 
-/* The library's one message to the operator (a device number above 15) goes through this
- * hook, text and caption in UTF-8. Without a hook, or after setting NULL, it goes to stderr
- * (on Windows, to a message box). The 32-bit Windows DLL does not export the setter. */
+/* The library's messages to the operator (a device number above 15; a driver folder it
+ * refuses because another user owns it or may write to it) go through this hook, text and
+ * caption in UTF-8. Without a hook, or after setting NULL, they go to stderr (on Windows, to
+ * a message box). The 32-bit Windows DLL does not export the setter. */
 typedef void (*dqx7460_message_hook)(const char* text, const char* caption);
 void dqx7460_set_message_hook(dqx7460_message_hook hook);
 

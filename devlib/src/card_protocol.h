@@ -197,4 +197,9 @@ bool BulkRead(HANDLE handle, void* block, std::uint32_t bytes);
 // Register 1 = 1, then 0: the card's reset pulse. True when both writes succeeded.
 bool ResetPulse(HANDLE handle);
 
+// The library's messages to the operator go through the hook the program set, else to
+// stderr; text and caption in UTF-8.
+constexpr const char* kErrorCaption = "错误";
+void ShowMessage(const char* text, const char* caption);
+
 }  // namespace dqx7460

@@ -16,7 +16,6 @@ namespace {
 constexpr ULONG kHighestDeviceNumber = 15;
 constexpr int kInstanceCount = 16;
 constexpr const char* kBadDeviceNumberText = "设备号不正确，必须为0-15!";
-constexpr const char* kErrorCaption = "错误";
 
 constexpr WORD kFeatureSlot0 = 16;
 constexpr WORD kFeatureSlot1 = 32;
@@ -28,6 +27,10 @@ constexpr WORD kFeatureWord = 942;
 
 std::atomic<dqx7460_message_hook> g_messageHook{nullptr};
 
+}  // namespace
+
+namespace dqx7460 {
+
 void ShowMessage(const char* text, const char* caption) {
     dqx7460_message_hook hook = g_messageHook.load();
     if (hook != nullptr) {
@@ -37,7 +40,7 @@ void ShowMessage(const char* text, const char* caption) {
     }
 }
 
-}  // namespace
+}  // namespace dqx7460
 
 extern "C" {
 

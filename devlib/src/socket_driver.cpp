@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "card_protocol.h"
@@ -87,13 +89,45 @@ bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
     return true;
 }
 
+const char* RefusalText(FolderTrust trust) {
+    switch (trust) {
+        case FolderTrust::kForeignOwner:
+            return "驱动实例文件夹不属于当前用户，拒绝使用：";
+        case FolderTrust::kWritableByOthers:
+            return "驱动实例文件夹可被其他用户写入，拒绝使用：";
+        default:
+            return "驱动实例路径不是文件夹，拒绝使用：";
+    }
+}
+
+// A folder someone else may have planted is never used. The refusal is told once, not for
+// each of the sixteen instances an open tries, and again only after the folder changed.
+bool UsableFolder(const std::string& folder) {
+    static std::mutex mutex;
+    static std::string lastRefusal;
+    const FolderTrust trust = CheckInstanceFolder(folder);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (trust == FolderTrust::kTrusted || trust == FolderTrust::kMissing) {
+        lastRefusal.clear();
+        return trust == FolderTrust::kTrusted;
+    }
+    const std::string text = RefusalText(trust) + folder;
+    if (text != lastRefusal) {
+        ShowMessage(text.c_str(), kErrorCaption);
+        lastRefusal = text;
+    }
+    return false;
+}
+
 class UnixSocketDriver : public Driver {
   public:
     HANDLE Open(int instance) override {
         if (instance < 0 || instance >= kInstanceCount) return nullptr;
+        const std::string folder = InstanceFolder();
+        if (!UsableFolder(folder)) return nullptr;
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::string path = InstancePath(instance);
+        std::string path = InstancePathIn(folder, instance);
         if (path.size() >= sizeof(address.sun_path)) return nullptr;
         std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -198,6 +199,45 @@ TEST_F(SocketDriverTest, InstanceFolderFollowsTheEnvironment) {
     EXPECT_EQ(dqx7460::InstancePath(15), "/run/user/5/dqx7460/EZUSB-F");
     unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(dqx7460::InstanceFolder(), "/tmp/dqx7460-" + std::to_string(getuid()));
+    setenv("XDG_RUNTIME_DIR", "", 1);
+    EXPECT_EQ(dqx7460::InstanceFolder(), "/tmp/dqx7460-" + std::to_string(getuid()));
+}
+
+namespace {
+std::vector<std::string> g_messages;
+void RecordMessage(const char* text, const char* caption) {
+    g_messages.push_back(std::string(caption) + "|" + text);
+}
+
+// Opens card 1 served in the folder as it now stands; the messages the open gave.
+std::vector<std::string> OpenThroughFolder(const std::string& folder, LONG expected) {
+    InstancePeer peer(folder, InstancePeer::Behaviour::kAnswer, 1);
+    g_messages.clear();
+    dqx7460_set_message_hook(RecordMessage);
+    HANDLE handle = nullptr;
+    EXPECT_EQ(DQX7460_DeviceOpen(1, &handle), expected);
+    dqx7460_set_message_hook(nullptr);
+    DQX7460_DeviceClose(handle);
+    return g_messages;
+}
+}  // namespace
+
+// Anyone who can put a socket in the folder can pose as the card: a folder others may write
+// to is refused, once with a message, however many instances the open tries.
+TEST_F(SocketDriverTest, FolderWritableByOthersIsRefused) {
+    ASSERT_EQ(chmod(folder_.c_str(), 0777), 0);
+    EXPECT_EQ(
+        OpenThroughFolder(folder_, 1),
+        std::vector<std::string>{"错误|驱动实例文件夹可被其他用户写入，拒绝使用：" + folder_});
+    ASSERT_EQ(chmod(folder_.c_str(), 0755), 0);
+    EXPECT_TRUE(OpenThroughFolder(folder_, 0).empty());
+}
+
+TEST_F(SocketDriverTest, FolderOfAnotherUserIsRefused) {
+    if (geteuid() != 0) GTEST_SKIP() << "handing the folder to another user needs root";
+    ASSERT_EQ(chown(folder_.c_str(), 12345, 12345), 0);
+    EXPECT_EQ(OpenThroughFolder(folder_, 1),
+              std::vector<std::string>{"错误|驱动实例文件夹不属于当前用户，拒绝使用：" + folder_});
 }
 
 TEST_F(SocketDriverTest, OpenAndRegisterWriteFramesOverTheSocket) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -179,4 +180,37 @@ TEST_F(ServerTest, OversizedRequestsLoseTheirConnection) {
         EXPECT_EQ(answer.closed, !c.answered) << c.outLen;
         close(fd);
     }
+}
+
+// The simulator creates its folder for this user alone, and serves nowhere another user
+// could have prepared.
+TEST(ServerFolder, CreatedPrivateAndRefusedWhenOthersCouldServeIt) {
+    char pattern[] = "/tmp/dqx7460-folder-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    sim::Card card;
+    auto start = [&](const std::string& dir, std::string* error) {
+        sim::Server server(
+            dir, [](const std::string&, bool*) { return std::string("ok"); }, nullptr);
+        server.AddInstance(0, card);
+        return server.Start(error);
+    };
+    std::string error;
+    const std::string fresh = root + "/run/cards";
+    ASSERT_TRUE(start(fresh, &error)) << error;
+    struct stat status {};
+    ASSERT_EQ(stat(fresh.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+
+    ASSERT_EQ(chmod(fresh.c_str(), 0777), 0);
+    EXPECT_FALSE(start(fresh, &error));
+    EXPECT_NE(error.find("other users may write"), std::string::npos) << error;
+    if (geteuid() == 0) {
+        ASSERT_EQ(chmod(fresh.c_str(), 0700), 0);
+        ASSERT_EQ(chown(fresh.c_str(), 12345, 12345), 0);
+        EXPECT_FALSE(start(fresh, &error));
+        EXPECT_NE(error.find("belongs to another user"), std::string::npos) << error;
+    }
+    std::filesystem::remove_all(root);
+    if (geteuid() != 0) GTEST_SKIP() << "a folder of another user needs root to make";
 }
