@@ -36,3 +36,7 @@ fi
 bash scripts/build-windows.sh
 python3 tests/windows/check_dll.py build-windows
 bash tests/windows/run_wine.sh build-windows/x86_64
+
+# Fuzzing: the libFuzzer targets built with clang (build-fuzz/), each run for a few seconds
+# on its seed corpus, so that a known input that crashes again fails the tests.
+bash scripts/fuzz.sh 5

@@ -1,0 +1,19 @@
+// The settings file reader: any bytes as MyTestSet.dat, then the parse of every field and a
+// save of what was read.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "settings/settings_record.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    SetDefaultSettings();
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    LoadSettings(in);
+    ParseSettings();
+    std::ostringstream out;
+    SaveSettings(out);
+    if (out.str().size() != kSettingsBytes) __builtin_trap();
+    return 0;
+}
