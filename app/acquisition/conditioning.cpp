@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "acquisition/run_state.h"
-#include "common/numeric_text.h"
+#include "common/number_text.h"
 #include "settings/settings_record.h"
 
 namespace {

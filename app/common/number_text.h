@@ -2,6 +2,9 @@
 // operator's locale, and parsing that never depends on the process locale.
 #pragma once
 
+#include <locale.h>
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,3 +20,8 @@ double LeadingNumber(std::string_view text);
 // The whole text (blanks around it allowed, one leading '+' allowed) as a decimal number;
 // false for anything else, an empty text included.
 bool ParseNumber(std::string_view text, double* value);
+// The "C" locale, for the _l variants of the C library's conversions.
+locale_t CNumericLocale();
+// snprintf of one double in the "C" locale, for the fixed-width printf formats of readouts
+// and records.
+int FormatDouble(char* text, std::size_t size, const char* format, double value);

@@ -159,13 +159,17 @@ std::unique_ptr<ReportFonts> CreateReportFonts() {
     return fonts;
 }
 
-void DrawReportPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts) {
+void BeginReportPage(QPainter& painter, const QPaintDevice& device) {
     painter.save();
     painter.scale(device.logicalDpiX() / double(kReportDpi),
                   device.logicalDpiY() / double(kReportDpi));
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);
+}
+
+void DrawReportPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts) {
+    BeginReportPage(painter, device);
     DrawTitleAndInfo(painter, fonts);
     DrawTableHeader(painter, fonts);
     DrawTableBody(painter, fonts);

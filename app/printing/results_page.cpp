@@ -46,12 +46,7 @@ QString BreakNote(const TestResults& results) {
 
 void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts,
                      const ResultSet& set) {
-    painter.save();
-    painter.scale(device.logicalDpiX() / double(kReportDpi),
-                  device.logicalDpiY() / double(kReportDpi));
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::NoBrush);
+    BeginReportPage(painter, device);
     painter.setBackgroundMode(Qt::TransparentMode);
 
     painter.setFont(fonts.title);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/gbk_text.h"
-#include "common/numeric_text.h"
+#include "common/number_text.h"
 
 std::string g_strCardId;
 std::string g_strInputType;
