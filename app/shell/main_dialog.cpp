@@ -21,6 +21,7 @@
 #include "acquisition/run_state.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
+#include "common/font_faces.h"
 #include "common/message_box.h"
 #include "printing/print_frame.h"
 #include "printing/report_page.h"

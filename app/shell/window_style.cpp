@@ -1,7 +1,6 @@
 #include "shell/window_style.h"
 
 #include <QFontMetrics>
-#include <QStringList>
 #include <algorithm>
 
 #include "common/message_box.h"
@@ -9,15 +8,6 @@
 QRect DluRect(int x, int y, int width, int height) {
     // Integer arithmetic: 1.5 px per unit, truncated toward zero as the template is.
     return QRect(x * 3 / 2, y * 3 / 2, width * 3 / 2, height * 3 / 2);
-}
-
-void InstallFontSubstitutions() {
-    const QString serif = QStringLiteral("Noto Serif CJK SC");
-    const QString sans = QStringLiteral("Noto Sans CJK SC");
-    QFont::insertSubstitutions(QStringLiteral("宋体"), {serif, sans});
-    QFont::insertSubstitutions(QStringLiteral("黑体"), {sans, serif});
-    QFont::insertSubstitutions(QStringLiteral("Gulim"), {QStringLiteral("Noto Sans CJK KR"), sans});
-    QFont::insertSubstitutions(QStringLiteral(" "), {sans, serif});
 }
 
 QFont LogFont(const QString& face, int cellHeight, int weight) {

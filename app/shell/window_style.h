@@ -9,10 +9,6 @@
 // Dialog units of the main window's template to pixels (1.5 px per unit, truncated).
 QRect DluRect(int x, int y, int width, int height);
 
-// Maps the template's font faces (宋体, 黑体, Gulim and the single blank) to installed CJK
-// faces. Safe to call more than once.
-void InstallFontSubstitutions();
-
 // The font a LOGFONT of the given face, cell height in pixels and weight stands for: the
 // pixel size is chosen so that the font's line height equals the cell height.
 QFont LogFont(const QString& face, int cellHeight, int weight);
