@@ -1,17 +1,23 @@
 #include "settings/settings_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRect>
+#include <QStyleFactory>
+#include <QStyleOptionGroupBox>
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "common/font_faces.h"
 #include "common/message_box.h"
 #include "settings/data_folder.h"
 #include "settings/settings_checks.h"
@@ -100,10 +106,54 @@ void FitLabel(QLabel* label) {
     label->setFont(font);
 }
 
+// Sets a label into its cell. A cell that stands in a group keeps inside the group's contents:
+// the cells of the first rows reach up into the title's band and some start left of the
+// frame's inner edge, where the text would cross the frame. A cell lower than the text's
+// lines grows downwards; a text that would still reach into the title's band moves down.
+void PlaceLabel(QLabel* label, QRect cell, const std::vector<QGroupBox*>& groups) {
+    const QGroupBox* group = nullptr;
+    for (const QGroupBox* candidate : groups)
+        if (candidate->geometry().contains(cell.center())) group = candidate;
+    const QRect contents = group ? group->contentsRect().translated(group->pos()) : QRect();
+    if (group) {
+        cell.setLeft(std::max(cell.left(), contents.left()));
+        cell.setRight(std::min(cell.right(), contents.right()));
+    }
+    label->setGeometry(cell);
+    FitLabel(label);
+    const int textHeight = label->fontMetrics().boundingRect(QRect(), 0, label->text()).height();
+    cell.setHeight(std::max(cell.height(), textHeight));
+    // The text is centred in the cell's height.
+    const int textTop = cell.top() + (cell.height() - textHeight) / 2;
+    if (group && textTop < contents.top()) cell.translate(0, contents.top() - textTop);
+    label->setGeometry(cell);
+}
+
+// The application's style, except that a group's title gets the room its text advances.
+// Fusion sizes the title by its text's ink, which for a title that opens with a full-width
+// bracket is narrower than the advance, and the title's last character was cut off.
+class CGroupTitleStyle : public QProxyStyle {
+  public:
+    CGroupTitleStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        const auto* group = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control == CC_GroupBox && part == SC_GroupBoxLabel && group) {
+            const int advance = group->fontMetrics.size(Qt::TextShowMnemonic, group->text).width();
+            rect.setWidth(std::max(rect.width(), advance));
+        }
+        return rect;
+    }
+};
+
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
+    // The same face for 宋体 as the main window's, whichever window comes first.
+    InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 10));
     setFixedSize(Px(370), Px(316));
     BuildControls();
@@ -118,13 +168,18 @@ void CSettingsDlg::BuildControls() {
     } groups[] = {{"（0）通道配置参数", 8, 24, 123, 284},
                   {"（1）通道配置参数", 136, 24, 123, 232},
                   {"控制参数", 264, 24, 101, 184}};
+    auto* titleStyle = new CGroupTitleStyle;
+    titleStyle->setParent(this);
+    std::vector<QGroupBox*> boxes;
     for (const auto& group : groups) {
         auto* box = new QGroupBox(QString::fromUtf8(group.title), this);
+        box->setStyle(titleStyle);
         box->setGeometry(UnitRect(group.x, group.y, group.width, group.height));
+        boxes.push_back(box);
     }
     for (int groupX : {8, 136}) {
         auto* line = new QLabel(QStringLiteral("----------------------------"), this);
-        line->setGeometry(UnitRect(groupX + 4, 204, 115, 8));
+        PlaceLabel(line, UnitRect(groupX + 4, 204, 115, 8), boxes);
     }
 
     for (const ControlSpec& spec : kControls) {
@@ -132,9 +187,10 @@ void CSettingsDlg::BuildControls() {
         auto* label = new QLabel(QString::fromUtf8(spec.label), this);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         int labelTop = std::max(0, spec.y - 5);
-        label->setGeometry(UnitRect(spec.labelLeft, labelTop, spec.x - 1 - spec.labelLeft,
-                                    spec.y + spec.height + 5 - labelTop));
-        FitLabel(label);
+        PlaceLabel(label,
+                   UnitRect(spec.labelLeft, labelTop, spec.x - 1 - spec.labelLeft,
+                            spec.y + spec.height + 5 - labelTop),
+                   boxes);
 
         QWidget* control = nullptr;
         if (spec.kind == Kind::kRangeList || spec.kind == Kind::kDampingList) {

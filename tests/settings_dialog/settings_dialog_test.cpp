@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <sstream>
 
+#include "../common/text_fit.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "settings/data_folder.h"
@@ -54,6 +56,7 @@ class SettingsDialogTest : public QObject {
     void cleanup();
 
     void layoutFollowsTemplate();
+    void textsFitUnderTheProgramsFonts();
     void overLimitTextGetsNoticeAndAllIsSaved();
     void undoShowsRejectedAttempt();
     void listsSelectStoredTextOnly();
@@ -113,9 +116,16 @@ void SettingsDialogTest::layoutFollowsTemplate() {
     QCOMPARE(Edit(1048)->geometry(), QRect(112, 70, 105, 21));
     QCOMPARE(Edit(1073)->geometry(), QRect(308, 518, 315, 26));
 
+    QCOMPARE(Edit(1061)->geometry(), QRect(553, 70, 77, 21));
     QStringList titles;
-    for (QGroupBox* box : m_dialog->findChildren<QGroupBox*>()) titles << box->title();
+    QList<QRect> frames;
+    for (QGroupBox* box : m_dialog->findChildren<QGroupBox*>()) {
+        titles << box->title();
+        frames << box->geometry();
+    }
     QCOMPARE(titles, (QStringList{"（0）通道配置参数", "（1）通道配置参数", "控制参数"}));
+    QCOMPARE(frames, (QList<QRect>{QRect(14, 42, 215, 497), QRect(238, 42, 215, 406),
+                                   QRect(462, 42, 176, 322)}));
     int separators = 0;
     for (QLabel* label : m_dialog->findChildren<QLabel*>()) {
         if (label->text() == QStringLiteral("----------------------------")) {
@@ -143,6 +153,13 @@ void SettingsDialogTest::layoutFollowsTemplate() {
     QCOMPARE(ok->text(), QStringLiteral("保存修改 确认返回"));
     QCOMPARE(m_dialog->findChild<QPushButton*>("2")->text(), QStringLiteral("不存修改 关闭返回"));
     QCOMPARE(m_dialog->findChild<QPushButton*>("1062")->text(), QStringLiteral("撤销修改"));
+}
+
+void SettingsDialogTest::textsFitUnderTheProgramsFonts() {
+    // The dialog is drawn in the face the program maps 宋体 to.
+    QCOMPARE(QFontInfo(m_dialog->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+    const QStringList faults = text_fit::Faults(m_dialog.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void SettingsDialogTest::overLimitTextGetsNoticeAndAllIsSaved() {

@@ -28,6 +28,7 @@
 
 #include "../common/comma_locale.h"
 #include "../common/modal_answer.h"
+#include "../common/text_fit.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
@@ -99,6 +100,7 @@ class TestDlgTest : public QObject {
     void limitBoxesAndLampsNameTheirUnit();
     void checkBoxesToggleTheirFlags();
     void resultsAndSpecimenCommands();
+    void textsFitTheirRectangles();
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
@@ -976,6 +978,24 @@ void TestDlgTest::checkBoxesToggleTheirFlags() {
     QCOMPARE(g_bZoom, 1);
     m_dlg->OnStart();
     QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isEnabled());
+}
+
+// The window and the specimen dialog it opens, in the fonts the program gives them.
+void TestDlgTest::textsFitTheirRectangles() {
+    Open();
+    m_dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    QCOMPARE(QFontInfo(m_dlg->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+    QStringList faults = text_fit::Faults(m_dlg.get());
+    bool seen = false;
+    AnswerModal(Titled(QStringLiteral("试样参数")), [&](QWidget* dialog) {
+        seen = true;
+        faults << text_fit::Faults(dialog);
+        dialog->close();
+    });
+    Action(32781)->trigger();
+    QVERIFY(seen);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void TestDlgTest::highSpeedTickWaitsForTheBurst() {
