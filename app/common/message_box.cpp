@@ -1,6 +1,10 @@
 #include "common/message_box.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 #include "common/gbk_text.h"
 
@@ -13,7 +17,24 @@ QuestionHandler& Questions() {
     static QuestionHandler handler;
     return handler;
 }
+// A box sizes itself to its layout's minimum width whenever it is shown, so the caption's room
+// goes into the layout, as a spacer across the whole box.
+void MakeRoomForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const QMargins margins = grid->contentsMargins();
+    const int width = QFontMetrics(TitleBarFont()).horizontalAdvance(box.windowTitle()) +
+                      kTitleBarAllowance - margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 }  // namespace
+
+QFont TitleBarFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    return font;
+}
 
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
                     QMessageBox::Icon icon) {
@@ -23,6 +44,7 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
     }
     QMessageBox box(icon, caption.isEmpty() ? QCoreApplication::applicationName() : caption, text,
                     QMessageBox::Ok, parent);
+    MakeRoomForCaption(box);
     box.exec();
 }
 
@@ -32,6 +54,7 @@ QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& cap
         return nullptr;
     }
     auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    MakeRoomForCaption(*box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
@@ -46,6 +69,7 @@ bool AskMessageBox(QWidget* parent, const QString& text, const QString& caption)
     if (Questions()) return Questions()(text, caption);
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parent);
+    MakeRoomForCaption(box);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

@@ -2,12 +2,23 @@
 // (or simply record) them instead of a person.
 #pragma once
 
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
 #include <string>
 
 class QWidget;
+
+// Every box is at least as wide as its caption in the title bar's font plus this room for the
+// title bar's own parts: window managers put up to four buttons there (the window menu at
+// the left; minimise, maximise and close at the right), each at most 32 px wide with its
+// padding, and keep about 16 px free at either end: 4 x 32 + 2 x 16. A narrower box has its
+// caption cut short ("安…息").
+constexpr int kTitleBarAllowance = 160;
+// The font captions are measured in: the platform's title font, bold, as most window managers
+// draw titles (and bold is the wider of the two).
+QFont TitleBarFont();
 
 // Shows a modal box with an OK button; no icon unless one is given.
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
