@@ -11,6 +11,7 @@
 #pragma once
 
 #include <poll.h>
+#include <sched.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -36,15 +37,19 @@ inline bool CarriesOutputToDevice(std::uint32_t code) {
 // Waits until the socket has data, or the peer closed it, or the deadline passes (false).
 // While a burst of calls is under way (a scan is about a hundred of them back to back) the
 // peer answers within microseconds, and polling the socket for a moment costs less than
-// sleeping and being woken, which on an idle virtual machine takes tens of microseconds per
-// message. Outside a burst the wait sleeps at once, so an idle card costs no processor time.
+// sleeping and being woken, which on a virtual machine takes tens of microseconds per
+// message, and far longer when the other processor is busy. Each poll that finds nothing
+// yields the processor: on a small machine both ends often share one, and a spin that kept
+// it would only hold off the peer it waits for. Outside a burst the wait sleeps at once,
+// so an idle card costs next to no processor time.
 inline bool WaitReadable(int fd, Clock::time_point deadline, bool spin) {
-    constexpr std::chrono::microseconds kSpin{50};
+    constexpr std::chrono::microseconds kSpin{100};
     if (spin) {
         const Clock::time_point until = std::min(deadline, Clock::now() + kSpin);
         char byte;
         do {
             if (recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) >= 0 || errno != EAGAIN) return true;
+            sched_yield();
         } while (Clock::now() < until);
     }
     pollfd entry{fd, POLLIN, 0};
