@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "driver.h"
 
@@ -189,6 +190,9 @@ void Card::ApplyWrite(std::uint16_t reg, std::uint16_t value) {
     registers_[reg] = value;
     bool rising = previous == kPulseOff && value == kPulseOn;
     switch (reg) {
+        case kRegDigitalOut:
+            outputFalls_ = static_cast<std::uint16_t>(outputFalls_ | (previous & ~value));
+            break;
         case kRegReset:
             // The reset restarts the bus interface only: a running conversion survives the
             // input poll's reset pulses.
@@ -283,6 +287,11 @@ std::uint16_t Card::DigitalInputs() const {
 
 std::uint16_t Card::DigitalOutputs() const {
     return Register(kRegDigitalOut);
+}
+
+std::uint16_t Card::TakeOutputFalls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(outputFalls_, std::uint16_t{0});
 }
 
 std::uint16_t Card::AnalogOutput(int channel) const {

@@ -46,6 +46,9 @@ class Card {
     void SetDigitalInputs(std::uint16_t word);
     std::uint16_t DigitalInputs() const;
     std::uint16_t DigitalOutputs() const;
+    // The output lines that fell (went active) since the previous call, however briefly:
+    // the drive's relays latch a pulse that came and went between two looks at the word.
+    std::uint16_t TakeOutputFalls();
 
     // Output channel 1..4: the direct value and the waveform loaded since its control
     // register last went to 1.
@@ -78,6 +81,7 @@ class Card {
     std::array<bool, dqx7460::kCounterCount> counting_{};
     std::array<std::vector<std::uint16_t>, dqx7460::kAnalogOutputCount> waveforms_;
     std::uint16_t deviceNumber_;
+    std::uint16_t outputFalls_ = 0;
     std::uint16_t digitalIn_ = 0xFFFF;
     bool writeArmed_ = false;
     bool readArmed_ = false;

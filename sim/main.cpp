@@ -25,8 +25,12 @@
 
 namespace {
 
-// How often the rig refreshes the sensors and inputs between requests.
-constexpr std::chrono::milliseconds kRigPeriod(2);
+// How often the rig refreshes the sensors and inputs between requests: finely while it
+// moves or a button is down; at rest only the sensors' noise changes, still more often than
+// the program reads it at its default period. The program's output pulses are latched by
+// the card, so a slower tick never misses one.
+constexpr std::chrono::milliseconds kActiveRigPeriod(2);
+constexpr std::chrono::milliseconds kRestingRigPeriod(10);
 
 int SendCommand(const std::string& dir, const std::string& command) {
     sim::ControlClient client;
@@ -63,8 +67,10 @@ class RigTicker {
         while (!stop_) {
             lock.unlock();
             rig.Update();
+            const auto period =
+                sim::RigIsActive(rig.State()) ? kActiveRigPeriod : kRestingRigPeriod;
             lock.lock();
-            wake_.wait_for(lock, kRigPeriod, [this] { return stop_; });
+            wake_.wait_for(lock, period, [this] { return stop_; });
         }
     }
 

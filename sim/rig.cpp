@@ -161,7 +161,8 @@ SpecimenState LoadingStage(const SpecimenParams& s, double e) {
 Rig::Rig(Card& card, RigParams params, Clock clock)
     : card_(card), params_(params), clock_(std::move(clock)), random_(params.seed), now_(clock_()) {
     std::lock_guard<std::mutex> lock(mutex_);
-    lastOutputs_ = card_.DigitalOutputs();
+    // Only what the program does from now on moves the crosshead.
+    card_.TakeOutputFalls();
     DriveCard();
 }
 
@@ -185,10 +186,10 @@ void Rig::UpdateLocked() {
 
 void Rig::Step(double h) {
     std::uint16_t outputs = card_.DigitalOutputs();
+    std::uint16_t fell = card_.TakeOutputFalls();
     bool stopLine = (outputs & kOutForcedStop) == 0 || (outputs & kOutAutoStop) == 0;
-    bool stopFell = ((lastOutputs_ & ~outputs) & (kOutForcedStop | kOutAutoStop)) != 0;
-    bool returnFell = ((lastOutputs_ & ~outputs) & kOutAutoReturn) != 0;
-    lastOutputs_ = outputs;
+    bool stopFell = (fell & (kOutForcedStop | kOutAutoStop)) != 0;
+    bool returnFell = (fell & kOutAutoReturn) != 0;
     // The lines act on their falling edge, as the drive's latching relays do; while a stop
     // line stays active the drive is held, so a start pressed meanwhile takes effect once
     // the program releases the line.
@@ -318,6 +319,11 @@ void Rig::NewSpecimen() {
     UpdateLocked();
     MountSpecimen();
     DriveCard();
+}
+
+bool RigIsActive(const RigState& state) {
+    constexpr std::uint16_t kButtonInputs = kInStart | kInStop | kInZero | kInClear;
+    return state.motion != Motion::kStopped || (state.inputs & kButtonInputs) != kButtonInputs;
 }
 
 RigState Rig::State() const {

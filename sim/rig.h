@@ -97,6 +97,10 @@ struct RigState {
     std::uint16_t outputs = 0x00FF;
 };
 
+// Whether the rig changes by itself: the crosshead travels or a button is down. A resting
+// rig changes only through a command or the program's outputs.
+bool RigIsActive(const RigState& state);
+
 class Rig {
   public:
     using Clock = std::function<double()>;  // seconds, never decreasing
@@ -150,7 +154,6 @@ class Rig {
     Motion motion_ = Motion::kStopped;
     bool travelOverride_ = false;
     bool driving_ = true;
-    std::uint16_t lastOutputs_ = 0x00FF;
     double releaseAt_[kButtons] = {};
     double pressedAt_[kButtons] = {};
     bool held_[kButtons] = {};

@@ -118,6 +118,50 @@ TEST_F(RigTest, AutoReturnDrivesTheCrossheadHomeAndStopsThere) {
     EXPECT_LT(Tension(), 1.0) << "the unloaded specimen goes slack";
 }
 
+TEST_F(RigTest, PulsesBetweenTwoUpdatesStillAct) {
+    // The program may raise and release a line between two of the rig's looks at the word
+    // (a resting rig looks every 10 ms, a 1 ms period pulses for 1 ms).
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    Advance(1.0);
+    SetOutputs(0x00FF & ~sim::kOutForcedStop);
+    SetOutputs(0x00FF);
+    Advance(0.5);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kStopped);
+    const double stoppedAt = rig.State().position;
+    EXPECT_NEAR(stoppedAt, 2.0, 0.05);
+
+    SetOutputs(0x00FF & ~sim::kOutAutoReturn);
+    SetOutputs(0x00FF);
+    Advance(0.2);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kReturning);
+    EXPECT_NEAR(rig.State().position, stoppedAt - 1.0, 0.05);
+
+    // Edges from before the rig existed move nothing.
+    SetOutputs(0x00FF & ~sim::kOutAutoReturn);
+    SetOutputs(0x00FF);
+    Rig& fresh = MakeRig();
+    Advance(0.2);
+    EXPECT_EQ(fresh.State().motion, sim::Motion::kStopped);
+}
+
+TEST_F(RigTest, ActiveWhileMovingOrAButtonIsDown) {
+    sim::RigState state;
+    EXPECT_FALSE(sim::RigIsActive(state));
+    state.inputs = static_cast<std::uint16_t>(0xFFFF & ~sim::kInTravelLimit);
+    EXPECT_FALSE(sim::RigIsActive(state)) << "resting at the end of travel";
+    for (sim::Motion motion : {sim::Motion::kPulling, sim::Motion::kReturning}) {
+        sim::RigState moving;
+        moving.motion = motion;
+        EXPECT_TRUE(sim::RigIsActive(moving));
+    }
+    for (std::uint16_t bit : {sim::kInStart, sim::kInStop, sim::kInZero, sim::kInClear}) {
+        sim::RigState pressed;
+        pressed.inputs = static_cast<std::uint16_t>(0xFFFF & ~bit);
+        EXPECT_TRUE(sim::RigIsActive(pressed)) << bit;
+    }
+}
+
 TEST_F(RigTest, AlarmLinesOnlySignal) {
     Rig& rig = MakeRig();
     rig.Press(Button::kStart);
