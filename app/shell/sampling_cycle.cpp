@@ -17,6 +17,9 @@
 // A box the tick shows is its last step, so a tick that runs while the box is open (timer 1
 // restarted by a start from the rig) finds nothing half done.
 void CTestDlg::SampleTick() {
+    // A record is timed when its tick asks the card for it: the timer keeps that instant to
+    // the millisecond, while the card's answer may take anywhere from one to several.
+    const double tickTime = SecondsSinceTestStart();
     if (!m_bPlayback) {
         if (g_bHighSpeed) {
             if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;
@@ -53,7 +56,7 @@ void CTestDlg::SampleTick() {
         if (!m_bPlayback) {
             g_strRecord0[g_nRecordCount] = g_strReadout0[0];
             g_strRecord1[g_nRecordCount] = g_strReadout1[0];
-            g_dRecordTime[g_nRecordCount] = SecondsSinceTestStart();
+            g_dRecordTime[g_nRecordCount] = tickTime;
             g_bTestSaved = 0;
         } else if (PlaybackStep(g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
