@@ -47,12 +47,14 @@
 
 namespace {
 
-// Passes every call to the simulated card, except bulk reads while reads are made to fail.
+// Passes every call to the simulated card, except bulk reads while reads are made to fail;
+// tells onCall of each call first.
 class SwitchableDriver : public dqx7460::ForwardingDriver {
   public:
     using ForwardingDriver::ForwardingDriver;
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
+        if (onCall) onCall();
         if (failReads && code == dqx7460::kIoctlBulkRead) {
             *returned = 0;
             return false;
@@ -60,6 +62,7 @@ class SwitchableDriver : public dqx7460::ForwardingDriver {
         return ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
     }
     bool failReads = false;
+    std::function<void()> onCall;
 };
 
 constexpr int kOutputRegister = 128;
@@ -417,6 +420,20 @@ void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
     m_dlg->OnStart();
     m_dlg->SampleTick();
     QVERIFY(g_dRecordTime[3] >= resumeAfter);
+
+    // A record is timed when its tick begins to read the card, not when the card has
+    // answered, so that a slow answer does not shift the record's time.
+    double firstCall = -1.0;
+    m_driver->onCall = [&firstCall] {
+        if (firstCall < 0.0) firstCall = SecondsSinceTestStart();
+    };
+    m_dlg->SampleTick();
+    m_driver->onCall = nullptr;
+    QVERIFY(firstCall >= 0.0);
+    QVERIFY2(g_dRecordTime[4] <= firstCall,
+             qPrintable(QStringLiteral("record at %1 s, card asked at %2 s")
+                            .arg(g_dRecordTime[4], 0, 'f', 6)
+                            .arg(firstCall, 0, 'f', 6)));
 
     // A cleared list begins a new test, whose clock starts at its own first start.
     m_dlg->OnStop();
