@@ -43,7 +43,8 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "package test: installing the package needs root" >&2
     exit 1
 fi
-if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -qv "not-installed"; then
+status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+if [ -n "$status" ] && [[ $status != *not-installed ]]; then
     echo "package test: $package is already on this machine; purge it first (dpkg --purge $package)" >&2
     exit 1
 fi
@@ -93,10 +94,13 @@ check "the installed programs report the package's version $version" versions_ma
 
 # The installed programs use the installed library, found by the loader without a search path.
 uses_installed_library() {
-    local program
+    # Each listing is read whole before it is searched: under pipefail, a grep -q that stops
+    # at the first match would fail the pipeline whenever the lister still had lines to write.
+    local program dynamic libraries
     for program in /usr/bin/Velmora /usr/bin/velmora-headless; do
-        readelf -d "$program" | grep -q -E 'RPATH|RUNPATH' && return 1
-        ldd "$program" | grep -q -E "libDQX7460\.so\.1 => (/usr)?/lib/[^/]+/libDQX7460\.so\.1 " ||
+        dynamic=$(readelf -d "$program") && libraries=$(ldd "$program") || return 1
+        grep -q -E 'RPATH|RUNPATH' <<<"$dynamic" && return 1
+        grep -q -E "libDQX7460\.so\.1 => (/usr)?/lib/[^/]+/libDQX7460\.so\.1 " <<<"$libraries" ||
             return 1
     done
 }
@@ -143,7 +147,7 @@ headless_run() {
     }
     data="$work/测试数据存档"
     local archive
-    archive=$(find "$data" -name '*.dat' ! -name MyTestSet.dat | head -n 1)
+    archive=$(find "$data" -name '*.dat' ! -name MyTestSet.dat -print -quit)
     [ -s "$archive" ] || return 1
     local ext
     for ext in xls pdf png; do
