@@ -5,8 +5,10 @@
 // - the real intervals between the records of a whole test at the default 30 ms period: the
 //   program's own window runs here, the rig's start button begins the test, and the break
 //   ends it.
-// Usage: bench_idle [seconds of idle measurement] (default 10). VELMORA and DQX7460_SIM in
-// the environment replace the programs measured.
+// Usage: bench_idle [seconds of idle measurement] [busy threads]. The idle measurement lasts
+// 10 s by default. Busy threads (none by default) spin throughout, as other programs would
+// on a crowded machine: as many as processors leave none free for the program and the
+// simulator. VELMORA and DQX7460_SIM in the environment replace the programs measured.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -170,6 +173,16 @@ void PrintIntervals() {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+    const int busyThreads = argc > 2 ? std::atoi(argv[2]) : 0;
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> crowd;
+    for (int i = 0; i < busyThreads; ++i) {
+        crowd.emplace_back([&busy] {
+            while (busy.load(std::memory_order_relaxed)) {
+            }
+        });
+    }
+    if (busyThreads > 0) std::printf("with %d busy threads\n", busyThreads);
     const std::string simPath = Program("DQX7460_SIM", DQX7460_SIM_PATH);
     const std::string velmora = Program("VELMORA", VELMORA_PATH);
     char pattern[] = "/tmp/dqx7460-idle-XXXXXX";
@@ -193,6 +206,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_idle: the simulator did not start\n");
     }
     Stop(sim);
+    busy = false;
+    for (std::thread& thread : crowd) thread.join();
     const std::string remove = "rm -rf '" + dir + "'";
     return std::system(remove.c_str()) == 0 ? status : 1;
 }

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -365,4 +366,44 @@ TEST_F(SocketDriverTest, SlowCardIsBoundedByTheOperationBudget) {
     EXPECT_EQ(DQX7460_DioWriteWord2(handle, 0x00FF), 1);
     EXPECT_LT(Clock::now() - before, milliseconds(100));
     DQX7460_DeviceClose(handle);
+}
+
+// With a busy thread for every processor and two more, the machine counts as crowded, and a
+// call still gets its answer along the wait that keeps the processor instead of yielding it.
+TEST_F(SocketDriverTest, CrowdedMachineIsSeenAndCallsStillAnswer) {
+    const int busyThreads = get_nprocs() + 2;
+    std::atomic<int> running{0};
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> crowd;
+    for (int i = 0; i < busyThreads; ++i) {
+        crowd.emplace_back([&running, &busy] {
+            ++running;
+            while (busy.load(std::memory_order_relaxed)) {
+            }
+        });
+    }
+    const Clock::time_point bound = Clock::now() + std::chrono::seconds(10);
+    while (running < busyThreads && Clock::now() < bound) std::this_thread::yield();
+
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kAnswer, 1);
+    bool crowded = false;
+    LONG opened = 1;
+    LONG wrote = 1;
+    // A thread of its own counts afresh rather than reusing this thread's last count.
+    std::thread caller([&] {
+        crowded = dqx7460::MachineCrowded(Clock::now());
+        HANDLE handle = nullptr;
+        opened = DQX7460_DeviceOpen(1, &handle);
+        wrote = DQX7460_DioWriteWord2(handle, 0x00FF);
+        DQX7460_DeviceClose(handle);
+    });
+    caller.join();
+    busy = false;
+    for (std::thread& thread : crowd) thread.join();
+
+    EXPECT_EQ(running, busyThreads);
+    EXPECT_TRUE(crowded);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(wrote, 0);
+    EXPECT_EQ(peer.Frames().size(), 2u * 3 + 2 + 2 + 2u);
 }
