@@ -47,7 +47,8 @@ inline bool MachineCrowded(Clock::time_point now) {
     constexpr std::chrono::milliseconds kRecount{100};
     thread_local Clock::time_point countedAt{};
     thread_local bool crowded = false;
-    if (countedAt != Clock::time_point{} && now - countedAt < kRecount) return crowded;
+    // The clock counts from boot, so a thread's first call always counts.
+    if (now - countedAt < kRecount) return crowded;
     countedAt = now;
     crowded = false;
     const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
