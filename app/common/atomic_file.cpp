@@ -131,3 +131,17 @@ bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::stri
     if (errnoOut) *errnoOut = 0;
     return true;
 }
+
+bool ReadBoundedFile(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
+                     std::string* errorUtf8, int* errnoOut) {
+    // One byte more than allowed tells a file that is too long.
+    std::string data;
+    if (!ReadFilePrefix(pathUtf8, maxBytes + 1, &data, errorUtf8, errnoOut)) return false;
+    if (data.size() > maxBytes) {
+        if (errnoOut) *errnoOut = EFBIG;
+        if (errorUtf8) *errorUtf8 = "文件无法打开：" + pathUtf8 + " (" + std::strerror(EFBIG) + ")";
+        return false;
+    }
+    *bytes = std::move(data);
+    return true;
+}

@@ -18,3 +18,8 @@ bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
 // *errnoOut (when given) then holds the reason (ENOENT for a missing file).
 bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
                     std::string* errorUtf8, int* errnoOut = nullptr);
+
+// Reads a whole regular file of at most maxBytes, guarded as ReadFilePrefix is; a longer
+// file is refused (EFBIG) without being read to its end.
+bool ReadBoundedFile(const std::string& pathUtf8, std::size_t maxBytes, std::string* bytes,
+                     std::string* errorUtf8, int* errnoOut = nullptr);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "acquisition/run_state.h"
@@ -16,6 +14,9 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kLineEnd[] = "\r\n";
+// A row of the program's own file is a few dozen bytes; a far longer file is not one.
+constexpr std::size_t kMaxRowBytes = 256;
+constexpr std::size_t kMaxCsvBytes = kMaxRowBytes * (kRecordSlots + 1);
 
 std::string Field(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -89,11 +90,8 @@ bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8) {
 }
 
 bool ReadRecordTimesCsv(const std::string& pathUtf8) {
-    std::ifstream in(pathUtf8, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    std::string text = bytes.str();
+    std::string text;
+    if (!ReadBoundedFile(pathUtf8, kMaxCsvBytes, &text, nullptr)) return false;
     if (text.compare(0, 3, kBom) != 0) return false;
     const auto rows = CsvRows(text.substr(3));
     if (rows.empty() || rows[0].size() != 4 || rows[0][0] != "次数") return false;

@@ -1,9 +1,7 @@
 #include "settings/specimen.h"
 
-#include <unistd.h>
-
+#include <cerrno>
 #include <cmath>
-#include <fstream>
 #include <sstream>
 
 #include "common/atomic_file.h"
@@ -13,6 +11,9 @@
 SpecimenDims g_specimen;
 
 namespace {
+
+// Two short lines; anything much longer is not a file of the program.
+constexpr std::size_t kSpecimenFileMaxBytes = 4096;
 
 bool Usable(double value) {
     return std::isfinite(value) && value > 0;
@@ -50,14 +51,13 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
 }
 
 bool LoadSpecimenFile() {
-    std::ifstream in(SpecimenFilePath(), std::ios::binary);
-    if (!in) {
+    std::string text;
+    int reason = 0;
+    if (!ReadBoundedFile(SpecimenFilePath(), kSpecimenFileMaxBytes, &text, nullptr, &reason)) {
         g_specimen = SpecimenDims{};
-        return access(SpecimenFilePath().c_str(), F_OK) != 0;
+        return reason == ENOENT;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    g_specimen = ParseSpecimenText(text.str());
+    g_specimen = ParseSpecimenText(text);
     return true;
 }
 

@@ -145,3 +145,38 @@ TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
         EXPECT_NE(error.find(r.path.string()), std::string::npos) << error;
     }
 }
+
+// Side files are read whole, but only up to a bound: a file far longer than the program
+// writes (or a link to an endless device) never fills the memory.
+TEST(ReadBoundedFile, ReadsUpToItsBoundAndRefusesLongerFilesAndNonFiles) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const fs::path file = dir.path() / "file";
+    const fs::path huge = dir.path() / "huge";
+    const fs::path fifo = dir.path() / "fifo";
+    const fs::path zero = dir.path() / "zero";
+    ASSERT_TRUE(WriteFileAtomically(file, "0123456789", nullptr));
+    // 300 MB without writing them: a sparse file.
+    { std::ofstream(huge.string()); }
+    fs::resize_file(huge, 300u << 20);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", zero);
+
+    std::string bytes, error;
+    int reason = -1;
+    ASSERT_TRUE(ReadBoundedFile(file, 10, &bytes, &error, &reason));
+    EXPECT_EQ(bytes, "0123456789");
+    EXPECT_EQ(reason, 0);
+
+    const struct {
+        fs::path path;
+        int reason;
+    } refused[] = {{file, EFBIG}, {huge, EFBIG}, {fifo, EINVAL}, {zero, EINVAL}};
+    for (const auto& r : refused) {
+        bytes = "kept";
+        EXPECT_FALSE(ReadBoundedFile(r.path, 9, &bytes, &error, &reason)) << r.path;
+        EXPECT_EQ(reason, r.reason) << r.path;
+        EXPECT_EQ(bytes, "kept");
+        EXPECT_NE(error.find(r.path.string()), std::string::npos) << error;
+    }
+}

@@ -1,8 +1,10 @@
 #include "records/records_csv.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
@@ -93,6 +95,21 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
     std::remove((base + ".csv").c_str());
     ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
     EXPECT_DOUBLE_EQ(g_dRecordTime[2], 0.060);
+
+    // Whatever stands at the CSV's name, the open goes on at once with the period's times.
+    auto ignored = [&](const char* what) {
+        g_dRecordTime[1] = 7;
+        ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << what << ": " << error;
+        EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.030) << what;
+        std::filesystem::remove(base + ".csv");
+    };
+    ASSERT_EQ(mkfifo((base + ".csv").c_str(), 0600), 0);
+    ignored("a FIFO");
+    std::filesystem::create_symlink("/dev/zero", base + ".csv");
+    ignored("a link to /dev/zero");
+    ASSERT_TRUE(WriteRecordsCsv(base + ".csv", &error)) << error;
+    std::filesystem::resize_file(base + ".csv", 300u << 20);
+    ignored("a 300 MB file");
 }
 
 }  // namespace

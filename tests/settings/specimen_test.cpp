@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -82,6 +83,25 @@ TEST_F(SpecimenTest, FileKeepsBothDimensionsOrTheirAbsence) {
     const SpecimenDims edited = ParseSpecimenText("[Specimen]\r\nS0=-4\r\nL0=80\r\nX=1\nnoise");
     EXPECT_FALSE(edited.area);
     EXPECT_EQ(edited.gaugeLength, 80.0);
+}
+
+// Start-up reads the file before the window shows: whatever stands at its name, the read
+// ends at once and the dimensions are not given.
+TEST_F(SpecimenTest, AFileThatIsNoSpecimenFileIsRefusedAtOnce) {
+    const std::string path = SpecimenFilePath();
+    auto refused = [&](const char* what) {
+        g_specimen = {1.0, 2.0};
+        EXPECT_FALSE(LoadSpecimenFile()) << what;
+        EXPECT_FALSE(g_specimen.area || g_specimen.gaugeLength) << what;
+        std::filesystem::remove(path);
+    };
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    refused("a FIFO");
+    std::filesystem::create_symlink("/dev/zero", path);
+    refused("a link to /dev/zero");
+    { std::ofstream(path) << "[Specimen]\nS0=5\n"; }
+    std::filesystem::resize_file(path, 300u << 20);
+    refused("a 300 MB file");
 }
 
 }  // namespace
