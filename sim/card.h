@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "card_protocol.h"
+#include "card_registers.h"
 
 namespace sim {
 

@@ -8,15 +8,17 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "card_protocol.h"
+#include "card_registers.h"
 #include "paths.h"
-#include "socket_driver.h"
+#include "socket_frame.h"
 
 namespace sim {
 
+using Clock = std::chrono::steady_clock;
 using dqx7460::kIoctlBulkRead;
 using dqx7460::kReplyHeaderBytes;
 using dqx7460::kRequestHeaderBytes;
@@ -61,8 +63,7 @@ class InputBuffer {
                 begin_ = 0;
                 if (data_.size() < n) data_.resize(n);
             }
-            dqx7460::WaitReadable(fd_, dqx7460::Clock::time_point::max(),
-                                  burst_.InBurst(dqx7460::Clock::now()));
+            dqx7460::WaitReadable(fd_, Clock::time_point::max(), burst_.InBurst(Clock::now()));
             ssize_t got = read(fd_, data_.data() + end_, data_.size() - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;
@@ -71,7 +72,7 @@ class InputBuffer {
         return true;
     }
     // A request answered: the next one of a burst follows within microseconds.
-    void MarkAnswered() { burst_.MarkEnd(dqx7460::Clock::now()); }
+    void MarkAnswered() { burst_.MarkEnd(Clock::now()); }
     std::uint8_t* Data() { return data_.data() + begin_; }
     std::size_t Available() const { return end_ - begin_; }
     void Consume(std::size_t n) {

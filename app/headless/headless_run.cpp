@@ -22,6 +22,7 @@
 
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
+#include "instance_path.h"
 #include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
@@ -35,14 +36,10 @@ int Fail(const std::string& why) {
     return 1;
 }
 
-// The folder the simulator serves its sockets in, by its documented rule: the driver
-// folder of the card library.
+// The folder the simulator serves its sockets in: the driver folder of the card library,
+// by the library's own rule.
 std::string SimulatorFolder() {
-    const char* driverDir = std::getenv("DQX7460_DRIVER_DIR");
-    if (driverDir != nullptr && driverDir[0] != '\0') return driverDir;
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (runtimeDir != nullptr) return std::string(runtimeDir) + "/dqx7460";
-    return "/tmp/dqx7460-" + std::to_string(getuid());
+    return dqx7460::InstanceFolder();
 }
 
 // One command on the simulator's control socket (a line out, a line back); its reply line,

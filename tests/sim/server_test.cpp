@@ -17,9 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "card_protocol.h"
+#include "card_registers.h"
+#include "instance_path.h"
 #include "paths.h"
-#include "socket_driver.h"
+#include "socket_frame.h"
 
 namespace {
 
