@@ -20,7 +20,13 @@ CardClaim::~CardClaim() {
 CardClaim::Result CardClaim::Claim() {
     if (fd_ >= 0) return Result::kClaimed;
     // A folder made here is private, as the card library and the simulator want it.
-    mkdir(dqx7460::InstanceFolder().c_str(), 0700);
+    const std::string folder = dqx7460::InstanceFolder();
+    mkdir(folder.c_str(), 0700);
+    // Another user's lock in a folder of theirs would say the card is in use, where the
+    // library would refuse the folder: the same check as the library's decides first.
+    if (dqx7460::CheckInstanceFolder(folder) != dqx7460::FolderTrust::kTrusted) {
+        return Result::kFolderRefused;
+    }
     const int fd = open(CardLockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return Result::kNoLock;
     int locked;

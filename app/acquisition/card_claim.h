@@ -15,6 +15,9 @@ class CardClaim {
         kClaimed,  // this program drives the cards
         kInUse,    // another program holds them
         kNoLock,   // no lock file could be made: nothing to coordinate with, the open decides
+        // The folder is not this user's alone, so the card library will not use it either:
+        // no lock is taken there, and the open fails with the library's own refusal.
+        kFolderRefused,
     };
 
     CardClaim() = default;
