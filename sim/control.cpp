@@ -115,8 +115,8 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
         Button button;
         double ms = -1.0;
         if (args < 1 || args > 2 || !ParseButton(w[1], &button) ||
-            (args == 2 && (!ParseNumber(w[2], &ms) || !(ms > 0.0)))) {
-            return std::string(kUsage) + "press start|stop|zero|clear [ms]";
+            (args == 2 && (!ParseNumber(w[2], &ms) || !(ms > 0.0 && ms <= kMaxButtonHoldMs)))) {
+            return std::string(kUsage) + "press start|stop|zero|clear [ms 1-60000]";
         }
         rig.Press(button, ms);
         return "ok";

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "paths.h"
+#include "server.h"
 
 namespace sim {
 
@@ -24,7 +25,13 @@ void ControlClient::Close() {
 
 bool ControlClient::Connect(const std::string& dir, std::string* error, int timeoutMs) {
     Close();
-    std::string path = ControlSocketPath(dir);
+    dir_ = dir;
+    timeoutMs_ = timeoutMs;
+    return Open(error);
+}
+
+bool ControlClient::Open(std::string* error) {
+    std::string path = ControlSocketPath(dir_);
     sockaddr_un addr{};
     if (path.size() >= sizeof(addr.sun_path)) {
         *error = "socket path too long: " + path;
@@ -35,7 +42,7 @@ bool ControlClient::Connect(const std::string& dir, std::string* error, int time
         *error = std::string("socket: ") + std::strerror(errno);
         return false;
     }
-    timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    timeval timeout{timeoutMs_ / 1000, (timeoutMs_ % 1000) * 1000};
     setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
     setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     addr.sun_family = AF_UNIX;
@@ -45,11 +52,20 @@ bool ControlClient::Connect(const std::string& dir, std::string* error, int time
         Close();
         return false;
     }
+    lastUse_ = std::chrono::steady_clock::now();
     return true;
 }
 
 bool ControlClient::Send(const std::string& command, std::string* reply) {
     if (fd_ < 0) return false;
+    // Well inside the simulator's idle limit, so the connection is never dropped between
+    // this check and the command.
+    constexpr auto kFreshFor = Server::kControlIdleLimit / 2;
+    if (std::chrono::steady_clock::now() - lastUse_ >= kFreshFor) {
+        Close();
+        std::string error;
+        if (!Open(&error)) return false;
+    }
     std::string line = command + "\n";
     const char* p = line.data();
     std::size_t left = line.size();
@@ -68,6 +84,7 @@ bool ControlClient::Send(const std::string& command, std::string* reply) {
         if (newline != std::string::npos) {
             *reply = pending_.substr(0, newline);
             pending_.erase(0, newline + 1);
+            lastUse_ = std::chrono::steady_clock::now();
             return true;
         }
         char buffer[512];

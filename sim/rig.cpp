@@ -275,6 +275,7 @@ void Rig::Press(Button button, double holdMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     UpdateLocked();
     double hold = std::max(holdMs < 0.0 ? params_.buttonHoldMs : holdMs, kMinButtonHoldMs);
+    if (!(hold <= kMaxButtonHoldMs)) hold = kMaxButtonHoldMs;
     releaseAt_[static_cast<int>(button)] = now_ + hold / 1000.0;
     ApplyButton(button);
     DriveCard();

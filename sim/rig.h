@@ -33,6 +33,9 @@ constexpr int kOutputLines = 6;
 // The shortest time a pressed button's input reads low, however briefly it was pressed:
 // the program polls the inputs every 30 ms, so this spans two polls with room to spare.
 constexpr double kMinButtonHoldMs = 70.0;
+// The longest a press holds its button: a press meant for ever would keep the rig started
+// (or stopped) with no way to take it back.
+constexpr double kMaxButtonHoldMs = 60000.0;
 
 constexpr int kTensionChannel = 0;
 constexpr int kDisplacementChannel = 1;
@@ -111,7 +114,7 @@ class Rig {
     void Update();
 
     // Press a button: its input reads low for holdMs (< 0: the rig's default; never less than
-    // kMinButtonHoldMs), then releases.
+    // kMinButtonHoldMs, never more than kMaxButtonHoldMs), then releases.
     void Press(Button button, double holdMs = -1.0);
     // Hold a button down until released (the panel's buttons); a release sooner than
     // kMinButtonHoldMs after the press keeps the input low until that time.

@@ -54,8 +54,9 @@ class InputBuffer {
   public:
     explicit InputBuffer(int fd) : fd_(fd), data_(kReadChunk) {}
 
-    // Makes at least n bytes available at Data(); false when the peer closed or failed.
-    bool Fill(std::size_t n) {
+    // Makes at least n bytes available at Data(); false when the peer closed or failed, or
+    // sent nothing more by the deadline.
+    bool Fill(std::size_t n, Clock::time_point deadline = Clock::time_point::max()) {
         while (end_ - begin_ < n) {
             if (data_.size() - begin_ < n || end_ == data_.size()) {
                 std::memmove(data_.data(), data_.data() + begin_, end_ - begin_);
@@ -63,7 +64,10 @@ class InputBuffer {
                 begin_ = 0;
                 if (data_.size() < n) data_.resize(n);
             }
-            dqx7460::WaitReadable(fd_, Clock::time_point::max(), burst_.InBurst(Clock::now()));
+            if (!dqx7460::WaitReadable(fd_, deadline, burst_.InBurst(Clock::now())) &&
+                Clock::now() >= deadline) {
+                return false;
+            }
             ssize_t got = read(fd_, data_.data() + end_, data_.size() - end_);
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;
@@ -331,7 +335,7 @@ void Server::ServeControl(Connection& connection) {
     InputBuffer input(connection.fd);
     std::string line;
     for (;;) {
-        if (!input.Fill(1)) return;
+        if (!input.Fill(1, Clock::now() + kControlIdleLimit)) return;
         const std::uint8_t* data = input.Data();
         std::size_t n = input.Available();
         std::size_t taken = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -28,6 +29,9 @@ class Server {
     // Each client is a thread: a peer that opens connections without end is turned away
     // (its connection is closed at once) while this many are open.
     static constexpr std::size_t kMaxClients = 64;
+    // A control client silent for this long is dropped, so that idle clients cannot hold
+    // every place and lock out the program's own connections.
+    static constexpr std::chrono::seconds kControlIdleLimit{5};
 
     Server(std::string dir, ControlHandler control, std::function<void()> onQuit);
     ~Server();

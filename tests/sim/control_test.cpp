@@ -56,9 +56,11 @@ TEST_F(ControlTest, OutputsRegistersButtonsAndState) {
 }
 
 TEST_F(ControlTest, BadCommandsAreRefusedWithoutEffect) {
-    for (const char* line : {"", "bogus", "press", "press kick", "press start -5", "press start x",
-                             "set-voltage 32 1", "set-voltage 2 volts", "set-inputs 10000",
-                             "get-register 256", "travel-limit maybe", "rig", "quit now"}) {
+    for (const char* line :
+         {"", "bogus", "press", "press kick", "press start -5", "press start x",
+          "press start 1e300", "press start 60001", "press start inf", "press start nan",
+          "set-voltage 32 1", "set-voltage 2 volts", "set-inputs 10000", "get-register 256",
+          "travel-limit maybe", "rig", "quit now"}) {
         EXPECT_EQ(Run(line).rfind("err", 0), 0u) << line;
     }
     EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);

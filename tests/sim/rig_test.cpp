@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "card.h"
 
@@ -219,6 +220,20 @@ TEST_F(RigTest, ButtonPressHoldsItsBitLowThenReleases) {
     EXPECT_EQ(card_.DigitalInputs(), 0xFFFF & ~sim::kInStop);
     rig.SetButton(Button::kStop, false);
     EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+}
+
+// A press asking to be held for ever, or for longer than a minute, still ends in a minute.
+TEST_F(RigTest, LongPressesReleaseAfterAMinute) {
+    for (double holdMs : {1e300, std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN(), 120000.0}) {
+        SCOPED_TRACE(holdMs);
+        Rig& rig = MakeRig();
+        rig.Press(Button::kStart, holdMs);
+        Advance(sim::kMaxButtonHoldMs / 1000.0 - 0.01);
+        EXPECT_EQ(card_.DigitalInputs() & sim::kInStart, 0);
+        Advance(0.02);
+        EXPECT_NE(card_.DigitalInputs() & sim::kInStart, 0);
+    }
 }
 
 TEST_F(RigTest, ShortPressesStayLowForTwoInputPolls) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "card_registers.h"
+#include "control_client.h"
 #include "instance_path.h"
 #include "paths.h"
 #include "socket_frame.h"
@@ -151,6 +152,43 @@ TEST_F(ServerTest, ClientsBeyondTheCapAreTurnedAway) {
         return served;
     }));
     for (int fd : clients) close(fd);
+}
+
+// Control clients that say nothing are dropped after the idle limit, so a crowd of them
+// cannot keep the program (or anyone) out for long; a client that keeps talking stays.
+TEST_F(ServerTest, IdleControlClientsAreDropped) {
+    const std::string control = sim::ControlSocketPath(dir_);
+    sim::ControlClient talker;
+    std::string error, reply;
+    ASSERT_TRUE(talker.Connect(dir_, &error)) << error;
+    ASSERT_TRUE(talker.Send("ping", &reply));
+    std::vector<int> idle;
+    for (std::size_t i = 1; i < sim::Server::kMaxClients; ++i) {
+        idle.push_back(Connect(control));
+        ASSERT_EQ(send(idle.back(), "ping\n", 5, MSG_NOSIGNAL), 5);
+        ASSERT_EQ(Receive(idle.back(), 3).bytes.size(), 3u) << "served: " << i;
+    }
+    int extra = Connect(instance_);
+    EXPECT_TRUE(Receive(extra, 1).closed) << "every place is taken";
+    close(extra);
+
+    const milliseconds limit = sim::Server::kControlIdleLimit;
+    for (int fd : idle) {
+        pollfd entry{fd, POLLIN, 0};
+        ASSERT_EQ(poll(&entry, 1, static_cast<int>(2 * limit.count())), 1);
+        char byte;
+        EXPECT_EQ(recv(fd, &byte, 1, 0), 0) << "closed by the simulator";
+        close(fd);
+    }
+    // The talker's connection went idle too; it is made again for the next command.
+    ASSERT_TRUE(talker.Send("ping", &reply));
+    EXPECT_EQ(reply, "ok");
+    EXPECT_TRUE(WaitFor([&] {
+        int again = Connect(instance_);
+        const bool served = Served(again);
+        close(again);
+        return served;
+    }));
 }
 
 // Requests larger than any the library makes lose their connection without a reply; the
