@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 
@@ -9,6 +10,7 @@
 #include "acquisition/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "common/number_text.h"
 #include "records/records_csv.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
@@ -48,6 +50,65 @@ std::string NextBlock(std::istream& in, std::size_t width) {
 
 void ShiftHistory(double* history) {
     std::memmove(history + 1, history, kShiftedSlots * sizeof(double));
+}
+
+// The text of a block in an archive's bytes: up to its first zero byte.
+std::string StoredText(const std::string& archive, std::size_t at, std::size_t width) {
+    const std::string block = archive.substr(at, width);
+    return block.substr(0, block.find('\0'));
+}
+
+// The text of one field of the settings record as the bytes of an archive hold it.
+std::string StoredField(const std::string& archive, const std::string* field) {
+    std::size_t at = static_cast<std::size_t>(kSettingsOffset);
+    for (const SettingsField& f : SettingsFields()) {
+        if (f.text == field) return StoredText(archive, at, f.width);
+        at += f.width;
+    }
+    return std::string();
+}
+
+// How far a reading of the channel can go: the conditioning chain scales the input's
+// swing (twice the range when zeroed at one end) by the span and the coefficient, then
+// takes off the zero preset. The margin covers every input type with room to spare; a
+// reading far beyond it was never recorded by the program.
+double ChannelReach(const std::string& archive, const std::string& high, const std::string& low,
+                    const std::string& coef, const std::string& zeroPreset) {
+    constexpr double kMargin = 100;
+    const double fullScale = std::max(std::fabs(DecimalValue(StoredField(archive, &high))),
+                                      std::fabs(DecimalValue(StoredField(archive, &low))));
+    const double factor = std::fabs(DecimalValue(StoredField(archive, &coef)));
+    const double preset = std::fabs(DecimalValue(StoredField(archive, &zeroPreset)));
+    return kMargin * (std::max(fullScale, 1.0) * std::max(factor, 1.0) + preset);
+}
+
+// Every played record (up to the first empty channel 0 text) must be a reading the
+// channel could give; a record text holds at most ten characters, so no fixed-point record
+// reaches 1e10 whatever the settings say.
+bool RecordsWithinReach(const std::string& archive) {
+    constexpr double kRecordTextLimit = 1e10;
+    const double reach0 = std::min(
+        kRecordTextLimit,
+        ChannelReach(archive, g_strRangeHigh0, g_strRangeLow0, g_strCoef0, g_strZeroPreset0));
+    const double reach1 = std::min(
+        kRecordTextLimit,
+        ChannelReach(archive, g_strRangeHigh1, g_strRangeLow1, g_strCoef1, g_strZeroPreset1));
+    auto within = [](const std::string& text, double reach) {
+        const double value = LeadingNumber(text);
+        return std::isfinite(value) && std::fabs(value) <= reach;
+    };
+    constexpr std::size_t kRecordsOffset =
+        static_cast<std::size_t>(kReadoutsOffset) + 2 * kStoredReadouts * kTextBlockBytes;
+    for (int i = 1; i < kStoredSlots; ++i) {
+        const std::size_t at = kRecordsOffset + 2 * kTextBlockBytes * static_cast<std::size_t>(i);
+        const std::string record0 = StoredText(archive, at, kTextBlockBytes);
+        if (record0.empty()) break;
+        if (!within(record0, reach0) ||
+            !within(StoredText(archive, at + kTextBlockBytes, kTextBlockBytes), reach1)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -109,7 +170,8 @@ bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::
     if (!ReadFilePrefix(pathUtf8, kArchiveBytes + 1, &bytes, errorUtf8)) return false;
     // Every archive has the same size; anything else (the settings file, a workbook, a
     // cut-off copy) would play as garbage.
-    if (bytes.size() != kArchiveBytes) {
+    // Records beyond what the channels can read come from no test of the program.
+    if (bytes.size() != kArchiveBytes || !RecordsWithinReach(bytes)) {
         SetError(errorUtf8, "不是测试存档文件：" + pathUtf8);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <utility>
@@ -183,6 +184,49 @@ TEST_F(ArchiveTest, FilesOfAnotherSizeAreRefusedAndChangeNothing) {
         EXPECT_EQ(g_strReadout0[0], "012.345") << f.what;
         EXPECT_EQ(g_strRecord0[3], "000.375") << f.what;
         EXPECT_TRUE(g_strRecord0[4].empty()) << f.what;
+    }
+}
+
+// A record no channel could read (1e308 where the full scale is 50) marks a crafted or
+// foreign file: it is refused like one, and nothing changes. Readings beyond the full
+// scale by over-range or zero offset still open, as do texts after the end of the test.
+TEST_F(ArchiveTest, RecordsBeyondTheChannelsReachAreRefused) {
+    FillRecords(3);
+    const std::string full = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
+    ASSERT_EQ(full.size(), kArchiveBytes);
+    g_strSamplePeriod = "75";
+    const std::string path = DataFolderPath() + "crafted.dat";
+    auto crafted = [&](int slot, int channel, const std::string& text) {
+        std::string bytes = full;
+        std::string block(10, '\0');
+        text.copy(block.data(), std::min<std::size_t>(text.size(), 10));
+        bytes.replace(kRecordsAt + 20 * slot + 10 * channel, 10, block);
+        WriteWhole(path, bytes);
+    };
+    const struct {
+        int slot, channel;
+        const char* text;
+    } refused[] = {{2, 0, "1e308"}, {2, 0, "-1e308"},  {1, 1, "1e308"}, {3, 1, "-1e308"},
+                   {2, 0, "1e999"}, {2, 0, "inf"},     {2, 1, "nan"},   {2, 0, "9e9"},
+                   {2, 1, "1e6"},   {3, 0, "-9999999"}};
+    for (const auto& r : refused) {
+        crafted(r.slot, r.channel, r.text);
+        std::string name = "before", error;
+        EXPECT_FALSE(ReadArchive(path, &name, &error)) << r.text << " in slot " << r.slot;
+        EXPECT_EQ(error, "不是测试存档文件：" + path) << r.text;
+        EXPECT_EQ(name, "before") << r.text;
+        EXPECT_EQ(g_strSamplePeriod, "75") << r.text;
+        EXPECT_EQ(g_strRecord0[3], "000.375") << r.text;
+    }
+
+    const struct {
+        int slot, channel;
+        const char* text;
+    } opened[] = {{2, 0, "-0400.000"}, {2, 1, "0800.0000"}, {5, 0, "1e308"}, {2, 0, "abc"}};
+    for (const auto& o : opened) {
+        crafted(o.slot, o.channel, o.text);
+        std::string name, error;
+        EXPECT_TRUE(ReadArchive(path, &name, &error)) << o.text << ": " << error;
     }
 }
 
