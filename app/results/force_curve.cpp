@@ -33,6 +33,24 @@ QString TickText(double value, double step) {
         FixedNumber(std::fabs(value) < step * 1e-9 ? 0.0 : value, decimals));
 }
 
+// Axes end within these bounds, so that every step, tick and span of an axis is finite
+// and every tick count fits an int, whatever values a test holds; points beyond an axis
+// lie outside the plot and are clipped away.
+constexpr double kAxisLimit = 1e12;
+constexpr double kFinestStep = 1e-9;
+constexpr int kMostTicks = 100;
+
+// A position held far outside any plot, yet well inside int, for the painter's own
+// conversions as for ours.
+double Coordinate(double position) {
+    constexpr double kFar = 1 << 20;
+    return std::isnan(position) ? 0 : std::clamp(position, -kFar, kFar);
+}
+
+int Pixel(double position) {
+    return static_cast<int>(std::lround(Coordinate(position)));
+}
+
 // A value range that always has width: a flat or empty series still gets an axis.
 void Widen(double& lo, double& hi) {
     if (!(hi > lo)) {
@@ -44,8 +62,10 @@ void Widen(double& lo, double& hi) {
 }  // namespace
 
 AxisTicks NiceTicks(double lo, double hi, int ticks) {
+    lo = std::isnan(lo) ? 0 : std::clamp(lo, -kAxisLimit, kAxisLimit);
+    hi = std::isnan(hi) ? 0 : std::clamp(hi, -kAxisLimit, kAxisLimit);
     Widen(lo, hi);
-    const double raw = (hi - lo) / std::max(1, ticks);
+    const double raw = std::max((hi - lo) / std::clamp(ticks, 1, kMostTicks), kFinestStep);
     const double magnitude = std::pow(10, std::floor(std::log10(raw)));
     double step = magnitude;
     for (double m : {1.0, 2.0, 5.0, 10.0}) {
@@ -60,7 +80,7 @@ AxisTicks NiceTicks(double lo, double hi, int ticks) {
 void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
                     const CurveScale& scale) {
     const double u = scale.unit;
-    auto px = [u](double units) { return static_cast<int>(std::lround(units * u)); };
+    auto px = [u](double units) { return Pixel(units * u); };
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, kBackground);
@@ -93,7 +113,7 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     const int tickText = px(40);
     for (int i = 0; i <= xt.count; ++i) {
         const double x = xt.first + i * xt.step;
-        const int col = static_cast<int>(mapX(x));
+        const int col = static_cast<int>(Coordinate(mapX(x)));
         painter.setPen(gridPen);
         painter.drawLine(col, plot.top(), col, plot.bottom());
         painter.setPen(axisPen);
@@ -102,7 +122,7 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     }
     for (int i = 0; i <= yt.count; ++i) {
         const double y = yt.first + i * yt.step;
-        const int row = static_cast<int>(mapY(y));
+        const int row = static_cast<int>(Coordinate(mapY(y)));
         painter.setPen(gridPen);
         painter.drawLine(plot.left(), row, plot.right(), row);
         painter.setPen(axisPen);
@@ -127,8 +147,7 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     points.reserve(n);
     for (int i = 0; i < n; ++i) {
         if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;
-        const QPoint dot(static_cast<int>(std::lround(mapX(xs[i]))),
-                         static_cast<int>(std::lround(mapY(ys[i]))));
+        const QPoint dot(Pixel(mapX(xs[i])), Pixel(mapY(ys[i])));
         if (points.isEmpty() || points.constLast() != dot) points.append(dot);
     }
     painter.setPen(QPen(kCurve, std::max(1, px(1))));
@@ -138,12 +157,13 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     const TestResults& r = set.results;
     if (r.count > 0) {
         const int mark = px(5);
-        const QPointF maxAt(mapX(r.maxForceDisplacement), mapY(r.maxForce));
+        const QPointF maxAt(Coordinate(mapX(r.maxForceDisplacement)), Coordinate(mapY(r.maxForce)));
         painter.setPen(QPen(kMaxMark, std::max(1, px(2))));
         painter.drawEllipse(maxAt, mark, mark);
         painter.drawText(QRectF(maxAt.x() + mark, maxAt.y() - px(20), px(160), px(16)),
                          Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("最大力"));
-        const QPointF breakAt(mapX(r.breakDisplacement), mapY(r.breakForce));
+        const QPointF breakAt(Coordinate(mapX(r.breakDisplacement)),
+                              Coordinate(mapY(r.breakForce)));
         painter.setPen(QPen(kBreakMark, std::max(1, px(2))));
         painter.drawLine(breakAt + QPointF(-mark, -mark), breakAt + QPointF(mark, mark));
         painter.drawLine(breakAt + QPointF(-mark, mark), breakAt + QPointF(mark, -mark));

@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <QtTest>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "acquisition/run_state.h"
 #include "printing/report_page.h"
@@ -128,6 +130,37 @@ class ResultsWindowTest : public QObject {
             QVERIFY(qFuzzyCompare(t.step, c.step));
             QCOMPARE(t.count, c.count);
         }
+    }
+
+    // Values at the ends of double's range (the sanitizer build traps any overflowing
+    // conversion): the axes stay finite, with a few round ticks, and the curve is drawn.
+    void extremeValuesGiveFiniteAxesAndADrawing() {
+        const double big = std::numeric_limits<double>::max();
+        const struct {
+            double lo, hi;
+            int ticks;
+        } cases[] = {{-1e308, 1e308, 8},   {-big, big, 6},  {0, big, 1}, {1e308, 1e308, 4},
+                     {0, 1e-300, 6},       {-big, -big, 8}, {0, 10, 0},  {0, 10, 1 << 30},
+                     {std::nan(""), 5, 6}, {0, 4.9e-324, 8}};
+        for (const auto& c : cases) {
+            const AxisTicks t = NiceTicks(c.lo, c.hi, c.ticks);
+            QVERIFY(std::isfinite(t.first) && std::isfinite(t.step) && t.step > 0);
+            QVERIFY(std::isfinite(t.first + t.step * t.count));
+            QVERIFY(t.count >= 1 && t.count <= 200);
+        }
+
+        ResultSet set;
+        set.curve.force = {0, 1e308, -1e308, 5, big, -big};
+        set.curve.displacement = {0, -1e308, 1e308, big, 1, -big};
+        set.curve.time = {0, 1, 2, 3, 4, 5};
+        set.curve.breakRecord = 3;
+        set.results = ComputeResults(set.curve, SpecimenDims{}, ChannelUnits{});
+        QImage frame(640, 480, QImage::Format_RGB32);
+        {
+            QPainter painter(&frame);
+            DrawForceCurve(painter, frame.rect(), set, CurveScale{});
+        }
+        QVERIFY(Count(frame, kCurveColour) > 0);
     }
 
     // Page 2 at 150 dpi: title and table in the upper part, the curve in the lower part.
