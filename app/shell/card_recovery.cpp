@@ -1,6 +1,7 @@
 // A card that stops answering in the middle of the program: the test stops with its records
-// kept, the operator is told without a box that blocks, and the card is opened again every
-// second until it answers; then it is configured as at start-up and driven again.
+// kept, the operator is told without a box that blocks, and the card is opened again after
+// growing pauses (CardWatch) until it answers; then it is configured as at start-up and
+// driven again.
 #include <QMessageBox>
 
 #include "acquisition/card_access.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kReopenPeriodMs = 1000;
 const QString kCardCaption = QStringLiteral("设备信息");
 
 }  // namespace
@@ -46,11 +46,15 @@ void CTestDlg::OnCardLost() {
                               QStringLiteral("USB数据采集器无应答，采集已停止，记录已保留。\n"
                                              "正在重新连接采集器……"),
                               kCardCaption);
-    m_reopenTimer.start(kReopenPeriodMs);
+    m_reopenTimer.start(m_cardWatch.NextReopenDelay());
 }
 
 void CTestDlg::TryReopenCard() {
-    if (OpenCard() != 0) return;
+    if (OpenCard() != 0) {
+        // Counted from the end of this attempt, however long the card held it.
+        m_reopenTimer.start(m_cardWatch.NextReopenDelay());
+        return;
+    }
     m_reopenTimer.stop();
     m_bCardLost = false;
     ConfigureCard();

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "card_protocol.h"
+#include "deadline.h"
 #include "driver_choice.h"
 #include "instance_path.h"
 
@@ -207,6 +208,8 @@ class LibusbDriver : public Driver {
         auto* data = static_cast<unsigned char*>(out);
         int transferred = 0;
         int result = 0;
+        const unsigned timeoutMs = TransferTimeoutMs(std::chrono::milliseconds(link->timeoutMs),
+                                                     RequestDeadline() - Clock::now());
         if (code == kIoctlVendorRequest) {
             const auto* setup = static_cast<const std::uint8_t*>(in);
             if (inLen != kVendorRequestBytes || setup == nullptr ||
@@ -221,14 +224,14 @@ class LibusbDriver : public Driver {
             result = libusb_control_transfer(link->device, requestType, setup[kVendorOffsetRequest],
                                              ReadLe16(setup + kVendorOffsetValue),
                                              ReadLe16(setup + kVendorOffsetIndex), data,
-                                             static_cast<std::uint16_t>(outLen), link->timeoutMs);
+                                             static_cast<std::uint16_t>(outLen), timeoutMs);
             transferred = std::max(result, 0);
             if (result > 0) result = 0;
         } else if (code == kIoctlBulkWrite || code == kIoctlBulkRead) {
             const Endpoint* pipe = PipeFor(*link, in, inLen, code == kIoctlBulkRead);
             if (pipe == nullptr) return false;
             result = libusb_bulk_transfer(link->device, pipe->address, data,
-                                          static_cast<int>(outLen), &transferred, link->timeoutMs);
+                                          static_cast<int>(outLen), &transferred, timeoutMs);
         } else {
             return false;
         }
@@ -303,6 +306,13 @@ std::vector<UsbId> ConfiguredUsbIds() {
 void SetUsbIdsFile(const std::string& path) {
     std::lock_guard<std::mutex> lock(g_idsFileMutex);
     g_idsFile = path;
+}
+
+unsigned TransferTimeoutMs(std::chrono::milliseconds configured,
+                           std::chrono::steady_clock::duration left) {
+    const auto leftMs = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    const auto capped = std::min<long long>(configured.count(), leftMs);
+    return static_cast<unsigned>(std::max<long long>(capped, 1));
 }
 
 std::chrono::milliseconds UsbTimeout() {

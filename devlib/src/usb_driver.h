@@ -53,6 +53,12 @@ constexpr std::chrono::milliseconds kDefaultUsbTimeout{3000};
 constexpr std::chrono::milliseconds kLongestUsbTimeout{600000};
 std::chrono::milliseconds UsbTimeout();
 
+// The timeout a transfer gets: the configured one, cut to what is left of the call's
+// deadline (deadline.h), so that no transfer waits past the operation's budget. At least
+// 1 ms, as libusb takes 0 for no timeout at all.
+unsigned TransferTimeoutMs(std::chrono::milliseconds configured,
+                           std::chrono::steady_clock::duration left);
+
 // The process's one USB driver.
 Driver& UsbDriver();
 

@@ -32,4 +32,16 @@ TEST(CardWatch, LostAfterASecondWithoutAnAnswer) {
     }
 }
 
+// A lost card is tried again after 1, 2, 4 and then every 8 seconds, so that a card that
+// holds each attempt for the library's 2 s budget leaves the window most of its time; an
+// answer starts the schedule over.
+TEST(CardWatch, ReopenAttemptsBackOffToSeveralSeconds) {
+    const int expected[] = {1000, 2000, 4000, 8000, 8000, 8000};
+    CardWatch watch;
+    for (int ms : expected) EXPECT_EQ(watch.NextReopenDelay(), milliseconds(ms));
+    EXPECT_EQ(CardWatch::ReopenDelay(1000000), CardWatch::kLongestReopenDelay);
+    watch.Restart();
+    EXPECT_EQ(watch.NextReopenDelay(), milliseconds(1000));
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +19,7 @@
 
 #include "DQX7460.h"
 #include "card.h"
+#include "deadline.h"
 #include "fake_libusb.h"
 
 namespace {
@@ -416,10 +419,53 @@ TEST_F(UsbDriverTest, EveryTransferHasTheConfiguredFiniteTimeout) {
         PlugCard(card, 1, {1});
         ASSERT_EQ(DQX7460_DeviceOpen(1, &handle), 0);
         ASSERT_EQ(DQX7460_LEDTest(handle, 1), 0);
-        for (const Call& call : Transfers()) EXPECT_EQ(call.timeout, c.timeout);
+        // Never past the operation's budget, whatever the setting says.
+        const unsigned bound = std::min<unsigned>(
+            c.timeout, static_cast<unsigned>(dqx7460::kDefaultOperationBudget.count()));
+        for (const Call& call : Transfers()) {
+            EXPECT_LE(call.timeout, bound);
+            EXPECT_GT(call.timeout, bound * 9 / 10);
+        }
         DQX7460_DeviceClose(handle);
         handle = nullptr;
     }
+}
+
+// A transfer waits for the configured time, or what is left of its call's deadline when
+// that is sooner: a hung card holds an operation for its budget, not for ten minutes.
+TEST(UsbTransferTimeout, IsTheSettingCutToTheDeadlineAndNeverZero) {
+    using std::chrono::microseconds;
+    using std::chrono::milliseconds;
+    const struct {
+        milliseconds configured;
+        std::chrono::steady_clock::duration left;
+        unsigned timeout;
+    } cases[] = {{milliseconds(600000), milliseconds(2000), 2000},
+                 {milliseconds(250), milliseconds(2000), 250},
+                 {milliseconds(3000), microseconds(1500), 2},
+                 {milliseconds(3000), microseconds(1), 1},
+                 {milliseconds(3000), milliseconds(0), 1},
+                 {milliseconds(3000), milliseconds(-50), 1},
+                 {milliseconds(1), milliseconds(5000), 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(dqx7460::TransferTimeoutMs(c.configured, c.left), c.timeout)
+            << c.configured.count() << " ms";
+    }
+}
+
+TEST_F(UsbDriverTest, TransfersStayWithinAShortOperationBudget) {
+    setenv("DQX7460_USB_TIMEOUT_MS", "600000", 1);
+    sim::Card card(1);
+    PlugCard(card, 1, {1});
+    ASSERT_EQ(DQX7460_DeviceOpen(1, &handle), 0);
+    const std::size_t before = Transfers().size();
+    dqx7460::SetOperationBudget(std::chrono::milliseconds(300));
+    EXPECT_EQ(DQX7460_LEDTest(handle, 1), 0);
+    dqx7460::SetOperationBudget(dqx7460::kDefaultOperationBudget);
+    const std::vector<Call> transfers = Transfers();
+    ASSERT_GT(transfers.size(), before);
+    for (std::size_t i = before; i < transfers.size(); ++i) EXPECT_LE(transfers[i].timeout, 300u);
+    unsetenv("DQX7460_USB_TIMEOUT_MS");
 }
 
 TEST(UsbIds, ParsedFromTheListFormat) {
