@@ -176,8 +176,10 @@ TEST_F(UsbDriverTest, RegisterWriteAndReadBackAreTheseTransfers) {
     EXPECT_EQ(Describe(transfers[10]), kArmWrite);
     EXPECT_EQ(Describe(transfers[11]), "out 02 00003412");
     EXPECT_EQ(card.Register(0), 0x1234);
+    // Finite, and within what is left of the operation's 2 s budget.
     for (const Call& call : transfers) {
-        EXPECT_EQ(call.timeout, 3000u);
+        EXPECT_GT(call.timeout, 0u);
+        EXPECT_LE(call.timeout, 2000u);
         EXPECT_EQ(call.result, 0);
     }
 
