@@ -21,8 +21,8 @@ bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
 
 // Loads an archive over the settings strings, readout texts and record tables.
 // *archiveNameGbk receives the stored path. When the file cannot be opened, is not
-// kArchiveBytes long or holds a record no channel of its settings could read (not a finite
-// number, or far beyond the channel's full scale), nothing changes and false is returned
+// kArchiveBytes long or holds a record no channel of its settings could read (not finite, or
+// far beyond the channel's full scale), nothing changes and false is returned
 // with a message.
 bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8);
 
