@@ -1,0 +1,67 @@
+// The results of a stored test: any bytes as an archive, read; its records (up to the
+// first empty one, as playback takes them) through the results engine, the result texts
+// and the force-extension curve drawn off screen. Two header bytes after the path choose
+// the break record, so the break and no-break cases are both reached.
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "acquisition/run_state.h"
+#include "records/archive.h"
+#include "results/force_curve.h"
+#include "results/results_engine.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+const std::string& ScratchFolder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/velmora-results-fuzz-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) std::abort();
+        return std::string(pattern);
+    }();
+    return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "results_fuzz";
+    static char* argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string archive = ScratchFolder() + "/test.dat";
+    std::FILE* file = std::fopen(archive.c_str(), "wb");
+    if (file == nullptr) std::abort();
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    ResetRunState();
+    SetDefaultSettings();
+    std::string name;
+    std::string error;
+    if (!ReadArchive(archive, &name, &error)) return 0;
+    g_nRecordCount = 0;
+    while (g_nRecordCount < g_nRecordCapacity && !g_strRecord0[g_nRecordCount + 1].empty())
+        ++g_nRecordCount;
+    g_nBreakRecord = (data[254] << 8 | data[255]) % (g_nRecordCount + 2);
+
+    const ResultSet set = ResultsOfCurrentTest();
+    for (const ResultRow& row : set.rows) ResultValueText(row.value);
+    QImage frame(320, 240, QImage::Format_RGB32);
+    QPainter painter(&frame);
+    DrawForceCurve(painter, frame.rect(), set, CurveScale{});
+    return 0;
+}
