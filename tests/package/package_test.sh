@@ -111,13 +111,14 @@ check "both builds carry the same files with the same modes" same_modes
 
 fixed_modes() {
     local bad
-    bad=$(awk '$2 !~ /^l/ && (($1 == "control" && $2 !~ /^d/ && $2 != "-rw-r--r--") ||
+    bad=$(awk '$2 !~ /^l/ && (($1 == "control" && $2 !~ /^d/ &&
+                $2 != ($3 ~ /^\.\/(pre|post)(inst|rm)$/ ? "-rwxr-xr-x" : "-rw-r--r--")) ||
                ($1 == "data" && $3 ~ /^\.\/usr\/bin\// && $2 !~ /^d/ && $2 != "-rwxr-xr-x") ||
                ($2 ~ /^d/ && $2 != "drwxr-xr-x") ||
                substr($2, 6, 1) == "w" || substr($2, 9, 1) == "w")' "$scratch/modes-022")
     [ -z "$bad" ] || { echo "$bad"; return 1; }
 }
-check "control files are 0644, programs and folders 0755, nothing group- or world-writable" \
+check "control files 0644, maintainer scripts, programs and folders 0755, nothing group- or world-writable" \
     fixed_modes
 
 # The packages holding the Qt platform plugins the program starts with (xcb on a desktop,
