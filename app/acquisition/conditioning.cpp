@@ -217,7 +217,13 @@ void RestartDamping(ChannelVoltages& ch) {
 void FormatReadouts() {
     FormatChannelSlots(0, g_dHistory0, g_dFullScale0, g_strReadout0);
     FormatChannelSlots(1, g_dHistory1, g_dFullScale1, g_strReadout1);
-    g_strRatio[0] = FormatRatio(g_dRatioHistory[0]);
+    g_strRatio[0] = RatioReadout(g_dHistory0[0], g_dHistory1[0]);
+}
+
+std::string RatioReadout(double reading0, double reading1) {
+    // The ratio kept for the chart after a zero divisor belongs to earlier readings.
+    if (reading0 != reading1 && reading1 == 0) return kNoRatioReadout;
+    return FormatRatio(reading0 == reading1 ? 1.0 : reading0 / reading1);
 }
 
 std::string FormatChannelValue(int channel, double value, double fullScale) {

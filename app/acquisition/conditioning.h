@@ -30,3 +30,8 @@ void FormatReadouts();
 // One value as channel 0 or 1 shows it for the given full scale; the ratio's text.
 std::string FormatChannelValue(int channel, double value, double fullScale);
 std::string FormatRatio(double ratio);
+
+// The ratio readout of two present readings: equal readings (two zeros too) read 1, and a
+// zero divisor under a nonzero reading, which has no ratio, reads kNoRatioReadout.
+constexpr const char* kNoRatioReadout = "---.---";
+std::string RatioReadout(double reading0, double reading1);

@@ -7,10 +7,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "common/message_box.h"
+#include "common/screen_fit.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"
 #include "results/force_curve.h"
@@ -70,8 +72,28 @@ void CResultsWnd::ShowResults(ResultSet set) {
     }
     m_breakNote->setText(BreakNote(m_set.results));
     m_curve->update();
+    if (!isVisible()) PlaceOverParent();
     show();
     raise();
+}
+
+void CResultsWnd::PlaceOverParent() {
+    QWidget* parent = parentWidget();
+    QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
+    if (screen == nullptr) return;
+    // Centred over the main window, and wholly on a small screen: the frame's margins are
+    // those the window manager gave the main window.
+    QMargins frame;
+    QRect client(QPoint(0, 0), size());
+    if (parent != nullptr && parent->isVisible()) {
+        const QRect outer = parent->frameGeometry(), inner = parent->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        client.moveCenter(inner.center());
+    } else {
+        client.moveCenter(screen->availableGeometry().center());
+    }
+    setGeometry(FitIntoArea(client, frame, screen->availableGeometry()));
 }
 
 void CResultsWnd::OnPrint() {

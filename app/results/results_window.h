@@ -24,6 +24,9 @@ class CResultsWnd : public QWidget {
     void OnPrint();
 
   private:
+    // The first showing's place: over the main window, within the screen's free area.
+    void PlaceOverParent();
+
     ResultSet m_set;
     QTableWidget* m_table = nullptr;
     QLabel* m_breakNote = nullptr;

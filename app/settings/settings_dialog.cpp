@@ -158,6 +158,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(Px(370), Px(316));
     BuildControls();
     FillFromSettings();
+    for (BoundEdit& bound : m_edits) bound.opened = bound.edit->text();
 }
 
 void CSettingsDlg::BuildControls() {
@@ -205,7 +206,8 @@ void CSettingsDlg::BuildControls() {
         } else {
             auto* edit = new QLineEdit(this);
             const std::size_t index = m_edits.size();
-            m_edits.push_back({edit, spec.field, spec.kind == Kind::kDigitsEdit, QString()});
+            m_edits.push_back(
+                {edit, spec.field, spec.kind == Kind::kDigitsEdit, QString(), QString()});
             // textEdited comes before textChanged, so `accepted` still holds the text from
             // before the edit when the edit is judged; reading text() rather than the
             // signal's argument keeps it right after a refused edit has been put back.
@@ -265,23 +267,23 @@ void CSettingsDlg::OnTextEdited(BoundEdit& bound, const QString& text) {
 }
 
 void CSettingsDlg::OnOK() {
-    // Every edit's text goes into its string. A text longer than its entry limit can only
-    // have come from the file (the default "-100.000" is one); the operator is told once
-    // and the save goes on with the text whole.
-    const BoundEdit* overLimit = nullptr;
+    // The entry limits bound what the operator enters. A stored text longer than its limit
+    // (the default "-100.000" is one) is kept whole as long as it stands as the dialog
+    // opened with it; one cut down but still too long is refused, and nothing is taken.
     for (const BoundEdit& bound : m_edits) {
-        std::string& text = *SettingsFields()[bound.field].text;
-        text = ToGbk(bound.edit->text());
         const std::size_t limit = EntryLimit(bound.field);
-        if (!overLimit && limit > 0 && text.size() > limit) overLimit = &bound;
-    }
-    if (overLimit) {
+        if (limit == 0 || bound.edit->text() == bound.opened ||
+            ToGbk(bound.edit->text()).size() <= limit)
+            continue;
         ShowMessageBox(this,
                        QStringLiteral("输入的内容不能超过 %1 个字节（一个汉字占两个字节）：%2")
-                           .arg(EntryLimit(overLimit->field))
-                           .arg(overLimit->edit->text()),
+                           .arg(limit)
+                           .arg(bound.edit->text()),
                        QString::fromUtf8(kDialogCaption), QMessageBox::Warning);
+        return;
     }
+    for (const BoundEdit& bound : m_edits)
+        *SettingsFields()[bound.field].text = ToGbk(bound.edit->text());
 
     // A list without a selection keeps its stored text.
     for (const BoundList& bound : m_lists) {

@@ -22,12 +22,14 @@ class CSettingsDlg : public QDialog {
     void SetConfirmation(std::function<bool()> confirm) { m_confirm = std::move(confirm); }
 
   private:
-    // An edit bound to one settings string, with the text it held before the edit under way.
+    // An edit bound to one settings string, with the text it held before the edit under way
+    // and the text the dialog opened with.
     struct BoundEdit {
         QLineEdit* edit;
         std::size_t field;
         bool digitsOnly;
         QString accepted;
+        QString opened;
     };
     // A list whose selected item is stored in one settings string.
     struct BoundList {

@@ -50,7 +50,6 @@ double g_dCoef0 = 1.0, g_dCutoff0 = 0, g_dResolution0 = 0, g_dZeroPreset0 = 0;
 int g_nDamping1 = 0;
 double g_dRangeHigh1 = 0, g_dRangeLow1 = 0, g_dSpan1 = 0, g_dFullScale1 = 0;
 double g_dCoef1 = 0, g_dCutoff1 = 0, g_dResolution1 = 0, g_dZeroPreset1 = 0;
-double g_dOutputHigh = 0, g_dOutputLow = 0;
 int g_nAutoStopDelay = 0;
 double g_dForceStopLimit = 0;
 double g_dAlarmHigh = 0, g_dAlarmLow = 0;
@@ -105,7 +104,6 @@ void SetDefaultSettings() {
     g_dCutoff0 = g_dResolution0 = g_dZeroPreset0 = 0;
     g_dRangeHigh1 = g_dRangeLow1 = g_dSpan1 = g_dFullScale1 = 0;
     g_dCoef1 = g_dCutoff1 = g_dResolution1 = g_dZeroPreset1 = 0;
-    g_dOutputHigh = g_dOutputLow = 0;
     g_nAutoStopDelay = g_nAutoReturnDelay = g_nSamplePeriod = 0;
     g_dForceStopLimit = g_dAlarmHigh = g_dAlarmLow = g_dBreakValue = 0;
 }
@@ -216,9 +214,8 @@ void ParseSettings() {
                   g_strResolution1, g_strZeroPreset1, g_nDamping1, g_dRangeHigh1, g_dRangeLow1,
                   g_dSpan1, g_dFullScale1, g_dCoef1, g_dCutoff1, g_dResolution1, g_dZeroPreset1});
 
-    g_dOutputHigh = DecimalValue(g_strOutputHigh);
-    g_dOutputLow = DecimalValue(g_strOutputLow);
-
+    // The output limits have no numeric form: they are shown and stored only, and the
+    // dialog's check reads their texts.
     g_nAutoStopDelay = LeadingInteger(g_strAutoStopDelay);
     g_dForceStopLimit = LeadingInteger(g_strForceStopLimit);
     g_dAlarmHigh = DecimalValue(g_strAlarmHigh);

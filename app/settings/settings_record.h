@@ -48,7 +48,6 @@ extern double g_dCoef0, g_dCutoff0, g_dResolution0, g_dZeroPreset0;
 extern int g_nDamping1;
 extern double g_dRangeHigh1, g_dRangeLow1, g_dSpan1, g_dFullScale1;
 extern double g_dCoef1, g_dCutoff1, g_dResolution1, g_dZeroPreset1;
-extern double g_dOutputHigh, g_dOutputLow;
 extern int g_nAutoStopDelay;
 extern double g_dForceStopLimit;
 extern double g_dAlarmHigh, g_dAlarmLow;

@@ -2,12 +2,37 @@
 // modally and ends when it closes.
 #include <QApplication>
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
 #include "shell/qt_translations.h"
 
+namespace {
+
+const char kUsage[] =
+    "Usage: Velmora [Qt options]\n"
+    "Runs and records pull tests through the DQX7460 acquisition card. The settings and\n"
+    "the saved tests live in the folder 测试数据存档 under the directory it starts in.\n"
+    "\n"
+    "  --help, -h   print this help and exit\n"
+    "  --version    print the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before the application exists: it needs a display, these do not.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Velmora %s\n", VELMORA_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");

@@ -166,6 +166,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool m_bCardLost = false;
     QTimer m_reopenTimer;
     QPointer<QMessageBox> m_cardNotice;
+    // The notice of a start refused while a broken test waits to be saved; one at a time.
+    QPointer<QMessageBox> m_startNotice;
     CRecordsModel* m_records = nullptr;
     QTableView* m_list = nullptr;
     CLineChartCtrl* m_chart = nullptr;

@@ -62,6 +62,22 @@ std::string LocalTimeText(const char* format) {
 }  // namespace
 
 void CTestDlg::OnStart() {
+    // A test that broke or was saved is finished: the next start begins a new test. A saved
+    // one is cleared first; a broken one that is not saved is kept, and the start refused,
+    // until the operator saves or clears it. A test stopped by hand and unsaved continues.
+    if (!m_bPlayback && !g_bRecording && g_nRecordCount > 0 &&
+        (g_bTestSaved || g_nBreakRecord > 0)) {
+        if (!g_bTestSaved) {
+            if (m_startNotice == nullptr) {
+                m_startNotice = ShowNotice(this,
+                                           QStringLiteral("上一个试样已断裂，其测试数据尚未保存。\n"
+                                                          "请先保存或清除列表区，再开始新的试验。"),
+                                           QStringLiteral("采集信息"));
+            }
+            return;
+        }
+        OnClearList();
+    }
     for (int id : {32774, 32775, 32776, 32777}) EnableMenu(id, false);
     for (int id : {1034, 1064, 1080}) SetEnabled(id, false);
     if (!m_bPlayback) SetEnabled(1033, true);
@@ -175,6 +191,16 @@ void CTestDlg::OnTravelLimit() {
 }
 
 void CTestDlg::OnSave() {
+    if (g_nRecordCount == 0) {
+        ShowMessageBox(this, QStringLiteral("列表区没有测试数据，没有保存。"), kFileErrorCaption);
+        return;
+    }
+    // The same records saved again would be a second set of files for one test.
+    if (g_bTestSaved && !m_savedArchive.isEmpty()) {
+        ShowMessageBox(this, QStringLiteral("该测试数据已保存，没有再存一份：\n") + m_savedArchive,
+                       kFileErrorCaption);
+        return;
+    }
     std::string basePath;
     std::string error;
     const bool archived = ArchiveBasePath(g_strTestName, std::time(nullptr), &basePath, &error) &&

@@ -119,8 +119,13 @@ void RigPanel::Refresh() {
                      (state.travelLimit ? ", travel limit closed" : ""));
 }
 
-QPoint PanelPosition(const QRect& available, const QSize& frame) {
-    return {std::max(available.left(), available.right() + 1 - frame.width()), available.top()};
+QPoint PanelPosition(const QRect& available) {
+    return available.topLeft();
+}
+
+void ShowRigPanel(RigPanel& panel) {
+    panel.show();
+    if (QScreen* screen = panel.screen()) panel.move(PanelPosition(screen->availableGeometry()));
 }
 
 int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals) {
@@ -128,10 +133,7 @@ int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals) {
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");
     RigPanel panel(rig);
-    panel.show();
-    if (QScreen* screen = panel.screen()) {
-        panel.move(PanelPosition(screen->availableGeometry(), panel.frameGeometry().size()));
-    }
+    ShowRigPanel(panel);
     std::atomic<bool> done{false};
     std::thread watcher([&app, &done, stopSignals] {
         const timespec poll{0, 100 * 1000 * 1000};

@@ -37,9 +37,12 @@ class RigPanel : public QWidget {
     QPushButton* travelLimit_ = nullptr;
 };
 
-// Where the panel's frame goes so that it sits at the right edge of the screen's free area,
-// level with its top, beside the program's window rather than over it.
-QPoint PanelPosition(const QRect& available, const QSize& frame);
+// Where the panel's frame goes: the top left corner of the screen's free area. The program's
+// window, which opens centred, then leaves the panel's title bar and its Start button free
+// even on a 1366 x 768 screen, where the two cannot stand side by side.
+QPoint PanelPosition(const QRect& available);
+// Shows the panel there.
+void ShowRigPanel(RigPanel& panel);
 
 // Shows the panel until it is closed or one of the signals arrives (they must be blocked
 // in every thread); returns the application's exit status.

@@ -178,12 +178,24 @@ TEST_F(ConditioningTest, RatioRules) {
     EXPECT_EQ(g_dRatio, 1.0);
     Tick(1.0, 0.25);  // 10 / 5
     EXPECT_DOUBLE_EQ(g_dRatio, 2.0);
-    Tick(0.5, 0);  // channel 1 at 0: the ratio stays
+    Tick(0.5, 0);  // channel 1 at 0: the ratio stays for the chart
     EXPECT_DOUBLE_EQ(g_dRatio, 2.0);
     EXPECT_DOUBLE_EQ(g_dRatioHistory[0], 2.0);
     EXPECT_DOUBLE_EQ(g_dRatioHistory[1], 2.0);
     EXPECT_DOUBLE_EQ(g_dRatioHistory[2], 1.0);
-    EXPECT_EQ(g_strRatio[0], "002.000");
+    // ... but the readout shows no number: 2 is not the ratio of 5 and 0.
+    EXPECT_EQ(g_strRatio[0], kNoRatioReadout);
+    Tick(1.0, 0.5);
+    EXPECT_EQ(g_strRatio[0], "001.000");
+}
+
+TEST(RatioReadout, ReadsOnlyTheRatioOfThePresentReadings) {
+    EXPECT_EQ(RatioReadout(0, 0), "001.000");
+    EXPECT_EQ(RatioReadout(5, 0), kNoRatioReadout);
+    EXPECT_EQ(RatioReadout(-5, 0), kNoRatioReadout);
+    EXPECT_EQ(RatioReadout(0, 4), "000.000");
+    EXPECT_EQ(RatioReadout(12.5, -2.5), "-05.000");
+    EXPECT_EQ(RatioReadout(3000, 2), "01500.0");
 }
 
 TEST(FormatChannelValue, OneCasePerFullScaleRow) {

@@ -18,12 +18,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../common/modal_answer.h"
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
@@ -93,8 +95,13 @@ class EndToEndTest : public QObject {
     void simulatorKilledDuringALiveRunAndStartedAgain();
     void simulatorStartedAfterTheProgram();
     void secondProgramLeavesTheCardToTheFirst();
+    void secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn();
+    void savesAndSettingsAsAnOperatorMeetsThem();
 
   private:
+    // Runs the window in exec(), as main runs it, with the script in its event loop; the
+    // window ends when the script returns, failed or not.
+    void RunInExec(const std::function<void()>& script);
     void StartSimulator(const QStringList& options = {});
     void StopSimulator();
     void OpenWindow();
@@ -513,6 +520,123 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     QVERIFY(!m_dlg->CardLost());
     QCOMPARE(m_boxes.size(), std::size_t{0});
     m_dlg->OnStop();
+}
+
+void EndToEndTest::RunInExec(const std::function<void()>& script) {
+    constexpr int kScriptEnded = 7;
+    bool stuck = false;
+    QTimer::singleShot(0, m_dlg.get(), [&] {
+        script();
+        m_dlg->done(kScriptEnded);
+    });
+    // A script that never returns must not hang the test.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, m_dlg.get(), [&] {
+        stuck = true;
+        m_dlg->done(QDialog::Rejected);
+    });
+    deadline.start(240000);
+    QCOMPARE(m_dlg->exec(), kScriptEnded);
+    QVERIFY(!stuck);
+}
+
+// The rig's start after a test that broke and was saved begins a new test: the second
+// specimen is pulled to its own break and saved as an archive of its own records only.
+void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    const QString folder = QString::fromStdString(DataFolderPath());
+    std::vector<int> counts;
+    RunInExec([&] {
+        for (int specimen = 1; specimen <= 2; ++specimen) {
+            if (specimen == 2) QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
+            QCOMPARE(RigCommand("press start"), std::string("ok"));
+            QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 10000);
+            // A new test: its first records are the new specimen's, not the old peak.
+            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > 3, 10000);
+            QVERIFY2(g_dHistory0[501] < 15.0, qPrintable(QString::number(g_dHistory0[501])));
+            QTRY_VERIFY_WITH_TIMEOUT(!g_bRecording && ArchivesInDataFolder().size() == specimen,
+                                     120000);
+            QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
+            counts.push_back(g_nRecordCount);
+        }
+    });
+    if (QTest::currentTestFailed()) return;
+    QVERIFY2(m_boxes.empty(), m_boxes.empty() ? "" : qPrintable(m_boxes[0].first));
+    QStringList archives = ArchivesInDataFolder();
+    QCOMPARE(archives.size(), 2);
+    // Names carry the time of saving: sorted, they are in the order of the saves.
+    archives.sort();
+    for (int i = 0; i < 2; ++i) {
+        const StoredRun run = ReadStoredRun(ReadWhole(folder + archives[i]));
+        QCOMPARE(int(run.tension.size()), counts[i]);
+        std::vector<double> tension;
+        for (const std::string& text : run.tension) tension.push_back(std::atof(text.c_str()));
+        // Each rises from rest to its own peak and ends broken.
+        QVERIFY2(tension.front() < 10.0, qPrintable(QString::number(tension.front())));
+        const double peak = *std::max_element(tension.begin(), tension.end());
+        QVERIFY2(peak > 30.0, qPrintable(QString::number(peak)));
+        QVERIFY(tension.back() < peak - 30.0);
+    }
+}
+
+// In exec() with the card: 保存 on an empty list saves nothing; the settings with their
+// defaults unchanged save without a box; a saved test saved again says where it is.
+void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
+    StartSimulator({QStringLiteral("--no-rig")});
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("set-voltage 0 0.5"), std::string("ok"));
+    QCOMPARE(RigCommand("set-inputs ffff"), std::string("ok"));
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    const QString folder = QString::fromStdString(DataFolderPath());
+    const QByteArray defaults = ReadWhole(folder + QStringLiteral("MyTestSet.dat"));
+    QCOMPARE(defaults.size(), qsizetype(kSettingsBytes));
+    bool settingsSeen = false;
+    RunInExec([&] {
+        // A test recorded, stopped and cleared leaves 保存 enabled over an empty list.
+        Button(1035)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 2, 10000);
+        Button(1063)->click();
+        SetQuestionHandler([](const QString&, const QString&) { return true; });
+        Button(1036)->click();
+        SetQuestionHandler({});
+        QCOMPARE(g_nRecordCount, 0);
+        QVERIFY(Button(1064)->isEnabled());
+        Button(1064)->click();
+        m_dlg->findChild<QAction*>(QStringLiteral("32775"))->trigger();
+        QCOMPARE(m_boxes.size(), std::size_t{2});
+        QCOMPARE(m_boxes[1], m_boxes[0]);
+        QCOMPARE(m_boxes[0].first, QStringLiteral("列表区没有测试数据，没有保存。"));
+        QVERIFY(ArchivesInDataFolder().isEmpty());
+        m_boxes.clear();
+
+        AnswerModal([](QWidget* modal) { return modal->findChild<QLineEdit*>("1050") != nullptr; },
+                    [&](QWidget* dialog) {
+                        settingsSeen = true;
+                        dialog->findChild<QPushButton*>("1")->click();
+                    });
+        Button(1034)->click();
+        QVERIFY(settingsSeen);
+        QVERIFY2(m_boxes.empty(), m_boxes.empty() ? "" : qPrintable(m_boxes[0].first));
+        QCOMPARE(ReadWhole(folder + QStringLiteral("MyTestSet.dat")), defaults);
+
+        Button(1035)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 5, 10000);
+        Button(1063)->click();
+        Button(1064)->click();
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(ArchivesInDataFolder().size(), 1);
+        Button(1064)->click();
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QVERIFY2(m_boxes[0].first.endsWith(folder + ArchivesInDataFolder().constFirst()),
+                 qPrintable(m_boxes[0].first));
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(files.size(), 4);  // the settings file and one archive, workbook and CSV
+    });
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# The package test: checks the Debian package with lintian, installs it with dpkg, runs the
-# installed headless main job on the installed simulator, uses the installed library through
-# its pkg-config file, starts the program the way the desktop entry does, then purges the
-# package and checks that it left nothing behind.
+# The package test: builds the Debian package twice, from checkouts made under umask 002 and
+# 022, and checks that both carry the same files with the same modes and that lintian finds
+# no error in either; installs it with apt (without recommends), runs the installed headless
+# main job on the installed simulator, uses the installed library through its pkg-config
+# file, starts the program the way the desktop entry does, then purges the package and
+# checks that it left nothing behind.
 #
 # Needs root, as it installs into the system: CI runs as root; a developer runs
-#   sudo bash tests/package/package_test.sh build-package/velmora_*.deb
+#   sudo bash tests/package/package_test.sh
 # on a machine where the package is not installed (the test refuses to replace one).
 set -euo pipefail
-deb=$(realpath "$1")
 source_dir=$(realpath "$(dirname "$0")/../..")
 package=velmora
-version=$(dpkg-deb -f "$deb" Version)
 timeout_s=120
 export QT_QPA_PLATFORM=offscreen
 
@@ -49,6 +49,7 @@ if [ -n "$status" ] && [[ $status != *not-installed ]]; then
     exit 1
 fi
 
+bash "$source_dir/scripts/deps.sh" lintian desktop-file-utils git
 scratch=$(mktemp -d /tmp/velmora-package.XXXXXX)
 sim_pid=
 installed=0
@@ -69,22 +70,91 @@ system_files() {
         grep -v -E '/(mimeinfo\.cache|icon-theme\.cache|ld\.so\.cache)$' | sort
 }
 
-lintian_clean() {
-    lintian --fail-on error --display-info "$deb"
+# The tracked sources as a checkout under the umask makes them: group-writable under 002.
+# Both builds use one path, so that a compiler cache serves the second.
+build_under_umask() {
+    local mask=$1 tree="$scratch/source"
+    rm -rf "$tree"
+    (
+        umask "$mask"
+        mkdir "$tree"
+        git -C "$source_dir" ls-files -z | (cd "$source_dir" && tar --null -T - -cf -) |
+            tar -xf - -C "$tree"
+        if [ "$mask" = 002 ]; then chmod -R g+w "$tree"; else chmod -R go-w "$tree"; fi
+        bash "$tree/scripts/package.sh" >"$scratch/build-$mask.log" 2>&1
+    ) || {
+        tail -n 40 "$scratch/build-$mask.log"
+        return 1
+    }
+    mv "$tree"/build-package/velmora_*.deb "$scratch/umask-$mask.deb"
 }
-check "lintian finds no error" lintian_clean
+# Every member of the package's two archives as "mode path".
+package_modes() {
+    { dpkg-deb --ctrl-tarfile "$1" | tar -tvf - | awk '{print "control", $1, $6}'
+      dpkg-deb --fsys-tarfile "$1" | tar -tvf - | awk '{print "data", $1, $6}'; } | sort
+}
+for mask in 002 022; do
+    check "the package builds under umask $mask" build_under_umask "$mask"
+    check "lintian finds no error in the package built under umask $mask" \
+        lintian --fail-on error --display-info "$scratch/umask-$mask.deb"
+done
+deb="$scratch/umask-022.deb"
+[ -f "$deb" ] || { echo "package: no package to install"; exit 1; }
+version=$(dpkg-deb -f "$deb" Version)
+
+same_modes() {
+    package_modes "$scratch/umask-002.deb" >"$scratch/modes-002"
+    package_modes "$deb" >"$scratch/modes-022"
+    diff "$scratch/modes-002" "$scratch/modes-022"
+}
+check "both builds carry the same files with the same modes" same_modes
+
+fixed_modes() {
+    local bad
+    bad=$(awk '$2 !~ /^l/ && (($1 == "control" && $2 !~ /^d/ &&
+                $2 != ($3 ~ /^\.\/(pre|post)(inst|rm)$/ ? "-rwxr-xr-x" : "-rw-r--r--")) ||
+               ($1 == "data" && $3 ~ /^\.\/usr\/bin\// && $2 !~ /^d/ && $2 != "-rwxr-xr-x") ||
+               ($2 ~ /^d/ && $2 != "drwxr-xr-x") ||
+               substr($2, 6, 1) == "w" || substr($2, 9, 1) == "w")' "$scratch/modes-022")
+    [ -z "$bad" ] || { echo "$bad"; return 1; }
+}
+check "control files 0644, maintainer scripts, programs and folders 0755, nothing group- or world-writable" \
+    fixed_modes
+
+# The packages holding the Qt platform plugins the program starts with (xcb on a desktop,
+# offscreen here) are dependencies of the package itself, not recommendations of Qt's.
+plugins_depended_on() {
+    local depends plugin owner
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for plugin in libqxcb.so libqoffscreen.so; do
+        owner=$(dpkg -S "*/qt6/plugins/platforms/$plugin" | cut -d: -f1 | head -n 1)
+        [ -n "$owner" ] && grep -q -E "(^|, )$owner( |,|$)" <<<"$depends" || {
+            echo "$plugin: $owner not in Depends: $depends"
+            return 1
+        }
+    done
+}
+check "the package depends on the packages of its Qt platform plugins" plugins_depended_on
 
 system_files >"$scratch/before"
 # Purged on the way out from here on, even after a failed install.
 installed=1
-dpkg -i "$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
 dpkg -L "$package" | sort >"$scratch/package-files"
 
 installed_ok() {
     [ "$(dpkg-query -W -f='${Status}' "$package")" = "install ok installed" ] &&
         command -v Velmora dqx7460-sim velmora-headless >/dev/null
 }
-check "dpkg installs the package with its dependencies met" installed_ok
+check "apt installs the package without recommends" installed_ok
+
+# Without a display and without a platform asked for, --version and --help answer.
+program_answers_without_display() {
+    [ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM Velmora --version)" = \
+        "Velmora $version" ] &&
+        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM Velmora --help | grep -q '^Usage: Velmora'
+}
+check "Velmora --version and --help answer without a display" program_answers_without_display
 
 versions_match() {
     [ "$(dqx7460-sim --version)" = "dqx7460-sim $version" ] &&

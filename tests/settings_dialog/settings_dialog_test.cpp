@@ -57,7 +57,8 @@ class SettingsDialogTest : public QObject {
 
     void layoutFollowsTemplate();
     void textsFitUnderTheProgramsFonts();
-    void overLimitTextGetsNoticeAndAllIsSaved();
+    void storedLongTextIsKeptWithoutABox();
+    void longTextCutButStillTooLongIsRefused();
     void undoShowsRejectedAttempt();
     void listsSelectStoredTextOnly();
     void removedFileIsReported();
@@ -162,16 +163,14 @@ void SettingsDialogTest::textsFitUnderTheProgramsFonts() {
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
-void SettingsDialogTest::overLimitTextGetsNoticeAndAllIsSaved() {
+// The defaults as they stand, "-100.000" (8 bytes against 7) among them, save without a box.
+void SettingsDialogTest::storedLongTextIsKeptWithoutABox() {
     QCOMPARE(Edit(1067)->text(), QStringLiteral("-100.000"));  // shown whole
     Edit(1073)->setText("拉伸试验 A-1");
     Edit(1074)->setText("张三李四王五赵六钱七");  // 20 bytes: fills its block
     List(1066)->setCurrentIndex(4);
     Press("1");
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages[0].first.contains("7"));
-    QVERIFY(m_messages[0].first.contains("-100.000"));
-    QVERIFY(m_messages[0].second != kErrorCaption);
+    QVERIFY(m_messages.isEmpty());
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
 
     const QByteArray saved = SettingsFileBytes();
@@ -181,6 +180,38 @@ void SettingsDialogTest::overLimitTextGetsNoticeAndAllIsSaved() {
     QCOMPARE(saved.mid(110, 2), QByteArray("4\0", 2));
     QCOMPARE(saved.mid(280, 13), QByteArray::fromStdString(Utf8ToGbk("拉伸试验 A-1") + '\0'));
     QCOMPARE(saved.mid(340, 20), QByteArray::fromStdString(Utf8ToGbk("张三李四王五赵六钱七")));
+}
+
+// A stored text over its limit that the operator cut down, but not enough, is refused with
+// the limit's notice: the dialog stays open and neither the file nor the strings take it.
+void SettingsDialogTest::longTextCutButStillTooLongIsRefused() {
+    g_strRangeLow1 = "-100.0000";
+    std::string error;
+    QVERIFY2(WriteSettingsFile(&error), error.c_str());
+    m_dialog = std::make_unique<CSettingsDlg>(nullptr);
+    m_dialog->show();
+    const QByteArray before = SettingsFileBytes();
+    QLineEdit* low = Edit(1067);
+    QCOMPARE(low->text(), QStringLiteral("-100.0000"));
+    QTest::keyClick(low, Qt::Key_End);
+    QTest::keyClick(low, Qt::Key_Backspace);
+    QCOMPARE(low->text(), QStringLiteral("-100.000"));
+    Edit(1073)->setText("Changed");
+    Press("1");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].first.contains("7"));
+    QVERIFY(m_messages[0].first.contains("-100.000"));
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(SettingsFileBytes(), before);
+    QCOMPARE(g_strRangeLow1, std::string("-100.0000"));
+    QCOMPARE(g_strTestName, std::string("Dranvik"));
+
+    // Cut to its limit, it is taken.
+    QTest::keyClick(low, Qt::Key_Backspace);
+    Press("1");
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(SettingsFileBytes().mid(130, 8), QByteArray("-100.00\0", 8));
 }
 
 void SettingsDialogTest::undoShowsRejectedAttempt() {
@@ -232,8 +263,8 @@ void SettingsDialogTest::listsSelectStoredTextOnly() {
 void SettingsDialogTest::removedFileIsReported() {
     QVERIFY(QFile::remove(QString::fromStdString(SettingsFilePath())));
     Press("1");
-    QCOMPARE(m_messages.size(), 2);  // the notice for "-100.000", then the file error
-    QVERIFY(m_messages[1].first.contains("MyTestSet.dat"));
+    QCOMPARE(m_messages.size(), 1);  // the file error alone
+    QVERIFY(m_messages[0].first.contains("MyTestSet.dat"));
     QVERIFY(m_dialog->isVisible());
     QVERIFY(QDir(QString::fromStdString(DataFolderPath())).entryList(QDir::Files).isEmpty());
 }

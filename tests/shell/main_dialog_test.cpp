@@ -93,6 +93,7 @@ class TestDlgTest : public QObject {
     void heldStartCannotOverrideTheSwitch();
     void breakRunsTheSequenceAndSaves();
     void refusedTestNameKeepsTheRecords();
+    void brokenTestNotSavedHoldsTheNextStart();
     void unreadableArchiveLeavesTheWindow();
     void playbackStateTable();
     void openCommandPicksFromTheDataFolder();
@@ -764,6 +765,52 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     QVERIFY(ArchivesInDataFolder().constFirst().startsWith(QStringLiteral("ok")));
     QVERIFY(!HasUnsavedTest());
+}
+
+// A test that broke but could not be saved is kept, and a start is refused with a notice
+// until it is saved or cleared; once saved, the next start begins a new test.
+void TestDlgTest::brokenTestNotSavedHoldsTheNextStart() {
+    Open();
+    g_strTestName = "a/b";
+    m_card.SetVoltage(0, 3.2);
+    m_dlg->OnStart();
+    QVERIFY(TickUntil([] { return g_dHistory0[501] > 31.9; }));
+    m_card.SetVoltage(0, 0.0);
+    QVERIFY(TickUntil([] { return !g_bRecording; }));
+    QVERIFY(g_nBreakRecord > 0);
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
+    const int records = g_nRecordCount;
+    const double peak = g_dHistory0[501];
+
+    m_boxes.clear();
+    m_card.SetDigitalInputs(0xFFEF);  // the rig's start
+    m_dlg->PollInputs();
+    m_card.SetDigitalInputs(0xFFFF);
+    Button(1035)->click();
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(g_nRecordCount, records);
+    QCOMPARE(g_dHistory0[501], peak);
+    QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
+    QVERIFY(m_boxes[0].first.contains(QStringLiteral("尚未保存")));
+    QVERIFY(Button(1064)->isEnabled());
+
+    g_strTestName = "ok";
+    m_boxes.clear();
+    m_dlg->OnSave();
+    QVERIFY(m_boxes.empty());
+    QCOMPARE(ArchivesInDataFolder().size(), 1);
+    m_card.SetVoltage(0, 1.0);
+    Button(1035)->click();
+    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(g_nBreakRecord, 0);
+    m_dlg->SampleTick();
+    QCOMPARE(g_nRecordCount, 1);
+    QVERIFY(g_dHistory0[501] < 15.0);
+    QCOMPARE(Cell(1, 0), QString());
+    QVERIFY(m_boxes.empty());
 }
 
 void TestDlgTest::unreadableArchiveLeavesTheWindow() {

@@ -55,19 +55,16 @@ class RigPanelTest : public QObject {
         QVERIFY(hint->text().contains("开始采集"));
     }
 
-    void panelSitsAtTheRightEdgeOfTheFreeArea() {
+    void panelSitsAtTheTopLeftOfTheFreeArea() {
         const struct {
             QRect available;
-            QSize frame;
             QPoint expected;
         } cases[] = {
-            {{0, 0, 1920, 1040}, {420, 380}, {1500, 0}},
-            {{1920, 28, 1280, 996}, {420, 380}, {2780, 28}},
-            {{0, 0, 300, 600}, {420, 380}, {0, 0}},
+            {{0, 0, 1920, 1040}, {0, 0}},
+            {{1920, 28, 1280, 996}, {1920, 28}},
+            {{0, 32, 1366, 736}, {0, 32}},
         };
-        for (const auto& c : cases) {
-            QCOMPARE(sim::PanelPosition(c.available, c.frame), c.expected);
-        }
+        for (const auto& c : cases) QCOMPARE(sim::PanelPosition(c.available), c.expected);
     }
 
     void lampsAndReadoutsFollowTheRig() {
