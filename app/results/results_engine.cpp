@@ -8,8 +8,6 @@
 #include "common/number_text.h"
 #include "settings/settings_record.h"
 
-PlayedArchive g_playedArchive;
-
 namespace {
 
 constexpr double kFitLow = 0.10;   // of the reference force

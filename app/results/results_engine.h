@@ -23,15 +23,6 @@ struct TestCurve {
 // the break value is not positive.
 int BreakRecordOf(const std::vector<double>& force, double breakValue);
 
-// The test that an opened archive holds, while the main window plays it back: its results
-// are those of all its records, however far the playback has come or however it ended.
-struct PlayedArchive {
-    bool open = false;
-    int records = 0;           // records in the archive (up to its first empty force text)
-    bool hasTestFile = false;  // the specimen and start time were stored with the test
-};
-extern PlayedArchive g_playedArchive;
-
 // The records of the current test, their times and the break record. While an archive is
 // played back: all its records, and the break record by the break rule with the archive's
 // break value, so that how the playback ends does not matter.
