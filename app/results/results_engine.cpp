@@ -327,6 +327,10 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     }
     const double atMax = (d[first] + d[last]) / 2;
 
+    if (yield) {
+        r.upperYieldIndex = yield->upper;
+        r.lowerYieldIndex = yield->lower;
+    }
     const double zero = r.toeDisplacement.value_or(d[0]);
     if (newtons && specimen.area) {
         const double mpa = *newtons / *specimen.area;
@@ -337,8 +341,6 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.proofStrength = proof->force * mpa;
         }
         if (yield) {
-            r.upperYieldIndex = yield->upper;
-            r.lowerYieldIndex = yield->lower;
             r.upperYield = f[yield->upper] * mpa;
             r.lowerYield = f[yield->lower] * mpa;
         }
@@ -443,4 +445,18 @@ ResultSet ResultsOfCurrentTest() {
     }
     set.rows = ResultRows(set.results, set.units);
     return set;
+}
+
+std::vector<std::string> ResultNotes(const ResultSet& set) {
+    const TestResults& r = set.results;
+    std::vector<std::string> notes = {kStrainSourceNote};
+    if (r.stiffness) {
+        const std::string range = r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") : "Fm";
+        notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
+                        NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
+                        " 的 10 %–40 %），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
+                        FixedNumber(r.fitCorrelation, 5));
+    }
+    notes.insert(notes.end(), r.notes.begin(), r.notes.end());
+    return notes;
 }

@@ -115,6 +115,11 @@ std::string ReportedValueText(const ResultRow& row);
 // The line every view of the results carries about how strain was measured.
 inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
 
+// The lines every view prints under the table: how strain was measured, how the elastic
+// line was fitted, then the result set's notes (UTF-8).
+struct ResultSet;
+std::vector<std::string> ResultNotes(const ResultSet& set);
+
 // Everything a view of a test's results shows: the results table, the force-extension
 // curve and what they belong to.
 struct ResultSet {
