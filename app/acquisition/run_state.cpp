@@ -31,6 +31,7 @@ unsigned char g_bBreakDetected = 0, g_bAutoStopDone = 0, g_bAutoReturnActive = 0
               g_bAutoReturnDone = 0;
 int g_nAutoStopTicks = 0, g_nAutoReturnTicks = 0;
 int g_nBreakRecord = 0;
+PlayedArchive g_playedArchive;
 
 HANDLE g_hDevice = nullptr;
 ULONG g_nDeviceNumber = 1;
@@ -80,6 +81,7 @@ void ResetRunState() {
     g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
     g_nAutoStopTicks = g_nAutoReturnTicks = 0;
     g_nBreakRecord = 0;
+    g_playedArchive = PlayedArchive{};
     MarkTestStart();
     g_hDevice = nullptr;
     g_nDeviceNumber = 1;

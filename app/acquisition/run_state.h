@@ -48,6 +48,15 @@ extern unsigned char g_bTestSaved;
 // save. Questions before the records are cleared ask this.
 bool HasUnsavedTest();
 
+// The test an opened archive holds, while the main window plays it back: its results are
+// those of all its records, however far the playback has come or however it ended.
+struct PlayedArchive {
+    bool open = false;
+    int records = 0;           // up to the archive's first empty force text
+    bool hasTestFile = false;  // its specimen and start time were stored beside it
+};
+extern PlayedArchive g_playedArchive;
+
 // Automatic stop sequence after a break; reset only by the start command.
 extern unsigned char g_bBreakDetected, g_bAutoStopDone, g_bAutoReturnActive, g_bAutoReturnDone;
 extern int g_nAutoStopTicks, g_nAutoReturnTicks;

@@ -156,10 +156,12 @@ int main(int argc, char* argv[]) {
     std::printf("Test ended after %d records, peak %s N.\n", g_nRecordCount,
                 g_strReadout0[501].c_str());
     std::printf("Results:\n");
-    for (const ResultRow& row : ResultsOfCurrentTest().rows) {
+    const ResultSet results = ResultsOfCurrentTest();
+    for (const ResultRow& row : results.rows) {
         const std::string value = row.value ? ResultValueText(row.value) : "-";
         std::printf("  %s %s %s\n", row.name.c_str(), value.c_str(), row.unit.c_str());
     }
+    for (const std::string& note : ResultNotes(results)) std::printf("  (%s)\n", note.c_str());
     std::printf("Archive:    %s\n", qPrintable(archive));
     std::printf("Workbook:   %s.xls\n", qPrintable(base));
     std::printf("Records:    %s.csv\n", qPrintable(base));

@@ -11,10 +11,11 @@ namespace {
 constexpr int kLeft = 350;
 constexpr int kRight = 4490;
 constexpr int kTableTop = 850;
-constexpr int kRowHeight = 120;
+constexpr int kRowHeight = 100;
+constexpr int kNoteHeight = 90;
+constexpr int kMinCurveHeight = 1800;
 constexpr int kNameRight = 1900;
 constexpr int kValueRight = 3300;
-constexpr int kCurveTop = 2900;
 constexpr int kCurveBottom = 6500;
 constexpr int kCellText = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
 
@@ -24,16 +25,21 @@ QString Utf8(const std::string& text) {
 
 }  // namespace
 
-std::vector<ResultLine> ResultLines(const ResultSet& set) {
+std::vector<ResultLine> ResultLines(const ResultSet& set, bool rounded) {
     std::vector<ResultLine> lines = {
         {QStringLiteral("试验名称"), Utf8(set.testName), QString()},
         {QStringLiteral("启动时间"), Utf8(set.startTime), QString()},
         {QStringLiteral("横截面积 S0"), Utf8(ResultValueText(set.specimen.area)),
          QStringLiteral("mm²")},
         {QStringLiteral("标距 L0"), Utf8(ResultValueText(set.specimen.gaugeLength)),
-         QStringLiteral("mm")}};
-    for (const ResultRow& row : set.rows)
-        lines.push_back({Utf8(row.name), Utf8(ResultValueText(row.value)), Utf8(row.unit)});
+         QStringLiteral("mm")},
+        {QStringLiteral("断后最小横截面积 Su"), Utf8(ResultValueText(set.specimen.finalArea)),
+         QStringLiteral("mm²")}};
+    for (const ResultRow& row : set.rows) {
+        lines.push_back({Utf8(row.name),
+                         Utf8(rounded ? ReportedValueText(row) : ResultValueText(row.value)),
+                         Utf8(row.unit)});
+    }
     return lines;
 }
 
@@ -53,7 +59,7 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     painter.drawText(QRect(150, 350, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                      QStringLiteral("试验结果"));
 
-    const std::vector<ResultLine> lines = ResultLines(set);
+    const std::vector<ResultLine> lines = ResultLines(set, true);
     painter.setFont(fonts.header);
     painter.fillRect(QRect(kLeft, kTableTop, kRight - kLeft, kRowHeight), fonts.headerBrush);
     const QString headers[] = {QStringLiteral("项目"), QStringLiteral("数值"),
@@ -77,10 +83,21 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     const int bottom = top;
     for (int y = kTableTop; y <= bottom; y += kRowHeight) painter.drawLine(kLeft, y, kRight, y);
     for (int x : edges) painter.drawLine(x, kTableTop, x, bottom);
-    painter.drawText(QRect(kLeft, bottom + 40, kRight - kLeft, kRowHeight),
-                     kCellText | Qt::AlignLeft, BreakNote(set.results));
+    // The notes under the table, as many as leave the curve its least height.
+    int noteTop = bottom + 30;
+    std::vector<QString> notes = {BreakNote(set.results),
+                                  QStringLiteral("强度修约至 1 MPa，延伸率至 0.5 %（Ae 0.1 %），"
+                                                 "Z 至 1 %，E 至 100 MPa")};
+    for (const std::string& note : ResultNotes(set)) notes.push_back(Utf8(note));
+    for (const QString& note : notes) {
+        if (noteTop + kNoteHeight > kCurveBottom - kMinCurveHeight) break;
+        painter.drawText(QRect(kLeft, noteTop, kRight - kLeft, kNoteHeight),
+                         kCellText | Qt::AlignLeft, note);
+        noteTop += kNoteHeight;
+    }
 
-    const QRect curve(kLeft, kCurveTop, kRight - kLeft, kCurveBottom - kCurveTop);
+    const int curveTop = noteTop + 60;
+    const QRect curve(kLeft, curveTop, kRight - kLeft, kCurveBottom - curveTop);
     DrawForceCurve(painter, curve, set, CurveScale{kReportDpi / 96.0});
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);

@@ -8,6 +8,7 @@
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "results/results_engine.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -17,6 +18,8 @@ constexpr char kLineEnd[] = "\r\n";
 // A row of the program's own file is a few dozen bytes; a far longer file is not one.
 constexpr std::size_t kMaxRowBytes = 256;
 constexpr std::size_t kMaxCsvBytes = kMaxRowBytes * (kRecordSlots + 1);
+constexpr char kResultField[] = "结果";
+constexpr char kNoteField[] = "说明";
 
 std::string Field(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -85,22 +88,46 @@ std::string RecordsCsvText() {
     return text;
 }
 
+std::string ResultsCsvBlock() {
+    const ResultSet set = ResultsOfCurrentTest();
+    std::string text;
+    auto line = [&text](const std::string& name, const std::optional<double>& value,
+                        const std::string& unit) {
+        text += std::string(kResultField) + ',' + Field(name) + ',' +
+                (value ? PlainNumber(*value) : std::string()) + ',' + Field(unit) + kLineEnd;
+    };
+    line("横截面积 S0", set.specimen.area, "mm²");
+    line("标距 L0", set.specimen.gaugeLength, "mm");
+    line("断后最小横截面积 Su", set.specimen.finalArea, "mm²");
+    for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
+    for (const std::string& note : ResultNotes(set))
+        text += std::string(kNoteField) + ',' + Field(note) + ",," + kLineEnd;
+    return text;
+}
+
 bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8) {
-    return WriteFileAtomically(pathUtf8, RecordsCsvText(), errorUtf8);
+    const std::string records = RecordsCsvText();
+    return WriteFileAtomically(pathUtf8, kBom + ResultsCsvBlock() + records.substr(sizeof kBom - 1),
+                               errorUtf8);
 }
 
 bool ReadRecordTimesCsv(const std::string& pathUtf8) {
     std::string text;
     if (!ReadBoundedFile(pathUtf8, kMaxCsvBytes, &text, nullptr)) return false;
     if (text.compare(0, 3, kBom) != 0) return false;
-    const auto rows = CsvRows(text.substr(3));
-    if (rows.empty() || rows[0].size() != 4 || rows[0][0] != "次数") return false;
+    auto rows = CsvRows(text.substr(3));
+    std::size_t header = 0;
+    while (header < rows.size() && !rows[header].empty() &&
+           (rows[header][0] == kResultField || rows[header][0] == kNoteField))
+        ++header;
+    if (header >= rows.size() || rows[header].size() != 4 || rows[header][0] != "次数")
+        return false;
     std::vector<double> times;
-    for (std::size_t n = 1; n < rows.size(); ++n) {
+    for (std::size_t n = 1; header + n < rows.size(); ++n) {
+        const std::vector<std::string>& row = rows[header + n];
         double number = 0, time = 0;
-        if (rows[n].size() != 4 || !ParseNumber(rows[n][0], &number) ||
-            number != static_cast<double>(n) || !ParseNumber(rows[n][1], &time) ||
-            n >= static_cast<std::size_t>(kRecordSlots)) {
+        if (row.size() != 4 || !ParseNumber(row[0], &number) || number != static_cast<double>(n) ||
+            !ParseNumber(row[1], &time) || n >= static_cast<std::size_t>(kRecordSlots)) {
             return false;
         }
         times.push_back(time);

@@ -94,7 +94,8 @@ class SheetCells {
     std::vector<NumberCell> numbers_;
 };
 
-// The second sheet 结果: names in A, values in B (numbers), units in C.
+// The second sheet 结果: names in A, values in B (numbers at full precision), units in C;
+// the notes below them.
 Worksheet ResultsSheet() {
     const ResultSet set = ResultsOfCurrentTest();
     SheetCells sheet;
@@ -108,13 +109,18 @@ Worksheet ResultsSheet() {
     sheet.Put(4, 1, u"标距 L0");
     sheet.PutNumber(4, 2, set.specimen.gaugeLength);
     sheet.Put(4, 3, u"mm");
-    int row = 5;
+    sheet.Put(5, 1, u"断后最小横截面积 Su");
+    sheet.PutNumber(5, 2, set.specimen.finalArea);
+    sheet.Put(5, 3, u"mm²");
+    int row = 6;
     for (const ResultRow& result : set.rows) {
         sheet.PutUtf8(row, 1, result.name);
         sheet.PutNumber(row, 2, result.value);
         sheet.PutUtf8(row, 3, result.unit);
         ++row;
     }
+    // A blank row, then how the results were taken.
+    for (const std::string& note : ResultNotes(set)) sheet.PutUtf8(++row, 1, note);
     return sheet.Take(u"结果");
 }
 

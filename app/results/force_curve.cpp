@@ -18,6 +18,7 @@ const QColor kGrid(210, 210, 210);
 const QColor kCurve(0, 0, 200);
 const QColor kMaxMark(220, 0, 0);
 const QColor kBreakMark(0, 150, 0);
+const QColor kYieldMark(200, 120, 0);
 
 QString Utf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -171,6 +172,31 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
             QRectF(breakAt.x() - px(160) - mark, breakAt.y() - px(20), px(160), px(16)),
             Qt::AlignRight | Qt::AlignBottom,
             r.breakDetected ? QStringLiteral("断裂") : QStringLiteral("末点"));
+
+        // Proof and yield points: a square each, named to the right.
+        struct Point {
+            double displacement, force;
+            QString name;
+        };
+        std::vector<Point> points;
+        if (r.proofForce && r.proofDisplacement) {
+            points.push_back({*r.proofDisplacement, *r.proofForce,
+                              QStringLiteral("Rp") + Utf8(ResultValueText(r.proofOffset))});
+        }
+        const int records = std::min(static_cast<int>(xs.size()), static_cast<int>(ys.size()));
+        for (const auto& [index, name] : {std::pair{r.upperYieldIndex, QStringLiteral("ReH")},
+                                          std::pair{r.lowerYieldIndex, QStringLiteral("ReL")}}) {
+            if (index && *index >= 0 && *index < records)
+                points.push_back({xs[*index], ys[*index], name});
+        }
+        painter.setPen(QPen(kYieldMark, std::max(1, px(2))));
+        for (const Point& point : points) {
+            if (!std::isfinite(point.displacement) || !std::isfinite(point.force)) continue;
+            const QPointF at(mapX(point.displacement), mapY(point.force));
+            painter.drawRect(QRectF(at.x() - mark, at.y() - mark, 2 * mark, 2 * mark));
+            painter.drawText(QRectF(at.x() + mark + px(2), at.y(), px(80), px(16)),
+                             Qt::AlignLeft | Qt::AlignTop, point.name);
+        }
     }
     painter.restore();
 }

@@ -1,6 +1,7 @@
 // The force-extension curve of a whole test: displacement (channel 1) across, force
-// (channel 0) up, both axes labelled with their names and units, the maximum force and the
-// break marked. One drawing serves the results window and the report's second page.
+// (channel 0) up, both axes labelled with their names and units, the maximum force, the
+// break and the proof and yield points marked. One drawing serves the results window and the
+// report's second page.
 #pragma once
 
 #include <QImage>

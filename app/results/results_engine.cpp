@@ -10,53 +10,170 @@
 
 namespace {
 
-constexpr double kBandLow = 0.1;   // of the maximum force
-constexpr double kBandHigh = 0.5;  // of the maximum force
-constexpr int kMinFitPoints = 3;
+constexpr double kFitLow = 0.10;   // of the reference force
+constexpr double kFitHigh = 0.40;  // of the reference force
+constexpr int kMinFitPoints = 5;
+constexpr int kFitRounds = 8;
+constexpr double kSteepDrop = 0.02;     // of the maximum force, per record
+constexpr double kYieldDrop = 0.005;    // of the maximum force
+constexpr double kHardening = 0.01;     // of the upper yield force
+constexpr double kNoiseBands = 3;       // residual standard deviations
+constexpr double kTotalStrain = 0.005;  // of Rt0.5
 
-struct Slope {
-    double value;
-    int first, last;
+struct Line {
+    double slope = 0, intercept = 0, correlation = 0, rms = 0;
+    int first = 0, last = 0, points = 0;
+    double low = 0, high = 0;
 };
 
-// The steepest least-squares line over a window sliding across records [first, last].
-// Sums run over values taken relative to the first record of the part, which keeps the
-// differences of large sums exact enough.
-std::optional<Slope> SteepestWindow(const std::vector<double>& x, const std::vector<double>& y,
-                                    int first, int last) {
-    const int points = last - first + 1;
-    if (points < kMinFitPoints) return std::nullopt;
-    const int window = std::max(kMinFitPoints, points / 2);
-    const double x0 = x[first], y0 = y[first];
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    auto add = [&](int i, double sign) {
-        const double dx = x[i] - x0, dy = y[i] - y0;
-        sx += sign * dx;
-        sy += sign * dy;
-        sxx += sign * dx * dx;
-        sxy += sign * dx * dy;
-    };
-    for (int i = first; i < first + window; ++i) add(i, 1);
-    std::optional<Slope> best;
-    for (int start = first;; ++start) {
-        const double n = window;
-        const double spread = n * sxx - sx * sx;
-        if (spread > 0) {
-            const double slope = (n * sxy - sx * sy) / spread;
-            if (!best || slope > best->value) best = Slope{slope, start, start + window - 1};
+// Least-squares line of force over displacement through the records of the rise (up to
+// the first reaching `high`) whose force lies in [low, high]. Sums run over values taken
+// relative to the first such record, which keeps the differences of large sums exact.
+std::optional<Line> FitRise(const std::vector<double>& d, const std::vector<double>& f, int end,
+                            double low, double high) {
+    int stop = 0;
+    while (stop <= end && f[stop] < high) ++stop;
+    Line line;
+    line.low = low;
+    line.high = high;
+    double x0 = 0, y0 = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
+    for (int i = 0; i < std::min(stop, end + 1); ++i) {
+        if (f[i] < low) continue;
+        if (line.points == 0) {
+            x0 = d[i];
+            y0 = f[i];
+            line.first = i;
         }
-        if (start + window > last) break;
-        add(start, -1);
-        add(start + window, 1);
+        const double dx = d[i] - x0, dy = f[i] - y0;
+        sx += dx;
+        sy += dy;
+        sxx += dx * dx;
+        sxy += dx * dy;
+        syy += dy * dy;
+        line.last = i;
+        ++line.points;
     }
-    return best;
+    if (line.points < kMinFitPoints) return std::nullopt;
+    const double n = line.points;
+    const double vx = sxx - sx * sx / n, vy = syy - sy * sy / n, cxy = sxy - sx * sy / n;
+    if (!(vx > 0) || !(cxy > 0)) return std::nullopt;
+    line.slope = cxy / vx;
+    line.intercept = y0 + sy / n - line.slope * (x0 + sx / n);
+    line.correlation = vy > 0 ? cxy / std::sqrt(vx * vy) : 1;
+    line.rms = std::sqrt(std::max(0.0, vy - line.slope * cxy) / n);
+    return line;
+}
+
+struct Crossing {
+    double force, displacement;
+};
+
+// The first place after record `from` where g(i) = f - slope (d - shift) turns from positive
+// to not positive, interpolated linearly between the two records.
+std::optional<Crossing> OffsetCrossing(const std::vector<double>& d, const std::vector<double>& f,
+                                       int from, int end, double slope, double shift) {
+    auto g = [&](int i) { return f[i] - slope * (d[i] - shift); };
+    for (int i = std::max(from, 0) + 1; i <= end; ++i) {
+        const double before = g(i - 1), after = g(i);
+        if (before > 0 && after <= 0) {
+            const double t = before / (before - after);
+            return Crossing{f[i - 1] + t * (f[i] - f[i - 1]), d[i - 1] + t * (d[i] - d[i - 1])};
+        }
+    }
+    return std::nullopt;
+}
+
+struct YieldPoint {
+    int upper = 0;      // ReH
+    int lower = 0;      // ReL
+    int hardening = 0;  // last record of the yield phase
+};
+
+// Discontinuous yielding: see ComputeResults in the header.
+std::optional<YieldPoint> FindYieldPoint(const std::vector<double>& d, const std::vector<double>& f,
+                                         int end, double fmax, double band) {
+    const double drop = std::max(kYieldDrop * fmax, 2 * band);
+    int h = 0;
+    int i = 1;
+    for (; i <= end; ++i) {
+        if (f[i] > f[h]) h = i;
+        if (f[i] < f[h] - drop) break;
+    }
+    if (i > end) return std::nullopt;
+    int low = i;
+    int rise = -1;
+    for (int j = i; j <= end; ++j) {
+        if (f[j] < f[low]) low = j;
+        if (f[j] > f[low] + drop) {
+            rise = j;
+            break;
+        }
+    }
+    if (rise < 0) return std::nullopt;
+
+    YieldPoint y;
+    y.upper = h;
+    // The initial transient: down to the first minimum (within the noise band) and up out
+    // of it for as long as each record still climbs.
+    int t = h + 1;
+    for (int j = h + 1; j <= end; ++j) {
+        if (f[j] < f[t]) t = j;
+        if (f[j] > f[t] + band) break;
+    }
+    // The climb out of it goes on while, within the next two records or a window of 1 % of
+    // the test's displacement, some record still lies a noise band higher.
+    const double window = 0.01 * (d[end] - d[0]);
+    int r = t;
+    for (bool climbing = true; climbing;) {
+        climbing = false;
+        for (int j = r + 1; j <= end && (j <= r + 2 || d[j] - d[r] <= window); ++j) {
+            if (f[j] > f[r] + band) {
+                r = j;
+                climbing = true;
+                break;
+            }
+        }
+    }
+    // The yield phase runs on while the force stays within kHardening of its lowest value.
+    const double hardening = std::max(kHardening * f[h], 2 * band);
+    int lowest = -1;
+    int last = r;
+    for (int j = r + 1; j <= end; ++j) {
+        if (lowest < 0 || f[j] < f[lowest]) lowest = j;
+        if (f[j] > f[lowest] + hardening) break;
+        last = j;
+    }
+    y.lower = lowest >= 0 ? lowest : t;
+    y.hardening = last;
+    return y;
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string NumberText(double value, int decimals) {
+    return ResultValueText(std::round(value * std::pow(10, decimals)) / std::pow(10, decimals));
 }
 
 }  // namespace
 
+int BreakRecordOf(const std::vector<double>& force, double breakValue) {
+    if (!(breakValue > 0)) return 0;
+    double peak = 0;
+    for (std::size_t i = 0; i < force.size(); ++i) {
+        peak = std::max(peak, force[i]);
+        if (peak - force[i] >= breakValue) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
 TestCurve CurveOfCurrentTest() {
     TestCurve curve;
-    const int count = std::clamp(g_nRecordCount, 0, kRecordSlots - 1);
+    const int count = std::clamp(g_playedArchive.open ? g_playedArchive.records : g_nRecordCount, 0,
+                                 kRecordSlots - 1);
     curve.force.reserve(count);
     curve.displacement.reserve(count);
     curve.time.reserve(count);
@@ -65,7 +182,8 @@ TestCurve CurveOfCurrentTest() {
         curve.displacement.push_back(LeadingNumber(g_strRecord1[i]));
         curve.time.push_back(g_dRecordTime[i]);
     }
-    curve.breakRecord = g_nBreakRecord;
+    curve.breakRecord =
+        g_playedArchive.open ? BreakRecordOf(curve.force, g_dBreakValue) : g_nBreakRecord;
     return curve;
 }
 
@@ -74,17 +192,20 @@ ChannelUnits UnitsOfSettings() {
 }
 
 std::optional<double> NewtonsPer(const std::string& forceUnit) {
-    if (forceUnit == "N") return 1.0;
-    if (forceUnit == "kN") return 1000.0;
-    if (forceUnit == "mN") return 0.001;
+    const std::string unit = Trimmed(forceUnit);
+    if (unit == "N") return 1.0;
+    if (unit == "kN") return 1000.0;
+    if (unit == "mN") return 0.001;
+    if (unit == "kgf") return 9.80665;
     return std::nullopt;
 }
 
 std::optional<double> MillimetresPer(const std::string& lengthUnit) {
-    if (lengthUnit == "mm") return 1.0;
-    if (lengthUnit == "cm") return 10.0;
-    if (lengthUnit == "m") return 1000.0;
-    if (lengthUnit == "um" || lengthUnit == "μm") return 0.001;
+    const std::string unit = Trimmed(lengthUnit);
+    if (unit == "mm") return 1.0;
+    if (unit == "cm") return 10.0;
+    if (unit == "m") return 1000.0;
+    if (unit == "um" || unit == "μm") return 0.001;
     return std::nullopt;
 }
 
@@ -94,42 +215,171 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     const std::vector<double>& f = curve.force;
     const std::vector<double>& d = curve.displacement;
     r.count = static_cast<int>(std::min({f.size(), d.size(), curve.time.size()}));
+    r.proofOffset = specimen.proofOffset;
     if (r.count == 0) return r;
-
-    for (int i = 1; i < r.count; ++i) {
-        if (f[i] > f[r.maxIndex]) r.maxIndex = i;
-    }
-    r.maxForce = f[r.maxIndex];
-    r.maxForceDisplacement = d[r.maxIndex];
-
-    r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
-    r.breakIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
-    r.breakForce = f[r.breakIndex];
-    r.breakDisplacement = d[r.breakIndex];
-    for (int i = 1; i <= r.breakIndex; ++i) r.work += (f[i] + f[i - 1]) / 2 * (d[i] - d[i - 1]);
     r.testTime = curve.time[r.count - 1];
-
-    if (r.maxForce > 0) {
-        int first = 0;
-        while (first <= r.maxIndex && f[first] < kBandLow * r.maxForce) ++first;
-        int last = first;
-        while (last + 1 <= r.maxIndex && f[last + 1] <= kBandHigh * r.maxForce) ++last;
-        if (auto slope = SteepestWindow(d, f, first, last)) {
-            r.stiffness = slope->value;
-            r.fitFirst = slope->first;
-            r.fitLast = slope->last;
-        }
-    }
 
     const auto newtons = NewtonsPer(units.force);
     const auto millimetres = MillimetresPer(units.length);
-    if (specimen.area && newtons) r.tensileStrength = r.maxForce * *newtons / *specimen.area;
-    if (specimen.gaugeLength && millimetres) {
-        r.elongation = (r.breakDisplacement - d[0]) * *millimetres / *specimen.gaugeLength * 100;
+    if (!newtons) r.notes.push_back("力的单位“" + units.force + "”无法换算为 N：强度与 E 不计算");
+    if (!millimetres)
+        r.notes.push_back("位移的单位“" + units.length + "”无法换算为 mm：延伸率与 E 不计算");
+    if (!specimen.area)
+        r.notes.push_back("横截面积 S0 未给定或无效（须为大于 0 的数）：强度不计算");
+    if (!specimen.gaugeLength)
+        r.notes.push_back("标距 L0 未给定或无效（须为大于 0 的数）：延伸率不计算");
+
+    r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
+    r.detectedIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
+    int peak = 0;
+    for (int i = 1; i <= r.detectedIndex; ++i) {
+        if (f[i] > f[peak]) peak = i;
+    }
+    const double fmax = f[peak];
+    int k = r.detectedIndex;
+    if (fmax > 0) {
+        while (k > 0 && f[k - 1] - f[k] > kSteepDrop * fmax) --k;
+    }
+    r.breakIndex = k;
+    r.breakForce = f[k];
+    r.breakDisplacement = d[k];
+    for (int i = 1; i <= k; ++i) r.work += (f[i] + f[i - 1]) / 2 * (d[i] - d[i - 1]);
+    r.maxIndex = peak;
+    r.maxForce = fmax;
+    r.maxForceDisplacement = d[peak];
+    if (!(fmax > 0)) {
+        r.notes.push_back("力值全部不大于 0：请检查力通道的方向与调零");
+        return r;
+    }
+
+    // The offset of Rp in displacement units; without L0 or a known unit there is none.
+    std::optional<double> offset;
+    if (specimen.gaugeLength && millimetres)
+        offset = specimen.proofOffset / 100 * *specimen.gaugeLength / *millimetres;
+
+    // Elastic line and yield: a first fit on the band of Fm gives the noise band; the
+    // range is then tied to ReH or, by rounds, to Rp.
+    std::optional<Line> fit = FitRise(d, f, k, kFitLow * fmax, kFitHigh * fmax);
+    double band = 1e-6 * fmax;
+    if (fit) band = std::max(band, kNoiseBands * fit->rms);
+    const std::optional<YieldPoint> yield = FindYieldPoint(d, f, k, fmax, band);
+    std::optional<Crossing> proof;
+    auto proofOf = [&](const Line& line) -> std::optional<Crossing> {
+        if (!offset) return std::nullopt;
+        return OffsetCrossing(d, f, line.first, k, line.slope,
+                              -line.intercept / line.slope + *offset);
+    };
+    if (yield) {
+        const double ref = f[yield->upper];
+        if (auto tied = FitRise(d, f, k, kFitLow * ref, kFitHigh * ref)) {
+            fit = tied;
+            r.fitTiedToYield = true;
+        }
+    } else if (fit) {
+        for (int round = 0; round < kFitRounds; ++round) {
+            proof = proofOf(*fit);
+            if (!proof) break;
+            auto tied = FitRise(d, f, k, kFitLow * proof->force, kFitHigh * proof->force);
+            if (!tied) break;
+            const bool settled = tied->first == fit->first && tied->last == fit->last;
+            fit = tied;
+            r.fitTiedToYield = true;
+            if (settled) break;
+        }
+    }
+    if (fit) {
+        r.stiffness = fit->slope;
+        r.fitFirst = fit->first;
+        r.fitLast = fit->last;
+        r.fitPoints = fit->points;
+        r.fitLowForce = fit->low;
+        r.fitHighForce = fit->high;
+        r.fitCorrelation = fit->correlation;
+        r.toeDisplacement = -fit->intercept / fit->slope;
+        band = std::max(1e-6 * fmax, kNoiseBands * fit->rms);
+        proof = proofOf(*fit);
+        if (!r.fitTiedToYield)
+            r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 10 %–40 %：取在 Fm 的 10 %–40 %");
+    } else {
+        r.notes.push_back(
+            "弹性段记录不足（力在 Fm 的 10 %–40 % 之间少于 5 条）：刚度、E、Rp、A、"
+            "Ag 不计算，延伸从第一条记录算起");
+    }
+
+    // Fm after work hardening has begun.
+    int from = 0;
+    if (yield) {
+        from = yield->hardening;
+        r.maxIndex = from;
+        for (int i = from; i <= k; ++i) {
+            if (f[i] > f[r.maxIndex]) r.maxIndex = i;
+        }
+        r.maxForce = f[r.maxIndex];
+        r.maxForceDisplacement = d[r.maxIndex];
+    }
+    // The plateau of Fm: the first and the last record within the noise band of it.
+    int first = r.maxIndex, last = r.maxIndex;
+    for (int i = from; i <= k; ++i) {
+        if (f[i] >= r.maxForce - band) {
+            first = std::min(first, i);
+            last = std::max(last, i);
+        }
+    }
+    const double atMax = (d[first] + d[last]) / 2;
+
+    if (yield) {
+        r.upperYieldIndex = yield->upper;
+        r.lowerYieldIndex = yield->lower;
+    }
+    const double zero = r.toeDisplacement.value_or(d[0]);
+    if (newtons && specimen.area) {
+        const double mpa = *newtons / *specimen.area;
+        r.tensileStrength = r.maxForce * mpa;
+        if (proof) {
+            r.proofForce = proof->force;
+            r.proofDisplacement = proof->displacement;
+            r.proofStrength = proof->force * mpa;
+        }
+        if (yield) {
+            r.upperYield = f[yield->upper] * mpa;
+            r.lowerYield = f[yield->lower] * mpa;
+        }
+    } else if (proof) {
+        r.proofForce = proof->force;
+        r.proofDisplacement = proof->displacement;
+    }
+    if (millimetres && specimen.gaugeLength) {
+        const double percent = *millimetres / *specimen.gaugeLength * 100;
+        r.totalAtFracture = (d[k] - zero) * percent;
+        r.totalAtMax = (atMax - zero) * percent;
+        if (r.stiffness) {
+            r.elongation = (d[k] - zero - f[k] / *r.stiffness) * percent;
+            r.plasticAtMax = (atMax - zero - r.maxForce / *r.stiffness) * percent;
+        }
+        if (yield) r.yieldExtension = (d[yield->hardening] - d[yield->upper]) * percent;
+        const double total = zero + kTotalStrain * *specimen.gaugeLength / *millimetres;
+        for (int i = 1; i <= k; ++i) {
+            if (d[i - 1] < total && d[i] >= total) {
+                const double t = (total - d[i - 1]) / (d[i] - d[i - 1]);
+                r.totalForce = f[i - 1] + t * (f[i] - f[i - 1]);
+                r.totalDisplacement = total;
+                if (newtons && specimen.area)
+                    r.totalStrength = *r.totalForce * *newtons / *specimen.area;
+                break;
+            }
+        }
     }
     if (r.stiffness && specimen.area && specimen.gaugeLength && newtons && millimetres) {
         r.modulus = *r.stiffness * *newtons / *millimetres * *specimen.gaugeLength / *specimen.area;
     }
+    if (specimen.finalArea && specimen.area) {
+        if (*specimen.finalArea <= *specimen.area) {
+            r.reductionOfArea = (*specimen.area - *specimen.finalArea) / *specimen.area * 100;
+        } else {
+            r.notes.push_back("断后最小横截面积 Su 大于 S0：Z 不计算");
+        }
+    }
+    if (!r.breakDetected) r.notes.push_back("未检测到断裂：断裂值取最后一次陡降前的记录");
     return r;
 }
 
@@ -143,16 +393,26 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
         if (work.value) *work.value *= *newtons * *millimetres / 1000;
         work.unit = "J";
     }
+    const std::string rp = "Rp" + ResultValueText(r.proofOffset);
     return {{"最大力", value(r.maxForce), units.force},
             {"最大力位移", value(r.maxForceDisplacement), units.length},
             {"断裂力", value(r.breakForce), units.force},
             {"断裂位移", value(r.breakDisplacement), units.length},
             work,
             {"试验时间", value(r.testTime), "s"},
-            {"抗拉强度", r.tensileStrength, "MPa"},
-            {"断后伸长率", r.elongation, "%"},
+            {"抗拉强度 Rm", r.tensileStrength, "MPa", 1},
+            {"断后伸长率 A", r.elongation, "%", 0.5},
             {"刚度", r.stiffness, units.force + "/" + units.length},
-            {"弹性模量", r.modulus, "MPa"}};
+            {"弹性模量 E", r.modulus, "MPa", 100},
+            {"规定塑性延伸强度 " + rp, r.proofStrength, "MPa", 1},
+            {"规定总延伸强度 Rt0.5", r.totalStrength, "MPa", 1},
+            {"上屈服强度 ReH", r.upperYield, "MPa", 1},
+            {"下屈服强度 ReL", r.lowerYield, "MPa", 1},
+            {"屈服点延伸率 Ae", r.yieldExtension, "%", 0.1},
+            {"最大力塑性延伸率 Ag", r.plasticAtMax, "%", 0.5},
+            {"最大力总延伸率 Agt", r.totalAtMax, "%", 0.5},
+            {"断裂总延伸率 At", r.totalAtFracture, "%", 0.5},
+            {"断面收缩率 Z", r.reductionOfArea, "%", 1}};
 }
 
 std::string ResultValueText(const std::optional<double>& value) {
@@ -161,6 +421,13 @@ std::string ResultValueText(const std::optional<double>& value) {
     while (!text.empty() && text.back() == '0') text.pop_back();
     if (!text.empty() && text.back() == '.') text.pop_back();
     return text == "-0" ? "0" : text;
+}
+
+std::string ReportedValueText(const ResultRow& row) {
+    if (!row.value || !(row.reportStep > 0)) return ResultValueText(row.value);
+    // Steps of 0.1, 0.5, 1 and 100 are whole multiples on one decimal, which the text keeps.
+    const double rounded = std::round(*row.value / row.reportStep) * row.reportStep;
+    return NumberText(rounded, row.reportStep < 1 ? 1 : 0);
 }
 
 ResultSet ResultsOfCurrentTest() {
@@ -173,6 +440,23 @@ ResultSet ResultsOfCurrentTest() {
     set.specimen = g_specimen;
     set.curve = CurveOfCurrentTest();
     set.results = ComputeResults(set.curve, set.specimen, set.units);
+    if (g_playedArchive.open && !g_playedArchive.hasTestFile) {
+        set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
+    }
     set.rows = ResultRows(set.results, set.units);
     return set;
+}
+
+std::vector<std::string> ResultNotes(const ResultSet& set) {
+    const TestResults& r = set.results;
+    std::vector<std::string> notes = {kStrainSourceNote};
+    if (r.stiffness) {
+        const std::string range = r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") : "Fm";
+        notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
+                        NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
+                        " 的 10 %–40 %），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
+                        FixedNumber(r.fitCorrelation, 5));
+    }
+    notes.insert(notes.end(), r.notes.begin(), r.notes.end());
+    return notes;
 }

@@ -1,6 +1,7 @@
 // The results of a test, computed from its records and their times: plain functions that
-// the results window, the report's second page, the 结果 worksheet and the headless run
-// all call, so that they all show the same result set.
+// the results window, the report's second page, the 结果 worksheet, the CSV and the headless
+// run all call, so that they all show the same result set. Strain is the crosshead
+// displacement over the gauge length L0: the card has no extensometer.
 #pragma once
 
 #include <optional>
@@ -17,23 +18,48 @@ struct TestCurve {
     int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
 };
 
-// Records 1..g_nRecordCount of the record tables, their times and the break record.
+// The record (1-based) at which the program's break rule fires: the first whose force lies
+// the break value or more below the peak so far (the peak starts at 0); 0 when none does or
+// the break value is not positive.
+int BreakRecordOf(const std::vector<double>& force, double breakValue);
+
+// The records of the current test, their times and the break record. While an archive is
+// played back: all its records, and the break record by the break rule with the archive's
+// break value, so that how the playback ends does not matter.
 TestCurve CurveOfCurrentTest();
 
 struct TestResults {
     int count = 0;  // records; with none, nothing below is computed
     int maxIndex = 0;
-    double maxForce = 0, maxForceDisplacement = 0;
-    int breakIndex = 0;  // the break record, or the last record when there was no break
+    double maxForce = 0, maxForceDisplacement = 0;  // Fm: after work hardening has begun
+    int breakIndex = 0;  // the fracture record: the last before the final steep drop
     bool breakDetected = false;
+    int detectedIndex = 0;  // the record at which the break rule fired, or the last record
     double breakForce = 0, breakDisplacement = 0;
-    double work = 0;  // trapezoidal integral of force over displacement, unit0 x unit1
+    double work = 0;  // trapezoidal integral of force over displacement to fracture
     double testTime = 0;
-    std::optional<double> tensileStrength;  // Rm, MPa
-    std::optional<double> elongation;       // A, %
-    std::optional<double> stiffness;        // unit0 / unit1
-    std::optional<double> modulus;          // E, MPa
-    int fitFirst = 0, fitLast = 0;          // records (0-based) of the stiffness fit
+
+    // Elastic line: least squares of force over displacement on the records of the rise
+    // whose force lies between fitLowForce and fitHighForce.
+    std::optional<double> stiffness;  // unit0 / unit1
+    int fitFirst = 0, fitLast = 0, fitPoints = 0;
+    double fitLowForce = 0, fitHighForce = 0, fitCorrelation = 0;
+    bool fitTiedToYield = false;            // the range is 10-40 % of Rp or ReH, not of Fm
+    std::optional<double> toeDisplacement;  // where the elastic line crosses zero force
+
+    std::optional<double> tensileStrength;                               // Rm, MPa
+    std::optional<double> modulus;                                       // E, MPa
+    double proofOffset = 0.2;                                            // % of L0, of Rp
+    std::optional<double> proofForce, proofDisplacement, proofStrength;  // Rp
+    std::optional<double> totalForce, totalDisplacement, totalStrength;  // Rt0.5
+    std::optional<int> upperYieldIndex, lowerYieldIndex;
+    std::optional<double> upperYield, lowerYield;    // ReH, ReL, MPa
+    std::optional<double> yieldExtension;            // Ae, %
+    std::optional<double> plasticAtMax, totalAtMax;  // Ag, Agt, %
+    std::optional<double> totalAtFracture;           // At, %
+    std::optional<double> elongation;                // A, %
+    std::optional<double> reductionOfArea;           // Z, %
+    std::vector<std::string> notes;  // why a result is missing or how it was taken (UTF-8)
 };
 
 // Units of the two channels (UTF-8), which decide the units of the derived results.
@@ -43,34 +69,56 @@ struct ChannelUnits {
 };
 ChannelUnits UnitsOfSettings();
 
-// Factors to newtons and to millimetres of the units the program knows; none otherwise.
+// Factors to newtons and to millimetres of the units the program knows (blanks around a
+// unit are ignored); none otherwise.
 std::optional<double> NewtonsPer(const std::string& forceUnit);
 std::optional<double> MillimetresPer(const std::string& lengthUnit);
 
-// Maximum force, break values, work, test time and the initial slope; with S0 the tensile
-// strength, with L0 the elongation after break, with both the modulus. Rm, A and E need
-// channel units the program can convert to newtons and millimetres.
-//
-// The initial slope: the rise is the records up to the maximum force; its lower part runs
-// from the first record at or above 10 % of the maximum force to the last before the first
-// one above 50 %. A window of half that part's records (at least 3) slides over it one
-// record at a time; each window gets a least-squares line of force over displacement, and
-// the steepest line is the slope. Toe and yield both lower a window's slope, so the
-// steepest window is the straight part; half the part averages sensor noise out.
+// The result set of one test. Definitions (record indexes as in the curve):
+// - Fracture: walking back from the record where the break rule fired, over records that
+//   each fell more than 2 % of the maximum force; the record before that drop.
+// - Upper yield ReH: the first running maximum after which the force falls 0.5 % of the
+//   maximum force and later rises as much again (yielding, not necking or fracture).
+//   ReL: the lowest force from the end of the initial transient (the first minimum and the
+//   rise out of it) to the start of work hardening (the force 1 % of ReH above that
+//   lowest force); Fm, and with it Rm, is the maximum after it.
+// - Elastic line: least squares over 10-40 % of ReH, or of Rp found iteratively starting
+//   from 10-40 % of Fm; at least 5 records, else the widest range that had them.
+// - Strains are counted from the toe: where the elastic line crosses zero force.
+// - Rp: the offset line (slope of the elastic line, proofOffset % of L0 to the right)
+//   crosses the curve; Rt0.5: total strain 0.5 %.
+// - Agt at the middle of the records within the noise band (three residual standard
+//   deviations of the elastic fit) of Fm; Ag, A: minus the elastic part force / slope.
+// - Z from the final cross-section Su.
 TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
                            const ChannelUnits& units);
 
-// One line of the result table: name, value (none when it cannot be computed), unit.
+// One line of the result table: name, value (none when it cannot be computed), unit, and
+// the step the report rounds it to (0: as computed).
 struct ResultRow {
     std::string name;
     std::optional<double> value;
     std::string unit;
+    double reportStep = 0;
 };
-// The ten results in their fixed order: 最大力, 最大力位移, 断裂力, 断裂位移, 断裂功, 试验时间,
-// 抗拉强度, 断后伸长率, 刚度, 弹性模量. The work is in J when the units convert to N and mm.
+// The results in their fixed order: 最大力, 最大力位移, 断裂力, 断裂位移, 断裂功, 试验时间,
+// 抗拉强度 Rm, 断后伸长率 A, 刚度, 弹性模量 E, then 规定塑性延伸强度 Rp, 规定总延伸强度 Rt0.5,
+// 上屈服强度 ReH, 下屈服强度 ReL, 屈服点延伸率 Ae, 最大力塑性延伸率 Ag, 最大力总延伸率 Agt,
+// 断裂总延伸率 At, 断面收缩率 Z. The work is in J when the units convert to N and mm.
 std::vector<ResultRow> ResultRows(const TestResults& results, const ChannelUnits& units);
 // The text a value is shown with: up to 4 decimals, trailing zeros dropped ("" for none).
 std::string ResultValueText(const std::optional<double>& value);
+// The value as the report gives it: rounded to the row's step (strengths to 1 MPa,
+// elongations to 0.5 %, Ae to 0.1 %, Z to 1 %, E to 100 MPa).
+std::string ReportedValueText(const ResultRow& row);
+
+// The line every view of the results carries about how strain was measured.
+inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
+
+// The lines every view prints under the table: how strain was measured, how the elastic
+// line was fitted, then the result set's notes (UTF-8).
+struct ResultSet;
+std::vector<std::string> ResultNotes(const ResultSet& set);
 
 // Everything a view of a test's results shows: the results table, the force-extension
 // curve and what they belong to.

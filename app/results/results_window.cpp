@@ -33,6 +33,7 @@ CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_table->setMinimumWidth(300);
     m_breakNote = new QLabel(this);
     m_breakNote->setObjectName(QStringLiteral("breakNote"));
+    m_breakNote->setWordWrap(true);
     m_curve = new CForceCurveCtrl(this);
     m_curve->setObjectName(QStringLiteral("curve"));
     m_curve->SetResults(&m_set);
@@ -70,7 +71,9 @@ void CResultsWnd::ShowResults(ResultSet set) {
             m_table->setItem(row, col, item);
         }
     }
-    m_breakNote->setText(BreakNote(m_set.results));
+    QStringList notes = {BreakNote(m_set.results)};
+    for (const std::string& note : ResultNotes(m_set)) notes << QString::fromStdString(note);
+    m_breakNote->setText(notes.join(QLatin1Char('\n')));
     m_curve->update();
     if (!isVisible()) PlaceOverParent();
     show();

@@ -1,5 +1,7 @@
 #include "settings/settings_checks.h"
 
+#include <cmath>
+
 #include "common/gbk_text.h"
 #include "settings/settings_record.h"
 
@@ -68,6 +70,14 @@ std::optional<std::string> CheckSamplePeriod(const std::string& text) {
     return CheckBetween(text, 1, 10000, "采集周期不匹配：请输入在1~10000之间的数值");
 }
 
+std::optional<std::string> CheckBreakValue(const std::string& text) {
+    // The tick compares the drop with the value's whole part: 0.5 would become 0 and break
+    // every test at its first record.
+    const double value = DecimalValue(text);
+    if (value >= 1 && value <= 1e9 && std::floor(value) == value) return std::nullopt;
+    return Gbk("断裂判定值不匹配：请输入不小于1的整数（") + text + Gbk("）");
+}
+
 std::optional<std::string> CheckSettings() {
     using Check = std::optional<std::string> (*)();
     // The order in which the operator meets the failures: down channel 0, down channel 1,
@@ -99,6 +109,7 @@ std::optional<std::string> CheckSettings() {
         [] { return CheckCharacters(g_strAlarmHigh); },
         [] { return CheckCharacters(g_strAlarmLow); },
         [] { return CheckCharacters(g_strBreakValue); },
+        [] { return CheckBreakValue(g_strBreakValue); },
         [] { return CheckAutoReturnDelay(g_strAutoReturnDelay); },
         [] { return CheckSamplePeriod(g_strSamplePeriod); },
     };

@@ -19,6 +19,8 @@ std::optional<std::string> CheckOutputRange(const std::string& high, const std::
 std::optional<std::string> CheckAutoStopDelay(const std::string& text);
 std::optional<std::string> CheckAutoReturnDelay(const std::string& text);
 std::optional<std::string> CheckSamplePeriod(const std::string& text);
+// The break value must be a whole number of at least 1 ("30.000" passes, "0.5" does not).
+std::optional<std::string> CheckBreakValue(const std::string& text);
 
 // Runs every check over the current settings strings in the dialog's order and returns
 // the first failure's message, or nothing when all pass.

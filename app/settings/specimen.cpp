@@ -30,7 +30,14 @@ std::string SpecimenFilePath() {
 }
 
 std::string SpecimenFileText(const SpecimenDims& dims) {
-    return "[Specimen]\nS0=" + ValueText(dims.area) + "\nL0=" + ValueText(dims.gaugeLength) + "\n";
+    std::string text =
+        "[Specimen]\nS0=" + ValueText(dims.area) + "\nL0=" + ValueText(dims.gaugeLength) + "\n";
+    // Lines of their own only when they say something, so files of the two dimensions stay
+    // as they were.
+    if (dims.finalArea) text += "Su=" + ValueText(dims.finalArea) + "\n";
+    if (dims.proofOffset != SpecimenDims{}.proofOffset)
+        text += "Rp=" + PlainNumber(dims.proofOffset) + "\n";
+    return text;
 }
 
 SpecimenDims ParseSpecimenText(const std::string& text) {
@@ -46,6 +53,8 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
             continue;
         if (key == "S0") dims.area = value;
         if (key == "L0") dims.gaugeLength = value;
+        if (key == "Su") dims.finalArea = value;
+        if (key == "Rp") dims.proofOffset = value;
     }
     return dims;
 }

@@ -9,6 +9,8 @@
 struct SpecimenDims {
     std::optional<double> area;         // S0, mm²
     std::optional<double> gaugeLength;  // L0, mm
+    std::optional<double> finalArea{};  // Su, mm², measured after the break
+    double proofOffset = 0.2;           // % of L0, the plastic extension of Rp
 };
 
 // The dimensions in force: loaded at start-up, changed by the specimen dialog.
@@ -16,7 +18,8 @@ extern SpecimenDims g_specimen;
 
 std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
-// dimension not given.
+// dimension not given; "Su=<value>" when the final cross-section is given and "Rp=<offset>"
+// when the proof offset is not 0.2 %.
 std::string SpecimenFileText(const SpecimenDims& dims);
 // Reads the text back; a line that is missing, unknown or not a usable value leaves its
 // dimension not given.

@@ -16,6 +16,8 @@ namespace {
 
 const char kAreaLabel[] = "横截面积 S0";
 const char kGaugeLabel[] = "标距 L0";
+const char kFinalAreaLabel[] = "断后最小横截面积 Su";
+const char kOffsetLabel[] = "规定塑性延伸 Rp";
 
 QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const char* name,
                   const std::optional<double>& value) {
@@ -37,6 +39,10 @@ CSpecimenDlg::CSpecimenDlg(QWidget* parent) : QDialog(parent) {
     auto* form = new QFormLayout(this);
     m_area = AddRow(form, kAreaLabel, "mm²", "S0", g_specimen.area);
     m_gaugeLength = AddRow(form, kGaugeLabel, "mm", "L0", g_specimen.gaugeLength);
+    // Measured on the broken specimen, so usually typed in after the test.
+    m_finalArea = AddRow(form, kFinalAreaLabel, "mm²", "Su", g_specimen.finalArea);
+    m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", g_specimen.proofOffset);
+    m_offset->setPlaceholderText(QStringLiteral("0.2"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     // The standard OK and cancel commands keep their ids as names, as in the settings dialog.
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
@@ -50,8 +56,11 @@ CSpecimenDlg::CSpecimenDlg(QWidget* parent) : QDialog(parent) {
 
 void CSpecimenDlg::OnOK() {
     SpecimenDims typed;
+    std::optional<double> offset;
     for (auto [edit, label, value] : {std::tuple{m_area, kAreaLabel, &typed.area},
-                                      std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength}}) {
+                                      std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength},
+                                      std::tuple{m_finalArea, kFinalAreaLabel, &typed.finalArea},
+                                      std::tuple{m_offset, kOffsetLabel, &offset}}) {
         if (auto failure = CheckDimension(label, edit->text().toStdString(), value)) {
             ShowMessageBox(this, QString::fromStdString(*failure), QStringLiteral("设置错误"));
             edit->setFocus();
@@ -59,6 +68,8 @@ void CSpecimenDlg::OnOK() {
             return;
         }
     }
+    // An empty offset is the usual 0.2 %.
+    if (offset) typed.proofOffset = *offset;
     const SpecimenDims previous = g_specimen;
     g_specimen = typed;
     std::string error;

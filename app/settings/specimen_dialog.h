@@ -1,5 +1,6 @@
-// The dialog "试样参数": the specimen's cross-section S0 and gauge length L0, both optional.
-// OK checks both, stores them in g_specimen and writes the specimen file.
+// The dialog "试样参数": the specimen's cross-section S0, gauge length L0 and final
+// cross-section Su, each optional, and the plastic extension of Rp (0.2 % when empty). OK
+// checks them, stores them in g_specimen and writes the specimen file.
 #pragma once
 
 #include <QDialog>
@@ -17,4 +18,6 @@ class CSpecimenDlg : public QDialog {
 
     QLineEdit* m_area = nullptr;
     QLineEdit* m_gaugeLength = nullptr;
+    QLineEdit* m_finalArea = nullptr;
+    QLineEdit* m_offset = nullptr;
 };

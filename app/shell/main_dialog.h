@@ -157,6 +157,7 @@ class CTestDlg : public QDialog, public ReportOwner {
     // (both until the next start or clear), and the first record of the present run.
     ForcedStopCause m_forcedStop;
     QString m_savedArchive;
+    QString m_openedArchive;  // the file the playback was opened from
     int m_nRunFirstRecord = 1;
 
     QTimer m_sampleTimer;

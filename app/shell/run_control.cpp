@@ -17,6 +17,7 @@
 #include "common/message_box.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
+#include "records/test_file.h"
 #include "records/workbook.h"
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
@@ -98,7 +99,7 @@ void CTestDlg::OnStart() {
     m_bForcedStopHeld = false;
     g_bRecording = 1;
     m_chart->StartRefresh();
-    if (!g_bStartTimeTaken) {
+    if (!g_bStartTimeTaken && !m_bPlayback) {
         g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
         MarkTestStart();
         g_bStartTimeTaken = 1;
@@ -208,7 +209,8 @@ void CTestDlg::OnSave() {
     // The archive is the test; the workbook is a view of it.
     if (archived) g_bTestSaved = 1;
     if (!archived || !ExportSpreadsheet(basePath + ".xls", &error) ||
-        !WriteRecordsCsv(basePath + ".csv", &error)) {
+        !WriteRecordsCsv(basePath + ".csv", &error) ||
+        !WriteTestFile(TestFilePathOf(basePath + ".dat"), &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
         return;
     }
@@ -258,6 +260,10 @@ void CTestDlg::OpenArchive(const QString& path) {
     m_edits[1014]->show();
 
     OnClearList();
+    // The played test keeps its own start time (or none), never the playback's.
+    TakeArchivedTest(path.toStdString());
+    m_openedArchive = path;
+    g_bStartTimeTaken = 1;
     m_bPlayback = 1;
     g_bRecording = 1;
     g_bPlaybackEnded = 0;
@@ -306,7 +312,13 @@ void CTestDlg::OnSettings() {
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
 }
 
+// The final cross-section is measured after the test: a saved or played test keeps what
+// the dialog now says beside its archive.
 void CTestDlg::OnSpecimen() {
     CSpecimenDlg dialog(this);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString archive = m_bPlayback ? m_openedArchive : m_savedArchive;
+    std::string error;
+    if (!archive.isEmpty() && !WriteTestFile(TestFilePathOf(archive.toStdString()), &error))
+        ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
 }

@@ -325,8 +325,16 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     QCOMPARE(PrintedPath(output, QStringLiteral("Records:")), base + QStringLiteral(".csv"));
     const QByteArray csvBytes = ReadWhole(base + QStringLiteral(".csv"));
     QVERIFY(csvBytes.startsWith("\xEF\xBB\xBF"));
-    const QStringList csv =
+    QStringList csv =
         QString::fromUtf8(csvBytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    // First the result block, then the records.
+    qsizetype header = 0;
+    while (header < csv.size() && (csv[header].startsWith(QStringLiteral("结果,")) ||
+                                   csv[header].startsWith(QStringLiteral("说明,"))))
+        ++header;
+    QVERIFY(csv.contains(QStringLiteral("说明,引伸计: 无，以横梁位移计算,,")));
+    QVERIFY2(csv[header - 1].startsWith(QStringLiteral("说明,")), qPrintable(csv[header - 1]));
+    csv = csv.mid(header);
     QCOMPARE(csv.size(), records + 1);
     QCOMPARE(csv[0], QStringLiteral("次数,时间(s),张力(N),位移(mm)"));
     double lastTime = 0;

@@ -1,17 +1,19 @@
-#include "records/records_csv.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "records/archive.h"
+#include "records/records_csv.h"
 #include "records_fixture.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
@@ -82,11 +84,11 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
     const struct {
         const char* what;
         std::string bytes;
-    } unusable[] = {{"no byte-order mark", "次数,时间(s),a,b\r\n1,5.000,1,1\r\n"},
-                    {"records out of order", "\xEF\xBB\xBF次数,时间(s),a,b\r\n2,5.000,1,1\r\n"},
-                    {"a time that is not a number",
-                     "\xEF\xBB\xBF次数,时间(s),a,b\r\n1,5,1,1\r\n2,x,1,1\r\n"},
-                    {"another header", "\xEF\xBB\xBFn,t,a,b\r\n1,5.000,1,1\r\n"}};
+    } unusable[] = {
+        {"no byte-order mark", "次数,时间(s),a,b\r\n1,5.000,1,1\r\n"},
+        {"records out of order", "\xEF\xBB\xBF次数,时间(s),a,b\r\n2,5.000,1,1\r\n"},
+        {"a time that is not a number", "\xEF\xBB\xBF次数,时间(s),a,b\r\n1,5,1,1\r\n2,x,1,1\r\n"},
+        {"another header", "\xEF\xBB\xBFn,t,a,b\r\n1,5.000,1,1\r\n"}};
     for (const auto& u : unusable) {
         WriteWhole(base + ".csv", u.bytes);
         ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
@@ -110,6 +112,23 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
     ASSERT_TRUE(WriteRecordsCsv(base + ".csv", &error)) << error;
     std::filesystem::resize_file(base + ".csv", 300u << 20);
     ignored("a 300 MB file");
+}
+
+// The file begins with the result set at full precision, then the record table as
+// RecordsCsvText gives it.
+TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
+    g_specimen = {12.5, std::nullopt};
+    const std::string path = DataFolderPath() + "t.csv";
+    std::string error;
+    ASSERT_TRUE(WriteRecordsCsv(path, &error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string block = ResultsCsvBlock();
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + block + RecordsCsvText().substr(3));
+    EXPECT_EQ(block.rfind("结果,横截面积 S0,12.5,mm²\r\n结果,标距 L0,,mm\r\n", 0), 0u) << block;
+    EXPECT_NE(block.find("\r\n结果,抗拉强度 Rm,0.03,MPa\r\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\r\n结果,断后伸长率 A,,%\r\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\r\n说明,引伸计: 无，以横梁位移计算,,\r\n"), std::string::npos);
 }
 
 }  // namespace

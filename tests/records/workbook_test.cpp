@@ -103,17 +103,25 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
 
     const XlrdSheet sheet = ReadWithXlrd(path, 1);
     ASSERT_TRUE(sheet.ran);
-    // Without L0, A and E stay empty: S0 and eight results are numbers.
-    EXPECT_EQ(sheet.summary, "sheets=2 rows=14 cols=3 nontext=9 warnings=0");
-    ASSERT_EQ(sheet.rows.size(), 14u);
+    // Without L0 the elongations and E stay empty; S0 and the rest are numbers. Under the
+    // results, after a blank row, the notes.
+    const ResultSet set = ResultsOfCurrentTest();
+    const std::vector<std::string> notes = ResultNotes(set);
+    const std::size_t rows = 5 + set.rows.size() + 1 + notes.size();
+    int numbers = 1;
+    for (const ResultRow& row : set.rows) numbers += row.value.has_value();
+    EXPECT_EQ(numbers, 9);  // S0, the six measured values, Rm and the slope
+    EXPECT_EQ(sheet.summary, "sheets=2 rows=" + std::to_string(rows) +
+                                 " cols=3 nontext=" + std::to_string(numbers) + " warnings=0");
+    ASSERT_EQ(sheet.rows.size(), rows);
     EXPECT_EQ(sheet.rows[0], (std::vector<std::string>{"试验名称", "Dranvik", ""}));
     EXPECT_EQ(sheet.rows[1], (std::vector<std::string>{"启动时间", "2025-03-07-14:05:09", ""}));
     EXPECT_EQ(sheet.rows[2], (std::vector<std::string>{"横截面积 S0", "12.5", "mm²"}));
     EXPECT_EQ(sheet.rows[3], (std::vector<std::string>{"标距 L0", "", "mm"}));
-    const ResultSet set = ResultsOfCurrentTest();
-    ASSERT_EQ(set.rows.size(), 10u);
+    EXPECT_EQ(sheet.rows[4], (std::vector<std::string>{"断后最小横截面积 Su", "", "mm²"}));
+    ASSERT_EQ(set.rows.size(), 19u);
     for (std::size_t i = 0; i < set.rows.size(); ++i) {
-        const std::vector<std::string>& row = sheet.rows[4 + i];
+        const std::vector<std::string>& row = sheet.rows[5 + i];
         ASSERT_EQ(row.size(), 3u);
         EXPECT_EQ(row[0], set.rows[i].name);
         EXPECT_EQ(row[2], set.rows[i].unit);
@@ -123,8 +131,10 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
             EXPECT_EQ(row[1], "") << row[0];
         }
     }
-    EXPECT_EQ(sheet.rows[4][1], "25.0");   // 最大力 at the last of 200 records of 0.125 N
-    EXPECT_EQ(sheet.rows[6][1], "18.75");  // 断裂力 at record 150, where the break was seen
+    EXPECT_EQ(sheet.rows[5][1], "18.75");  // 最大力: the rise ends with the break at 150
+    EXPECT_EQ(sheet.rows[7][1], "18.75");  // 断裂力: no steep drop before record 150
+    EXPECT_EQ(sheet.rows[6 + set.rows.size()][0], "引伸计: 无，以横梁位移计算");
+    EXPECT_EQ(sheet.rows.back()[0], notes.back());
 }
 
 TEST_F(WorkbookTest, UnwritableFolderFailsWithAMessage) {

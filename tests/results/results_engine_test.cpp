@@ -75,9 +75,12 @@ void ExpectResults(const char* name, const TestCurve& curve, const Expected& e,
     EXPECT_DOUBLE_EQ(r.testTime, curve.time.back());
     ASSERT_TRUE(r.stiffness);
     EXPECT_NEAR(*r.stiffness, e.stiffness, tol.stiffness * e.stiffness);
-    // Rm = Fmax / S0, A = (d_break - d_first) / L0, E = k L0 / S0.
+    // Rm = Fmax / S0; At counts from the toe of the elastic line, A without its elastic part
+    // F / k; E = k L0 / S0.
     EXPECT_DOUBLE_EQ(*r.tensileStrength, r.maxForce / 10.0);
-    EXPECT_DOUBLE_EQ(*r.elongation, (r.breakDisplacement - curve.displacement[0]) / 50.0 * 100);
+    ASSERT_TRUE(r.toeDisplacement);
+    EXPECT_NEAR(*r.totalAtFracture, (r.breakDisplacement - *r.toeDisplacement) / 50.0 * 100, 1e-9);
+    EXPECT_NEAR(*r.elongation, *r.totalAtFracture - r.breakForce / *r.stiffness / 50.0 * 100, 1e-9);
     EXPECT_DOUBLE_EQ(*r.modulus, *r.stiffness * 50.0 / 10.0);
 }
 
@@ -128,7 +131,7 @@ TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
         {"no dimensions", {}, {}, false, false, false},
         {"S0 only", {10.0, std::nullopt}, {}, true, false, false},
         {"L0 only", {std::nullopt, 50.0}, {}, false, true, false},
-        {"unknown force unit", {10.0, 50.0}, {"kgf", "mm"}, false, true, false},
+        {"unknown force unit", {10.0, 50.0}, {"KN", "mm"}, false, true, false},
         {"unknown length unit", {10.0, 50.0}, {"N", "in"}, true, false, false},
     };
     for (const Case& c : cases) {
@@ -140,7 +143,12 @@ TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
     // kN and cm convert: Rm = 100 kN / 10 mm² = 10000 MPa; A = 10 cm / 50 mm = 200 %.
     const TestResults converted = ComputeResults(line, {10.0, 50.0}, {"kN", "cm"});
     EXPECT_DOUBLE_EQ(*converted.tensileStrength, 10000);
-    EXPECT_DOUBLE_EQ(*converted.elongation, 200);
+    EXPECT_NEAR(*converted.totalAtFracture, 200, 1e-9);
+    EXPECT_NEAR(*converted.elongation, 0, 1e-9);  // a straight line is elastic throughout
+    // kgf converts, and blanks around a unit do not matter.
+    EXPECT_NEAR(*ComputeResults(line, {10.0, 50.0}, {"kgf", "mm"}).tensileStrength,
+                100 * 9.80665 / 10, 1e-9);
+    EXPECT_DOUBLE_EQ(*ComputeResults(line, {10.0, 50.0}, {"N ", " mm"}).tensileStrength, 10);
     EXPECT_NEAR(*converted.modulus, 10 * 100.0 * 50 / 10, 1e-6);
     // Work in units the program cannot turn into joules stays in unit0·unit1.
     const auto rows = ResultRows(ComputeResults(line, {}, {"kgf", "in"}), {"kgf", "in"});
@@ -153,13 +161,29 @@ TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
     EXPECT_FALSE(ComputeResults(Sampled([](double) { return 0.0; }, 1, 50), {}, {}).stiffness);
 }
 
-TEST(ResultsEngine, RowsAreTheTenResultsInOrder) {
+TEST(ResultsEngine, RowsAreTheResultsInOrder) {
     const auto rows = ResultRows(ComputeResults(Sampled([](double d) { return d; }, 1, 11), {}, {}),
                                  ChannelUnits{});
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"最大力", "N"},  {"最大力位移", "mm"}, {"断裂力", "N"},     {"断裂位移", "mm"},
-        {"断裂功", "J"},  {"试验时间", "s"},    {"抗拉强度", "MPa"}, {"断后伸长率", "%"},
-        {"刚度", "N/mm"}, {"弹性模量", "MPa"}};
+        {"最大力", "N"},
+        {"最大力位移", "mm"},
+        {"断裂力", "N"},
+        {"断裂位移", "mm"},
+        {"断裂功", "J"},
+        {"试验时间", "s"},
+        {"抗拉强度 Rm", "MPa"},
+        {"断后伸长率 A", "%"},
+        {"刚度", "N/mm"},
+        {"弹性模量 E", "MPa"},
+        {"规定塑性延伸强度 Rp0.2", "MPa"},
+        {"规定总延伸强度 Rt0.5", "MPa"},
+        {"上屈服强度 ReH", "MPa"},
+        {"下屈服强度 ReL", "MPa"},
+        {"屈服点延伸率 Ae", "%"},
+        {"最大力塑性延伸率 Ag", "%"},
+        {"最大力总延伸率 Agt", "%"},
+        {"断裂总延伸率 At", "%"},
+        {"断面收缩率 Z", "%"}};
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].name, expected[i].first);
@@ -209,13 +233,15 @@ TEST(ResultsEngine, RecordedRigRun) {
     EXPECT_NEAR(r.maxForce, s.ultimateForce, 0.1);
     EXPECT_NEAR(r.maxForceDisplacement, s.ultimateElongation, 0.2);
     EXPECT_TRUE(r.breakDetected);
-    EXPECT_NEAR(r.breakForce, 0, 0.1);  // seen on the first record after the break
+    // The force at fracture: the last record before the drop, not the first after it.
+    EXPECT_NEAR(r.breakForce, sim::LoadingForce(s, s.breakElongation), 0.02 * s.ultimateForce);
     EXPECT_NEAR(r.breakDisplacement, s.breakElongation, 2 * params.speed * kPeriod);
     EXPECT_NEAR(r.work / 1000, work / 1000, 0.01 * work / 1000);
     EXPECT_NEAR(r.testTime, s.breakElongation / params.speed, 2 * kPeriod);
     ASSERT_TRUE(r.stiffness);
     EXPECT_NEAR(*r.stiffness, s.stiffness, 0.02 * s.stiffness);
-    EXPECT_NEAR(*r.elongation, s.breakElongation / 50 * 100, 0.3);
+    EXPECT_NEAR(*r.totalAtFracture, s.breakElongation / 50 * 100, 0.3);
+    EXPECT_NEAR(*r.elongation, (s.breakElongation - r.breakForce / s.stiffness) / 50 * 100, 0.3);
     EXPECT_NEAR(*r.modulus, s.stiffness * 50 / 10, 0.02 * s.stiffness * 5);
 }
 

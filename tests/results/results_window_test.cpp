@@ -69,7 +69,7 @@ class ResultsWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QStringLiteral("试验结果"));
         auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
-        QCOMPARE(table->rowCount(), 14);
+        QCOMPARE(table->rowCount(), 24);
         auto cell = [table](int row, int col) { return table->item(row, col)->text(); };
         QCOMPARE(cell(0, 1), QStringLiteral("Dranvik"));
         QCOMPARE(cell(2, 1), QStringLiteral("10"));  // S0
@@ -77,18 +77,23 @@ class ResultsWindowTest : public QObject {
         const struct {
             int row;
             const char *name, *value, *unit;
-        } expected[] = {{4, "最大力", "30", "N"},     {5, "最大力位移", "12", "mm"},
-                        {6, "断裂力", "25", "N"},     {7, "断裂位移", "14", "mm"},
-                        {8, "断裂功", "0.325", "J"},  {9, "试验时间", "42.03", "s"},
-                        {10, "抗拉强度", "3", "MPa"}, {11, "断后伸长率", "", "%"},
-                        {12, "刚度", "10", "N/mm"},   {13, "弹性模量", "", "MPa"}};
+        } expected[] = {{4, "断后最小横截面积 Su", "", "mm²"}, {5, "最大力", "30", "N"},
+                        {6, "最大力位移", "12", "mm"},         {7, "断裂力", "25", "N"},
+                        {8, "断裂位移", "14", "mm"},           {9, "断裂功", "0.325", "J"},
+                        {10, "试验时间", "42.03", "s"},        {11, "抗拉强度 Rm", "3", "MPa"},
+                        {12, "断后伸长率 A", "", "%"},         {13, "刚度", "10", "N/mm"},
+                        {14, "弹性模量 E", "", "MPa"},         {23, "断面收缩率 Z", "", "%"}};
         for (const auto& e : expected) {
             QCOMPARE(cell(e.row, 0), QString::fromUtf8(e.name));
             QCOMPARE(cell(e.row, 1), QString::fromUtf8(e.value));
             QCOMPARE(cell(e.row, 2), QString::fromUtf8(e.unit));
         }
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("breakNote"))->text(),
-                 QStringLiteral("断裂于第 1401 条记录"));
+        // The fracture record, how strain was measured and why A and E are missing.
+        const QString notes = window.findChild<QLabel*>(QStringLiteral("breakNote"))->text();
+        QVERIFY2(
+            notes.startsWith(QStringLiteral("断裂于第 1401 条记录\n引伸计: 无，以横梁位移计算\n")),
+            qPrintable(notes));
+        QVERIFY(notes.contains(QStringLiteral("标距 L0 未给定或无效")));
         // Not modal: the main window goes on behind it.
         QVERIFY(!window.isModal());
         QCOMPARE(QApplication::activeModalWidget(), nullptr);

@@ -63,6 +63,19 @@ TEST(SettingsChecks, IntegerRangesIncludeTheirBounds) {
     EXPECT_EQ(Utf8(CheckSamplePeriod("0")), period);
 }
 
+TEST(SettingsChecks, BreakValueMustBeAWholeNumber) {
+    for (const char* text : {"30.000", "1", "30", "250.0"})
+        EXPECT_EQ(CheckBreakValue(text), std::nullopt) << text;
+    for (const char* text : {"0.5", "0", "-3", "30.5", "", "."}) {
+        EXPECT_EQ(Utf8(CheckBreakValue(text)),
+                  std::string("断裂判定值不匹配：请输入不小于1的整数（") + text + "）")
+            << text;
+    }
+    SetDefaultSettings();
+    g_strBreakValue = "0.5";
+    EXPECT_EQ(Utf8(CheckSettings()), "断裂判定值不匹配：请输入不小于1的整数（0.5）");
+}
+
 TEST(SettingsChecks, SequenceReportsTheFirstFailureInDialogOrder) {
     SetDefaultSettings();
     EXPECT_EQ(CheckSettings(), std::nullopt);

@@ -95,6 +95,41 @@ class SpecimenDialogTest : public QObject {
         QCOMPARE(g_specimen.area, std::optional<double>(12.5));
     }
 
+    // Su is typed in after the test; the offset of Rp is kept when it is not 0.2 %, and an
+    // empty offset is 0.2 % again.
+    void storesTheFinalCrossSectionAndTheProofOffset() {
+        g_specimen = {12.5, 50.0};
+        {
+            CSpecimenDlg dialog(nullptr);
+            dialog.show();
+            QCOMPARE(Edit(dialog, "Rp")->text(), QStringLiteral("0.2"));
+            Edit(dialog, "Su")->setText(QStringLiteral("7.5"));
+            Edit(dialog, "Rp")->setText(QStringLiteral("0.1"));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(g_specimen.finalArea, std::optional<double>(7.5));
+        QCOMPARE(g_specimen.proofOffset, 0.1);
+        QFile file(QString::fromStdString(SpecimenFilePath()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Specimen]\nS0=12.5\nL0=50\nSu=7.5\nRp=0.1\n"));
+        file.close();
+        QCOMPARE(ParseSpecimenText("[Specimen]\nS0=12.5\nL0=50\nSu=7.5\nRp=0.1\n").proofOffset,
+                 0.1);
+
+        CSpecimenDlg dialog(nullptr);
+        dialog.show();
+        Edit(dialog, "Rp")->setText(QString());
+        Edit(dialog, "Su")->setText(QStringLiteral("-1"));
+        dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QVERIFY(m_boxes[0].first.contains(QStringLiteral("断后最小横截面积 Su")));
+        Edit(dialog, "Su")->setText(QString());
+        dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        QCOMPARE(g_specimen.proofOffset, 0.2);
+        QVERIFY(!g_specimen.finalArea);
+    }
+
   private:
     static QLineEdit* Edit(QDialog& dialog, const char* name) {
         return dialog.findChild<QLineEdit*>(QString::fromUtf8(name));

@@ -20,6 +20,7 @@
 #include <QWindow>
 #include <QtTest>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <set>
@@ -37,12 +38,15 @@
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "common/message_box.h"
+#include "common/number_text.h"
 #include "driver.h"
 #include "in_process_driver.h"
 #include "records/archive.h"
+#include "results/results_engine.h"
 #include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 #include "shell/limit_tips.h"
 
 namespace {
@@ -104,6 +108,7 @@ class TestDlgTest : public QObject {
     void limitBoxesAndLampsNameTheirUnit();
     void checkBoxesToggleTheirFlags();
     void resultsAndSpecimenCommands();
+    void playbackResultsDoNotDependOnHowItEnds();
     void textsFitTheirRectangles();
     void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
@@ -1004,6 +1009,86 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
     QCOMPARE(g_dRangeHigh0, 60.0);
     QCOMPARE(g_strTestName, std::string("Renamed"));
     SetQuestionHandler({});
+}
+
+// A saved test played back in the window run by exec(): the break sequence stops the
+// playback before the archive's end (继续回放), the next start plays on to 回放结束. Every
+// stop shows the same results, the specimen the test was saved with and its own start time.
+void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
+    Open();
+    g_strSamplePeriod = "5";
+    ParseSettings();
+    constexpr int kRise = 150, kRecords = 250;
+    for (int i = 1; i <= kRecords; ++i) {
+        const double d = 0.1 * i;
+        const double f = i <= kRise ? 40 * (1 - std::exp(-d / 3)) : 0.5;
+        char text[32];
+        std::snprintf(text, sizeof text, "%07.3f", f);
+        g_strRecord0[i] = text;
+        std::snprintf(text, sizeof text, "%07.3f", d);
+        g_strRecord1[i] = text;
+    }
+    g_nRecordCount = kRecords;
+    g_strStartTime = "2025-03-07-14:05:09";
+    g_specimen = {10.0, 50.0};
+    m_dlg->OnSave();
+    const QStringList archives = ArchivesInDataFolder();
+    QCOMPARE(archives.size(), 1);
+    const QString archive = QString::fromStdString(DataFolderPath()) + archives.constFirst();
+    QVERIFY(QFile::exists(archive.chopped(4) + QStringLiteral(".ini")));
+
+    ReopenWithoutCard();
+    g_specimen = {20.0, 80.0};  // today's specimen is another one
+    g_strStartTime.clear();
+    m_dlg->OpenArchive(archive);
+    QVERIFY(m_dlg->Playback());
+
+    struct Stop {
+        QString caption;
+        int played;
+        std::string startTime;
+        ResultSet set;
+    };
+    std::vector<Stop> stops;
+    bool stuck = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, m_dlg.get(), [&] {
+        if (g_bRecording || !Button(1035)->isEnabled()) return;
+        stops.push_back(
+            {Button(1035)->text(), g_nRecordCount, g_strStartTime, ResultsOfCurrentTest()});
+        if (stops.back().caption == QStringLiteral("回放结束") || stops.size() > 10) {
+            m_dlg->done(QDialog::Accepted);
+        } else {
+            Button(1035)->click();
+        }
+    });
+    watch.start(5);
+    QTimer::singleShot(20000, m_dlg.get(), [&] {
+        stuck = true;
+        m_dlg->done(QDialog::Rejected);
+    });
+    m_dlg->exec();
+    watch.stop();
+    QVERIFY(!stuck);
+    QVERIFY(stops.size() >= 2);
+    QCOMPARE(stops.front().caption, QStringLiteral("继续回放"));
+    QVERIFY(stops.front().played < kRecords);
+    QCOMPARE(stops.back().caption, QStringLiteral("回放结束"));
+    for (const Stop& stop : stops) {
+        QCOMPARE(stop.startTime, std::string("2025-03-07-14:05:09"));
+        QCOMPARE(stop.set.startTime, std::string("2025-03-07-14:05:09"));
+        QCOMPARE(*stop.set.specimen.area, 10.0);
+        QCOMPARE(*stop.set.specimen.gaugeLength, 50.0);
+        QCOMPARE(stop.set.results.count, kRecords);
+        QCOMPARE(stop.set.results.breakIndex, kRise - 1);
+        QCOMPARE(stop.set.rows.size(), stops.front().set.rows.size());
+        for (std::size_t i = 0; i < stop.set.rows.size(); ++i) {
+            QCOMPARE(stop.set.rows[i].name, stops.front().set.rows[i].name);
+            QCOMPARE(stop.set.rows[i].value, stops.front().set.rows[i].value);
+        }
+    }
+    QCOMPARE(stops.front().set.results.breakForce, LeadingNumber(g_strRecord0[kRise]));
+    QVERIFY(stops.front().set.results.tensileStrength);
 }
 
 void TestDlgTest::resultsAndSpecimenCommands() {

@@ -1,0 +1,72 @@
+// The test file beside an archive: written with the save's start time and specimen, read
+// back over today's when the archive is opened; an archive without one plays with no start
+// time rather than the playback's.
+#include "records/test_file.h"
+
+#include <cstdio>
+
+#include "acquisition/run_state.h"
+#include "records/archive.h"
+#include "records_fixture.h"
+#include "settings/data_folder.h"
+#include "settings/specimen.h"
+
+namespace {
+
+class TestFileTest : public RecordsTest {};
+
+TEST_F(TestFileTest, TextRoundTripsAndNamesSitBesideTheArchive) {
+    SpecimenDims dims{12.5, 50.0};
+    dims.finalArea = 6.0;
+    dims.proofOffset = 0.1;
+    const std::string text = TestFileText("2025-03-07-14:05:09", dims);
+    EXPECT_EQ(text,
+              "[Test]\nStartTime=2025-03-07-14:05:09\n[Specimen]\nS0=12.5\nL0=50\nSu=6\nRp=0.1\n");
+    std::string start;
+    SpecimenDims read;
+    ASSERT_TRUE(ParseTestFileText(text, &start, &read));
+    EXPECT_EQ(start, "2025-03-07-14:05:09");
+    EXPECT_EQ(read.area, dims.area);
+    EXPECT_EQ(read.gaugeLength, dims.gaugeLength);
+    EXPECT_EQ(read.finalArea, dims.finalArea);
+    EXPECT_EQ(read.proofOffset, 0.1);
+    // CRLF line ends from an editor still read; a file of another kind does not.
+    ASSERT_TRUE(ParseTestFileText("[Test]\r\nStartTime=x\r\nS0=3\r\n", &start, &read));
+    EXPECT_EQ(start, "x");
+    EXPECT_EQ(read.area, std::optional<double>(3));
+    EXPECT_FALSE(ParseTestFileText("[Specimen]\nS0=3\n", &start, &read));
+
+    EXPECT_EQ(TestFilePathOf("/a/b/t2025.dat"), "/a/b/t2025.ini");
+    EXPECT_EQ(TestFilePathOf("/a.b/t"), "/a.b/t.ini");
+}
+
+TEST_F(TestFileTest, OpeningAnArchiveTakesItsOwnTest) {
+    FillRecords(7);
+    g_strStartTime = "2025-03-07-14:05:09";
+    g_specimen = {12.5, 50.0};
+    const std::string archive = DataFolderPath() + "t.dat";
+    std::string error;
+    ASSERT_TRUE(WriteArchive(archive, &error)) << error;
+    ASSERT_TRUE(WriteTestFile(TestFilePathOf(archive), &error)) << error;
+
+    g_strStartTime = "2026-01-01-00:00:00";
+    g_specimen = {99.0, 99.0};
+    std::string name;
+    ASSERT_TRUE(ReadArchive(archive, &name, &error)) << error;
+    TakeArchivedTest(archive);
+    EXPECT_TRUE(g_playedArchive.open);
+    EXPECT_TRUE(g_playedArchive.hasTestFile);
+    EXPECT_EQ(g_playedArchive.records, 7);
+    EXPECT_EQ(g_strStartTime, "2025-03-07-14:05:09");
+    EXPECT_EQ(g_specimen.area, std::optional<double>(12.5));
+    EXPECT_EQ(g_specimen.gaugeLength, std::optional<double>(50.0));
+
+    std::remove(TestFilePathOf(archive).c_str());
+    g_strStartTime = "2026-01-01-00:00:00";
+    TakeArchivedTest(archive);
+    EXPECT_FALSE(g_playedArchive.hasTestFile);
+    EXPECT_EQ(g_strStartTime, "");
+    EXPECT_EQ(g_specimen.area, std::optional<double>(12.5)) << "today's specimen stays";
+}
+
+}  // namespace
