@@ -576,7 +576,8 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
 
     // A start from the rig while the box is open restarts the ticks, and their interlocks
-    // stop the test again.
+    // stop the test again; a start after that, with the stop line active and the force
+    // still above the limit, is refused and the line stays active.
     m_boxes.clear();
     bool nested = false;
     SetMessageBoxHandler([this, &nested](const QString& text, const QString& caption) {
@@ -590,7 +591,10 @@ void TestDlgTest::forcedStopAtTheLimit() {
     m_dlg->SampleTick();
     SetMessageBoxHandler(nullptr);
     QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+    QVERIFY(m_boxes[1].first.startsWith(QStringLiteral("强制停机的原因仍在")));
     QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
 }
 
 void TestDlgTest::readingsAfterAForcedStop() {
@@ -660,7 +664,8 @@ void TestDlgTest::travelLimitFromTheSwitch() {
 
 void TestDlgTest::heldStartCannotOverrideTheSwitch() {
     // Idle with the switch engaged and start held; a running test reaching the switch with
-    // start held; a start from the window's button while the switch is engaged.
+    // start held (the poll that sees the switch stops it); a start from the window's button
+    // while the switch is engaged.
     const struct {
         const char* name;
         bool running;
@@ -676,7 +681,7 @@ void TestDlgTest::heldStartCannotOverrideTheSwitch() {
         m_card.SetDigitalInputs(0xFFEE);
         for (int poll = 0; poll < 5; ++poll) {
             m_dlg->PollInputs();
-            QVERIFY2(bool(g_bRecording) == c.running, c.name);
+            QVERIFY2(!g_bRecording, c.name);
         }
         if (c.button) Button(1035)->click();
         m_dlg->SampleTick();
