@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kLedgerBytes = 5;  // "00fe\n"
 
 struct Ledger {
+    std::string path;
     int fd = -1;
     std::optional<WORD> written;
 };
@@ -32,10 +33,15 @@ std::string OutputLedgerPath() {
 
 void NoteOutputWord(WORD word) {
     Ledger& ledger = TheLedger();
+    // The instance folder is fixed for the program's life; tests move it between cases.
+    const std::string path = OutputLedgerPath();
+    if (path != ledger.path) {
+        if (ledger.fd >= 0) ::close(ledger.fd);
+        ledger = Ledger{path, -1, std::nullopt};
+    }
     if (ledger.written == word) return;
     if (ledger.fd < 0) {
-        ledger.fd =
-            ::open(OutputLedgerPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        ledger.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (ledger.fd < 0) return;
     }
     char text[kLedgerBytes + 1];

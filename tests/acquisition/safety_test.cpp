@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "acquisition/conditioning.h"
 #include "acquisition_fixture.h"
 
 namespace {
@@ -170,6 +171,20 @@ TEST_F(SafetyTest, ForcedStopConditionIsTheLimitOrTheSwitch) {
     EXPECT_FALSE(ForcedStopCondition(34.999, false));
     EXPECT_TRUE(ForcedStopCondition(35, false));
     EXPECT_TRUE(ForcedStopCondition(-100, true));
+}
+
+// The polled value is the tick's chain without its damping: the same scale, zero, cut-off
+// and resolution, and the damping state is not touched.
+TEST_F(SafetyTest, PolledValueScalesAsTheTickWithoutDamping) {
+    ChannelVoltages ch;
+    ch.damped[0] = 7.0;
+    EXPECT_NEAR(PolledValue0(ch, 3.5), 35.0, 1e-9);
+    EXPECT_EQ(PolledValue0(ch, 0.0001), 0.0);  // within the cut-off
+    ch.zeroVolt[0] = 0.5;
+    EXPECT_NEAR(PolledValue0(ch, 3.5), 30.0, 1e-9);
+    g_strInputType = "0~+5V";
+    EXPECT_NEAR(PolledValue0(ch, 3.0), 50.0, 1e-9);
+    EXPECT_EQ(ch.damped[0], 7.0);
 }
 
 }  // namespace
