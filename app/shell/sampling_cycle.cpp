@@ -125,11 +125,14 @@ void CTestDlg::PollInputs() {
     WatchBetweenTicks();
 }
 
-// Every poll of a live run also reads the tension and runs the interlocks on it, so that
-// a sampling period of up to 10 s still stops the rig within a poll of a limit. Idle ticks
-// come every 50 ms and watch by themselves.
+// Every poll of a live run whose ticks come less often than the polls also reads the
+// tension and runs the interlocks on it, so that a sampling period of up to 10 s still
+// stops the rig within a poll of a limit. Ticks at least as frequent as the polls (the
+// default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
+// plays its break back at the record where the live run saw it.
 void CTestDlg::WatchBetweenTicks() {
     if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (TimerPeriod(kSampleTimer) <= kPollPeriodMs) return;
     ChannelVoltages polled = m_channels;
     if (!ReadChannels(polled)) return;
     const double value = PolledValue0(polled, polled.rawVolt[0]);
