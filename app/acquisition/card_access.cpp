@@ -1,5 +1,8 @@
 #include "acquisition/card_access.h"
 
+#include "acquisition/output_ledger.h"
+#include "acquisition/safety.h"
+
 void CardLock::lock() {
     std::unique_lock<std::mutex> lock(mutex_);
     const unsigned long long ticket = nextTicket_++;
@@ -41,5 +44,10 @@ bool ReadInputs(WORD* input) {
 }
 
 bool WriteOutputs(WORD word) {
-    return WithCard([word](HANDLE card) { return DQX7460_DioWriteWord2(card, word); }) == 0;
+    return WithCard([word](HANDLE card) {
+               if (word != kIdleOutputWord) NoteOutputWord(word);
+               const LONG result = DQX7460_DioWriteWord2(card, word);
+               if (result == 0 && word == kIdleOutputWord) NoteOutputWord(word);
+               return result;
+           }) == 0;
 }

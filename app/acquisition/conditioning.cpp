@@ -209,6 +209,13 @@ void ConditionChannels(ChannelVoltages& ch) {
     FormatReadouts();
 }
 
+double PolledValue0(const ChannelVoltages& ch, double volts) {
+    double v = ScaleByInputType((volts - ch.zeroVolt[0]) * g_dCoef0, g_dSpan0);
+    if (!g_bZeroed0) v -= g_dZeroPreset0;
+    if (std::fabs(g_dCutoff0) >= std::fabs(v)) v = 0;
+    return Quantise(v, g_dResolution0);
+}
+
 void RestartDamping(ChannelVoltages& ch) {
     // The chain takes a non-finite state as "no previous output".
     ch.damped[0] = ch.damped[1] = std::numeric_limits<double>::quiet_NaN();

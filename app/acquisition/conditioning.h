@@ -20,6 +20,11 @@ struct ChannelVoltages {
 // the peaks and, through FormatReadouts, the readout texts.
 void ConditionChannels(ChannelVoltages& ch);
 
+// Channel 0's value for a voltage read between ticks: the tick's chain without its
+// averaging and damping (an undamped value reaches a limit no later than a damped one),
+// touching no state. The interlocks watch the rig with it between long ticks.
+double PolledValue0(const ChannelVoltages& ch, double volts);
+
 // The next tick's damping starts from that tick's own reading instead of the state left by
 // earlier ticks: a new test must not begin with a value read before it.
 void RestartDamping(ChannelVoltages& ch);

@@ -17,15 +17,24 @@ void Drive(std::uint16_t& digitalOut, OutputBit bit, bool& lamp, bool active) {
     }
 }
 
+void DriveAlarms(std::uint16_t& digitalOut, Lamps& lamps, double value) {
+    Drive(digitalOut, kOutAlarmHigh, lamps.alarmHigh, value >= g_dAlarmHigh);
+    Drive(digitalOut, kOutAlarmLow, lamps.alarmLow, value >= g_dAlarmLow);
+}
+
+void DetectBreak(std::uint16_t& digitalOut, Lamps& lamps, double peak, double value) {
+    if (peak - value >= g_dBreakValue) {
+        Drive(digitalOut, kOutBroken, lamps.broken, true);
+        Drive(digitalOut, kOutAutoStop, lamps.autoStop, true);
+        g_bBreakDetected = 1;
+        g_nBreakRecord = g_nRecordCount;
+    }
+}
+
 // At most one stage acts per tick. True when the auto-return phase has just ended.
 bool StepBreakSequence(std::uint16_t& digitalOut, Lamps& lamps) {
     if (!g_bBreakDetected) {
-        if (g_dHistory0[kPeakSlot] - g_dHistory0[0] >= g_dBreakValue) {
-            Drive(digitalOut, kOutBroken, lamps.broken, true);
-            Drive(digitalOut, kOutAutoStop, lamps.autoStop, true);
-            g_bBreakDetected = 1;
-            g_nBreakRecord = g_nRecordCount;
-        }
+        DetectBreak(digitalOut, lamps, g_dHistory0[kPeakSlot], g_dHistory0[0]);
         return false;
     }
     // The phases end when their count reaches the delay or passes it, so a delay of 0 or
@@ -51,13 +60,25 @@ bool StepBreakSequence(std::uint16_t& digitalOut, Lamps& lamps) {
 
 }  // namespace
 
+bool ForcedStopCondition(double value0, bool travelLimit) {
+    return value0 >= g_dForceStopLimit || travelLimit;
+}
+
 SafetyAction EvaluateSafety(std::uint16_t& digitalOut, Lamps& lamps, bool playback) {
-    Drive(digitalOut, kOutAlarmHigh, lamps.alarmHigh, g_dValue0 >= g_dAlarmHigh);
-    Drive(digitalOut, kOutAlarmLow, lamps.alarmLow, g_dValue0 >= g_dAlarmLow);
+    DriveAlarms(digitalOut, lamps, g_dValue0);
 
     if (StepBreakSequence(digitalOut, lamps)) return SafetyAction::kStopAndSave;
 
-    const bool forced = !playback && (g_dValue0 >= g_dForceStopLimit || g_bTravelLimit);
+    const bool forced = !playback && ForcedStopCondition(g_dValue0, g_bTravelLimit != 0);
+    Drive(digitalOut, kOutForcedStop, lamps.forcedStop, forced);
+    return forced ? SafetyAction::kForcedStop : SafetyAction::kNone;
+}
+
+SafetyAction EvaluateBetweenTicks(std::uint16_t& digitalOut, Lamps& lamps, double value,
+                                  double peak) {
+    DriveAlarms(digitalOut, lamps, value);
+    if (!g_bBreakDetected) DetectBreak(digitalOut, lamps, peak, value);
+    const bool forced = ForcedStopCondition(value, g_bTravelLimit != 0);
     Drive(digitalOut, kOutForcedStop, lamps.forcedStop, forced);
     return forced ? SafetyAction::kForcedStop : SafetyAction::kNone;
 }

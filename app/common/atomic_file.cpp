@@ -64,10 +64,15 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-}  // namespace
+// Puts the written temporary file at the path, replacing what is there or not.
+bool PlaceFile(const std::string& temp, const std::string& pathUtf8, bool replace) {
+    return replace ? std::rename(temp.c_str(), pathUtf8.c_str()) == 0
+                   : RenameWithoutReplacing(temp, pathUtf8);
+}
 
-bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
-                         std::string* errorUtf8) {
+bool WriteAndPlace(const std::string& pathUtf8, const std::string& bytes, bool replace,
+                   std::string* errorUtf8, bool* existed) {
+    if (existed) *existed = false;
     auto fail = [&](const char* what) {
         if (errorUtf8)
             *errorUtf8 = std::string(what) + pathUtf8 + " (" + std::strerror(errno) + ")";
@@ -89,13 +94,37 @@ bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
         errno = saved;
         return fail("文件无法写入：");
     }
-    if (std::rename(temp.c_str(), pathUtf8.c_str()) != 0) {
+    if (!PlaceFile(temp, pathUtf8, replace)) {
         saved = errno;
         ::unlink(temp.c_str());
         errno = saved;
-        return fail("文件无法保存：");
+        if (existed) *existed = saved == EEXIST;
+        return fail(saved == EEXIST ? "文件已存在：" : "文件无法保存：");
     }
     if (!SyncFolder(FolderOf(pathUtf8))) return fail("文件无法保存：");
+    return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
+                         std::string* errorUtf8) {
+    return WriteAndPlace(pathUtf8, bytes, true, errorUtf8, nullptr);
+}
+
+bool CreateFileAtomically(const std::string& pathUtf8, const std::string& bytes,
+                          std::string* errorUtf8, bool* existed) {
+    return WriteAndPlace(pathUtf8, bytes, false, errorUtf8, existed);
+}
+
+bool RenameWithoutReplacing(const std::string& fromUtf8, const std::string& toUtf8) {
+    if (::renameat2(AT_FDCWD, fromUtf8.c_str(), AT_FDCWD, toUtf8.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    // A file system without the flag: a hard link is made only where no name is, and the
+    // old name then goes.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    if (::link(fromUtf8.c_str(), toUtf8.c_str()) != 0) return false;
+    ::unlink(fromUtf8.c_str());
     return true;
 }
 

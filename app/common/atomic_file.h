@@ -13,6 +13,14 @@
 bool WriteFileAtomically(const std::string& pathUtf8, const std::string& bytes,
                          std::string* errorUtf8);
 
+// As WriteFileAtomically, but a file already at the path is never replaced: the new file
+// takes the path only while nothing is there. False with *existed true when something was.
+bool CreateFileAtomically(const std::string& pathUtf8, const std::string& bytes,
+                          std::string* errorUtf8, bool* existed);
+
+// Renames from to to unless something is at to already (then false, errno EEXIST).
+bool RenameWithoutReplacing(const std::string& fromUtf8, const std::string& toUtf8);
+
 // Reads at most maxBytes from the start of a regular file. A folder, a FIFO or a device is
 // refused at once, with a message naming the file, as is a file that cannot be opened;
 // *errnoOut (when given) then holds the reason (ENOENT for a missing file).

@@ -114,7 +114,7 @@ bool RecordsWithinReach(const std::string& archive) {
 }  // namespace
 
 bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
-                     std::string* errorUtf8) {
+                     std::string* errorUtf8, const std::string& tagUtf8) {
     const std::string nameUtf8 = GbkToUtf8(testNameGbk);
     if (!UsableInFileName(testNameGbk, nameUtf8)) {
         SetError(errorUtf8, "试验名称不能用作文件名：" + nameUtf8);
@@ -127,7 +127,7 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
         SetError(errorUtf8, "无法取得当前时间");
         return false;
     }
-    const std::string leaf = nameUtf8 + stamp;
+    const std::string leaf = nameUtf8 + stamp + tagUtf8;
     if (leaf.size() + kLongestSuffix > NAME_MAX) {
         SetError(errorUtf8, "试验名称过长，不能用作文件名：" + nameUtf8);
         return false;
@@ -141,11 +141,10 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
     return true;
 }
 
-bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
-    if (!FitsPathField(pathUtf8)) {
-        SetError(errorUtf8, "存档路径过长：" + pathUtf8);
-        return false;
-    }
+namespace {
+
+// The archive's bytes for the given path, which its header stores.
+std::string ArchiveBytes(const std::string& pathUtf8) {
     std::ostringstream out;
     WriteTextBlock(out, Utf8ToGbk(pathUtf8), kPathFieldBytes);
     SaveSettings(out);
@@ -161,7 +160,38 @@ bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
         WriteTextBlock(out, inTest ? g_strRecord0[i] : empty, kTextBlockBytes);
         WriteTextBlock(out, inTest ? g_strRecord1[i] : empty, kTextBlockBytes);
     }
-    return WriteFileAtomically(pathUtf8, out.str(), errorUtf8);
+    return out.str();
+}
+
+bool FitsArchivePath(const std::string& pathUtf8, std::string* errorUtf8) {
+    if (FitsPathField(pathUtf8)) return true;
+    SetError(errorUtf8, "存档路径过长：" + pathUtf8);
+    return false;
+}
+
+}  // namespace
+
+bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
+    return FitsArchivePath(pathUtf8, errorUtf8) &&
+           WriteFileAtomically(pathUtf8, ArchiveBytes(pathUtf8), errorUtf8);
+}
+
+bool WriteNewArchive(const std::string& basePathUtf8, std::string* writtenBaseUtf8,
+                     std::string* errorUtf8) {
+    constexpr int kMostNames = 99;
+    for (int n = 1; n <= kMostNames; ++n) {
+        const std::string base = n == 1 ? basePathUtf8 : basePathUtf8 + "-" + std::to_string(n);
+        const std::string path = base + ".dat";
+        if (!FitsArchivePath(path, errorUtf8)) return false;
+        bool existed = false;
+        if (CreateFileAtomically(path, ArchiveBytes(path), errorUtf8, &existed)) {
+            *writtenBaseUtf8 = base;
+            return true;
+        }
+        if (!existed) return false;
+    }
+    SetError(errorUtf8, "存档名称均已被占用：" + basePathUtf8 + ".dat");
+    return false;
 }
 
 bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8) {

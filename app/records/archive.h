@@ -9,15 +9,20 @@
 constexpr std::size_t kArchiveBytes = 210716;
 
 // The archive's path without extension: data folder, test name, local time
-// "%Y-%m-%d-%H-%M-%S". False, with a message, for a test name the file system cannot take
-// or that would leave the data folder ("/" in it, "." or ".."), or a path that does not fit
-// its 256-byte field.
+// "%Y-%m-%d-%H-%M-%S", then the tag (a save on termination says so in its name). False,
+// with a message, for a test name the file system cannot take or that would leave the data
+// folder ("/" in it, "." or ".."), or a path that does not fit its 256-byte field.
 bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
-                     std::string* errorUtf8);
+                     std::string* errorUtf8, const std::string& tagUtf8 = std::string());
 
 // Writes the archive of the current test (records above g_nRecordCount as empty texts)
 // through a temporary file renamed into place. False, with a message, when it fails.
 bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
+// Writes the archive as WriteArchive does at basePathUtf8 + ".dat", but never over a file
+// that is there: two saves under one name in one second keep both tests, the second as
+// "<base>-2.dat" (then "-3", ...). *writtenBaseUtf8 receives the base that was used.
+bool WriteNewArchive(const std::string& basePathUtf8, std::string* writtenBaseUtf8,
+                     std::string* errorUtf8);
 
 // Loads an archive over the settings strings, readout texts and record tables.
 // *archiveNameGbk receives the stored path. When the file cannot be opened, is not

@@ -5,11 +5,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "settings/settings_checks.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -84,6 +87,51 @@ bool ReadSettingsFile(std::string* errorUtf8, int* error) {
     return true;
 }
 
+// Moves the refused file to "<name>.refused-<date>-<time>" (then "-2", "-3", ... should
+// that name be taken): its bytes stay for the operator to look at, and nothing is replaced.
+bool KeepSettingsFileAside(std::string* asideUtf8) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (localtime_r(&now, &local) != nullptr)
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = SettingsFilePath() + ".refused-" + stamp;
+    for (int n = 1; n < 100; ++n) {
+        *asideUtf8 = n == 1 ? base : base + "-" + std::to_string(n);
+        if (RenameWithoutReplacing(SettingsFilePath(), *asideUtf8)) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// Holds the loaded strings to the checks of the settings dialog's OK. A file that fails
+// them is kept aside, the defaults take its place in memory and on disk, and *messageUtf8
+// names the refused field and where the file went.
+bool AcceptLoadedSettings(std::string* messageUtf8) {
+    const std::optional<SettingsFailure> failure = FindSettingsFailure();
+    if (!failure) return true;
+    const std::string path = SettingsFilePath();
+    const std::string refused = GbkToUtf8(*SettingsFields()[failure->field].text);
+    SetDefaultSettings();
+    std::string aside;
+    std::string where;
+    if (KeepSettingsFileAside(&aside)) {
+        std::string error;
+        where = "原文件已改名保存为 " + aside + "。";
+        if (!WriteFileAtomically(path, SettingsBytes(), &error))
+            where += "\n默认设置无法写入设置文件：" + error;
+    } else {
+        where =
+            "原文件无法改名保存（" + std::string(std::strerror(errno)) + "），仍在 " + path + "。";
+    }
+    if (messageUtf8) {
+        *messageUtf8 = "设置文件 " + path + " 的“" + GbkToUtf8(SettingsFieldLabel(failure->field)) +
+                       "”（" + refused + "）未通过检查：" + GbkToUtf8(failure->message) +
+                       "\n该文件未被采用，现使用默认设置。\n" + where;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool LoadOrCreateSettingsFile(std::string* errorUtf8) {
@@ -91,17 +139,23 @@ bool LoadOrCreateSettingsFile(std::string* errorUtf8) {
     if (ok) {
         int error = 0;
         ok = ReadSettingsFile(errorUtf8, &error);
-        // Only a missing file is made anew; one that is there but cannot be read is the
-        // operator's to look at, not to be overwritten with the defaults.
-        if (!ok && error == ENOENT)
+        if (ok) {
+            ok = AcceptLoadedSettings(errorUtf8);
+        } else if (error == ENOENT) {
+            // Only a missing file is made anew; one that is there but cannot be read is the
+            // operator's to look at, not to be overwritten with the defaults.
             ok = WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
+        }
     }
     ParseSettings();
     return ok;
 }
 
-bool ReloadSettingsFile() {
-    return FitsPathField(SettingsFilePath()) && ReadSettingsFile(nullptr, nullptr);
+bool ReloadSettingsFile(std::string* refusalUtf8) {
+    if (refusalUtf8) refusalUtf8->clear();
+    if (!FitsPathField(SettingsFilePath()) || !ReadSettingsFile(nullptr, nullptr)) return false;
+    AcceptLoadedSettings(refusalUtf8);
+    return true;
 }
 
 bool WriteSettingsFile(std::string* errorUtf8) {

@@ -23,8 +23,13 @@ bool FitsPathField(const std::string& utf8Path);
 // Start-up: creates the data folder when missing, loads the settings file or creates it
 // with the current (default) settings, then parses the strings. On failure (folder or file
 // cannot be made, path too long) the defaults stay in force and *errorUtf8 says why.
+// A file whose texts fail the settings dialog's checks is refused the same way: it is
+// renamed to "MyTestSet.dat.refused-<date>-<time>", a file of the defaults replaces it,
+// and *errorUtf8 names the field and the new name.
 bool LoadOrCreateSettingsFile(std::string* errorUtf8);
 // Loads the settings file over the strings (the Settings command). False when unreadable.
-bool ReloadSettingsFile();
+// A file that fails the checks is refused as at start-up; *refusalUtf8 then says so and
+// the defaults are in the strings (it is emptied otherwise).
+bool ReloadSettingsFile(std::string* refusalUtf8 = nullptr);
 // Writes the 380-byte settings file over the existing one (the settings dialog's OK).
 bool WriteSettingsFile(std::string* errorUtf8);

@@ -1,6 +1,7 @@
-# The settings dialog; its checks stand apart so that tests run them without a window.
-add_library(velmora_settings_checks STATIC settings_checks.cpp)
-target_link_libraries(velmora_settings_checks PUBLIC velmora_settings)
+# The settings dialog; its checks live in velmora_settings, so that tests and the loading of
+# the settings file run them without a window.
+add_library(velmora_settings_checks INTERFACE)
+target_link_libraries(velmora_settings_checks INTERFACE velmora_settings)
 
 add_library(velmora_settings_dialog STATIC settings_dialog.cpp settings_dialog.h specimen_dialog.cpp
                                            specimen_dialog.h)

@@ -1,5 +1,6 @@
 #include "settings/settings_checks.h"
 
+#include <array>
 #include <cmath>
 
 #include "common/gbk_text.h"
@@ -78,45 +79,104 @@ std::optional<std::string> CheckBreakValue(const std::string& text) {
     return Gbk("断裂判定值不匹配：请输入不小于1的整数（") + text + Gbk("）");
 }
 
-std::optional<std::string> CheckSettings() {
+std::optional<std::string> CheckInputType(const std::string& text) {
+    for (const char* type : {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"}) {
+        if (text == type) return std::nullopt;
+    }
+    return Gbk("输入型号类型不匹配：") + text + Gbk("  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V");
+}
+
+std::optional<SettingsFailure> FindSettingsFailure() {
     using Check = std::optional<std::string> (*)();
-    // The order in which the operator meets the failures: down channel 0, down channel 1,
-    // then the output range and the control fields.
-    static const Check kChecks[] = {
-        [] { return CheckCharacters(g_strRangeHigh0); },
-        [] { return CheckCharacters(g_strRangeLow0); },
-        [] { return CheckInputRange(g_strRangeHigh0, g_strRangeLow0); },
-        [] { return CheckCharacters(g_strCoef0); },
-        [] { return CheckCoefficient(g_strCoef0); },
-        [] { return CheckCharacters(g_strCutoff0); },
-        [] { return CheckCharacters(g_strResolution0); },
-        [] { return CheckResolution(g_strResolution0); },
-        [] { return CheckCharacters(g_strZeroPreset0); },
-        [] { return CheckCharacters(g_strRangeHigh1); },
-        [] { return CheckCharacters(g_strRangeLow1); },
-        [] { return CheckInputRange(g_strRangeHigh1, g_strRangeLow1); },
-        [] { return CheckCharacters(g_strCoef1); },
-        [] { return CheckCoefficient(g_strCoef1); },
-        [] { return CheckCharacters(g_strCutoff1); },
-        [] { return CheckCharacters(g_strResolution1); },
-        [] { return CheckResolution(g_strResolution1); },
-        [] { return CheckCharacters(g_strZeroPreset1); },
-        [] { return CheckCharacters(g_strOutputHigh); },
-        [] { return CheckCharacters(g_strOutputLow); },
-        [] { return CheckOutputRange(g_strOutputHigh, g_strOutputLow); },
-        [] { return CheckAutoStopDelay(g_strAutoStopDelay); },
-        [] { return CheckCharacters(g_strForceStopLimit); },
-        [] { return CheckCharacters(g_strAlarmHigh); },
-        [] { return CheckCharacters(g_strAlarmLow); },
-        [] { return CheckCharacters(g_strBreakValue); },
-        [] { return CheckBreakValue(g_strBreakValue); },
-        [] { return CheckAutoReturnDelay(g_strAutoReturnDelay); },
-        [] { return CheckSamplePeriod(g_strSamplePeriod); },
+    struct FieldCheck {
+        std::size_t field;
+        Check check;
     };
-    for (Check check : kChecks) {
-        if (std::optional<std::string> failure = check()) return failure;
+    // The order in which the operator meets the failures: the input type, down channel 0,
+    // down channel 1, then the output range and the control fields. The input type comes
+    // from a list, and the conditioning reads raw volts for any other text (a damping level
+    // out of its list is clamped there). A range that fails on equality is charged to its
+    // upper limit.
+    static const FieldCheck kChecks[] = {
+        {1, [] { return CheckInputType(g_strInputType); }},
+        {4, [] { return CheckCharacters(g_strRangeHigh0); }},
+        {5, [] { return CheckCharacters(g_strRangeLow0); }},
+        {4, [] { return CheckInputRange(g_strRangeHigh0, g_strRangeLow0); }},
+        {6, [] { return CheckCharacters(g_strCoef0); }},
+        {6, [] { return CheckCoefficient(g_strCoef0); }},
+        {8, [] { return CheckCharacters(g_strCutoff0); }},
+        {9, [] { return CheckCharacters(g_strResolution0); }},
+        {9, [] { return CheckResolution(g_strResolution0); }},
+        {10, [] { return CheckCharacters(g_strZeroPreset0); }},
+        {12, [] { return CheckCharacters(g_strRangeHigh1); }},
+        {13, [] { return CheckCharacters(g_strRangeLow1); }},
+        {12, [] { return CheckInputRange(g_strRangeHigh1, g_strRangeLow1); }},
+        {14, [] { return CheckCharacters(g_strCoef1); }},
+        {14, [] { return CheckCoefficient(g_strCoef1); }},
+        {16, [] { return CheckCharacters(g_strCutoff1); }},
+        {17, [] { return CheckCharacters(g_strResolution1); }},
+        {17, [] { return CheckResolution(g_strResolution1); }},
+        {18, [] { return CheckCharacters(g_strZeroPreset1); }},
+        {19, [] { return CheckCharacters(g_strOutputHigh); }},
+        {20, [] { return CheckCharacters(g_strOutputLow); }},
+        {19, [] { return CheckOutputRange(g_strOutputHigh, g_strOutputLow); }},
+        {21, [] { return CheckAutoStopDelay(g_strAutoStopDelay); }},
+        {22, [] { return CheckCharacters(g_strForceStopLimit); }},
+        {23, [] { return CheckCharacters(g_strAlarmHigh); }},
+        {24, [] { return CheckCharacters(g_strAlarmLow); }},
+        {25, [] { return CheckCharacters(g_strBreakValue); }},
+        {25, [] { return CheckBreakValue(g_strBreakValue); }},
+        {26, [] { return CheckAutoReturnDelay(g_strAutoReturnDelay); }},
+        {27, [] { return CheckSamplePeriod(g_strSamplePeriod); }},
+    };
+    for (const FieldCheck& entry : kChecks) {
+        if (std::optional<std::string> failure = entry.check())
+            return SettingsFailure{entry.field, *failure};
     }
     return std::nullopt;
+}
+
+std::optional<std::string> CheckSettings() {
+    if (std::optional<SettingsFailure> failure = FindSettingsFailure()) return failure->message;
+    return std::nullopt;
+}
+
+std::string SettingsFieldLabel(std::size_t field) {
+    static const std::array<const char*, kSettingsFieldCount> kLabels = {
+        "采集卡ID",
+        "输入型号类型",
+        "输出信号类型",
+        "(0)通道 阻尼",
+        "(0)通道 输入量程上限",
+        "(0)通道 输入量程下限",
+        "(0)通道 线性比例系数",
+        "(0)通道 计量单位",
+        "(0)通道 小信号切除量",
+        "(0)通道 分辨率",
+        "(0)通道 预存零位",
+        "(1)通道 阻尼",
+        "(1)通道 输入量程上限",
+        "(1)通道 输入量程下限",
+        "(1)通道 线性比例系数",
+        "(1)通道 计量单位",
+        "(1)通道 小信号切除量",
+        "(1)通道 分辨率",
+        "(1)通道 预存零位",
+        "输出信号上限",
+        "输出信号下限",
+        "自动停机延时量",
+        "强制停机限",
+        "报警上限值",
+        "报警下限值",
+        "断裂判定值",
+        "自动返回延时量",
+        "采集周期",
+        "试验名称",
+        "测试员",
+        "(0)通道名称",
+        "(1)通道名称",
+    };
+    return field < kLabels.size() ? Gbk(kLabels[field]) : std::string();
 }
 
 bool AcceptsEntry(const std::string& before, const std::string& after, std::size_t byteLimit,

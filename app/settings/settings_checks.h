@@ -21,9 +21,22 @@ std::optional<std::string> CheckAutoReturnDelay(const std::string& text);
 std::optional<std::string> CheckSamplePeriod(const std::string& text);
 // The break value must be a whole number of at least 1 ("30.000" passes, "0.5" does not).
 std::optional<std::string> CheckBreakValue(const std::string& text);
+// One of the four input ranges that the input type's list offers.
+std::optional<std::string> CheckInputType(const std::string& text);
 
+// A refused settings field: its index in file order and the message of its check.
+struct SettingsFailure {
+    std::size_t field;
+    std::string message;
+};
 // Runs every check over the current settings strings in the dialog's order and returns
-// the first failure's message, or nothing when all pass.
+// the first failure, or nothing when all pass. A settings file is held to the same checks
+// as the dialog's OK.
+std::optional<SettingsFailure> FindSettingsFailure();
+// The dialog's label of a field (GBK), with its channel for the per-channel fields.
+std::string SettingsFieldLabel(std::size_t field);
+
+// The message of FindSettingsFailure's failure.
 std::optional<std::string> CheckSettings();
 
 // Whether an edit takes a change from `before` to `after` (GBK): the text must keep within

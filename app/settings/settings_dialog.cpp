@@ -251,6 +251,10 @@ void CSettingsDlg::FillFromSettings() {
         bound.list->setCurrentIndex(
             bound.list->findText(FromGbk(*SettingsFields()[bound.field].text),
                                  Qt::MatchExactly | Qt::MatchCaseSensitive));
+        // OK refuses an input type that is none of the list's; the list that is otherwise
+        // shown only then lets the operator choose one.
+        if (SettingsFields()[bound.field].text == &g_strInputType && bound.list->currentIndex() < 0)
+            bound.list->setEnabled(true);
     }
 }
 

@@ -1,5 +1,6 @@
 // The application: anchors the data folder at the start-up directory, runs the main window
-// modally and ends when it closes.
+// modally and ends when it closes, or when SIGTERM, SIGINT or SIGHUP ends it (exit status
+// 128 + the signal's number, after the test is stopped and saved).
 #include <QApplication>
 #include <clocale>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
 #include "shell/qt_translations.h"
+#include "shell/termination.h"
 
 namespace {
 
@@ -39,7 +41,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     InstallQtTranslations(app);
     AnchorDataFolder();
+    CTerminationSignals termination;
     CTestDlg dialog;
+    QObject::connect(&termination, &CTerminationSignals::Requested, &dialog,
+                     &CTestDlg::OnTerminate);
     dialog.exec();
-    return 0;
+    return dialog.TerminationSignal() != 0 ? 128 + dialog.TerminationSignal() : 0;
 }

@@ -14,10 +14,13 @@
 #include <QPushButton>
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <optional>
 
 #include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition/high_speed.h"
+#include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
@@ -154,12 +157,55 @@ void CTestDlg::OnInitDialog() {
     SetEnabled(1036, true);
 
     ConfigureCard();
+    ReleaseLeftOutputs();
 
     m_cardWatch.Restart();
     SetTimer(kPollTimer, kPollPeriodMs);
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
     m_chart->StartRefresh();
     ShowStatus();
+}
+
+void CTestDlg::ReleaseLeftOutputs() {
+    const std::optional<WORD> left = LedgerOutputWord();
+    if (!left || *left == kIdleOutputWord) return;
+    WriteOutputs(kIdleOutputWord);
+    ShowNotice(this,
+               QStringLiteral("上次程序结束时采集器的输出未复位（输出字 %1），"
+                              "已写入空闲输出字 00FF，报警、停机和返回信号均已释放。")
+                   .arg(QString::number(*left, 16).rightJustified(4, QLatin1Char('0')).toUpper()),
+               QStringLiteral("设备信息"));
+}
+
+void CTestDlg::OnTerminate(int signalNumber) {
+    if (m_nTerminationSignal != 0) return;
+    m_nTerminationSignal = signalNumber;
+    KillTimer(kSampleTimer);
+    KillTimer(kPollTimer);
+    m_reopenTimer.stop();
+    const bool live = !m_bPlayback && g_hDevice != nullptr && !m_bCardLost;
+    // The stop line first, so that the crosshead halts before anything else is done; it
+    // stays active through the save.
+    if (live) {
+        m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
+        WriteOutputs(m_wDigitalOut);
+    }
+    if (g_bRecording) OnStop();
+    if (!m_bPlayback && HasUnsavedTest()) {
+        std::string error;
+        if (SaveTestFiles("-终止保存", &error)) {
+            std::fprintf(stderr, "Velmora: saved on termination: %s\n",
+                         m_savedArchive.toStdString().c_str());
+        } else {
+            std::fprintf(stderr, "Velmora: the test could not be saved: %s\n", error.c_str());
+        }
+    }
+    if (live) {
+        m_wDigitalOut = kIdleOutputWord;
+        WriteOutputs(m_wDigitalOut);
+    }
+    // Every event loop ends, a box's or the settings dialog's as well as the window's.
+    QCoreApplication::exit(128 + signalNumber);
 }
 
 void CTestDlg::SetColumnHeaders() {
@@ -297,7 +343,9 @@ const QTimer* CTestDlg::FindTimer(int id) const {
 }
 
 void CTestDlg::SetTimer(int id, int periodMs) {
-    if (!FindTimer(id)) return;
+    // A command that ran on while the program ends (a box that closed with the event
+    // loops) starts nothing.
+    if (!FindTimer(id) || m_nTerminationSignal != 0) return;
     QTimer& timer = TimerById(id);
     // A running timer keeps its phase when asked for the period it already has, so that a
     // command repeated on every poll (a held rig button) cannot hold the tick off.

@@ -74,6 +74,12 @@ class CTestDlg : public QDialog, public ReportOwner {
     void OnExit();
     // Button 清除列表区: clears, asking first when the records are an unsaved test.
     void OnClearButton();
+    // SIGTERM, SIGINT or SIGHUP: the test stops as the stop command stops it, the rig's
+    // stop line is asserted, an unsaved test is saved under a name that says so, the idle
+    // output word is written and the program ends.
+    void OnTerminate(int signalNumber);
+    // The signal that ended the program, or 0.
+    int TerminationSignal() const { return m_nTerminationSignal; }
 
     // Data exchange towards the controls: readouts, count, limits, captions, check states.
     void RefreshControls();
@@ -123,6 +129,22 @@ class CTestDlg : public QDialog, public ReportOwner {
     void ApplyColoursAndFonts();
 
     void OnInitDialog();
+    // A previous program left the card's outputs active: they are released and the
+    // operator is told.
+    void ReleaseLeftOutputs();
+    // Archive, workbook and CSV of the test under a name no other archive has; the tag
+    // ends the name.
+    bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
+    // The interlocks between ticks, on a fresh reading of the card (see
+    // EvaluateBetweenTicks).
+    void WatchBetweenTicks();
+    // Writes the word with the forced-stop line active, stops the test and holds the
+    // interlocks until the next start; the notice tells why.
+    void ForceStop(double value0);
+    // The forced-stop condition on a fresh reading of the rig's switch and tension.
+    bool ForcedStopConditionNow();
+    // One safety notice at a time: a new message replaces the text of the open one.
+    void ShowSafetyNotice(const QString& text);
     // A card that stopped answering: the test stops as the stop command stops it, the
     // operator is told, and the card is opened again in the background until it answers.
     void ReportCardRead(bool answered);
@@ -169,6 +191,10 @@ class CTestDlg : public QDialog, public ReportOwner {
     QPointer<QMessageBox> m_cardNotice;
     // The notice of a start refused while a broken test waits to be saved; one at a time.
     QPointer<QMessageBox> m_startNotice;
+    QPointer<QMessageBox> m_safetyNotice;
+    // The highest channel 0 value polled between the ticks of this test.
+    double m_dPolledPeak = 0;
+    int m_nTerminationSignal = 0;
     CRecordsModel* m_records = nullptr;
     QTableView* m_list = nullptr;
     CLineChartCtrl* m_chart = nullptr;

@@ -63,6 +63,16 @@ std::string LocalTimeText(const char* format) {
 }  // namespace
 
 void CTestDlg::OnStart() {
+    // After a forced stop the stop line stays active while its cause does: a start held
+    // or stuck on the rig, issued again at every poll, would otherwise release the line
+    // between two ticks and let the crosshead pull on past the limit.
+    const bool stopLineActive = m_bForcedStopHeld && !(m_wDigitalOut & kOutForcedStop);
+    if (stopLineActive && !m_bPlayback && ForcedStopConditionNow()) {
+        ShowSafetyNotice(
+            QStringLiteral("强制停机的原因仍在（张力未低于强制停机限或行程限位开关"
+                           "动作），不能开始采集。"));
+        return;
+    }
     // A test that broke or was saved is finished: the next start begins a new test. A saved
     // one is cleared first; a broken one that is not saved is kept, and the start refused,
     // until the operator saves or clears it. A test stopped by hand and unsaved continues.
@@ -158,6 +168,7 @@ void CTestDlg::OnStop() {
 }
 
 void CTestDlg::OnClearList() {
+    m_dPolledPeak = 0;
     g_bStartTimeTaken = 0;
     g_nRecordCount = 0;
     g_nBreakRecord = 0;
@@ -178,6 +189,7 @@ void CTestDlg::OnClearList() {
 }
 
 void CTestDlg::OnZeroSensors() {
+    m_dPolledPeak = 0;
     g_bZeroRequest0 = g_bZeroRequest1 = 1;
 }
 
@@ -202,20 +214,29 @@ void CTestDlg::OnSave() {
                        kFileErrorCaption);
         return;
     }
-    std::string basePath;
     std::string error;
-    const bool archived = ArchiveBasePath(g_strTestName, std::time(nullptr), &basePath, &error) &&
-                          WriteArchive(basePath + ".dat", &error);
-    // The archive is the test; the workbook is a view of it.
-    if (archived) g_bTestSaved = 1;
-    if (!archived || !ExportSpreadsheet(basePath + ".xls", &error) ||
-        !WriteRecordsCsv(basePath + ".csv", &error) ||
-        !WriteTestFile(TestFilePathOf(basePath + ".dat"), &error)) {
+    if (!SaveTestFiles(std::string(), &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
         return;
     }
-    m_savedArchive = QString::fromStdString(basePath + ".dat");
     ShowStatus();
+}
+
+bool CTestDlg::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {
+    std::string stampedBase;
+    std::string basePath;
+    const bool archived =
+        ArchiveBasePath(g_strTestName, std::time(nullptr), &stampedBase, errorUtf8, tagUtf8) &&
+        WriteNewArchive(stampedBase, &basePath, errorUtf8);
+    // The archive is the test; the workbook is a view of it.
+    if (!archived) return false;
+    g_bTestSaved = 1;
+    if (!ExportSpreadsheet(basePath + ".xls", errorUtf8) ||
+        !WriteRecordsCsv(basePath + ".csv", errorUtf8) ||
+        !WriteTestFile(TestFilePathOf(basePath + ".dat"), errorUtf8))
+        return false;
+    m_savedArchive = QString::fromStdString(basePath + ".dat");
+    return true;
 }
 
 void CTestDlg::OnOpen() {
@@ -281,7 +302,10 @@ void CTestDlg::OnSettings() {
     const bool chartRefreshing = m_chart->IsRefreshing();
     m_chart->StopRefresh();
     const SettingsTexts inForce = CurrentSettings();
-    ReloadSettingsFile();
+    std::string refusal;
+    ReloadSettingsFile(&refusal);
+    if (!refusal.empty())
+        ShowMessageBox(this, QString::fromStdString(refusal), QStringLiteral("设置错误"));
     bool accepted = false;
     {
         CSettingsDlg dialog(this);

@@ -1,6 +1,7 @@
 // Timer 1 (the sampling tick) and timer 2 (the poll of the rig's inputs).
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
@@ -84,13 +85,7 @@ void CTestDlg::SampleTick() {
         return;
     }
     if (action == SafetyAction::kForcedStop) {
-        WriteOutputs(m_wDigitalOut);
-        m_forcedStop.forceLimit = g_dValue0 >= g_dForceStopLimit;
-        m_forcedStop.travelLimit = g_bTravelLimit != 0;
-        OnStop();
-        m_bForcedStopHeld = true;
-        RefreshControls();
-        ShowMessageBox(this, QStringLiteral("安全限制 强行停机"), QStringLiteral("安全保护信息"));
+        ForceStop(g_dValue0);
         return;
     }
 
@@ -127,4 +122,58 @@ void CTestDlg::PollInputs() {
     // The travel-limit switch wins over a held start button: no poll starts a test while
     // the switch is engaged.
     if (!(input & kInStart) && (input & kInTravelLimit)) OnStart();
+    WatchBetweenTicks();
+}
+
+// Every poll of a live run whose ticks come less often than the polls also reads the
+// tension and runs the interlocks on it, so that a sampling period of up to 10 s still
+// stops the rig within a poll of a limit. Ticks at least as frequent as the polls (the
+// default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
+// plays its break back at the record where the live run saw it.
+void CTestDlg::WatchBetweenTicks() {
+    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (TimerPeriod(kSampleTimer) <= kPollPeriodMs) return;
+    ChannelVoltages polled = m_channels;
+    if (!ReadChannels(polled)) return;
+    const double value = PolledValue0(polled, polled.rawVolt[0]);
+    if (!g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
+    const WORD before = m_wDigitalOut;
+    const SafetyAction action = EvaluateBetweenTicks(
+        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kHistorySlots - 2]));
+    ShowLamps();
+    if (action == SafetyAction::kForcedStop) {
+        ForceStop(value);
+    } else if (m_wDigitalOut != before) {
+        WriteOutputs(m_wDigitalOut);
+    }
+}
+
+void CTestDlg::ForceStop(double value0) {
+    WriteOutputs(m_wDigitalOut);
+    m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
+    m_forcedStop.travelLimit = g_bTravelLimit != 0;
+    OnStop();
+    m_bForcedStopHeld = true;
+    RefreshControls();
+    ShowSafetyNotice(QStringLiteral("安全限制 强行停机"));
+}
+
+bool CTestDlg::ForcedStopConditionNow() {
+    WORD input = 0x00FF;
+    if (ReadInputs(&input)) g_wDigitalIn = input;
+    double value = g_dValue0;
+    // The high-speed worker owns the card's conversions; its last burst's value stands.
+    ChannelVoltages polled = m_channels;
+    if (!g_bHighSpeed && ReadChannels(polled)) value = PolledValue0(polled, polled.rawVolt[0]);
+    return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
+}
+
+// The forced-stop box does not block: a box that waits in the tick lets every start from
+// the rig stack another one on it.
+void CTestDlg::ShowSafetyNotice(const QString& text) {
+    if (m_safetyNotice) {
+        m_safetyNotice->setText(text);
+        return;
+    }
+    m_safetyNotice = ShowNotice(this, text, QStringLiteral("安全保护信息"));
 }

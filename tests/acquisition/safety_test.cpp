@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "acquisition/conditioning.h"
 #include "acquisition_fixture.h"
 
 namespace {
@@ -135,6 +136,55 @@ TEST_F(SafetyTest, PlaybackLampsFollowButNeverForceAStop) {
     EXPECT_TRUE(lamps.broken);
     for (int tick = 0; tick < 24; ++tick) ASSERT_EQ(Evaluate(5, true), SafetyAction::kNone);
     EXPECT_EQ(Evaluate(5, true), SafetyAction::kStopAndSave);
+}
+
+// Between two ticks the value polled then drives the alarms, the break and the forced stop;
+// the sequence after a break is counted in ticks only.
+TEST_F(SafetyTest, BetweenTicksTheLimitsWatchThePolledValue) {
+    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 13, 13), SafetyAction::kNone);
+    EXPECT_EQ(word, 0x00F9);
+    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 35, 35), SafetyAction::kForcedStop);
+    EXPECT_EQ(word & kOutForcedStop, 0);
+    EXPECT_TRUE(lamps.forcedStop);
+
+    word = kIdleOutputWord;
+    lamps = Lamps{};
+    g_bTravelLimit = 1;
+    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 0, 0), SafetyAction::kForcedStop);
+    g_bTravelLimit = 0;
+
+    // A peak reached only between ticks counts: 32.5 polled, then 2.5 after the break.
+    word = kIdleOutputWord;
+    lamps = Lamps{};
+    g_dHistory0[501] = 5;
+    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 2.5, 32.5), SafetyAction::kNone);
+    EXPECT_EQ(g_bBreakDetected, 1);
+    EXPECT_EQ(word, kIdleOutputWord & ~(kOutBroken | kOutAutoStop));
+    EXPECT_TRUE(lamps.broken && lamps.autoStop);
+    for (int i = 0; i < 10; ++i) EvaluateBetweenTicks(word, lamps, 2.5, 32.5);
+    EXPECT_EQ(g_nAutoStopTicks, 0);
+    EXPECT_EQ(g_bAutoStopDone, 0);
+    EXPECT_TRUE(lamps.autoStop);
+}
+
+TEST_F(SafetyTest, ForcedStopConditionIsTheLimitOrTheSwitch) {
+    EXPECT_FALSE(ForcedStopCondition(34.999, false));
+    EXPECT_TRUE(ForcedStopCondition(35, false));
+    EXPECT_TRUE(ForcedStopCondition(-100, true));
+}
+
+// The polled value is the tick's chain without its damping: the same scale, zero, cut-off
+// and resolution, and the damping state is not touched.
+TEST_F(SafetyTest, PolledValueScalesAsTheTickWithoutDamping) {
+    ChannelVoltages ch;
+    ch.damped[0] = 7.0;
+    EXPECT_NEAR(PolledValue0(ch, 3.5), 35.0, 1e-9);
+    EXPECT_EQ(PolledValue0(ch, 0.0001), 0.0);  // within the cut-off
+    ch.zeroVolt[0] = 0.5;
+    EXPECT_NEAR(PolledValue0(ch, 3.5), 30.0, 1e-9);
+    g_strInputType = "0~+5V";
+    EXPECT_NEAR(PolledValue0(ch, 3.0), 50.0, 1e-9);
+    EXPECT_EQ(ch.damped[0], 7.0);
 }
 
 }  // namespace

@@ -113,6 +113,33 @@ TEST(AtomicFile, NewFilesTakeTheModeTheUmaskGives) {
     }
 }
 
+TEST(AtomicFile, CreatingNeverReplacesAndLeavesNoTemporary) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const fs::path file = dir.path() / "a.dat";
+    std::string error;
+    bool existed = true;
+    ASSERT_TRUE(CreateFileAtomically(file, "first", &error, &existed)) << error;
+    EXPECT_FALSE(existed);
+    EXPECT_FALSE(CreateFileAtomically(file, "second", &error, &existed));
+    EXPECT_TRUE(existed);
+    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+    EXPECT_EQ(ReadAll(file), "first");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    EXPECT_FALSE(CreateFileAtomically(dir.path() / "missing" / "b.dat", "x", &error, &existed));
+    EXPECT_FALSE(existed);
+
+    const fs::path other = dir.path() / "b.dat";
+    std::ofstream(other) << "other";
+    EXPECT_FALSE(RenameWithoutReplacing(other, file));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(ReadAll(file), "first");
+    EXPECT_TRUE(RenameWithoutReplacing(other, dir.path() / "c.dat"));
+    EXPECT_FALSE(fs::exists(other));
+    EXPECT_EQ(ReadAll(dir.path() / "c.dat"), "other");
+}
+
 TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
     TempDir dir;
     ASSERT_FALSE(dir.path().empty());

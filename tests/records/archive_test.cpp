@@ -251,6 +251,34 @@ TEST_F(ArchiveTest, ASecondSaveInTheSameSecondReplacesTheFirstWithoutItsRecords)
     EXPECT_TRUE(g_strRecord1[5].empty());
 }
 
+// The save command's write: the second test under one name in one second is "-2", the
+// first stays whole.
+TEST_F(ArchiveTest, ANewArchiveNeverReplacesAnother) {
+    const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
+    std::string stamped, error;
+    ASSERT_TRUE(ArchiveBasePath(g_strTestName, when, &stamped, &error)) << error;
+    FillRecords(5);
+    std::string first, second, third;
+    ASSERT_TRUE(WriteNewArchive(stamped, &first, &error)) << error;
+    g_nRecordCount = 2;
+    ASSERT_TRUE(WriteNewArchive(stamped, &second, &error)) << error;
+    ASSERT_TRUE(WriteNewArchive(stamped, &third, &error)) << error;
+    EXPECT_EQ(first, stamped);
+    EXPECT_EQ(second, stamped + "-2");
+    EXPECT_EQ(third, stamped + "-3");
+    EXPECT_EQ(DataFolderEntries().size(), 3u);
+    const std::string firstFile = ReadWhole(first + ".dat");
+    EXPECT_FALSE(BlockAt(firstFile, kRecordsAt + 5 * 20).empty());
+    const std::string secondFile = ReadWhole(second + ".dat");
+    EXPECT_EQ(secondFile.substr(0, secondFile.find('\0')), Utf8ToGbk(second + ".dat"));
+    EXPECT_TRUE(BlockAt(secondFile, kRecordsAt + 3 * 20).empty());
+
+    // A tag ends the name, before any "-2".
+    ASSERT_TRUE(ArchiveBasePath(g_strTestName, when, &stamped, &error, "-终止保存")) << error;
+    EXPECT_EQ(stamped.substr(stamped.size() - std::string("2025-03-07-14-05-09-终止保存").size()),
+              "2025-03-07-14-05-09-终止保存");
+}
+
 class PlaybackTest : public RecordsTest {
   protected:
     // Records 1, 2, ... with the texts of both channels.

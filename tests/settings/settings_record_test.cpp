@@ -14,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "common/gbk_text.h"
 #include "settings/data_folder.h"
@@ -190,6 +191,52 @@ TEST(SettingsRecord, FilesOfAnyLengthAndContentLoadWithoutFault) {
         for (const SettingsField& field : SettingsFields())
             EXPECT_LE(field.text->size(), field.width);
     }
+}
+
+// A file that fails the dialog's checks is neither used nor lost: it moves aside, the
+// defaults take its place and the message says which field and where the file went.
+TEST_F(SettingsFileTest, AFileFailingTheChecksIsKeptAsideAndTheDefaultsUsed) {
+    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    g_strForceStopLimit = "1O";
+    g_strTestName = "Refused";
+    ASSERT_TRUE(WriteSettingsFile(nullptr));
+    const std::string refused = ReadAll(SettingsFilePath());
+    SetDefaultSettings();
+    std::string message;
+    EXPECT_FALSE(LoadOrCreateSettingsFile(&message));
+    EXPECT_NE(message.find("强制停机限"), std::string::npos) << message;
+    EXPECT_NE(message.find("1O"), std::string::npos) << message;
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(dir_ / "测试数据存档")) {
+        if (entry.path().filename().string().rfind("MyTestSet.dat.refused-", 0) == 0)
+            aside.push_back(entry.path());
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_NE(message.find(aside[0].string()), std::string::npos) << message;
+    EXPECT_EQ(ReadAll(aside[0]), refused);
+    EXPECT_EQ(g_strTestName, "Dranvik");
+    EXPECT_DOUBLE_EQ(g_dForceStopLimit, 35.0);
+    std::ostringstream defaults;
+    SaveSettings(defaults);
+    EXPECT_EQ(ReadAll(SettingsFilePath()), defaults.str());
+
+    // The Settings command's reload refuses the same way; a second refusal within the
+    // same second keeps the first one's file.
+    std::ofstream(SettingsFilePath(), std::ios::binary | std::ios::trunc) << refused;
+    g_strTestName = "InMemory";
+    EXPECT_TRUE(ReloadSettingsFile(&message));
+    EXPECT_NE(message.find("强制停机限"), std::string::npos) << message;
+    EXPECT_EQ(g_strTestName, "Dranvik");
+    int refusedFiles = 0;
+    for (const auto& entry : fs::directory_iterator(dir_ / "测试数据存档")) {
+        if (entry.path().filename().string().rfind("MyTestSet.dat.refused-", 0) == 0) {
+            EXPECT_EQ(ReadAll(entry.path()), refused);
+            ++refusedFiles;
+        }
+    }
+    EXPECT_EQ(refusedFiles, 2);
+    EXPECT_TRUE(ReloadSettingsFile(&message));
+    EXPECT_TRUE(message.empty()) << message;
 }
 
 }  // namespace

@@ -133,4 +133,37 @@ TEST(SettingsChecks, EntryRuleJudgesTheChangeNotTheText) {
     EXPECT_FALSE(AcceptsEntry("", Gbk("五"), 7, true));
 }
 
+// The input type holds one of its list's items; a file may hold anything else.
+TEST(SettingsChecks, InputTypeTakesOnlyItsItems) {
+    for (const char* type : {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"})
+        EXPECT_EQ(CheckInputType(type), std::nullopt) << type;
+    for (const char* type : {"-5V~+5X", "", "-5V~+5V ", "0~+5v"})
+        EXPECT_NE(CheckInputType(type), std::nullopt) << type;
+    EXPECT_EQ(Utf8(CheckInputType("-5V~+5X")).value().rfind("输入型号类型不匹配：-5V~+5X", 0), 0u);
+}
+
+TEST(SettingsChecks, FailureNamesItsField) {
+    SetDefaultSettings();
+    EXPECT_EQ(FindSettingsFailure(), std::nullopt);
+    g_strSamplePeriod = "0";
+    g_strCoef1 = "0";
+    g_strInputType = "-5V~+5X";
+    std::optional<SettingsFailure> failure = FindSettingsFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(SettingsFields()[failure->field].text, &g_strInputType);
+    EXPECT_EQ(GbkToUtf8(SettingsFieldLabel(failure->field)), "输入型号类型");
+    EXPECT_EQ(CheckSettings(), failure->message);
+    g_strInputType = "0~+10V";
+    failure = FindSettingsFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(GbkToUtf8(SettingsFieldLabel(failure->field)), "(1)通道 线性比例系数");
+    g_strCoef1 = "1";
+    failure = FindSettingsFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(SettingsFields()[failure->field].text, &g_strSamplePeriod);
+    // Every field has its label.
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
+        EXPECT_FALSE(SettingsFieldLabel(i).empty());
+}
+
 }  // namespace

@@ -93,6 +93,7 @@ class TestDlgTest : public QObject {
     void failingReadSkipsTheTick();
     void forcedStopAtTheLimit();
     void readingsAfterAForcedStop();
+    void pollsWatchTheLimitsOfALongPeriod();
     void travelLimitFromTheSwitch();
     void heldStartCannotOverrideTheSwitch();
     void breakRunsTheSequenceAndSaves();
@@ -582,7 +583,8 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
 
     // A start from the rig while the box is open restarts the ticks, and their interlocks
-    // stop the test again.
+    // stop the test again; a start after that, with the stop line active and the force
+    // still above the limit, is refused and the line stays active.
     m_boxes.clear();
     bool nested = false;
     SetMessageBoxHandler([this, &nested](const QString& text, const QString& caption) {
@@ -596,7 +598,38 @@ void TestDlgTest::forcedStopAtTheLimit() {
     m_dlg->SampleTick();
     SetMessageBoxHandler(nullptr);
     QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+    QVERIFY(m_boxes[1].first.startsWith(QStringLiteral("强制停机的原因仍在")));
     QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
+}
+
+// With ticks 10 s apart the poll stops the test at the limit; at the default period the
+// ticks, as frequent as the polls, watch alone.
+void TestDlgTest::pollsWatchTheLimitsOfALongPeriod() {
+    Open();
+    g_strSamplePeriod = "10000";
+    ParseSettings();
+    m_dlg->OnStart();
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 10000);
+    m_card.SetVoltage(0, 4.0);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_card.DigitalOutputs() & 0x07, 0);
+    QVERIFY(!Lamp(1067)->isHidden());
+    QCOMPARE(m_boxes.size(), std::size_t{1});
+    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
+
+    m_card.SetVoltage(0, 1.2);
+    g_strSamplePeriod = "30";
+    ParseSettings();
+    m_dlg->OnStart();
+    QCOMPARE(int(g_bRecording), 1);
+    m_card.SetVoltage(0, 4.0);
+    m_dlg->PollInputs();
+    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0x01);
 }
 
 void TestDlgTest::readingsAfterAForcedStop() {

@@ -1,0 +1,498 @@
+// The interlocks end to end: the dqx7460-sim program serves the card and the rig over its
+// sockets, the main window runs by exec() as the program runs it (or the Velmora program
+// itself runs), and the rig's own state tells whether its lines were driven as they must be.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/card_claim.h"
+#include "acquisition/output_ledger.h"
+#include "acquisition/run_state.h"
+#include "common/message_box.h"
+#include "control_client.h"
+#include "records/archive.h"
+#include "settings/data_folder.h"
+#include "settings/settings_record.h"
+#include "shell/main_dialog.h"
+
+namespace {
+
+constexpr int kRecordsOffset = 256 + int(kSettingsBytes) + 2 * 502 * 10;
+
+// One field of the simulator's rig-state reply ("key=value").
+std::string StateField(const std::string& state, const std::string& key) {
+    std::istringstream words(state);
+    std::string word;
+    while (words >> word) {
+        if (word.rfind(key + "=", 0) == 0) return word.substr(key.size() + 1);
+    }
+    return {};
+}
+
+unsigned StateOutputs(const std::string& state) {
+    return unsigned(std::stoul("0" + StateField(state, "outputs"), nullptr, 16));
+}
+
+double StateNumber(const std::string& state, const std::string& key) {
+    return std::atof(StateField(state, key).c_str());
+}
+
+// The records an archive holds: slot 1 up to the first empty channel 0 text.
+int StoredRecords(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = file.readAll();
+    int count = 0;
+    while (kRecordsOffset + (count + 1) * 20 < bytes.size() &&
+           bytes.at(kRecordsOffset + (count + 1) * 20) != '\0')
+        ++count;
+    return count;
+}
+
+// The settings file as the settings strings stand, written into a data folder.
+QByteArray SettingsFileBytes() {
+    std::ostringstream out;
+    SaveSettings(out);
+    return QByteArray::fromStdString(out.str());
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+class SafetyEndToEndTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void settingsFileThatFailsTheChecksIsKeptAside();
+    void longPeriodForcedStopBetweenTicks();
+    void longPeriodBreakBetweenTicks();
+    void heldStartNeverReleasesTheForcedStop();
+    void terminationStopsTheRigAndSavesTheTest_data();
+    void terminationStopsTheRigAndSavesTheTest();
+    void restartReleasesOutputsLeftActive();
+    void sameNameInOneSecondKeepsBothTests();
+
+  private:
+    void StartSimulator(const QStringList& options = {});
+    void StopSimulator();
+    std::string RigCommand(const std::string& command);
+    // Makes the main window and runs it by exec() as main does; the scenario runs inside its
+    // event loop, then every box is closed and the window ends.
+    void ExecWindow(const std::function<void()>& scenario);
+    QPushButton* Button(int id) const;
+    bool HasBox(const QString& caption, const QString& part) const;
+    // The Velmora program in its own working folder, with the simulator's card; returns once
+    // it holds the card's lock and its timers run.
+    void StartProgram(QProcess& program, const QString& workDir);
+
+    std::unique_ptr<QTemporaryDir> m_driverDir;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_previousDir;
+    QProcess m_sim;
+    sim::ControlClient m_rig;
+    std::unique_ptr<CTestDlg> m_dlg;
+    std::vector<std::pair<QString, QString>> m_boxes;
+};
+
+void SafetyEndToEndTest::init() {
+    // Instance socket paths must fit 108 bytes, so the driver folder is short and in /tmp.
+    m_driverDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/vlsafe-XXXXXX"));
+    QVERIFY(m_driverDir->isValid());
+    qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_driverDir->path()));
+    m_workDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_workDir->isValid());
+    m_previousDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_workDir->path()));
+    AnchorDataFolder();
+    m_boxes.clear();
+    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+        m_boxes.emplace_back(text, caption);
+    });
+    SetDefaultSettings();
+}
+
+void SafetyEndToEndTest::cleanup() {
+    m_dlg.reset();
+    DQX7460_DeviceClose(g_hDevice);
+    g_hDevice = nullptr;
+    m_rig.Close();
+    StopSimulator();
+    SetMessageBoxHandler({});
+    QDir::setCurrent(m_previousDir);
+    qunsetenv("DQX7460_DRIVER_DIR");
+    m_workDir.reset();
+    m_driverDir.reset();
+}
+
+void SafetyEndToEndTest::StartSimulator(const QStringList& options) {
+    const QString dir = m_driverDir->path();
+    m_sim.setProgram(QStringLiteral(DQX7460_SIM_PATH));
+    m_sim.setArguments(QStringList{QStringLiteral("--dir"), dir} + options);
+    m_sim.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_sim.start();
+    QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
+    const QString card = dir + QStringLiteral("/EZUSB-0");
+    const QString control = dir + QStringLiteral("/dqx7460-sim.ctl");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(card) && QFileInfo::exists(control), 10000);
+    std::string error;
+    QTRY_VERIFY2_WITH_TIMEOUT(m_rig.Connect(dir.toStdString(), &error), error.c_str(), 10000);
+}
+
+void SafetyEndToEndTest::StopSimulator() {
+    if (m_sim.state() == QProcess::NotRunning) return;
+    m_sim.terminate();
+    if (!m_sim.waitForFinished(10000)) {
+        m_sim.kill();
+        m_sim.waitForFinished(10000);
+    }
+}
+
+std::string SafetyEndToEndTest::RigCommand(const std::string& command) {
+    std::string reply;
+    if (!m_rig.Send(command, &reply)) return "no reply";
+    return reply;
+}
+
+void SafetyEndToEndTest::ExecWindow(const std::function<void()>& scenario) {
+    m_dlg = std::make_unique<CTestDlg>();
+    QTimer::singleShot(0, m_dlg.get(), [this, &scenario] {
+        scenario();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) box->done(QMessageBox::Ok);
+        }
+        m_dlg->done(QDialog::Accepted);
+    });
+    m_dlg->exec();
+}
+
+QPushButton* SafetyEndToEndTest::Button(int id) const {
+    return m_dlg->findChild<QPushButton*>(QString::number(id));
+}
+
+bool SafetyEndToEndTest::HasBox(const QString& caption, const QString& part) const {
+    for (const auto& [text, boxCaption] : m_boxes) {
+        if (boxCaption == caption && text.contains(part)) return true;
+    }
+    return false;
+}
+
+void SafetyEndToEndTest::StartProgram(QProcess& program, const QString& workDir) {
+    program.setWorkingDirectory(workDir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DQX7460_DRIVER_DIR"), m_driverDir->path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(VELMORA_PATH), {});
+    QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
+    // The program claims the card's folder before it opens the card.
+    const std::string lock = CardLockPath();
+    auto claimed = [&lock] {
+        const int fd = open(lock.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+        close(fd);
+        return held;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(claimed(), 30000);
+    // The first tick's output write makes the ledger: from then on the timers run.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromStdString(OutputLedgerPath())),
+                             30000);
+}
+
+// One wrong byte in the input type read 000.000 while the rig pulled a 42 N specimen to
+// its break; now the file is refused, kept, and the defaults stop the rig at 35 N.
+void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    const QString settingsPath = QString::fromStdString(SettingsFilePath());
+    QByteArray refusedBytes = SettingsFileBytes();
+    refusedBytes.replace(10, 10, QByteArray("-5V~+5X\0\0\0", 10));
+    QVERIFY(WriteFile(settingsPath, refusedBytes));
+
+    ExecWindow([&] {
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
+        QVERIFY2(m_boxes[0].first.contains(QStringLiteral("输入型号类型")),
+                 qPrintable(m_boxes[0].first));
+        QVERIFY(m_boxes[0].first.contains(QStringLiteral("-5V~+5X")));
+        const QStringList aside =
+            QDir(QFileInfo(settingsPath).path())
+                .entryList({QStringLiteral("MyTestSet.dat.refused-*")}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(m_boxes[0].first.contains(aside[0]), qPrintable(m_boxes[0].first));
+        QFile kept(QFileInfo(settingsPath).path() + QLatin1Char('/') + aside[0]);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), refusedBytes);
+        SetDefaultSettings();
+        QFile remade(settingsPath);
+        QVERIFY(remade.open(QIODevice::ReadOnly));
+        QCOMPARE(remade.readAll(), SettingsFileBytes());
+
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(StateNumber(state, "peak") < 38.0, state.c_str());
+        QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
+        QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
+
+        // The Settings command reads the file again: one gone bad meanwhile is refused too.
+        QByteArray garbage(int(kSettingsBytes), 'x');
+        QVERIFY(WriteFile(settingsPath, garbage));
+        m_boxes.clear();
+        QTimer::singleShot(0, [] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                if (auto* settings = qobject_cast<QDialog*>(dialog)) settings->reject();
+            }
+        });
+        m_dlg->findChild<QAction*>(QStringLiteral("32776"))->trigger();
+        QVERIFY(HasBox(QStringLiteral("设置错误"), QStringLiteral("未通过检查")));
+        QCOMPARE(QDir(QFileInfo(settingsPath).path())
+                     .entryList({QStringLiteral("MyTestSet.dat.refused-*")}, QDir::Files)
+                     .size(),
+                 2);
+        QCOMPARE(g_strInputType, std::string("-5V~+5V"));
+    });
+}
+
+// With a 10 s sampling period the first tick comes after the strong specimen has passed
+// 35 N and broken; the polls between the ticks stop it at the limit.
+void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    g_strSamplePeriod = "10000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes()));
+
+    ExecWindow([&] {
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(StateNumber(state, "peak") >= 35.0 && StateNumber(state, "peak") < 37.0,
+                 state.c_str());
+        QVERIFY(StateField(state, "specimen") != "broken");
+        QCOMPARE(int(g_bRecording), 0);
+        QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
+    });
+}
+
+void SafetyEndToEndTest::longPeriodBreakBetweenTicks() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    g_strSamplePeriod = "10000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes()));
+
+    ExecWindow([&] {
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(StateField(RigCommand("rig-state"), "specimen") == "broken",
+                                 20000);
+        // The break's lines (broken, auto-stop) follow within a poll, not at the next tick.
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x18) == 0, 1000);
+        QVERIFY(g_bBreakDetected);
+        QVERIFY(g_nRecordCount <= 1);
+    });
+}
+
+// A start button stuck low after a forced stop: the stop line stays active while the force
+// is above the limit, and one notice tells of it.
+void SafetyEndToEndTest::heldStartNeverReleasesTheForcedStop() {
+    StartSimulator({QStringLiteral("--no-rig")});
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("set-voltage 0 4.0"), std::string("ok"));
+    QCOMPARE(RigCommand("set-inputs ffef"), std::string("ok"));
+    SetMessageBoxHandler({});
+
+    std::vector<unsigned> outputs;
+    int mostBoxes = 0;
+    ExecWindow([&] {
+        QTimer sampler;
+        sampler.setInterval(5);
+        connect(&sampler, &QTimer::timeout, [&] {
+            if (outputs.size() >= 300) return;
+            outputs.push_back(
+                unsigned(std::stoul("0" + RigCommand("get-outputs").substr(3), nullptr, 16)));
+            int boxes = 0;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QMessageBox*>(widget) && widget->isVisible()) ++boxes;
+            }
+            mostBoxes = std::max(mostBoxes, boxes);
+            // Ends from inside the sampler: boxes that wait in their own loops must close
+            // for the scenario to go on.
+            if (outputs.size() == 300) {
+                RigCommand("set-inputs ffff");
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    if (auto* box = qobject_cast<QMessageBox*>(widget)) box->done(QMessageBox::Ok);
+                }
+            }
+        });
+        sampler.start();
+        QTRY_VERIFY_WITH_TIMEOUT(outputs.size() >= 300, 60000);
+    });
+    std::size_t first = 0;
+    while (first < outputs.size() && (outputs[first] & 0x01)) ++first;
+    QVERIFY2(first < outputs.size() / 2, "no forced stop");
+    for (std::size_t i = first; i < outputs.size(); ++i)
+        QVERIFY2(
+            (outputs[i] & 0x01) == 0,
+            qPrintable(QStringLiteral("released at sample %1: %2").arg(i).arg(outputs[i], 4, 16)));
+    QCOMPARE(mostBoxes, 1);
+}
+
+void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The program ended mid-test: the crosshead halts, the lines are released and the records
+// are kept under a name that says why.
+void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest() {
+    QFETCH(int, signalNumber);
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    QTemporaryDir programDir;
+    QVERIFY(programDir.isValid());
+    QProcess program;
+    StartProgram(program, programDir.path());
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    QTRY_VERIFY2_WITH_TIMEOUT(StateNumber(RigCommand("rig-state"), "force") > 15.0 &&
+                                  (StateOutputs(RigCommand("rig-state")) & 0x04) == 0,
+                              RigCommand("rig-state").c_str(), 20000);
+    QCOMPARE(StateField(RigCommand("rig-state"), "motion"), std::string("pulling"));
+
+    QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
+
+    const std::string state = RigCommand("rig-state");
+    QCOMPARE(StateField(state, "motion"), std::string("stopped"));
+    QCOMPARE(StateOutputs(state), 0x00FFu);
+    QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
+
+    const QDir data(programDir.path() + QStringLiteral("/测试数据存档"));
+    const QStringList saved = data.entryList({QStringLiteral("*-终止保存.dat")}, QDir::Files);
+    QCOMPARE(saved.size(), 1);
+    const QString base = data.filePath(saved[0]).chopped(4);
+    QCOMPARE(QFileInfo(base + QStringLiteral(".dat")).size(), qint64(kArchiveBytes));
+    QVERIFY(StoredRecords(base + QStringLiteral(".dat")) > 0);
+    QVERIFY(QFileInfo(base + QStringLiteral(".xls")).size() > 0);
+    QVERIFY(QFileInfo(base + QStringLiteral(".csv")).size() > 0);
+    // No temporary file of a save is left.
+    for (const QString& name : data.entryList(QDir::Files | QDir::Hidden))
+        QVERIFY2(name.endsWith(QLatin1String(".dat")) || name.endsWith(QLatin1String(".xls")) ||
+                     name.endsWith(QLatin1String(".csv")),
+                 qPrintable(name));
+}
+
+// A program killed while its forced-stop line was active left the card so; the next one
+// releases the lines before anything else and says so.
+void SafetyEndToEndTest::restartReleasesOutputsLeftActive() {
+    StartSimulator({QStringLiteral("--no-rig")});
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("set-voltage 0 4.0"), std::string("ok"));
+    QTemporaryDir programDir;
+    QVERIFY(programDir.isValid());
+    QProcess program;
+    StartProgram(program, programDir.path());
+    if (QTest::currentTestFailed()) return;
+    QTRY_COMPARE_WITH_TIMEOUT(RigCommand("get-outputs"), std::string("ok 00f8"), 20000);
+    program.kill();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(RigCommand("get-outputs"), std::string("ok 00f8"));
+    QCOMPARE(RigCommand("set-voltage 0 0"), std::string("ok"));
+
+    ExecWindow([&] {
+        // Before the window's first tick.
+        QCOMPARE(RigCommand("get-outputs"), std::string("ok 00ff"));
+        QVERIFY(HasBox(QStringLiteral("设备信息"), QStringLiteral("00F8")));
+        QVERIFY(HasBox(QStringLiteral("设备信息"), QStringLiteral("未复位")));
+    });
+}
+
+// Two tests under one name in the same second: the second save must not replace the first.
+void SafetyEndToEndTest::sameNameInOneSecondKeepsBothTests() {
+    StartSimulator({QStringLiteral("--no-rig")});
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(RigCommand("set-voltage 0 1.2"), std::string("ok"));
+    QCOMPARE(RigCommand("set-inputs ffff"), std::string("ok"));
+
+    ExecWindow([&] {
+        const QDir data(QString::fromStdString(DataFolderPath()));
+        bool sameSecond = false;
+        int firstCount = 0;
+        int secondCount = 0;
+        for (int attempt = 0; attempt < 5 && !sameSecond; ++attempt) {
+            for (const QString& name : data.entryList({QStringLiteral("Dranvik*")}, QDir::Files))
+                QVERIFY(QFile::remove(data.filePath(name)));
+            Button(1035)->click();
+            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 8, 10000);
+            Button(1063)->click();
+            firstCount = g_nRecordCount;
+            // Early in a second, so that both saves can fall into it.
+            QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentMSecsSinceEpoch() % 1000 < 100, 2000);
+            const std::time_t first = std::time(nullptr);
+            Button(1064)->click();
+            Button(1036)->click();
+            QCOMPARE(g_nRecordCount, 0);
+            Button(1035)->click();
+            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 3, 10000);
+            Button(1063)->click();
+            secondCount = g_nRecordCount;
+            Button(1064)->click();
+            sameSecond = std::time(nullptr) == first;
+        }
+        QVERIFY(sameSecond);
+        QVERIFY(m_boxes.empty());
+        QStringList archives = data.entryList({QStringLiteral("Dranvik*.dat")}, QDir::Files);
+        QCOMPARE(archives.size(), 2);
+        archives.sort();
+        // "<name><time>-2.dat" sorts before "<name><time>.dat".
+        QVERIFY(archives[0].endsWith(QLatin1String("-2.dat")));
+        QCOMPARE(StoredRecords(data.filePath(archives[1])), firstCount);
+        QCOMPARE(StoredRecords(data.filePath(archives[0])), secondCount);
+        QVERIFY(QFileInfo::exists(data.filePath(archives[0].chopped(4) + QStringLiteral(".xls"))));
+        QVERIFY(QFileInfo::exists(data.filePath(archives[1].chopped(4) + QStringLiteral(".xls"))));
+    });
+}
+
+QTEST_MAIN(SafetyEndToEndTest)
+#include "safety_e2e_test.moc"
