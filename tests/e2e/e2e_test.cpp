@@ -643,7 +643,8 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
         QVERIFY2(m_boxes[0].first.endsWith(folder + ArchivesInDataFolder().constFirst()),
                  qPrintable(m_boxes[0].first));
         const QStringList files = QDir(folder).entryList(QDir::Files);
-        QCOMPARE(files.size(), 4);  // the settings file and one archive, workbook and CSV
+        // The settings file and one archive with its workbook, CSV and test file.
+        QCOMPARE(files.size(), 5);
     });
 }
 

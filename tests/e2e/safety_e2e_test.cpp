@@ -226,8 +226,7 @@ void SafetyEndToEndTest::StartProgram(QProcess& program, const QString& workDir)
     };
     QTRY_VERIFY_WITH_TIMEOUT(claimed(), 30000);
     // The first tick's output write makes the ledger: from then on the timers run.
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromStdString(OutputLedgerPath())),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromStdString(OutputLedgerPath())), 30000);
 }
 
 // One wrong byte in the input type read 000.000 while the rig pulled a 42 N specimen to
@@ -416,10 +415,11 @@ void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest() {
     QVERIFY(StoredRecords(base + QStringLiteral(".dat")) > 0);
     QVERIFY(QFileInfo(base + QStringLiteral(".xls")).size() > 0);
     QVERIFY(QFileInfo(base + QStringLiteral(".csv")).size() > 0);
+    QVERIFY(QFileInfo(base + QStringLiteral(".ini")).size() > 0);
     // No temporary file of a save is left.
     for (const QString& name : data.entryList(QDir::Files | QDir::Hidden))
         QVERIFY2(name.endsWith(QLatin1String(".dat")) || name.endsWith(QLatin1String(".xls")) ||
-                     name.endsWith(QLatin1String(".csv")),
+                     name.endsWith(QLatin1String(".csv")) || name.endsWith(QLatin1String(".ini")),
                  qPrintable(name));
 }
 
