@@ -29,11 +29,11 @@
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
-#include "control_client.h"
 #include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
+#include "simulated_rig_case.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ QString PrintedPath(const QString& output, const QString& label) {
 
 }  // namespace
 
-class EndToEndTest : public QObject {
+class EndToEndTest : public SimulatedRigCase {
     Q_OBJECT
 
   private slots:
@@ -102,22 +102,11 @@ class EndToEndTest : public QObject {
     // Runs the window in exec(), as main runs it, with the script in its event loop; the
     // window ends when the script returns, failed or not.
     void RunInExec(const std::function<void()>& script);
-    void StartSimulator(const QStringList& options = {});
-    void StopSimulator();
     void OpenWindow();
-    std::string RigCommand(const std::string& command);
     QPushButton* Button(int id) const;
     QString Text(int id) const;
     QString Cell(int row, int column) const;
     QStringList ArchivesInDataFolder() const;
-
-    std::unique_ptr<QTemporaryDir> m_driverDir;
-    std::unique_ptr<QTemporaryDir> m_workDir;
-    QString m_previousDir;
-    QProcess m_sim;
-    sim::ControlClient m_rig;
-    std::unique_ptr<CTestDlg> m_dlg;
-    std::vector<std::pair<QString, QString>> m_boxes;
 
     // The headless run's folder and archive, played back by the next case.
     std::unique_ptr<QTemporaryDir> m_runDir;
@@ -126,72 +115,19 @@ class EndToEndTest : public QObject {
 };
 
 void EndToEndTest::init() {
-    // Instance socket paths must fit 108 bytes, so the driver folder is short and in /tmp.
-    m_driverDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/vle2e-XXXXXX"));
-    QVERIFY(m_driverDir->isValid());
-    qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_driverDir->path()));
-
-    m_workDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_workDir->isValid());
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_workDir->path()));
-    AnchorDataFolder();
-
-    m_boxes.clear();
-    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
-        m_boxes.emplace_back(text, caption);
-    });
+    SetUpCase(QStringLiteral("/tmp/vle2e-XXXXXX"));
     // Each case starts as a freshly started program would, whatever the previous one left.
     g_bRecording = 0;
     g_nRecordCount = 0;
 }
 
 void EndToEndTest::cleanup() {
-    m_dlg.reset();
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
-    m_rig.Close();
-    StopSimulator();
-    SetMessageBoxHandler({});
-    QDir::setCurrent(m_previousDir);
-    qunsetenv("DQX7460_DRIVER_DIR");
-    m_workDir.reset();
-    m_driverDir.reset();
-}
-
-void EndToEndTest::StartSimulator(const QStringList& options) {
-    const QString dir = m_driverDir->path();
-    m_sim.setProgram(QStringLiteral(DQX7460_SIM_PATH));
-    m_sim.setArguments(QStringList{QStringLiteral("--dir"), dir} + options);
-    m_sim.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_sim.start();
-    QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
-    const QString card = dir + QStringLiteral("/EZUSB-0");
-    const QString control = dir + QStringLiteral("/dqx7460-sim.ctl");
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(card) && QFileInfo::exists(control), 10000);
-    // A simulator killed earlier leaves its sockets behind until the new one replaces them.
-    std::string error;
-    QTRY_VERIFY2_WITH_TIMEOUT(m_rig.Connect(dir.toStdString(), &error), error.c_str(), 10000);
-}
-
-void EndToEndTest::StopSimulator() {
-    if (m_sim.state() == QProcess::NotRunning) return;
-    m_sim.terminate();
-    if (!m_sim.waitForFinished(10000)) {
-        m_sim.kill();
-        m_sim.waitForFinished(10000);
-    }
+    TearDownCase();
 }
 
 void EndToEndTest::OpenWindow() {
     m_dlg = std::make_unique<CTestDlg>();
     m_dlg->show();
-}
-
-std::string EndToEndTest::RigCommand(const std::string& command) {
-    std::string reply;
-    if (!m_rig.Send(command, &reply)) return "no reply";
-    return reply;
 }
 
 QPushButton* EndToEndTest::Button(int id) const {

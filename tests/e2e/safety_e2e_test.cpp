@@ -30,11 +30,11 @@
 #include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
-#include "control_client.h"
 #include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
+#include "simulated_rig_case.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
-class SafetyEndToEndTest : public QObject {
+class SafetyEndToEndTest : public SimulatedRigCase {
     Q_OBJECT
 
   private slots:
@@ -103,9 +103,6 @@ class SafetyEndToEndTest : public QObject {
     void sameNameInOneSecondKeepsBothTests();
 
   private:
-    void StartSimulator(const QStringList& options = {});
-    void StopSimulator();
-    std::string RigCommand(const std::string& command);
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
     // event loop, then every box is closed and the window ends.
     void ExecWindow(const std::function<void()>& scenario);
@@ -114,73 +111,15 @@ class SafetyEndToEndTest : public QObject {
     // The Velmora program in its own working folder, with the simulator's card; returns once
     // it holds the card's lock and its timers run.
     void StartProgram(QProcess& program, const QString& workDir);
-
-    std::unique_ptr<QTemporaryDir> m_driverDir;
-    std::unique_ptr<QTemporaryDir> m_workDir;
-    QString m_previousDir;
-    QProcess m_sim;
-    sim::ControlClient m_rig;
-    std::unique_ptr<CTestDlg> m_dlg;
-    std::vector<std::pair<QString, QString>> m_boxes;
 };
 
 void SafetyEndToEndTest::init() {
-    // Instance socket paths must fit 108 bytes, so the driver folder is short and in /tmp.
-    m_driverDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/vlsafe-XXXXXX"));
-    QVERIFY(m_driverDir->isValid());
-    qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_driverDir->path()));
-    m_workDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_workDir->isValid());
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_workDir->path()));
-    AnchorDataFolder();
-    m_boxes.clear();
-    SetMessageBoxHandler([this](const QString& text, const QString& caption) {
-        m_boxes.emplace_back(text, caption);
-    });
+    SetUpCase(QStringLiteral("/tmp/vlsafe-XXXXXX"));
     SetDefaultSettings();
 }
 
 void SafetyEndToEndTest::cleanup() {
-    m_dlg.reset();
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
-    m_rig.Close();
-    StopSimulator();
-    SetMessageBoxHandler({});
-    QDir::setCurrent(m_previousDir);
-    qunsetenv("DQX7460_DRIVER_DIR");
-    m_workDir.reset();
-    m_driverDir.reset();
-}
-
-void SafetyEndToEndTest::StartSimulator(const QStringList& options) {
-    const QString dir = m_driverDir->path();
-    m_sim.setProgram(QStringLiteral(DQX7460_SIM_PATH));
-    m_sim.setArguments(QStringList{QStringLiteral("--dir"), dir} + options);
-    m_sim.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_sim.start();
-    QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
-    const QString card = dir + QStringLiteral("/EZUSB-0");
-    const QString control = dir + QStringLiteral("/dqx7460-sim.ctl");
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(card) && QFileInfo::exists(control), 10000);
-    std::string error;
-    QTRY_VERIFY2_WITH_TIMEOUT(m_rig.Connect(dir.toStdString(), &error), error.c_str(), 10000);
-}
-
-void SafetyEndToEndTest::StopSimulator() {
-    if (m_sim.state() == QProcess::NotRunning) return;
-    m_sim.terminate();
-    if (!m_sim.waitForFinished(10000)) {
-        m_sim.kill();
-        m_sim.waitForFinished(10000);
-    }
-}
-
-std::string SafetyEndToEndTest::RigCommand(const std::string& command) {
-    std::string reply;
-    if (!m_rig.Send(command, &reply)) return "no reply";
-    return reply;
+    TearDownCase();
 }
 
 void SafetyEndToEndTest::ExecWindow(const std::function<void()>& scenario) {

@@ -1,0 +1,92 @@
+// What the end-to-end cases share: a private driver folder and working folder for each case,
+// the dqx7460-sim process on that folder with its control client, the main window under
+// test and the message boxes it showed.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acquisition/run_state.h"
+#include "common/message_box.h"
+#include "control_client.h"
+#include "settings/data_folder.h"
+#include "shell/main_dialog.h"
+
+class SimulatedRigCase : public QObject {
+  protected:
+    // Instance socket paths must fit 108 bytes, so the driver folder is short and in /tmp.
+    void SetUpCase(const QString& driverDirTemplate) {
+        m_driverDir = std::make_unique<QTemporaryDir>(driverDirTemplate);
+        QVERIFY(m_driverDir->isValid());
+        qputenv("DQX7460_DRIVER_DIR", QFile::encodeName(m_driverDir->path()));
+        m_workDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_workDir->isValid());
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_workDir->path()));
+        AnchorDataFolder();
+        m_boxes.clear();
+        SetMessageBoxHandler([this](const QString& text, const QString& caption) {
+            m_boxes.emplace_back(text, caption);
+        });
+    }
+
+    void TearDownCase() {
+        m_dlg.reset();
+        DQX7460_DeviceClose(g_hDevice);
+        g_hDevice = nullptr;
+        m_rig.Close();
+        StopSimulator();
+        SetMessageBoxHandler({});
+        QDir::setCurrent(m_previousDir);
+        qunsetenv("DQX7460_DRIVER_DIR");
+        m_workDir.reset();
+        m_driverDir.reset();
+    }
+
+    void StartSimulator(const QStringList& options = {}) {
+        const QString dir = m_driverDir->path();
+        m_sim.setProgram(QStringLiteral(DQX7460_SIM_PATH));
+        m_sim.setArguments(QStringList{QStringLiteral("--dir"), dir} + options);
+        m_sim.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_sim.start();
+        QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
+        const QString card = dir + QStringLiteral("/EZUSB-0");
+        const QString control = dir + QStringLiteral("/dqx7460-sim.ctl");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(card) && QFileInfo::exists(control), 10000);
+        // A simulator killed earlier leaves its sockets behind until the new one replaces them.
+        std::string error;
+        QTRY_VERIFY2_WITH_TIMEOUT(m_rig.Connect(dir.toStdString(), &error), error.c_str(), 10000);
+    }
+
+    void StopSimulator() {
+        if (m_sim.state() == QProcess::NotRunning) return;
+        m_sim.terminate();
+        if (!m_sim.waitForFinished(10000)) {
+            m_sim.kill();
+            m_sim.waitForFinished(10000);
+        }
+    }
+
+    std::string RigCommand(const std::string& command) {
+        std::string reply;
+        if (!m_rig.Send(command, &reply)) return "no reply";
+        return reply;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_driverDir;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_previousDir;
+    QProcess m_sim;
+    sim::ControlClient m_rig;
+    std::unique_ptr<CTestDlg> m_dlg;
+    std::vector<std::pair<QString, QString>> m_boxes;
+};
