@@ -11,6 +11,7 @@
 #include "acquisition/card_access.h"
 #include "acquisition/card_config.h"
 #include "acquisition/run_state.h"
+#include "card_registers.h"
 #include "settings/settings_record.h"
 
 int g_bHighSpeed = 0;
@@ -28,16 +29,10 @@ constexpr WORD kBlockWords = 512;
 constexpr int kCaptureTarget = 512;
 constexpr int kBurstSamples = 250;
 constexpr int kBurstPeakSlot = 251;
-constexpr ULONG kTriggerFlag = 1u << 21;
-constexpr ULONG kSampleBits = 0x1FFFFF;
 
 // The count is tested once per block and each block starts below the target, so the
 // buffer never holds more than target - 1 + one block.
 static_assert(kCaptureTarget - 1 + kBlockWords <= 1024, "the capture buffer must hold a block");
-
-bool IsStartMarker(ULONG w) {
-    return ((w >> 21) & 7) == 3 && (w & 0xFFFF) == 15;
-}
 
 // A card that stops delivering ends the capture once its reads have failed for this long;
 // between failed reads the worker pauses, so that it does not spin on the card's lock.
@@ -108,14 +103,14 @@ void HighSpeedWorker() {
         failing = false;
         for (ULONG w : block) {
             if (!sync) {
-                sync = IsStartMarker(w);
+                sync = dqx7460::IsStartMarker(w);
                 continue;
             }
             if (!started) {
-                if (!(w & kTriggerFlag)) continue;
+                if (!(w & dqx7460::kSampleTriggerFlag)) continue;
                 started = 1;
             }
-            g_nHighSpeedBuf[count++] = static_cast<int>(w & kSampleBits);
+            g_nHighSpeedBuf[count++] = static_cast<int>(w & dqx7460::kSampleCodeAndChannel);
         }
         g_bHighSpeedSync.store(sync, std::memory_order_relaxed);
         g_bHighSpeedStarted.store(started, std::memory_order_relaxed);

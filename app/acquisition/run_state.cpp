@@ -78,15 +78,19 @@ void ResetRunState() {
     g_strStartTime.clear();
     g_bZeroRequest0 = g_bZeroRequest1 = g_bZeroed0 = g_bZeroed1 = 0;
     g_bTestSaved = 1;
-    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
-    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
-    g_nBreakRecord = 0;
+    ResetBreakSequence();
     g_playedArchive = PlayedArchive{};
     MarkTestStart();
     g_hDevice = nullptr;
     g_nDeviceNumber = 1;
     g_nLastError = 0;
     g_wDigitalIn = 0x00FF;
+}
+
+void ResetBreakSequence() {
+    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
+    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
+    g_nBreakRecord = 0;
 }
 
 bool HasUnsavedTest() {

@@ -63,6 +63,8 @@ extern int g_nAutoStopTicks, g_nAutoReturnTicks;
 // The record count at the tick the break was detected; 0 while the test has none. Reset
 // with the sequence flags by the start command, and by the clear command.
 extern int g_nBreakRecord;
+// Puts the automatic stop sequence and the break record back to a test without a break.
+void ResetBreakSequence();
 
 // Card.
 extern HANDLE g_hDevice;

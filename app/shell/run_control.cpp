@@ -120,9 +120,7 @@ void CTestDlg::OnStart() {
     // An engaged switch stays engaged through a start, so the first tick stops the test.
     g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
     if (g_bTravelLimit) SetCaption(1033, QStringLiteral("行程限位接通"));
-    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
-    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
-    g_nBreakRecord = 0;
+    ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
     m_lamps.autoReturn = m_lamps.autoStop = false;
     ShowLamps();
@@ -264,8 +262,7 @@ void CTestDlg::OpenArchive(const QString& path) {
     g_bTestSaved = 1;
     // A new playback starts from a quiet rig: nothing of the previous one's lamps, outputs
     // or break sequence carries over.
-    g_nAutoStopTicks = g_nAutoReturnTicks = 0;
-    g_bBreakDetected = g_bAutoStopDone = g_bAutoReturnActive = g_bAutoReturnDone = 0;
+    ResetBreakSequence();
     m_lamps = Lamps{};
     ShowLamps();
     m_wDigitalOut = kIdleOutputWord;
