@@ -2,14 +2,12 @@
 // first empty one, as playback takes them) through the results engine, the result texts
 // and the force-extension curve drawn off screen. Two header bytes after the path choose
 // the break record, so the break and no-break cases are both reached.
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,20 +15,8 @@
 #include "records/archive.h"
 #include "results/force_curve.h"
 #include "results/results_engine.h"
+#include "scratch_archive.h"
 #include "settings/settings_record.h"
-
-namespace {
-
-const std::string& ScratchFolder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/velmora-results-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        return std::string(pattern);
-    }();
-    return folder;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -42,11 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string archive = ScratchFolder() + "/test.dat";
-    std::FILE* file = std::fopen(archive.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::string archive = WriteScratchArchive(data, size);
 
     ResetRunState();
     SetDefaultSettings();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "settings/settings_record.h"
+
 std::string g_strRecord0[kRecordSlots];
 std::string g_strRecord1[kRecordSlots];
 int g_nRecordCount = 0;
@@ -85,6 +87,12 @@ void ResetRunState() {
     g_nDeviceNumber = 1;
     g_nLastError = 0;
     g_wDigitalIn = 0x00FF;
+}
+
+void ResetProgramState() {
+    ResetRunState();
+    SetDefaultSettings();
+    ParseSettings();
 }
 
 void ResetBreakSequence() {

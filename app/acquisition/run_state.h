@@ -89,3 +89,6 @@ constexpr WORD kInStart = 0x10;
 // Puts every item above back to its start-up value (defaults of the main window's
 // construction). Tests use it to begin from a clean program state.
 void ResetRunState();
+// The run state and the settings (defaults, parsed) as a freshly started program has them
+// before it reads its settings file.
+void ResetProgramState();

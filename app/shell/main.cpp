@@ -42,7 +42,20 @@ int main(int argc, char* argv[]) {
     InstallQtTranslations(app);
     AnchorDataFolder();
     CTerminationSignals termination;
+    // The window's start-up notices (no card, refused settings) are modal: a signal while
+    // one is open ends its loop, and the window then ends without being shown.
+    int earlySignal = 0;
+    const QMetaObject::Connection early =
+        QObject::connect(&termination, &CTerminationSignals::Requested, [&](int signalNumber) {
+            if (earlySignal == 0) earlySignal = signalNumber;
+            QCoreApplication::exit(128 + signalNumber);
+        });
     CTestDlg dialog;
+    QObject::disconnect(early);
+    if (earlySignal != 0) {
+        dialog.OnTerminate(earlySignal);
+        return 128 + earlySignal;
+    }
     QObject::connect(&termination, &CTerminationSignals::Requested, &dialog,
                      &CTestDlg::OnTerminate);
     dialog.exec();

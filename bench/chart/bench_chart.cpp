@@ -19,9 +19,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     ResetChartFlags();
     g_bShowRatioCurve = 1;
     for (int i = 0; i < kHistorySlots; ++i) {

@@ -17,9 +17,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     g_strStartTime = "2024-03-05-14:07:09";
     g_nRecordCount = 1000;
     for (int k = 1; k <= g_nRecordCount; ++k) {

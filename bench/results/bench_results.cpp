@@ -36,9 +36,7 @@ double MedianMs(int runs, const std::function<void()>& work) {
 
 // A noisy tensile curve: elastic, hardening, necking, break.
 void FillTest() {
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     for (int i = 1; i <= 10000; ++i) {
         const double d = i * 0.002;
         const double f = d < 2    ? 10 * d

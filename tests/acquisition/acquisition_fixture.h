@@ -12,11 +12,7 @@
 
 class AcquisitionTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetRunState();
-        SetDefaultSettings();
-        ParseSettings();
-    }
+    void SetUp() override { ResetProgramState(); }
 };
 
 // Polls the predicate until it holds or five seconds have passed.

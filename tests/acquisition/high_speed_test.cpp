@@ -227,9 +227,7 @@ class StreamReadCounter : public dqx7460::ForwardingDriver {
 // from the same handle, capture after capture: every poll gets the input word, every
 // capture gets the channel's samples and no read of the worker fails.
 TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     sim::Card card(1);
     card.SetDigitalInputs(0xFF6F);
     card.SetVoltage(0, 1.0);

@@ -87,9 +87,7 @@ class LineChartTest : public QObject {
 
   private slots:
     void init() {
-        ResetRunState();
-        SetDefaultSettings();
-        ParseSettings();
+        ResetProgramState();
         ResetChartFlags();
         m_chart = std::make_unique<CLineChartCtrl>();
         m_chart->resize(kWidth, kHeight);

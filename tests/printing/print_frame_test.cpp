@@ -82,9 +82,7 @@ class PrintFrameTest : public QObject {
 
   private slots:
     void init() {
-        ResetRunState();
-        SetDefaultSettings();
-        ParseSettings();
+        ResetProgramState();
         m_owner = std::make_unique<FakeOwner>();
         QPixmap icon(16, 16);
         icon.fill(Qt::red);

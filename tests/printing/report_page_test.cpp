@@ -63,9 +63,7 @@ class ReportPageTest : public QObject {
 
   private slots:
     void init() {
-        ResetRunState();
-        SetDefaultSettings();
-        ParseSettings();
+        ResetProgramState();
         g_strStartTime = "2024-03-05-14:07:09";
     }
 

@@ -89,9 +89,7 @@ TEST_F(ArchiveTest, RoundTripRestoresSettingsReadoutsAndRecordsFromAnyFolder) {
     const std::string copy = DataFolderPath() + "../elsewhere.dat";
     WriteWhole(copy, ReadWhole(path));
 
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     std::string name, error;
     ASSERT_TRUE(ReadArchive(copy, &name, &error)) << error;
     EXPECT_EQ(name, Utf8ToGbk(path));

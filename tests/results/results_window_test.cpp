@@ -27,9 +27,7 @@ const QColor kMaxColour(220, 0, 0);
 const QColor kBreakColour(0, 150, 0);
 
 void RecordBilinearTest() {
-    ResetRunState();
-    SetDefaultSettings();
-    ParseSettings();
+    ResetProgramState();
     g_strStartTime = "2025-03-07-14:05:09";
     for (int i = 1; i <= kRecords; ++i) {
         const double d = (i - 1) * 0.01;
