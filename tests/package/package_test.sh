@@ -242,7 +242,8 @@ check "the desktop entry is valid, names the program in English and Chinese, has
 
 # Started as the desktop starts it, the program keeps its data folder in the documents
 # folder: the one user-dirs.dirs names, else ~/Documents; the folder is created. Without a
-# card the program waits on its notice, so it is ended once the settings file appears.
+# card the program waits on its notice, so it is ended (SIGTERM) once the settings file
+# appears.
 starts_in() {
     local home=$1 documents=$2 exec pid status=0
     exec=$(sed -n 's/^Exec=//p' /usr/share/applications/velmora.desktop)
@@ -250,7 +251,12 @@ starts_in() {
         >"$scratch/desktop.log" 2>&1 &
     pid=$!
     wait_for 30 test -f "$documents/测试数据存档/MyTestSet.dat" || status=1
+    # SIGTERM ends it even while its notice is open; a program that stays is a failure.
     kill "$pid" 2>/dev/null
+    if ! wait_for 30 bash -c "! kill -0 $pid 2>/dev/null"; then
+        kill -KILL "$pid" 2>/dev/null
+        status=1
+    fi
     wait "$pid" 2>/dev/null || true
     return $status
 }
