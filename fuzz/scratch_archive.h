@@ -10,13 +10,17 @@
 #include <cstdlib>
 #include <string>
 
-inline std::string WriteScratchArchive(const std::uint8_t* data, std::size_t size) {
+inline const std::string& ScratchFolder() {
     static const std::string folder = [] {
         char pattern[] = "/tmp/velmora-fuzz-XXXXXX";
         if (mkdtemp(pattern) == nullptr) std::abort();
         return std::string(pattern);
     }();
-    const std::string archive = folder + "/test.dat";
+    return folder;
+}
+
+inline std::string WriteScratchArchive(const std::uint8_t* data, std::size_t size) {
+    const std::string archive = ScratchFolder() + "/test.dat";
     std::FILE* file = std::fopen(archive.c_str(), "wb");
     if (file == nullptr) std::abort();
     std::fwrite(data, 1, size, file);
