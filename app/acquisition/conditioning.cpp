@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kAverageTicks = 10;
-constexpr int kPeakSlot = 501;
 constexpr int kFormattedSlots = 502;  // slots 0..501 carry a readout text
 constexpr int kMaxDamping = 4;
 constexpr int kHistoryDepth = 500;  // slots 1..500 hold the previous recorded ticks
@@ -53,6 +52,14 @@ double Quantise(double v, double resolution) {
     return std::floor(steps + 1e-9) * resolution;
 }
 
+// The end of the chain, after the damping: the zero preset until the channel is zeroed, the
+// small-signal cutoff and the resolution grid.
+double FinishReading(double v, bool zeroed, double zeroPreset, double cutoff, double resolution) {
+    if (!zeroed) v -= zeroPreset;
+    if (std::fabs(cutoff) >= std::fabs(v)) v = 0;
+    return Quantise(v, resolution);
+}
+
 void ShiftHistory(double* history) {
     std::copy_backward(history, history + kHistoryDepth, history + kHistoryDepth + 1);
 }
@@ -83,9 +90,7 @@ void ConditionChannel(int c, ChannelVoltages& ch, ChannelChain chain) {
     }
     ch.damped[c] = v;
 
-    if (!chain.zeroed) v -= chain.zeroPreset;
-    if (std::fabs(chain.cutoff) >= std::fabs(v)) v = 0;
-    v = Quantise(v, chain.resolution);
+    v = FinishReading(v, chain.zeroed, chain.zeroPreset, chain.cutoff, chain.resolution);
     chain.value = v;
 
     if (g_bRecording) ShiftHistory(chain.history);
@@ -210,10 +215,8 @@ void ConditionChannels(ChannelVoltages& ch) {
 }
 
 double PolledValue0(const ChannelVoltages& ch, double volts) {
-    double v = ScaleByInputType((volts - ch.zeroVolt[0]) * g_dCoef0, g_dSpan0);
-    if (!g_bZeroed0) v -= g_dZeroPreset0;
-    if (std::fabs(g_dCutoff0) >= std::fabs(v)) v = 0;
-    return Quantise(v, g_dResolution0);
+    const double v = ScaleByInputType((volts - ch.zeroVolt[0]) * g_dCoef0, g_dSpan0);
+    return FinishReading(v, g_bZeroed0, g_dZeroPreset0, g_dCutoff0, g_dResolution0);
 }
 
 void RestartDamping(ChannelVoltages& ch) {

@@ -10,6 +10,7 @@
 
 constexpr int kRecordSlots = 10003;  // records at 1..g_nRecordCount; 0 is never used
 constexpr int kHistorySlots = 503;   // [0] current, [1..500] older, [501] peak
+constexpr int kPeakSlot = 501;
 
 // Record tables: the readout texts of each recorded tick (GBK).
 extern std::string g_strRecord0[kRecordSlots];

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kPeakSlot = 501;
-
 // An output is active while its bit is 0; its lamp is shown exactly then.
 void Drive(std::uint16_t& digitalOut, OutputBit bit, bool& lamp, bool active) {
     lamp = active;

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kRefreshMs = 50;
-constexpr int kPeakSlot = kHistorySlots - 2;
 // Labels right-aligned; multi-line text with a bottom alignment is placed at the top.
 constexpr int kLabelFormat = Qt::AlignRight | Qt::AlignTop;
 

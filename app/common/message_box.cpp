@@ -61,6 +61,15 @@ QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& cap
     return box;
 }
 
+void ShowSingleNotice(QWidget* parent, QPointer<QMessageBox>& notice, const QString& text,
+                      const QString& caption) {
+    if (notice) {
+        notice->setText(text);
+        return;
+    }
+    notice = ShowNotice(parent, text, caption);
+}
+
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     Handler() = std::move(handler);
 }

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <string>
@@ -28,6 +29,10 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
 // and the box deletes itself when closed. Returns it, or nullptr when the test handler took
 // the message.
 QMessageBox* ShowNotice(QWidget* parent, const QString& text, const QString& caption);
+// One notice at a time in `notice`: an open one takes the new text, else a new one is shown.
+// A condition that repeats at every poll then cannot stack boxes.
+void ShowSingleNotice(QWidget* parent, QPointer<QMessageBox>& notice, const QString& text,
+                      const QString& caption);
 // Asks with the buttons Yes and No; true for Yes. No is the default and the Escape button,
 // so that an operator who presses Enter by habit keeps what the question protects.
 bool AskMessageBox(QWidget* parent, const QString& text, const QString& caption);

@@ -154,7 +154,7 @@ int main(int argc, char* argv[]) {
     if (!dialog.grab().save(png)) return Fail("the screenshot could not be written");
 
     std::printf("Test ended after %d records, peak %s N.\n", g_nRecordCount,
-                g_strReadout0[501].c_str());
+                g_strReadout0[kPeakSlot].c_str());
     std::printf("Results:\n");
     const ResultSet results = ResultsOfCurrentTest();
     for (const ResultRow& row : results.rows) {

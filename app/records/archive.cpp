@@ -242,8 +242,8 @@ bool PlaybackStep(int n) {
     g_dHistory0[0] = g_dValue0;
     g_dHistory1[0] = g_dValue1;
     if (g_bTravelLimit == 0) {
-        if (!(g_dHistory0[501] > g_dHistory0[0])) g_dHistory0[501] = g_dHistory0[0];
-        if (!(g_dHistory1[501] > g_dHistory1[0])) g_dHistory1[501] = g_dHistory1[0];
+        if (!(g_dHistory0[kPeakSlot] > g_dHistory0[0])) g_dHistory0[kPeakSlot] = g_dHistory0[0];
+        if (!(g_dHistory1[kPeakSlot] > g_dHistory1[0])) g_dHistory1[kPeakSlot] = g_dHistory1[0];
     }
     if (g_dHistory0[0] == g_dHistory1[0]) {
         g_dRatio = 1.0;

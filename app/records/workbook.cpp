@@ -143,8 +143,8 @@ bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8) {
     sheet.PutGbk(5, 2, g_strChannelName0 + g_strUnit0);
     sheet.PutGbk(5, 3, g_strChannelName1 + g_strUnit1);
     sheet.Put(6, 1, u"峰值");
-    sheet.PutGbk(6, 2, g_strReadout0[501]);
-    sheet.PutGbk(6, 3, g_strReadout1[501]);
+    sheet.PutGbk(6, 2, g_strReadout0[kPeakSlot]);
+    sheet.PutGbk(6, 3, g_strReadout1[kPeakSlot]);
     for (int i = 1; i <= count; ++i) {
         sheet.PutGbk(6 + i, 1, std::to_string(i));
         sheet.PutGbk(6 + i, 2, g_strRecord0[i]);

@@ -332,21 +332,18 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         r.lowerYieldIndex = yield->lower;
     }
     const double zero = r.toeDisplacement.value_or(d[0]);
+    if (proof) {
+        r.proofForce = proof->force;
+        r.proofDisplacement = proof->displacement;
+    }
     if (newtons && specimen.area) {
         const double mpa = *newtons / *specimen.area;
         r.tensileStrength = r.maxForce * mpa;
-        if (proof) {
-            r.proofForce = proof->force;
-            r.proofDisplacement = proof->displacement;
-            r.proofStrength = proof->force * mpa;
-        }
+        if (proof) r.proofStrength = proof->force * mpa;
         if (yield) {
             r.upperYield = f[yield->upper] * mpa;
             r.lowerYield = f[yield->lower] * mpa;
         }
-    } else if (proof) {
-        r.proofForce = proof->force;
-        r.proofDisplacement = proof->displacement;
     }
     if (millimetres && specimen.gaugeLength) {
         const double percent = *millimetres / *specimen.gaugeLength * 100;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "DQX7460.h"
@@ -39,6 +40,8 @@ constexpr int kSampleTimer = 1;
 constexpr int kPollTimer = 2;
 constexpr int kIdleSamplePeriodMs = 50;
 constexpr int kPollPeriodMs = 30;
+// The caption of the interlocks' notices.
+inline const QString kSafetyCaption = QStringLiteral("安全保护信息");
 
 class CTestDlg : public QDialog, public ReportOwner {
     Q_OBJECT
@@ -143,8 +146,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     void ForceStop(double value0);
     // The forced-stop condition on a fresh reading of the rig's switch and tension.
     bool ForcedStopConditionNow();
-    // One safety notice at a time: a new message replaces the text of the open one.
-    void ShowSafetyNotice(const QString& text);
+    // Channel 0 read now and conditioned as PolledValue0 does; none when the card did not answer.
+    std::optional<double> PolledTension();
     // A card that stopped answering: the test stops as the stop command stops it, the
     // operator is told, and the card is opened again in the background until it answers.
     void ReportCardRead(bool answered);

@@ -68,9 +68,10 @@ void CTestDlg::OnStart() {
     // between two ticks and let the crosshead pull on past the limit.
     const bool stopLineActive = m_bForcedStopHeld && !(m_wDigitalOut & kOutForcedStop);
     if (stopLineActive && !m_bPlayback && ForcedStopConditionNow()) {
-        ShowSafetyNotice(
-            QStringLiteral("强制停机的原因仍在（张力未低于强制停机限或行程限位开关"
-                           "动作），不能开始采集。"));
+        ShowSingleNotice(this, m_safetyNotice,
+                         QStringLiteral("强制停机的原因仍在（张力未低于强制停机限或行程限位开关"
+                                        "动作），不能开始采集。"),
+                         kSafetyCaption);
         return;
     }
     // A test that broke or was saved is finished: the next start begins a new test. A saved
@@ -79,12 +80,10 @@ void CTestDlg::OnStart() {
     if (!m_bPlayback && !g_bRecording && g_nRecordCount > 0 &&
         (g_bTestSaved || g_nBreakRecord > 0)) {
         if (!g_bTestSaved) {
-            if (m_startNotice == nullptr) {
-                m_startNotice = ShowNotice(this,
-                                           QStringLiteral("上一个试样已断裂，其测试数据尚未保存。\n"
-                                                          "请先保存或清除列表区，再开始新的试验。"),
-                                           QStringLiteral("采集信息"));
-            }
+            ShowSingleNotice(this, m_startNotice,
+                             QStringLiteral("上一个试样已断裂，其测试数据尚未保存。\n"
+                                            "请先保存或清除列表区，再开始新的试验。"),
+                             QStringLiteral("采集信息"));
             return;
         }
         OnClearList();

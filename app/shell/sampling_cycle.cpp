@@ -133,13 +133,13 @@ void CTestDlg::PollInputs() {
 void CTestDlg::WatchBetweenTicks() {
     if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
     if (TimerPeriod(kSampleTimer) <= kPollPeriodMs) return;
-    ChannelVoltages polled = m_channels;
-    if (!ReadChannels(polled)) return;
-    const double value = PolledValue0(polled, polled.rawVolt[0]);
+    const std::optional<double> polled = PolledTension();
+    if (!polled) return;
+    const double value = *polled;
     if (!g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
     const WORD before = m_wDigitalOut;
     const SafetyAction action = EvaluateBetweenTicks(
-        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kHistorySlots - 2]));
+        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kPeakSlot]));
     ShowLamps();
     if (action == SafetyAction::kForcedStop) {
         ForceStop(value);
@@ -155,25 +155,19 @@ void CTestDlg::ForceStop(double value0) {
     OnStop();
     m_bForcedStopHeld = true;
     RefreshControls();
-    ShowSafetyNotice(QStringLiteral("安全限制 强行停机"));
+    ShowSingleNotice(this, m_safetyNotice, QStringLiteral("安全限制 强行停机"), kSafetyCaption);
 }
 
 bool CTestDlg::ForcedStopConditionNow() {
     WORD input = 0x00FF;
     if (ReadInputs(&input)) g_wDigitalIn = input;
-    double value = g_dValue0;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
-    ChannelVoltages polled = m_channels;
-    if (!g_bHighSpeed && ReadChannels(polled)) value = PolledValue0(polled, polled.rawVolt[0]);
+    const double value = g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
     return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
 }
 
-// The forced-stop box does not block: a box that waits in the tick lets every start from
-// the rig stack another one on it.
-void CTestDlg::ShowSafetyNotice(const QString& text) {
-    if (m_safetyNotice) {
-        m_safetyNotice->setText(text);
-        return;
-    }
-    m_safetyNotice = ShowNotice(this, text, QStringLiteral("安全保护信息"));
+std::optional<double> CTestDlg::PolledTension() {
+    ChannelVoltages polled = m_channels;
+    if (!ReadChannels(polled)) return std::nullopt;
+    return PolledValue0(polled, polled.rawVolt[0]);
 }
