@@ -25,11 +25,19 @@ struct Lamps {
     bool autoReturn = false;  // 1072
 };
 
+// What a forced stop saw; both may hold at once.
+struct ForcedStopCause {
+    bool forceLimit = false;   // channel 0 at or above the forced-stop limit
+    bool travelLimit = false;  // the travel-limit switch (or button) engaged
+
+    bool Any() const { return forceLimit || travelLimit; }
+};
+
 enum class SafetyAction {
-    kNone,            // the tick goes on: refresh, then (live) write the output word
-    kStopAndSave,     // the automatic sequence ended: run stop, then (live) save; tick ends
-    kForcedStop,      // live only: write the word at once, stop, kill timer 1, show
-                      // "安全限制 强行停机" / "安全保护信息"; tick ends
+    kNone,         // the tick goes on: refresh, then (live) write the output word
+    kStopAndSave,  // the automatic sequence ended: run stop, then (live) save; tick ends
+    kForcedStop,   // live only: write the word at once, stop, kill timer 1, show
+                   // "安全限制 强行停机" / "安全保护信息"; tick ends
 };
 
 // Evaluates the interlocks on g_dValue0 and the channel 0 history, updating the output

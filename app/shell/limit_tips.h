@@ -6,11 +6,13 @@
 #include <QString>
 #include <vector>
 
+#include "control/control_ids.h"
+
 struct ControlTip {
-    int id;
+    ControlId id;
     QString text;
 };
 
-// The tips of limit boxes 1005-1008 and lamps 1067-1070, 1072, 1073 for a channel 0 unit
+// The tips of the four limit boxes and the six lamps for a channel 0 unit
 // (shown only when it is not empty).
 std::vector<ControlTip> LimitTips(const QString& unit);

@@ -1,26 +1,19 @@
 #include "shell/main_dialog.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCursor>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPrinter>
-#include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <optional>
 
-#include "acquisition/card_access.h"
-#include "acquisition/card_config.h"
 #include "acquisition/high_speed.h"
-#include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
@@ -29,14 +22,18 @@
 #include "printing/print_frame.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"
+#include "records/archive.h"
 #include "results/results_engine.h"
 #include "results/results_window.h"
 #include "settings/data_folder.h"
+#include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
-#include "shell/limit_tips.h"
+#include "settings/specimen_dialog.h"
+#include "shell/main_controls.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
+#include "shell/status_text.h"
 #include "shell/window_style.h"
 
 namespace {
@@ -66,6 +63,22 @@ void PostHighSpeedFinished(HighSpeedEnd end) {
         },
         Qt::QueuedConnection);
 }
+
+// The open picker lists folders and the files that can be archives: "*.dat" of an
+// archive's size (not the settings file, whose name matches too).
+class ArchivesOnly : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+  protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || (info.suffix() == QLatin1String("dat") &&
+                                info.size() == static_cast<qint64>(kArchiveBytes));
+    }
+};
 
 }  // namespace
 
@@ -97,14 +110,18 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     connect(&m_sampleTimer, &QTimer::timeout, this, &CTestDlg::SampleTick);
     connect(&m_pollTimer, &QTimer::timeout, this, &CTestDlg::PollInputs);
     m_reopenTimer.setObjectName(QStringLiteral("reopen"));
-    connect(&m_reopenTimer, &QTimer::timeout, this, &CTestDlg::TryReopenCard);
+    connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_run.TryReopenCard()); });
 
-    CreateControls();
+    m_controls = std::make_unique<CMainControls>(this, [this](ControlId id) { OnCommand(id); });
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     OnInitDialog();
 }
 
 CTestDlg::~CTestDlg() = default;
+
+CLineChartCtrl* CTestDlg::Chart() const {
+    return m_controls->Chart();
+}
 
 void CTestDlg::OnInitDialog() {
     std::string error;
@@ -119,115 +136,184 @@ void CTestDlg::OnInitDialog() {
     }
 
     SetColumnHeaders();
-    m_chart->CalcLayout();
+    Chart()->CalcLayout();
     RefreshControls();
 
     dqx7460_set_message_hook(ShowLibraryMessage);
-    // Opening resets the card, so a card another program drives is not even opened.
-    const bool inUse = m_cardClaim.Claim() == CardClaim::Result::kInUse;
-    if (inUse) {
-        CloseCard();
-    } else {
-        g_nLastError = OpenCard();
-    }
-    if (inUse || g_nLastError != 0) {
-        ShowMessageBox(
-            this,
-            inUse ? QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。")
-                  : QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
-                                   "采集测试：请关闭程序，连接设备，重启程序。"),
-            QStringLiteral("设备信息"));
-        EnableMenu(32776, false);
-        SetEnabled(1034, false);
-        RefreshControls();
-        return;
-    }
-
-    // The application's 940-byte feature buffer.
-    std::array<FeatureBlock, 47> features{};
-    static_assert(sizeof(features) == 940);
-    FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
-    if (WithCard([&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
-        return;
-
-    EnableMenu(32777, true);
-    EnableMenu(32774, false);
-    if (!g_bHighSpeed) SetEnabled(1065, true);
-    SetEnabled(1035, true);
-    SetEnabled(1036, true);
-
-    ConfigureCard();
-    ReleaseLeftOutputs();
-
-    m_cardWatch.Restart();
-    SetTimer(kPollTimer, kPollPeriodMs);
-    SetTimer(kSampleTimer, kIdleSamplePeriodMs);
-    m_chart->StartRefresh();
-    ShowStatus();
+    Apply(m_run.OpenCardAtStartup());
 }
 
-void CTestDlg::ReleaseLeftOutputs() {
-    const std::optional<WORD> left = LedgerOutputWord();
-    if (!left || *left == kIdleOutputWord) return;
-    WriteOutputs(kIdleOutputWord);
-    ShowNotice(this,
-               QStringLiteral("上次程序结束时采集器的输出未复位（输出字 %1），"
-                              "已写入空闲输出字 00FF，报警、停机和返回信号均已释放。")
-                   .arg(QString::number(*left, 16).rightJustified(4, QLatin1Char('0')).toUpper()),
-               QStringLiteral("设备信息"));
+void CTestDlg::OnCommand(ControlId id) {
+    switch (id) {
+        case ControlId::kStart:
+        case ControlId::kMenuStart:
+            return OnStart();
+        case ControlId::kStop:
+            return OnStop();
+        case ControlId::kSave:
+        case ControlId::kMenuSave:
+            return OnSave();
+        case ControlId::kPrint:
+            m_controls->PrintMenu()->exec(QCursor::pos());
+            return;
+        case ControlId::kClearList:
+            return OnClearButton();
+        case ControlId::kZeroSensors:
+            return OnZeroSensors();
+        case ControlId::kSettings:
+        case ControlId::kMenuSettings:
+            return OnSettings();
+        case ControlId::kTravelLimit:
+            return OnTravelLimit();
+        case ControlId::kMenuOpen:
+            return OnOpen();
+        case ControlId::kMenuResults:
+            return OnResults();
+        case ControlId::kMenuSpecimen:
+            return OnSpecimen();
+        case ControlId::kMenuExit:
+            return OnExit();
+        case ControlId::kMenuPrint:
+            return OnPrintList();
+        case ControlId::kMenuPrintPreview:
+            return OnPrintPreview();
+        default:
+            return;
+    }
+}
+
+void CTestDlg::Apply(const Reaction& reaction) {
+    for (const Effect& effect : reaction) ApplyOne(effect);
+}
+
+void CTestDlg::ApplyOne(const Effect& e) {
+    const QString text = QString::fromStdString(e.text);
+    const QString caption = QString::fromStdString(e.caption);
+    using Kind = Effect::Kind;
+    switch (e.kind) {
+        case Kind::kEnable:
+            return m_controls->SetEnabled(e.id, e.on);
+        case Kind::kEnableMenu:
+            return m_controls->EnableMenu(e.id, e.on);
+        case Kind::kEnableCheck:
+            return m_controls->EnableCheck(e.id, e.on);
+        case Kind::kCaption:
+            return m_controls->SetCaption(e.id, text);
+        case Kind::kShow:
+            return m_controls->SetVisible(e.id, e.on);
+        case Kind::kSampleTimer:
+        case Kind::kPollTimer: {
+            const int id = e.kind == Kind::kSampleTimer ? kSampleTimer : kPollTimer;
+            return e.periodMs > 0 ? SetTimer(id, e.periodMs) : KillTimer(id);
+        }
+        case Kind::kChartRefresh:
+            return e.on ? Chart()->StartRefresh() : Chart()->StopRefresh();
+        case Kind::kRecords:
+            return m_controls->Records()->Refresh();
+        case Kind::kLamps:
+            return m_controls->ShowLamps(m_run.LampStates());
+        case Kind::kRefresh:
+            return RefreshControls();
+        case Kind::kColumnHeaders:
+            return SetColumnHeaders();
+        case Kind::kStatus:
+            return ShowStatus();
+        case Kind::kResults:
+            return OnResults();
+        case Kind::kMessage:
+            return ShowMessageBox(this, text, caption);
+        case Kind::kSafetyNotice:
+            return ShowSingleNotice(this, m_safetyNotice, text, caption);
+        case Kind::kStartNotice:
+            return ShowSingleNotice(this, m_startNotice, text, caption);
+        case Kind::kCardNotice:
+            if (m_cardNotice) m_cardNotice->close();
+            m_cardNotice = ShowNotice(this, text, caption);
+            return;
+        case Kind::kNotice:
+            ShowNotice(this, text, caption);
+            return;
+        case Kind::kReopenIn:
+            return m_reopenTimer.start(e.periodMs);
+        case Kind::kStopReopen:
+            return m_reopenTimer.stop();
+    }
+}
+
+void CTestDlg::SampleTick() {
+    // A record is timed when its tick asks the card for it: the timer keeps that instant to
+    // the millisecond, while the card's answer may take anywhere from one to several.
+    Apply(m_run.Tick(SecondsSinceTestStart()));
+}
+
+void CTestDlg::PollInputs() {
+    Apply(m_run.Poll(TimerPeriod(kSampleTimer)));
+}
+
+void CTestDlg::OnOpen() {
+    QFileDialog picker(this);
+    // Qt's own picker, whose list can be narrowed to the files that are archives.
+    picker.setOption(QFileDialog::DontUseNativeDialog);
+    picker.setProxyModel(new ArchivesOnly(&picker));
+    picker.setAcceptMode(QFileDialog::AcceptOpen);
+    picker.setFileMode(QFileDialog::ExistingFile);
+    picker.setNameFilter(QStringLiteral("测试存档 (*.dat)"));
+    picker.setDirectory(QString::fromStdString(DataFolderPath()));
+    picker.selectFile(QStringLiteral("*.dat"));
+    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return;
+    OpenArchive(picker.selectedFiles().constFirst());
+}
+
+// The records stay unless new settings describe them differently; an unsaved test is
+// cleared only when the operator agrees. Cancel puts back the settings in force when the
+// command began, whatever a refused OK left in the strings.
+void CTestDlg::OnSettings() {
+    KillTimer(kPollTimer);
+    KillTimer(kSampleTimer);
+    const bool chartRefreshing = Chart()->IsRefreshing();
+    Chart()->StopRefresh();
+    const SettingsTexts inForce = CurrentSettings();
+    std::string refusal;
+    ReloadSettingsFile(&refusal);
+    if (!refusal.empty())
+        ShowMessageBox(this, QString::fromStdString(refusal), QStringLiteral("设置错误"));
+    bool accepted = false;
+    {
+        CSettingsDlg dialog(this);
+        dialog.SetConfirmation([this, &inForce] {
+            return !HasUnsavedTest() || !DescribesRecordsDifferently(inForce, CurrentSettings()) ||
+                   AskMessageBox(
+                       this,
+                       QStringLiteral("列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
+                                      "是否清除测试数据并保存参数？"),
+                       QStringLiteral("参数设置"));
+        });
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    if (!accepted) RestoreSettings(inForce);
+    Apply(m_run.SettingsClosed(accepted && DescribesRecordsDifferently(inForce, CurrentSettings()),
+                               chartRefreshing));
+}
+
+void CTestDlg::OnSpecimen() {
+    CSpecimenDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    Apply(m_run.SpecimenChanged());
 }
 
 void CTestDlg::OnTerminate(int signalNumber) {
     if (m_nTerminationSignal != 0) return;
     m_nTerminationSignal = signalNumber;
-    KillTimer(kSampleTimer);
-    KillTimer(kPollTimer);
-    m_reopenTimer.stop();
-    const bool live = !m_bPlayback && g_hDevice != nullptr && !m_bCardLost;
-    // The stop line first, so that the crosshead halts before anything else is done; it
-    // stays active through the save.
-    if (live) {
-        m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
-        WriteOutputs(m_wDigitalOut);
-    }
-    if (g_bRecording) OnStop();
-    if (!m_bPlayback && HasUnsavedTest()) {
-        std::string error;
-        if (SaveTestFiles("-终止保存", &error)) {
-            std::fprintf(stderr, "Velmora: saved on termination: %s\n",
-                         m_savedArchive.toStdString().c_str());
-        } else {
-            std::fprintf(stderr, "Velmora: the test could not be saved: %s\n", error.c_str());
-        }
-    }
-    if (live) {
-        m_wDigitalOut = kIdleOutputWord;
-        WriteOutputs(m_wDigitalOut);
-    }
+    Apply(m_run.Terminate());
     // Every event loop ends, a box's or the settings dialog's as well as the window's.
     QCoreApplication::exit(128 + signalNumber);
 }
 
 void CTestDlg::SetColumnHeaders() {
-    m_records->SetHeader(0, QStringLiteral("次数"));
-    m_records->SetHeader(1, FromGbk(g_strChannelName0 + g_strUnit0));
-    m_records->SetHeader(2, FromGbk(g_strChannelName1 + g_strUnit1));
-}
-
-void CTestDlg::ShowBoundText(int id, const std::string& gbk) {
-    // Comparing bytes first keeps the tick free of conversions for texts that stay.
-    auto shown = m_shownText.find(id);
-    if (shown != m_shownText.end() && shown->second == gbk) return;
-    m_shownText[id] = gbk;
-    m_edits[id]->setText(DisplayText(gbk));
-}
-
-void CTestDlg::ShowLimitTips() {
-    for (const ControlTip& tip : LimitTips(FromGbk(g_strUnit0))) {
-        QWidget* control = m_edits.count(tip.id) ? static_cast<QWidget*>(m_edits.at(tip.id))
-                                                 : m_lampLabels.at(tip.id);
-        control->setToolTip(tip.text);
-    }
+    CRecordsModel* records = m_controls->Records();
+    records->SetHeader(0, QStringLiteral("次数"));
+    records->SetHeader(1, FromGbk(g_strChannelName0 + g_strUnit0));
+    records->SetHeader(2, FromGbk(g_strChannelName1 + g_strUnit1));
 }
 
 void CTestDlg::RefreshControls() {
@@ -236,100 +322,68 @@ void CTestDlg::RefreshControls() {
     static const std::string kPeak = ToGbk(QStringLiteral("峰值"));
     static const std::string kPlaybackBanner = ToGbk(QStringLiteral("历史回放"));
     static const std::string kLine = ToGbk(QStringLiteral("线"));
+    CMainControls& c = *m_controls;
     const int peakSlot = std::clamp(g_nHistoryLen + 1, 0, kHistorySlots - 1);
-    ShowBoundText(1001, g_strReadout0[0]);
-    ShowBoundText(1002, g_strReadout1[0]);
-    ShowBoundText(1016, g_strReadout0[peakSlot]);
-    ShowBoundText(1017, g_strReadout1[peakSlot]);
-    ShowBoundText(1018, g_strRatio[0]);
-    ShowBoundText(1010, std::to_string(g_nRecordCount));
-    auto shownUnit = m_shownText.find(1003);
-    const bool unitChanged = shownUnit == m_shownText.end() || shownUnit->second != g_strUnit0;
-    ShowBoundText(1003, g_strUnit0);
-    if (unitChanged) ShowLimitTips();
-    ShowBoundText(1009, g_strUnit1);
-    ShowBoundText(1004, kTimes);
-    ShowBoundText(1005, g_strForceStopLimit);
-    ShowBoundText(1006, g_strAlarmHigh);
-    ShowBoundText(1007, g_strAlarmLow);
-    ShowBoundText(1008, g_strBreakValue);
-    ShowBoundText(1011, g_strChannelName0);
-    ShowBoundText(1012, g_strChannelName1);
-    ShowBoundText(1013, kCounter);
-    ShowBoundText(1019, g_strChannelName0 + "/" + g_strChannelName1);
-    ShowBoundText(1020, kPeak);
-    ShowBoundText(1021, kPeak);
-    if (m_bPlayback) {
-        ShowBoundText(1014, kPlaybackBanner);
-        ShowBoundText(1000, m_strArchiveName);
+    c.ShowBoundText(ControlId::kReadout0, g_strReadout0[0]);
+    c.ShowBoundText(ControlId::kReadout1, g_strReadout1[0]);
+    c.ShowBoundText(ControlId::kPeak0, g_strReadout0[peakSlot]);
+    c.ShowBoundText(ControlId::kPeak1, g_strReadout1[peakSlot]);
+    c.ShowBoundText(ControlId::kRatio, g_strRatio[0]);
+    c.ShowBoundText(ControlId::kRecordCount, std::to_string(g_nRecordCount));
+    const bool unitChanged = !c.Shows(ControlId::kUnit0, g_strUnit0);
+    c.ShowBoundText(ControlId::kUnit0, g_strUnit0);
+    if (unitChanged) c.ShowLimitTips(FromGbk(g_strUnit0));
+    c.ShowBoundText(ControlId::kUnit1, g_strUnit1);
+    c.ShowBoundText(ControlId::kTimesCaption, kTimes);
+    c.ShowBoundText(ControlId::kForceStopLimit, g_strForceStopLimit);
+    c.ShowBoundText(ControlId::kAlarmHigh, g_strAlarmHigh);
+    c.ShowBoundText(ControlId::kAlarmLow, g_strAlarmLow);
+    c.ShowBoundText(ControlId::kBreakValue, g_strBreakValue);
+    c.ShowBoundText(ControlId::kChannelName0, g_strChannelName0);
+    c.ShowBoundText(ControlId::kChannelName1, g_strChannelName1);
+    c.ShowBoundText(ControlId::kCounterCaption, kCounter);
+    c.ShowBoundText(ControlId::kRatioCaption, g_strChannelName0 + "/" + g_strChannelName1);
+    c.ShowBoundText(ControlId::kPeakCaption0, kPeak);
+    c.ShowBoundText(ControlId::kPeakCaption1, kPeak);
+    if (m_run.Playback()) {
+        c.ShowBoundText(ControlId::kPlaybackBanner, kPlaybackBanner);
+        c.ShowBoundText(ControlId::kArchiveName, m_run.ArchiveName());
     }
-    const std::string caption0 = g_strChannelName0 + kLine;
-    const std::string caption1 = g_strChannelName1 + kLine;
-    if (m_shownText[1078] != caption0) {
-        m_shownText[1078] = caption0;
-        m_checks[1078]->setText(DisplayText(caption0));
-    }
-    if (m_shownText[1081] != caption1) {
-        m_shownText[1081] = caption1;
-        m_checks[1081]->setText(DisplayText(caption1));
-    }
-    for (const auto& [id, flag] : m_checkFlags) {
-        QCheckBox* box = m_checks[id];
-        if (box->isChecked() != (*flag != 0)) box->setChecked(*flag != 0);
-    }
+    c.ShowCheckCaption(ControlId::kShowCurve0, g_strChannelName0 + kLine);
+    c.ShowCheckCaption(ControlId::kShowCurve1, g_strChannelName1 + kLine);
+    c.ShowCheckStates();
     ShowStatus();
 }
 
 void CTestDlg::ShowStatus() {
     StatusFacts facts;
-    if (m_bPlayback) {
+    if (m_run.Playback()) {
         facts.phase = g_bRecording       ? RunPhase::kPlayback
                       : g_bPlaybackEnded ? RunPhase::kPlaybackEnded
                                          : RunPhase::kStopped;
     } else if (g_bRecording) {
         facts.phase = RunPhase::kRecording;
-        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_nRunFirstRecord, g_nRecordCount);
+        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_run.RunFirstRecord(), g_nRecordCount);
     } else {
         facts.phase =
-            g_nRecordCount > 0 || m_forcedStop.Any() ? RunPhase::kStopped : RunPhase::kIdle;
+            g_nRecordCount > 0 || m_run.ForcedStop().Any() ? RunPhase::kStopped : RunPhase::kIdle;
     }
-    if (m_bCardLost) {
+    if (m_run.CardLost()) {
         facts.card = CardState::kLost;
-    } else if (g_hDevice == nullptr && !m_bPlayback) {
+    } else if (g_hDevice == nullptr && !m_run.Playback()) {
         facts.card = CardState::kAbsent;
     }
     facts.records = g_nRecordCount;
     facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;
     facts.periodMs = TimerPeriod(kSampleTimer);
-    facts.forcedStop = m_forcedStop;
-    if (m_forcedStop.forceLimit) {
+    facts.forcedStop = m_run.ForcedStop();
+    if (facts.forcedStop.forceLimit) {
         facts.channel0 = FromGbk(g_strChannelName0);
         facts.unit0 = FromGbk(g_strUnit0);
         facts.forceStopLimit = g_dForceStopLimit;
     }
-    facts.savedArchive = m_savedArchive;
-    m_statusLine->Show(ComposeStatus(facts));
-}
-
-void CTestDlg::ShowLamps() {
-    m_lampLabels[1067]->setVisible(m_lamps.forcedStop);
-    m_lampLabels[1068]->setVisible(m_lamps.alarmHigh);
-    m_lampLabels[1069]->setVisible(m_lamps.alarmLow);
-    m_lampLabels[1070]->setVisible(m_lamps.broken);
-    m_lampLabels[1073]->setVisible(m_lamps.autoStop);
-    m_lampLabels[1072]->setVisible(m_lamps.autoReturn);
-}
-
-void CTestDlg::SetEnabled(int id, bool enabled) {
-    m_buttons[id]->setEnabled(enabled);
-}
-
-void CTestDlg::SetCaption(int id, const QString& caption) {
-    m_buttons[id]->setText(caption);
-}
-
-void CTestDlg::EnableMenu(int id, bool enabled) {
-    m_actions[id]->setEnabled(enabled);
+    facts.savedArchive = QString::fromStdString(m_run.SavedArchive());
+    m_controls->StatusLine()->Show(ComposeStatus(facts));
 }
 
 QTimer& CTestDlg::TimerById(int id) {
@@ -387,7 +441,7 @@ void CTestDlg::EndProgram(int result) {
                        QStringLiteral("退出"))) {
         return;
     }
-    if (g_bRecording) OnStop();
+    Apply(m_run.EndRun());
     done(result);
 }
 
@@ -398,18 +452,6 @@ void CTestDlg::OnClearButton() {
         return;
     }
     OnClearList();
-}
-
-void CTestDlg::OnExit() {
-    EndProgram(Accepted);
-}
-
-void CTestDlg::reject() {
-    EndProgram(Rejected);
-}
-
-void CTestDlg::OnPrintButton() {
-    m_printMenu->exec(QCursor::pos());
 }
 
 void CTestDlg::OnPrintList() {

@@ -1,47 +1,27 @@
-// The main window: readouts, records list, chart, run-control commands and the two timers
-// that drive a test (1: sampling tick, 2: input poll).
+// The main window: shows the run that the run controller drives, and wires the controls,
+// the two timers (1: sampling tick, 2: input poll), the dialogs and the print job to it.
 #pragma once
 
 #include <QDialog>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "DQX7460.h"
-#include "acquisition/card_claim.h"
-#include "acquisition/card_watch.h"
-#include "acquisition/conditioning.h"
-#include "acquisition/safety.h"
+#include "control/run_controller.h"
 #include "printing/report_owner.h"
-#include "shell/status_text.h"
 
 class CLineChartCtrl;
-class CRecordsModel;
-class CStatusLine;
+class CMainControls;
 class CResultsWnd;
-class QAction;
-class QCheckBox;
 class QKeyEvent;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
 class QMessageBox;
-class QPushButton;
-class QTableView;
 struct ReportFonts;
 
 // Window timer ids.
 constexpr int kSampleTimer = 1;
 constexpr int kPollTimer = 2;
-constexpr int kIdleSamplePeriodMs = 50;
-constexpr int kPollPeriodMs = 30;
-// The caption of the interlocks' notices.
-inline const QString kSafetyCaption = QStringLiteral("安全保护信息");
 
 class CTestDlg : public QDialog, public ReportOwner {
     Q_OBJECT
@@ -55,15 +35,15 @@ class CTestDlg : public QDialog, public ReportOwner {
     void PollInputs();
 
     // Run-control commands (buttons, menu, rig inputs, automatic sequence).
-    void OnStart();
-    void OnStop();
-    void OnClearList();
-    void OnZeroSensors();
-    void OnTravelLimit();
-    void OnSave();
+    void OnStart() { Apply(m_run.Start()); }
+    void OnStop() { Apply(m_run.Stop()); }
+    void OnClearList() { Apply(m_run.Clear()); }
+    void OnZeroSensors() { m_run.ZeroSensors(); }
+    void OnTravelLimit() { Apply(m_run.ToggleTravelLimit()); }
+    void OnSave() { Apply(m_run.Save()); }
     void OnOpen();
     // The open command after the file picker: loads the archive and starts its playback.
-    void OpenArchive(const QString& path);
+    void OpenArchive(const QString& path) { Apply(m_run.OpenArchive(path.toStdString())); }
     void OnSettings();
     // The specimen dialog "试样参数" (S0 and L0).
     void OnSpecimen();
@@ -74,7 +54,7 @@ class CTestDlg : public QDialog, public ReportOwner {
     void OnPrintPreview();
     // 退出: ends the program; a running test is stopped first. An unsaved test is given up
     // only when the operator agrees.
-    void OnExit();
+    void OnExit() { EndProgram(Accepted); }
     // Button 清除列表区: clears, asking first when the records are an unsaved test.
     void OnClearButton();
     // SIGTERM, SIGINT or SIGHUP: the test stops as the stop command stops it, the rig's
@@ -94,11 +74,11 @@ class CTestDlg : public QDialog, public ReportOwner {
     int TimerPeriod(int id) const;
 
     // The card stopped answering and the window is trying to open it again.
-    bool CardLost() const { return m_bCardLost; }
-    WORD DigitalOut() const { return m_wDigitalOut; }
-    bool Playback() const { return m_bPlayback != 0; }
-    const std::string& ArchiveName() const { return m_strArchiveName; }
-    CLineChartCtrl* Chart() const { return m_chart; }
+    bool CardLost() const { return m_run.CardLost(); }
+    WORD DigitalOut() const { return m_run.DigitalOut(); }
+    bool Playback() const { return m_run.Playback(); }
+    const std::string& ArchiveName() const { return m_run.ArchiveName(); }
+    CLineChartCtrl* Chart() const;
 
     // ReportOwner
     QWidget* ReportWindow() override { return this; }
@@ -113,105 +93,33 @@ class CTestDlg : public QDialog, public ReportOwner {
     // (or reach a default button) while a test runs.
     void keyPressEvent(QKeyEvent* event) override;
     // The close box: ends the program as 退出 does.
-    void reject() override;
+    void reject() override { EndProgram(Rejected); }
 
   private:
-    // Ends the program with the result; a running test is stopped first, as the stop
-    // command does.
+    // Ends the program with the result; a running test is stopped first.
     void EndProgram(int result);
-
-    // Controls, made in the layout of template 102.
-    void CreateControls();
-    void CreateMenus(QMenuBar* menuBar);
-    QLineEdit* AddEdit(QWidget* parent, int id, int x, int y, int w, int h, bool border);
-    QPushButton* AddButton(QWidget* parent, int id, const QString& caption, int x, int y,
-                           void (CTestDlg::*handler)());
-    QCheckBox* AddCheckBox(QWidget* parent, int id, const QString& caption, int x, int y, int w,
-                           int* flag);
-    QLabel* AddLamp(QWidget* parent, int id, int x, int y);
-    void ApplyColoursAndFonts();
-
     void OnInitDialog();
-    // A previous program left the card's outputs active: they are released and the
-    // operator is told.
-    void ReleaseLeftOutputs();
-    // Archive, workbook and CSV of the test under a name no other archive has; the tag
-    // ends the name.
-    bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
-    // The interlocks between ticks, on a fresh reading of the card (see
-    // EvaluateBetweenTicks).
-    void WatchBetweenTicks();
-    // Writes the word with the forced-stop line active, stops the test and holds the
-    // interlocks until the next start; the notice tells why.
-    void ForceStop(double value0);
-    // The forced-stop condition on a fresh reading of the rig's switch and tension.
-    bool ForcedStopConditionNow();
-    // Channel 0 read now and conditioned as PolledValue0 does; none when the card did not answer.
-    std::optional<double> PolledTension();
-    // A card that stopped answering: the test stops as the stop command stops it, the
-    // operator is told, and the card is opened again in the background until it answers.
-    void ReportCardRead(bool answered);
-    void OnCardLost();
-    void TryReopenCard();
-    void EnableCardCommands(bool enabled);
+    void OnCommand(ControlId id);
+    // Carries out what the controller asked for, in its order.
+    void Apply(const Reaction& reaction);
+    void ApplyOne(const Effect& effect);
     void SetColumnHeaders();
-    void ShowLamps();
     // The status line from the run state, the forced stop and the last save.
     void ShowStatus();
-    void SetEnabled(int id, bool enabled);
-    void SetCaption(int id, const QString& caption);
-    void EnableMenu(int id, bool enabled);
-    void ShowBoundText(int id, const std::string& gbk);
-    // Names each limit box and lamp with its unit; run when the unit shown changes.
-    void ShowLimitTips();
-    void OnPrintButton();
 
     QTimer& TimerById(int id);
     const QTimer* FindTimer(int id) const;
 
-    // The window's own state.
-    ChannelVoltages m_channels;
-    Lamps m_lamps;
-    WORD m_wDigitalOut = kIdleOutputWord;
-    // After a forced stop the ticks only show what the card reads: the interlocks and the
-    // outputs rest (bit 0 stays active) until a start or the settings dialog.
-    bool m_bForcedStopHeld = false;
-    unsigned char m_bPlayback = 0;
-    std::string m_strArchiveName;
-    // For the status line: what the last forced stop saw and the archive the last save wrote
-    // (both until the next start or clear), and the first record of the present run.
-    ForcedStopCause m_forcedStop;
-    QString m_savedArchive;
-    QString m_openedArchive;  // the file the playback was opened from
-    int m_nRunFirstRecord = 1;
-
+    RunController m_run;
+    std::unique_ptr<CMainControls> m_controls;
     QTimer m_sampleTimer;
     QTimer m_pollTimer;
-    CardClaim m_cardClaim;
-    CardWatch m_cardWatch;
-    bool m_bCardLost = false;
     QTimer m_reopenTimer;
     QPointer<QMessageBox> m_cardNotice;
     // The notice of a start refused while a broken test waits to be saved; one at a time.
     QPointer<QMessageBox> m_startNotice;
     QPointer<QMessageBox> m_safetyNotice;
-    // The highest channel 0 value polled between the ticks of this test.
-    double m_dPolledPeak = 0;
     int m_nTerminationSignal = 0;
-    CRecordsModel* m_records = nullptr;
-    QTableView* m_list = nullptr;
-    CLineChartCtrl* m_chart = nullptr;
-    QMenu* m_printMenu = nullptr;
-    CStatusLine* m_statusLine = nullptr;
     CResultsWnd* m_resultsWnd = nullptr;
     std::unique_ptr<ReportFonts> m_reportFonts;
-
-    // Controls by id, and the GBK text each bound edit shows now.
-    std::map<int, QLineEdit*> m_edits;
-    std::map<int, QPushButton*> m_buttons;
-    std::map<int, QCheckBox*> m_checks;
-    std::map<int, int*> m_checkFlags;
-    std::map<int, QLabel*> m_lampLabels;
-    std::map<int, QAction*> m_actions;
-    std::map<int, std::string> m_shownText;
 };

@@ -6,15 +6,9 @@
 
 #include <QString>
 
+#include "acquisition/safety.h"
+
 enum class RunPhase { kIdle, kRecording, kStopped, kPlayback, kPlaybackEnded };
-
-// What a forced stop saw; both may hold at once.
-struct ForcedStopCause {
-    bool forceLimit = false;   // channel 0 at or above the forced-stop limit
-    bool travelLimit = false;  // the travel-limit switch (or button) engaged
-
-    bool Any() const { return forceLimit || travelLimit; }
-};
 
 // The card as the window sees it: found at start-up, never found (playback only), or
 // stopped answering and being opened again.

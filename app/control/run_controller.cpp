@@ -1,0 +1,642 @@
+#include "control/run_controller.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+
+#include "acquisition/card_access.h"
+#include "acquisition/card_config.h"
+#include "acquisition/high_speed.h"
+#include "acquisition/output_ledger.h"
+#include "acquisition/run_state.h"
+#include "records/archive.h"
+#include "records/records_csv.h"
+#include "records/test_file.h"
+#include "records/workbook.h"
+#include "settings/settings_record.h"
+
+namespace {
+
+const char kFileCaption[] = "文件信息";
+const char kSafetyCaption[] = "安全保护信息";
+const char kCardCaption[] = "设备信息";
+
+// The configured sampling period as a timer period; a foreign archive may hold anything.
+int RunPeriodMs() {
+    return std::clamp(g_nSamplePeriod, 1, 10000);
+}
+
+std::string LocalTimeText(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &local);
+    return std::string(text, length);
+}
+
+void Enable(Reaction& r, ControlId id, bool on) {
+    r.push_back({Effect::Kind::kEnable, id, on});
+}
+
+void EnableMenu(Reaction& r, ControlId id, bool on) {
+    r.push_back({Effect::Kind::kEnableMenu, id, on});
+}
+
+void Caption(Reaction& r, ControlId id, const char* text) {
+    r.push_back({Effect::Kind::kCaption, id, false, 0, text});
+}
+
+void Show(Reaction& r, ControlId id, bool on) {
+    r.push_back({Effect::Kind::kShow, id, on});
+}
+
+void Do(Reaction& r, Effect::Kind kind, bool on = false, int periodMs = 0) {
+    r.push_back({kind, ControlId{}, on, periodMs});
+}
+
+void Tell(Reaction& r, Effect::Kind kind, std::string text, const char* caption) {
+    r.push_back({kind, ControlId{}, false, 0, std::move(text), caption});
+}
+
+}  // namespace
+
+int RunController::ReopenDelayMs() {
+    return static_cast<int>(m_cardWatch.NextReopenDelay().count());
+}
+
+Reaction RunController::OpenCardAtStartup() {
+    Reaction r;
+    // Opening resets the card, so a card another program drives is not even opened.
+    const bool inUse = m_cardClaim.Claim() == CardClaim::Result::kInUse;
+    if (inUse) {
+        CloseCard();
+    } else {
+        g_nLastError = OpenCard();
+    }
+    if (inUse || g_nLastError != 0) {
+        Tell(r, Effect::Kind::kMessage,
+             inUse ? "USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"
+                   : "USB数据采集器未连接,只能<打开>历史文件回放。\n"
+                     "采集测试：请关闭程序，连接设备，重启程序。",
+             kCardCaption);
+        EnableMenu(r, ControlId::kMenuSettings, false);
+        Enable(r, ControlId::kSettings, false);
+        Do(r, Effect::Kind::kRefresh);
+        return r;
+    }
+
+    // The application's 940-byte feature buffer.
+    std::array<FeatureBlock, 47> features{};
+    static_assert(sizeof(features) == 940);
+    FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
+    if (WithCard([&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
+        return r;
+
+    EnableMenu(r, ControlId::kMenuStart, true);
+    EnableMenu(r, ControlId::kMenuOpen, false);
+    if (!g_bHighSpeed) Enable(r, ControlId::kZeroSensors, true);
+    Enable(r, ControlId::kStart, true);
+    Enable(r, ControlId::kClearList, true);
+
+    ConfigureCard();
+    ReleaseLeftOutputs(r);
+
+    m_cardWatch.Restart();
+    Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
+    Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
+    Do(r, Effect::Kind::kChartRefresh, true);
+    Do(r, Effect::Kind::kStatus);
+    return r;
+}
+
+// A previous program that left the card's outputs active: they are released and the
+// operator is told.
+void RunController::ReleaseLeftOutputs(Reaction& r) {
+    const std::optional<WORD> left = LedgerOutputWord();
+    if (!left || *left == kIdleOutputWord) return;
+    WriteOutputs(kIdleOutputWord);
+    char word[8];
+    std::snprintf(word, sizeof word, "%04X", static_cast<unsigned>(*left));
+    Tell(r, Effect::Kind::kNotice,
+         std::string("上次程序结束时采集器的输出未复位（输出字 ") + word +
+             "），已写入空闲输出字 00FF，报警、停机和返回信号均已释放。",
+         kCardCaption);
+}
+
+Reaction RunController::Start() {
+    Reaction r;
+    StartInto(r);
+    return r;
+}
+
+void RunController::StartInto(Reaction& r) {
+    // After a forced stop the stop line stays active while its cause does: a start held
+    // or stuck on the rig, issued again at every poll, would otherwise release the line
+    // between two ticks and let the crosshead pull on past the limit.
+    const bool stopLineActive = m_bForcedStopHeld && !(m_wDigitalOut & kOutForcedStop);
+    if (stopLineActive && !m_bPlayback && ForcedStopConditionNow()) {
+        Tell(r, Effect::Kind::kSafetyNotice,
+             "强制停机的原因仍在（张力未低于强制停机限或行程限位开关动作），不能开始采集。",
+             kSafetyCaption);
+        return;
+    }
+    // A test that broke or was saved is finished: the next start begins a new test. A saved
+    // one is cleared first; a broken one that is not saved is kept, and the start refused,
+    // until the operator saves or clears it. A test stopped by hand and unsaved continues.
+    if (!m_bPlayback && !g_bRecording && g_nRecordCount > 0 &&
+        (g_bTestSaved || g_nBreakRecord > 0)) {
+        if (!g_bTestSaved) {
+            Tell(r, Effect::Kind::kStartNotice,
+                 "上一个试样已断裂，其测试数据尚未保存。\n请先保存或清除列表区，再开始新的试验。",
+                 "采集信息");
+            return;
+        }
+        ClearInto(r);
+    }
+    for (ControlId id : {ControlId::kMenuOpen, ControlId::kMenuSave, ControlId::kMenuSettings,
+                         ControlId::kMenuStart})
+        EnableMenu(r, id, false);
+    for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
+        Enable(r, id, false);
+    if (!m_bPlayback) Enable(r, ControlId::kTravelLimit, true);
+    Caption(r, ControlId::kStart, "已开始....");
+    Enable(r, ControlId::kStart, false);
+    Caption(r, ControlId::kStop, m_bPlayback ? "停止回放" : "停止采集");
+    Enable(r, ControlId::kStop, true);
+    Enable(r, ControlId::kZeroSensors, false);
+    Enable(r, ControlId::kClearList, false);
+    if (!m_bPlayback) {
+        Show(r, ControlId::kArchiveName, false);
+        Show(r, ControlId::kPlaybackBanner, false);
+    }
+    r.push_back({Effect::Kind::kEnableCheck, ControlId::kHighSpeed, false});
+
+    // A new test's first record is read at its own tick, not damped towards older readings.
+    if (g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
+    m_bForcedStopHeld = false;
+    g_bRecording = 1;
+    Do(r, Effect::Kind::kChartRefresh, true);
+    if (!g_bStartTimeTaken && !m_bPlayback) {
+        g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        MarkTestStart();
+        g_bStartTimeTaken = 1;
+    }
+    Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
+    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs());
+
+    // An engaged switch stays engaged through a start, so the first tick stops the test.
+    g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
+    if (g_bTravelLimit) Caption(r, ControlId::kTravelLimit, "行程限位接通");
+    ResetBreakSequence();
+    m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
+    m_lamps.autoReturn = m_lamps.autoStop = false;
+    Do(r, Effect::Kind::kLamps);
+
+    m_wDigitalOut = kIdleOutputWord;
+    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+
+    m_forcedStop = {};
+    m_savedArchive.clear();
+    m_nRunFirstRecord = g_nRecordCount + 1;
+    Do(r, Effect::Kind::kStatus);
+}
+
+Reaction RunController::Stop() {
+    Reaction r;
+    StopInto(r);
+    return r;
+}
+
+void RunController::StopInto(Reaction& r) {
+    if (m_bPlayback) {
+        Do(r, Effect::Kind::kSampleTimer);
+        Do(r, Effect::Kind::kPollTimer);
+    }
+    Do(r, Effect::Kind::kChartRefresh, false);
+    if (g_bHighSpeed) StopHighSpeedCapture();
+
+    if (m_bPlayback) {
+        EnableMenu(r, ControlId::kMenuOpen, true);
+        Caption(r, ControlId::kStart, g_bPlaybackEnded ? "回放结束" : "继续回放");
+        Enable(r, ControlId::kStart, true);
+        Enable(r, ControlId::kPrint, true);
+    } else {
+        for (ControlId id : {ControlId::kMenuSave, ControlId::kMenuSettings, ControlId::kMenuStart})
+            EnableMenu(r, id, true);
+        for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
+            Enable(r, id, true);
+        Enable(r, ControlId::kTravelLimit, false);
+        Caption(r, ControlId::kStart, "开始采集");
+        Enable(r, ControlId::kStart, true);
+        Enable(r, ControlId::kZeroSensors, true);
+        Enable(r, ControlId::kClearList, true);
+    }
+    Caption(r, ControlId::kStop, "已停止....");
+    Enable(r, ControlId::kStop, false);
+
+    g_bRecording = 0;
+    Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
+    Do(r, Effect::Kind::kStatus);
+}
+
+Reaction RunController::Clear() {
+    Reaction r;
+    ClearInto(r);
+    return r;
+}
+
+void RunController::ClearInto(Reaction& r) {
+    m_dPolledPeak = 0;
+    g_bStartTimeTaken = 0;
+    g_nRecordCount = 0;
+    g_nBreakRecord = 0;
+    std::fill(std::begin(g_dHistory0), std::end(g_dHistory0), 0.0);
+    std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), 0.0);
+    std::fill(std::begin(g_dRatioHistory), std::end(g_dRatioHistory), 0.0);
+    if (!g_bRecording) Do(r, Effect::Kind::kChartRefresh, true);
+    Do(r, Effect::Kind::kRecords);
+    if (!m_bPlayback) {
+        m_wDigitalOut = kIdleOutputWord;
+        WriteOutputs(m_wDigitalOut);
+        m_lamps = Lamps{};
+        Do(r, Effect::Kind::kLamps);
+    }
+    m_forcedStop = {};
+    m_savedArchive.clear();
+    Do(r, Effect::Kind::kStatus);
+}
+
+void RunController::ZeroSensors() {
+    m_dPolledPeak = 0;
+    g_bZeroRequest0 = g_bZeroRequest1 = 1;
+}
+
+Reaction RunController::ToggleTravelLimit() {
+    Reaction r;
+    Caption(r, ControlId::kTravelLimit, g_bTravelLimit ? "行程限位断开" : "行程限位接通");
+    g_bTravelLimit = !g_bTravelLimit;
+    return r;
+}
+
+Reaction RunController::Save() {
+    Reaction r;
+    SaveInto(r);
+    return r;
+}
+
+void RunController::SaveInto(Reaction& r) {
+    if (g_nRecordCount == 0) {
+        Tell(r, Effect::Kind::kMessage, "列表区没有测试数据，没有保存。", kFileCaption);
+        return;
+    }
+    // The same records saved again would be a second set of files for one test.
+    if (g_bTestSaved && !m_savedArchive.empty()) {
+        Tell(r, Effect::Kind::kMessage, "该测试数据已保存，没有再存一份：\n" + m_savedArchive,
+             kFileCaption);
+        return;
+    }
+    std::string error;
+    if (!SaveTestFiles(std::string(), &error)) {
+        Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+        return;
+    }
+    Do(r, Effect::Kind::kStatus);
+}
+
+bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {
+    std::string stampedBase;
+    std::string basePath;
+    const bool archived =
+        ArchiveBasePath(g_strTestName, std::time(nullptr), &stampedBase, errorUtf8, tagUtf8) &&
+        WriteNewArchive(stampedBase, &basePath, errorUtf8);
+    // The archive is the test; the workbook is a view of it.
+    if (!archived) return false;
+    g_bTestSaved = 1;
+    if (!ExportSpreadsheet(basePath + ".xls", errorUtf8) ||
+        !WriteRecordsCsv(basePath + ".csv", errorUtf8) ||
+        !WriteTestFile(TestFilePathOf(basePath + ".dat"), errorUtf8))
+        return false;
+    m_savedArchive = basePath + ".dat";
+    return true;
+}
+
+Reaction RunController::OpenArchive(const std::string& path) {
+    Reaction r;
+    std::string archiveName;
+    std::string error;
+    if (!ReadArchive(path, &archiveName, &error)) {
+        Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+        return r;
+    }
+    m_strArchiveName = archiveName;
+    g_bTestSaved = 1;
+    // A new playback starts from a quiet rig: nothing of the previous one's lamps, outputs
+    // or break sequence carries over.
+    ResetBreakSequence();
+    m_lamps = Lamps{};
+    Do(r, Effect::Kind::kLamps);
+    m_wDigitalOut = kIdleOutputWord;
+    ParseSettings();
+    Do(r, Effect::Kind::kColumnHeaders);
+
+    Enable(r, ControlId::kPrint, false);
+    Caption(r, ControlId::kStart, "回放中....");
+    Enable(r, ControlId::kStart, false);
+    Caption(r, ControlId::kStop, "停止回放");
+    Enable(r, ControlId::kStop, true);
+    Show(r, ControlId::kArchiveName, true);
+    Show(r, ControlId::kPlaybackBanner, true);
+
+    ClearInto(r);
+    // The played test keeps its own start time (or none), never the playback's.
+    TakeArchivedTest(path);
+    m_openedArchive = path;
+    g_bStartTimeTaken = 1;
+    m_bPlayback = 1;
+    g_bRecording = 1;
+    g_bPlaybackEnded = 0;
+    Do(r, Effect::Kind::kRefresh);
+    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs());
+    Do(r, Effect::Kind::kChartRefresh, true);
+    return r;
+}
+
+Reaction RunController::SettingsClosed(bool clearRecords, bool chartWasRefreshing) {
+    Reaction r;
+    ParseSettings();
+    Do(r, Effect::Kind::kRefresh);
+    if (clearRecords) {
+        ClearInto(r);
+    } else if (chartWasRefreshing) {
+        Do(r, Effect::Kind::kChartRefresh, true);
+    }
+    Do(r, Effect::Kind::kColumnHeaders);
+    m_bForcedStopHeld = false;
+    // A lost card is opened again by its own timer, which starts these two.
+    if (m_bCardLost) return r;
+    m_cardWatch.Restart();
+    Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
+    Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
+    return r;
+}
+
+// The final cross-section is measured after the test: a saved or played test keeps what
+// the dialog now says beside its archive.
+Reaction RunController::SpecimenChanged() {
+    Reaction r;
+    const std::string& archive = m_bPlayback ? m_openedArchive : m_savedArchive;
+    std::string error;
+    if (!archive.empty() && !WriteTestFile(TestFilePathOf(archive), &error))
+        Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+    return r;
+}
+
+// A box the tick shows is its last step, so a tick that runs while the box is open (timer 1
+// restarted by a start from the rig) finds nothing half done.
+Reaction RunController::Tick(double tickTime) {
+    Reaction r;
+    if (!m_bPlayback) {
+        if (g_bHighSpeed) {
+            if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return r;
+            WithCard([](HANDLE card) {
+                DQX7460_StopAd(card);
+                DQX7460_FifoClear(card);
+            });
+            g_bHighSpeedRun = 0;
+            ProcessHighSpeedBurst(m_channels);
+            g_bHighSpeedDone = 0;
+        } else {
+            const bool read = ReadChannels(m_channels);
+            ReportCardRead(r, read);
+            if (!read) return r;
+            ConditionChannels(m_channels);
+        }
+    }
+
+    // A full table ends a live run as the stop command does; this tick's interlocks, and
+    // those of every idle tick after it, still watch the rig, which may still be pulling.
+    bool tableFull = false;
+    if (g_bRecording && g_nRecordCount >= g_nRecordCapacity) {
+        if (m_bPlayback) {
+            g_bPlaybackEnded = 1;
+            StopInto(r);
+            Do(r, Effect::Kind::kResults);
+            return r;
+        }
+        StopInto(r);
+        tableFull = true;
+    }
+    if (g_bRecording) {
+        ++g_nRecordCount;
+        if (!m_bPlayback) {
+            g_strRecord0[g_nRecordCount] = g_strReadout0[0];
+            g_strRecord1[g_nRecordCount] = g_strReadout1[0];
+            g_dRecordTime[g_nRecordCount] = tickTime;
+            g_bTestSaved = 0;
+        } else if (PlaybackStep(g_nRecordCount)) {
+            // The empty slot that ends the stored test is not a record of it.
+            --g_nRecordCount;
+            g_bPlaybackEnded = 1;
+            StopInto(r);
+            Do(r, Effect::Kind::kResults);
+            return r;
+        }
+        Do(r, Effect::Kind::kRecords);
+    }
+
+    if (m_bForcedStopHeld) {
+        Do(r, Effect::Kind::kRefresh);
+        return r;
+    }
+
+    const SafetyAction action = EvaluateSafety(m_wDigitalOut, m_lamps, m_bPlayback != 0);
+    Do(r, Effect::Kind::kLamps);
+    if (action == SafetyAction::kStopAndSave) {
+        Do(r, Effect::Kind::kRefresh);
+        StopInto(r);
+        if (!m_bPlayback) SaveInto(r);
+        Do(r, Effect::Kind::kResults);
+        return r;
+    }
+    if (action == SafetyAction::kForcedStop) {
+        ForceStop(r, g_dValue0);
+        return r;
+    }
+
+    Do(r, Effect::Kind::kRefresh);
+    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (tableFull) {
+        Tell(r, Effect::Kind::kMessage,
+             "记录已满 " + std::to_string(g_nRecordCapacity) + " 次，采集已停止。请保存测试数据。",
+             "采集信息");
+    }
+    return r;
+}
+
+Reaction RunController::Poll(int samplePeriodMs) {
+    Reaction r;
+    if (m_bPlayback) return r;
+    WORD input = 0x00FF;
+    const bool read = ReadInputs(&input);
+    g_wDigitalIn = input;
+    ReportCardRead(r, read);
+    if (m_bCardLost) return r;
+
+    if (!(input & kInTravelLimit)) {
+        if (!g_bTravelLimit) {
+            Caption(r, ControlId::kTravelLimit, "行程限位接通");
+            g_bTravelLimit = 1;
+        }
+    } else if (g_bTravelLimit) {
+        Caption(r, ControlId::kTravelLimit, "行程限位断开");
+        g_bTravelLimit = 0;
+    }
+    if (!(input & kInStop)) StopInto(r);
+    if (!(input & kInZero) && !g_bRecording) ZeroSensors();
+    if (!(input & kInClear) && !g_bRecording) ClearInto(r);
+    // The travel-limit switch wins over a held start button: no poll starts a test while
+    // the switch is engaged.
+    if (!(input & kInStart) && (input & kInTravelLimit)) {
+        StartInto(r);
+        // The start may have set timer 1 to the run's period.
+        if (g_bRecording) samplePeriodMs = RunPeriodMs();
+    }
+    WatchBetweenTicks(r, samplePeriodMs);
+    return r;
+}
+
+// Every poll of a live run whose ticks come less often than the polls also reads the
+// tension and runs the interlocks on it, so that a sampling period of up to 10 s still
+// stops the rig within a poll of a limit. Ticks at least as frequent as the polls (the
+// default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
+// plays its break back at the record where the live run saw it.
+void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
+    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (samplePeriodMs <= kPollPeriodMs) return;
+    const std::optional<double> polled = PolledTension();
+    if (!polled) return;
+    const double value = *polled;
+    if (!g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
+    const WORD before = m_wDigitalOut;
+    const SafetyAction action = EvaluateBetweenTicks(
+        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kPeakSlot]));
+    Do(r, Effect::Kind::kLamps);
+    if (action == SafetyAction::kForcedStop) {
+        ForceStop(r, value);
+    } else if (m_wDigitalOut != before) {
+        WriteOutputs(m_wDigitalOut);
+    }
+}
+
+void RunController::ForceStop(Reaction& r, double value0) {
+    WriteOutputs(m_wDigitalOut);
+    m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
+    m_forcedStop.travelLimit = g_bTravelLimit != 0;
+    StopInto(r);
+    m_bForcedStopHeld = true;
+    Do(r, Effect::Kind::kRefresh);
+    Tell(r, Effect::Kind::kSafetyNotice, "安全限制 强行停机", kSafetyCaption);
+}
+
+bool RunController::ForcedStopConditionNow() {
+    WORD input = 0x00FF;
+    if (ReadInputs(&input)) g_wDigitalIn = input;
+    // The high-speed worker owns the card's conversions; its last burst's value stands.
+    const double value = g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
+    return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
+}
+
+std::optional<double> RunController::PolledTension() {
+    ChannelVoltages polled = m_channels;
+    if (!ReadChannels(polled)) return std::nullopt;
+    return PolledValue0(polled, polled.rawVolt[0]);
+}
+
+// A card that stops answering in the middle of the program: the test stops with its records
+// kept, the operator is told without a box that blocks, and the card is opened again after
+// growing pauses (CardWatch) until it answers; then it is configured as at start-up and
+// driven again.
+void RunController::ReportCardRead(Reaction& r, bool answered) {
+    if (m_cardWatch.Report(answered)) CardLostInto(r);
+}
+
+void RunController::EnableCardCommands(Reaction& r, bool enabled) {
+    EnableMenu(r, ControlId::kMenuStart, enabled);
+    Enable(r, ControlId::kStart, enabled);
+    Enable(r, ControlId::kZeroSensors, enabled && !g_bHighSpeed);
+}
+
+void RunController::CardLostInto(Reaction& r) {
+    if (m_bCardLost) return;
+    m_bCardLost = true;
+    if (g_bRecording) {
+        StopInto(r);
+    } else if (g_bHighSpeed) {
+        StopHighSpeedCapture();
+    }
+    Do(r, Effect::Kind::kSampleTimer);
+    Do(r, Effect::Kind::kPollTimer);
+    CloseCard();
+    EnableCardCommands(r, false);
+    Do(r, Effect::Kind::kRefresh);
+    Tell(r, Effect::Kind::kCardNotice,
+         "USB数据采集器无应答，采集已停止，记录已保留。\n正在重新连接采集器……", kCardCaption);
+    Do(r, Effect::Kind::kReopenIn, false, ReopenDelayMs());
+}
+
+Reaction RunController::TryReopenCard() {
+    Reaction r;
+    if (OpenCard() != 0) {
+        // Counted from the end of this attempt, however long the card held it.
+        Do(r, Effect::Kind::kReopenIn, false, ReopenDelayMs());
+        return r;
+    }
+    Do(r, Effect::Kind::kStopReopen);
+    m_bCardLost = false;
+    ConfigureCard();
+    WriteOutputs(m_wDigitalOut);
+    EnableCardCommands(r, true);
+    m_cardWatch.Restart();
+    Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
+    Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
+    Do(r, Effect::Kind::kChartRefresh, true);
+    Do(r, Effect::Kind::kStatus);
+    Tell(r, Effect::Kind::kCardNotice, "USB数据采集器已重新连接，可以继续采集。", kCardCaption);
+    return r;
+}
+
+Reaction RunController::Terminate() {
+    Reaction r;
+    Do(r, Effect::Kind::kSampleTimer);
+    Do(r, Effect::Kind::kPollTimer);
+    Do(r, Effect::Kind::kStopReopen);
+    const bool live = !m_bPlayback && g_hDevice != nullptr && !m_bCardLost;
+    // The stop line first, so that the crosshead halts before anything else is done; it
+    // stays active through the save.
+    if (live) {
+        m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
+        WriteOutputs(m_wDigitalOut);
+    }
+    if (g_bRecording) StopInto(r);
+    if (!m_bPlayback && HasUnsavedTest()) {
+        std::string error;
+        if (SaveTestFiles("-终止保存", &error)) {
+            std::fprintf(stderr, "Velmora: saved on termination: %s\n", m_savedArchive.c_str());
+        } else {
+            std::fprintf(stderr, "Velmora: the test could not be saved: %s\n", error.c_str());
+        }
+    }
+    if (live) {
+        m_wDigitalOut = kIdleOutputWord;
+        WriteOutputs(m_wDigitalOut);
+    }
+    return r;
+}
+
+Reaction RunController::EndRun() {
+    Reaction r;
+    if (g_bRecording) StopInto(r);
+    return r;
+}

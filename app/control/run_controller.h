@@ -1,0 +1,132 @@
+// The run's state machine without a window: the commands (start, stop, clear, zero, travel
+// limit, save, open), the sampling tick, the input poll, the card's loss and return, and the
+// end on a termination signal. Each returns what the window must then do, in order: the
+// controls to enable or caption, the timers, the lamps, the notices. The card is driven
+// from here (outputs written, inputs and channels read); the window only shows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DQX7460.h"
+#include "acquisition/card_claim.h"
+#include "acquisition/card_watch.h"
+#include "acquisition/conditioning.h"
+#include "acquisition/safety.h"
+#include "control/control_ids.h"
+
+// The two window timers that drive a test, and the idle and poll periods.
+constexpr int kIdleSamplePeriodMs = 50;
+constexpr int kPollPeriodMs = 30;
+
+// One step for the window. Texts are UTF-8.
+struct Effect {
+    enum class Kind {
+        kEnable,         // button `id` enabled (`on`)
+        kEnableMenu,     // menu command `id` enabled (`on`)
+        kEnableCheck,    // check box `id` enabled (`on`)
+        kCaption,        // button `id` shows `text`
+        kShow,           // control `id` shown (`on`)
+        kSampleTimer,    // timer 1 at `periodMs`; 0 stops it
+        kPollTimer,      // timer 2 at `periodMs`; 0 stops it
+        kChartRefresh,   // the chart's refresh runs (`on`)
+        kRecords,        // the records list shows the records again
+        kLamps,          // the lamps show Lamps()
+        kRefresh,        // readouts, limits and check states show the run and the settings
+        kColumnHeaders,  // the list's headers show the channels' names and units
+        kStatus,         // the status line shows the run
+        kResults,        // the results window shows the test's results
+        kMessage,        // a modal box
+        kSafetyNotice,   // the one safety notice, which a later one replaces
+        kStartNotice,    // the one notice of a refused start
+        kCardNotice,     // the card's notice, which closes the one before
+        kNotice,         // a notice that does not block
+        kReopenIn,       // the card is opened again in `periodMs`
+        kStopReopen,     // no more attempts to open the card
+    };
+    Kind kind;
+    ControlId id{};
+    bool on = false;
+    int periodMs = 0;
+    std::string text{};
+    std::string caption{};
+};
+using Reaction = std::vector<Effect>;
+
+class RunController {
+  public:
+    // Start-up: the card is claimed and opened; without it only playback is offered.
+    Reaction OpenCardAtStartup();
+
+    Reaction Start();
+    Reaction Stop();
+    Reaction Clear();
+    void ZeroSensors();
+    Reaction ToggleTravelLimit();
+    Reaction Save();
+    Reaction OpenArchive(const std::string& path);
+    // After the settings dialog: the records are cleared when the new settings describe
+    // them differently; the chart's refresh goes on if it ran before the dialog.
+    Reaction SettingsClosed(bool clearRecords, bool chartWasRefreshing);
+    // After the specimen dialog: a saved or played test keeps the specimen beside its archive.
+    Reaction SpecimenChanged();
+    // Timer 1 at the instant the tick fired; timer 2 with timer 1's present period.
+    Reaction Tick(double tickTime);
+    Reaction Poll(int samplePeriodMs);
+    // The reopen timer's attempt.
+    Reaction TryReopenCard();
+    // A termination signal: stop line first, the test stopped and saved if unsaved, the
+    // outputs idle; the window's loops end after the reaction.
+    Reaction Terminate();
+    // The program ends: a running test is stopped first.
+    Reaction EndRun();
+
+    bool Playback() const { return m_bPlayback != 0; }
+    bool CardLost() const { return m_bCardLost; }
+    WORD DigitalOut() const { return m_wDigitalOut; }
+    const Lamps& LampStates() const { return m_lamps; }
+    const std::string& ArchiveName() const { return m_strArchiveName; }
+    const ForcedStopCause& ForcedStop() const { return m_forcedStop; }
+    // The archive the last save wrote, until the next start or clear; empty when none.
+    const std::string& SavedArchive() const { return m_savedArchive; }
+    int RunFirstRecord() const { return m_nRunFirstRecord; }
+
+  private:
+    void StartInto(Reaction& r);
+    void StopInto(Reaction& r);
+    void ClearInto(Reaction& r);
+    void SaveInto(Reaction& r);
+    // Archive, workbook, CSV and test file under a name no other archive has; the tag
+    // ends the name.
+    bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
+    void WatchBetweenTicks(Reaction& r, int samplePeriodMs);
+    // Writes the word with the forced-stop line active, stops the test and holds the
+    // interlocks until the next start; the notice tells why.
+    void ForceStop(Reaction& r, double value0);
+    bool ForcedStopConditionNow();
+    std::optional<double> PolledTension();
+    void ReportCardRead(Reaction& r, bool answered);
+    void CardLostInto(Reaction& r);
+    void EnableCardCommands(Reaction& r, bool enabled);
+    void ReleaseLeftOutputs(Reaction& r);
+    int ReopenDelayMs();
+
+    ChannelVoltages m_channels;
+    Lamps m_lamps;
+    WORD m_wDigitalOut = kIdleOutputWord;
+    // After a forced stop the ticks only show what the card reads: the interlocks and the
+    // outputs rest (bit 0 stays active) until a start or the settings dialog.
+    bool m_bForcedStopHeld = false;
+    unsigned char m_bPlayback = 0;
+    std::string m_strArchiveName;
+    ForcedStopCause m_forcedStop;
+    std::string m_savedArchive;
+    std::string m_openedArchive;  // the file the playback was opened from
+    int m_nRunFirstRecord = 1;
+    // The highest channel 0 value polled between the ticks of this test.
+    double m_dPolledPeak = 0;
+    CardClaim m_cardClaim;
+    CardWatch m_cardWatch;
+    bool m_bCardLost = false;
+};
