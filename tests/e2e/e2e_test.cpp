@@ -29,6 +29,7 @@
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
+#include "control/control_ids.h"
 #include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
@@ -36,6 +37,11 @@
 #include "simulated_rig_case.h"
 
 namespace {
+
+// The object name each control of the main window has: its id's number.
+QString Name(ControlId id) {
+    return QString::number(Number(id));
+}
 
 constexpr int kSettingsOffset = 256;
 constexpr int kRecordsOffset = kSettingsOffset + int(kSettingsBytes) + 2 * 502 * 10;
@@ -103,8 +109,8 @@ class EndToEndTest : public SimulatedRigCase {
     // window ends when the script returns, failed or not.
     void RunInExec(const std::function<void()>& script);
     void OpenWindow();
-    QPushButton* Button(int id) const;
-    QString Text(int id) const;
+    QPushButton* Button(ControlId id) const;
+    QString Text(ControlId id) const;
     QString Cell(int row, int column) const;
     QStringList ArchivesInDataFolder() const;
 
@@ -130,16 +136,16 @@ void EndToEndTest::OpenWindow() {
     m_dlg->show();
 }
 
-QPushButton* EndToEndTest::Button(int id) const {
-    return m_dlg->findChild<QPushButton*>(QString::number(id));
+QPushButton* EndToEndTest::Button(ControlId id) const {
+    return m_dlg->findChild<QPushButton*>(Name(id));
 }
 
-QString EndToEndTest::Text(int id) const {
-    return m_dlg->findChild<QLineEdit*>(QString::number(id))->text();
+QString EndToEndTest::Text(ControlId id) const {
+    return m_dlg->findChild<QLineEdit*>(Name(id))->text();
 }
 
 QString EndToEndTest::Cell(int row, int column) const {
-    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
     return list->model()->index(row, column).data().toString();
 }
 
@@ -304,22 +310,22 @@ void EndToEndTest::archivePlaysBackWithoutACard() {
     m_dlg->OpenArchive(m_archivePath);
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QVERIFY(m_dlg->Playback());
-    QCOMPARE(Text(1000), m_archivePath);
+    QCOMPARE(Text(ControlId::kArchiveName), m_archivePath);
 
     // The stored break runs the automatic sequence again, which stops the playback at the
     // record where it stopped the live run; continuing from there reaches the end.
     std::vector<int> stops;
     for (int tick = 0; tick <= m_archiveRecords + 5; ++tick) {
-        const QString caption = Button(1035)->text();
+        const QString caption = Button(ControlId::kStart)->text();
         if (caption == QStringLiteral("回放结束")) break;
         if (caption == QStringLiteral("继续回放")) {
             stops.push_back(g_nRecordCount);
-            Button(1035)->click();
+            Button(ControlId::kStart)->click();
         }
         m_dlg->SampleTick();
     }
     QCOMPARE(stops, std::vector<int>{m_archiveRecords});
-    QCOMPARE(Button(1035)->text(), QStringLiteral("回放结束"));
+    QCOMPARE(Button(ControlId::kStart)->text(), QStringLiteral("回放结束"));
     QCOMPARE(g_nRecordCount, m_archiveRecords);
     QCOMPARE(Cell(0, 0), QString::number(m_archiveRecords));
     QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[m_archiveRecords]));
@@ -362,9 +368,9 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     QVERIFY(m_boxes[0].first.startsWith(QStringLiteral("USB数据采集器无应答")));
     auto* notice = m_dlg->findChild<QLabel*>(QStringLiteral("statusNotice"));
     QVERIFY(notice->toolTip().startsWith(QStringLiteral("采集器无应答")));
-    QVERIFY(!Button(1035)->isEnabled());
-    QVERIFY(Button(1064)->isEnabled());
-    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    QVERIFY(!Button(ControlId::kStart)->isEnabled());
+    QVERIFY(Button(ControlId::kSave)->isEnabled());
+    QCOMPARE(Button(ControlId::kStop)->text(), QStringLiteral("已停止...."));
     QVERIFY(ArchivesInDataFolder().isEmpty());
 
     // The attempts to open the card again never hold the window up.
@@ -382,7 +388,7 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     QCOMPARE(m_boxes[1].second, QStringLiteral("设备信息"));
     QVERIFY(m_boxes[1].first.startsWith(QStringLiteral("USB数据采集器已重新连接")));
     QVERIFY(!notice->toolTip().contains(QStringLiteral("采集器无应答")));
-    QVERIFY(Button(1035)->isEnabled());
+    QVERIFY(Button(ControlId::kStart)->isEnabled());
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QTRY_COMPARE_WITH_TIMEOUT(
@@ -411,8 +417,8 @@ void EndToEndTest::simulatorStartedAfterTheProgram() {
 
     QVERIFY(g_hDevice == nullptr);
     QCOMPARE(int(g_bRecording), 0);
-    QVERIFY(m_dlg->findChild<QAction*>(QStringLiteral("32774"))->isEnabled());
-    QVERIFY(!Button(1035)->isEnabled());
+    QVERIFY(m_dlg->findChild<QAction*>(Name(ControlId::kMenuOpen))->isEnabled());
+    QVERIFY(!Button(ControlId::kStart)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(m_boxes.size(), std::size_t{1});
@@ -426,7 +432,7 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     QCOMPARE(RigCommand("set-inputs ffff"), std::string("ok"));
     OpenWindow();
     QVERIFY(m_boxes.empty());
-    Button(1035)->click();
+    Button(ControlId::kStart)->click();
     QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > 3 && RigCommand("get-outputs") == "ok 00fb", 10000);
     const int recordsBefore = g_nRecordCount;
 
@@ -542,16 +548,16 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
     bool settingsSeen = false;
     RunInExec([&] {
         // A test recorded, stopped and cleared leaves 保存 enabled over an empty list.
-        Button(1035)->click();
+        Button(ControlId::kStart)->click();
         QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 2, 10000);
-        Button(1063)->click();
+        Button(ControlId::kStop)->click();
         SetQuestionHandler([](const QString&, const QString&) { return true; });
-        Button(1036)->click();
+        Button(ControlId::kClearList)->click();
         SetQuestionHandler({});
         QCOMPARE(g_nRecordCount, 0);
-        QVERIFY(Button(1064)->isEnabled());
-        Button(1064)->click();
-        m_dlg->findChild<QAction*>(QStringLiteral("32775"))->trigger();
+        QVERIFY(Button(ControlId::kSave)->isEnabled());
+        Button(ControlId::kSave)->click();
+        m_dlg->findChild<QAction*>(Name(ControlId::kMenuSave))->trigger();
         QCOMPARE(m_boxes.size(), std::size_t{2});
         QCOMPARE(m_boxes[1], m_boxes[0]);
         QCOMPARE(m_boxes[0].first, QStringLiteral("列表区没有测试数据，没有保存。"));
@@ -563,18 +569,18 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
                         settingsSeen = true;
                         dialog->findChild<QPushButton*>("1")->click();
                     });
-        Button(1034)->click();
+        Button(ControlId::kSettings)->click();
         QVERIFY(settingsSeen);
         QVERIFY2(m_boxes.empty(), m_boxes.empty() ? "" : qPrintable(m_boxes[0].first));
         QCOMPARE(ReadWhole(folder + QStringLiteral("MyTestSet.dat")), defaults);
 
-        Button(1035)->click();
+        Button(ControlId::kStart)->click();
         QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 5, 10000);
-        Button(1063)->click();
-        Button(1064)->click();
+        Button(ControlId::kStop)->click();
+        Button(ControlId::kSave)->click();
         QVERIFY(m_boxes.empty());
         QCOMPARE(ArchivesInDataFolder().size(), 1);
-        Button(1064)->click();
+        Button(ControlId::kSave)->click();
         QCOMPARE(m_boxes.size(), std::size_t{1});
         QVERIFY2(m_boxes[0].first.endsWith(folder + ArchivesInDataFolder().constFirst()),
                  qPrintable(m_boxes[0].first));

@@ -30,6 +30,7 @@
 #include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "common/message_box.h"
+#include "control/control_ids.h"
 #include "records/archive.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
@@ -37,6 +38,11 @@
 #include "simulated_rig_case.h"
 
 namespace {
+
+// The object name each control of the main window has: its id's number.
+QString Name(ControlId id) {
+    return QString::number(Number(id));
+}
 
 constexpr int kRecordsOffset = 256 + int(kSettingsBytes) + 2 * 502 * 10;
 
@@ -106,7 +112,7 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
     // event loop, then every box is closed and the window ends.
     void ExecWindow(const std::function<void()>& scenario);
-    QPushButton* Button(int id) const;
+    QPushButton* Button(ControlId id) const;
     bool HasBox(const QString& caption, const QString& part) const;
     // The Velmora program in its own working folder, with the simulator's card; returns once
     // it holds the card's lock and its timers run.
@@ -134,8 +140,8 @@ void SafetyEndToEndTest::ExecWindow(const std::function<void()>& scenario) {
     m_dlg->exec();
 }
 
-QPushButton* SafetyEndToEndTest::Button(int id) const {
-    return m_dlg->findChild<QPushButton*>(QString::number(id));
+QPushButton* SafetyEndToEndTest::Button(ControlId id) const {
+    return m_dlg->findChild<QPushButton*>(Name(id));
 }
 
 bool SafetyEndToEndTest::HasBox(const QString& caption, const QString& part) const {
@@ -215,7 +221,7 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
                 if (auto* settings = qobject_cast<QDialog*>(dialog)) settings->reject();
             }
         });
-        m_dlg->findChild<QAction*>(QStringLiteral("32776"))->trigger();
+        m_dlg->findChild<QAction*>(Name(ControlId::kMenuSettings))->trigger();
         QVERIFY(HasBox(QStringLiteral("设置错误"), QStringLiteral("未通过检查")));
         QCOMPARE(QDir(QFileInfo(settingsPath).path())
                      .entryList({QStringLiteral("MyTestSet.dat.refused-*")}, QDir::Files)
@@ -402,21 +408,21 @@ void SafetyEndToEndTest::sameNameInOneSecondKeepsBothTests() {
         for (int attempt = 0; attempt < 5 && !sameSecond; ++attempt) {
             for (const QString& name : data.entryList({QStringLiteral("Dranvik*")}, QDir::Files))
                 QVERIFY(QFile::remove(data.filePath(name)));
-            Button(1035)->click();
+            Button(ControlId::kStart)->click();
             QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 8, 10000);
-            Button(1063)->click();
+            Button(ControlId::kStop)->click();
             firstCount = g_nRecordCount;
             // Early in a second, so that both saves can fall into it.
             QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentMSecsSinceEpoch() % 1000 < 100, 2000);
             const std::time_t first = std::time(nullptr);
-            Button(1064)->click();
-            Button(1036)->click();
+            Button(ControlId::kSave)->click();
+            Button(ControlId::kClearList)->click();
             QCOMPARE(g_nRecordCount, 0);
-            Button(1035)->click();
+            Button(ControlId::kStart)->click();
             QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 3, 10000);
-            Button(1063)->click();
+            Button(ControlId::kStop)->click();
             secondCount = g_nRecordCount;
-            Button(1064)->click();
+            Button(ControlId::kSave)->click();
             sameSecond = std::time(nullptr) == first;
         }
         QVERIFY(sameSecond);

@@ -39,6 +39,7 @@
 #include "chart/line_chart.h"
 #include "common/message_box.h"
 #include "common/number_text.h"
+#include "control/control_ids.h"
 #include "driver.h"
 #include "in_process_driver.h"
 #include "records/archive.h"
@@ -50,6 +51,11 @@
 #include "shell/limit_tips.h"
 
 namespace {
+
+// The object name each control of the main window has: its id's number.
+QString Name(ControlId id) {
+    return QString::number(Number(id));
+}
 
 // Passes every call to the simulated card, except bulk reads while reads are made to fail;
 // tells onCall of each call first.
@@ -70,7 +76,9 @@ class SwitchableDriver : public dqx7460::ForwardingDriver {
 };
 
 constexpr int kOutputRegister = 128;
-const std::set<int> kButtons = {1033, 1034, 1035, 1036, 1063, 1064, 1065, 1080};
+const std::set<ControlId> kButtons = {
+    ControlId::kTravelLimit, ControlId::kSettings, ControlId::kStart,       ControlId::kClearList,
+    ControlId::kStop,        ControlId::kSave,     ControlId::kZeroSensors, ControlId::kPrint};
 
 }  // namespace
 
@@ -120,16 +128,16 @@ class TestDlgTest : public QObject {
 
   private:
     void Open(bool withCard = true);
-    QPushButton* Button(int id) const;
-    QAction* Action(int id) const;
-    QLabel* Lamp(int id) const;
-    QString Text(int id) const;
+    QPushButton* Button(ControlId id) const;
+    QAction* Action(ControlId id) const;
+    QLabel* Lamp(ControlId id) const;
+    QString Text(ControlId id) const;
     // A section of the status line; the notice's whole text (its tooltip).
     QString Status(const char* section) const;
-    std::set<int> EnabledButtons() const;
+    std::set<ControlId> EnabledButtons() const;
     QString Cell(int row, int column) const;
     // The enabled buttons and the captions of the start and stop buttons.
-    void ExpectState(const std::set<int>& buttons, const QString& start, const QString& stop);
+    void ExpectState(const std::set<ControlId>& buttons, const QString& start, const QString& stop);
     // Closes the window and the card, then opens a window without a card.
     void ReopenWithoutCard();
     // Ticks until the predicate holds; false when it still fails after maxTicks ticks.
@@ -195,20 +203,20 @@ void TestDlgTest::Open(bool withCard) {
     m_dlg = std::make_unique<CTestDlg>();
 }
 
-QPushButton* TestDlgTest::Button(int id) const {
-    return m_dlg->findChild<QPushButton*>(QString::number(id));
+QPushButton* TestDlgTest::Button(ControlId id) const {
+    return m_dlg->findChild<QPushButton*>(Name(id));
 }
 
-QAction* TestDlgTest::Action(int id) const {
-    return m_dlg->findChild<QAction*>(QString::number(id));
+QAction* TestDlgTest::Action(ControlId id) const {
+    return m_dlg->findChild<QAction*>(Name(id));
 }
 
-QLabel* TestDlgTest::Lamp(int id) const {
-    return m_dlg->findChild<QLabel*>(QString::number(id));
+QLabel* TestDlgTest::Lamp(ControlId id) const {
+    return m_dlg->findChild<QLabel*>(Name(id));
 }
 
-QString TestDlgTest::Text(int id) const {
-    return m_dlg->findChild<QLineEdit*>(QString::number(id))->text();
+QString TestDlgTest::Text(ControlId id) const {
+    return m_dlg->findChild<QLineEdit*>(Name(id))->text();
 }
 
 QString TestDlgTest::Status(const char* section) const {
@@ -217,24 +225,24 @@ QString TestDlgTest::Status(const char* section) const {
     return label->isHidden() ? QString() : label->text();
 }
 
-std::set<int> TestDlgTest::EnabledButtons() const {
-    std::set<int> enabled;
-    for (int id : kButtons) {
+std::set<ControlId> TestDlgTest::EnabledButtons() const {
+    std::set<ControlId> enabled;
+    for (ControlId id : kButtons) {
         if (Button(id)->isEnabled()) enabled.insert(id);
     }
     return enabled;
 }
 
 QString TestDlgTest::Cell(int row, int column) const {
-    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
     return list->model()->index(row, column).data().toString();
 }
 
-void TestDlgTest::ExpectState(const std::set<int>& buttons, const QString& start,
+void TestDlgTest::ExpectState(const std::set<ControlId>& buttons, const QString& start,
                               const QString& stop) {
     QCOMPARE(EnabledButtons(), buttons);
-    QCOMPARE(Button(1035)->text(), start);
-    QCOMPARE(Button(1063)->text(), stop);
+    QCOMPARE(Button(ControlId::kStart)->text(), start);
+    QCOMPARE(Button(ControlId::kStop)->text(), stop);
 }
 
 void TestDlgTest::ReopenWithoutCard() {
@@ -281,7 +289,7 @@ bool TestDlgTest::RunSettings(const std::function<void(QWidget*)>& act) {
                     seen = true;
                     act(dialog);
                 });
-    Button(1034)->click();
+    Button(ControlId::kSettings)->click();
     return seen;
 }
 
@@ -291,10 +299,10 @@ void TestDlgTest::startWithoutCard() {
     QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
     QCOMPARE(m_boxes[0].first, QStringLiteral("USB数据采集器未连接,只能<打开>历史文件回放。\n"
                                               "采集测试：请关闭程序，连接设备，重启程序。"));
-    QVERIFY(!Action(32776)->isEnabled());
-    QVERIFY(!Action(32777)->isEnabled());
+    QVERIFY(!Action(ControlId::kMenuSettings)->isEnabled());
+    QVERIFY(!Action(ControlId::kMenuStart)->isEnabled());
     ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-    QVERIFY(Action(32774)->isEnabled());
+    QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     QVERIFY(!m_dlg->Chart()->IsRefreshing());
@@ -305,26 +313,28 @@ void TestDlgTest::startWithCard() {
     Open();
     QVERIFY(m_boxes.empty());
     QCOMPARE(Status("statusNotice"), QString());
-    ExpectState({1034, 1035, 1036, 1065}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-    QVERIFY(!Action(32774)->isEnabled());
-    QVERIFY(!Action(32775)->isEnabled());
-    QVERIFY(Action(32776)->isEnabled());
-    QVERIFY(Action(32777)->isEnabled());
+    ExpectState(
+        {ControlId::kSettings, ControlId::kStart, ControlId::kClearList, ControlId::kZeroSensors},
+        QStringLiteral("开始采集"), QStringLiteral("停止采集"));
+    QVERIFY(!Action(ControlId::kMenuOpen)->isEnabled());
+    QVERIFY(!Action(ControlId::kMenuSave)->isEnabled());
+    QVERIFY(Action(ControlId::kMenuSettings)->isEnabled());
+    QVERIFY(Action(ControlId::kMenuStart)->isEnabled());
     QVERIFY(m_dlg->windowTitle().startsWith(QStringLiteral("Orvane/计算机数据采集处理系统 ")));
 
-    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
     QCOMPARE(list->model()->rowCount(), 10000);
     QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("次数"));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("张力N"));
     QCOMPARE(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("位移mm"));
     QCOMPARE(Cell(0, 0), QString());
-    QCOMPARE(Text(1005), QStringLiteral("35.000"));
-    QVERIFY(m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isHidden());
+    QCOMPARE(Text(ControlId::kForceStopLimit), QStringLiteral("35.000"));
+    QVERIFY(m_dlg->findChild<QCheckBox*>(Name(ControlId::kHighSpeed))->isHidden());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
-    QCOMPARE(m_dlg->findChild<QWidget*>(QStringLiteral("1015"))->geometry(),
+    QCOMPARE(m_dlg->findChild<QWidget*>(Name(ControlId::kChart))->geometry(),
              QRect(10, 327, 586, 269));
 }
 
@@ -342,8 +352,8 @@ void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
              QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"));
     // As without a card: playback only.
     ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-    QVERIFY(Action(32774)->isEnabled());
-    QVERIFY(!Action(32776)->isEnabled());
+    QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
+    QVERIFY(!Action(ControlId::kMenuSettings)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     m_dlg.reset();
@@ -362,19 +372,24 @@ void TestDlgTest::liveStateTable() {
     QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
     QCOMPARE(Status("statusTime"), QString());
     m_dlg->OnStart();
-    ExpectState({1033, 1063}, QStringLiteral("已开始...."), QStringLiteral("停止采集"));
+    ExpectState({ControlId::kTravelLimit, ControlId::kStop}, QStringLiteral("已开始...."),
+                QStringLiteral("停止采集"));
     QCOMPARE(Status("statusState"), QStringLiteral("采集中"));
     m_dlg->SampleTick();
     QVERIFY(Status("statusTime").startsWith(QStringLiteral("测试时间 ")));
-    for (int id : {32774, 32775, 32776, 32777}) QVERIFY(!Action(id)->isEnabled());
+    for (ControlId id : {ControlId::kMenuOpen, ControlId::kMenuSave, ControlId::kMenuSettings,
+                         ControlId::kMenuStart})
+        QVERIFY(!Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), g_nSamplePeriod);
     QCOMPARE(int(g_bRecording), 1);
 
     m_dlg->OnStop();
-    ExpectState({1034, 1035, 1036, 1064, 1065, 1080}, QStringLiteral("开始采集"),
-                QStringLiteral("已停止...."));
-    QVERIFY(!Action(32774)->isEnabled());
-    for (int id : {32775, 32776, 32777}) QVERIFY(Action(id)->isEnabled());
+    ExpectState({ControlId::kSettings, ControlId::kStart, ControlId::kClearList, ControlId::kSave,
+                 ControlId::kZeroSensors, ControlId::kPrint},
+                QStringLiteral("开始采集"), QStringLiteral("已停止...."));
+    QVERIFY(!Action(ControlId::kMenuOpen)->isEnabled());
+    for (ControlId id : {ControlId::kMenuSave, ControlId::kMenuSettings, ControlId::kMenuStart})
+        QVERIFY(Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(int(g_bRecording), 0);
@@ -403,8 +418,8 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[3]));
     QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[2]));
     QCOMPARE(Cell(0, 2), QString::fromStdString(g_strRecord1[3]));
-    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
-    QCOMPARE(Text(1010), QStringLiteral("3"));
+    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(g_strReadout0[0]));
+    QCOMPARE(Text(ControlId::kRecordCount), QStringLiteral("3"));
 
     m_dlg->OnStop();
     m_dlg->OnClearList();
@@ -474,8 +489,9 @@ void TestDlgTest::fullTableStopsTheRun() {
         m_dlg->SampleTick();
         QCOMPARE(g_nRecordCount, 10000);
         QCOMPARE(int(g_bRecording), 0);
-        ExpectState({1034, 1035, 1036, 1064, 1065, 1080}, QStringLiteral("开始采集"),
-                    QStringLiteral("已停止...."));
+        ExpectState({ControlId::kSettings, ControlId::kStart, ControlId::kClearList,
+                     ControlId::kSave, ControlId::kZeroSensors, ControlId::kPrint},
+                    QStringLiteral("开始采集"), QStringLiteral("已停止...."));
         QCOMPARE(m_boxes.size(), std::size_t{1});
         QCOMPARE(m_boxes[0].first, full);
         QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
@@ -489,7 +505,7 @@ void TestDlgTest::fullTableStopsTheRun() {
         QVERIFY2(TickUntil([this] { return m_boxes.size() > 1; }), c.what);
         QCOMPARE(m_boxes.back().first, QStringLiteral("安全限制 强行停机"));
         QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
-        QVERIFY(!Lamp(1067)->isHidden());
+        QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
     }
     QVERIFY(ArchivesInDataFolder().isEmpty());
 }
@@ -499,7 +515,7 @@ void TestDlgTest::startInputRepeatsWhileHeld() {
     m_card.SetDigitalInputs(0xFFEF);
     m_dlg->PollInputs();
     QCOMPARE(int(g_bRecording), 1);
-    QCOMPARE(Button(1035)->text(), QStringLiteral("已开始...."));
+    QCOMPARE(Button(ControlId::kStart)->text(), QStringLiteral("已开始...."));
     // A held button issues the start again: the second start resets the sequence state.
     g_nAutoStopTicks = 3;
     m_dlg->PollInputs();
@@ -533,14 +549,14 @@ void TestDlgTest::failingReadSkipsTheTick() {
     m_card.SetVoltage(0, 1.0);
     m_dlg->OnStart();
     m_dlg->SampleTick();
-    const QString readout = Text(1001);
+    const QString readout = Text(ControlId::kReadout0);
     const int writes = OutputWrites();
     m_card.SetVoltage(0, 2.0);
     m_driver->failReads = true;
     m_dlg->SampleTick();
     QCOMPARE(g_nLastError, 1);
     QCOMPARE(g_nRecordCount, 1);
-    QCOMPARE(Text(1001), readout);
+    QCOMPARE(Text(ControlId::kReadout0), readout);
     QCOMPARE(Cell(0, 0), QStringLiteral("1"));
     QCOMPARE(OutputWrites(), writes);
     m_driver->failReads = false;
@@ -562,7 +578,7 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     QCOMPARE(int(g_bRecording), 0);
-    QVERIFY(!Lamp(1067)->isHidden());
+    QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QCOMPARE(m_dlg->DigitalOut() & 0x01, 0);
     QCOMPARE(Status("statusState"), QStringLiteral("已停止"));
@@ -573,11 +589,11 @@ void TestDlgTest::forcedStopAtTheLimit() {
     // ticks evaluate nothing and write nothing.
     m_dlg->OnClearList();
     QCOMPARE(m_card.DigitalOutputs() & 0xFF, 0xFF);
-    QVERIFY(Lamp(1067)->isHidden());
+    QVERIFY(Lamp(ControlId::kForcedStopLamp)->isHidden());
     const int writes = OutputWrites();
     m_dlg->SampleTick();
     QCOMPARE(OutputWrites(), writes);
-    QVERIFY(Lamp(1067)->isHidden());
+    QVERIFY(Lamp(ControlId::kForcedStopLamp)->isHidden());
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(Status("statusNotice"), QString());
     QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
@@ -617,7 +633,7 @@ void TestDlgTest::pollsWatchTheLimitsOfALongPeriod() {
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(g_nRecordCount, 0);
     QCOMPARE(m_card.DigitalOutputs() & 0x07, 0);
-    QVERIFY(!Lamp(1067)->isHidden());
+    QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
 
@@ -641,9 +657,9 @@ void TestDlgTest::readingsAfterAForcedStop() {
     QVERIFY(TickUntil([this] { return !m_boxes.empty(); }));
     // The reading that tripped the stop is shown and counted as the list shows it.
     QVERIFY(g_dValue0 >= 35.0);
-    QCOMPARE(Text(1001), QString::fromStdString(g_strReadout0[0]));
-    QCOMPARE(Text(1001), Cell(0, 1));
-    QCOMPARE(Text(1010), QString::number(g_nRecordCount));
+    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(g_strReadout0[0]));
+    QCOMPARE(Text(ControlId::kReadout0), Cell(0, 1));
+    QCOMPARE(Text(ControlId::kRecordCount), QString::number(g_nRecordCount));
     QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
 
     // A new test begins from the card's present values, whatever was read before the stop.
@@ -666,7 +682,8 @@ void TestDlgTest::readingsAfterAForcedStop() {
     QVERIFY(TickUntil([this] { return m_boxes.size() == 2; }));
     m_card.SetVoltage(0, 0.0);
     m_card.SetVoltage(1, 0.0);
-    QTRY_VERIFY_WITH_TIMEOUT(Text(1001) == zero0 && Text(1002) == zero1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Text(ControlId::kReadout0) == zero0 && Text(ControlId::kReadout1) == zero1, 5000);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QVERIFY(!g_bRecording);
@@ -677,7 +694,7 @@ void TestDlgTest::travelLimitFromTheSwitch() {
     m_card.SetDigitalInputs(0xFFFE);
     m_dlg->PollInputs();
     QCOMPARE(int(g_bTravelLimit), 1);
-    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位接通"));
+    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位接通"));
     m_dlg->SampleTick();
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
@@ -688,13 +705,13 @@ void TestDlgTest::travelLimitFromTheSwitch() {
     m_card.SetDigitalInputs(0xFFFF);
     m_dlg->PollInputs();
     QCOMPARE(int(g_bTravelLimit), 0);
-    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位断开"));
+    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位断开"));
 
     // The button's state lasts until the next poll sees the switch released.
     m_dlg->OnTravelLimit();
-    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位接通"));
+    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位接通"));
     m_dlg->PollInputs();
-    QCOMPARE(Button(1033)->text(), QStringLiteral("行程限位断开"));
+    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位断开"));
 }
 
 void TestDlgTest::heldStartCannotOverrideTheSwitch() {
@@ -717,7 +734,7 @@ void TestDlgTest::heldStartCannotOverrideTheSwitch() {
             m_dlg->PollInputs();
             QVERIFY2(bool(g_bRecording) == c.running, c.name);
         }
-        if (c.button) Button(1035)->click();
+        if (c.button) Button(ControlId::kStart)->click();
         m_dlg->SampleTick();
         QVERIFY2(m_boxes.size() == 1, c.name);
         QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
@@ -743,13 +760,13 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     m_card.SetVoltage(0, 0.0);
     QVERIFY(TickUntil([] { return g_bBreakDetected != 0; }));
     QCOMPARE(g_nBreakRecord, g_nRecordCount);
-    QVERIFY(!Lamp(1070)->isHidden());
-    QVERIFY(!Lamp(1073)->isHidden());
+    QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
+    QVERIFY(!Lamp(ControlId::kAutoStopLamp)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
 
     // The sequence's own timing is the interlock tests' job; here: its end stops and saves.
     QVERIFY(TickUntil([] { return g_bAutoReturnActive != 0; }));
-    QVERIFY(!Lamp(1072)->isHidden());
+    QVERIFY(!Lamp(ControlId::kAutoReturnLamp)->isHidden());
     for (int i = 1; i < 20; ++i) m_dlg->SampleTick();
     QCOMPARE(int(g_bRecording), 1);
     QVERIFY(ArchivesInDataFolder().isEmpty());
@@ -758,7 +775,7 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     m_dlg->SampleTick();
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(g_nRecordCount, records);
-    QVERIFY(Lamp(1072)->isHidden());
+    QVERIFY(Lamp(ControlId::kAutoReturnLamp)->isHidden());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     const QString base = ArchivesInDataFolder().constFirst().chopped(4);
     QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
@@ -774,7 +791,9 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QCOMPARE(results->Results().results.count, records);
     QVERIFY(results->Results().results.breakDetected);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
-    QCOMPARE(EnabledButtons(), (std::set<int>{1034, 1035, 1036, 1064, 1065, 1080}));
+    QCOMPARE(EnabledButtons(),
+             (std::set<ControlId>{ControlId::kSettings, ControlId::kStart, ControlId::kClearList,
+                                  ControlId::kSave, ControlId::kZeroSensors, ControlId::kPrint}));
 }
 
 void TestDlgTest::refusedTestNameKeepsTheRecords() {
@@ -788,7 +807,7 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
     QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
     QVERIFY(ArchivesInDataFolder().isEmpty());
     QCOMPARE(g_nRecordCount, 1);
-    QVERIFY(Button(1064)->isEnabled());
+    QVERIFY(Button(ControlId::kSave)->isEnabled());
 
     // The advice of the message: another name in 设置, and save again.
     QVERIFY(RunSettings([](QWidget* dialog) {
@@ -825,14 +844,14 @@ void TestDlgTest::brokenTestNotSavedHoldsTheNextStart() {
     m_card.SetDigitalInputs(0xFFEF);  // the rig's start
     m_dlg->PollInputs();
     m_card.SetDigitalInputs(0xFFFF);
-    Button(1035)->click();
+    Button(ControlId::kStart)->click();
     QCOMPARE(int(g_bRecording), 0);
     QCOMPARE(g_nRecordCount, records);
     QCOMPARE(g_dHistory0[501], peak);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
     QVERIFY(m_boxes[0].first.contains(QStringLiteral("尚未保存")));
-    QVERIFY(Button(1064)->isEnabled());
+    QVERIFY(Button(ControlId::kSave)->isEnabled());
 
     g_strTestName = "ok";
     m_boxes.clear();
@@ -840,7 +859,7 @@ void TestDlgTest::brokenTestNotSavedHoldsTheNextStart() {
     QVERIFY(m_boxes.empty());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     m_card.SetVoltage(0, 1.0);
-    Button(1035)->click();
+    Button(ControlId::kStart)->click();
     QCOMPARE(int(g_bRecording), 1);
     QCOMPARE(g_nRecordCount, 0);
     QCOMPARE(g_nBreakRecord, 0);
@@ -860,7 +879,7 @@ void TestDlgTest::unreadableArchiveLeavesTheWindow() {
     QCOMPARE(int(g_bRecording), 0);
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-    QVERIFY(Action(32774)->isEnabled());
+    QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
 }
 
 void TestDlgTest::playbackStateTable() {
@@ -875,10 +894,10 @@ void TestDlgTest::playbackStateTable() {
     m_dlg->OpenArchive(archive);
     QVERIFY(m_boxes.empty());
     QVERIFY(m_dlg->Playback());
-    ExpectState({1063}, QStringLiteral("回放中...."), QStringLiteral("停止回放"));
+    ExpectState({ControlId::kStop}, QStringLiteral("回放中...."), QStringLiteral("停止回放"));
     QCOMPARE(Status("statusState"), QStringLiteral("回放中"));
-    QVERIFY(!Text(1000).isEmpty());
-    QCOMPARE(Text(1014), QStringLiteral("历史回放"));
+    QVERIFY(!Text(ControlId::kArchiveName).isEmpty());
+    QCOMPARE(Text(ControlId::kPlaybackBanner), QStringLiteral("历史回放"));
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
@@ -887,19 +906,21 @@ void TestDlgTest::playbackStateTable() {
     m_dlg->SampleTick();
     QCOMPARE(Cell(0, 1), QString::fromStdString(record2));
     m_dlg->OnStop();
-    ExpectState({1035, 1080}, QStringLiteral("继续回放"), QStringLiteral("已停止...."));
-    QVERIFY(Action(32774)->isEnabled());
+    ExpectState({ControlId::kStart, ControlId::kPrint}, QStringLiteral("继续回放"),
+                QStringLiteral("已停止...."));
+    QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
 
     m_dlg->OnStart();
-    ExpectState({1063}, QStringLiteral("已开始...."), QStringLiteral("停止回放"));
+    ExpectState({ControlId::kStop}, QStringLiteral("已开始...."), QStringLiteral("停止回放"));
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 3);
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 3);
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
-    ExpectState({1035, 1080}, QStringLiteral("回放结束"), QStringLiteral("已停止...."));
+    ExpectState({ControlId::kStart, ControlId::kPrint}, QStringLiteral("回放结束"),
+                QStringLiteral("已停止...."));
     QCOMPARE(Status("statusState"), QStringLiteral("回放结束"));
     // The end of the playback shows the played test's results; its CSV gave the times.
     QVERIFY(m_dlg->ResultsWindow() != nullptr && m_dlg->ResultsWindow()->isVisible());
@@ -925,9 +946,9 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     SetQuestionHandler([](const QString&, const QString&) { return true; });
     QVERIFY(RunSettings([](QWidget* dialog) { dialog->findChild<QPushButton*>("1")->click(); }));
     SetQuestionHandler({});
-    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
+    auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("拉力N"));
-    QCOMPARE(Text(1011), QStringLiteral("拉力"));
+    QCOMPARE(Text(ControlId::kChannelName0), QStringLiteral("拉力"));
     QCOMPARE(g_nRecordCount, 0);
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
@@ -939,23 +960,25 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
 // each is, in the unit the settings give channel 0, and follow a change of that unit.
 void TestDlgTest::limitBoxesAndLampsNameTheirUnit() {
     Open();
-    const int limited[] = {1005, 1006, 1007, 1008, 1067, 1068, 1069, 1070};
-    auto tip = [this](int id) {
-        return m_dlg->findChild<QWidget*>(QString::number(id))->toolTip();
-    };
-    for (int id : limited) QVERIFY2(tip(id).contains(QStringLiteral("（N）")), qPrintable(tip(id)));
-    QVERIFY(tip(1005).contains(QStringLiteral("强行停机")));
-    QVERIFY(tip(1008).contains(QStringLiteral("断裂")));
-    QVERIFY(!tip(1072).isEmpty());
-    QVERIFY(!tip(1073).isEmpty());
+    const ControlId limited[] = {ControlId::kForceStopLimit, ControlId::kAlarmHigh,
+                                 ControlId::kAlarmLow,       ControlId::kBreakValue,
+                                 ControlId::kForcedStopLamp, ControlId::kAlarmHighLamp,
+                                 ControlId::kAlarmLowLamp,   ControlId::kBrokenLamp};
+    auto tip = [this](ControlId id) { return m_dlg->findChild<QWidget*>(Name(id))->toolTip(); };
+    for (ControlId id : limited)
+        QVERIFY2(tip(id).contains(QStringLiteral("（N）")), qPrintable(tip(id)));
+    QVERIFY(tip(ControlId::kForceStopLimit).contains(QStringLiteral("强行停机")));
+    QVERIFY(tip(ControlId::kBreakValue).contains(QStringLiteral("断裂")));
+    QVERIFY(!tip(ControlId::kAutoReturnLamp).isEmpty());
+    QVERIFY(!tip(ControlId::kAutoStopLamp).isEmpty());
 
     g_strUnit0 = "kN";
     std::string error;
     QVERIFY(WriteSettingsFile(&error));
     g_strUnit0 = "N";
     QVERIFY(RunSettings([](QWidget* dialog) { dialog->findChild<QPushButton*>("1")->click(); }));
-    QCOMPARE(Text(1003), QStringLiteral("kN"));
-    for (int id : limited) {
+    QCOMPARE(Text(ControlId::kUnit0), QStringLiteral("kN"));
+    for (ControlId id : limited) {
         QVERIFY2(tip(id).contains(QStringLiteral("（kN）")), qPrintable(tip(id)));
         QVERIFY(!tip(id).contains(QStringLiteral("（N）")));
     }
@@ -1086,13 +1109,13 @@ void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
     bool stuck = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, m_dlg.get(), [&] {
-        if (g_bRecording || !Button(1035)->isEnabled()) return;
-        stops.push_back(
-            {Button(1035)->text(), g_nRecordCount, g_strStartTime, ResultsOfCurrentTest()});
+        if (g_bRecording || !Button(ControlId::kStart)->isEnabled()) return;
+        stops.push_back({Button(ControlId::kStart)->text(), g_nRecordCount, g_strStartTime,
+                         ResultsOfCurrentTest()});
         if (stops.back().caption == QStringLiteral("回放结束") || stops.size() > 10) {
             m_dlg->done(QDialog::Accepted);
         } else {
-            Button(1035)->click();
+            Button(ControlId::kStart)->click();
         }
     });
     watch.start(5);
@@ -1131,9 +1154,9 @@ void TestDlgTest::resultsAndSpecimenCommands() {
     m_dlg->OnStop();
     QCOMPARE(m_dlg->ResultsWindow(), nullptr);
     // The command is in the file menu and in the records list's context menu.
-    auto* list = m_dlg->findChild<QTableView*>(QStringLiteral("1066"));
-    QVERIFY(list->actions().contains(Action(32782)));
-    Action(32782)->trigger();
+    auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
+    QVERIFY(list->actions().contains(Action(ControlId::kMenuResults)));
+    Action(ControlId::kMenuResults)->trigger();
     QVERIFY(m_dlg->ResultsWindow()->isVisible());
     QCOMPARE(m_dlg->ResultsWindow()->Results().results.count, 5);
 
@@ -1144,22 +1167,23 @@ void TestDlgTest::resultsAndSpecimenCommands() {
             dialog->close();
         }
     });
-    Action(32781)->trigger();
+    Action(ControlId::kMenuSpecimen)->trigger();
     QCOMPARE(title, QStringLiteral("试样参数"));
     QCOMPARE(m_dlg->ReportPageCount(), 2);
 }
 
 void TestDlgTest::checkBoxesToggleTheirFlags() {
     Open();
-    for (const auto& [id, flag] : {std::pair{1083, &g_bZoom}, std::pair{1071, &g_bShowGrid}}) {
-        auto* box = m_dlg->findChild<QCheckBox*>(QString::number(id));
+    for (const auto& [id, flag] :
+         {std::pair{ControlId::kZoom, &g_bZoom}, std::pair{ControlId::kShowGrid, &g_bShowGrid}}) {
+        auto* box = m_dlg->findChild<QCheckBox*>(Name(id));
         QCOMPARE(int(box->isChecked()), *flag);
         box->click();
         QCOMPARE(int(box->isChecked()), *flag);
     }
     QCOMPARE(g_bZoom, 1);
     m_dlg->OnStart();
-    QVERIFY(!m_dlg->findChild<QCheckBox*>(QStringLiteral("1079"))->isEnabled());
+    QVERIFY(!m_dlg->findChild<QCheckBox*>(Name(ControlId::kHighSpeed))->isEnabled());
 }
 
 // The window and the specimen dialog it opens, in the fonts the program gives them.
@@ -1175,7 +1199,7 @@ void TestDlgTest::textsFitTheirRectangles() {
         faults << text_fit::Faults(dialog);
         dialog->close();
     });
-    Action(32781)->trigger();
+    Action(ControlId::kMenuSpecimen)->trigger();
     QVERIFY(seen);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
@@ -1206,7 +1230,7 @@ void TestDlgTest::openCommandPicksFromTheDataFolder() {
             picker->reject();
         }
     });
-    Action(32774)->trigger();
+    Action(ControlId::kMenuOpen)->trigger();
     QVERIFY(!m_dlg->Playback());
 
     // The list shows the archive only: not the settings file, not the workbook.
@@ -1232,7 +1256,7 @@ void TestDlgTest::openCommandPicksFromTheDataFolder() {
             picker->selectFile(archive);
             static_cast<QDialog*>(picker)->accept();
         });
-    Action(32774)->trigger();
+    Action(ControlId::kMenuOpen)->trigger();
     QCOMPARE(shownFolder, QString::fromStdString(DataFolderPath()));
     QCOMPARE(listed, QStringList{archiveName});
     QVERIFY(m_dlg->Playback());
@@ -1255,7 +1279,7 @@ void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
         QVERIFY(!m_dlg->Playback());
         QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
         ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-        QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
+        QCOMPARE(Text(ControlId::kRatioCaption), QStringLiteral("张力/位移"));
     }
 
     // A test whose tension falls from 40 to 5 N: the break lamps light in its playback.
@@ -1269,10 +1293,13 @@ void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
     for (int playback = 0; playback < 2; ++playback) {
         m_dlg->OpenArchive(QString::fromStdString(breakArchive));
         QVERIFY(m_dlg->Playback());
-        for (int id : {1067, 1068, 1069, 1070, 1072, 1073}) QVERIFY(Lamp(id)->isHidden());
+        for (ControlId id :
+             {ControlId::kForcedStopLamp, ControlId::kAlarmHighLamp, ControlId::kAlarmLowLamp,
+              ControlId::kBrokenLamp, ControlId::kAutoReturnLamp, ControlId::kAutoStopLamp})
+            QVERIFY(Lamp(id)->isHidden());
         QCOMPARE(int(m_dlg->DigitalOut()), 0xFF);
         QVERIFY(TickUntil([] { return g_bPlaybackEnded != 0; }, 10));
-        QVERIFY(!Lamp(1070)->isHidden());
+        QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
         QCOMPARE(m_dlg->DigitalOut() & 0x08, 0);
     }
 }
@@ -1286,7 +1313,7 @@ void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {
     Open();
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
-    QCOMPARE(Text(1019), QStringLiteral("张力/位移"));
+    QCOMPARE(Text(ControlId::kRatioCaption), QStringLiteral("张力/位移"));
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
 }
 
@@ -1308,12 +1335,12 @@ void TestDlgTest::clearButtonAsksForAnUnsavedTest() {
     m_dlg->OnStart();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    Button(1036)->click();
+    Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 1);
     QVERIFY(questions[0].startsWith(QStringLiteral("清除列表区|")));
     QCOMPARE(g_nRecordCount, 1);
     answer = true;
-    Button(1036)->click();
+    Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 2);
     QCOMPARE(g_nRecordCount, 0);
 
@@ -1322,9 +1349,9 @@ void TestDlgTest::clearButtonAsksForAnUnsavedTest() {
     m_dlg->SampleTick();
     m_dlg->OnStop();
     m_dlg->OnSave();
-    Button(1036)->click();
+    Button(ControlId::kClearList)->click();
     QCOMPARE(g_nRecordCount, 0);
-    Button(1036)->click();
+    Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 2);
     SetQuestionHandler(nullptr);
 }
@@ -1356,7 +1383,7 @@ void TestDlgTest::keysDoNotEndTheProgram() {
             if (viaCloseBox) {
                 m_dlg->close();
             } else {
-                Action(32778)->trigger();
+                Action(ControlId::kMenuExit)->trigger();
             }
             if (attempt == 0) recordingAfterNo = m_dlg->isVisible() && g_bRecording;
         }
@@ -1375,7 +1402,7 @@ void TestDlgTest::keysDoNotEndTheProgram() {
     QCOMPARE(questions, 2);
     QVERIFY(recordingAfterNo);
     QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(Button(1063)->text(), QStringLiteral("已停止...."));
+    QCOMPARE(Button(ControlId::kStop)->text(), QStringLiteral("已停止...."));
 }
 
 // The window under a comma-decimal locale, as QApplication leaves it for a German operator:
@@ -1392,7 +1419,8 @@ void TestDlgTest::aCommaLocaleChangesNoNumber() {
     m_dlg->OnStart();
     for (int i = 0; i < 3; ++i) m_dlg->SampleTick();
     m_dlg->OnStop();
-    for (int id : {1001, 1002, 1016, 1017, 1018}) {
+    for (ControlId id : {ControlId::kReadout0, ControlId::kReadout1, ControlId::kPeak0,
+                         ControlId::kPeak1, ControlId::kRatio}) {
         QVERIFY2(Text(id).contains(QLatin1Char('.')) && !Text(id).contains(QLatin1Char(',')),
                  qPrintable(Text(id)));
     }
@@ -1423,7 +1451,7 @@ void TestDlgTest::previewEndsWithTheMainWindowRunning() {
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    const std::set<int> buttons = EnabledButtons();
+    const std::set<ControlId> buttons = EnabledButtons();
     enum class End { kCloseTool, kWindowCloseButton, kPrint, kPrintCancelled };
     const struct {
         const char* what;
@@ -1465,7 +1493,7 @@ void TestDlgTest::previewEndsWithTheMainWindowRunning() {
         });
         // Posted once the command has returned: only a main loop still running takes it.
         QTimer::singleShot(0, m_dlg.get(), [&] {
-            Action(32780)->trigger();
+            Action(ControlId::kMenuPrintPreview)->trigger();
             QTimer::singleShot(0, m_dlg.get(), [&] {
                 visibleAfter = m_dlg->isVisible();
                 m_dlg->done(kStillRunning);
