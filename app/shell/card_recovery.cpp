@@ -25,7 +25,7 @@ void CTestDlg::ReportCardRead(bool answered) {
 void CTestDlg::EnableCardCommands(bool enabled) {
     EnableMenu(32777, enabled);
     SetEnabled(1035, enabled);
-    SetEnabled(1065, enabled && !g_bHighSpeed);
+    SetEnabled(1065, enabled && !m_card.g_bHighSpeed);
 }
 
 void CTestDlg::OnCardLost() {
@@ -33,12 +33,12 @@ void CTestDlg::OnCardLost() {
     m_bCardLost = true;
     if (g_bRecording) {
         OnStop();
-    } else if (g_bHighSpeed) {
-        StopHighSpeedCapture();
+    } else if (m_card.g_bHighSpeed) {
+        m_card.StopHighSpeedCapture();
     }
     KillTimer(kSampleTimer);
     KillTimer(kPollTimer);
-    CloseCard();
+    m_card.CloseCard();
     EnableCardCommands(false);
     RefreshControls();
     if (m_cardNotice) m_cardNotice->close();
@@ -50,15 +50,15 @@ void CTestDlg::OnCardLost() {
 }
 
 void CTestDlg::TryReopenCard() {
-    if (OpenCard() != 0) {
+    if (m_card.OpenCard() != 0) {
         // Counted from the end of this attempt, however long the card held it.
         m_reopenTimer.start(m_cardWatch.NextReopenDelay());
         return;
     }
     m_reopenTimer.stop();
     m_bCardLost = false;
-    ConfigureCard();
-    WriteOutputs(m_wDigitalOut);
+    m_card.ConfigureCard();
+    m_card.WriteOutputs(m_wDigitalOut);
     EnableCardCommands(true);
     m_cardWatch.Restart();
     SetTimer(kPollTimer, kPollPeriodMs);

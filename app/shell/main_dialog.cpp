@@ -18,8 +18,6 @@
 #include <optional>
 
 #include "acquisition/card_access.h"
-#include "acquisition/card_config.h"
-#include "acquisition/high_speed.h"
 #include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "chart/chart_flags.h"
@@ -71,16 +69,11 @@ void PostHighSpeedFinished(HighSpeedEnd end) {
 
 CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
-    // Start-up values of the process-wide state. The card handle survives so that the
-    // start-up's close releases a handle an earlier window left open.
-    const HANDLE device = g_hDevice;
+    // Start-up values of the process-wide state; the window's card starts as a new one.
     SetDefaultSettings();
     ResetRunState();
-    g_hDevice = device;
     ResetChartFlags();
-    g_bHighSpeed = 0;
-    std::fill(std::begin(g_nHighSpeedBuf), std::end(g_nHighSpeedBuf), 0);
-    SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
+    m_card.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -124,13 +117,13 @@ void CTestDlg::OnInitDialog() {
 
     dqx7460_set_message_hook(ShowLibraryMessage);
     // Opening resets the card, so a card another program drives is not even opened.
-    const bool inUse = m_cardClaim.Claim() == CardClaim::Result::kInUse;
+    const bool inUse = m_card.m_cardClaim.Claim() == CardClaim::Result::kInUse;
     if (inUse) {
-        CloseCard();
+        m_card.CloseCard();
     } else {
-        g_nLastError = OpenCard();
+        m_card.g_nLastError = m_card.OpenCard();
     }
-    if (inUse || g_nLastError != 0) {
+    if (inUse || m_card.g_nLastError != 0) {
         ShowMessageBox(
             this,
             inUse ? QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。")
@@ -147,16 +140,17 @@ void CTestDlg::OnInitDialog() {
     std::array<FeatureBlock, 47> features{};
     static_assert(sizeof(features) == 940);
     FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
-    if (WithCard([&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
+    if (m_card.WithCard(
+            [&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
         return;
 
     EnableMenu(32777, true);
     EnableMenu(32774, false);
-    if (!g_bHighSpeed) SetEnabled(1065, true);
+    if (!m_card.g_bHighSpeed) SetEnabled(1065, true);
     SetEnabled(1035, true);
     SetEnabled(1036, true);
 
-    ConfigureCard();
+    m_card.ConfigureCard();
     ReleaseLeftOutputs();
 
     m_cardWatch.Restart();
@@ -169,7 +163,7 @@ void CTestDlg::OnInitDialog() {
 void CTestDlg::ReleaseLeftOutputs() {
     const std::optional<WORD> left = LedgerOutputWord();
     if (!left || *left == kIdleOutputWord) return;
-    WriteOutputs(kIdleOutputWord);
+    m_card.WriteOutputs(kIdleOutputWord);
     ShowNotice(this,
                QStringLiteral("上次程序结束时采集器的输出未复位（输出字 %1），"
                               "已写入空闲输出字 00FF，报警、停机和返回信号均已释放。")
@@ -183,12 +177,12 @@ void CTestDlg::OnTerminate(int signalNumber) {
     KillTimer(kSampleTimer);
     KillTimer(kPollTimer);
     m_reopenTimer.stop();
-    const bool live = !m_bPlayback && g_hDevice != nullptr && !m_bCardLost;
+    const bool live = !m_bPlayback && m_card.g_hDevice != nullptr && !m_bCardLost;
     // The stop line first, so that the crosshead halts before anything else is done; it
     // stays active through the save.
     if (live) {
         m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
     if (g_bRecording) OnStop();
     if (!m_bPlayback && HasUnsavedTest()) {
@@ -202,7 +196,7 @@ void CTestDlg::OnTerminate(int signalNumber) {
     }
     if (live) {
         m_wDigitalOut = kIdleOutputWord;
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
     // Every event loop ends, a box's or the settings dialog's as well as the window's.
     QCoreApplication::exit(128 + signalNumber);
@@ -295,7 +289,7 @@ void CTestDlg::ShowStatus() {
     }
     if (m_bCardLost) {
         facts.card = CardState::kLost;
-    } else if (g_hDevice == nullptr && !m_bPlayback) {
+    } else if (m_card.g_hDevice == nullptr && !m_bPlayback) {
         facts.card = CardState::kAbsent;
     }
     facts.records = g_nRecordCount;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "DQX7460.h"
-#include "acquisition/card_claim.h"
+#include "acquisition/card_access.h"
 #include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
@@ -95,6 +95,8 @@ class CTestDlg : public QDialog, public ReportOwner {
 
     // The card stopped answering and the window is trying to open it again.
     bool CardLost() const { return m_bCardLost; }
+    // The card the window drives; tests and the headless run look at its state.
+    Card& TheCard() { return m_card; }
     WORD DigitalOut() const { return m_wDigitalOut; }
     bool Playback() const { return m_bPlayback != 0; }
     const std::string& ArchiveName() const { return m_strArchiveName; }
@@ -187,7 +189,7 @@ class CTestDlg : public QDialog, public ReportOwner {
 
     QTimer m_sampleTimer;
     QTimer m_pollTimer;
-    CardClaim m_cardClaim;
+    Card m_card;
     CardWatch m_cardWatch;
     bool m_bCardLost = false;
     QTimer m_reopenTimer;

@@ -167,8 +167,8 @@ void CTestDlg::CreateControls() {
     AddCheckBox(client, 1081, QStringLiteral("位移线"), 100, 196, 80, &g_bShowCurve1);
     AddCheckBox(client, 1082, QStringLiteral("计算线"), 186, 196, 80, &g_bShowRatioCurve);
     AddCheckBox(client, 1083, QStringLiteral("曲线放大"), 272, 196, 80, &g_bZoom);
-    QCheckBox* highSpeed =
-        AddCheckBox(client, 1079, QStringLiteral("250kHz 高速"), 330, 165, 64, &g_bHighSpeed);
+    QCheckBox* highSpeed = AddCheckBox(client, 1079, QStringLiteral("250kHz 高速"), 330, 165, 64,
+                                       &m_card.g_bHighSpeed);
     highSpeed->hide();
     highSpeed->setEnabled(false);
 

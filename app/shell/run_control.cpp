@@ -117,7 +117,7 @@ void CTestDlg::OnStart() {
     SetTimer(kSampleTimer, RunPeriodMs());
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
-    g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
+    g_bTravelLimit = !m_bPlayback && !(m_card.g_wDigitalIn & kInTravelLimit);
     if (g_bTravelLimit) SetCaption(1033, QStringLiteral("行程限位接通"));
     ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
@@ -125,7 +125,7 @@ void CTestDlg::OnStart() {
     ShowLamps();
 
     m_wDigitalOut = kIdleOutputWord;
-    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
 
     m_forcedStop = {};
     m_savedArchive.clear();
@@ -139,7 +139,7 @@ void CTestDlg::OnStop() {
         KillTimer(kPollTimer);
     }
     m_chart->StopRefresh();
-    if (g_bHighSpeed) StopHighSpeedCapture();
+    if (m_card.g_bHighSpeed) m_card.StopHighSpeedCapture();
 
     if (m_bPlayback) {
         EnableMenu(32774, true);
@@ -176,7 +176,7 @@ void CTestDlg::OnClearList() {
     m_records->Refresh();
     if (!m_bPlayback) {
         m_wDigitalOut = kIdleOutputWord;
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
         m_lamps = Lamps{};
         ShowLamps();
     }

@@ -22,17 +22,17 @@ void CTestDlg::SampleTick() {
     // the millisecond, while the card's answer may take anywhere from one to several.
     const double tickTime = SecondsSinceTestStart();
     if (!m_bPlayback) {
-        if (g_bHighSpeed) {
-            if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;
-            WithCard([](HANDLE card) {
+        if (m_card.g_bHighSpeed) {
+            if (!m_card.highSpeed.g_bHighSpeedDone.load(std::memory_order_acquire)) return;
+            m_card.WithCard([](HANDLE card) {
                 DQX7460_StopAd(card);
                 DQX7460_FifoClear(card);
             });
-            g_bHighSpeedRun = 0;
-            ProcessHighSpeedBurst(m_channels);
-            g_bHighSpeedDone = 0;
+            m_card.highSpeed.g_bHighSpeedRun = 0;
+            m_card.ProcessHighSpeedBurst(m_channels);
+            m_card.highSpeed.g_bHighSpeedDone = 0;
         } else {
-            const bool read = ReadChannels(m_channels);
+            const bool read = m_card.ReadChannels(m_channels);
             ReportCardRead(read);
             if (!read) return;
             ConditionChannels(m_channels);
@@ -90,7 +90,7 @@ void CTestDlg::SampleTick() {
     }
 
     RefreshControls();
-    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
     if (tableFull) {
         ShowMessageBox(
             this,
@@ -102,8 +102,8 @@ void CTestDlg::SampleTick() {
 void CTestDlg::PollInputs() {
     if (m_bPlayback) return;
     WORD input = 0x00FF;
-    const bool read = ReadInputs(&input);
-    g_wDigitalIn = input;
+    const bool read = m_card.ReadInputs(&input);
+    m_card.g_wDigitalIn = input;
     ReportCardRead(read);
     if (m_bCardLost) return;
 
@@ -131,7 +131,7 @@ void CTestDlg::PollInputs() {
 // default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
 // plays its break back at the record where the live run saw it.
 void CTestDlg::WatchBetweenTicks() {
-    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || m_card.g_bHighSpeed) return;
     if (TimerPeriod(kSampleTimer) <= kPollPeriodMs) return;
     const std::optional<double> polled = PolledTension();
     if (!polled) return;
@@ -144,12 +144,12 @@ void CTestDlg::WatchBetweenTicks() {
     if (action == SafetyAction::kForcedStop) {
         ForceStop(value);
     } else if (m_wDigitalOut != before) {
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
 }
 
 void CTestDlg::ForceStop(double value0) {
-    WriteOutputs(m_wDigitalOut);
+    m_card.WriteOutputs(m_wDigitalOut);
     m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
     m_forcedStop.travelLimit = g_bTravelLimit != 0;
     OnStop();
@@ -160,14 +160,14 @@ void CTestDlg::ForceStop(double value0) {
 
 bool CTestDlg::ForcedStopConditionNow() {
     WORD input = 0x00FF;
-    if (ReadInputs(&input)) g_wDigitalIn = input;
+    if (m_card.ReadInputs(&input)) m_card.g_wDigitalIn = input;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
-    const double value = g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
-    return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
+    const double value = m_card.g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
+    return ForcedStopCondition(value, !(m_card.g_wDigitalIn & kInTravelLimit));
 }
 
 std::optional<double> CTestDlg::PolledTension() {
     ChannelVoltages polled = m_channels;
-    if (!ReadChannels(polled)) return std::nullopt;
+    if (!m_card.ReadChannels(polled)) return std::nullopt;
     return PolledValue0(polled, polled.rawVolt[0]);
 }
