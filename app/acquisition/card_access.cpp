@@ -17,25 +17,26 @@ void CardLock::unlock() {
     turn_.notify_all();
 }
 
-CardLock& CardMutex() {
-    static CardLock lock;
-    return lock;
+Card::~Card() {
+    SetHighSpeedFinishedNotifier({});
+    highSpeed.EndAndJoinWorker();
+    CloseCard();
 }
 
-LONG OpenCard() {
-    std::lock_guard<CardLock> lock(CardMutex());
+LONG Card::OpenCard() {
+    std::lock_guard<CardLock> lock(lock_);
     DQX7460_DeviceClose(g_hDevice);
     g_hDevice = nullptr;
     return DQX7460_DeviceOpen(g_nDeviceNumber, &g_hDevice);
 }
 
-void CloseCard() {
-    std::lock_guard<CardLock> lock(CardMutex());
+void Card::CloseCard() {
+    std::lock_guard<CardLock> lock(lock_);
     DQX7460_DeviceClose(g_hDevice);
     g_hDevice = nullptr;
 }
 
-bool ReadInputs(WORD* input) {
+bool Card::ReadInputs(WORD* input) {
     *input = 0x00FF;
     const bool read =
         WithCard([input](HANDLE card) { return DQX7460_DioReadWord2(card, input); }) == 0;
@@ -43,7 +44,7 @@ bool ReadInputs(WORD* input) {
     return read;
 }
 
-bool WriteOutputs(WORD word) {
+bool Card::WriteOutputs(WORD word) {
     return WithCard([word](HANDLE card) {
                if (word != kIdleOutputWord) NoteOutputWord(word);
                const LONG result = DQX7460_DioWriteWord2(card, word);

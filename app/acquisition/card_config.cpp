@@ -1,21 +1,7 @@
 #include "acquisition/card_config.h"
 
 #include "acquisition/card_access.h"
-#include "acquisition/high_speed.h"
-#include "acquisition/run_state.h"
 #include "settings/settings_record.h"
-
-double g_dVoltBuf[256];
-
-namespace {
-// The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.
-WORD g_wBinaryCodes[2];
-}  // namespace
-
-// The results are designated from the start, so a read before the set-up cannot write
-// through a null pointer (with no channel listed it writes nothing at all).
-AdScanRequest g_maiVoltParam{AdScanConfig{}, g_dVoltBuf};
-AdScanRequest g_maiBinParam{AdScanConfig{}, g_wBinaryCodes};
 
 bool InputTypeRange(const std::string& inputType, WORD* rangeCode, LONG* bipolar) {
     struct Row {
@@ -57,7 +43,7 @@ void FillReadRecord(AdScanRequest& request, void* results) {
 
 }  // namespace
 
-void ConfigureCard() {
+void Card::ConfigureCard() {
     WithCard(DQX7460_Reset);
     if (g_bHighSpeed) {
         StartHighSpeedCapture();
@@ -67,8 +53,8 @@ void ConfigureCard() {
     FillReadRecord(g_maiBinParam, g_wBinaryCodes);
 }
 
-bool ReadChannels(ChannelVoltages& ch) {
-    g_nLastError = WithCard([](HANDLE card) {
+bool Card::ReadChannels(ChannelVoltages& ch) {
+    g_nLastError = WithCard([this](HANDLE card) {
         const LONG volts = DQX7460_MAIVoltageIn(card, &g_maiVoltParam);
         return volts != 0 ? volts : DQX7460_MAIBinaryIn(card, &g_maiBinParam);
     });

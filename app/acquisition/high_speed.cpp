@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -13,15 +11,6 @@
 #include "acquisition/run_state.h"
 #include "card_registers.h"
 #include "settings/settings_record.h"
-
-int g_bHighSpeed = 0;
-AdScanConfig g_aiConfig{};
-int g_nHighSpeedBuf[1024];
-std::atomic<int> g_nHighSpeedCount{0};
-std::atomic<int> g_bHighSpeedSync{0};
-std::atomic<int> g_bHighSpeedStarted{0};
-std::atomic<int> g_bHighSpeedRun{0};
-std::atomic<unsigned char> g_bHighSpeedDone{0};
 
 namespace {
 
@@ -39,15 +28,17 @@ static_assert(kCaptureTarget - 1 + kBlockWords <= 1024, "the capture buffer must
 constexpr auto kFailingReadsBound = std::chrono::seconds(1);
 constexpr auto kFailedReadPause = std::chrono::milliseconds(20);
 
-std::mutex g_notifierMutex;
-std::function<void(HighSpeedEnd)> g_notifyFinished;
+double BurstCodeToVolts(int code) {
+    if (g_strInputType == "0~+5V") return code * 5.0 / 65536;
+    if (g_strInputType == "0~+10V") return code * 10.0 / 65536;
+    if (g_strInputType == "-5V~+5V") return code * 10.0 / 65536 - 5;
+    if (g_strInputType == "-10V~+10V") return code * 20.0 / 65536 - 10;
+    return code;
+}
 
-std::thread g_worker;
-// Wakes a worker that pauses after a failed read when the capture is ended.
-std::mutex g_pauseMutex;
-std::condition_variable g_pauseWake;
+}  // namespace
 
-void EndAndJoinWorker() {
+void HighSpeedCapture::EndAndJoinWorker() {
     {
         std::lock_guard<std::mutex> lock(g_pauseMutex);
         g_bHighSpeedRun.store(0);
@@ -56,21 +47,12 @@ void EndAndJoinWorker() {
     if (g_worker.joinable()) g_worker.join();
 }
 
-void PauseAfterFailedRead() {
+void HighSpeedCapture::PauseAfterFailedRead() {
     std::unique_lock<std::mutex> lock(g_pauseMutex);
-    g_pauseWake.wait_for(lock, kFailedReadPause, [] { return !g_bHighSpeedRun.load(); });
+    g_pauseWake.wait_for(lock, kFailedReadPause, [this] { return !g_bHighSpeedRun.load(); });
 }
 
-// No worker outlives the program. The exit handler is registered after the card library's
-// first call, so it runs before the library's own objects are destroyed; the window that
-// receives the notice is gone by then and is no longer called.
-void EndWorkerAtExit() {
-    SetHighSpeedFinishedNotifier({});
-    EndAndJoinWorker();
-}
-std::once_flag g_exitHandlerRegistered;
-
-void HighSpeedWorker() {
+void HighSpeedCapture::HighSpeedWorker(Card& card) {
     ULONG block[kBlockWords];
     ULONG* blockPointer = block;
     // The worker is the only writer of the flags, the count and the buffer while it runs:
@@ -85,8 +67,8 @@ void HighSpeedWorker() {
     while (g_bHighSpeedRun.load()) {
         // A failed read leaves the block as it was; parsing it again would store its
         // samples twice.
-        const LONG read = WithCard([&blockPointer](HANDLE card) {
-            return DQX7460_ADReadData(card, &blockPointer, kBlockWords);
+        const LONG read = card.WithCard([&blockPointer](HANDLE handle) {
+            return DQX7460_ADReadData(handle, &blockPointer, kBlockWords);
         });
         if (read != 0) {
             const Clock::time_point now = Clock::now();
@@ -124,24 +106,14 @@ void HighSpeedWorker() {
     g_bHighSpeedDone.store(1, std::memory_order_release);
 }
 
-double BurstCodeToVolts(int code) {
-    if (g_strInputType == "0~+5V") return code * 5.0 / 65536;
-    if (g_strInputType == "0~+10V") return code * 10.0 / 65536;
-    if (g_strInputType == "-5V~+5V") return code * 10.0 / 65536 - 5;
-    if (g_strInputType == "-10V~+10V") return code * 20.0 / 65536 - 10;
-    return code;
+void Card::SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify) {
+    std::lock_guard<std::mutex> lock(highSpeed.g_notifierMutex);
+    highSpeed.g_notifyFinished = std::move(notify);
 }
 
-}  // namespace
-
-void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify) {
-    std::lock_guard<std::mutex> lock(g_notifierMutex);
-    g_notifyFinished = std::move(notify);
-}
-
-void StartHighSpeedCapture() {
+void Card::StartHighSpeedCapture() {
     // A capture still running from an earlier start ends before the card is reprogrammed.
-    EndAndJoinWorker();
+    highSpeed.EndAndJoinWorker();
 
     WORD rangeCode = g_aiConfig.RangeCode[0];
     LONG bipolar = g_aiConfig.Bipolar;
@@ -156,43 +128,45 @@ void StartHighSpeedCapture() {
     g_aiConfig.ChannelList[0] = 0;
     g_aiConfig.ChannelCount = 1;
 
-    g_bHighSpeedSync.store(0);
-    g_bHighSpeedStarted.store(0);
-    g_nHighSpeedCount.store(0);
+    highSpeed.g_bHighSpeedSync.store(0);
+    highSpeed.g_bHighSpeedStarted.store(0);
+    highSpeed.g_nHighSpeedCount.store(0);
 
-    g_bHighSpeedRun.store(1);
-    g_bHighSpeedDone.store(0);
-    WithCard([](HANDLE card) {
+    highSpeed.g_bHighSpeedRun.store(1);
+    highSpeed.g_bHighSpeedDone.store(0);
+    WithCard([this](HANDLE card) {
         DQX7460_StopAd(card);
         DQX7460_FifoClear(card);
         DQX7460_Reset(card);
         DQX7460_AIConfig(card, g_aiConfig);
         DQX7460_StartAd(card);
     });
-    std::call_once(g_exitHandlerRegistered, [] { std::atexit(EndWorkerAtExit); });
-    g_worker = std::thread(HighSpeedWorker);
+    // The worker holds this card until it is joined: by the next start or stop, or by the
+    // card's destructor.
+    highSpeed.g_worker =
+        std::thread(&HighSpeedCapture::HighSpeedWorker, &highSpeed, std::ref(*this));
 }
 
-void StopHighSpeedCapture() {
+void Card::StopHighSpeedCapture() {
     // The worker ends after its current block and is joined before the card is touched
     // here: one handle is never used by two threads at once, and the counters are reset
     // only once nothing writes them any more.
-    EndAndJoinWorker();
+    highSpeed.EndAndJoinWorker();
     WithCard([](HANDLE card) {
         DQX7460_StopAd(card);
         DQX7460_FifoClear(card);
     });
-    g_bHighSpeedSync.store(0);
-    g_bHighSpeedStarted.store(0);
-    g_nHighSpeedCount.store(0);
+    highSpeed.g_bHighSpeedSync.store(0);
+    highSpeed.g_bHighSpeedStarted.store(0);
+    highSpeed.g_nHighSpeedCount.store(0);
 }
 
-void ProcessHighSpeedBurst(ChannelVoltages& ch) {
+void Card::ProcessHighSpeedBurst(ChannelVoltages& ch) {
     // Only samples of this capture are converted: a capture ended early (its count reset by
     // the stop command) leaves the values as they were instead of showing old entries.
-    const int samples = std::min(kBurstSamples, g_nHighSpeedCount.load());
+    const int samples = std::min(kBurstSamples, highSpeed.g_nHighSpeedCount.load());
     for (int p = 0; p < samples; ++p) {
-        const double v = BurstCodeToVolts(g_nHighSpeedBuf[p]);
+        const double v = BurstCodeToVolts(highSpeed.g_nHighSpeedBuf[p]);
         g_dVoltBuf[p] = v;
         ch.rawVolt[0] = v;
         ch.scaled[0] = (v - ch.zeroVolt[0]) * g_dCoef0;

@@ -2,36 +2,47 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
-#include "DQX7460.h"
-#include "acquisition/conditioning.h"
-
-extern int g_bHighSpeed;  // 250 kHz mode; read by ConfigureCard at start-up
-extern AdScanConfig g_aiConfig;
-// Shared with the worker. The worker publishes the buffer and the count by setting
-// g_bHighSpeedDone (release); the window's thread reads them after seeing it (acquire).
-extern int g_nHighSpeedBuf[1024];
-extern std::atomic<int> g_nHighSpeedCount;
-extern std::atomic<int> g_bHighSpeedSync;
-extern std::atomic<int> g_bHighSpeedStarted;
-extern std::atomic<int> g_bHighSpeedRun;
-extern std::atomic<unsigned char> g_bHighSpeedDone;
+class Card;
 
 // How the worker ended: its samples are in or the capture was stopped, or the card's reads
 // kept failing and the worker gave up.
 enum class HighSpeedEnd { kEnded, kCardFailed };
 
-// Called by the worker when it ends, before it sets g_bHighSpeedDone; the main window
-// uses it to show "250kHz 高速采集结束", or that the card stopped answering, on its own
-// thread.
-void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
+// The capture's state, part of its Card (whose members start, stop and convert it).
+class HighSpeedCapture {
+  public:
+    HighSpeedCapture() = default;
+    HighSpeedCapture(const HighSpeedCapture&) = delete;
+    HighSpeedCapture& operator=(const HighSpeedCapture&) = delete;
 
-// The high-speed branch of ConfigureCard (after its reset): programs the scan, starts the
-// conversion and the worker thread.
-void StartHighSpeedCapture();
-// The stop command's part: stops the scan, clears the FIFO and ends the worker, which is
-// joined before this returns.
-void StopHighSpeedCapture();
-// Converts the first 250 entries of the burst into channel 0 values and readouts.
-void ProcessHighSpeedBurst(ChannelVoltages& ch);
+    // Shared with the worker. The worker publishes the buffer and the count by setting
+    // g_bHighSpeedDone (release); the card owner's thread reads them after seeing it
+    // (acquire).
+    int g_nHighSpeedBuf[1024] = {};
+    std::atomic<int> g_nHighSpeedCount{0};
+    std::atomic<int> g_bHighSpeedSync{0};
+    std::atomic<int> g_bHighSpeedStarted{0};
+    std::atomic<int> g_bHighSpeedRun{0};
+    std::atomic<unsigned char> g_bHighSpeedDone{0};
+
+  private:
+    friend class Card;
+
+    // Reads the card's blocks into the buffer until the capture has its samples or is ended.
+    void HighSpeedWorker(Card& card);
+    void EndAndJoinWorker();
+    void PauseAfterFailedRead();
+
+    std::mutex g_notifierMutex;
+    std::function<void(HighSpeedEnd)> g_notifyFinished;
+
+    std::thread g_worker;
+    // Wakes a worker that pauses after a failed read when the capture is ended.
+    std::mutex g_pauseMutex;
+    std::condition_variable g_pauseWake;
+};

@@ -35,11 +35,6 @@ int g_nAutoStopTicks = 0, g_nAutoReturnTicks = 0;
 int g_nBreakRecord = 0;
 PlayedArchive g_playedArchive;
 
-HANDLE g_hDevice = nullptr;
-ULONG g_nDeviceNumber = 1;
-int g_nLastError = 0;
-WORD g_wDigitalIn = 0x00FF;
-
 namespace {
 
 std::chrono::steady_clock::time_point g_testStart = std::chrono::steady_clock::now();
@@ -83,10 +78,6 @@ void ResetRunState() {
     ResetBreakSequence();
     g_playedArchive = PlayedArchive{};
     MarkTestStart();
-    g_hDevice = nullptr;
-    g_nDeviceNumber = 1;
-    g_nLastError = 0;
-    g_wDigitalIn = 0x00FF;
 }
 
 void ResetProgramState() {

@@ -67,12 +67,6 @@ extern int g_nBreakRecord;
 // Puts the automatic stop sequence and the break record back to a test without a break.
 void ResetBreakSequence();
 
-// Card.
-extern HANDLE g_hDevice;
-extern ULONG g_nDeviceNumber;  // 1
-extern int g_nLastError;
-extern WORD g_wDigitalIn;  // last input word; 0x00FF when nothing was read
-
 // The monotonic start of the test, taken by the start command at the first start after a
 // clear, and the seconds elapsed since then.
 void MarkTestStart();

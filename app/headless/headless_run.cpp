@@ -122,7 +122,7 @@ int main(int argc, char* argv[]) {
 
     CTestDlg dialog;
     dialog.show();
-    if (g_hDevice == nullptr) return Fail("the program found no card");
+    if (dialog.TheCard().g_hDevice == nullptr) return Fail("the program found no card");
 
     std::string reply = SimulatorCommand("press start");
     if (reply.rfind("ok", 0) != 0) return Fail("the rig did not take the start button: " + reply);

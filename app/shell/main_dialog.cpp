@@ -84,16 +84,11 @@ class ArchivesOnly : public QSortFilterProxyModel {
 
 CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
-    // Start-up values of the process-wide state. The card handle survives so that the
-    // start-up's close releases a handle an earlier window left open.
-    const HANDLE device = g_hDevice;
+    // Start-up values of the process-wide state; the window's card starts as a new one.
     SetDefaultSettings();
     ResetRunState();
-    g_hDevice = device;
     ResetChartFlags();
-    g_bHighSpeed = 0;
-    std::fill(std::begin(g_nHighSpeedBuf), std::end(g_nHighSpeedBuf), 0);
-    SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
+    m_card.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -112,7 +107,8 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     m_reopenTimer.setObjectName(QStringLiteral("reopen"));
     connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_run.TryReopenCard()); });
 
-    m_controls = std::make_unique<CMainControls>(this, [this](ControlId id) { OnCommand(id); });
+    m_controls = std::make_unique<CMainControls>(
+        this, [this](ControlId id) { OnCommand(id); }, m_card.g_bHighSpeed);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     OnInitDialog();
 }
@@ -370,7 +366,7 @@ void CTestDlg::ShowStatus() {
     }
     if (m_run.CardLost()) {
         facts.card = CardState::kLost;
-    } else if (g_hDevice == nullptr && !m_run.Playback()) {
+    } else if (m_card.g_hDevice == nullptr && !m_run.Playback()) {
         facts.card = CardState::kAbsent;
     }
     facts.records = g_nRecordCount;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "acquisition/card_access.h"
 #include "control/run_controller.h"
 #include "printing/report_owner.h"
 
@@ -75,6 +76,8 @@ class CTestDlg : public QDialog, public ReportOwner {
 
     // The card stopped answering and the window is trying to open it again.
     bool CardLost() const { return m_run.CardLost(); }
+    // The card the window drives; tests and the headless run look at its state.
+    Card& TheCard() { return m_card; }
     WORD DigitalOut() const { return m_run.DigitalOut(); }
     bool Playback() const { return m_run.Playback(); }
     const std::string& ArchiveName() const { return m_run.ArchiveName(); }
@@ -110,7 +113,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     QTimer& TimerById(int id);
     const QTimer* FindTimer(int id) const;
 
-    RunController m_run;
+    Card m_card;
+    RunController m_run{m_card};
     std::unique_ptr<CMainControls> m_controls;
     QTimer m_sampleTimer;
     QTimer m_pollTimer;

@@ -17,8 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "acquisition/high_speed.h"
-#include "acquisition/run_state.h"
+#include "acquisition/card_access.h"
 #include "card.h"
 #include "driver.h"
 #include "in_process_driver.h"
@@ -59,18 +58,18 @@ double Median(std::vector<double> values) {
 }
 
 // Runs the captures on the open card and prints the medians.
-bool MeasureCaptures(const char* title, CountingDriver& driver, int captures) {
+bool MeasureCaptures(Card& daq, const char* title, CountingDriver& driver, int captures) {
     std::vector<double> micros;
     std::vector<double> samplesPerSecond;
     for (int i = 0; i < captures; ++i) {
         const std::uint64_t bytesBefore = driver.readBytes.load();
         const auto start = Clock::now();
-        StartHighSpeedCapture();
-        const bool done =
-            WaitUntil([] { return g_bHighSpeedDone.load() != 0; }, std::chrono::seconds(10));
+        daq.StartHighSpeedCapture();
+        const bool done = WaitUntil([&daq] { return daq.highSpeed.g_bHighSpeedDone.load() != 0; },
+                                    std::chrono::seconds(10));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        StopHighSpeedCapture();
-        if (!done || g_nHighSpeedCount.load() != 0) {
+        daq.StopHighSpeedCapture();
+        if (!done || daq.highSpeed.g_nHighSpeedCount.load() != 0) {
             std::printf("%s: capture %d did not finish\n", title, i);
             return false;
         }
@@ -91,9 +90,11 @@ bool InProcess() {
     inProcess.AddCard(0, card);
     CountingDriver driver(inProcess);
     dqx7460::SetDriver(&driver);
-    bool ok = DQX7460_DeviceOpen(1, &g_hDevice) == 0 && MeasureCaptures("in process", driver, 200);
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
+    Card daq;
+    bool ok = DQX7460_DeviceOpen(1, &daq.g_hDevice) == 0 &&
+              MeasureCaptures(daq, "in process", driver, 200);
+    DQX7460_DeviceClose(daq.g_hDevice);
+    daq.g_hDevice = nullptr;
     dqx7460::SetDriver(nullptr);
     return ok;
 }
@@ -112,10 +113,11 @@ bool ThroughSimulator(const char* simulator) {
     if (ok) {
         CountingDriver driver(dqx7460::SocketDriver());
         dqx7460::SetDriver(&driver);
-        ok = DQX7460_DeviceOpen(1, &g_hDevice) == 0 &&
-             MeasureCaptures("through dqx7460-sim", driver, 50);
-        DQX7460_DeviceClose(g_hDevice);
-        g_hDevice = nullptr;
+        Card daq;
+        ok = DQX7460_DeviceOpen(1, &daq.g_hDevice) == 0 &&
+             MeasureCaptures(daq, "through dqx7460-sim", driver, 50);
+        DQX7460_DeviceClose(daq.g_hDevice);
+        daq.g_hDevice = nullptr;
         dqx7460::SetDriver(nullptr);
     }
     kill(pid, SIGTERM);
@@ -130,7 +132,6 @@ bool ThroughSimulator(const char* simulator) {
 int main(int argc, char** argv) {
     SetDefaultSettings();
     ParseSettings();
-    g_bHighSpeed = 1;
     bool ok = InProcess();
     const char* simulator = argc > 1 ? argv[1] : DQX7460_SIM_PATH;
     if (!ThroughSimulator(simulator)) {

@@ -120,7 +120,8 @@ bool RecordTest(QApplication& application, const std::string& dir, pid_t sim) {
     sim::ControlClient rig;
     std::string error;
     std::string reply;
-    if (g_hDevice == nullptr || !rig.Connect(dir, &error) || !rig.Send("press start", &reply)) {
+    if (dialog.TheCard().g_hDevice == nullptr || !rig.Connect(dir, &error) ||
+        !rig.Send("press start", &reply)) {
         std::fprintf(stderr, "bench_idle: the test did not start %s\n", error.c_str());
         return false;
     }

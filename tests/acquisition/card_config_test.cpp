@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "acquisition/high_speed.h"
+#include "acquisition/card_access.h"
 #include "acquisition_fixture.h"
 #include "fake_card_driver.h"
 
@@ -14,13 +14,7 @@ class CardConfigTest : public AcquisitionTest {
   protected:
     void SetUp() override {
         AcquisitionTest::SetUp();
-        g_hDevice = card.Handle();
-        g_maiVoltParam.Config = AdScanConfig{};
-        g_maiBinParam.Config = AdScanConfig{};
-    }
-    void TearDown() override {
-        StopHighSpeedCapture();
-        g_bHighSpeed = 0;
+        daq.g_hDevice = card.Handle();
     }
 
     // Every read: the start marker, then channels 0 and 1 in turn with the given codes.
@@ -34,6 +28,8 @@ class CardConfigTest : public AcquisitionTest {
     }
 
     FakeCardDriver card;
+    // Each case starts from a new card; it ends any capture the case left running.
+    Card daq;
 };
 
 void ExpectReadRecord(const AdScanRequest& request, WORD rangeCode, LONG bipolar) {
@@ -75,47 +71,47 @@ TEST(InputTypeRange, TheFourRangeTexts) {
 }
 
 TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
-    ConfigureCard();
-    ExpectReadRecord(g_maiVoltParam, 1, 1);
-    ExpectReadRecord(g_maiBinParam, 1, 1);
-    EXPECT_EQ(g_maiVoltParam.Results, static_cast<void*>(g_dVoltBuf));
-    EXPECT_NE(g_maiBinParam.Results, nullptr);
-    EXPECT_NE(g_maiBinParam.Results, g_maiVoltParam.Results);
+    daq.ConfigureCard();
+    ExpectReadRecord(daq.g_maiVoltParam, 1, 1);
+    ExpectReadRecord(daq.g_maiBinParam, 1, 1);
+    EXPECT_EQ(daq.g_maiVoltParam.Results, static_cast<void*>(daq.g_dVoltBuf));
+    EXPECT_NE(daq.g_maiBinParam.Results, nullptr);
+    EXPECT_NE(daq.g_maiBinParam.Results, daq.g_maiVoltParam.Results);
     const std::vector<FakeCardDriver::RegisterWrite> reset = {{1, 1}, {1, 0}};
     EXPECT_EQ(card.Writes(), reset);  // no scan is started
 }
 
 TEST_F(CardConfigTest, UnknownInputTypeKeepsTheStartUpRange) {
     g_strInputType = "+-5V";
-    ConfigureCard();
-    ExpectReadRecord(g_maiVoltParam, 0, 0);
-    ExpectReadRecord(g_maiBinParam, 0, 0);
+    daq.ConfigureCard();
+    ExpectReadRecord(daq.g_maiVoltParam, 0, 0);
+    ExpectReadRecord(daq.g_maiBinParam, 0, 0);
 }
 
 TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
-    ConfigureCard();
+    daq.ConfigureCard();
     StreamCodes(45875, 19661);
     ChannelVoltages ch;
-    ASSERT_TRUE(ReadChannels(ch));
-    EXPECT_EQ(g_nLastError, 0);
+    ASSERT_TRUE(daq.ReadChannels(ch));
+    EXPECT_EQ(daq.g_nLastError, 0);
     EXPECT_DOUBLE_EQ(ch.rawVolt[0], 45875 * 10.0 / 65536 - 5);
     EXPECT_DOUBLE_EQ(ch.rawVolt[1], 19661 * 10.0 / 65536 - 5);
-    EXPECT_DOUBLE_EQ(g_dVoltBuf[0], ch.rawVolt[0]);
+    EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[0], ch.rawVolt[0]);
 }
 
 TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
-    g_bHighSpeed = 1;
+    daq.g_bHighSpeed = 1;
     g_strInputType = "0~+10V";
-    ConfigureCard();
-    EXPECT_EQ(g_aiConfig.RangeCode[0], 4);
-    EXPECT_EQ(g_aiConfig.Bipolar, 0);
-    EXPECT_EQ(g_aiConfig.Reg7Mode, 1);
-    EXPECT_EQ(g_aiConfig.Reg7Bit2, 0);
-    EXPECT_EQ(g_aiConfig.Reg7Bit3, 0);
-    EXPECT_EQ(g_aiConfig.ChannelCount, 1);
-    EXPECT_EQ(g_aiConfig.ChannelList[0], 0);
-    EXPECT_EQ(g_maiVoltParam.Config.ChannelCount, 0);  // the read records stay unfilled
-    StopHighSpeedCapture();
+    daq.ConfigureCard();
+    EXPECT_EQ(daq.g_aiConfig.RangeCode[0], 4);
+    EXPECT_EQ(daq.g_aiConfig.Bipolar, 0);
+    EXPECT_EQ(daq.g_aiConfig.Reg7Mode, 1);
+    EXPECT_EQ(daq.g_aiConfig.Reg7Bit2, 0);
+    EXPECT_EQ(daq.g_aiConfig.Reg7Bit3, 0);
+    EXPECT_EQ(daq.g_aiConfig.ChannelCount, 1);
+    EXPECT_EQ(daq.g_aiConfig.ChannelList[0], 0);
+    EXPECT_EQ(daq.g_maiVoltParam.Config.ChannelCount, 0);  // the read records stay unfilled
+    daq.StopHighSpeedCapture();
 
     // Reset, stop, FIFO clear, reset, the scan configuration, then the start.
     const auto writes = card.Writes();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "acquisition/card_access.h"
@@ -22,15 +23,11 @@ class HighSpeedTest : public AcquisitionTest {
   protected:
     void SetUp() override {
         AcquisitionTest::SetUp();
-        g_hDevice = card.Handle();
-        SetHighSpeedFinishedNotifier([this](HighSpeedEnd end) {
+        daq.g_hDevice = card.Handle();
+        daq.SetHighSpeedFinishedNotifier([this](HighSpeedEnd end) {
             if (end == HighSpeedEnd::kCardFailed) ++failed;
             ++finished;
         });
-    }
-    void TearDown() override {
-        StopHighSpeedCapture();
-        SetHighSpeedFinishedNotifier({});
     }
 
     // Serves the blocks in order, then blocks of plain channel 0 samples with code 7.
@@ -50,12 +47,15 @@ class HighSpeedTest : public AcquisitionTest {
         });
     }
     bool WaitDone() {
-        return WaitFor([] { return g_bHighSpeedDone.load(std::memory_order_acquire) != 0; });
+        return WaitFor(
+            [this] { return daq.highSpeed.g_bHighSpeedDone.load(std::memory_order_acquire) != 0; });
     }
 
     FakeCardDriver card;
     std::atomic<int> finished{0};
     std::atomic<int> failed{0};
+    // Destroyed first: its worker, which counts into the two above, ends with it.
+    Card daq;
 };
 
 std::vector<std::uint32_t> Block(std::uint16_t firstCode) {
@@ -72,15 +72,15 @@ TEST_F(HighSpeedTest, MarkerAsLastWordYieldsNothingAndTheFirstFlaggedWordLeads) 
     second[10] |= kTriggerFlag | 3u << 16;  // channel bits are kept, the flag is not
     StreamBlocks({first, second, Block(5000)});
 
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     ASSERT_TRUE(WaitDone());
-    EXPECT_EQ(g_nHighSpeedCount.load(), 502 + kBlockWords);
-    EXPECT_EQ(g_nHighSpeedBuf[0], 3 << 16 | 1010);
-    EXPECT_EQ(g_nHighSpeedBuf[1], 1011);
-    EXPECT_EQ(g_nHighSpeedBuf[501], 1511);
-    EXPECT_EQ(g_nHighSpeedBuf[502], 5000);
-    EXPECT_EQ(g_nHighSpeedBuf[1013], 5511);
-    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 502 + kBlockWords);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 3 << 16 | 1010);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[1], 1011);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[501], 1511);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[502], 5000);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[1013], 5511);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedRun.load(), 0);
     EXPECT_EQ(card.Reads(), 3);
     EXPECT_EQ(finished.load(), 1);
 }
@@ -91,31 +91,31 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
     first[212] |= kTriggerFlag;  // 212..511: 300 samples
     StreamBlocks({first, Block(2000)});
 
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     ASSERT_TRUE(WaitDone());
-    EXPECT_EQ(g_nHighSpeedCount.load(), 812);
-    EXPECT_EQ(g_nHighSpeedBuf[0], 212);
-    EXPECT_EQ(g_nHighSpeedBuf[299], 511);
-    EXPECT_EQ(g_nHighSpeedBuf[300], 2000);
-    EXPECT_EQ(g_nHighSpeedBuf[811], 2511);
-    EXPECT_EQ(g_bHighSpeedSync.load(), 1);
-    EXPECT_EQ(g_bHighSpeedStarted.load(), 1);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 812);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 212);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[299], 511);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[300], 2000);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[811], 2511);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedSync.load(), 1);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedStarted.load(), 1);
     EXPECT_EQ(card.Reads(), 2);
     EXPECT_EQ(finished.load(), 1);
 }
 
 TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 3; }));
     card.ClearWrites();
-    StopHighSpeedCapture();
+    daq.StopHighSpeedCapture();
 
-    EXPECT_EQ(g_bHighSpeedDone.load(), 1);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedDone.load(), 1);
     EXPECT_EQ(finished.load(), 1);
-    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
-    EXPECT_EQ(g_nHighSpeedCount.load(), 0);
-    EXPECT_EQ(g_bHighSpeedSync.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedRun.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedSync.load(), 0);
     // The worker was joined: no read comes after the stop and the FIFO clear.
     const int reads = card.Reads();
     const std::vector<FakeCardDriver::RegisterWrite> stop = {{9, 0}, {2, 1}, {2, 0}};
@@ -125,45 +125,59 @@ TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
 
 TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 1; }));
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     // The first worker has ended; the second one reads on.
     EXPECT_EQ(finished.load(), 1);
-    EXPECT_EQ(g_bHighSpeedDone.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedDone.load(), 0);
     const int reads = card.Reads();
     EXPECT_TRUE(WaitFor([&] { return card.Reads() > reads; }));
-    StopHighSpeedCapture();
+    daq.StopHighSpeedCapture();
     EXPECT_EQ(finished.load(), 2);
+}
+
+TEST_F(HighSpeedTest, DestroyedCardEndsItsCaptureWithoutTellingItsOwner) {
+    StreamWithoutMarker();
+    auto owned = std::make_unique<Card>();
+    owned->g_hDevice = card.Handle();
+    owned->SetHighSpeedFinishedNotifier([this](HighSpeedEnd) { ++finished; });
+    owned->StartHighSpeedCapture();
+    ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
+    owned.reset();
+    // The worker was joined with the card, and the owner, which goes with it, heard nothing.
+    const int reads = card.Reads();
+    EXPECT_EQ(finished.load(), 0);
+    EXPECT_EQ(card.Reads(), reads);
 }
 
 TEST_F(HighSpeedTest, CardThatStopsAnsweringEndsTheCaptureAndSaysSo) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     card.FailReads();
     const int readsBefore = card.Reads();
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(failed.load(), 1);
     EXPECT_EQ(finished.load(), 1);
-    EXPECT_EQ(g_bHighSpeedRun.load(), 0);
+    EXPECT_EQ(daq.highSpeed.g_bHighSpeedRun.load(), 0);
     // The worker paused between its failed reads instead of spinning on the card.
     EXPECT_LT(card.Reads() - readsBefore, 100);
 }
 
 TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
-    for (int p = 0; p < 1024; ++p) g_nHighSpeedBuf[p] = 32768 + 64 * (p % 300);
-    g_nHighSpeedCount.store(812);
+    for (int p = 0; p < 1024; ++p) daq.highSpeed.g_nHighSpeedBuf[p] = 32768 + 64 * (p % 300);
+    daq.highSpeed.g_nHighSpeedCount.store(812);
     ChannelVoltages ch;
     ch.zeroVolt[0] = 0.5;
     g_dCoef0 = 2;
     g_dZeroPreset0 = 1;
     g_dHistory0[300] = 77;
-    ProcessHighSpeedBurst(ch);
+    daq.ProcessHighSpeedBurst(ch);
 
     const double last = 64 * 249 * 10.0 / 65536;  // -5V~+5V: code x 10 / 65536 - 5
-    EXPECT_DOUBLE_EQ(g_dVoltBuf[0], 0.0);
-    EXPECT_DOUBLE_EQ(g_dVoltBuf[249], last);
+    EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[0], 0.0);
+    EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[249], last);
     EXPECT_DOUBLE_EQ(ch.rawVolt[0], last);
     EXPECT_DOUBLE_EQ(ch.scaled[0], (last - 0.5) * 2);
     EXPECT_EQ(ch.highSpeedZeroPreset, 1);
@@ -178,13 +192,13 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     // Once zeroed, the preset is no longer subtracted.
     g_bZeroed0 = 1;
     ch.highSpeedZeroPreset = 0;
-    ProcessHighSpeedBurst(ch);
+    daq.ProcessHighSpeedBurst(ch);
     EXPECT_DOUBLE_EQ(g_dHistory0[0], -1.0);
 }
 
 TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
-    g_nHighSpeedBuf[0] = 32768;
-    g_nHighSpeedCount.store(1);
+    daq.highSpeed.g_nHighSpeedBuf[0] = 32768;
+    daq.highSpeed.g_nHighSpeedCount.store(1);
     ChannelVoltages ch;
     const struct {
         const char* type;
@@ -192,22 +206,22 @@ TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
     } rows[] = {{"0~+5V", 2.5}, {"0~+10V", 5}, {"-5V~+5V", 0}, {"-10V~+10V", 0}, {"?", 32768}};
     for (const auto& row : rows) {
         g_strInputType = row.type;
-        ProcessHighSpeedBurst(ch);
-        EXPECT_EQ(g_dVoltBuf[0], row.volts) << row.type;
+        daq.ProcessHighSpeedBurst(ch);
+        EXPECT_EQ(daq.g_dVoltBuf[0], row.volts) << row.type;
     }
 }
 
 TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
     for (int p = 0; p < 250; ++p) g_dHistory0[p] = 3;
-    g_nHighSpeedBuf[0] = 32768;
-    g_nHighSpeedBuf[1] = 32768;
-    g_nHighSpeedCount.store(1);
+    daq.highSpeed.g_nHighSpeedBuf[0] = 32768;
+    daq.highSpeed.g_nHighSpeedBuf[1] = 32768;
+    daq.highSpeed.g_nHighSpeedCount.store(1);
     ChannelVoltages ch;
-    ProcessHighSpeedBurst(ch);
+    daq.ProcessHighSpeedBurst(ch);
     EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
     EXPECT_EQ(g_dHistory0[1], 3);
-    g_nHighSpeedCount.store(0);
-    ProcessHighSpeedBurst(ch);
+    daq.highSpeed.g_nHighSpeedCount.store(0);
+    daq.ProcessHighSpeedBurst(ch);
     EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
 }
 
@@ -236,9 +250,10 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     inProcess.AddCard(0, card);
     StreamReadCounter driver(inProcess);
     dqx7460::SetDriver(&driver);
-    ASSERT_EQ(OpenCard(), 0);
+    Card daq;
+    ASSERT_EQ(daq.OpenCard(), 0);
     std::atomic<int> failed{0};
-    SetHighSpeedFinishedNotifier([&failed](HighSpeedEnd end) {
+    daq.SetHighSpeedFinishedNotifier([&failed](HighSpeedEnd end) {
         if (end == HighSpeedEnd::kCardFailed) ++failed;
     });
 
@@ -247,25 +262,25 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     int wrongWords = 0;
     int captures = 0;
     int wrongSamples = 0;
-    StartHighSpeedCapture();
+    daq.StartHighSpeedCapture();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while ((polls < 300 || driver.blocks.load() < 100) &&
            std::chrono::steady_clock::now() < deadline) {
         WORD input = 0;
         ++polls;
-        if (!ReadInputs(&input)) {
+        if (!daq.ReadInputs(&input)) {
             ++failedPolls;
         } else if (input != 0xFF6F) {
             ++wrongWords;
         }
-        if (g_bHighSpeedDone.load(std::memory_order_acquire)) {
+        if (daq.highSpeed.g_bHighSpeedDone.load(std::memory_order_acquire)) {
             ++captures;
-            for (int i = 0; i < g_nHighSpeedCount.load(); ++i)
-                wrongSamples += std::abs(g_nHighSpeedBuf[i] - code) > 2;
-            StartHighSpeedCapture();
+            for (int i = 0; i < daq.highSpeed.g_nHighSpeedCount.load(); ++i)
+                wrongSamples += std::abs(daq.highSpeed.g_nHighSpeedBuf[i] - code) > 2;
+            daq.StartHighSpeedCapture();
         }
     }
-    StopHighSpeedCapture();
+    daq.StopHighSpeedCapture();
     EXPECT_GE(driver.blocks.load(), 100);
     EXPECT_GT(captures, 10);
     EXPECT_EQ(failedPolls, 0);
@@ -273,8 +288,8 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     EXPECT_EQ(wrongSamples, 0);
     EXPECT_EQ(failed.load(), 0);
 
-    SetHighSpeedFinishedNotifier({});
-    CloseCard();
+    daq.SetHighSpeedFinishedNotifier({});
+    daq.CloseCard();
     dqx7460::SetDriver(nullptr);
 }
 

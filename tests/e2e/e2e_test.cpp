@@ -337,7 +337,7 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     if (QTest::currentTestFailed()) return;
     OpenWindow();
     QVERIFY(m_boxes.empty());
-    QVERIFY(g_hDevice != nullptr);
+    QVERIFY(m_dlg->TheCard().g_hDevice != nullptr);
 
     // The rig's start button begins the run; the window's own timers sample it.
     QCOMPARE(RigCommand("press start"), std::string("ok"));
@@ -415,7 +415,7 @@ void EndToEndTest::simulatorStartedAfterTheProgram() {
     QTRY_VERIFY_WITH_TIMEOUT(RigCommand("rig-state").find("motion=pulling") != std::string::npos,
                              5000);
 
-    QVERIFY(g_hDevice == nullptr);
+    QVERIFY(m_dlg->TheCard().g_hDevice == nullptr);
     QCOMPARE(int(g_bRecording), 0);
     QVERIFY(m_dlg->findChild<QAction*>(Name(ControlId::kMenuOpen))->isEnabled());
     QVERIFY(!Button(ControlId::kStart)->isEnabled());
@@ -466,7 +466,7 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     QCOMPARE(outputs, std::set<std::string>{"ok 00fb"});
     QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > recordsBefore + 3, 5000);
     QVERIFY(g_bRecording);
-    QCOMPARE(g_nLastError, 0);
+    QCOMPARE(m_dlg->TheCard().g_nLastError, 0);
     QVERIFY(!m_dlg->CardLost());
     QCOMPARE(m_boxes.size(), std::size_t{0});
     m_dlg->OnStop();

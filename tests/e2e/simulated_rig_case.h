@@ -41,8 +41,6 @@ class SimulatedRigCase : public QObject {
 
     void TearDownCase() {
         m_dlg.reset();
-        DQX7460_DeviceClose(g_hDevice);
-        g_hDevice = nullptr;
         m_rig.Close();
         StopSimulator();
         SetMessageBoxHandler({});

@@ -186,14 +186,11 @@ void TestDlgTest::init() {
 void TestDlgTest::cleanup() {
     m_dlg.reset();
     qunsetenv("DQX7460_DRIVER_DIR");
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
     dqx7460::SetDriver(nullptr);
     m_driver.reset();
     m_inProcess.reset();
     m_card.SetWriteObserver(nullptr);
     SetMessageBoxHandler({});
-    g_bHighSpeed = 0;
     QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
@@ -247,8 +244,6 @@ void TestDlgTest::ExpectState(const std::set<ControlId>& buttons, const QString&
 
 void TestDlgTest::ReopenWithoutCard() {
     m_dlg.reset();
-    DQX7460_DeviceClose(g_hDevice);
-    g_hDevice = nullptr;
     m_inProcess->RemoveCard(0);
     Open(false);
 }
@@ -345,7 +340,7 @@ void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
     m_card.SetWriteObserver([&cardWrites](std::uint16_t, std::uint16_t) { ++cardWrites; });
     Open();
     QCOMPARE(cardWrites, 0);
-    QVERIFY(g_hDevice == nullptr);
+    QVERIFY(m_dlg->TheCard().g_hDevice == nullptr);
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
     QCOMPARE(m_boxes[0].first,
@@ -364,7 +359,7 @@ void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
     otherProgram.reset();
     m_dlg = std::make_unique<CTestDlg>();
     QVERIFY(m_boxes.empty());
-    QVERIFY(g_hDevice != nullptr);
+    QVERIFY(m_dlg->TheCard().g_hDevice != nullptr);
 }
 
 void TestDlgTest::liveStateTable() {
@@ -554,7 +549,7 @@ void TestDlgTest::failingReadSkipsTheTick() {
     m_card.SetVoltage(0, 2.0);
     m_driver->failReads = true;
     m_dlg->SampleTick();
-    QCOMPARE(g_nLastError, 1);
+    QCOMPARE(m_dlg->TheCard().g_nLastError, 1);
     QCOMPARE(g_nRecordCount, 1);
     QCOMPARE(Text(ControlId::kReadout0), readout);
     QCOMPARE(Cell(0, 0), QStringLiteral("1"));
@@ -746,8 +741,6 @@ void TestDlgTest::heldStartCannotOverrideTheSwitch() {
         }
         m_card.SetDigitalInputs(0xFFFF);
         m_dlg.reset();
-        DQX7460_DeviceClose(g_hDevice);
-        g_hDevice = nullptr;
         m_inProcess->RemoveCard(0);
     }
 }
@@ -1207,15 +1200,15 @@ void TestDlgTest::textsFitTheirRectangles() {
 void TestDlgTest::highSpeedTickWaitsForTheBurst() {
     Open();
     m_dlg->OnStart();
-    g_bHighSpeed = 1;
-    g_bHighSpeedDone = 0;
+    m_dlg->TheCard().g_bHighSpeed = 1;
+    m_dlg->TheCard().highSpeed.g_bHighSpeedDone = 0;
     const int writes = OutputWrites();
     m_dlg->SampleTick();
     QCOMPARE(g_nRecordCount, 0);
     QCOMPARE(OutputWrites(), writes);
-    g_bHighSpeedDone.store(1, std::memory_order_release);
+    m_dlg->TheCard().highSpeed.g_bHighSpeedDone.store(1, std::memory_order_release);
     m_dlg->SampleTick();
-    QCOMPARE(int(g_bHighSpeedDone.load()), 0);
+    QCOMPARE(int(m_dlg->TheCard().highSpeed.g_bHighSpeedDone.load()), 0);
     QCOMPARE(g_nRecordCount, 1);
     QCOMPARE(OutputWrites(), writes + 1);
 }
