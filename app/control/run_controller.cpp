@@ -69,13 +69,13 @@ int RunController::ReopenDelayMs() {
 Reaction RunController::OpenCardAtStartup() {
     Reaction r;
     // Opening resets the card, so a card another program drives is not even opened.
-    const bool inUse = m_cardClaim.Claim() == CardClaim::Result::kInUse;
+    const bool inUse = m_card.m_cardClaim.Claim() == CardClaim::Result::kInUse;
     if (inUse) {
-        CloseCard();
+        m_card.CloseCard();
     } else {
-        g_nLastError = OpenCard();
+        m_card.g_nLastError = m_card.OpenCard();
     }
-    if (inUse || g_nLastError != 0) {
+    if (inUse || m_card.g_nLastError != 0) {
         Tell(r, Effect::Kind::kMessage,
              inUse ? "USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"
                    : "USB数据采集器未连接,只能<打开>历史文件回放。\n"
@@ -91,16 +91,17 @@ Reaction RunController::OpenCardAtStartup() {
     std::array<FeatureBlock, 47> features{};
     static_assert(sizeof(features) == 940);
     FeatureQuery query{features.data(), static_cast<WORD>(sizeof(features))};
-    if (WithCard([&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
+    if (m_card.WithCard(
+            [&query](HANDLE card) { return DQX7460_DeviceGetFeatures(card, &query); }) != 0)
         return r;
 
     EnableMenu(r, ControlId::kMenuStart, true);
     EnableMenu(r, ControlId::kMenuOpen, false);
-    if (!g_bHighSpeed) Enable(r, ControlId::kZeroSensors, true);
+    if (!m_card.g_bHighSpeed) Enable(r, ControlId::kZeroSensors, true);
     Enable(r, ControlId::kStart, true);
     Enable(r, ControlId::kClearList, true);
 
-    ConfigureCard();
+    m_card.ConfigureCard();
     ReleaseLeftOutputs(r);
 
     m_cardWatch.Restart();
@@ -116,7 +117,7 @@ Reaction RunController::OpenCardAtStartup() {
 void RunController::ReleaseLeftOutputs(Reaction& r) {
     const std::optional<WORD> left = LedgerOutputWord();
     if (!left || *left == kIdleOutputWord) return;
-    WriteOutputs(kIdleOutputWord);
+    m_card.WriteOutputs(kIdleOutputWord);
     char word[8];
     std::snprintf(word, sizeof word, "%04X", static_cast<unsigned>(*left));
     Tell(r, Effect::Kind::kNotice,
@@ -187,7 +188,7 @@ void RunController::StartInto(Reaction& r) {
     Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs());
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
-    g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
+    g_bTravelLimit = !m_bPlayback && !(m_card.g_wDigitalIn & kInTravelLimit);
     if (g_bTravelLimit) Caption(r, ControlId::kTravelLimit, "行程限位接通");
     ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
@@ -195,7 +196,7 @@ void RunController::StartInto(Reaction& r) {
     Do(r, Effect::Kind::kLamps);
 
     m_wDigitalOut = kIdleOutputWord;
-    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
 
     m_forcedStop = {};
     m_savedArchive.clear();
@@ -215,7 +216,7 @@ void RunController::StopInto(Reaction& r) {
         Do(r, Effect::Kind::kPollTimer);
     }
     Do(r, Effect::Kind::kChartRefresh, false);
-    if (g_bHighSpeed) StopHighSpeedCapture();
+    if (m_card.g_bHighSpeed) m_card.StopHighSpeedCapture();
 
     if (m_bPlayback) {
         EnableMenu(r, ControlId::kMenuOpen, true);
@@ -259,7 +260,7 @@ void RunController::ClearInto(Reaction& r) {
     Do(r, Effect::Kind::kRecords);
     if (!m_bPlayback) {
         m_wDigitalOut = kIdleOutputWord;
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
         m_lamps = Lamps{};
         Do(r, Effect::Kind::kLamps);
     }
@@ -398,17 +399,17 @@ Reaction RunController::SpecimenChanged() {
 Reaction RunController::Tick(double tickTime) {
     Reaction r;
     if (!m_bPlayback) {
-        if (g_bHighSpeed) {
-            if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return r;
-            WithCard([](HANDLE card) {
+        if (m_card.g_bHighSpeed) {
+            if (!m_card.highSpeed.g_bHighSpeedDone.load(std::memory_order_acquire)) return r;
+            m_card.WithCard([](HANDLE card) {
                 DQX7460_StopAd(card);
                 DQX7460_FifoClear(card);
             });
-            g_bHighSpeedRun = 0;
-            ProcessHighSpeedBurst(m_channels);
-            g_bHighSpeedDone = 0;
+            m_card.highSpeed.g_bHighSpeedRun = 0;
+            m_card.ProcessHighSpeedBurst(m_channels);
+            m_card.highSpeed.g_bHighSpeedDone = 0;
         } else {
-            const bool read = ReadChannels(m_channels);
+            const bool read = m_card.ReadChannels(m_channels);
             ReportCardRead(r, read);
             if (!read) return r;
             ConditionChannels(m_channels);
@@ -466,7 +467,7 @@ Reaction RunController::Tick(double tickTime) {
     }
 
     Do(r, Effect::Kind::kRefresh);
-    if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
+    if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
     if (tableFull) {
         Tell(r, Effect::Kind::kMessage,
              "记录已满 " + std::to_string(g_nRecordCapacity) + " 次，采集已停止。请保存测试数据。",
@@ -479,8 +480,8 @@ Reaction RunController::Poll(int samplePeriodMs) {
     Reaction r;
     if (m_bPlayback) return r;
     WORD input = 0x00FF;
-    const bool read = ReadInputs(&input);
-    g_wDigitalIn = input;
+    const bool read = m_card.ReadInputs(&input);
+    m_card.g_wDigitalIn = input;
     ReportCardRead(r, read);
     if (m_bCardLost) return r;
 
@@ -513,7 +514,7 @@ Reaction RunController::Poll(int samplePeriodMs) {
 // default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
 // plays its break back at the record where the live run saw it.
 void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
-    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || m_card.g_bHighSpeed) return;
     if (samplePeriodMs <= kPollPeriodMs) return;
     const std::optional<double> polled = PolledTension();
     if (!polled) return;
@@ -526,12 +527,12 @@ void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
     if (action == SafetyAction::kForcedStop) {
         ForceStop(r, value);
     } else if (m_wDigitalOut != before) {
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
 }
 
 void RunController::ForceStop(Reaction& r, double value0) {
-    WriteOutputs(m_wDigitalOut);
+    m_card.WriteOutputs(m_wDigitalOut);
     m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
     m_forcedStop.travelLimit = g_bTravelLimit != 0;
     StopInto(r);
@@ -542,15 +543,15 @@ void RunController::ForceStop(Reaction& r, double value0) {
 
 bool RunController::ForcedStopConditionNow() {
     WORD input = 0x00FF;
-    if (ReadInputs(&input)) g_wDigitalIn = input;
+    if (m_card.ReadInputs(&input)) m_card.g_wDigitalIn = input;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
-    const double value = g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
-    return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
+    const double value = m_card.g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
+    return ForcedStopCondition(value, !(m_card.g_wDigitalIn & kInTravelLimit));
 }
 
 std::optional<double> RunController::PolledTension() {
     ChannelVoltages polled = m_channels;
-    if (!ReadChannels(polled)) return std::nullopt;
+    if (!m_card.ReadChannels(polled)) return std::nullopt;
     return PolledValue0(polled, polled.rawVolt[0]);
 }
 
@@ -565,7 +566,7 @@ void RunController::ReportCardRead(Reaction& r, bool answered) {
 void RunController::EnableCardCommands(Reaction& r, bool enabled) {
     EnableMenu(r, ControlId::kMenuStart, enabled);
     Enable(r, ControlId::kStart, enabled);
-    Enable(r, ControlId::kZeroSensors, enabled && !g_bHighSpeed);
+    Enable(r, ControlId::kZeroSensors, enabled && !m_card.g_bHighSpeed);
 }
 
 void RunController::CardLostInto(Reaction& r) {
@@ -573,12 +574,12 @@ void RunController::CardLostInto(Reaction& r) {
     m_bCardLost = true;
     if (g_bRecording) {
         StopInto(r);
-    } else if (g_bHighSpeed) {
-        StopHighSpeedCapture();
+    } else if (m_card.g_bHighSpeed) {
+        m_card.StopHighSpeedCapture();
     }
     Do(r, Effect::Kind::kSampleTimer);
     Do(r, Effect::Kind::kPollTimer);
-    CloseCard();
+    m_card.CloseCard();
     EnableCardCommands(r, false);
     Do(r, Effect::Kind::kRefresh);
     Tell(r, Effect::Kind::kCardNotice,
@@ -588,15 +589,15 @@ void RunController::CardLostInto(Reaction& r) {
 
 Reaction RunController::TryReopenCard() {
     Reaction r;
-    if (OpenCard() != 0) {
+    if (m_card.OpenCard() != 0) {
         // Counted from the end of this attempt, however long the card held it.
         Do(r, Effect::Kind::kReopenIn, false, ReopenDelayMs());
         return r;
     }
     Do(r, Effect::Kind::kStopReopen);
     m_bCardLost = false;
-    ConfigureCard();
-    WriteOutputs(m_wDigitalOut);
+    m_card.ConfigureCard();
+    m_card.WriteOutputs(m_wDigitalOut);
     EnableCardCommands(r, true);
     m_cardWatch.Restart();
     Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
@@ -612,12 +613,12 @@ Reaction RunController::Terminate() {
     Do(r, Effect::Kind::kSampleTimer);
     Do(r, Effect::Kind::kPollTimer);
     Do(r, Effect::Kind::kStopReopen);
-    const bool live = !m_bPlayback && g_hDevice != nullptr && !m_bCardLost;
+    const bool live = !m_bPlayback && m_card.g_hDevice != nullptr && !m_bCardLost;
     // The stop line first, so that the crosshead halts before anything else is done; it
     // stays active through the save.
     if (live) {
         m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
     if (g_bRecording) StopInto(r);
     if (!m_bPlayback && HasUnsavedTest()) {
@@ -630,7 +631,7 @@ Reaction RunController::Terminate() {
     }
     if (live) {
         m_wDigitalOut = kIdleOutputWord;
-        WriteOutputs(m_wDigitalOut);
+        m_card.WriteOutputs(m_wDigitalOut);
     }
     return r;
 }

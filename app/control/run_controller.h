@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DQX7460.h"
-#include "acquisition/card_claim.h"
+#include "acquisition/card_access.h"
 #include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
@@ -56,6 +56,9 @@ using Reaction = std::vector<Effect>;
 
 class RunController {
   public:
+    // The card is the owner's; the controller drives it.
+    explicit RunController(Card& card) : m_card(card) {}
+
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
 
@@ -112,6 +115,7 @@ class RunController {
     void ReleaseLeftOutputs(Reaction& r);
     int ReopenDelayMs();
 
+    Card& m_card;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;
@@ -126,7 +130,6 @@ class RunController {
     int m_nRunFirstRecord = 1;
     // The highest channel 0 value polled between the ticks of this test.
     double m_dPolledPeak = 0;
-    CardClaim m_cardClaim;
     CardWatch m_cardWatch;
     bool m_bCardLost = false;
 };

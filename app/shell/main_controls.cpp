@@ -14,7 +14,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "acquisition/high_speed.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "shell/limit_tips.h"
@@ -72,8 +71,9 @@ const ControlId kCaptionFontIds[] = {
 
 }  // namespace
 
-CMainControls::CMainControls(QDialog* window, Command command) : m_command(std::move(command)) {
-    CreateControls(window);
+CMainControls::CMainControls(QDialog* window, Command command, int& highSpeed)
+    : m_command(std::move(command)) {
+    CreateControls(window, highSpeed);
 }
 
 QLineEdit* CMainControls::AddEdit(QWidget* parent, ControlId id, int x, int y, int w, int h,
@@ -138,7 +138,7 @@ QAction* CMainControls::AddAction(QAction* action, ControlId id) {
     return action;
 }
 
-void CMainControls::CreateControls(QDialog* window) {
+void CMainControls::CreateControls(QDialog* window, int& highSpeed) {
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -204,10 +204,10 @@ void CMainControls::CreateControls(QDialog* window) {
     AddCheckBox(client, ControlId::kShowRatioCurve, QStringLiteral("计算线"), 186, 196, 80,
                 &g_bShowRatioCurve);
     AddCheckBox(client, ControlId::kZoom, QStringLiteral("曲线放大"), 272, 196, 80, &g_bZoom);
-    QCheckBox* highSpeed = AddCheckBox(client, ControlId::kHighSpeed, QStringLiteral("250kHz 高速"),
-                                       330, 165, 64, &g_bHighSpeed);
-    highSpeed->hide();
-    highSpeed->setEnabled(false);
+    QCheckBox* highSpeedBox = AddCheckBox(client, ControlId::kHighSpeed,
+                                          QStringLiteral("250kHz 高速"), 330, 165, 64, &highSpeed);
+    highSpeedBox->hide();
+    highSpeedBox->setEnabled(false);
 
     m_chart = new CLineChartCtrl(client);
     m_chart->setObjectName(Id(ControlId::kChart));

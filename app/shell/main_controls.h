@@ -28,8 +28,9 @@ class QWidget;
 class CMainControls {
   public:
     using Command = std::function<void(ControlId)>;
-    // Builds the controls into the window, whose layout it sets.
-    CMainControls(QDialog* window, Command command);
+    // Builds the controls into the window, whose layout it sets; the high-speed box is bound
+    // to the card's mode flag.
+    CMainControls(QDialog* window, Command command, int& highSpeed);
 
     void SetEnabled(ControlId id, bool enabled);
     void SetCaption(ControlId id, const QString& caption);
@@ -54,7 +55,7 @@ class CMainControls {
     QMenu* PrintMenu() const { return m_printMenu; }
 
   private:
-    void CreateControls(QDialog* window);
+    void CreateControls(QDialog* window, int& highSpeed);
     void CreateMenus(QDialog* window, QMenuBar* menuBar);
     QLineEdit* AddEdit(QWidget* parent, ControlId id, int x, int y, int w, int h, bool border);
     QPushButton* AddButton(QWidget* parent, ControlId id, const QString& caption, int x, int y);

@@ -2,15 +2,12 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
-#include <QFileSystemModel>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
-#include <QSortFilterProxyModel>
 #include <algorithm>
 
 #include "acquisition/high_speed.h"
@@ -30,6 +27,8 @@
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 #include "settings/specimen_dialog.h"
+#include "shell/archive_picker.h"
+#include "shell/card_notices.h"
 #include "shell/main_controls.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
@@ -39,46 +38,6 @@
 namespace {
 
 const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmora.example";
-
-// The card library's one message to the operator.
-void ShowLibraryMessage(const char* text, const char* caption) {
-    ShowMessageBox(QApplication::activeWindow(), QString::fromUtf8(text),
-                   QString::fromUtf8(caption));
-}
-
-// The worker of the high-speed capture ends on its own thread; the box belongs to the
-// window's thread, so the notice is posted there.
-void PostHighSpeedFinished(HighSpeedEnd end) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [end] {
-            if (end == HighSpeedEnd::kCardFailed) {
-                ShowMessageBox(QApplication::activeWindow(),
-                               QStringLiteral("250kHz 高速采集中断：USB数据采集器无应答。"),
-                               QStringLiteral("设备信息"));
-            } else {
-                ShowMessageBox(QApplication::activeWindow(), QStringLiteral("250kHz 高速采集结束"),
-                               QString());
-            }
-        },
-        Qt::QueuedConnection);
-}
-
-// The open picker lists folders and the files that can be archives: "*.dat" of an
-// archive's size (not the settings file, whose name matches too).
-class ArchivesOnly : public QSortFilterProxyModel {
-  public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-  protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (files == nullptr) return true;
-        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-        return info.isDir() || (info.suffix() == QLatin1String("dat") &&
-                                info.size() == static_cast<qint64>(kArchiveBytes));
-    }
-};
 
 }  // namespace
 
@@ -247,17 +206,8 @@ void CTestDlg::PollInputs() {
 }
 
 void CTestDlg::OnOpen() {
-    QFileDialog picker(this);
-    // Qt's own picker, whose list can be narrowed to the files that are archives.
-    picker.setOption(QFileDialog::DontUseNativeDialog);
-    picker.setProxyModel(new ArchivesOnly(&picker));
-    picker.setAcceptMode(QFileDialog::AcceptOpen);
-    picker.setFileMode(QFileDialog::ExistingFile);
-    picker.setNameFilter(QStringLiteral("测试存档 (*.dat)"));
-    picker.setDirectory(QString::fromStdString(DataFolderPath()));
-    picker.selectFile(QStringLiteral("*.dat"));
-    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return;
-    OpenArchive(picker.selectedFiles().constFirst());
+    const QString path = PickArchive(this);
+    if (!path.isEmpty()) OpenArchive(path);
 }
 
 // The records stay unless new settings describe them differently; an unsaved test is
