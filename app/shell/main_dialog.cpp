@@ -64,7 +64,7 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     connect(&m_sampleTimer, &QTimer::timeout, this, &CTestDlg::SampleTick);
     connect(&m_pollTimer, &QTimer::timeout, this, &CTestDlg::PollInputs);
     m_reopenTimer.setObjectName(QStringLiteral("reopen"));
-    connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_run.TryReopenCard()); });
+    connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_control.TryReopenCard()); });
 
     m_controls = std::make_unique<CMainControls>(
         this, [this](ControlId id) { OnCommand(id); }, m_card.g_bHighSpeed);
@@ -95,7 +95,7 @@ void CTestDlg::OnInitDialog() {
     RefreshControls();
 
     dqx7460_set_message_hook(ShowLibraryMessage);
-    Apply(m_run.OpenCardAtStartup());
+    Apply(m_control.OpenCardAtStartup());
 }
 
 void CTestDlg::OnCommand(ControlId id) {
@@ -166,7 +166,7 @@ void CTestDlg::ApplyOne(const Effect& e) {
         case Kind::kRecords:
             return m_controls->Records()->Refresh();
         case Kind::kLamps:
-            return m_controls->ShowLamps(m_run.LampStates());
+            return m_controls->ShowLamps(m_control.LampStates());
         case Kind::kRefresh:
             return RefreshControls();
         case Kind::kColumnHeaders:
@@ -198,11 +198,11 @@ void CTestDlg::ApplyOne(const Effect& e) {
 void CTestDlg::SampleTick() {
     // A record is timed when its tick asks the card for it: the timer keeps that instant to
     // the millisecond, while the card's answer may take anywhere from one to several.
-    Apply(m_run.Tick(SecondsSinceTestStart()));
+    Apply(m_control.Tick(SecondsSinceTestStart()));
 }
 
 void CTestDlg::PollInputs() {
-    Apply(m_run.Poll(TimerPeriod(kSampleTimer)));
+    Apply(m_control.Poll(TimerPeriod(kSampleTimer)));
 }
 
 void CTestDlg::OnOpen() {
@@ -237,20 +237,20 @@ void CTestDlg::OnSettings() {
         accepted = dialog.exec() == QDialog::Accepted;
     }
     if (!accepted) RestoreSettings(inForce);
-    Apply(m_run.SettingsClosed(accepted && DescribesRecordsDifferently(inForce, CurrentSettings()),
+    Apply(m_control.SettingsClosed(accepted && DescribesRecordsDifferently(inForce, CurrentSettings()),
                                chartRefreshing));
 }
 
 void CTestDlg::OnSpecimen() {
     CSpecimenDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) return;
-    Apply(m_run.SpecimenChanged());
+    Apply(m_control.SpecimenChanged());
 }
 
 void CTestDlg::OnTerminate(int signalNumber) {
     if (m_nTerminationSignal != 0) return;
     m_nTerminationSignal = signalNumber;
-    Apply(m_run.Terminate());
+    Apply(m_control.Terminate());
     // Every event loop ends, a box's or the settings dialog's as well as the window's.
     QCoreApplication::exit(128 + signalNumber);
 }
@@ -291,9 +291,9 @@ void CTestDlg::RefreshControls() {
     c.ShowBoundText(ControlId::kRatioCaption, g_strChannelName0 + "/" + g_strChannelName1);
     c.ShowBoundText(ControlId::kPeakCaption0, kPeak);
     c.ShowBoundText(ControlId::kPeakCaption1, kPeak);
-    if (m_run.Playback()) {
+    if (m_control.Playback()) {
         c.ShowBoundText(ControlId::kPlaybackBanner, kPlaybackBanner);
-        c.ShowBoundText(ControlId::kArchiveName, m_run.ArchiveName());
+        c.ShowBoundText(ControlId::kArchiveName, m_control.ArchiveName());
     }
     c.ShowCheckCaption(ControlId::kShowCurve0, g_strChannelName0 + kLine);
     c.ShowCheckCaption(ControlId::kShowCurve1, g_strChannelName1 + kLine);
@@ -303,32 +303,32 @@ void CTestDlg::RefreshControls() {
 
 void CTestDlg::ShowStatus() {
     StatusFacts facts;
-    if (m_run.Playback()) {
+    if (m_control.Playback()) {
         facts.phase = g_bRecording       ? RunPhase::kPlayback
                       : g_bPlaybackEnded ? RunPhase::kPlaybackEnded
                                          : RunPhase::kStopped;
     } else if (g_bRecording) {
         facts.phase = RunPhase::kRecording;
-        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_run.RunFirstRecord(), g_nRecordCount);
+        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_control.RunFirstRecord(), g_nRecordCount);
     } else {
         facts.phase =
-            g_nRecordCount > 0 || m_run.ForcedStop().Any() ? RunPhase::kStopped : RunPhase::kIdle;
+            g_nRecordCount > 0 || m_control.ForcedStop().Any() ? RunPhase::kStopped : RunPhase::kIdle;
     }
-    if (m_run.CardLost()) {
+    if (m_control.CardLost()) {
         facts.card = CardState::kLost;
-    } else if (m_card.g_hDevice == nullptr && !m_run.Playback()) {
+    } else if (m_card.g_hDevice == nullptr && !m_control.Playback()) {
         facts.card = CardState::kAbsent;
     }
     facts.records = g_nRecordCount;
     facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;
     facts.periodMs = TimerPeriod(kSampleTimer);
-    facts.forcedStop = m_run.ForcedStop();
+    facts.forcedStop = m_control.ForcedStop();
     if (facts.forcedStop.forceLimit) {
         facts.channel0 = FromGbk(g_strChannelName0);
         facts.unit0 = FromGbk(g_strUnit0);
         facts.forceStopLimit = g_dForceStopLimit;
     }
-    facts.savedArchive = QString::fromStdString(m_run.SavedArchive());
+    facts.savedArchive = QString::fromStdString(m_control.SavedArchive());
     m_controls->StatusLine()->Show(ComposeStatus(facts));
 }
 
@@ -387,7 +387,7 @@ void CTestDlg::EndProgram(int result) {
                        QStringLiteral("退出"))) {
         return;
     }
-    Apply(m_run.EndRun());
+    Apply(m_control.EndRun());
     done(result);
 }
 

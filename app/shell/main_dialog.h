@@ -36,15 +36,15 @@ class CTestDlg : public QDialog, public ReportOwner {
     void PollInputs();
 
     // Run-control commands (buttons, menu, rig inputs, automatic sequence).
-    void OnStart() { Apply(m_run.Start()); }
-    void OnStop() { Apply(m_run.Stop()); }
-    void OnClearList() { Apply(m_run.Clear()); }
-    void OnZeroSensors() { m_run.ZeroSensors(); }
-    void OnTravelLimit() { Apply(m_run.ToggleTravelLimit()); }
-    void OnSave() { Apply(m_run.Save()); }
+    void OnStart() { Apply(m_control.Start()); }
+    void OnStop() { Apply(m_control.Stop()); }
+    void OnClearList() { Apply(m_control.Clear()); }
+    void OnZeroSensors() { m_control.ZeroSensors(); }
+    void OnTravelLimit() { Apply(m_control.ToggleTravelLimit()); }
+    void OnSave() { Apply(m_control.Save()); }
     void OnOpen();
     // The open command after the file picker: loads the archive and starts its playback.
-    void OpenArchive(const QString& path) { Apply(m_run.OpenArchive(path.toStdString())); }
+    void OpenArchive(const QString& path) { Apply(m_control.OpenArchive(path.toStdString())); }
     void OnSettings();
     // The specimen dialog "试样参数" (S0 and L0).
     void OnSpecimen();
@@ -75,12 +75,12 @@ class CTestDlg : public QDialog, public ReportOwner {
     int TimerPeriod(int id) const;
 
     // The card stopped answering and the window is trying to open it again.
-    bool CardLost() const { return m_run.CardLost(); }
+    bool CardLost() const { return m_control.CardLost(); }
     // The card the window drives; tests and the headless run look at its state.
     Card& TheCard() { return m_card; }
-    WORD DigitalOut() const { return m_run.DigitalOut(); }
-    bool Playback() const { return m_run.Playback(); }
-    const std::string& ArchiveName() const { return m_run.ArchiveName(); }
+    WORD DigitalOut() const { return m_control.DigitalOut(); }
+    bool Playback() const { return m_control.Playback(); }
+    const std::string& ArchiveName() const { return m_control.ArchiveName(); }
     CLineChartCtrl* Chart() const;
 
     // ReportOwner
@@ -114,7 +114,7 @@ class CTestDlg : public QDialog, public ReportOwner {
     const QTimer* FindTimer(int id) const;
 
     Card m_card;
-    RunController m_run{m_card};
+    RunController m_control{m_card};
     std::unique_ptr<CMainControls> m_controls;
     QTimer m_sampleTimer;
     QTimer m_pollTimer;

@@ -70,7 +70,7 @@ class RunControllerTest : public ::testing::Test {
     }
     void TearDown() override {
         run_.reset();
-        CloseCard();
+        daq_.CloseCard();
         if (server_) server_->Stop();
         std::filesystem::current_path(previous_);
         unsetenv("DQX7460_DRIVER_DIR");
@@ -108,7 +108,8 @@ class RunControllerTest : public ::testing::Test {
     std::filesystem::path previous_;
     sim::Card card_{1};
     std::unique_ptr<sim::Server> server_;
-    std::unique_ptr<RunController> run_ = std::make_unique<RunController>();
+    Card daq_;
+    std::unique_ptr<RunController> run_ = std::make_unique<RunController>(daq_);
 };
 
 TEST_F(RunControllerTest, WithoutACardOnlyPlaybackIsOffered) {
