@@ -7,6 +7,9 @@
 #include "DQX7460.h"
 #include "acquisition/conditioning.h"
 
+struct Settings;
+struct TestRun;
+
 extern int g_bHighSpeed;  // 250 kHz mode; read by ConfigureCard at start-up
 extern AdScanConfig g_aiConfig;
 // Shared with the worker. The worker publishes the buffer and the count by setting
@@ -29,9 +32,9 @@ void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
 
 // The high-speed branch of ConfigureCard (after its reset): programs the scan, starts the
 // conversion and the worker thread.
-void StartHighSpeedCapture();
+void StartHighSpeedCapture(const Settings& settings);
 // The stop command's part: stops the scan, clears the FIFO and ends the worker, which is
 // joined before this returns.
 void StopHighSpeedCapture();
 // Converts the first 250 entries of the burst into channel 0 values and readouts.
-void ProcessHighSpeedBurst(ChannelVoltages& ch);
+void ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch);

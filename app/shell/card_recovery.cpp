@@ -31,7 +31,7 @@ void CTestDlg::EnableCardCommands(bool enabled) {
 void CTestDlg::OnCardLost() {
     if (m_bCardLost) return;
     m_bCardLost = true;
-    if (g_bRecording) {
+    if (m_run->g_bRecording) {
         OnStop();
     } else if (g_bHighSpeed) {
         StopHighSpeedCapture();
@@ -57,7 +57,7 @@ void CTestDlg::TryReopenCard() {
     }
     m_reopenTimer.stop();
     m_bCardLost = false;
-    ConfigureCard();
+    ConfigureCard(m_settings);
     WriteOutputs(m_wDigitalOut);
     EnableCardCommands(true);
     m_cardWatch.Restart();

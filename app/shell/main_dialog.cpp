@@ -69,15 +69,13 @@ void PostHighSpeedFinished(HighSpeedEnd end) {
 
 }  // namespace
 
-CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
+CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent), m_run(std::make_unique<TestRun>()) {
     Q_INIT_RESOURCE(velmora);
-    // Start-up values of the process-wide state. The card handle survives so that the
+    // Start-up values of the process-wide card items. The card handle survives so that the
     // start-up's close releases a handle an earlier window left open.
     const HANDLE device = g_hDevice;
-    SetDefaultSettings();
-    ResetRunState();
+    ResetCardItems();
     g_hDevice = device;
-    ResetChartFlags();
     g_bHighSpeed = 0;
     std::fill(std::begin(g_nHighSpeedBuf), std::end(g_nHighSpeedBuf), 0);
     SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
@@ -108,10 +106,10 @@ CTestDlg::~CTestDlg() = default;
 
 void CTestDlg::OnInitDialog() {
     std::string error;
-    if (!LoadOrCreateSettingsFile(&error)) {
+    if (!LoadOrCreateSettingsFile(m_settings, &error)) {
         ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("设置错误"));
     }
-    if (!LoadSpecimenFile()) {
+    if (!LoadSpecimenFile(m_specimen)) {
         ShowMessageBox(
             this,
             QStringLiteral("试样参数文件无法读取：") + QString::fromStdString(SpecimenFilePath()),
@@ -156,7 +154,7 @@ void CTestDlg::OnInitDialog() {
     SetEnabled(1035, true);
     SetEnabled(1036, true);
 
-    ConfigureCard();
+    ConfigureCard(m_settings);
     ReleaseLeftOutputs();
 
     m_cardWatch.Restart();
@@ -190,8 +188,8 @@ void CTestDlg::OnTerminate(int signalNumber) {
         m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
         WriteOutputs(m_wDigitalOut);
     }
-    if (g_bRecording) OnStop();
-    if (!m_bPlayback && HasUnsavedTest()) {
+    if (m_run->g_bRecording) OnStop();
+    if (!m_bPlayback && m_run->HasUnsavedTest()) {
         std::string error;
         if (SaveTestFiles("-终止保存", &error)) {
             std::fprintf(stderr, "Velmora: saved on termination: %s\n",
@@ -210,8 +208,8 @@ void CTestDlg::OnTerminate(int signalNumber) {
 
 void CTestDlg::SetColumnHeaders() {
     m_records->SetHeader(0, QStringLiteral("次数"));
-    m_records->SetHeader(1, FromGbk(g_strChannelName0 + g_strUnit0));
-    m_records->SetHeader(2, FromGbk(g_strChannelName1 + g_strUnit1));
+    m_records->SetHeader(1, FromGbk(m_settings.g_strChannelName0 + m_settings.g_strUnit0));
+    m_records->SetHeader(2, FromGbk(m_settings.g_strChannelName1 + m_settings.g_strUnit1));
 }
 
 void CTestDlg::ShowBoundText(int id, const std::string& gbk) {
@@ -223,7 +221,7 @@ void CTestDlg::ShowBoundText(int id, const std::string& gbk) {
 }
 
 void CTestDlg::ShowLimitTips() {
-    for (const ControlTip& tip : LimitTips(FromGbk(g_strUnit0))) {
+    for (const ControlTip& tip : LimitTips(FromGbk(m_settings.g_strUnit0))) {
         QWidget* control = m_edits.count(tip.id) ? static_cast<QWidget*>(m_edits.at(tip.id))
                                                  : m_lampLabels.at(tip.id);
         control->setToolTip(tip.text);
@@ -236,35 +234,36 @@ void CTestDlg::RefreshControls() {
     static const std::string kPeak = ToGbk(QStringLiteral("峰值"));
     static const std::string kPlaybackBanner = ToGbk(QStringLiteral("历史回放"));
     static const std::string kLine = ToGbk(QStringLiteral("线"));
-    const int peakSlot = std::clamp(g_nHistoryLen + 1, 0, kHistorySlots - 1);
-    ShowBoundText(1001, g_strReadout0[0]);
-    ShowBoundText(1002, g_strReadout1[0]);
-    ShowBoundText(1016, g_strReadout0[peakSlot]);
-    ShowBoundText(1017, g_strReadout1[peakSlot]);
-    ShowBoundText(1018, g_strRatio[0]);
-    ShowBoundText(1010, std::to_string(g_nRecordCount));
+    const int peakSlot = std::clamp(m_run->g_nHistoryLen + 1, 0, kHistorySlots - 1);
+    ShowBoundText(1001, m_run->g_strReadout0[0]);
+    ShowBoundText(1002, m_run->g_strReadout1[0]);
+    ShowBoundText(1016, m_run->g_strReadout0[peakSlot]);
+    ShowBoundText(1017, m_run->g_strReadout1[peakSlot]);
+    ShowBoundText(1018, m_run->g_strRatio[0]);
+    ShowBoundText(1010, std::to_string(m_run->g_nRecordCount));
     auto shownUnit = m_shownText.find(1003);
-    const bool unitChanged = shownUnit == m_shownText.end() || shownUnit->second != g_strUnit0;
-    ShowBoundText(1003, g_strUnit0);
+    const bool unitChanged =
+        shownUnit == m_shownText.end() || shownUnit->second != m_settings.g_strUnit0;
+    ShowBoundText(1003, m_settings.g_strUnit0);
     if (unitChanged) ShowLimitTips();
-    ShowBoundText(1009, g_strUnit1);
+    ShowBoundText(1009, m_settings.g_strUnit1);
     ShowBoundText(1004, kTimes);
-    ShowBoundText(1005, g_strForceStopLimit);
-    ShowBoundText(1006, g_strAlarmHigh);
-    ShowBoundText(1007, g_strAlarmLow);
-    ShowBoundText(1008, g_strBreakValue);
-    ShowBoundText(1011, g_strChannelName0);
-    ShowBoundText(1012, g_strChannelName1);
+    ShowBoundText(1005, m_settings.g_strForceStopLimit);
+    ShowBoundText(1006, m_settings.g_strAlarmHigh);
+    ShowBoundText(1007, m_settings.g_strAlarmLow);
+    ShowBoundText(1008, m_settings.g_strBreakValue);
+    ShowBoundText(1011, m_settings.g_strChannelName0);
+    ShowBoundText(1012, m_settings.g_strChannelName1);
     ShowBoundText(1013, kCounter);
-    ShowBoundText(1019, g_strChannelName0 + "/" + g_strChannelName1);
+    ShowBoundText(1019, m_settings.g_strChannelName0 + "/" + m_settings.g_strChannelName1);
     ShowBoundText(1020, kPeak);
     ShowBoundText(1021, kPeak);
     if (m_bPlayback) {
         ShowBoundText(1014, kPlaybackBanner);
         ShowBoundText(1000, m_strArchiveName);
     }
-    const std::string caption0 = g_strChannelName0 + kLine;
-    const std::string caption1 = g_strChannelName1 + kLine;
+    const std::string caption0 = m_settings.g_strChannelName0 + kLine;
+    const std::string caption1 = m_settings.g_strChannelName1 + kLine;
     if (m_shownText[1078] != caption0) {
         m_shownText[1078] = caption0;
         m_checks[1078]->setText(DisplayText(caption0));
@@ -283,29 +282,31 @@ void CTestDlg::RefreshControls() {
 void CTestDlg::ShowStatus() {
     StatusFacts facts;
     if (m_bPlayback) {
-        facts.phase = g_bRecording       ? RunPhase::kPlayback
-                      : g_bPlaybackEnded ? RunPhase::kPlaybackEnded
-                                         : RunPhase::kStopped;
-    } else if (g_bRecording) {
+        facts.phase = m_run->g_bRecording       ? RunPhase::kPlayback
+                      : m_run->g_bPlaybackEnded ? RunPhase::kPlaybackEnded
+                                                : RunPhase::kStopped;
+    } else if (m_run->g_bRecording) {
         facts.phase = RunPhase::kRecording;
-        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_nRunFirstRecord, g_nRecordCount);
+        facts.intervalMs =
+            RecentIntervalMs(m_run->g_dRecordTime, m_nRunFirstRecord, m_run->g_nRecordCount);
     } else {
         facts.phase =
-            g_nRecordCount > 0 || m_forcedStop.Any() ? RunPhase::kStopped : RunPhase::kIdle;
+            m_run->g_nRecordCount > 0 || m_forcedStop.Any() ? RunPhase::kStopped : RunPhase::kIdle;
     }
     if (m_bCardLost) {
         facts.card = CardState::kLost;
     } else if (g_hDevice == nullptr && !m_bPlayback) {
         facts.card = CardState::kAbsent;
     }
-    facts.records = g_nRecordCount;
-    facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;
+    facts.records = m_run->g_nRecordCount;
+    facts.testSeconds =
+        m_run->g_nRecordCount > 0 ? m_run->g_dRecordTime[m_run->g_nRecordCount] : 0.0;
     facts.periodMs = TimerPeriod(kSampleTimer);
     facts.forcedStop = m_forcedStop;
     if (m_forcedStop.forceLimit) {
-        facts.channel0 = FromGbk(g_strChannelName0);
-        facts.unit0 = FromGbk(g_strUnit0);
-        facts.forceStopLimit = g_dForceStopLimit;
+        facts.channel0 = FromGbk(m_settings.g_strChannelName0);
+        facts.unit0 = FromGbk(m_settings.g_strUnit0);
+        facts.forceStopLimit = m_settings.g_dForceStopLimit;
     }
     facts.savedArchive = m_savedArchive;
     m_statusLine->Show(ComposeStatus(facts));
@@ -381,18 +382,18 @@ void CTestDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTestDlg::EndProgram(int result) {
-    if (HasUnsavedTest() &&
+    if (m_run->HasUnsavedTest() &&
         !AskMessageBox(this,
                        QStringLiteral("列表区的测试数据尚未保存，退出后将丢失。\n是否退出程序？"),
                        QStringLiteral("退出"))) {
         return;
     }
-    if (g_bRecording) OnStop();
+    if (m_run->g_bRecording) OnStop();
     done(result);
 }
 
 void CTestDlg::OnClearButton() {
-    if (HasUnsavedTest() &&
+    if (m_run->HasUnsavedTest() &&
         !AskMessageBox(this, QStringLiteral("列表区的测试数据尚未保存。\n是否清除测试数据？"),
                        QStringLiteral("清除列表区"))) {
         return;
@@ -413,11 +414,11 @@ void CTestDlg::OnPrintButton() {
 }
 
 void CTestDlg::OnPrintList() {
-    PrintReport(*this);
+    PrintReport(m_settings, *this);
 }
 
 void CTestDlg::OnPrintPreview() {
-    PreviewReport(*this);
+    PreviewReport(m_settings, *this);
 }
 
 void CTestDlg::OnReportBeginPrinting(QPrinter&) {
@@ -427,15 +428,16 @@ void CTestDlg::OnReportBeginPrinting(QPrinter&) {
 void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) {
     if (!m_reportFonts) m_reportFonts = CreateReportFonts();
     if (page == 1) {
-        DrawReportPage(painter, printer, *m_reportFonts);
+        DrawReportPage(m_settings, *m_run, painter, printer, *m_reportFonts);
     } else {
-        DrawResultsPage(painter, printer, *m_reportFonts, ResultsOfCurrentTest());
+        DrawResultsPage(painter, printer, *m_reportFonts,
+                        ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
     }
 }
 
 void CTestDlg::OnResults() {
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
-    m_resultsWnd->ShowResults(ResultsOfCurrentTest());
+    m_resultsWnd->ShowResults(ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
 }
 
 void CTestDlg::OnReportEndPrinting(QPrinter&) {

@@ -16,7 +16,10 @@
 #include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
+#include "chart/chart_flags.h"
 #include "printing/report_owner.h"
+#include "settings/settings_record.h"
+#include "settings/specimen.h"
 #include "shell/status_text.h"
 
 class CLineChartCtrl;
@@ -34,6 +37,7 @@ class QMessageBox;
 class QPushButton;
 class QTableView;
 struct ReportFonts;
+struct TestRun;
 
 // Window timer ids.
 constexpr int kSampleTimer = 1;
@@ -99,6 +103,13 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool Playback() const { return m_bPlayback != 0; }
     const std::string& ArchiveName() const { return m_strArchiveName; }
     CLineChartCtrl* Chart() const { return m_chart; }
+
+    // The state of the program the window runs: the test, the settings in force, the
+    // specimen and what the chart draws.
+    TestRun& Run() { return *m_run; }
+    Settings& SettingsRecord() { return m_settings; }
+    SpecimenDims& Specimen() { return m_specimen; }
+    ChartFlags& Flags() { return m_flags; }
 
     // ReportOwner
     QWidget* ReportWindow() override { return this; }
@@ -170,6 +181,10 @@ class CTestDlg : public QDialog, public ReportOwner {
     const QTimer* FindTimer(int id) const;
 
     // The window's own state.
+    std::unique_ptr<TestRun> m_run;
+    Settings m_settings;
+    SpecimenDims m_specimen;
+    ChartFlags m_flags;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;

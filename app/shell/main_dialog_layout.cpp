@@ -159,26 +159,26 @@ void CTestDlg::CreateControls() {
     m_edits[1000]->hide();
     m_edits[1014]->hide();
 
-    AddCheckBox(client, 1071, QStringLiteral("坐标线"), 14, 182, 80, &g_bShowGrid);
-    AddCheckBox(client, 1075, QStringLiteral("报警线"), 100, 182, 80, &g_bShowAlarmLines);
-    AddCheckBox(client, 1076, QStringLiteral("峰值线"), 186, 182, 80, &g_bShowPeakLine);
-    AddCheckBox(client, 1077, QStringLiteral("动直线"), 272, 182, 80, &g_bShowLevelLine);
-    AddCheckBox(client, 1078, QStringLiteral("拉力线"), 14, 196, 80, &g_bShowCurve0);
-    AddCheckBox(client, 1081, QStringLiteral("位移线"), 100, 196, 80, &g_bShowCurve1);
-    AddCheckBox(client, 1082, QStringLiteral("计算线"), 186, 196, 80, &g_bShowRatioCurve);
-    AddCheckBox(client, 1083, QStringLiteral("曲线放大"), 272, 196, 80, &g_bZoom);
+    AddCheckBox(client, 1071, QStringLiteral("坐标线"), 14, 182, 80, &m_flags.g_bShowGrid);
+    AddCheckBox(client, 1075, QStringLiteral("报警线"), 100, 182, 80, &m_flags.g_bShowAlarmLines);
+    AddCheckBox(client, 1076, QStringLiteral("峰值线"), 186, 182, 80, &m_flags.g_bShowPeakLine);
+    AddCheckBox(client, 1077, QStringLiteral("动直线"), 272, 182, 80, &m_flags.g_bShowLevelLine);
+    AddCheckBox(client, 1078, QStringLiteral("拉力线"), 14, 196, 80, &m_flags.g_bShowCurve0);
+    AddCheckBox(client, 1081, QStringLiteral("位移线"), 100, 196, 80, &m_flags.g_bShowCurve1);
+    AddCheckBox(client, 1082, QStringLiteral("计算线"), 186, 196, 80, &m_flags.g_bShowRatioCurve);
+    AddCheckBox(client, 1083, QStringLiteral("曲线放大"), 272, 196, 80, &m_flags.g_bZoom);
     QCheckBox* highSpeed =
         AddCheckBox(client, 1079, QStringLiteral("250kHz 高速"), 330, 165, 64, &g_bHighSpeed);
     highSpeed->hide();
     highSpeed->setEnabled(false);
 
-    m_chart = new CLineChartCtrl(client);
+    m_chart = new CLineChartCtrl(m_settings, *m_run, m_flags, client);
     m_chart->setObjectName(QStringLiteral("1015"));
     // 391 x 179 units: the 586 x 269 pixels the chart's fixed rows are laid out for.
     m_chart->setGeometry(QRect(DluRect(7, 218, 0, 0).topLeft(), QSize(586, 269)));
 
     // Right: the records list and the buttons.
-    m_records = new CRecordsModel(this);
+    m_records = new CRecordsModel(*m_run, this);
     m_list = new QTableView(client);
     m_list->setObjectName(QStringLiteral("1066"));
     m_list->setGeometry(DluRect(405, 7, 135, 300));

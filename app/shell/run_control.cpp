@@ -31,8 +31,8 @@ namespace {
 const QString kFileErrorCaption = QStringLiteral("文件信息");
 
 // The configured sampling period as a timer period; a foreign archive may hold anything.
-int RunPeriodMs() {
-    return std::clamp(g_nSamplePeriod, 1, 10000);
+int RunPeriodMs(const Settings& settings) {
+    return std::clamp(settings.g_nSamplePeriod, 1, 10000);
 }
 
 // The open picker lists folders and the files that can be archives: "*.dat" of an
@@ -77,9 +77,9 @@ void CTestDlg::OnStart() {
     // A test that broke or was saved is finished: the next start begins a new test. A saved
     // one is cleared first; a broken one that is not saved is kept, and the start refused,
     // until the operator saves or clears it. A test stopped by hand and unsaved continues.
-    if (!m_bPlayback && !g_bRecording && g_nRecordCount > 0 &&
-        (g_bTestSaved || g_nBreakRecord > 0)) {
-        if (!g_bTestSaved) {
+    if (!m_bPlayback && !m_run->g_bRecording && m_run->g_nRecordCount > 0 &&
+        (m_run->g_bTestSaved || m_run->g_nBreakRecord > 0)) {
+        if (!m_run->g_bTestSaved) {
             ShowSingleNotice(this, m_startNotice,
                              QStringLiteral("上一个试样已断裂，其测试数据尚未保存。\n"
                                             "请先保存或清除列表区，再开始新的试验。"),
@@ -104,22 +104,22 @@ void CTestDlg::OnStart() {
     m_checks[1079]->setEnabled(false);
 
     // A new test's first record is read at its own tick, not damped towards older readings.
-    if (g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
+    if (m_run->g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
     m_bForcedStopHeld = false;
-    g_bRecording = 1;
+    m_run->g_bRecording = 1;
     m_chart->StartRefresh();
-    if (!g_bStartTimeTaken && !m_bPlayback) {
-        g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
-        MarkTestStart();
-        g_bStartTimeTaken = 1;
+    if (!m_run->g_bStartTimeTaken && !m_bPlayback) {
+        m_run->g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        m_run->MarkTestStart();
+        m_run->g_bStartTimeTaken = 1;
     }
     SetTimer(kPollTimer, kPollPeriodMs);
-    SetTimer(kSampleTimer, RunPeriodMs());
+    SetTimer(kSampleTimer, RunPeriodMs(m_settings));
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
-    g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
-    if (g_bTravelLimit) SetCaption(1033, QStringLiteral("行程限位接通"));
-    ResetBreakSequence();
+    m_run->g_bTravelLimit = !m_bPlayback && !(g_wDigitalIn & kInTravelLimit);
+    if (m_run->g_bTravelLimit) SetCaption(1033, QStringLiteral("行程限位接通"));
+    m_run->ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
     m_lamps.autoReturn = m_lamps.autoStop = false;
     ShowLamps();
@@ -129,7 +129,7 @@ void CTestDlg::OnStart() {
 
     m_forcedStop = {};
     m_savedArchive.clear();
-    m_nRunFirstRecord = g_nRecordCount + 1;
+    m_nRunFirstRecord = m_run->g_nRecordCount + 1;
     ShowStatus();
 }
 
@@ -143,8 +143,8 @@ void CTestDlg::OnStop() {
 
     if (m_bPlayback) {
         EnableMenu(32774, true);
-        SetCaption(1035,
-                   g_bPlaybackEnded ? QStringLiteral("回放结束") : QStringLiteral("继续回放"));
+        SetCaption(1035, m_run->g_bPlaybackEnded ? QStringLiteral("回放结束")
+                                                 : QStringLiteral("继续回放"));
         SetEnabled(1035, true);
         SetEnabled(1080, true);
     } else {
@@ -159,20 +159,20 @@ void CTestDlg::OnStop() {
     SetCaption(1063, QStringLiteral("已停止...."));
     SetEnabled(1063, false);
 
-    g_bRecording = 0;
+    m_run->g_bRecording = 0;
     SetTimer(kSampleTimer, kIdleSamplePeriodMs);
     ShowStatus();
 }
 
 void CTestDlg::OnClearList() {
     m_dPolledPeak = 0;
-    g_bStartTimeTaken = 0;
-    g_nRecordCount = 0;
-    g_nBreakRecord = 0;
-    std::fill(std::begin(g_dHistory0), std::end(g_dHistory0), 0.0);
-    std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), 0.0);
-    std::fill(std::begin(g_dRatioHistory), std::end(g_dRatioHistory), 0.0);
-    if (!g_bRecording) m_chart->StartRefresh();
+    m_run->g_bStartTimeTaken = 0;
+    m_run->g_nRecordCount = 0;
+    m_run->g_nBreakRecord = 0;
+    std::fill(std::begin(m_run->g_dHistory0), std::end(m_run->g_dHistory0), 0.0);
+    std::fill(std::begin(m_run->g_dHistory1), std::end(m_run->g_dHistory1), 0.0);
+    std::fill(std::begin(m_run->g_dRatioHistory), std::end(m_run->g_dRatioHistory), 0.0);
+    if (!m_run->g_bRecording) m_chart->StartRefresh();
     m_records->Refresh();
     if (!m_bPlayback) {
         m_wDigitalOut = kIdleOutputWord;
@@ -187,26 +187,26 @@ void CTestDlg::OnClearList() {
 
 void CTestDlg::OnZeroSensors() {
     m_dPolledPeak = 0;
-    g_bZeroRequest0 = g_bZeroRequest1 = 1;
+    m_run->g_bZeroRequest0 = m_run->g_bZeroRequest1 = 1;
 }
 
 void CTestDlg::OnTravelLimit() {
-    if (g_bTravelLimit) {
+    if (m_run->g_bTravelLimit) {
         SetCaption(1033, QStringLiteral("行程限位断开"));
-        g_bTravelLimit = 0;
+        m_run->g_bTravelLimit = 0;
     } else {
         SetCaption(1033, QStringLiteral("行程限位接通"));
-        g_bTravelLimit = 1;
+        m_run->g_bTravelLimit = 1;
     }
 }
 
 void CTestDlg::OnSave() {
-    if (g_nRecordCount == 0) {
+    if (m_run->g_nRecordCount == 0) {
         ShowMessageBox(this, QStringLiteral("列表区没有测试数据，没有保存。"), kFileErrorCaption);
         return;
     }
     // The same records saved again would be a second set of files for one test.
-    if (g_bTestSaved && !m_savedArchive.isEmpty()) {
+    if (m_run->g_bTestSaved && !m_savedArchive.isEmpty()) {
         ShowMessageBox(this, QStringLiteral("该测试数据已保存，没有再存一份：\n") + m_savedArchive,
                        kFileErrorCaption);
         return;
@@ -222,15 +222,15 @@ void CTestDlg::OnSave() {
 bool CTestDlg::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {
     std::string stampedBase;
     std::string basePath;
-    const bool archived =
-        ArchiveBasePath(g_strTestName, std::time(nullptr), &stampedBase, errorUtf8, tagUtf8) &&
-        WriteNewArchive(stampedBase, &basePath, errorUtf8);
+    const bool archived = ArchiveBasePath(m_settings.g_strTestName, std::time(nullptr),
+                                          &stampedBase, errorUtf8, tagUtf8) &&
+                          WriteNewArchive(m_settings, *m_run, stampedBase, &basePath, errorUtf8);
     // The archive is the test; the workbook is a view of it.
     if (!archived) return false;
-    g_bTestSaved = 1;
-    if (!ExportSpreadsheet(basePath + ".xls", errorUtf8) ||
-        !WriteRecordsCsv(basePath + ".csv", errorUtf8) ||
-        !WriteTestFile(TestFilePathOf(basePath + ".dat"), errorUtf8))
+    m_run->g_bTestSaved = 1;
+    if (!ExportSpreadsheet(m_settings, *m_run, m_specimen, basePath + ".xls", errorUtf8) ||
+        !WriteRecordsCsv(m_settings, *m_run, m_specimen, basePath + ".csv", errorUtf8) ||
+        !WriteTestFile(*m_run, m_specimen, TestFilePathOf(basePath + ".dat"), errorUtf8))
         return false;
     m_savedArchive = QString::fromStdString(basePath + ".dat");
     return true;
@@ -253,19 +253,19 @@ void CTestDlg::OnOpen() {
 void CTestDlg::OpenArchive(const QString& path) {
     std::string archiveName;
     std::string error;
-    if (!ReadArchive(path.toStdString(), &archiveName, &error)) {
+    if (!ReadArchive(m_settings, *m_run, path.toStdString(), &archiveName, &error)) {
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
         return;
     }
     m_strArchiveName = archiveName;
-    g_bTestSaved = 1;
+    m_run->g_bTestSaved = 1;
     // A new playback starts from a quiet rig: nothing of the previous one's lamps, outputs
     // or break sequence carries over.
-    ResetBreakSequence();
+    m_run->ResetBreakSequence();
     m_lamps = Lamps{};
     ShowLamps();
     m_wDigitalOut = kIdleOutputWord;
-    ParseSettings();
+    m_settings.Parse();
     SetColumnHeaders();
 
     SetEnabled(1080, false);
@@ -278,14 +278,14 @@ void CTestDlg::OpenArchive(const QString& path) {
 
     OnClearList();
     // The played test keeps its own start time (or none), never the playback's.
-    TakeArchivedTest(path.toStdString());
+    TakeArchivedTest(*m_run, m_specimen, path.toStdString());
     m_openedArchive = path;
-    g_bStartTimeTaken = 1;
+    m_run->g_bStartTimeTaken = 1;
     m_bPlayback = 1;
-    g_bRecording = 1;
-    g_bPlaybackEnded = 0;
+    m_run->g_bRecording = 1;
+    m_run->g_bPlaybackEnded = 0;
     RefreshControls();
-    SetTimer(kSampleTimer, RunPeriodMs());
+    SetTimer(kSampleTimer, RunPeriodMs(m_settings));
     m_chart->StartRefresh();
 }
 
@@ -297,16 +297,17 @@ void CTestDlg::OnSettings() {
     KillTimer(kSampleTimer);
     const bool chartRefreshing = m_chart->IsRefreshing();
     m_chart->StopRefresh();
-    const SettingsTexts inForce = CurrentSettings();
+    const SettingsTexts inForce = m_settings.Texts();
     std::string refusal;
-    ReloadSettingsFile(&refusal);
+    ReloadSettingsFile(m_settings, &refusal);
     if (!refusal.empty())
         ShowMessageBox(this, QString::fromStdString(refusal), QStringLiteral("设置错误"));
     bool accepted = false;
     {
-        CSettingsDlg dialog(this);
+        CSettingsDlg dialog(m_settings, this);
         dialog.SetConfirmation([this, &inForce] {
-            return !HasUnsavedTest() || !DescribesRecordsDifferently(inForce, CurrentSettings()) ||
+            return !m_run->HasUnsavedTest() ||
+                   !DescribesRecordsDifferently(inForce, m_settings.Texts()) ||
                    AskMessageBox(
                        this,
                        QStringLiteral("列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
@@ -315,10 +316,10 @@ void CTestDlg::OnSettings() {
         });
         accepted = dialog.exec() == QDialog::Accepted;
     }
-    if (!accepted) RestoreSettings(inForce);
-    ParseSettings();
+    if (!accepted) m_settings.Restore(inForce);
+    m_settings.Parse();
     RefreshControls();
-    if (accepted && DescribesRecordsDifferently(inForce, CurrentSettings())) {
+    if (accepted && DescribesRecordsDifferently(inForce, m_settings.Texts())) {
         OnClearList();
     } else if (chartRefreshing) {
         m_chart->StartRefresh();
@@ -335,10 +336,11 @@ void CTestDlg::OnSettings() {
 // The final cross-section is measured after the test: a saved or played test keeps what
 // the dialog now says beside its archive.
 void CTestDlg::OnSpecimen() {
-    CSpecimenDlg dialog(this);
+    CSpecimenDlg dialog(m_specimen, this);
     if (dialog.exec() != QDialog::Accepted) return;
     const QString archive = m_bPlayback ? m_openedArchive : m_savedArchive;
     std::string error;
-    if (!archive.isEmpty() && !WriteTestFile(TestFilePathOf(archive.toStdString()), &error))
+    if (!archive.isEmpty() &&
+        !WriteTestFile(*m_run, m_specimen, TestFilePathOf(archive.toStdString()), &error))
         ShowMessageBox(this, QString::fromStdString(error), kFileErrorCaption);
 }

@@ -20,7 +20,7 @@
 void CTestDlg::SampleTick() {
     // A record is timed when its tick asks the card for it: the timer keeps that instant to
     // the millisecond, while the card's answer may take anywhere from one to several.
-    const double tickTime = SecondsSinceTestStart();
+    const double tickTime = m_run->SecondsSinceTestStart();
     if (!m_bPlayback) {
         if (g_bHighSpeed) {
             if (!g_bHighSpeedDone.load(std::memory_order_acquire)) return;
@@ -29,22 +29,22 @@ void CTestDlg::SampleTick() {
                 DQX7460_FifoClear(card);
             });
             g_bHighSpeedRun = 0;
-            ProcessHighSpeedBurst(m_channels);
+            ProcessHighSpeedBurst(m_settings, *m_run, m_channels);
             g_bHighSpeedDone = 0;
         } else {
             const bool read = ReadChannels(m_channels);
             ReportCardRead(read);
             if (!read) return;
-            ConditionChannels(m_channels);
+            ConditionChannels(m_settings, *m_run, m_channels);
         }
     }
 
     // A full table ends a live run as the stop command does; this tick's interlocks, and
     // those of every idle tick after it, still watch the rig, which may still be pulling.
     bool tableFull = false;
-    if (g_bRecording && g_nRecordCount >= g_nRecordCapacity) {
+    if (m_run->g_bRecording && m_run->g_nRecordCount >= m_run->g_nRecordCapacity) {
         if (m_bPlayback) {
-            g_bPlaybackEnded = 1;
+            m_run->g_bPlaybackEnded = 1;
             OnStop();
             if (m_bPlayback) OnResults();
             return;
@@ -52,17 +52,17 @@ void CTestDlg::SampleTick() {
         OnStop();
         tableFull = true;
     }
-    if (g_bRecording) {
-        ++g_nRecordCount;
+    if (m_run->g_bRecording) {
+        ++m_run->g_nRecordCount;
         if (!m_bPlayback) {
-            g_strRecord0[g_nRecordCount] = g_strReadout0[0];
-            g_strRecord1[g_nRecordCount] = g_strReadout1[0];
-            g_dRecordTime[g_nRecordCount] = tickTime;
-            g_bTestSaved = 0;
-        } else if (PlaybackStep(g_nRecordCount)) {
+            m_run->g_strRecord0[m_run->g_nRecordCount] = m_run->g_strReadout0[0];
+            m_run->g_strRecord1[m_run->g_nRecordCount] = m_run->g_strReadout1[0];
+            m_run->g_dRecordTime[m_run->g_nRecordCount] = tickTime;
+            m_run->g_bTestSaved = 0;
+        } else if (PlaybackStep(m_settings, *m_run, m_run->g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
-            --g_nRecordCount;
-            g_bPlaybackEnded = 1;
+            --m_run->g_nRecordCount;
+            m_run->g_bPlaybackEnded = 1;
             OnStop();
             OnResults();
             return;
@@ -75,7 +75,8 @@ void CTestDlg::SampleTick() {
         return;
     }
 
-    const SafetyAction action = EvaluateSafety(m_wDigitalOut, m_lamps, m_bPlayback != 0);
+    const SafetyAction action =
+        EvaluateSafety(m_settings, *m_run, m_wDigitalOut, m_lamps, m_bPlayback != 0);
     ShowLamps();
     if (action == SafetyAction::kStopAndSave) {
         RefreshControls();
@@ -85,17 +86,17 @@ void CTestDlg::SampleTick() {
         return;
     }
     if (action == SafetyAction::kForcedStop) {
-        ForceStop(g_dValue0);
+        ForceStop(m_run->g_dValue0);
         return;
     }
 
     RefreshControls();
     if (!m_bPlayback) WriteOutputs(m_wDigitalOut);
     if (tableFull) {
-        ShowMessageBox(
-            this,
-            QStringLiteral("记录已满 %1 次，采集已停止。请保存测试数据。").arg(g_nRecordCapacity),
-            QStringLiteral("采集信息"));
+        ShowMessageBox(this,
+                       QStringLiteral("记录已满 %1 次，采集已停止。请保存测试数据。")
+                           .arg(m_run->g_nRecordCapacity),
+                       QStringLiteral("采集信息"));
     }
 }
 
@@ -108,17 +109,17 @@ void CTestDlg::PollInputs() {
     if (m_bCardLost) return;
 
     if (!(input & kInTravelLimit)) {
-        if (!g_bTravelLimit) {
+        if (!m_run->g_bTravelLimit) {
             SetCaption(1033, QStringLiteral("行程限位接通"));
-            g_bTravelLimit = 1;
+            m_run->g_bTravelLimit = 1;
         }
-    } else if (g_bTravelLimit) {
+    } else if (m_run->g_bTravelLimit) {
         SetCaption(1033, QStringLiteral("行程限位断开"));
-        g_bTravelLimit = 0;
+        m_run->g_bTravelLimit = 0;
     }
     if (!(input & kInStop)) OnStop();
-    if (!(input & kInZero) && !g_bRecording) OnZeroSensors();
-    if (!(input & kInClear) && !g_bRecording) OnClearList();
+    if (!(input & kInZero) && !m_run->g_bRecording) OnZeroSensors();
+    if (!(input & kInClear) && !m_run->g_bRecording) OnClearList();
     // The travel-limit switch wins over a held start button: no poll starts a test while
     // the switch is engaged.
     if (!(input & kInStart) && (input & kInTravelLimit)) OnStart();
@@ -131,15 +132,16 @@ void CTestDlg::PollInputs() {
 // default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
 // plays its break back at the record where the live run saw it.
 void CTestDlg::WatchBetweenTicks() {
-    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
+    if (!m_run->g_bRecording || m_bPlayback || m_bForcedStopHeld || g_bHighSpeed) return;
     if (TimerPeriod(kSampleTimer) <= kPollPeriodMs) return;
     const std::optional<double> polled = PolledTension();
     if (!polled) return;
     const double value = *polled;
-    if (!g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
+    if (!m_run->g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
     const WORD before = m_wDigitalOut;
-    const SafetyAction action = EvaluateBetweenTicks(
-        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kPeakSlot]));
+    const SafetyAction action =
+        EvaluateBetweenTicks(m_settings, *m_run, m_wDigitalOut, m_lamps, value,
+                             std::max(m_dPolledPeak, m_run->g_dHistory0[kPeakSlot]));
     ShowLamps();
     if (action == SafetyAction::kForcedStop) {
         ForceStop(value);
@@ -150,8 +152,8 @@ void CTestDlg::WatchBetweenTicks() {
 
 void CTestDlg::ForceStop(double value0) {
     WriteOutputs(m_wDigitalOut);
-    m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
-    m_forcedStop.travelLimit = g_bTravelLimit != 0;
+    m_forcedStop.forceLimit = value0 >= m_settings.g_dForceStopLimit;
+    m_forcedStop.travelLimit = m_run->g_bTravelLimit != 0;
     OnStop();
     m_bForcedStopHeld = true;
     RefreshControls();
@@ -162,12 +164,13 @@ bool CTestDlg::ForcedStopConditionNow() {
     WORD input = 0x00FF;
     if (ReadInputs(&input)) g_wDigitalIn = input;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
-    const double value = g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
-    return ForcedStopCondition(value, !(g_wDigitalIn & kInTravelLimit));
+    const double value =
+        g_bHighSpeed ? m_run->g_dValue0 : PolledTension().value_or(m_run->g_dValue0);
+    return ForcedStopCondition(m_settings, value, !(g_wDigitalIn & kInTravelLimit));
 }
 
 std::optional<double> CTestDlg::PolledTension() {
     ChannelVoltages polled = m_channels;
     if (!ReadChannels(polled)) return std::nullopt;
-    return PolledValue0(polled, polled.rawVolt[0]);
+    return PolledValue0(m_settings, *m_run, polled, polled.rawVolt[0]);
 }

@@ -59,13 +59,14 @@ double Median(std::vector<double> values) {
 }
 
 // Runs the captures on the open card and prints the medians.
-bool MeasureCaptures(const char* title, CountingDriver& driver, int captures) {
+bool MeasureCaptures(const Settings& settings, const char* title, CountingDriver& driver,
+                     int captures) {
     std::vector<double> micros;
     std::vector<double> samplesPerSecond;
     for (int i = 0; i < captures; ++i) {
         const std::uint64_t bytesBefore = driver.readBytes.load();
         const auto start = Clock::now();
-        StartHighSpeedCapture();
+        StartHighSpeedCapture(settings);
         const bool done =
             WaitUntil([] { return g_bHighSpeedDone.load() != 0; }, std::chrono::seconds(10));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -84,21 +85,22 @@ bool MeasureCaptures(const char* title, CountingDriver& driver, int captures) {
     return true;
 }
 
-bool InProcess() {
+bool InProcess(const Settings& settings) {
     sim::Card card(1);
     card.SetVoltage(0, 1.0);
     sim::InProcessDriver inProcess;
     inProcess.AddCard(0, card);
     CountingDriver driver(inProcess);
     dqx7460::SetDriver(&driver);
-    bool ok = DQX7460_DeviceOpen(1, &g_hDevice) == 0 && MeasureCaptures("in process", driver, 200);
+    bool ok = DQX7460_DeviceOpen(1, &g_hDevice) == 0 &&
+              MeasureCaptures(settings, "in process", driver, 200);
     DQX7460_DeviceClose(g_hDevice);
     g_hDevice = nullptr;
     dqx7460::SetDriver(nullptr);
     return ok;
 }
 
-bool ThroughSimulator(const char* simulator) {
+bool ThroughSimulator(const Settings& settings, const char* simulator) {
     char folder[] = "/tmp/bench-highspeed-XXXXXX";
     if (mkdtemp(folder) == nullptr) return false;
     setenv("DQX7460_DRIVER_DIR", folder, 1);
@@ -113,7 +115,7 @@ bool ThroughSimulator(const char* simulator) {
         CountingDriver driver(dqx7460::SocketDriver());
         dqx7460::SetDriver(&driver);
         ok = DQX7460_DeviceOpen(1, &g_hDevice) == 0 &&
-             MeasureCaptures("through dqx7460-sim", driver, 50);
+             MeasureCaptures(settings, "through dqx7460-sim", driver, 50);
         DQX7460_DeviceClose(g_hDevice);
         g_hDevice = nullptr;
         dqx7460::SetDriver(nullptr);
@@ -128,12 +130,12 @@ bool ThroughSimulator(const char* simulator) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    SetDefaultSettings();
-    ParseSettings();
+    Settings settings;
+    settings.Parse();
     g_bHighSpeed = 1;
-    bool ok = InProcess();
+    bool ok = InProcess(settings);
     const char* simulator = argc > 1 ? argv[1] : DQX7460_SIM_PATH;
-    if (!ThroughSimulator(simulator)) {
+    if (!ThroughSimulator(settings, simulator)) {
         std::printf("through dqx7460-sim: no measurement (simulator %s)\n", simulator);
         ok = false;
     }

@@ -75,7 +75,7 @@ TEST(InputTypeRange, TheFourRangeTexts) {
 }
 
 TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
-    ConfigureCard();
+    ConfigureCard(settings);
     ExpectReadRecord(g_maiVoltParam, 1, 1);
     ExpectReadRecord(g_maiBinParam, 1, 1);
     EXPECT_EQ(g_maiVoltParam.Results, static_cast<void*>(g_dVoltBuf));
@@ -86,14 +86,14 @@ TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
 }
 
 TEST_F(CardConfigTest, UnknownInputTypeKeepsTheStartUpRange) {
-    g_strInputType = "+-5V";
-    ConfigureCard();
+    settings.g_strInputType = "+-5V";
+    ConfigureCard(settings);
     ExpectReadRecord(g_maiVoltParam, 0, 0);
     ExpectReadRecord(g_maiBinParam, 0, 0);
 }
 
 TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
-    ConfigureCard();
+    ConfigureCard(settings);
     StreamCodes(45875, 19661);
     ChannelVoltages ch;
     ASSERT_TRUE(ReadChannels(ch));
@@ -105,8 +105,8 @@ TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
 
 TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
     g_bHighSpeed = 1;
-    g_strInputType = "0~+10V";
-    ConfigureCard();
+    settings.g_strInputType = "0~+10V";
+    ConfigureCard(settings);
     EXPECT_EQ(g_aiConfig.RangeCode[0], 4);
     EXPECT_EQ(g_aiConfig.Bipolar, 0);
     EXPECT_EQ(g_aiConfig.Reg7Mode, 1);

@@ -72,7 +72,7 @@ TEST_F(HighSpeedTest, MarkerAsLastWordYieldsNothingAndTheFirstFlaggedWordLeads) 
     second[10] |= kTriggerFlag | 3u << 16;  // channel bits are kept, the flag is not
     StreamBlocks({first, second, Block(5000)});
 
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(g_nHighSpeedCount.load(), 502 + kBlockWords);
     EXPECT_EQ(g_nHighSpeedBuf[0], 3 << 16 | 1010);
@@ -91,7 +91,7 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
     first[212] |= kTriggerFlag;  // 212..511: 300 samples
     StreamBlocks({first, Block(2000)});
 
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(g_nHighSpeedCount.load(), 812);
     EXPECT_EQ(g_nHighSpeedBuf[0], 212);
@@ -106,7 +106,7 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
 
 TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 3; }));
     card.ClearWrites();
     StopHighSpeedCapture();
@@ -125,9 +125,9 @@ TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
 
 TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 1; }));
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     // The first worker has ended; the second one reads on.
     EXPECT_EQ(finished.load(), 1);
     EXPECT_EQ(g_bHighSpeedDone.load(), 0);
@@ -139,7 +139,7 @@ TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
 
 TEST_F(HighSpeedTest, CardThatStopsAnsweringEndsTheCaptureAndSaysSo) {
     StreamWithoutMarker();
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     card.FailReads();
     const int readsBefore = card.Reads();
@@ -156,10 +156,10 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     g_nHighSpeedCount.store(812);
     ChannelVoltages ch;
     ch.zeroVolt[0] = 0.5;
-    g_dCoef0 = 2;
-    g_dZeroPreset0 = 1;
-    g_dHistory0[300] = 77;
-    ProcessHighSpeedBurst(ch);
+    settings.g_dCoef0 = 2;
+    settings.g_dZeroPreset0 = 1;
+    run.g_dHistory0[300] = 77;
+    ProcessHighSpeedBurst(settings, run, ch);
 
     const double last = 64 * 249 * 10.0 / 65536;  // -5V~+5V: code x 10 / 65536 - 5
     EXPECT_DOUBLE_EQ(g_dVoltBuf[0], 0.0);
@@ -167,19 +167,19 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     EXPECT_DOUBLE_EQ(ch.rawVolt[0], last);
     EXPECT_DOUBLE_EQ(ch.scaled[0], (last - 0.5) * 2);
     EXPECT_EQ(ch.highSpeedZeroPreset, 1);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], -2.0);
-    EXPECT_DOUBLE_EQ(g_dValue0, (last - 0.5) * 2 - 1);
-    EXPECT_DOUBLE_EQ(g_dHistory0[249], g_dValue0);
-    EXPECT_DOUBLE_EQ(g_dHistory0[251], g_dValue0);
-    EXPECT_EQ(g_dHistory0[300], 77);
-    EXPECT_EQ(g_strReadout0[0], "-02.000");
-    EXPECT_EQ(g_strReadout0[251], FormatChannelValue(0, g_dValue0, g_dFullScale0));
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], -2.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue0, (last - 0.5) * 2 - 1);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[249], run.g_dValue0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[251], run.g_dValue0);
+    EXPECT_EQ(run.g_dHistory0[300], 77);
+    EXPECT_EQ(run.g_strReadout0[0], "-02.000");
+    EXPECT_EQ(run.g_strReadout0[251], FormatChannelValue(0, run.g_dValue0, settings.g_dFullScale0));
 
     // Once zeroed, the preset is no longer subtracted.
-    g_bZeroed0 = 1;
+    run.g_bZeroed0 = 1;
     ch.highSpeedZeroPreset = 0;
-    ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], -1.0);
+    ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], -1.0);
 }
 
 TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
@@ -191,24 +191,24 @@ TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
         double volts;
     } rows[] = {{"0~+5V", 2.5}, {"0~+10V", 5}, {"-5V~+5V", 0}, {"-10V~+10V", 0}, {"?", 32768}};
     for (const auto& row : rows) {
-        g_strInputType = row.type;
-        ProcessHighSpeedBurst(ch);
+        settings.g_strInputType = row.type;
+        ProcessHighSpeedBurst(settings, run, ch);
         EXPECT_EQ(g_dVoltBuf[0], row.volts) << row.type;
     }
 }
 
 TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
-    for (int p = 0; p < 250; ++p) g_dHistory0[p] = 3;
+    for (int p = 0; p < 250; ++p) run.g_dHistory0[p] = 3;
     g_nHighSpeedBuf[0] = 32768;
     g_nHighSpeedBuf[1] = 32768;
     g_nHighSpeedCount.store(1);
     ChannelVoltages ch;
-    ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
-    EXPECT_EQ(g_dHistory0[1], 3);
+    ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
+    EXPECT_EQ(run.g_dHistory0[1], 3);
     g_nHighSpeedCount.store(0);
-    ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
+    ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
 }
 
 // Counts the stream's block reads on their way to the card.
@@ -227,7 +227,9 @@ class StreamReadCounter : public dqx7460::ForwardingDriver {
 // from the same handle, capture after capture: every poll gets the input word, every
 // capture gets the channel's samples and no read of the worker fails.
 TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
-    ResetProgramState();
+    ResetCardItems();
+    Settings settings;
+    settings.Parse();
     sim::Card card(1);
     card.SetDigitalInputs(0xFF6F);
     card.SetVoltage(0, 1.0);
@@ -247,7 +249,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     int wrongWords = 0;
     int captures = 0;
     int wrongSamples = 0;
-    StartHighSpeedCapture();
+    StartHighSpeedCapture(settings);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while ((polls < 300 || driver.blocks.load() < 100) &&
            std::chrono::steady_clock::now() < deadline) {
@@ -262,7 +264,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
             ++captures;
             for (int i = 0; i < g_nHighSpeedCount.load(); ++i)
                 wrongSamples += std::abs(g_nHighSpeedBuf[i] - code) > 2;
-            StartHighSpeedCapture();
+            StartHighSpeedCapture(settings);
         }
     }
     StopHighSpeedCapture();
