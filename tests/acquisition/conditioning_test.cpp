@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "acquisition_fixture.h"
@@ -295,6 +296,40 @@ TEST_F(ConditioningTest, TextsClearedElsewhereAreWrittenAgain) {
     settings.g_dFullScale0 = 5;
     FormatReadouts(settings, run);
     EXPECT_EQ(run.g_strReadout0[7], "00.0000");
+}
+
+// Two runs share nothing, and a reset run is a new one where its holders already look.
+TEST_F(ConditioningTest, RunsAreSeparateAndAResetOneStartsAfresh) {
+    const auto other = std::make_unique<TestRun>();
+    run.g_bRecording = 1;
+    Ticks(3, 1.0, 0.5);
+    run.g_nRecordCount = 3;
+    run.g_bTestSaved = 0;
+    run.g_bBreakDetected = 1;
+    run.g_playedArchive.open = true;
+    run.g_strStartTime = "2025-03-07-14:05:09";
+    EXPECT_EQ(other->g_dValue0, 0);
+    EXPECT_EQ(other->g_dHistory0[kPeakSlot], 0);
+    EXPECT_TRUE(other->g_strReadout0[0].empty());
+    EXPECT_FALSE(other->HasUnsavedTest());
+    ASSERT_TRUE(run.HasUnsavedTest());
+
+    const TestRun& held = run;
+    run.Reset();
+    EXPECT_EQ(held.g_nRecordCount, 0);
+    EXPECT_EQ(held.g_nRecordCapacity, 10000);
+    EXPECT_EQ(held.g_nHistoryLen, 500);
+    EXPECT_EQ(held.g_dValue0, 0);
+    EXPECT_EQ(held.g_dHistory0[1], 0);
+    EXPECT_EQ(held.g_dHistory0[kPeakSlot], 0);
+    EXPECT_TRUE(held.g_strReadout0[0].empty());
+    EXPECT_EQ(int(held.g_bRecording), 0);
+    EXPECT_EQ(int(held.g_bTestSaved), 1);
+    EXPECT_EQ(int(held.g_bBreakDetected), 0);
+    EXPECT_FALSE(held.g_playedArchive.open);
+    EXPECT_TRUE(held.g_strStartTime.empty());
+    EXPECT_FALSE(held.HasUnsavedTest());
+    EXPECT_LT(held.SecondsSinceTestStart(), 5.0);
 }
 
 }  // namespace

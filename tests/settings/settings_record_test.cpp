@@ -143,6 +143,32 @@ TEST(SettingsRecord, ConversionsFollowTheCLibraryRules) {
     EXPECT_EQ(settings.g_nSamplePeriod, 2147483647);
 }
 
+// Each object holds its own record: its field table points into it, and loading, parsing
+// or restoring one leaves another as it was.
+TEST(SettingsRecord, ObjectsKeepTheirOwnTextsAndNumbers) {
+    Settings settings;
+    Settings other;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        EXPECT_NE(settings.Fields()[i].text, other.Fields()[i].text);
+        EXPECT_EQ(*settings.Fields()[i].text, *other.Fields()[i].text);
+    }
+    EXPECT_EQ(settings.Fields()[28].text, &settings.g_strTestName);
+    *settings.Fields()[27].text = "75";
+    settings.Parse();
+    EXPECT_EQ(settings.g_strSamplePeriod, "75");
+    EXPECT_EQ(settings.g_nSamplePeriod, 75);
+    EXPECT_EQ(other.g_strSamplePeriod, "30");
+    EXPECT_EQ(other.g_nSamplePeriod, 0);  // not parsed yet: the start value
+
+    const SettingsTexts before = other.Texts();
+    other.Restore(settings.Texts());
+    EXPECT_EQ(other.g_strSamplePeriod, "75");
+    EXPECT_TRUE(DescribesRecordsDifferently(before, other.Texts()));
+    other.g_strTestName = "Another";
+    other.g_strTester = "Someone";
+    EXPECT_FALSE(DescribesRecordsDifferently(settings.Texts(), other.Texts()));
+}
+
 TEST(SettingsRecord, TruncationNeverLeavesTheIntRange) {
     EXPECT_EQ(TruncateToInt(-2.9), -2);
     EXPECT_EQ(TruncateToInt(1e300), 2147483647);
