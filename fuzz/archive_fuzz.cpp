@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "acquisition/run_state.h"
@@ -10,23 +11,27 @@
 #include "records/workbook.h"
 #include "scratch_archive.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string archive = WriteScratchArchive(data, size);
 
-    SetDefaultSettings();
+    Settings settings;
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    const SpecimenDims specimen;
     std::string name;
     std::string error;
-    if (!ReadArchive(archive, &name, &error)) return 0;
-    ParseSettings();
-    g_nRecordCount = 0;
-    while (g_nRecordCount < g_nRecordCapacity) {
-        ++g_nRecordCount;
-        if (PlaybackStep(g_nRecordCount)) {
-            --g_nRecordCount;
+    if (!ReadArchive(settings, run, archive, &name, &error)) return 0;
+    settings.Parse();
+    run.g_nRecordCount = 0;
+    while (run.g_nRecordCount < run.g_nRecordCapacity) {
+        ++run.g_nRecordCount;
+        if (PlaybackStep(settings, run, run.g_nRecordCount)) {
+            --run.g_nRecordCount;
             break;
         }
     }
-    ExportSpreadsheet(ScratchFolder() + "/test.xls", &error);
+    ExportSpreadsheet(settings, run, specimen, ScratchFolder() + "/test.xls", &error);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "acquisition/conditioning.h"
@@ -25,16 +26,16 @@ struct Seed {
 };
 
 // A pull test as the program records it: a rise to the peak, necking, a drop at the break.
-void FillRecords(const Seed& seed) {
+void FillRecords(const Settings& settings, TestRun& run, const Seed& seed) {
     for (int i = 1; i <= seed.records; ++i) {
         const double x = static_cast<double>(i) / std::max(1, seed.records);
         const double force = x < 0.8 ? seed.peakForce * std::sin(x / 0.8 * M_PI / 2)
                                      : seed.peakForce * (1 - 3 * (x - 0.8));
         const double displacement = 20 * x;
-        g_strRecord0[i] = FormatChannelValue(0, force, g_dFullScale0);
-        g_strRecord1[i] = FormatChannelValue(1, displacement, g_dFullScale1);
+        run.g_strRecord0[i] = FormatChannelValue(0, force, settings.g_dFullScale0);
+        run.g_strRecord1[i] = FormatChannelValue(1, displacement, settings.g_dFullScale1);
     }
-    g_nRecordCount = seed.records;
+    run.g_nRecordCount = seed.records;
 }
 
 }  // namespace
@@ -54,18 +55,19 @@ int main(int argc, char** argv) {
         {"full_10000", 10000, "-5V~+5V", "50.000", "-50.000", "30", 33},
     };
     for (const Seed& seed : seeds) {
-        ResetRunState();
-        SetDefaultSettings();
-        g_strInputType = seed.inputType;
-        g_strRangeHigh0 = seed.rangeHigh0;
-        g_strRangeLow0 = seed.rangeLow0;
-        g_strSamplePeriod = seed.samplePeriod;
-        ParseSettings();
-        FillRecords(seed);
-        FormatReadouts();
+        Settings settings;
+        const auto runState = std::make_unique<TestRun>();
+        TestRun& run = *runState;
+        settings.g_strInputType = seed.inputType;
+        settings.g_strRangeHigh0 = seed.rangeHigh0;
+        settings.g_strRangeLow0 = seed.rangeLow0;
+        settings.g_strSamplePeriod = seed.samplePeriod;
+        settings.Parse();
+        FillRecords(settings, run, seed);
+        FormatReadouts(settings, run);
         const std::string path = std::string(argv[1]) + "/" + seed.name + ".dat";
         std::string error;
-        if (!WriteArchive(path, &error)) {
+        if (!WriteArchive(settings, run, path, &error)) {
             std::fprintf(stderr, "archive_seeds: %s\n", error.c_str());
             return 1;
         }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "acquisition/run_state.h"
@@ -30,17 +31,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string archive = WriteScratchArchive(data, size);
 
-    ResetRunState();
-    SetDefaultSettings();
+    Settings settings;
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    const SpecimenDims specimen;
     std::string name;
     std::string error;
-    if (!ReadArchive(archive, &name, &error)) return 0;
-    g_nRecordCount = 0;
-    while (g_nRecordCount < g_nRecordCapacity && !g_strRecord0[g_nRecordCount + 1].empty())
-        ++g_nRecordCount;
-    g_nBreakRecord = (data[254] << 8 | data[255]) % (g_nRecordCount + 2);
+    if (!ReadArchive(settings, run, archive, &name, &error)) return 0;
+    run.g_nRecordCount = 0;
+    while (run.g_nRecordCount < run.g_nRecordCapacity &&
+           !run.g_strRecord0[run.g_nRecordCount + 1].empty())
+        ++run.g_nRecordCount;
+    run.g_nBreakRecord = (data[254] << 8 | data[255]) % (run.g_nRecordCount + 2);
 
-    const ResultSet set = ResultsOfCurrentTest();
+    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
     for (const ResultRow& row : set.rows) ResultValueText(row.value);
     QImage frame(320, 240, QImage::Format_RGB32);
     QPainter painter(&frame);

@@ -8,12 +8,12 @@
 #include "settings/settings_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    SetDefaultSettings();
+    Settings settings;
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    LoadSettings(in);
-    ParseSettings();
+    settings.Load(in);
+    settings.Parse();
     std::ostringstream out;
-    SaveSettings(out);
+    settings.Save(out);
     if (out.str().size() != kSettingsBytes) __builtin_trap();
     return 0;
 }

@@ -77,7 +77,7 @@ class Card {
 
     // Resets the card and fills the two read records from g_strInputType; with g_bHighSpeed
     // set, starts the high-speed capture instead.
-    void ConfigureCard();
+    void ConfigureCard(const Settings& settings);
     // The tick's acquisition: DQX7460_MAIVoltageIn then DQX7460_MAIBinaryIn, codes into
     // g_nLastError. On success copies both voltages into ch.rawVolt and returns true.
     bool ReadChannels(ChannelVoltages& ch);
@@ -88,12 +88,12 @@ class Card {
     void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
     // The high-speed branch of ConfigureCard (after its reset): programs the scan, starts
     // the conversion and the worker thread.
-    void StartHighSpeedCapture();
+    void StartHighSpeedCapture(const Settings& settings);
     // The stop command's part: stops the scan, clears the FIFO and ends the worker, which is
     // joined before this returns.
     void StopHighSpeedCapture();
     // Converts the first 250 entries of the burst into channel 0 values and readouts.
-    void ProcessHighSpeedBurst(ChannelVoltages& ch);
+    void ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch);
 
   private:
     // The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.

@@ -25,10 +25,10 @@ namespace {
 
 // Two channels, 0 and 1, with the input type's range; an unknown type keeps the range
 // code and polarity the record had.
-void FillReadRecord(AdScanRequest& request, void* results) {
+void FillReadRecord(const Settings& settings, AdScanRequest& request, void* results) {
     WORD rangeCode = request.Config.RangeCode[0];
     LONG bipolar = request.Config.Bipolar;
-    InputTypeRange(g_strInputType, &rangeCode, &bipolar);
+    InputTypeRange(settings.g_strInputType, &rangeCode, &bipolar);
     request.Config = AdScanConfig{};
     request.Config.ChannelCount = 2;
     request.Config.ChannelList[0] = 0;
@@ -43,14 +43,14 @@ void FillReadRecord(AdScanRequest& request, void* results) {
 
 }  // namespace
 
-void Card::ConfigureCard() {
+void Card::ConfigureCard(const Settings& settings) {
     WithCard(DQX7460_Reset);
     if (g_bHighSpeed) {
-        StartHighSpeedCapture();
+        StartHighSpeedCapture(settings);
         return;
     }
-    FillReadRecord(g_maiVoltParam, g_dVoltBuf);
-    FillReadRecord(g_maiBinParam, g_wBinaryCodes);
+    FillReadRecord(settings, g_maiVoltParam, g_dVoltBuf);
+    FillReadRecord(settings, g_maiBinParam, g_wBinaryCodes);
 }
 
 bool Card::ReadChannels(ChannelVoltages& ch) {

@@ -34,11 +34,12 @@ struct ChannelChain {
 
 // The span corresponds to the full voltage range of the input type; any other type text
 // leaves the value as it is.
-double ScaleByInputType(double v, double span) {
+double ScaleByInputType(const Settings& settings, double v, double span) {
     const double s = std::fabs(span);
-    if (g_strInputType == "0~+5V") return s * v / 5;
-    if (g_strInputType == "0~+10V" || g_strInputType == "-5V~+5V") return s * v / 10;
-    if (g_strInputType == "-10V~+10V") return s * v / 20;
+    if (settings.g_strInputType == "0~+5V") return s * v / 5;
+    if (settings.g_strInputType == "0~+10V" || settings.g_strInputType == "-5V~+5V")
+        return s * v / 10;
+    if (settings.g_strInputType == "-10V~+10V") return s * v / 20;
     return v;
 }
 
@@ -64,7 +65,8 @@ void ShiftHistory(double* history) {
     std::copy_backward(history, history + kHistoryDepth, history + kHistoryDepth + 1);
 }
 
-void ConditionChannel(int c, ChannelVoltages& ch, ChannelChain chain) {
+void ConditionChannel(const Settings& settings, const TestRun& run, int c, ChannelVoltages& ch,
+                      ChannelChain chain) {
     if (chain.zeroRequest) {
         ch.zeroVolt[c] = ch.avgVolt[c];
         ch.damped[c] = 0;
@@ -76,12 +78,12 @@ void ConditionChannel(int c, ChannelVoltages& ch, ChannelChain chain) {
 
     double v = (ch.avgVolt[c] - ch.zeroVolt[c]) * chain.coef;
     ch.scaled[c] = v;
-    v = ScaleByInputType(v, chain.span);
+    v = ScaleByInputType(settings, v, chain.span);
 
     // A non-finite damping state would hold the readout at nan for good; the chain
     // restarts from the current value instead.
     const double p = std::isfinite(ch.damped[c]) ? ch.damped[c] : v;
-    if (g_bRecording) {
+    if (run.g_bRecording) {
         // A level outside 0..4 from a settings file would make the filter diverge.
         const int d = std::clamp(chain.damping, 0, kMaxDamping);
         v = (d * p + (5 - d) * v) / 5;
@@ -93,9 +95,9 @@ void ConditionChannel(int c, ChannelVoltages& ch, ChannelChain chain) {
     v = FinishReading(v, chain.zeroed, chain.zeroPreset, chain.cutoff, chain.resolution);
     chain.value = v;
 
-    if (g_bRecording) ShiftHistory(chain.history);
+    if (run.g_bRecording) ShiftHistory(chain.history);
     chain.history[0] = v;
-    if (g_bRecording && !g_bTravelLimit && chain.history[0] > chain.history[kPeakSlot]) {
+    if (run.g_bRecording && !run.g_bTravelLimit && chain.history[0] > chain.history[kPeakSlot]) {
         chain.history[kPeakSlot] = chain.history[0];
     }
 }
@@ -177,8 +179,8 @@ void ShiftFormattedSlots(int channel, std::string* readouts) {
 
 }  // namespace
 
-void ConditionChannels(ChannelVoltages& ch) {
-    if (!g_bRecording) {
+void ConditionChannels(const Settings& settings, TestRun& run, ChannelVoltages& ch) {
+    if (!run.g_bRecording) {
         ++ch.avgCount;
         for (int c = 0; c < 2; ++c) ch.voltSum[c] += ch.rawVolt[c];
         if (ch.avgCount >= kAverageTicks) {
@@ -192,31 +194,36 @@ void ConditionChannels(ChannelVoltages& ch) {
         for (int c = 0; c < 2; ++c) ch.avgVolt[c] = ch.rawVolt[c];
     }
 
-    ConditionChannel(0, ch,
-                     {g_bZeroRequest0, g_bZeroed0, g_dCoef0, g_dSpan0, g_nDamping0, g_dZeroPreset0,
-                      g_dCutoff0, g_dResolution0, g_dValue0, g_dHistory0});
-    ConditionChannel(1, ch,
-                     {g_bZeroRequest1, g_bZeroed1, g_dCoef1, g_dSpan1, g_nDamping1, g_dZeroPreset1,
-                      g_dCutoff1, g_dResolution1, g_dValue1, g_dHistory1});
+    ConditionChannel(settings, run, 0, ch,
+                     {run.g_bZeroRequest0, run.g_bZeroed0, settings.g_dCoef0, settings.g_dSpan0,
+                      settings.g_nDamping0, settings.g_dZeroPreset0, settings.g_dCutoff0,
+                      settings.g_dResolution0, run.g_dValue0, run.g_dHistory0});
+    ConditionChannel(settings, run, 1, ch,
+                     {run.g_bZeroRequest1, run.g_bZeroed1, settings.g_dCoef1, settings.g_dSpan1,
+                      settings.g_nDamping1, settings.g_dZeroPreset1, settings.g_dCutoff1,
+                      settings.g_dResolution1, run.g_dValue1, run.g_dHistory1});
 
-    if (g_dHistory0[0] == g_dHistory1[0]) {
-        g_dRatio = 1.0;
-    } else if (g_dHistory1[0] != 0) {
-        g_dRatio = g_dHistory0[0] / g_dHistory1[0];
+    if (run.g_dHistory0[0] == run.g_dHistory1[0]) {
+        run.g_dRatio = 1.0;
+    } else if (run.g_dHistory1[0] != 0) {
+        run.g_dRatio = run.g_dHistory0[0] / run.g_dHistory1[0];
     }
-    if (g_bRecording) {
-        ShiftHistory(g_dRatioHistory);
-        ShiftFormattedSlots(0, g_strReadout0);
-        ShiftFormattedSlots(1, g_strReadout1);
+    if (run.g_bRecording) {
+        ShiftHistory(run.g_dRatioHistory);
+        ShiftFormattedSlots(0, run.g_strReadout0);
+        ShiftFormattedSlots(1, run.g_strReadout1);
     }
-    g_dRatioHistory[0] = g_dRatio;
+    run.g_dRatioHistory[0] = run.g_dRatio;
 
-    FormatReadouts();
+    FormatReadouts(settings, run);
 }
 
-double PolledValue0(const ChannelVoltages& ch, double volts) {
-    const double v = ScaleByInputType((volts - ch.zeroVolt[0]) * g_dCoef0, g_dSpan0);
-    return FinishReading(v, g_bZeroed0, g_dZeroPreset0, g_dCutoff0, g_dResolution0);
+double PolledValue0(const Settings& settings, const TestRun& run, const ChannelVoltages& ch,
+                    double volts) {
+    const double v =
+        ScaleByInputType(settings, (volts - ch.zeroVolt[0]) * settings.g_dCoef0, settings.g_dSpan0);
+    return FinishReading(v, run.g_bZeroed0, settings.g_dZeroPreset0, settings.g_dCutoff0,
+                         settings.g_dResolution0);
 }
 
 void RestartDamping(ChannelVoltages& ch) {
@@ -224,10 +231,10 @@ void RestartDamping(ChannelVoltages& ch) {
     ch.damped[0] = ch.damped[1] = std::numeric_limits<double>::quiet_NaN();
 }
 
-void FormatReadouts() {
-    FormatChannelSlots(0, g_dHistory0, g_dFullScale0, g_strReadout0);
-    FormatChannelSlots(1, g_dHistory1, g_dFullScale1, g_strReadout1);
-    g_strRatio[0] = RatioReadout(g_dHistory0[0], g_dHistory1[0]);
+void FormatReadouts(const Settings& settings, TestRun& run) {
+    FormatChannelSlots(0, run.g_dHistory0, settings.g_dFullScale0, run.g_strReadout0);
+    FormatChannelSlots(1, run.g_dHistory1, settings.g_dFullScale1, run.g_strReadout1);
+    run.g_strRatio[0] = RatioReadout(run.g_dHistory0[0], run.g_dHistory1[0]);
 }
 
 std::string RatioReadout(double reading0, double reading1) {

@@ -4,33 +4,37 @@
 
 #include <string>
 
+struct Settings;
+struct TestRun;
+
 // The main window's per-channel voltage block; index 0 is tension, 1 displacement.
 struct ChannelVoltages {
-    double rawVolt[2] = {0, 0};   // this tick's voltage
-    double voltSum[2] = {0, 0};   // running sum of the ten-sample idle average
-    int avgCount = 0;             // shared averaging counter
-    double avgVolt[2] = {0, 0};   // the voltage the chain uses
-    double zeroVolt[2] = {0, 0};  // average captured by the last zero request
-    double scaled[2] = {0, 0};    // (average - zero) x coefficient
-    double damped[2] = {0, 0};    // previous output of the damping step
+    double rawVolt[2] = {0, 0};      // this tick's voltage
+    double voltSum[2] = {0, 0};      // running sum of the ten-sample idle average
+    int avgCount = 0;                // shared averaging counter
+    double avgVolt[2] = {0, 0};      // the voltage the chain uses
+    double zeroVolt[2] = {0, 0};     // average captured by the last zero request
+    double scaled[2] = {0, 0};       // (average - zero) x coefficient
+    double damped[2] = {0, 0};       // previous output of the damping step
     double highSpeedZeroPreset = 0;  // preset zero of the high-speed path
 };
 
-// One tick's conditioning of both channels: fills g_dValue0/1, g_dRatio, the histories,
+// One tick's conditioning of both channels: fills run.g_dValue0/1, run.g_dRatio, the histories,
 // the peaks and, through FormatReadouts, the readout texts.
-void ConditionChannels(ChannelVoltages& ch);
+void ConditionChannels(const Settings& settings, TestRun& run, ChannelVoltages& ch);
 
 // Channel 0's value for a voltage read between ticks: the tick's chain without its
 // averaging and damping (an undamped value reaches a limit no later than a damped one),
 // touching no state. The interlocks watch the rig with it between long ticks.
-double PolledValue0(const ChannelVoltages& ch, double volts);
+double PolledValue0(const Settings& settings, const TestRun& run, const ChannelVoltages& ch,
+                    double volts);
 
 // The next tick's damping starts from that tick's own reading instead of the state left by
 // earlier ticks: a new test must not begin with a value read before it.
 void RestartDamping(ChannelVoltages& ch);
 
 // Formats slots 0..501 of both histories and the current ratio into the readout texts.
-void FormatReadouts();
+void FormatReadouts(const Settings& settings, TestRun& run);
 
 // One value as channel 0 or 1 shows it for the given full scale; the ratio's text.
 std::string FormatChannelValue(int channel, double value, double fullScale);

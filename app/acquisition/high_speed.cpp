@@ -28,11 +28,11 @@ static_assert(kCaptureTarget - 1 + kBlockWords <= 1024, "the capture buffer must
 constexpr auto kFailingReadsBound = std::chrono::seconds(1);
 constexpr auto kFailedReadPause = std::chrono::milliseconds(20);
 
-double BurstCodeToVolts(int code) {
-    if (g_strInputType == "0~+5V") return code * 5.0 / 65536;
-    if (g_strInputType == "0~+10V") return code * 10.0 / 65536;
-    if (g_strInputType == "-5V~+5V") return code * 10.0 / 65536 - 5;
-    if (g_strInputType == "-10V~+10V") return code * 20.0 / 65536 - 10;
+double BurstCodeToVolts(const Settings& settings, int code) {
+    if (settings.g_strInputType == "0~+5V") return code * 5.0 / 65536;
+    if (settings.g_strInputType == "0~+10V") return code * 10.0 / 65536;
+    if (settings.g_strInputType == "-5V~+5V") return code * 10.0 / 65536 - 5;
+    if (settings.g_strInputType == "-10V~+10V") return code * 20.0 / 65536 - 10;
     return code;
 }
 
@@ -111,13 +111,13 @@ void Card::SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify
     highSpeed.g_notifyFinished = std::move(notify);
 }
 
-void Card::StartHighSpeedCapture() {
+void Card::StartHighSpeedCapture(const Settings& settings) {
     // A capture still running from an earlier start ends before the card is reprogrammed.
     highSpeed.EndAndJoinWorker();
 
     WORD rangeCode = g_aiConfig.RangeCode[0];
     LONG bipolar = g_aiConfig.Bipolar;
-    InputTypeRange(g_strInputType, &rangeCode, &bipolar);
+    InputTypeRange(settings.g_strInputType, &rangeCode, &bipolar);
     g_aiConfig.RangeCode[0] = rangeCode;
     g_aiConfig.Reg4Value = 0;
     g_aiConfig.Bipolar = bipolar;
@@ -161,22 +161,22 @@ void Card::StopHighSpeedCapture() {
     highSpeed.g_nHighSpeedCount.store(0);
 }
 
-void Card::ProcessHighSpeedBurst(ChannelVoltages& ch) {
+void Card::ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch) {
     // Only samples of this capture are converted: a capture ended early (its count reset by
     // the stop command) leaves the values as they were instead of showing old entries.
     const int samples = std::min(kBurstSamples, highSpeed.g_nHighSpeedCount.load());
     for (int p = 0; p < samples; ++p) {
-        const double v = BurstCodeToVolts(highSpeed.g_nHighSpeedBuf[p]);
+        const double v = BurstCodeToVolts(settings, highSpeed.g_nHighSpeedBuf[p]);
         g_dVoltBuf[p] = v;
         ch.rawVolt[0] = v;
-        ch.scaled[0] = (v - ch.zeroVolt[0]) * g_dCoef0;
-        if (!g_bZeroed0) ch.highSpeedZeroPreset = g_dZeroPreset0;
-        g_dValue0 = ch.scaled[0] - ch.highSpeedZeroPreset;
-        g_dHistory0[p] = g_dValue0;
-        if (g_dHistory0[p] > g_dHistory0[kBurstPeakSlot])
-            g_dHistory0[kBurstPeakSlot] = g_dHistory0[p];
+        ch.scaled[0] = (v - ch.zeroVolt[0]) * settings.g_dCoef0;
+        if (!run.g_bZeroed0) ch.highSpeedZeroPreset = settings.g_dZeroPreset0;
+        run.g_dValue0 = ch.scaled[0] - ch.highSpeedZeroPreset;
+        run.g_dHistory0[p] = run.g_dValue0;
+        if (run.g_dHistory0[p] > run.g_dHistory0[kBurstPeakSlot])
+            run.g_dHistory0[kBurstPeakSlot] = run.g_dHistory0[p];
     }
     // The texts depend on the final values only, so one pass after the loop gives what a
     // pass per sample would.
-    FormatReadouts();
+    FormatReadouts(settings, run);
 }

@@ -8,6 +8,8 @@
 #include <thread>
 
 class Card;
+struct Settings;
+struct TestRun;
 
 // How the worker ended: its samples are in or the capture was stopped, or the card's reads
 // kept failing and the worker gave up.

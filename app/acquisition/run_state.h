@@ -1,8 +1,9 @@
-// The run state of a test: record tables, histories, readout texts and run flags. They live
-// for the whole program; the chart, the report, the archive and the workbook read them in
-// place, and only the window's thread touches them.
+// The run state of a test: record tables, histories, readout texts and run flags. Their
+// owner hands them to the chart, the report, the archive and the workbook, which read them
+// in place; only the owner's thread touches them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -12,43 +13,6 @@ constexpr int kRecordSlots = 10003;  // records at 1..g_nRecordCount; 0 is never
 constexpr int kHistorySlots = 503;   // [0] current, [1..500] older, [501] peak
 constexpr int kPeakSlot = 501;
 
-// Record tables: the readout texts of each recorded tick (GBK).
-extern std::string g_strRecord0[kRecordSlots];
-extern std::string g_strRecord1[kRecordSlots];
-extern int g_nRecordCount;
-extern int g_nRecordCapacity;  // 10000
-// Elapsed time of each record in seconds since the test's first start, indexed as the
-// record tables: a live record takes the monotonic clock when it is taken, so a stop and
-// continue keeps counting real time; a played-back test takes its times from its CSV file,
-// or record number x the archive's period.
-extern double g_dRecordTime[kRecordSlots];
-extern int g_nHistoryLen;  // 500
-
-// Histories: [0] current value, [1..500] previous recorded ticks newest first, [501] peak.
-extern double g_dHistory0[kHistorySlots];
-extern double g_dHistory1[kHistorySlots];
-extern double g_dRatioHistory[kHistorySlots];
-extern std::string g_strReadout0[kHistorySlots];
-extern std::string g_strReadout1[kHistorySlots];
-extern std::string g_strRatio[kHistorySlots];
-extern double g_dValue0, g_dValue1, g_dRatio;
-
-// Run flags.
-extern unsigned char g_bRecording;
-extern unsigned char g_bPlaybackEnded;
-extern unsigned char g_bTravelLimit;
-extern unsigned char g_bStartTimeTaken;
-extern std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
-extern unsigned char g_bZeroRequest0, g_bZeroRequest1;
-extern unsigned char g_bZeroed0, g_bZeroed1;
-// 1 while the records held are stored in an archive: set by a save and by opening an
-// archive, cleared by every live record.
-extern unsigned char g_bTestSaved;
-
-// True when discarding the records would lose a test: records were taken since the last
-// save. Questions before the records are cleared ask this.
-bool HasUnsavedTest();
-
 // The test an opened archive holds, while the main window plays it back: its results are
 // those of all its records, however far the playback has come or however it ended.
 struct PlayedArchive {
@@ -56,23 +20,78 @@ struct PlayedArchive {
     int records = 0;           // up to the archive's first empty force text
     bool hasTestFile = false;  // its specimen and start time were stored beside it
 };
-extern PlayedArchive g_playedArchive;
 
-// Automatic stop sequence after a break; reset only by the start command.
-extern unsigned char g_bBreakDetected, g_bAutoStopDone, g_bAutoReturnActive, g_bAutoReturnDone;
-extern int g_nAutoStopTicks, g_nAutoReturnTicks;
-// The record count at the tick the break was detected; 0 while the test has none. Reset
-// with the sequence flags by the start command, and by the clear command.
-extern int g_nBreakRecord;
-// Puts the automatic stop sequence and the break record back to a test without a break.
-void ResetBreakSequence();
+// The run state of one test. A new object is the state of a freshly started program.
+// Large (the record tables): its owners keep it on the heap.
+struct TestRun final {
+    TestRun() = default;
+    TestRun(const TestRun&) = delete;
+    TestRun& operator=(const TestRun&) = delete;
 
-// The monotonic start of the test, taken by the start command at the first start after a
-// clear, and the seconds elapsed since then.
-void MarkTestStart();
-double SecondsSinceTestStart();
-// Record number x period: the times of a test stored without its own.
-void FillRecordTimesFromPeriod(int periodMs);
+    // Back to the state of a new object, in place, so that whoever holds a reference to it
+    // sees the fresh state.
+    void Reset();
+
+    // True when discarding the records would lose a test: records were taken since the
+    // last save. Questions before the records are cleared ask this.
+    bool HasUnsavedTest() const;
+    // Puts the automatic stop sequence and the break record back to a test without a
+    // break.
+    void ResetBreakSequence();
+    // The monotonic start of the test, taken by the start command at the first start after
+    // a clear, and the seconds elapsed since then.
+    void MarkTestStart();
+    double SecondsSinceTestStart() const;
+    // Record number x period: the times of a test stored without its own.
+    void FillRecordTimesFromPeriod(int periodMs);
+
+    // Record tables: the readout texts of each recorded tick (GBK).
+    std::string g_strRecord0[kRecordSlots];
+    std::string g_strRecord1[kRecordSlots];
+    int g_nRecordCount = 0;
+    int g_nRecordCapacity = 10000;
+    // Elapsed time of each record in seconds since the test's first start, indexed as the
+    // record tables: a live record takes the monotonic clock when it is taken, so a stop
+    // and continue keeps counting real time; a played-back test takes its times from its
+    // CSV file, or record number x the archive's period.
+    double g_dRecordTime[kRecordSlots] = {};
+    int g_nHistoryLen = 500;
+
+    // Histories: [0] current value, [1..500] previous recorded ticks newest first, [501]
+    // peak.
+    double g_dHistory0[kHistorySlots] = {};
+    double g_dHistory1[kHistorySlots] = {};
+    double g_dRatioHistory[kHistorySlots] = {};
+    std::string g_strReadout0[kHistorySlots];
+    std::string g_strReadout1[kHistorySlots];
+    std::string g_strRatio[kHistorySlots];
+    double g_dValue0 = 0, g_dValue1 = 0, g_dRatio = 0;
+
+    // Run flags.
+    unsigned char g_bRecording = 0;
+    unsigned char g_bPlaybackEnded = 0;
+    unsigned char g_bTravelLimit = 0;
+    unsigned char g_bStartTimeTaken = 0;
+    std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
+    unsigned char g_bZeroRequest0 = 0, g_bZeroRequest1 = 0;
+    unsigned char g_bZeroed0 = 0, g_bZeroed1 = 0;
+    // 1 while the records held are stored in an archive: set by a save and by opening an
+    // archive, cleared by every live record.
+    unsigned char g_bTestSaved = 1;
+
+    PlayedArchive g_playedArchive;
+
+    // Automatic stop sequence after a break; reset only by the start command.
+    unsigned char g_bBreakDetected = 0, g_bAutoStopDone = 0, g_bAutoReturnActive = 0,
+                  g_bAutoReturnDone = 0;
+    int g_nAutoStopTicks = 0, g_nAutoReturnTicks = 0;
+    // The record count at the tick the break was detected; 0 while the test has none.
+    // Reset with the sequence flags by the start command, and by the clear command.
+    int g_nBreakRecord = 0;
+
+    // Where SecondsSinceTestStart counts from.
+    std::chrono::steady_clock::time_point testStart = std::chrono::steady_clock::now();
+};
 
 // Rig inputs on the digital input word, active low.
 constexpr WORD kInTravelLimit = 0x01;
@@ -80,10 +99,3 @@ constexpr WORD kInStop = 0x02;
 constexpr WORD kInZero = 0x04;
 constexpr WORD kInClear = 0x08;
 constexpr WORD kInStart = 0x10;
-
-// Puts every item above back to its start-up value (defaults of the main window's
-// construction). Tests use it to begin from a clean program state.
-void ResetRunState();
-// The run state and the settings (defaults, parsed) as a freshly started program has them
-// before it reads its settings file.
-void ResetProgramState();

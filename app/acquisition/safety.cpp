@@ -15,41 +15,44 @@ void Drive(std::uint16_t& digitalOut, OutputBit bit, bool& lamp, bool active) {
     }
 }
 
-void DriveAlarms(std::uint16_t& digitalOut, Lamps& lamps, double value) {
-    Drive(digitalOut, kOutAlarmHigh, lamps.alarmHigh, value >= g_dAlarmHigh);
-    Drive(digitalOut, kOutAlarmLow, lamps.alarmLow, value >= g_dAlarmLow);
+void DriveAlarms(const Settings& settings, std::uint16_t& digitalOut, Lamps& lamps, double value) {
+    Drive(digitalOut, kOutAlarmHigh, lamps.alarmHigh, value >= settings.g_dAlarmHigh);
+    Drive(digitalOut, kOutAlarmLow, lamps.alarmLow, value >= settings.g_dAlarmLow);
 }
 
-void DetectBreak(std::uint16_t& digitalOut, Lamps& lamps, double peak, double value) {
-    if (peak - value >= g_dBreakValue) {
+void DetectBreak(const Settings& settings, TestRun& run, std::uint16_t& digitalOut, Lamps& lamps,
+                 double peak, double value) {
+    if (peak - value >= settings.g_dBreakValue) {
         Drive(digitalOut, kOutBroken, lamps.broken, true);
         Drive(digitalOut, kOutAutoStop, lamps.autoStop, true);
-        g_bBreakDetected = 1;
-        g_nBreakRecord = g_nRecordCount;
+        run.g_bBreakDetected = 1;
+        run.g_nBreakRecord = run.g_nRecordCount;
     }
 }
 
 // At most one stage acts per tick. True when the auto-return phase has just ended.
-bool StepBreakSequence(std::uint16_t& digitalOut, Lamps& lamps) {
-    if (!g_bBreakDetected) {
-        DetectBreak(digitalOut, lamps, g_dHistory0[kPeakSlot], g_dHistory0[0]);
+bool StepBreakSequence(const Settings& settings, TestRun& run, std::uint16_t& digitalOut,
+                       Lamps& lamps) {
+    if (!run.g_bBreakDetected) {
+        DetectBreak(settings, run, digitalOut, lamps, run.g_dHistory0[kPeakSlot],
+                    run.g_dHistory0[0]);
         return false;
     }
     // The phases end when their count reaches the delay or passes it, so a delay of 0 or
     // less from a settings file ends the phase after one tick instead of never.
-    if (!g_bAutoStopDone) {
-        if (++g_nAutoStopTicks >= g_nAutoStopDelay) {
+    if (!run.g_bAutoStopDone) {
+        if (++run.g_nAutoStopTicks >= settings.g_nAutoStopDelay) {
             Drive(digitalOut, kOutAutoStop, lamps.autoStop, false);
-            g_bAutoStopDone = 1;
+            run.g_bAutoStopDone = 1;
             Drive(digitalOut, kOutAutoReturn, lamps.autoReturn, true);
-            g_bAutoReturnActive = 1;
+            run.g_bAutoReturnActive = 1;
         }
         return false;
     }
-    if (!g_bAutoReturnDone) {
-        if (++g_nAutoReturnTicks >= g_nAutoReturnDelay) {
+    if (!run.g_bAutoReturnDone) {
+        if (++run.g_nAutoReturnTicks >= settings.g_nAutoReturnDelay) {
             Drive(digitalOut, kOutAutoReturn, lamps.autoReturn, false);
-            g_bAutoReturnDone = 1;
+            run.g_bAutoReturnDone = 1;
             return true;
         }
     }
@@ -58,25 +61,27 @@ bool StepBreakSequence(std::uint16_t& digitalOut, Lamps& lamps) {
 
 }  // namespace
 
-bool ForcedStopCondition(double value0, bool travelLimit) {
-    return value0 >= g_dForceStopLimit || travelLimit;
+bool ForcedStopCondition(const Settings& settings, double value0, bool travelLimit) {
+    return value0 >= settings.g_dForceStopLimit || travelLimit;
 }
 
-SafetyAction EvaluateSafety(std::uint16_t& digitalOut, Lamps& lamps, bool playback) {
-    DriveAlarms(digitalOut, lamps, g_dValue0);
+SafetyAction EvaluateSafety(const Settings& settings, TestRun& run, std::uint16_t& digitalOut,
+                            Lamps& lamps, bool playback) {
+    DriveAlarms(settings, digitalOut, lamps, run.g_dValue0);
 
-    if (StepBreakSequence(digitalOut, lamps)) return SafetyAction::kStopAndSave;
+    if (StepBreakSequence(settings, run, digitalOut, lamps)) return SafetyAction::kStopAndSave;
 
-    const bool forced = !playback && ForcedStopCondition(g_dValue0, g_bTravelLimit != 0);
+    const bool forced =
+        !playback && ForcedStopCondition(settings, run.g_dValue0, run.g_bTravelLimit != 0);
     Drive(digitalOut, kOutForcedStop, lamps.forcedStop, forced);
     return forced ? SafetyAction::kForcedStop : SafetyAction::kNone;
 }
 
-SafetyAction EvaluateBetweenTicks(std::uint16_t& digitalOut, Lamps& lamps, double value,
-                                  double peak) {
-    DriveAlarms(digitalOut, lamps, value);
-    if (!g_bBreakDetected) DetectBreak(digitalOut, lamps, peak, value);
-    const bool forced = ForcedStopCondition(value, g_bTravelLimit != 0);
+SafetyAction EvaluateBetweenTicks(const Settings& settings, TestRun& run, std::uint16_t& digitalOut,
+                                  Lamps& lamps, double value, double peak) {
+    DriveAlarms(settings, digitalOut, lamps, value);
+    if (!run.g_bBreakDetected) DetectBreak(settings, run, digitalOut, lamps, peak, value);
+    const bool forced = ForcedStopCondition(settings, value, run.g_bTravelLimit != 0);
     Drive(digitalOut, kOutForcedStop, lamps.forcedStop, forced);
     return forced ? SafetyAction::kForcedStop : SafetyAction::kNone;
 }

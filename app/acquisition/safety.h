@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+struct Settings;
+struct TestRun;
+
 // Output word bits (active low) and the lamp that shows each.
 enum OutputBit : std::uint16_t {
     kOutForcedStop = 0x01,  // lamp 1067
@@ -40,18 +43,19 @@ enum class SafetyAction {
                    // "安全限制 强行停机" / "安全保护信息"; tick ends
 };
 
-// Evaluates the interlocks on g_dValue0 and the channel 0 history, updating the output
+// Evaluates the interlocks on run.g_dValue0 and the channel 0 history, updating the output
 // word, the lamps and the sequence flags. In playback there is no forced stop.
-SafetyAction EvaluateSafety(std::uint16_t& digitalOut, Lamps& lamps, bool playback);
+SafetyAction EvaluateSafety(const Settings& settings, TestRun& run, std::uint16_t& digitalOut,
+                            Lamps& lamps, bool playback);
 
 // The interlocks of a live run between two ticks, on channel 0's value polled then and the
 // highest value of the test (`peak`, polled or recorded): the alarms follow the value, a
 // break is detected (its stop phase starts at once; the phases are counted in ticks, so
 // they go on at the ticks), and the forced stop is asked for when its condition holds. A
 // long sampling period thus never lets the rig run past a limit unwatched.
-SafetyAction EvaluateBetweenTicks(std::uint16_t& digitalOut, Lamps& lamps, double value,
-                                  double peak);
+SafetyAction EvaluateBetweenTicks(const Settings& settings, TestRun& run, std::uint16_t& digitalOut,
+                                  Lamps& lamps, double value, double peak);
 
 // The forced stop's condition: the value at or above the forced-stop limit, or the travel
 // limit engaged.
-bool ForcedStopCondition(double value0, bool travelLimit);
+bool ForcedStopCondition(const Settings& settings, double value0, bool travelLimit);

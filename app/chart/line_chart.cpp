@@ -42,8 +42,8 @@ QRect TextRect(int left, int top, int right, int bottom) {
 }
 
 // The number of older samples drawn, kept inside the trend buffers.
-int DrawnSamples() {
-    return std::clamp(g_nHistoryLen, 0, kPeakSlot - 1);
+int DrawnSamples(const TestRun& run) {
+    return std::clamp(run.g_nHistoryLen, 0, kPeakSlot - 1);
 }
 
 void DrawLabel(QPainter& painter, const QColor& colour, const QRect& rect, const QString& text) {
@@ -60,7 +60,9 @@ void DrawLevel(QPainter& painter, const QColor& colour, int left, int right,
 
 }  // namespace
 
-CLineChartCtrl::CLineChartCtrl(QWidget* parent) : QWidget(parent) {
+CLineChartCtrl::CLineChartCtrl(const Settings& settings, const TestRun& run, ChartFlags& flags,
+                               QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_run(run), m_flags(flags) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, [this] { update(); });
@@ -102,7 +104,7 @@ void CLineChartCtrl::paintEvent(QPaintEvent*) {
         CBufferDC dc(painter, rect(), m_frame);
         DrawFrame(dc.Painter());
     }
-    if (!g_bRecording) StopRefresh();
+    if (!m_run.g_bRecording) StopRefresh();
 }
 
 void CLineChartCtrl::DrawBackground(QPainter& painter) {
@@ -112,17 +114,17 @@ void CLineChartCtrl::DrawBackground(QPainter& painter) {
 void CLineChartCtrl::DrawAxes(QPainter& painter) {
     const int pl = m_rcPlot.left(), pt = m_rcPlot.top(), pr = m_rcPlot.right();
     const int pb = m_rcPlot.bottom();
-    if (g_bShowGrid) {
+    if (m_flags.g_bShowGrid) {
         painter.setPen(QPen(kGridColour, 1, Qt::DotLine));
         painter.drawLine(pl, pb, pr, pb);
         painter.drawLine(pl, pt, pr, pt);
         const int middle = pt + (pb - pt) / 2;
         painter.drawLine(pl, middle, pr, middle);
     }
-    m_strSpan = ChartSpanText(g_nSamplePeriod);
+    m_strSpan = ChartSpanText(m_settings.g_nSamplePeriod);
     const int bottom = BottomOf(m_rcClient);
     DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, 110, bottom - 6),
-              ChartSpanLabel(g_nSamplePeriod));
+              ChartSpanLabel(m_settings.g_nSamplePeriod));
     DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, RightOf(m_rcClient) - 15, bottom - 6),
               QStringLiteral("0"));
 }
@@ -130,18 +132,20 @@ void CLineChartCtrl::DrawAxes(QPainter& painter) {
 void CLineChartCtrl::DrawCurves(QPainter& painter) {
     const int pl = m_rcPlot.left(), pt = m_rcPlot.top(), pr = m_rcPlot.right();
     const int pb = m_rcPlot.bottom();
-    const int samples = DrawnSamples();
-    g_nZoomFactor = g_bZoom ? 5 : 1;
-    const QString suffix = g_bZoom ? QStringLiteral("/5") : QString();
-    const auto row0 = [](double value) {
-        return ChannelRow(value, g_nZoomFactor, g_dRangeLow0, g_dSpan0);
+    const int samples = DrawnSamples(m_run);
+    m_flags.g_nZoomFactor = m_flags.g_bZoom ? 5 : 1;
+    const QString suffix = m_flags.g_bZoom ? QStringLiteral("/5") : QString();
+    const auto row0 = [this](double value) {
+        return ChannelRow(value, m_flags.g_nZoomFactor, m_settings.g_dRangeLow0,
+                          m_settings.g_dSpan0);
     };
-    const auto row1 = [](double value) {
-        return ChannelRow(value, g_nZoomFactor, g_dRangeLow1, g_dSpan1);
+    const auto row1 = [this](double value) {
+        return ChannelRow(value, m_flags.g_nZoomFactor, m_settings.g_dRangeLow1,
+                          m_settings.g_dSpan1);
     };
     CurveTrace trace(painter);
 
-    if (g_bShowRatioCurve) {
+    if (m_flags.g_bShowRatioCurve) {
         DrawLabel(painter, kRatioColour, TextRect(0, pb - 32, pl - 5, pb - 16),
                   QStringLiteral("0%"));
         DrawLabel(painter, kRatioColour, TextRect(0, pb - 118, pl - 5, pb - 102),
@@ -149,33 +153,36 @@ void CLineChartCtrl::DrawCurves(QPainter& painter) {
         DrawLabel(painter, kRatioColour, TextRect(0, pt + 16, pl - 5, pt + 32),
                   QStringLiteral("200%"));
         painter.setPen(QPen(kRatioColour, 1));
-        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, RatioRow(g_dRatioHistory[i]));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, RatioRow(m_run.g_dRatioHistory[i]));
         trace.Finish();
     }
-    if (g_bShowCurve1) {
+    if (m_flags.g_bShowCurve1) {
         DrawLabel(painter, kCurve1Colour, TextRect(0, pb - 16, pl - 5, pb),
-                  FromGbk(g_strRangeLow1) + suffix);
+                  FromGbk(m_settings.g_strRangeLow1) + suffix);
         DrawLabel(painter, kCurve1Colour, TextRect(0, pt, pl - 5, pt + 16),
-                  FromGbk(g_strRangeHigh1) + suffix);
+                  FromGbk(m_settings.g_strRangeHigh1) + suffix);
         painter.setPen(QPen(kCurve1Colour, 1));
-        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row1(g_dHistory1[i]));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row1(m_run.g_dHistory1[i]));
         trace.Finish();
     }
-    if (g_bShowCurve0) {
+    if (m_flags.g_bShowCurve0) {
         DrawLabel(painter, kCurve0Colour, TextRect(0, pb - 2, pl - 5, pb + 14),
-                  FromGbk(g_strRangeLow0) + suffix);
+                  FromGbk(m_settings.g_strRangeLow0) + suffix);
         DrawLabel(painter, kCurve0Colour, TextRect(0, pt - 14, pl - 5, pt + 2),
-                  FromGbk(g_strRangeHigh0) + suffix);
+                  FromGbk(m_settings.g_strRangeHigh0) + suffix);
         painter.setPen(QPen(kCurve0Colour, 1));
-        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row0(g_dHistory0[i]));
+        for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row0(m_run.g_dHistory0[i]));
         trace.Finish();
     }
-    if (g_bShowLevelLine) DrawLevel(painter, kLevelColour, pl, pr, row0(g_dHistory0[0]));
-    if (g_bShowPeakLine) DrawLevel(painter, kPeakColour, pl, pr, row0(g_dHistory0[kPeakSlot]));
-    if (g_bShowAlarmLines) {
-        for (const double level : {g_dAlarmHigh, g_dAlarmLow}) {
+    if (m_flags.g_bShowLevelLine)
+        DrawLevel(painter, kLevelColour, pl, pr, row0(m_run.g_dHistory0[0]));
+    if (m_flags.g_bShowPeakLine)
+        DrawLevel(painter, kPeakColour, pl, pr, row0(m_run.g_dHistory0[kPeakSlot]));
+    if (m_flags.g_bShowAlarmLines) {
+        for (const double level : {m_settings.g_dAlarmHigh, m_settings.g_dAlarmLow}) {
             // A failed comparison (NaN) leaves the line yellow.
-            const QColor& colour = g_dValue0 >= level ? kAlarmReachedColour : kAlarmClearColour;
+            const QColor& colour =
+                m_run.g_dValue0 >= level ? kAlarmReachedColour : kAlarmClearColour;
             DrawLevel(painter, colour, pl, pr, row0(level));
         }
     }

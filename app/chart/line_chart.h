@@ -7,13 +7,19 @@
 #include <QTimer>
 #include <QWidget>
 
+struct ChartFlags;
+struct Settings;
+struct TestRun;
 class QPainter;
 
 class CLineChartCtrl : public QWidget {
     Q_OBJECT
 
   public:
-    explicit CLineChartCtrl(QWidget* parent = nullptr);
+    // Draws the given settings, run and flags, which must outlive the chart; a frame sets
+    // the flags' zoom factor.
+    CLineChartCtrl(const Settings& settings, const TestRun& run, ChartFlags& flags,
+                   QWidget* parent = nullptr);
 
     // Captures the client rectangle and derives the plot rectangle; called once.
     void CalcLayout();
@@ -36,6 +42,9 @@ class CLineChartCtrl : public QWidget {
     void DrawAxes(QPainter& painter);
     void DrawCurves(QPainter& painter);
 
+    const Settings& m_settings;
+    const TestRun& m_run;
+    ChartFlags& m_flags;
     QString m_strSpan;
     QRect m_rcClient;
     QRect m_rcPlot;

@@ -23,8 +23,8 @@ const char kSafetyCaption[] = "安全保护信息";
 const char kCardCaption[] = "设备信息";
 
 // The configured sampling period as a timer period; a foreign archive may hold anything.
-int RunPeriodMs() {
-    return std::clamp(g_nSamplePeriod, 1, 10000);
+int RunPeriodMs(const Settings& settings) {
+    return std::clamp(settings.g_nSamplePeriod, 1, 10000);
 }
 
 std::string LocalTimeText(const char* format) {
@@ -101,7 +101,7 @@ Reaction RunController::OpenCardAtStartup() {
     Enable(r, ControlId::kStart, true);
     Enable(r, ControlId::kClearList, true);
 
-    m_card.ConfigureCard();
+    m_card.ConfigureCard(m_settings);
     ReleaseLeftOutputs(r);
 
     m_cardWatch.Restart();
@@ -146,9 +146,9 @@ void RunController::StartInto(Reaction& r) {
     // A test that broke or was saved is finished: the next start begins a new test. A saved
     // one is cleared first; a broken one that is not saved is kept, and the start refused,
     // until the operator saves or clears it. A test stopped by hand and unsaved continues.
-    if (!m_bPlayback && !g_bRecording && g_nRecordCount > 0 &&
-        (g_bTestSaved || g_nBreakRecord > 0)) {
-        if (!g_bTestSaved) {
+    if (!m_bPlayback && !m_run.g_bRecording && m_run.g_nRecordCount > 0 &&
+        (m_run.g_bTestSaved || m_run.g_nBreakRecord > 0)) {
+        if (!m_run.g_bTestSaved) {
             Tell(r, Effect::Kind::kStartNotice,
                  "上一个试样已断裂，其测试数据尚未保存。\n请先保存或清除列表区，再开始新的试验。",
                  "采集信息");
@@ -175,22 +175,22 @@ void RunController::StartInto(Reaction& r) {
     r.push_back({Effect::Kind::kEnableCheck, ControlId::kHighSpeed, false});
 
     // A new test's first record is read at its own tick, not damped towards older readings.
-    if (g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
+    if (m_run.g_nRecordCount == 0 && !m_bPlayback) RestartDamping(m_channels);
     m_bForcedStopHeld = false;
-    g_bRecording = 1;
+    m_run.g_bRecording = 1;
     Do(r, Effect::Kind::kChartRefresh, true);
-    if (!g_bStartTimeTaken && !m_bPlayback) {
-        g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
-        MarkTestStart();
-        g_bStartTimeTaken = 1;
+    if (!m_run.g_bStartTimeTaken && !m_bPlayback) {
+        m_run.g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        m_run.MarkTestStart();
+        m_run.g_bStartTimeTaken = 1;
     }
     Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
-    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs());
+    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs(m_settings));
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
-    g_bTravelLimit = !m_bPlayback && !(m_card.g_wDigitalIn & kInTravelLimit);
-    if (g_bTravelLimit) Caption(r, ControlId::kTravelLimit, "行程限位接通");
-    ResetBreakSequence();
+    m_run.g_bTravelLimit = !m_bPlayback && !(m_card.g_wDigitalIn & kInTravelLimit);
+    if (m_run.g_bTravelLimit) Caption(r, ControlId::kTravelLimit, "行程限位接通");
+    m_run.ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
     m_lamps.autoReturn = m_lamps.autoStop = false;
     Do(r, Effect::Kind::kLamps);
@@ -200,7 +200,7 @@ void RunController::StartInto(Reaction& r) {
 
     m_forcedStop = {};
     m_savedArchive.clear();
-    m_nRunFirstRecord = g_nRecordCount + 1;
+    m_nRunFirstRecord = m_run.g_nRecordCount + 1;
     Do(r, Effect::Kind::kStatus);
 }
 
@@ -220,7 +220,7 @@ void RunController::StopInto(Reaction& r) {
 
     if (m_bPlayback) {
         EnableMenu(r, ControlId::kMenuOpen, true);
-        Caption(r, ControlId::kStart, g_bPlaybackEnded ? "回放结束" : "继续回放");
+        Caption(r, ControlId::kStart, m_run.g_bPlaybackEnded ? "回放结束" : "继续回放");
         Enable(r, ControlId::kStart, true);
         Enable(r, ControlId::kPrint, true);
     } else {
@@ -237,7 +237,7 @@ void RunController::StopInto(Reaction& r) {
     Caption(r, ControlId::kStop, "已停止....");
     Enable(r, ControlId::kStop, false);
 
-    g_bRecording = 0;
+    m_run.g_bRecording = 0;
     Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
     Do(r, Effect::Kind::kStatus);
 }
@@ -250,13 +250,13 @@ Reaction RunController::Clear() {
 
 void RunController::ClearInto(Reaction& r) {
     m_dPolledPeak = 0;
-    g_bStartTimeTaken = 0;
-    g_nRecordCount = 0;
-    g_nBreakRecord = 0;
-    std::fill(std::begin(g_dHistory0), std::end(g_dHistory0), 0.0);
-    std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), 0.0);
-    std::fill(std::begin(g_dRatioHistory), std::end(g_dRatioHistory), 0.0);
-    if (!g_bRecording) Do(r, Effect::Kind::kChartRefresh, true);
+    m_run.g_bStartTimeTaken = 0;
+    m_run.g_nRecordCount = 0;
+    m_run.g_nBreakRecord = 0;
+    std::fill(std::begin(m_run.g_dHistory0), std::end(m_run.g_dHistory0), 0.0);
+    std::fill(std::begin(m_run.g_dHistory1), std::end(m_run.g_dHistory1), 0.0);
+    std::fill(std::begin(m_run.g_dRatioHistory), std::end(m_run.g_dRatioHistory), 0.0);
+    if (!m_run.g_bRecording) Do(r, Effect::Kind::kChartRefresh, true);
     Do(r, Effect::Kind::kRecords);
     if (!m_bPlayback) {
         m_wDigitalOut = kIdleOutputWord;
@@ -271,13 +271,13 @@ void RunController::ClearInto(Reaction& r) {
 
 void RunController::ZeroSensors() {
     m_dPolledPeak = 0;
-    g_bZeroRequest0 = g_bZeroRequest1 = 1;
+    m_run.g_bZeroRequest0 = m_run.g_bZeroRequest1 = 1;
 }
 
 Reaction RunController::ToggleTravelLimit() {
     Reaction r;
-    Caption(r, ControlId::kTravelLimit, g_bTravelLimit ? "行程限位断开" : "行程限位接通");
-    g_bTravelLimit = !g_bTravelLimit;
+    Caption(r, ControlId::kTravelLimit, m_run.g_bTravelLimit ? "行程限位断开" : "行程限位接通");
+    m_run.g_bTravelLimit = !m_run.g_bTravelLimit;
     return r;
 }
 
@@ -288,12 +288,12 @@ Reaction RunController::Save() {
 }
 
 void RunController::SaveInto(Reaction& r) {
-    if (g_nRecordCount == 0) {
+    if (m_run.g_nRecordCount == 0) {
         Tell(r, Effect::Kind::kMessage, "列表区没有测试数据，没有保存。", kFileCaption);
         return;
     }
     // The same records saved again would be a second set of files for one test.
-    if (g_bTestSaved && !m_savedArchive.empty()) {
+    if (m_run.g_bTestSaved && !m_savedArchive.empty()) {
         Tell(r, Effect::Kind::kMessage, "该测试数据已保存，没有再存一份：\n" + m_savedArchive,
              kFileCaption);
         return;
@@ -309,15 +309,15 @@ void RunController::SaveInto(Reaction& r) {
 bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {
     std::string stampedBase;
     std::string basePath;
-    const bool archived =
-        ArchiveBasePath(g_strTestName, std::time(nullptr), &stampedBase, errorUtf8, tagUtf8) &&
-        WriteNewArchive(stampedBase, &basePath, errorUtf8);
+    const bool archived = ArchiveBasePath(m_settings.g_strTestName, std::time(nullptr),
+                                          &stampedBase, errorUtf8, tagUtf8) &&
+                          WriteNewArchive(m_settings, m_run, stampedBase, &basePath, errorUtf8);
     // The archive is the test; the workbook is a view of it.
     if (!archived) return false;
-    g_bTestSaved = 1;
-    if (!ExportSpreadsheet(basePath + ".xls", errorUtf8) ||
-        !WriteRecordsCsv(basePath + ".csv", errorUtf8) ||
-        !WriteTestFile(TestFilePathOf(basePath + ".dat"), errorUtf8))
+    m_run.g_bTestSaved = 1;
+    if (!ExportSpreadsheet(m_settings, m_run, m_specimen, basePath + ".xls", errorUtf8) ||
+        !WriteRecordsCsv(m_settings, m_run, m_specimen, basePath + ".csv", errorUtf8) ||
+        !WriteTestFile(m_run, m_specimen, TestFilePathOf(basePath + ".dat"), errorUtf8))
         return false;
     m_savedArchive = basePath + ".dat";
     return true;
@@ -327,19 +327,19 @@ Reaction RunController::OpenArchive(const std::string& path) {
     Reaction r;
     std::string archiveName;
     std::string error;
-    if (!ReadArchive(path, &archiveName, &error)) {
+    if (!ReadArchive(m_settings, m_run, path, &archiveName, &error)) {
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);
         return r;
     }
     m_strArchiveName = archiveName;
-    g_bTestSaved = 1;
+    m_run.g_bTestSaved = 1;
     // A new playback starts from a quiet rig: nothing of the previous one's lamps, outputs
     // or break sequence carries over.
-    ResetBreakSequence();
+    m_run.ResetBreakSequence();
     m_lamps = Lamps{};
     Do(r, Effect::Kind::kLamps);
     m_wDigitalOut = kIdleOutputWord;
-    ParseSettings();
+    m_settings.Parse();
     Do(r, Effect::Kind::kColumnHeaders);
 
     Enable(r, ControlId::kPrint, false);
@@ -352,21 +352,21 @@ Reaction RunController::OpenArchive(const std::string& path) {
 
     ClearInto(r);
     // The played test keeps its own start time (or none), never the playback's.
-    TakeArchivedTest(path);
+    TakeArchivedTest(m_run, m_specimen, path);
     m_openedArchive = path;
-    g_bStartTimeTaken = 1;
+    m_run.g_bStartTimeTaken = 1;
     m_bPlayback = 1;
-    g_bRecording = 1;
-    g_bPlaybackEnded = 0;
+    m_run.g_bRecording = 1;
+    m_run.g_bPlaybackEnded = 0;
     Do(r, Effect::Kind::kRefresh);
-    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs());
+    Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs(m_settings));
     Do(r, Effect::Kind::kChartRefresh, true);
     return r;
 }
 
 Reaction RunController::SettingsClosed(bool clearRecords, bool chartWasRefreshing) {
     Reaction r;
-    ParseSettings();
+    m_settings.Parse();
     Do(r, Effect::Kind::kRefresh);
     if (clearRecords) {
         ClearInto(r);
@@ -389,7 +389,7 @@ Reaction RunController::SpecimenChanged() {
     Reaction r;
     const std::string& archive = m_bPlayback ? m_openedArchive : m_savedArchive;
     std::string error;
-    if (!archive.empty() && !WriteTestFile(TestFilePathOf(archive), &error))
+    if (!archive.empty() && !WriteTestFile(m_run, m_specimen, TestFilePathOf(archive), &error))
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);
     return r;
 }
@@ -406,22 +406,22 @@ Reaction RunController::Tick(double tickTime) {
                 DQX7460_FifoClear(card);
             });
             m_card.highSpeed.g_bHighSpeedRun = 0;
-            m_card.ProcessHighSpeedBurst(m_channels);
+            m_card.ProcessHighSpeedBurst(m_settings, m_run, m_channels);
             m_card.highSpeed.g_bHighSpeedDone = 0;
         } else {
             const bool read = m_card.ReadChannels(m_channels);
             ReportCardRead(r, read);
             if (!read) return r;
-            ConditionChannels(m_channels);
+            ConditionChannels(m_settings, m_run, m_channels);
         }
     }
 
     // A full table ends a live run as the stop command does; this tick's interlocks, and
     // those of every idle tick after it, still watch the rig, which may still be pulling.
     bool tableFull = false;
-    if (g_bRecording && g_nRecordCount >= g_nRecordCapacity) {
+    if (m_run.g_bRecording && m_run.g_nRecordCount >= m_run.g_nRecordCapacity) {
         if (m_bPlayback) {
-            g_bPlaybackEnded = 1;
+            m_run.g_bPlaybackEnded = 1;
             StopInto(r);
             Do(r, Effect::Kind::kResults);
             return r;
@@ -429,17 +429,17 @@ Reaction RunController::Tick(double tickTime) {
         StopInto(r);
         tableFull = true;
     }
-    if (g_bRecording) {
-        ++g_nRecordCount;
+    if (m_run.g_bRecording) {
+        ++m_run.g_nRecordCount;
         if (!m_bPlayback) {
-            g_strRecord0[g_nRecordCount] = g_strReadout0[0];
-            g_strRecord1[g_nRecordCount] = g_strReadout1[0];
-            g_dRecordTime[g_nRecordCount] = tickTime;
-            g_bTestSaved = 0;
-        } else if (PlaybackStep(g_nRecordCount)) {
+            m_run.g_strRecord0[m_run.g_nRecordCount] = m_run.g_strReadout0[0];
+            m_run.g_strRecord1[m_run.g_nRecordCount] = m_run.g_strReadout1[0];
+            m_run.g_dRecordTime[m_run.g_nRecordCount] = tickTime;
+            m_run.g_bTestSaved = 0;
+        } else if (PlaybackStep(m_settings, m_run, m_run.g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
-            --g_nRecordCount;
-            g_bPlaybackEnded = 1;
+            --m_run.g_nRecordCount;
+            m_run.g_bPlaybackEnded = 1;
             StopInto(r);
             Do(r, Effect::Kind::kResults);
             return r;
@@ -452,7 +452,8 @@ Reaction RunController::Tick(double tickTime) {
         return r;
     }
 
-    const SafetyAction action = EvaluateSafety(m_wDigitalOut, m_lamps, m_bPlayback != 0);
+    const SafetyAction action =
+        EvaluateSafety(m_settings, m_run, m_wDigitalOut, m_lamps, m_bPlayback != 0);
     Do(r, Effect::Kind::kLamps);
     if (action == SafetyAction::kStopAndSave) {
         Do(r, Effect::Kind::kRefresh);
@@ -462,7 +463,7 @@ Reaction RunController::Tick(double tickTime) {
         return r;
     }
     if (action == SafetyAction::kForcedStop) {
-        ForceStop(r, g_dValue0);
+        ForceStop(r, m_run.g_dValue0);
         return r;
     }
 
@@ -470,7 +471,8 @@ Reaction RunController::Tick(double tickTime) {
     if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
     if (tableFull) {
         Tell(r, Effect::Kind::kMessage,
-             "记录已满 " + std::to_string(g_nRecordCapacity) + " 次，采集已停止。请保存测试数据。",
+             "记录已满 " + std::to_string(m_run.g_nRecordCapacity) +
+                 " 次，采集已停止。请保存测试数据。",
              "采集信息");
     }
     return r;
@@ -486,23 +488,23 @@ Reaction RunController::Poll(int samplePeriodMs) {
     if (m_bCardLost) return r;
 
     if (!(input & kInTravelLimit)) {
-        if (!g_bTravelLimit) {
+        if (!m_run.g_bTravelLimit) {
             Caption(r, ControlId::kTravelLimit, "行程限位接通");
-            g_bTravelLimit = 1;
+            m_run.g_bTravelLimit = 1;
         }
-    } else if (g_bTravelLimit) {
+    } else if (m_run.g_bTravelLimit) {
         Caption(r, ControlId::kTravelLimit, "行程限位断开");
-        g_bTravelLimit = 0;
+        m_run.g_bTravelLimit = 0;
     }
     if (!(input & kInStop)) StopInto(r);
-    if (!(input & kInZero) && !g_bRecording) ZeroSensors();
-    if (!(input & kInClear) && !g_bRecording) ClearInto(r);
+    if (!(input & kInZero) && !m_run.g_bRecording) ZeroSensors();
+    if (!(input & kInClear) && !m_run.g_bRecording) ClearInto(r);
     // The travel-limit switch wins over a held start button: no poll starts a test while
     // the switch is engaged.
     if (!(input & kInStart) && (input & kInTravelLimit)) {
         StartInto(r);
         // The start may have set timer 1 to the run's period.
-        if (g_bRecording) samplePeriodMs = RunPeriodMs();
+        if (m_run.g_bRecording) samplePeriodMs = RunPeriodMs(m_settings);
     }
     WatchBetweenTicks(r, samplePeriodMs);
     return r;
@@ -514,15 +516,16 @@ Reaction RunController::Poll(int samplePeriodMs) {
 // default 30 ms, and the idle 50 ms ticks) watch by themselves, and a stored test then
 // plays its break back at the record where the live run saw it.
 void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
-    if (!g_bRecording || m_bPlayback || m_bForcedStopHeld || m_card.g_bHighSpeed) return;
+    if (!m_run.g_bRecording || m_bPlayback || m_bForcedStopHeld || m_card.g_bHighSpeed) return;
     if (samplePeriodMs <= kPollPeriodMs) return;
     const std::optional<double> polled = PolledTension();
     if (!polled) return;
     const double value = *polled;
-    if (!g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
+    if (!m_run.g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
     const WORD before = m_wDigitalOut;
-    const SafetyAction action = EvaluateBetweenTicks(
-        m_wDigitalOut, m_lamps, value, std::max(m_dPolledPeak, g_dHistory0[kPeakSlot]));
+    const SafetyAction action =
+        EvaluateBetweenTicks(m_settings, m_run, m_wDigitalOut, m_lamps, value,
+                             std::max(m_dPolledPeak, m_run.g_dHistory0[kPeakSlot]));
     Do(r, Effect::Kind::kLamps);
     if (action == SafetyAction::kForcedStop) {
         ForceStop(r, value);
@@ -533,8 +536,8 @@ void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
 
 void RunController::ForceStop(Reaction& r, double value0) {
     m_card.WriteOutputs(m_wDigitalOut);
-    m_forcedStop.forceLimit = value0 >= g_dForceStopLimit;
-    m_forcedStop.travelLimit = g_bTravelLimit != 0;
+    m_forcedStop.forceLimit = value0 >= m_settings.g_dForceStopLimit;
+    m_forcedStop.travelLimit = m_run.g_bTravelLimit != 0;
     StopInto(r);
     m_bForcedStopHeld = true;
     Do(r, Effect::Kind::kRefresh);
@@ -545,14 +548,15 @@ bool RunController::ForcedStopConditionNow() {
     WORD input = 0x00FF;
     if (m_card.ReadInputs(&input)) m_card.g_wDigitalIn = input;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
-    const double value = m_card.g_bHighSpeed ? g_dValue0 : PolledTension().value_or(g_dValue0);
-    return ForcedStopCondition(value, !(m_card.g_wDigitalIn & kInTravelLimit));
+    const double value =
+        m_card.g_bHighSpeed ? m_run.g_dValue0 : PolledTension().value_or(m_run.g_dValue0);
+    return ForcedStopCondition(m_settings, value, !(m_card.g_wDigitalIn & kInTravelLimit));
 }
 
 std::optional<double> RunController::PolledTension() {
     ChannelVoltages polled = m_channels;
     if (!m_card.ReadChannels(polled)) return std::nullopt;
-    return PolledValue0(polled, polled.rawVolt[0]);
+    return PolledValue0(m_settings, m_run, polled, polled.rawVolt[0]);
 }
 
 // A card that stops answering in the middle of the program: the test stops with its records
@@ -572,7 +576,7 @@ void RunController::EnableCardCommands(Reaction& r, bool enabled) {
 void RunController::CardLostInto(Reaction& r) {
     if (m_bCardLost) return;
     m_bCardLost = true;
-    if (g_bRecording) {
+    if (m_run.g_bRecording) {
         StopInto(r);
     } else if (m_card.g_bHighSpeed) {
         m_card.StopHighSpeedCapture();
@@ -596,7 +600,7 @@ Reaction RunController::TryReopenCard() {
     }
     Do(r, Effect::Kind::kStopReopen);
     m_bCardLost = false;
-    m_card.ConfigureCard();
+    m_card.ConfigureCard(m_settings);
     m_card.WriteOutputs(m_wDigitalOut);
     EnableCardCommands(r, true);
     m_cardWatch.Restart();
@@ -620,8 +624,8 @@ Reaction RunController::Terminate() {
         m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
         m_card.WriteOutputs(m_wDigitalOut);
     }
-    if (g_bRecording) StopInto(r);
-    if (!m_bPlayback && HasUnsavedTest()) {
+    if (m_run.g_bRecording) StopInto(r);
+    if (!m_bPlayback && m_run.HasUnsavedTest()) {
         std::string error;
         if (SaveTestFiles("-终止保存", &error)) {
             std::fprintf(stderr, "Velmora: saved on termination: %s\n", m_savedArchive.c_str());
@@ -638,6 +642,6 @@ Reaction RunController::Terminate() {
 
 Reaction RunController::EndRun() {
     Reaction r;
-    if (g_bRecording) StopInto(r);
+    if (m_run.g_bRecording) StopInto(r);
     return r;
 }

@@ -15,6 +15,10 @@
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
 #include "control/control_ids.h"
+#include "settings/settings_record.h"
+#include "settings/specimen.h"
+
+struct TestRun;
 
 // The two window timers that drive a test, and the idle and poll periods.
 constexpr int kIdleSamplePeriodMs = 50;
@@ -56,8 +60,10 @@ using Reaction = std::vector<Effect>;
 
 class RunController {
   public:
-    // The card is the owner's; the controller drives it.
-    explicit RunController(Card& card) : m_card(card) {}
+    // The card, the settings, the test and the specimen are the owner's; the controller
+    // drives the card and runs the test on them.
+    RunController(Card& card, Settings& settings, TestRun& run, SpecimenDims& specimen)
+        : m_card(card), m_settings(settings), m_run(run), m_specimen(specimen) {}
 
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
@@ -116,6 +122,9 @@ class RunController {
     int ReopenDelayMs();
 
     Card& m_card;
+    Settings& m_settings;
+    TestRun& m_run;
+    SpecimenDims& m_specimen;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;

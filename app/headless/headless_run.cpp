@@ -123,6 +123,7 @@ int main(int argc, char* argv[]) {
     CTestDlg dialog;
     dialog.show();
     if (dialog.TheCard().g_hDevice == nullptr) return Fail("the program found no card");
+    const TestRun& run = dialog.Run();
 
     std::string reply = SimulatorCommand("press start");
     if (reply.rfind("ok", 0) != 0) return Fail("the rig did not take the start button: " + reply);
@@ -134,9 +135,9 @@ int main(int argc, char* argv[]) {
     clock.start();
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (g_bRecording) started = true;
-        if ((started && !g_bRecording) || clock.elapsed() > kTestTimeoutMs) {
-            finished = started && !g_bRecording;
+        if (run.g_bRecording) started = true;
+        if ((started && !run.g_bRecording) || clock.elapsed() > kTestTimeoutMs) {
+            finished = started && !run.g_bRecording;
             app.quit();
         }
     });
@@ -153,10 +154,10 @@ int main(int argc, char* argv[]) {
     if (!PrintReport(dialog, pdf)) return Fail("the report could not be printed");
     if (!dialog.grab().save(png)) return Fail("the screenshot could not be written");
 
-    std::printf("Test ended after %d records, peak %s N.\n", g_nRecordCount,
-                g_strReadout0[kPeakSlot].c_str());
+    std::printf("Test ended after %d records, peak %s N.\n", run.g_nRecordCount,
+                run.g_strReadout0[kPeakSlot].c_str());
     std::printf("Results:\n");
-    const ResultSet results = ResultsOfCurrentTest();
+    const ResultSet results = ResultsOfCurrentTest(dialog.SettingsRecord(), run, dialog.Specimen());
     for (const ResultRow& row : results.rows) {
         const std::string value = row.value ? ResultValueText(row.value) : "-";
         std::printf("  %s %s %s\n", row.name.c_str(), value.c_str(), row.unit.c_str());

@@ -120,11 +120,11 @@ class CPrintFrame : public QDialog {
 
 }  // namespace
 
-void PrintReport(ReportOwner& owner) {
+void PrintReport(const Settings& settings, ReportOwner& owner) {
     CPrintFrame frame(owner, kPrintTitle);
     QPrinter printer(QPrinter::HighResolution);
     // The job is named after the test; on a desktop the dialog offers it as the file name.
-    printer.setDocName(FromGbk(g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
+    printer.setDocName(FromGbk(settings.g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
     QPrintDialog dialog(&printer, owner.ReportWindow());
     if (dialog.exec() != QDialog::Accepted) return;
     frame.View().Print(printer);
@@ -132,12 +132,12 @@ void PrintReport(ReportOwner& owner) {
 
 // The preview covers the owner's window instead of hiding it: a main window run by exec()
 // ends its event loop when it is hidden, and the program with it.
-void PreviewReport(ReportOwner& owner) {
+void PreviewReport(const Settings& settings, ReportOwner& owner) {
     QPrinter printer(QPrinter::HighResolution);
     bool print = false;
     {
         CPrintFrame frame(owner, kPreviewTitle, owner.ReportWindow());
         print = frame.RunPreview(printer);
     }
-    if (print) PrintReport(owner);
+    if (print) PrintReport(settings, owner);
 }

@@ -54,22 +54,23 @@ QPen WidePen(const QColor& colour, int width) {
     return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void DrawTitleAndInfo(QPainter& painter, const ReportFonts& fonts) {
+void DrawTitleAndInfo(const Settings& settings, const TestRun& run, QPainter& painter,
+                      const ReportFonts& fonts) {
     painter.setFont(fonts.title);
-    painter.drawText(QRect(150, 350, 0, 0), kLeftText, FromGbk(g_strTestName));
+    painter.drawText(QRect(150, 350, 0, 0), kLeftText, FromGbk(settings.g_strTestName));
     painter.setFont(fonts.info);
-    painter.drawText(QRect(350, 680, 0, 0), kLeftText, ReportInfoLine(g_strStartTime));
+    painter.drawText(QRect(350, 680, 0, 0), kLeftText, ReportInfoLine(run.g_strStartTime));
 }
 
-void DrawTableHeader(QPainter& painter, const ReportFonts& fonts) {
+void DrawTableHeader(const Settings& settings, QPainter& painter, const ReportFonts& fonts) {
     painter.setFont(fonts.header);
     painter.setBrush(fonts.headerBrush);
     painter.setBackgroundMode(Qt::TransparentMode);
     // The outline runs on the rectangle's first and last rows and columns.
     painter.drawRect(CellRect(350, 850, 4490 - 1, 980 - 1));
     painter.setBrush(Qt::NoBrush);
-    const QString names[] = {QStringLiteral("次数"), FromGbk(g_strChannelName0),
-                             FromGbk(g_strChannelName1)};
+    const QString names[] = {QStringLiteral("次数"), FromGbk(settings.g_strChannelName0),
+                             FromGbk(settings.g_strChannelName1)};
     for (int cell = 0; cell < 9; ++cell) {
         const int left = kColumnEdges[cell], right = kColumnEdges[cell + 1];
         const int bottom = cell % 3 == 0 ? 975 : 970;
@@ -82,17 +83,17 @@ QString RecordText(const std::string* table, int record) {
     return record > 0 && record < kRecordSlots ? FromGbk(table[record]) : QString();
 }
 
-void DrawTableBody(QPainter& painter, const ReportFonts& fonts) {
+void DrawTableBody(const TestRun& run, QPainter& painter, const ReportFonts& fonts) {
     painter.setFont(fonts.body);
     painter.drawLine(350, kBodyTop, 350, kTableBottom + 5);
     for (int row = 0; row < kReportRows; ++row) {
         const int top = kBodyTop + row * kRowHeight, bottom = top + kRowHeight;
         for (int group = 0; group < kReportGroups; ++group) {
-            const int record = ReportRecordNumber(g_nRecordCount, group, row);
+            const int record = ReportRecordNumber(run.g_nRecordCount, group, row);
             const bool shown = record > 0 && record < kRecordSlots;
             const QString texts[] = {shown ? QString::number(record) : QString(),
-                                     RecordText(g_strRecord0, record),
-                                     RecordText(g_strRecord1, record)};
+                                     RecordText(run.g_strRecord0, record),
+                                     RecordText(run.g_strRecord1, record)};
             for (int column = 0; column < 3; ++column) {
                 const int cell = group * 3 + column;
                 const int left = kColumnEdges[cell], right = kColumnEdges[cell + 1];
@@ -104,27 +105,28 @@ void DrawTableBody(QPainter& painter, const ReportFonts& fonts) {
     painter.drawLine(350, kTableBottom, 4490, kTableBottom);
 }
 
-void DrawCurve(QPainter& painter, const QPen& pen, const double* history, double rangeLow,
-               double span) {
+void DrawCurve(const TestRun& run, QPainter& painter, const QPen& pen, const double* history,
+               double rangeLow, double span) {
     painter.setPen(pen);
     CurveTrace trace(painter);
-    const int samples = std::clamp(g_nHistoryLen, 1, kHistorySlots - 3);
+    const int samples = std::clamp(run.g_nHistoryLen, 1, kHistorySlots - 3);
     for (int i = 1; i <= samples; ++i) {
         trace.Add(ReportColumn(i), ReportRow(history[i], rangeLow, span));
     }
     trace.Finish();
 }
 
-void DrawChart(QPainter& painter, const ReportFonts& fonts) {
+void DrawChart(const Settings& settings, const TestRun& run, QPainter& painter,
+               const ReportFonts& fonts) {
     painter.fillRect(CellRect(350, 4500, 4490, 6500), QColor(230, 230, 230));
     // The chart's labels are set in the body face: a device's default font has no fixed
     // size on paper.
     painter.setFont(fonts.body);
     painter.setPen(Qt::black);
-    painter.drawText(CellRect(350, 4550, 720, 6500), kRightText, FromGbk(g_strRangeHigh0));
-    painter.drawText(CellRect(350, 6300, 720, 6500), kRightText, FromGbk(g_strRangeLow0));
+    painter.drawText(CellRect(350, 4550, 720, 6500), kRightText, FromGbk(settings.g_strRangeHigh0));
+    painter.drawText(CellRect(350, 6300, 720, 6500), kRightText, FromGbk(settings.g_strRangeLow0));
     const QRect timeAxis = CellRect(550, 6400, 4490, 6500);
-    painter.drawText(timeAxis, kLeftText, ReportSpanLabel(g_nSamplePeriod));
+    painter.drawText(timeAxis, kLeftText, ReportSpanLabel(settings.g_nSamplePeriod));
     painter.drawText(timeAxis, kRightText, ReportZeroLabel());
 
     // A dotted pen wider than one dot prints solid.
@@ -133,13 +135,15 @@ void DrawChart(QPainter& painter, const ReportFonts& fonts) {
         painter.drawLine(kPlotLeft, y, kPlotRight, y);
     }
     painter.setPen(WidePen(QColor(150, 150, 150), 3));
-    for (const double level : {g_dAlarmHigh, g_dAlarmLow}) {
-        if (const auto y = ReportRow(level, g_dRangeLow0, g_dSpan0)) {
+    for (const double level : {settings.g_dAlarmHigh, settings.g_dAlarmLow}) {
+        if (const auto y = ReportRow(level, settings.g_dRangeLow0, settings.g_dSpan0)) {
             painter.drawLine(kPlotLeft, *y, kPlotRight, *y);
         }
     }
-    DrawCurve(painter, WidePen(QColor(0, 0, 0), 8), g_dHistory0, g_dRangeLow0, g_dSpan0);
-    DrawCurve(painter, WidePen(QColor(100, 100, 100), 3), g_dHistory1, g_dRangeLow1, g_dSpan1);
+    DrawCurve(run, painter, WidePen(QColor(0, 0, 0), 8), run.g_dHistory0, settings.g_dRangeLow0,
+              settings.g_dSpan0);
+    DrawCurve(run, painter, WidePen(QColor(100, 100, 100), 3), run.g_dHistory1,
+              settings.g_dRangeLow1, settings.g_dSpan1);
 }
 
 }  // namespace
@@ -168,12 +172,13 @@ void BeginReportPage(QPainter& painter, const QPaintDevice& device) {
     painter.setBrush(Qt::NoBrush);
 }
 
-void DrawReportPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts) {
+void DrawReportPage(const Settings& settings, const TestRun& run, QPainter& painter,
+                    const QPaintDevice& device, const ReportFonts& fonts) {
     BeginReportPage(painter, device);
-    DrawTitleAndInfo(painter, fonts);
-    DrawTableHeader(painter, fonts);
-    DrawTableBody(painter, fonts);
-    DrawChart(painter, fonts);
+    DrawTitleAndInfo(settings, run, painter, fonts);
+    DrawTableHeader(settings, painter, fonts);
+    DrawTableBody(run, painter, fonts);
+    DrawChart(settings, run, painter, fonts);
     painter.restore();
 }
 

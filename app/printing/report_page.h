@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+struct Settings;
+struct TestRun;
 class QPainter;
 class QPaintDevice;
 
@@ -24,7 +26,8 @@ std::unique_ptr<ReportFonts> CreateReportFonts();
 
 // Draws the page onto the device through the painter, scaled from 600-dpi units to the
 // device's resolution so that an A4 page keeps its layout at any resolution.
-void DrawReportPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts);
+void DrawReportPage(const Settings& settings, const TestRun& run, QPainter& painter,
+                    const QPaintDevice& device, const ReportFonts& fonts);
 // Saves the painter's state and sets it up for a page in 600-dpi units: the device's scale,
 // thin black pen, no brush, no antialiasing. The page's drawing ends with painter.restore().
 void BeginReportPage(QPainter& painter, const QPaintDevice& device);

@@ -59,9 +59,9 @@ std::string StoredText(const std::string& archive, std::size_t at, std::size_t w
 }
 
 // The text of one field of the settings record as the bytes of an archive hold it.
-std::string StoredField(const std::string& archive, const std::string* field) {
+std::string StoredField(Settings& settings, const std::string& archive, const std::string* field) {
     std::size_t at = static_cast<std::size_t>(kSettingsOffset);
-    for (const SettingsField& f : SettingsFields()) {
+    for (const SettingsField& f : settings.Fields()) {
         if (f.text == field) return StoredText(archive, at, f.width);
         at += f.width;
     }
@@ -72,27 +72,31 @@ std::string StoredField(const std::string& archive, const std::string* field) {
 // swing (twice the range when zeroed at one end) by the span and the coefficient, then
 // takes off the zero preset. The margin covers every input type with room to spare; a
 // reading far beyond it was never recorded by the program.
-double ChannelReach(const std::string& archive, const std::string& high, const std::string& low,
-                    const std::string& coef, const std::string& zeroPreset) {
+double ChannelReach(Settings& settings, const std::string& archive, const std::string& high,
+                    const std::string& low, const std::string& coef,
+                    const std::string& zeroPreset) {
     constexpr double kMargin = 100;
-    const double fullScale = std::max(std::fabs(DecimalValue(StoredField(archive, &high))),
-                                      std::fabs(DecimalValue(StoredField(archive, &low))));
-    const double factor = std::fabs(DecimalValue(StoredField(archive, &coef)));
-    const double preset = std::fabs(DecimalValue(StoredField(archive, &zeroPreset)));
+    const double fullScale =
+        std::max(std::fabs(DecimalValue(StoredField(settings, archive, &high))),
+                 std::fabs(DecimalValue(StoredField(settings, archive, &low))));
+    const double factor = std::fabs(DecimalValue(StoredField(settings, archive, &coef)));
+    const double preset = std::fabs(DecimalValue(StoredField(settings, archive, &zeroPreset)));
     return kMargin * (std::max(fullScale, 1.0) * std::max(factor, 1.0) + preset);
 }
 
 // Every played record (up to the first empty channel 0 text) must be a reading the
 // channel could give; a record text holds at most ten characters, so no fixed-point record
 // reaches 1e10 whatever the settings say.
-bool RecordsWithinReach(const std::string& archive) {
+bool RecordsWithinReach(Settings& settings, const std::string& archive) {
     constexpr double kRecordTextLimit = 1e10;
-    const double reach0 = std::min(
-        kRecordTextLimit,
-        ChannelReach(archive, g_strRangeHigh0, g_strRangeLow0, g_strCoef0, g_strZeroPreset0));
-    const double reach1 = std::min(
-        kRecordTextLimit,
-        ChannelReach(archive, g_strRangeHigh1, g_strRangeLow1, g_strCoef1, g_strZeroPreset1));
+    const double reach0 =
+        std::min(kRecordTextLimit,
+                 ChannelReach(settings, archive, settings.g_strRangeHigh0, settings.g_strRangeLow0,
+                              settings.g_strCoef0, settings.g_strZeroPreset0));
+    const double reach1 =
+        std::min(kRecordTextLimit,
+                 ChannelReach(settings, archive, settings.g_strRangeHigh1, settings.g_strRangeLow1,
+                              settings.g_strCoef1, settings.g_strZeroPreset1));
     auto within = [](const std::string& text, double reach) {
         const double value = LeadingNumber(text);
         return std::isfinite(value) && std::fabs(value) <= reach;
@@ -144,21 +148,22 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
 namespace {
 
 // The archive's bytes for the given path, which its header stores.
-std::string ArchiveBytes(const std::string& pathUtf8) {
+std::string ArchiveBytes(const Settings& settings, const TestRun& run,
+                         const std::string& pathUtf8) {
     std::ostringstream out;
     WriteTextBlock(out, Utf8ToGbk(pathUtf8), kPathFieldBytes);
-    SaveSettings(out);
+    settings.Save(out);
     for (int i = 0; i < kStoredReadouts; ++i)
-        WriteTextBlock(out, g_strReadout0[i], kTextBlockBytes);
+        WriteTextBlock(out, run.g_strReadout0[i], kTextBlockBytes);
     for (int i = 0; i < kStoredReadouts; ++i)
-        WriteTextBlock(out, g_strReadout1[i], kTextBlockBytes);
+        WriteTextBlock(out, run.g_strReadout1[i], kTextBlockBytes);
     // Slots above the count may still hold a cleared, longer test; a reader takes the
     // first empty text as the end, so they are stored empty.
     const std::string empty;
     for (int i = 0; i < kStoredSlots; ++i) {
-        const bool inTest = i <= g_nRecordCount;
-        WriteTextBlock(out, inTest ? g_strRecord0[i] : empty, kTextBlockBytes);
-        WriteTextBlock(out, inTest ? g_strRecord1[i] : empty, kTextBlockBytes);
+        const bool inTest = i <= run.g_nRecordCount;
+        WriteTextBlock(out, inTest ? run.g_strRecord0[i] : empty, kTextBlockBytes);
+        WriteTextBlock(out, inTest ? run.g_strRecord1[i] : empty, kTextBlockBytes);
     }
     return out.str();
 }
@@ -171,20 +176,21 @@ bool FitsArchivePath(const std::string& pathUtf8, std::string* errorUtf8) {
 
 }  // namespace
 
-bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8) {
+bool WriteArchive(const Settings& settings, const TestRun& run, const std::string& pathUtf8,
+                  std::string* errorUtf8) {
     return FitsArchivePath(pathUtf8, errorUtf8) &&
-           WriteFileAtomically(pathUtf8, ArchiveBytes(pathUtf8), errorUtf8);
+           WriteFileAtomically(pathUtf8, ArchiveBytes(settings, run, pathUtf8), errorUtf8);
 }
 
-bool WriteNewArchive(const std::string& basePathUtf8, std::string* writtenBaseUtf8,
-                     std::string* errorUtf8) {
+bool WriteNewArchive(const Settings& settings, const TestRun& run, const std::string& basePathUtf8,
+                     std::string* writtenBaseUtf8, std::string* errorUtf8) {
     constexpr int kMostNames = 99;
     for (int n = 1; n <= kMostNames; ++n) {
         const std::string base = n == 1 ? basePathUtf8 : basePathUtf8 + "-" + std::to_string(n);
         const std::string path = base + ".dat";
         if (!FitsArchivePath(path, errorUtf8)) return false;
         bool existed = false;
-        if (CreateFileAtomically(path, ArchiveBytes(path), errorUtf8, &existed)) {
+        if (CreateFileAtomically(path, ArchiveBytes(settings, run, path), errorUtf8, &existed)) {
             *writtenBaseUtf8 = base;
             return true;
         }
@@ -194,14 +200,15 @@ bool WriteNewArchive(const std::string& basePathUtf8, std::string* writtenBaseUt
     return false;
 }
 
-bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8) {
+bool ReadArchive(Settings& settings, TestRun& run, const std::string& pathUtf8,
+                 std::string* archiveNameGbk, std::string* errorUtf8) {
     std::string bytes;
     // One byte more than an archive holds tells a longer file from an archive.
     if (!ReadFilePrefix(pathUtf8, kArchiveBytes + 1, &bytes, errorUtf8)) return false;
     // Every archive has the same size; anything else (the settings file, a workbook, a
     // cut-off copy) would play as garbage.
     // Records beyond what the channels can read come from no test of the program.
-    if (bytes.size() != kArchiveBytes || !RecordsWithinReach(bytes)) {
+    if (bytes.size() != kArchiveBytes || !RecordsWithinReach(settings, bytes)) {
         SetError(errorUtf8, "不是测试存档文件：" + pathUtf8);
         return false;
     }
@@ -209,49 +216,51 @@ bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::
     *archiveNameGbk = NextBlock(in, kPathFieldBytes);
     in.clear();
     in.seekg(kSettingsOffset);
-    LoadSettings(in);
+    settings.Load(in);
     in.clear();
     in.seekg(kReadoutsOffset);
-    for (int i = 0; i < kStoredReadouts; ++i) g_strReadout0[i] = NextBlock(in, kTextBlockBytes);
-    for (int i = 0; i < kStoredReadouts; ++i) g_strReadout1[i] = NextBlock(in, kTextBlockBytes);
+    for (int i = 0; i < kStoredReadouts; ++i) run.g_strReadout0[i] = NextBlock(in, kTextBlockBytes);
+    for (int i = 0; i < kStoredReadouts; ++i) run.g_strReadout1[i] = NextBlock(in, kTextBlockBytes);
     for (int i = 0; i < kStoredSlots; ++i) {
-        g_strRecord0[i] = NextBlock(in, kTextBlockBytes);
-        g_strRecord1[i] = NextBlock(in, kTextBlockBytes);
+        run.g_strRecord0[i] = NextBlock(in, kTextBlockBytes);
+        run.g_strRecord1[i] = NextBlock(in, kTextBlockBytes);
     }
-    ParseSettings();
+    settings.Parse();
     // The playback runs at the period its timer can take; so do the times.
-    FillRecordTimesFromPeriod(std::clamp(g_nSamplePeriod, 1, 10000));
+    run.FillRecordTimesFromPeriod(std::clamp(settings.g_nSamplePeriod, 1, 10000));
     // The test's own times, when its CSV file lies beside the archive.
     const std::size_t dot = pathUtf8.rfind('.');
     const std::size_t slash = pathUtf8.rfind('/');
     const bool hasExtension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    ReadRecordTimesCsv((hasExtension ? pathUtf8.substr(0, dot) : pathUtf8) + ".csv");
+    ReadRecordTimesCsv(run, (hasExtension ? pathUtf8.substr(0, dot) : pathUtf8) + ".csv");
     return true;
 }
 
-bool PlaybackStep(int n) {
-    if (n < 0 || n >= kRecordSlots || g_strRecord0[n].empty()) {
-        g_bPlaybackEnded = 1;
+bool PlaybackStep(const Settings& settings, TestRun& run, int n) {
+    if (n < 0 || n >= kRecordSlots || run.g_strRecord0[n].empty()) {
+        run.g_bPlaybackEnded = 1;
         return true;
     }
-    g_dValue0 = DecimalValue(g_strRecord0[n]);
-    g_dValue1 = DecimalValue(g_strRecord1[n]);
-    ShiftHistory(g_dHistory0);
-    ShiftHistory(g_dHistory1);
-    g_dHistory0[0] = g_dValue0;
-    g_dHistory1[0] = g_dValue1;
-    if (g_bTravelLimit == 0) {
-        if (!(g_dHistory0[kPeakSlot] > g_dHistory0[0])) g_dHistory0[kPeakSlot] = g_dHistory0[0];
-        if (!(g_dHistory1[kPeakSlot] > g_dHistory1[0])) g_dHistory1[kPeakSlot] = g_dHistory1[0];
+    run.g_dValue0 = DecimalValue(run.g_strRecord0[n]);
+    run.g_dValue1 = DecimalValue(run.g_strRecord1[n]);
+    ShiftHistory(run.g_dHistory0);
+    ShiftHistory(run.g_dHistory1);
+    run.g_dHistory0[0] = run.g_dValue0;
+    run.g_dHistory1[0] = run.g_dValue1;
+    if (run.g_bTravelLimit == 0) {
+        if (!(run.g_dHistory0[kPeakSlot] > run.g_dHistory0[0]))
+            run.g_dHistory0[kPeakSlot] = run.g_dHistory0[0];
+        if (!(run.g_dHistory1[kPeakSlot] > run.g_dHistory1[0]))
+            run.g_dHistory1[kPeakSlot] = run.g_dHistory1[0];
     }
-    if (g_dHistory0[0] == g_dHistory1[0]) {
-        g_dRatio = 1.0;
-    } else if (g_dHistory1[0] != 0) {
-        g_dRatio = g_dHistory0[0] / g_dHistory1[0];
+    if (run.g_dHistory0[0] == run.g_dHistory1[0]) {
+        run.g_dRatio = 1.0;
+    } else if (run.g_dHistory1[0] != 0) {
+        run.g_dRatio = run.g_dHistory0[0] / run.g_dHistory1[0];
     }
-    ShiftHistory(g_dRatioHistory);
-    g_dRatioHistory[0] = g_dRatio;
-    FormatReadouts();
+    ShiftHistory(run.g_dRatioHistory);
+    run.g_dRatioHistory[0] = run.g_dRatio;
+    FormatReadouts(settings, run);
     return false;
 }

@@ -6,6 +6,9 @@
 #include <ctime>
 #include <string>
 
+struct Settings;
+struct TestRun;
+
 constexpr std::size_t kArchiveBytes = 210716;
 
 // The archive's path without extension: data folder, test name, local time
@@ -15,22 +18,24 @@ constexpr std::size_t kArchiveBytes = 210716;
 bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
                      std::string* errorUtf8, const std::string& tagUtf8 = std::string());
 
-// Writes the archive of the current test (records above g_nRecordCount as empty texts)
+// Writes the archive of the current test (records above run.g_nRecordCount as empty texts)
 // through a temporary file renamed into place. False, with a message, when it fails.
-bool WriteArchive(const std::string& pathUtf8, std::string* errorUtf8);
+bool WriteArchive(const Settings& settings, const TestRun& run, const std::string& pathUtf8,
+                  std::string* errorUtf8);
 // Writes the archive as WriteArchive does at basePathUtf8 + ".dat", but never over a file
 // that is there: two saves under one name in one second keep both tests, the second as
 // "<base>-2.dat" (then "-3", ...). *writtenBaseUtf8 receives the base that was used.
-bool WriteNewArchive(const std::string& basePathUtf8, std::string* writtenBaseUtf8,
-                     std::string* errorUtf8);
+bool WriteNewArchive(const Settings& settings, const TestRun& run, const std::string& basePathUtf8,
+                     std::string* writtenBaseUtf8, std::string* errorUtf8);
 
 // Loads an archive over the settings strings, readout texts and record tables.
 // *archiveNameGbk receives the stored path. When the file cannot be opened, is not
 // kArchiveBytes long or holds a record no channel of its settings could read (not finite, or
 // far beyond the channel's full scale), nothing changes and false is returned
 // with a message.
-bool ReadArchive(const std::string& pathUtf8, std::string* archiveNameGbk, std::string* errorUtf8);
+bool ReadArchive(Settings& settings, TestRun& run, const std::string& pathUtf8,
+                 std::string* archiveNameGbk, std::string* errorUtf8);
 
-// One playback tick for record n (the new g_nRecordCount). Returns true when record n is
+// One playback tick for record n (the new run.g_nRecordCount). Returns true when record n is
 // empty, which ends the playback; otherwise fills values, histories, ratio and readouts.
-bool PlaybackStep(int n);
+bool PlaybackStep(const Settings& settings, TestRun& run, int n);

@@ -67,29 +67,30 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
 
 }  // namespace
 
-std::string RecordsCsvText() {
-    const int count = std::clamp(g_nRecordCount, 0, kRecordSlots - 1);
+std::string RecordsCsvText(const Settings& settings, const TestRun& run) {
+    const int count = std::clamp(run.g_nRecordCount, 0, kRecordSlots - 1);
     std::string text = kBom;
     text.reserve(64 + static_cast<std::size_t>(count) * 32);
     text += "次数,时间(s),";
-    text += ChannelHeader(g_strChannelName0, g_strUnit0) + ',';
-    text += ChannelHeader(g_strChannelName1, g_strUnit1) + kLineEnd;
+    text += ChannelHeader(settings.g_strChannelName0, settings.g_strUnit0) + ',';
+    text += ChannelHeader(settings.g_strChannelName1, settings.g_strUnit1) + kLineEnd;
     char number[16];
     for (int i = 1; i <= count; ++i) {
         text.append(number, std::to_chars(number, number + sizeof number, i).ptr);
         text += ',';
-        text += FixedNumber(g_dRecordTime[i], 3);
+        text += FixedNumber(run.g_dRecordTime[i], 3);
         text += ',';
-        text += PlainNumber(LeadingNumber(g_strRecord0[i]));
+        text += PlainNumber(LeadingNumber(run.g_strRecord0[i]));
         text += ',';
-        text += PlainNumber(LeadingNumber(g_strRecord1[i]));
+        text += PlainNumber(LeadingNumber(run.g_strRecord1[i]));
         text += kLineEnd;
     }
     return text;
 }
 
-std::string ResultsCsvBlock() {
-    const ResultSet set = ResultsOfCurrentTest();
+std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
+                            const SpecimenDims& specimen) {
+    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
     std::string text;
     auto line = [&text](const std::string& name, const std::optional<double>& value,
                         const std::string& unit) {
@@ -105,13 +106,15 @@ std::string ResultsCsvBlock() {
     return text;
 }
 
-bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8) {
-    const std::string records = RecordsCsvText();
-    return WriteFileAtomically(pathUtf8, kBom + ResultsCsvBlock() + records.substr(sizeof kBom - 1),
-                               errorUtf8);
+bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
+                     const std::string& pathUtf8, std::string* errorUtf8) {
+    const std::string records = RecordsCsvText(settings, run);
+    return WriteFileAtomically(
+        pathUtf8, kBom + ResultsCsvBlock(settings, run, specimen) + records.substr(sizeof kBom - 1),
+        errorUtf8);
 }
 
-bool ReadRecordTimesCsv(const std::string& pathUtf8) {
+bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
     std::string text;
     if (!ReadBoundedFile(pathUtf8, kMaxCsvBytes, &text, nullptr)) return false;
     if (text.compare(0, 3, kBom) != 0) return false;
@@ -132,6 +135,6 @@ bool ReadRecordTimesCsv(const std::string& pathUtf8) {
         }
         times.push_back(time);
     }
-    std::copy(times.begin(), times.end(), g_dRecordTime + 1);
+    std::copy(times.begin(), times.end(), run.g_dRecordTime + 1);
     return true;
 }

@@ -4,19 +4,25 @@
 
 #include <string>
 
+struct Settings;
+struct SpecimenDims;
+struct TestRun;
+
 // Header "次数,时间(s),<name0>(<unit0>),<name1>(<unit1>)" with the channel names and units
 // of the settings, then one line per record 1..g_nRecordCount: the record number, the
 // elapsed time with 3 decimals and both values as plain decimal numbers. A field holding a
 // comma, a quote, CR or LF is quoted.
-std::string RecordsCsvText();
+std::string RecordsCsvText(const Settings& settings, const TestRun& run);
 // The block the file begins with, before that header: the specimen and the result set,
 // one line "结果,<name>,<value at full precision>,<unit>" each (an empty value when it cannot
 // be computed), then one line "说明,<note>,," per note.
-std::string ResultsCsvBlock();
+std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
+                            const SpecimenDims& specimen);
 // The block and the records, after one byte-order mark, through a temporary file renamed
 // into place. False, with a message.
-bool WriteRecordsCsv(const std::string& pathUtf8, std::string* errorUtf8);
-// Takes the record times of a played-back test from its CSV file: g_dRecordTime[n] for each
+bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
+                     const std::string& pathUtf8, std::string* errorUtf8);
+// Takes the record times of a played-back test from its CSV file: run.g_dRecordTime[n] for each
 // record line n, the lines of the result block skipped. False, changing nothing, when the
 // file is missing or is not such a file.
-bool ReadRecordTimesCsv(const std::string& pathUtf8);
+bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8);

@@ -41,27 +41,28 @@ std::string TestFilePathOf(const std::string& archivePathUtf8) {
     return (hasExtension ? archivePathUtf8.substr(0, dot) : archivePathUtf8) + ".ini";
 }
 
-bool WriteTestFile(const std::string& pathUtf8, std::string* errorUtf8) {
-    return WriteFileAtomically(pathUtf8, TestFileText(GbkToUtf8(g_strStartTime), g_specimen),
+bool WriteTestFile(const TestRun& run, const SpecimenDims& specimen, const std::string& pathUtf8,
+                   std::string* errorUtf8) {
+    return WriteFileAtomically(pathUtf8, TestFileText(GbkToUtf8(run.g_strStartTime), specimen),
                                errorUtf8);
 }
 
-void TakeArchivedTest(const std::string& archivePathUtf8) {
-    g_playedArchive = PlayedArchive{};
-    g_playedArchive.open = true;
-    while (g_playedArchive.records < g_nRecordCapacity &&
-           g_playedArchive.records + 1 < kRecordSlots &&
-           !g_strRecord0[g_playedArchive.records + 1].empty())
-        ++g_playedArchive.records;
+void TakeArchivedTest(TestRun& run, SpecimenDims& specimen, const std::string& archivePathUtf8) {
+    run.g_playedArchive = PlayedArchive{};
+    run.g_playedArchive.open = true;
+    while (run.g_playedArchive.records < run.g_nRecordCapacity &&
+           run.g_playedArchive.records + 1 < kRecordSlots &&
+           !run.g_strRecord0[run.g_playedArchive.records + 1].empty())
+        ++run.g_playedArchive.records;
     std::string bytes, error, startTime;
-    SpecimenDims specimen;
+    SpecimenDims stored;
     if (ReadFilePrefix(TestFilePathOf(archivePathUtf8), kMaxTestFileBytes, &bytes, &error) &&
-        ParseTestFileText(bytes, &startTime, &specimen)) {
-        g_playedArchive.hasTestFile = true;
-        g_strStartTime = Utf8ToGbk(startTime);
-        g_specimen = specimen;
+        ParseTestFileText(bytes, &startTime, &stored)) {
+        run.g_playedArchive.hasTestFile = true;
+        run.g_strStartTime = Utf8ToGbk(startTime);
+        specimen = stored;
     } else {
         // The archive does not hold its start time; none is better than the playback's.
-        g_strStartTime.clear();
+        run.g_strStartTime.clear();
     }
 }

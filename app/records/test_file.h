@@ -7,6 +7,8 @@
 
 #include "settings/specimen.h"
 
+struct TestRun;
+
 // "[Test]", "StartTime=<start time, UTF-8>", then the specimen as Specimen.ini holds it.
 std::string TestFileText(const std::string& startTimeUtf8, const SpecimenDims& specimen);
 // False when the text is not a test file (no "[Test]" line).
@@ -14,9 +16,10 @@ bool ParseTestFileText(const std::string& text, std::string* startTimeUtf8, Spec
 
 // The test file of an archive path: its extension replaced by ".ini".
 std::string TestFilePathOf(const std::string& archivePathUtf8);
-// The current test's: g_strStartTime and g_specimen. False, with a message, on failure.
-bool WriteTestFile(const std::string& pathUtf8, std::string* errorUtf8);
+// The current test's: run.g_strStartTime and specimen. False, with a message, on failure.
+bool WriteTestFile(const TestRun& run, const SpecimenDims& specimen, const std::string& pathUtf8,
+                   std::string* errorUtf8);
 
-// After an archive has been read over the record tables: g_playedArchive takes the count
+// After an archive has been read over the record tables: run.g_playedArchive takes the count
 // of its records, and its test file, when there is one, the start time and the specimen.
-void TakeArchivedTest(const std::string& archivePathUtf8);
+void TakeArchivedTest(TestRun& run, SpecimenDims& specimen, const std::string& archivePathUtf8);

@@ -96,8 +96,8 @@ class SheetCells {
 
 // The second sheet 结果: names in A, values in B (numbers at full precision), units in C;
 // the notes below them.
-Worksheet ResultsSheet() {
-    const ResultSet set = ResultsOfCurrentTest();
+Worksheet ResultsSheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen) {
+    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
     SheetCells sheet;
     sheet.Put(1, 1, u"试验名称");
     sheet.PutUtf8(1, 2, set.testName);
@@ -126,33 +126,36 @@ Worksheet ResultsSheet() {
 
 }  // namespace
 
-bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8) {
-    const int count = std::clamp(g_nRecordCount, 0, kRecordSlots - 1);
+bool ExportSpreadsheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
+                       const std::string& pathUtf8, std::string* errorUtf8) {
+    const int count = std::clamp(run.g_nRecordCount, 0, kRecordSlots - 1);
     SheetCells sheet;
     sheet.cells().reserve(16 + 3 * static_cast<std::size_t>(count));
     sheet.Put(1, 1, u"试验名称");
-    sheet.PutGbk(1, 2, g_strTestName);
+    sheet.PutGbk(1, 2, settings.g_strTestName);
     sheet.Put(2, 1, u"测试员");
-    sheet.PutGbk(2, 2, g_strTester);
+    sheet.PutGbk(2, 2, settings.g_strTester);
     sheet.Put(3, 1, u"启动时间");
-    sheet.PutGbk(3, 2, g_strStartTime);
+    sheet.PutGbk(3, 2, run.g_strStartTime);
     sheet.Put(4, 1, u"采集周期");
-    sheet.PutGbk(4, 2, g_strSamplePeriod);
+    sheet.PutGbk(4, 2, settings.g_strSamplePeriod);
     sheet.Put(4, 3, u"mS");
     sheet.Put(5, 1, u"次数");
-    sheet.PutGbk(5, 2, g_strChannelName0 + g_strUnit0);
-    sheet.PutGbk(5, 3, g_strChannelName1 + g_strUnit1);
+    sheet.PutGbk(5, 2, settings.g_strChannelName0 + settings.g_strUnit0);
+    sheet.PutGbk(5, 3, settings.g_strChannelName1 + settings.g_strUnit1);
     sheet.Put(6, 1, u"峰值");
-    sheet.PutGbk(6, 2, g_strReadout0[kPeakSlot]);
-    sheet.PutGbk(6, 3, g_strReadout1[kPeakSlot]);
+    sheet.PutGbk(6, 2, run.g_strReadout0[kPeakSlot]);
+    sheet.PutGbk(6, 3, run.g_strReadout1[kPeakSlot]);
     for (int i = 1; i <= count; ++i) {
         sheet.PutGbk(6 + i, 1, std::to_string(i));
-        sheet.PutGbk(6 + i, 2, g_strRecord0[i]);
-        sheet.PutGbk(6 + i, 3, g_strRecord1[i]);
+        sheet.PutGbk(6 + i, 2, run.g_strRecord0[i]);
+        sheet.PutGbk(6 + i, 3, run.g_strRecord1[i]);
     }
 
     std::string file;
-    if (!BuildCompoundFile(BuildWorkbookStream({sheet.Take(u"Sheet1"), ResultsSheet()}), &file)) {
+    if (!BuildCompoundFile(
+            BuildWorkbookStream({sheet.Take(u"Sheet1"), ResultsSheet(settings, run, specimen)}),
+            &file)) {
         if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存：" + pathUtf8;
         return false;
     }

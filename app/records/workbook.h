@@ -3,8 +3,13 @@
 
 #include <string>
 
+struct Settings;
+struct SpecimenDims;
+struct TestRun;
+
 // Writes rows 1..6 (header data) and one row per record of the current test, every cell a
 // text, on the first sheet; the second sheet 结果 holds the test's results (names, number
 // values, units). At pathUtf8 through a temporary file renamed into place. False, with a
 // message, when it cannot be written.
-bool ExportSpreadsheet(const std::string& pathUtf8, std::string* errorUtf8);
+bool ExportSpreadsheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
+                       const std::string& pathUtf8, std::string* errorUtf8);

@@ -170,25 +170,27 @@ int BreakRecordOf(const std::vector<double>& force, double breakValue) {
     return 0;
 }
 
-TestCurve CurveOfCurrentTest() {
+TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run) {
     TestCurve curve;
-    const int count = std::clamp(g_playedArchive.open ? g_playedArchive.records : g_nRecordCount, 0,
-                                 kRecordSlots - 1);
+    const int count =
+        std::clamp(run.g_playedArchive.open ? run.g_playedArchive.records : run.g_nRecordCount, 0,
+                   kRecordSlots - 1);
     curve.force.reserve(count);
     curve.displacement.reserve(count);
     curve.time.reserve(count);
     for (int i = 1; i <= count; ++i) {
-        curve.force.push_back(LeadingNumber(g_strRecord0[i]));
-        curve.displacement.push_back(LeadingNumber(g_strRecord1[i]));
-        curve.time.push_back(g_dRecordTime[i]);
+        curve.force.push_back(LeadingNumber(run.g_strRecord0[i]));
+        curve.displacement.push_back(LeadingNumber(run.g_strRecord1[i]));
+        curve.time.push_back(run.g_dRecordTime[i]);
     }
-    curve.breakRecord =
-        g_playedArchive.open ? BreakRecordOf(curve.force, g_dBreakValue) : g_nBreakRecord;
+    curve.breakRecord = run.g_playedArchive.open
+                            ? BreakRecordOf(curve.force, settings.g_dBreakValue)
+                            : run.g_nBreakRecord;
     return curve;
 }
 
-ChannelUnits UnitsOfSettings() {
-    return {GbkToUtf8(g_strUnit0), GbkToUtf8(g_strUnit1)};
+ChannelUnits UnitsOfSettings(const Settings& settings) {
+    return {GbkToUtf8(settings.g_strUnit0), GbkToUtf8(settings.g_strUnit1)};
 }
 
 std::optional<double> NewtonsPer(const std::string& forceUnit) {
@@ -427,17 +429,18 @@ std::string ReportedValueText(const ResultRow& row) {
     return NumberText(rounded, row.reportStep < 1 ? 1 : 0);
 }
 
-ResultSet ResultsOfCurrentTest() {
+ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
+                               const SpecimenDims& specimen) {
     ResultSet set;
-    set.testName = GbkToUtf8(g_strTestName);
-    set.startTime = GbkToUtf8(g_strStartTime);
-    set.forceName = GbkToUtf8(g_strChannelName0);
-    set.displacementName = GbkToUtf8(g_strChannelName1);
-    set.units = UnitsOfSettings();
-    set.specimen = g_specimen;
-    set.curve = CurveOfCurrentTest();
+    set.testName = GbkToUtf8(settings.g_strTestName);
+    set.startTime = GbkToUtf8(run.g_strStartTime);
+    set.forceName = GbkToUtf8(settings.g_strChannelName0);
+    set.displacementName = GbkToUtf8(settings.g_strChannelName1);
+    set.units = UnitsOfSettings(settings);
+    set.specimen = specimen;
+    set.curve = CurveOfCurrentTest(settings, run);
     set.results = ComputeResults(set.curve, set.specimen, set.units);
-    if (g_playedArchive.open && !g_playedArchive.hasTestFile) {
+    if (run.g_playedArchive.open && !run.g_playedArchive.hasTestFile) {
         set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
     }
     set.rows = ResultRows(set.results, set.units);

@@ -10,6 +10,9 @@
 
 #include "settings/specimen.h"
 
+struct Settings;
+struct TestRun;
+
 // A test as numbers: one entry per record, in record order.
 struct TestCurve {
     std::vector<double> force;         // channel 0, in its unit
@@ -26,7 +29,7 @@ int BreakRecordOf(const std::vector<double>& force, double breakValue);
 // The records of the current test, their times and the break record. While an archive is
 // played back: all its records, and the break record by the break rule with the archive's
 // break value, so that how the playback ends does not matter.
-TestCurve CurveOfCurrentTest();
+TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run);
 
 struct TestResults {
     int count = 0;  // records; with none, nothing below is computed
@@ -67,7 +70,7 @@ struct ChannelUnits {
     std::string force = "N";
     std::string length = "mm";
 };
-ChannelUnits UnitsOfSettings();
+ChannelUnits UnitsOfSettings(const Settings& settings);
 
 // Factors to newtons and to millimetres of the units the program knows (blanks around a
 // unit are ignored); none otherwise.
@@ -132,4 +135,5 @@ struct ResultSet {
     std::vector<ResultRow> rows;
 };
 // The current test (record tables, times, break record) with the dimensions in force.
-ResultSet ResultsOfCurrentTest();
+ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
+                               const SpecimenDims& specimen);

@@ -65,9 +65,9 @@ bool FitsPathField(const std::string& utf8Path) {
 
 namespace {
 
-std::string SettingsBytes() {
+std::string SettingsBytes(const Settings& settings) {
     std::ostringstream out;
-    SaveSettings(out);
+    settings.Save(out);
     return out.str();
 }
 
@@ -79,11 +79,11 @@ bool CheckSettingsPath(std::string* errorUtf8) {
 
 // Reads the settings file over the strings, the way the archive reader reads an archive:
 // a FIFO or a device in its place is refused at once instead of holding the window.
-bool ReadSettingsFile(std::string* errorUtf8, int* error) {
+bool ReadSettingsFile(Settings& settings, std::string* errorUtf8, int* error) {
     std::string bytes;
     if (!ReadFilePrefix(SettingsFilePath(), kSettingsBytes, &bytes, errorUtf8, error)) return false;
     std::istringstream in(bytes);
-    LoadSettings(in);
+    settings.Load(in);
     return true;
 }
 
@@ -107,18 +107,18 @@ bool KeepSettingsFileAside(std::string* asideUtf8) {
 // Holds the loaded strings to the checks of the settings dialog's OK. A file that fails
 // them is kept aside, the defaults take its place in memory and on disk, and *messageUtf8
 // names the refused field and where the file went.
-bool AcceptLoadedSettings(std::string* messageUtf8) {
-    const std::optional<SettingsFailure> failure = FindSettingsFailure();
+bool AcceptLoadedSettings(Settings& settings, std::string* messageUtf8) {
+    const std::optional<SettingsFailure> failure = FindSettingsFailure(settings);
     if (!failure) return true;
     const std::string path = SettingsFilePath();
-    const std::string refused = GbkToUtf8(*SettingsFields()[failure->field].text);
-    SetDefaultSettings();
+    const std::string refused = GbkToUtf8(*settings.Fields()[failure->field].text);
+    settings.SetDefaults();
     std::string aside;
     std::string where;
     if (KeepSettingsFileAside(&aside)) {
         std::string error;
         where = "原文件已改名保存为 " + aside + "。";
-        if (!WriteFileAtomically(path, SettingsBytes(), &error))
+        if (!WriteFileAtomically(path, SettingsBytes(settings), &error))
             where += "\n默认设置无法写入设置文件：" + error;
     } else {
         where =
@@ -134,31 +134,32 @@ bool AcceptLoadedSettings(std::string* messageUtf8) {
 
 }  // namespace
 
-bool LoadOrCreateSettingsFile(std::string* errorUtf8) {
+bool LoadOrCreateSettingsFile(Settings& settings, std::string* errorUtf8) {
     bool ok = CheckSettingsPath(errorUtf8) && EnsureDataFolder(errorUtf8);
     if (ok) {
         int error = 0;
-        ok = ReadSettingsFile(errorUtf8, &error);
+        ok = ReadSettingsFile(settings, errorUtf8, &error);
         if (ok) {
-            ok = AcceptLoadedSettings(errorUtf8);
+            ok = AcceptLoadedSettings(settings, errorUtf8);
         } else if (error == ENOENT) {
             // Only a missing file is made anew; one that is there but cannot be read is the
             // operator's to look at, not to be overwritten with the defaults.
-            ok = WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
+            ok = WriteFileAtomically(SettingsFilePath(), SettingsBytes(settings), errorUtf8);
         }
     }
-    ParseSettings();
+    settings.Parse();
     return ok;
 }
 
-bool ReloadSettingsFile(std::string* refusalUtf8) {
+bool ReloadSettingsFile(Settings& settings, std::string* refusalUtf8) {
     if (refusalUtf8) refusalUtf8->clear();
-    if (!FitsPathField(SettingsFilePath()) || !ReadSettingsFile(nullptr, nullptr)) return false;
-    AcceptLoadedSettings(refusalUtf8);
+    if (!FitsPathField(SettingsFilePath()) || !ReadSettingsFile(settings, nullptr, nullptr))
+        return false;
+    AcceptLoadedSettings(settings, refusalUtf8);
     return true;
 }
 
-bool WriteSettingsFile(std::string* errorUtf8) {
+bool WriteSettingsFile(const Settings& settings, std::string* errorUtf8) {
     if (!CheckSettingsPath(errorUtf8)) return false;
     // The file is created at start-up; one that has gone since is reported, not re-made,
     // and whatever stands in its place that is not a file is left alone.
@@ -171,5 +172,5 @@ bool WriteSettingsFile(std::string* errorUtf8) {
         if (errorUtf8) *errorUtf8 = "设置文件不是普通文件：" + SettingsFilePath();
         return false;
     }
-    return WriteFileAtomically(SettingsFilePath(), SettingsBytes(), errorUtf8);
+    return WriteFileAtomically(SettingsFilePath(), SettingsBytes(settings), errorUtf8);
 }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+struct Settings;
+
 // Every path the program stores must fit a 256-byte field, its zero byte included.
 constexpr std::size_t kPathFieldBytes = 256;
 
@@ -26,10 +28,10 @@ bool FitsPathField(const std::string& utf8Path);
 // A file whose texts fail the settings dialog's checks is refused the same way: it is
 // renamed to "MyTestSet.dat.refused-<date>-<time>", a file of the defaults replaces it,
 // and *errorUtf8 names the field and the new name.
-bool LoadOrCreateSettingsFile(std::string* errorUtf8);
+bool LoadOrCreateSettingsFile(Settings& settings, std::string* errorUtf8);
 // Loads the settings file over the strings (the Settings command). False when unreadable.
 // A file that fails the checks is refused as at start-up; *refusalUtf8 then says so and
 // the defaults are in the strings (it is emptied otherwise).
-bool ReloadSettingsFile(std::string* refusalUtf8 = nullptr);
+bool ReloadSettingsFile(Settings& settings, std::string* refusalUtf8 = nullptr);
 // Writes the 380-byte settings file over the existing one (the settings dialog's OK).
-bool WriteSettingsFile(std::string* errorUtf8);
+bool WriteSettingsFile(const Settings& settings, std::string* errorUtf8);

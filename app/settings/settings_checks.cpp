@@ -86,8 +86,8 @@ std::optional<std::string> CheckInputType(const std::string& text) {
     return Gbk("输入型号类型不匹配：") + text + Gbk("  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V");
 }
 
-std::optional<SettingsFailure> FindSettingsFailure() {
-    using Check = std::optional<std::string> (*)();
+std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings) {
+    using Check = std::optional<std::string> (*)(const Settings&);
     struct FieldCheck {
         std::size_t field;
         Check check;
@@ -98,46 +98,62 @@ std::optional<SettingsFailure> FindSettingsFailure() {
     // out of its list is clamped there). A range that fails on equality is charged to its
     // upper limit.
     static const FieldCheck kChecks[] = {
-        {1, [] { return CheckInputType(g_strInputType); }},
-        {4, [] { return CheckCharacters(g_strRangeHigh0); }},
-        {5, [] { return CheckCharacters(g_strRangeLow0); }},
-        {4, [] { return CheckInputRange(g_strRangeHigh0, g_strRangeLow0); }},
-        {6, [] { return CheckCharacters(g_strCoef0); }},
-        {6, [] { return CheckCoefficient(g_strCoef0); }},
-        {8, [] { return CheckCharacters(g_strCutoff0); }},
-        {9, [] { return CheckCharacters(g_strResolution0); }},
-        {9, [] { return CheckResolution(g_strResolution0); }},
-        {10, [] { return CheckCharacters(g_strZeroPreset0); }},
-        {12, [] { return CheckCharacters(g_strRangeHigh1); }},
-        {13, [] { return CheckCharacters(g_strRangeLow1); }},
-        {12, [] { return CheckInputRange(g_strRangeHigh1, g_strRangeLow1); }},
-        {14, [] { return CheckCharacters(g_strCoef1); }},
-        {14, [] { return CheckCoefficient(g_strCoef1); }},
-        {16, [] { return CheckCharacters(g_strCutoff1); }},
-        {17, [] { return CheckCharacters(g_strResolution1); }},
-        {17, [] { return CheckResolution(g_strResolution1); }},
-        {18, [] { return CheckCharacters(g_strZeroPreset1); }},
-        {19, [] { return CheckCharacters(g_strOutputHigh); }},
-        {20, [] { return CheckCharacters(g_strOutputLow); }},
-        {19, [] { return CheckOutputRange(g_strOutputHigh, g_strOutputLow); }},
-        {21, [] { return CheckAutoStopDelay(g_strAutoStopDelay); }},
-        {22, [] { return CheckCharacters(g_strForceStopLimit); }},
-        {23, [] { return CheckCharacters(g_strAlarmHigh); }},
-        {24, [] { return CheckCharacters(g_strAlarmLow); }},
-        {25, [] { return CheckCharacters(g_strBreakValue); }},
-        {25, [] { return CheckBreakValue(g_strBreakValue); }},
-        {26, [] { return CheckAutoReturnDelay(g_strAutoReturnDelay); }},
-        {27, [] { return CheckSamplePeriod(g_strSamplePeriod); }},
+        {1, [](const Settings& settings) { return CheckInputType(settings.g_strInputType); }},
+        {4, [](const Settings& settings) { return CheckCharacters(settings.g_strRangeHigh0); }},
+        {5, [](const Settings& settings) { return CheckCharacters(settings.g_strRangeLow0); }},
+        {4,
+         [](const Settings& settings) {
+             return CheckInputRange(settings.g_strRangeHigh0, settings.g_strRangeLow0);
+         }},
+        {6, [](const Settings& settings) { return CheckCharacters(settings.g_strCoef0); }},
+        {6, [](const Settings& settings) { return CheckCoefficient(settings.g_strCoef0); }},
+        {8, [](const Settings& settings) { return CheckCharacters(settings.g_strCutoff0); }},
+        {9, [](const Settings& settings) { return CheckCharacters(settings.g_strResolution0); }},
+        {9, [](const Settings& settings) { return CheckResolution(settings.g_strResolution0); }},
+        {10, [](const Settings& settings) { return CheckCharacters(settings.g_strZeroPreset0); }},
+        {12, [](const Settings& settings) { return CheckCharacters(settings.g_strRangeHigh1); }},
+        {13, [](const Settings& settings) { return CheckCharacters(settings.g_strRangeLow1); }},
+        {12,
+         [](const Settings& settings) {
+             return CheckInputRange(settings.g_strRangeHigh1, settings.g_strRangeLow1);
+         }},
+        {14, [](const Settings& settings) { return CheckCharacters(settings.g_strCoef1); }},
+        {14, [](const Settings& settings) { return CheckCoefficient(settings.g_strCoef1); }},
+        {16, [](const Settings& settings) { return CheckCharacters(settings.g_strCutoff1); }},
+        {17, [](const Settings& settings) { return CheckCharacters(settings.g_strResolution1); }},
+        {17, [](const Settings& settings) { return CheckResolution(settings.g_strResolution1); }},
+        {18, [](const Settings& settings) { return CheckCharacters(settings.g_strZeroPreset1); }},
+        {19, [](const Settings& settings) { return CheckCharacters(settings.g_strOutputHigh); }},
+        {20, [](const Settings& settings) { return CheckCharacters(settings.g_strOutputLow); }},
+        {19,
+         [](const Settings& settings) {
+             return CheckOutputRange(settings.g_strOutputHigh, settings.g_strOutputLow);
+         }},
+        {21,
+         [](const Settings& settings) { return CheckAutoStopDelay(settings.g_strAutoStopDelay); }},
+        {22,
+         [](const Settings& settings) { return CheckCharacters(settings.g_strForceStopLimit); }},
+        {23, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmHigh); }},
+        {24, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmLow); }},
+        {25, [](const Settings& settings) { return CheckCharacters(settings.g_strBreakValue); }},
+        {25, [](const Settings& settings) { return CheckBreakValue(settings.g_strBreakValue); }},
+        {26,
+         [](const Settings& settings) {
+             return CheckAutoReturnDelay(settings.g_strAutoReturnDelay);
+         }},
+        {27,
+         [](const Settings& settings) { return CheckSamplePeriod(settings.g_strSamplePeriod); }},
     };
     for (const FieldCheck& entry : kChecks) {
-        if (std::optional<std::string> failure = entry.check())
+        if (std::optional<std::string> failure = entry.check(settings))
             return SettingsFailure{entry.field, *failure};
     }
     return std::nullopt;
 }
 
-std::optional<std::string> CheckSettings() {
-    if (std::optional<SettingsFailure> failure = FindSettingsFailure()) return failure->message;
+std::optional<std::string> CheckSettings(const Settings& settings) {
+    if (std::optional<SettingsFailure> failure = FindSettingsFailure(settings))
+        return failure->message;
     return std::nullopt;
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+struct Settings;
+
 // Each check returns the message to show (caption "设置错误") when the text fails.
 
 // Digits, '.' and '-' only; an empty text passes and the syntax is not examined.
@@ -32,12 +34,12 @@ struct SettingsFailure {
 // Runs every check over the current settings strings in the dialog's order and returns
 // the first failure, or nothing when all pass. A settings file is held to the same checks
 // as the dialog's OK.
-std::optional<SettingsFailure> FindSettingsFailure();
+std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings);
 // The dialog's label of a field (GBK), with its channel for the per-channel fields.
 std::string SettingsFieldLabel(std::size_t field);
 
 // The message of FindSettingsFailure's failure.
-std::optional<std::string> CheckSettings();
+std::optional<std::string> CheckSettings(const Settings& settings);
 
 // Whether an edit takes a change from `before` to `after` (GBK): the text must keep within
 // `byteLimit` bytes (0: no limit) unless the change shortens it, so that a stored text

@@ -92,8 +92,8 @@ const char* const kDampingItems[] = {"0", "1", "2", "3", "4"};
 const char kErrorCaption[] = "设置错误";
 const char kDialogCaption[] = "参数设置";
 
-std::size_t EntryLimit(std::size_t field) {
-    return static_cast<std::size_t>(SettingsFields()[field].entryLimit);
+std::size_t EntryLimit(Settings& settings, std::size_t field) {
+    return static_cast<std::size_t>(settings.Fields()[field].entryLimit);
 }
 
 // The template's labels were measured in 宋体; where the font standing in for it is wider,
@@ -150,7 +150,8 @@ class CGroupTitleStyle : public QProxyStyle {
 
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent) {
+CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     // The same face for 宋体 as the main window's, whichever window comes first.
     InstallFontSubstitutions();
@@ -246,21 +247,23 @@ void CSettingsDlg::BuildControls() {
 
 void CSettingsDlg::FillFromSettings() {
     for (const BoundEdit& bound : m_edits)
-        bound.edit->setText(FromGbk(*SettingsFields()[bound.field].text));
+        bound.edit->setText(FromGbk(*m_settings.Fields()[bound.field].text));
     for (const BoundList& bound : m_lists) {
         bound.list->setCurrentIndex(
-            bound.list->findText(FromGbk(*SettingsFields()[bound.field].text),
+            bound.list->findText(FromGbk(*m_settings.Fields()[bound.field].text),
                                  Qt::MatchExactly | Qt::MatchCaseSensitive));
         // OK refuses an input type that is none of the list's; the list that is otherwise
         // shown only then lets the operator choose one.
-        if (SettingsFields()[bound.field].text == &g_strInputType && bound.list->currentIndex() < 0)
+        if (m_settings.Fields()[bound.field].text == &m_settings.g_strInputType &&
+            bound.list->currentIndex() < 0)
             bound.list->setEnabled(true);
     }
 }
 
 void CSettingsDlg::OnTextEdited(BoundEdit& bound, const QString& text) {
     const QString previous = bound.accepted;
-    if (AcceptsEntry(ToGbk(previous), ToGbk(text), EntryLimit(bound.field), bound.digitsOnly))
+    if (AcceptsEntry(ToGbk(previous), ToGbk(text), EntryLimit(m_settings, bound.field),
+                     bound.digitsOnly))
         return;
     // Refused: the edit shows what it had, with the caret where the typing began.
     const int typed = static_cast<int>(text.size() - previous.size());
@@ -275,7 +278,7 @@ void CSettingsDlg::OnOK() {
     // (the default "-100.000" is one) is kept whole as long as it stands as the dialog
     // opened with it; one cut down but still too long is refused, and nothing is taken.
     for (const BoundEdit& bound : m_edits) {
-        const std::size_t limit = EntryLimit(bound.field);
+        const std::size_t limit = EntryLimit(m_settings, bound.field);
         if (limit == 0 || bound.edit->text() == bound.opened ||
             ToGbk(bound.edit->text()).size() <= limit)
             continue;
@@ -287,22 +290,22 @@ void CSettingsDlg::OnOK() {
         return;
     }
     for (const BoundEdit& bound : m_edits)
-        *SettingsFields()[bound.field].text = ToGbk(bound.edit->text());
+        *m_settings.Fields()[bound.field].text = ToGbk(bound.edit->text());
 
     // A list without a selection keeps its stored text.
     for (const BoundList& bound : m_lists) {
         if (bound.list->currentIndex() >= 0)
-            *SettingsFields()[bound.field].text = ToGbk(bound.list->currentText());
+            *m_settings.Fields()[bound.field].text = ToGbk(bound.list->currentText());
     }
 
-    if (std::optional<std::string> failure = CheckSettings()) {
+    if (std::optional<std::string> failure = CheckSettings(m_settings)) {
         ShowMessageBox(this, FromGbk(*failure), QString::fromUtf8(kErrorCaption));
         return;
     }
     if (m_confirm && !m_confirm()) return;
 
     std::string error;
-    if (!WriteSettingsFile(&error)) {
+    if (!WriteSettingsFile(m_settings, &error)) {
         ShowMessageBox(this, QString::fromStdString(error), QString::fromUtf8(kDialogCaption),
                        QMessageBox::Warning);
         return;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+struct Settings;
 class QComboBox;
 class QLineEdit;
 
@@ -15,7 +16,8 @@ class CSettingsDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CSettingsDlg(QWidget* parent);
+    // Shows and edits `settings`, which must outlive the dialog.
+    CSettingsDlg(Settings& settings, QWidget* parent);
 
     // Asked when OK's checks have all passed, before the file is written; false ends the OK
     // with the dialog open, as a failed check does.
@@ -42,6 +44,7 @@ class CSettingsDlg : public QDialog {
     void OnTextEdited(BoundEdit& bound, const QString& text);
     void OnOK();
 
+    Settings& m_settings;
     std::vector<BoundEdit> m_edits;
     std::vector<BoundList> m_lists;
     std::function<bool()> m_confirm;

@@ -11,92 +11,68 @@
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 
-std::string g_strCardId;
-std::string g_strInputType;
-std::string g_strOutputType;
-std::string g_strDamping0;
-std::string g_strRangeHigh0;
-std::string g_strRangeLow0;
-std::string g_strCoef0;
-std::string g_strUnit0;
-std::string g_strCutoff0;
-std::string g_strResolution0;
-std::string g_strZeroPreset0;
-std::string g_strDamping1;
-std::string g_strRangeHigh1;
-std::string g_strRangeLow1;
-std::string g_strCoef1;
-std::string g_strUnit1;
-std::string g_strCutoff1;
-std::string g_strResolution1;
-std::string g_strZeroPreset1;
-std::string g_strOutputHigh;
-std::string g_strOutputLow;
-std::string g_strAutoStopDelay;
-std::string g_strForceStopLimit;
-std::string g_strAlarmHigh;
-std::string g_strAlarmLow;
-std::string g_strBreakValue;
-std::string g_strAutoReturnDelay;
-std::string g_strSamplePeriod;
-std::string g_strTestName;
-std::string g_strTester;
-std::string g_strChannelName0;
-std::string g_strChannelName1;
+namespace {
 
-int g_nDamping0 = 1;
-double g_dRangeHigh0 = 0, g_dRangeLow0 = 0, g_dSpan0 = 0, g_dFullScale0 = 0;
-double g_dCoef0 = 1.0, g_dCutoff0 = 0, g_dResolution0 = 0, g_dZeroPreset0 = 0;
-int g_nDamping1 = 0;
-double g_dRangeHigh1 = 0, g_dRangeLow1 = 0, g_dSpan1 = 0, g_dFullScale1 = 0;
-double g_dCoef1 = 0, g_dCutoff1 = 0, g_dResolution1 = 0, g_dZeroPreset1 = 0;
-int g_nAutoStopDelay = 0;
-double g_dForceStopLimit = 0;
-double g_dAlarmHigh = 0, g_dAlarmLow = 0;
-double g_dBreakValue = 0;
-int g_nAutoReturnDelay = 0;
-int g_nSamplePeriod = 0;
+// The record's layout: each field's member, block width, entry limit and default text.
+struct FieldLayout {
+    std::string Settings::*member;
+    std::size_t width;
+    int entryLimit;
+    const char* defaultUtf8;
+};
 
-const std::array<SettingsField, kSettingsFieldCount>& SettingsFields() {
-    static const std::array<SettingsField, kSettingsFieldCount> fields = {{
-        {&g_strCardId, 10, 0, "0"},
-        {&g_strInputType, 10, 0, "-5V~+5V"},
-        {&g_strOutputType, 10, 0, "-5V~+5V"},
-        {&g_strDamping0, 10, 0, "1"},
-        {&g_strRangeHigh0, 10, 7, "50.000"},
-        {&g_strRangeLow0, 10, 7, "-50.000"},
-        {&g_strCoef0, 10, 7, "1.00000"},
-        {&g_strUnit0, 10, 9, "N"},
-        {&g_strCutoff0, 10, 7, "00.002"},
-        {&g_strResolution0, 10, 7, "00.001"},
-        {&g_strZeroPreset0, 10, 7, "00.000"},
-        {&g_strDamping1, 10, 0, "1"},
-        {&g_strRangeHigh1, 10, 7, "100.000"},
-        {&g_strRangeLow1, 10, 7, "-100.000"},
-        {&g_strCoef1, 10, 7, "1.00000"},
-        {&g_strUnit1, 10, 9, "mm"},
-        {&g_strCutoff1, 10, 7, "000.002"},
-        {&g_strResolution1, 10, 7, "000.001"},
-        {&g_strZeroPreset1, 10, 7, "000.000"},
-        {&g_strOutputHigh, 10, 7, "50.000"},
-        {&g_strOutputLow, 10, 7, "-50.000"},
-        {&g_strAutoStopDelay, 10, 7, "5"},
-        {&g_strForceStopLimit, 10, 7, "35.000"},
-        {&g_strAlarmHigh, 10, 7, "13.000"},
-        {&g_strAlarmLow, 10, 7, "10.000"},
-        {&g_strBreakValue, 10, 7, "30.000"},
-        {&g_strAutoReturnDelay, 10, 7, "20"},
-        {&g_strSamplePeriod, 10, 5, "30"},
-        {&g_strTestName, 60, 40, "Dranvik"},
-        {&g_strTester, 20, 20, "Tolvane"},
-        {&g_strChannelName0, 10, 10, "张力"},
-        {&g_strChannelName1, 10, 10, "位移"},
-    }};
+constexpr std::array<FieldLayout, kSettingsFieldCount> kLayout = {{
+    {&Settings::g_strCardId, 10, 0, "0"},
+    {&Settings::g_strInputType, 10, 0, "-5V~+5V"},
+    {&Settings::g_strOutputType, 10, 0, "-5V~+5V"},
+    {&Settings::g_strDamping0, 10, 0, "1"},
+    {&Settings::g_strRangeHigh0, 10, 7, "50.000"},
+    {&Settings::g_strRangeLow0, 10, 7, "-50.000"},
+    {&Settings::g_strCoef0, 10, 7, "1.00000"},
+    {&Settings::g_strUnit0, 10, 9, "N"},
+    {&Settings::g_strCutoff0, 10, 7, "00.002"},
+    {&Settings::g_strResolution0, 10, 7, "00.001"},
+    {&Settings::g_strZeroPreset0, 10, 7, "00.000"},
+    {&Settings::g_strDamping1, 10, 0, "1"},
+    {&Settings::g_strRangeHigh1, 10, 7, "100.000"},
+    {&Settings::g_strRangeLow1, 10, 7, "-100.000"},
+    {&Settings::g_strCoef1, 10, 7, "1.00000"},
+    {&Settings::g_strUnit1, 10, 9, "mm"},
+    {&Settings::g_strCutoff1, 10, 7, "000.002"},
+    {&Settings::g_strResolution1, 10, 7, "000.001"},
+    {&Settings::g_strZeroPreset1, 10, 7, "000.000"},
+    {&Settings::g_strOutputHigh, 10, 7, "50.000"},
+    {&Settings::g_strOutputLow, 10, 7, "-50.000"},
+    {&Settings::g_strAutoStopDelay, 10, 7, "5"},
+    {&Settings::g_strForceStopLimit, 10, 7, "35.000"},
+    {&Settings::g_strAlarmHigh, 10, 7, "13.000"},
+    {&Settings::g_strAlarmLow, 10, 7, "10.000"},
+    {&Settings::g_strBreakValue, 10, 7, "30.000"},
+    {&Settings::g_strAutoReturnDelay, 10, 7, "20"},
+    {&Settings::g_strSamplePeriod, 10, 5, "30"},
+    {&Settings::g_strTestName, 60, 40, "Dranvik"},
+    {&Settings::g_strTester, 20, 20, "Tolvane"},
+    {&Settings::g_strChannelName0, 10, 10, "张力"},
+    {&Settings::g_strChannelName1, 10, 10, "位移"},
+}};
+
+}  // namespace
+
+Settings::Settings() {
+    SetDefaults();
+}
+
+std::array<SettingsField, kSettingsFieldCount> Settings::Fields() {
+    std::array<SettingsField, kSettingsFieldCount> fields;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        const FieldLayout& f = kLayout[i];
+        fields[i] = {&(this->*f.member), f.width, f.entryLimit, f.defaultUtf8};
+    }
     return fields;
 }
 
-void SetDefaultSettings() {
-    for (const SettingsField& field : SettingsFields()) *field.text = Utf8ToGbk(field.defaultUtf8);
+void Settings::SetDefaults() {
+    for (const FieldLayout& field : kLayout) this->*field.member = Utf8ToGbk(field.defaultUtf8);
     g_nDamping0 = 1;
     g_dCoef0 = 1.0;
     g_nDamping1 = 0;
@@ -108,20 +84,20 @@ void SetDefaultSettings() {
     g_dForceStopLimit = g_dAlarmHigh = g_dAlarmLow = g_dBreakValue = 0;
 }
 
-SettingsTexts CurrentSettings() {
+SettingsTexts Settings::Texts() const {
     SettingsTexts texts;
-    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) texts[i] = *SettingsFields()[i].text;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) texts[i] = this->*kLayout[i].member;
     return texts;
 }
 
-void RestoreSettings(const SettingsTexts& texts) {
-    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) *SettingsFields()[i].text = texts[i];
+void Settings::Restore(const SettingsTexts& texts) {
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) this->*kLayout[i].member = texts[i];
 }
 
 bool DescribesRecordsDifferently(const SettingsTexts& a, const SettingsTexts& b) {
     for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
-        const std::string* field = SettingsFields()[i].text;
-        if (field == &g_strTestName || field == &g_strTester) continue;
+        const auto member = kLayout[i].member;
+        if (member == &Settings::g_strTestName || member == &Settings::g_strTester) continue;
         if (a[i] != b[i]) return true;
     }
     return false;
@@ -144,15 +120,14 @@ bool ReadTextBlock(std::istream& in, std::size_t width, std::string* text) {
     return true;
 }
 
-void LoadSettings(std::istream& in) {
-    for (const SettingsField& field : SettingsFields()) {
-        if (!ReadTextBlock(in, field.width, field.text)) return;
+void Settings::Load(std::istream& in) {
+    for (const FieldLayout& field : kLayout) {
+        if (!ReadTextBlock(in, field.width, &(this->*field.member))) return;
     }
 }
 
-void SaveSettings(std::ostream& out) {
-    for (const SettingsField& field : SettingsFields())
-        WriteTextBlock(out, *field.text, field.width);
+void Settings::Save(std::ostream& out) const {
+    for (const FieldLayout& field : kLayout) WriteTextBlock(out, this->*field.member, field.width);
 }
 
 namespace {
@@ -206,7 +181,7 @@ void ParseChannel(const ChannelForms& c) {
 
 }  // namespace
 
-void ParseSettings() {
+void Settings::Parse() {
     ParseChannel({g_strDamping0, g_strRangeHigh0, g_strRangeLow0, g_strCoef0, g_strCutoff0,
                   g_strResolution0, g_strZeroPreset0, g_nDamping0, g_dRangeHigh0, g_dRangeLow0,
                   g_dSpan0, g_dFullScale0, g_dCoef0, g_dCutoff0, g_dResolution0, g_dZeroPreset0});

@@ -8,8 +8,6 @@
 #include "common/number_text.h"
 #include "settings/data_folder.h"
 
-SpecimenDims g_specimen;
-
 namespace {
 
 // Two short lines; anything much longer is not a file of the program.
@@ -59,19 +57,19 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
     return dims;
 }
 
-bool LoadSpecimenFile() {
+bool LoadSpecimenFile(SpecimenDims& specimen) {
     std::string text;
     int reason = 0;
     if (!ReadBoundedFile(SpecimenFilePath(), kSpecimenFileMaxBytes, &text, nullptr, &reason)) {
-        g_specimen = SpecimenDims{};
+        specimen = SpecimenDims{};
         return reason == ENOENT;
     }
-    g_specimen = ParseSpecimenText(text);
+    specimen = ParseSpecimenText(text);
     return true;
 }
 
-bool WriteSpecimenFile(std::string* errorUtf8) {
-    return WriteFileAtomically(SpecimenFilePath(), SpecimenFileText(g_specimen), errorUtf8);
+bool WriteSpecimenFile(const SpecimenDims& specimen, std::string* errorUtf8) {
+    return WriteFileAtomically(SpecimenFilePath(), SpecimenFileText(specimen), errorUtf8);
 }
 
 std::optional<std::string> CheckDimension(const std::string& labelUtf8, const std::string& text,

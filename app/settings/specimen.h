@@ -13,9 +13,6 @@ struct SpecimenDims {
     double proofOffset = 0.2;           // % of L0, the plastic extension of Rp
 };
 
-// The dimensions in force: loaded at start-up, changed by the specimen dialog.
-extern SpecimenDims g_specimen;
-
 std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
 // dimension not given; "Su=<value>" when the final cross-section is given and "Rp=<offset>"
@@ -25,11 +22,11 @@ std::string SpecimenFileText(const SpecimenDims& dims);
 // dimension not given.
 SpecimenDims ParseSpecimenText(const std::string& text);
 
-// Loads the file into g_specimen; a missing file gives no dimensions. False when a file
-// that exists cannot be read.
-bool LoadSpecimenFile();
-// Writes g_specimen through a temporary file renamed into place. False, with a message.
-bool WriteSpecimenFile(std::string* errorUtf8);
+// Loads the file into the dimensions in force; a missing file gives no dimensions. False
+// when a file that exists cannot be read.
+bool LoadSpecimenFile(SpecimenDims& specimen);
+// Writes the dimensions through a temporary file renamed into place. False, with a message.
+bool WriteSpecimenFile(const SpecimenDims& specimen, std::string* errorUtf8);
 
 // A dimension as typed: an empty (or blank) text is "not given"; otherwise it must be a
 // positive, finite number. On failure returns the message (UTF-8) naming the dimension.

@@ -34,14 +34,15 @@ QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const 
 
 }  // namespace
 
-CSpecimenDlg::CSpecimenDlg(QWidget* parent) : QDialog(parent) {
+CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
+    : QDialog(parent), m_specimen(specimen) {
     setWindowTitle(QStringLiteral("试样参数"));
     auto* form = new QFormLayout(this);
-    m_area = AddRow(form, kAreaLabel, "mm²", "S0", g_specimen.area);
-    m_gaugeLength = AddRow(form, kGaugeLabel, "mm", "L0", g_specimen.gaugeLength);
+    m_area = AddRow(form, kAreaLabel, "mm²", "S0", m_specimen.area);
+    m_gaugeLength = AddRow(form, kGaugeLabel, "mm", "L0", m_specimen.gaugeLength);
     // Measured on the broken specimen, so usually typed in after the test.
-    m_finalArea = AddRow(form, kFinalAreaLabel, "mm²", "Su", g_specimen.finalArea);
-    m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", g_specimen.proofOffset);
+    m_finalArea = AddRow(form, kFinalAreaLabel, "mm²", "Su", m_specimen.finalArea);
+    m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", m_specimen.proofOffset);
     m_offset->setPlaceholderText(QStringLiteral("0.2"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     // The standard OK and cancel commands keep their ids as names, as in the settings dialog.
@@ -70,11 +71,11 @@ void CSpecimenDlg::OnOK() {
     }
     // An empty offset is the usual 0.2 %.
     if (offset) typed.proofOffset = *offset;
-    const SpecimenDims previous = g_specimen;
-    g_specimen = typed;
+    const SpecimenDims previous = m_specimen;
+    m_specimen = typed;
     std::string error;
-    if (!WriteSpecimenFile(&error)) {
-        g_specimen = previous;
+    if (!WriteSpecimenFile(m_specimen, &error)) {
+        m_specimen = previous;
         ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("试样参数"),
                        QMessageBox::Warning);
         return;

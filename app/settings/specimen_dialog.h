@@ -1,21 +1,24 @@
 // The dialog "试样参数": the specimen's cross-section S0, gauge length L0 and final
 // cross-section Su, each optional, and the plastic extension of Rp (0.2 % when empty). OK
-// checks them, stores them in g_specimen and writes the specimen file.
+// checks them, stores them in the dimensions it was given and writes the specimen file.
 #pragma once
 
 #include <QDialog>
 
+struct SpecimenDims;
 class QLineEdit;
 
 class CSpecimenDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CSpecimenDlg(QWidget* parent);
+    // Shows and changes `specimen`, which must outlive the dialog.
+    CSpecimenDlg(SpecimenDims& specimen, QWidget* parent);
 
   private:
     void OnOK();
 
+    SpecimenDims& m_specimen;
     QLineEdit* m_area = nullptr;
     QLineEdit* m_gaugeLength = nullptr;
     QLineEdit* m_finalArea = nullptr;

@@ -71,9 +71,10 @@ const ControlId kCaptionFontIds[] = {
 
 }  // namespace
 
-CMainControls::CMainControls(QDialog* window, Command command, int& highSpeed)
+CMainControls::CMainControls(QDialog* window, Command command, const Settings& settings,
+                             TestRun& run, ChartFlags& flags, int& highSpeed)
     : m_command(std::move(command)) {
-    CreateControls(window, highSpeed);
+    CreateControls(window, settings, run, flags, highSpeed);
 }
 
 QLineEdit* CMainControls::AddEdit(QWidget* parent, ControlId id, int x, int y, int w, int h,
@@ -138,7 +139,8 @@ QAction* CMainControls::AddAction(QAction* action, ControlId id) {
     return action;
 }
 
-void CMainControls::CreateControls(QDialog* window, int& highSpeed) {
+void CMainControls::CreateControls(QDialog* window, const Settings& settings, TestRun& run,
+                                   ChartFlags& flags, int& highSpeed) {
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -190,32 +192,33 @@ void CMainControls::CreateControls(QDialog* window, int& highSpeed) {
     m_edits[ControlId::kArchiveName]->hide();
     m_edits[ControlId::kPlaybackBanner]->hide();
 
-    AddCheckBox(client, ControlId::kShowGrid, QStringLiteral("坐标线"), 14, 182, 80, &g_bShowGrid);
+    AddCheckBox(client, ControlId::kShowGrid, QStringLiteral("坐标线"), 14, 182, 80,
+                &flags.g_bShowGrid);
     AddCheckBox(client, ControlId::kShowAlarmLines, QStringLiteral("报警线"), 100, 182, 80,
-                &g_bShowAlarmLines);
+                &flags.g_bShowAlarmLines);
     AddCheckBox(client, ControlId::kShowPeakLine, QStringLiteral("峰值线"), 186, 182, 80,
-                &g_bShowPeakLine);
+                &flags.g_bShowPeakLine);
     AddCheckBox(client, ControlId::kShowLevelLine, QStringLiteral("动直线"), 272, 182, 80,
-                &g_bShowLevelLine);
+                &flags.g_bShowLevelLine);
     AddCheckBox(client, ControlId::kShowCurve0, QStringLiteral("拉力线"), 14, 196, 80,
-                &g_bShowCurve0);
+                &flags.g_bShowCurve0);
     AddCheckBox(client, ControlId::kShowCurve1, QStringLiteral("位移线"), 100, 196, 80,
-                &g_bShowCurve1);
+                &flags.g_bShowCurve1);
     AddCheckBox(client, ControlId::kShowRatioCurve, QStringLiteral("计算线"), 186, 196, 80,
-                &g_bShowRatioCurve);
-    AddCheckBox(client, ControlId::kZoom, QStringLiteral("曲线放大"), 272, 196, 80, &g_bZoom);
+                &flags.g_bShowRatioCurve);
+    AddCheckBox(client, ControlId::kZoom, QStringLiteral("曲线放大"), 272, 196, 80, &flags.g_bZoom);
     QCheckBox* highSpeedBox = AddCheckBox(client, ControlId::kHighSpeed,
                                           QStringLiteral("250kHz 高速"), 330, 165, 64, &highSpeed);
     highSpeedBox->hide();
     highSpeedBox->setEnabled(false);
 
-    m_chart = new CLineChartCtrl(client);
+    m_chart = new CLineChartCtrl(settings, run, flags, client);
     m_chart->setObjectName(Id(ControlId::kChart));
     // 391 x 179 units: the 586 x 269 pixels the chart's fixed rows are laid out for.
     m_chart->setGeometry(QRect(DluRect(7, 218, 0, 0).topLeft(), QSize(586, 269)));
 
     // Right: the records list and the buttons.
-    m_records = new CRecordsModel(window);
+    m_records = new CRecordsModel(run, window);
     m_list = new QTableView(client);
     m_list->setObjectName(Id(ControlId::kRecordsList));
     m_list->setGeometry(DluRect(405, 7, 135, 300));

@@ -12,6 +12,9 @@
 #include "control/control_ids.h"
 
 class CLineChartCtrl;
+struct ChartFlags;
+struct Settings;
+struct TestRun;
 class CRecordsModel;
 class CStatusLine;
 class QAction;
@@ -30,7 +33,8 @@ class CMainControls {
     using Command = std::function<void(ControlId)>;
     // Builds the controls into the window, whose layout it sets; the high-speed box is bound
     // to the card's mode flag.
-    CMainControls(QDialog* window, Command command, int& highSpeed);
+    CMainControls(QDialog* window, Command command, const Settings& settings, TestRun& run,
+                  ChartFlags& flags, int& highSpeed);
 
     void SetEnabled(ControlId id, bool enabled);
     void SetCaption(ControlId id, const QString& caption);
@@ -55,7 +59,8 @@ class CMainControls {
     QMenu* PrintMenu() const { return m_printMenu; }
 
   private:
-    void CreateControls(QDialog* window, int& highSpeed);
+    void CreateControls(QDialog* window, const Settings& settings, TestRun& run, ChartFlags& flags,
+                        int& highSpeed);
     void CreateMenus(QDialog* window, QMenuBar* menuBar);
     QLineEdit* AddEdit(QWidget* parent, ControlId id, int x, int y, int w, int h, bool border);
     QPushButton* AddButton(QWidget* parent, ControlId id, const QString& caption, int x, int y);

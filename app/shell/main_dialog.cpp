@@ -43,10 +43,6 @@ const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmo
 
 CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
-    // Start-up values of the process-wide state; the window's card starts as a new one.
-    SetDefaultSettings();
-    ResetRunState();
-    ResetChartFlags();
     m_card.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
 
     InstallFontSubstitutions();
@@ -67,7 +63,8 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_control.TryReopenCard()); });
 
     m_controls = std::make_unique<CMainControls>(
-        this, [this](ControlId id) { OnCommand(id); }, m_card.g_bHighSpeed);
+        this, [this](ControlId id) { OnCommand(id); }, m_settings, *m_run, m_flags,
+        m_card.g_bHighSpeed);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     OnInitDialog();
 }
@@ -80,10 +77,10 @@ CLineChartCtrl* CTestDlg::Chart() const {
 
 void CTestDlg::OnInitDialog() {
     std::string error;
-    if (!LoadOrCreateSettingsFile(&error)) {
+    if (!LoadOrCreateSettingsFile(m_settings, &error)) {
         ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("设置错误"));
     }
-    if (!LoadSpecimenFile()) {
+    if (!LoadSpecimenFile(m_specimen)) {
         ShowMessageBox(
             this,
             QStringLiteral("试样参数文件无法读取：") + QString::fromStdString(SpecimenFilePath()),
@@ -198,7 +195,7 @@ void CTestDlg::ApplyOne(const Effect& e) {
 void CTestDlg::SampleTick() {
     // A record is timed when its tick asks the card for it: the timer keeps that instant to
     // the millisecond, while the card's answer may take anywhere from one to several.
-    Apply(m_control.Tick(SecondsSinceTestStart()));
+    Apply(m_control.Tick(m_run->SecondsSinceTestStart()));
 }
 
 void CTestDlg::PollInputs() {
@@ -218,16 +215,17 @@ void CTestDlg::OnSettings() {
     KillTimer(kSampleTimer);
     const bool chartRefreshing = Chart()->IsRefreshing();
     Chart()->StopRefresh();
-    const SettingsTexts inForce = CurrentSettings();
+    const SettingsTexts inForce = m_settings.Texts();
     std::string refusal;
-    ReloadSettingsFile(&refusal);
+    ReloadSettingsFile(m_settings, &refusal);
     if (!refusal.empty())
         ShowMessageBox(this, QString::fromStdString(refusal), QStringLiteral("设置错误"));
     bool accepted = false;
     {
-        CSettingsDlg dialog(this);
+        CSettingsDlg dialog(m_settings, this);
         dialog.SetConfirmation([this, &inForce] {
-            return !HasUnsavedTest() || !DescribesRecordsDifferently(inForce, CurrentSettings()) ||
+            return !m_run->HasUnsavedTest() ||
+                   !DescribesRecordsDifferently(inForce, m_settings.Texts()) ||
                    AskMessageBox(
                        this,
                        QStringLiteral("列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
@@ -236,13 +234,13 @@ void CTestDlg::OnSettings() {
         });
         accepted = dialog.exec() == QDialog::Accepted;
     }
-    if (!accepted) RestoreSettings(inForce);
-    Apply(m_control.SettingsClosed(accepted && DescribesRecordsDifferently(inForce, CurrentSettings()),
-                               chartRefreshing));
+    if (!accepted) m_settings.Restore(inForce);
+    Apply(m_control.SettingsClosed(
+        accepted && DescribesRecordsDifferently(inForce, m_settings.Texts()), chartRefreshing));
 }
 
 void CTestDlg::OnSpecimen() {
-    CSpecimenDlg dialog(this);
+    CSpecimenDlg dialog(m_specimen, this);
     if (dialog.exec() != QDialog::Accepted) return;
     Apply(m_control.SpecimenChanged());
 }
@@ -258,8 +256,8 @@ void CTestDlg::OnTerminate(int signalNumber) {
 void CTestDlg::SetColumnHeaders() {
     CRecordsModel* records = m_controls->Records();
     records->SetHeader(0, QStringLiteral("次数"));
-    records->SetHeader(1, FromGbk(g_strChannelName0 + g_strUnit0));
-    records->SetHeader(2, FromGbk(g_strChannelName1 + g_strUnit1));
+    records->SetHeader(1, FromGbk(m_settings.g_strChannelName0 + m_settings.g_strUnit0));
+    records->SetHeader(2, FromGbk(m_settings.g_strChannelName1 + m_settings.g_strUnit1));
 }
 
 void CTestDlg::RefreshControls() {
@@ -269,34 +267,35 @@ void CTestDlg::RefreshControls() {
     static const std::string kPlaybackBanner = ToGbk(QStringLiteral("历史回放"));
     static const std::string kLine = ToGbk(QStringLiteral("线"));
     CMainControls& c = *m_controls;
-    const int peakSlot = std::clamp(g_nHistoryLen + 1, 0, kHistorySlots - 1);
-    c.ShowBoundText(ControlId::kReadout0, g_strReadout0[0]);
-    c.ShowBoundText(ControlId::kReadout1, g_strReadout1[0]);
-    c.ShowBoundText(ControlId::kPeak0, g_strReadout0[peakSlot]);
-    c.ShowBoundText(ControlId::kPeak1, g_strReadout1[peakSlot]);
-    c.ShowBoundText(ControlId::kRatio, g_strRatio[0]);
-    c.ShowBoundText(ControlId::kRecordCount, std::to_string(g_nRecordCount));
-    const bool unitChanged = !c.Shows(ControlId::kUnit0, g_strUnit0);
-    c.ShowBoundText(ControlId::kUnit0, g_strUnit0);
-    if (unitChanged) c.ShowLimitTips(FromGbk(g_strUnit0));
-    c.ShowBoundText(ControlId::kUnit1, g_strUnit1);
+    const int peakSlot = std::clamp(m_run->g_nHistoryLen + 1, 0, kHistorySlots - 1);
+    c.ShowBoundText(ControlId::kReadout0, m_run->g_strReadout0[0]);
+    c.ShowBoundText(ControlId::kReadout1, m_run->g_strReadout1[0]);
+    c.ShowBoundText(ControlId::kPeak0, m_run->g_strReadout0[peakSlot]);
+    c.ShowBoundText(ControlId::kPeak1, m_run->g_strReadout1[peakSlot]);
+    c.ShowBoundText(ControlId::kRatio, m_run->g_strRatio[0]);
+    c.ShowBoundText(ControlId::kRecordCount, std::to_string(m_run->g_nRecordCount));
+    const bool unitChanged = !c.Shows(ControlId::kUnit0, m_settings.g_strUnit0);
+    c.ShowBoundText(ControlId::kUnit0, m_settings.g_strUnit0);
+    if (unitChanged) c.ShowLimitTips(FromGbk(m_settings.g_strUnit0));
+    c.ShowBoundText(ControlId::kUnit1, m_settings.g_strUnit1);
     c.ShowBoundText(ControlId::kTimesCaption, kTimes);
-    c.ShowBoundText(ControlId::kForceStopLimit, g_strForceStopLimit);
-    c.ShowBoundText(ControlId::kAlarmHigh, g_strAlarmHigh);
-    c.ShowBoundText(ControlId::kAlarmLow, g_strAlarmLow);
-    c.ShowBoundText(ControlId::kBreakValue, g_strBreakValue);
-    c.ShowBoundText(ControlId::kChannelName0, g_strChannelName0);
-    c.ShowBoundText(ControlId::kChannelName1, g_strChannelName1);
+    c.ShowBoundText(ControlId::kForceStopLimit, m_settings.g_strForceStopLimit);
+    c.ShowBoundText(ControlId::kAlarmHigh, m_settings.g_strAlarmHigh);
+    c.ShowBoundText(ControlId::kAlarmLow, m_settings.g_strAlarmLow);
+    c.ShowBoundText(ControlId::kBreakValue, m_settings.g_strBreakValue);
+    c.ShowBoundText(ControlId::kChannelName0, m_settings.g_strChannelName0);
+    c.ShowBoundText(ControlId::kChannelName1, m_settings.g_strChannelName1);
     c.ShowBoundText(ControlId::kCounterCaption, kCounter);
-    c.ShowBoundText(ControlId::kRatioCaption, g_strChannelName0 + "/" + g_strChannelName1);
+    c.ShowBoundText(ControlId::kRatioCaption,
+                    m_settings.g_strChannelName0 + "/" + m_settings.g_strChannelName1);
     c.ShowBoundText(ControlId::kPeakCaption0, kPeak);
     c.ShowBoundText(ControlId::kPeakCaption1, kPeak);
     if (m_control.Playback()) {
         c.ShowBoundText(ControlId::kPlaybackBanner, kPlaybackBanner);
         c.ShowBoundText(ControlId::kArchiveName, m_control.ArchiveName());
     }
-    c.ShowCheckCaption(ControlId::kShowCurve0, g_strChannelName0 + kLine);
-    c.ShowCheckCaption(ControlId::kShowCurve1, g_strChannelName1 + kLine);
+    c.ShowCheckCaption(ControlId::kShowCurve0, m_settings.g_strChannelName0 + kLine);
+    c.ShowCheckCaption(ControlId::kShowCurve1, m_settings.g_strChannelName1 + kLine);
     c.ShowCheckStates();
     ShowStatus();
 }
@@ -304,29 +303,31 @@ void CTestDlg::RefreshControls() {
 void CTestDlg::ShowStatus() {
     StatusFacts facts;
     if (m_control.Playback()) {
-        facts.phase = g_bRecording       ? RunPhase::kPlayback
-                      : g_bPlaybackEnded ? RunPhase::kPlaybackEnded
-                                         : RunPhase::kStopped;
-    } else if (g_bRecording) {
+        facts.phase = m_run->g_bRecording       ? RunPhase::kPlayback
+                      : m_run->g_bPlaybackEnded ? RunPhase::kPlaybackEnded
+                                                : RunPhase::kStopped;
+    } else if (m_run->g_bRecording) {
         facts.phase = RunPhase::kRecording;
-        facts.intervalMs = RecentIntervalMs(g_dRecordTime, m_control.RunFirstRecord(), g_nRecordCount);
+        facts.intervalMs = RecentIntervalMs(m_run->g_dRecordTime, m_control.RunFirstRecord(),
+                                            m_run->g_nRecordCount);
     } else {
-        facts.phase =
-            g_nRecordCount > 0 || m_control.ForcedStop().Any() ? RunPhase::kStopped : RunPhase::kIdle;
+        facts.phase = m_run->g_nRecordCount > 0 || m_control.ForcedStop().Any() ? RunPhase::kStopped
+                                                                                : RunPhase::kIdle;
     }
     if (m_control.CardLost()) {
         facts.card = CardState::kLost;
     } else if (m_card.g_hDevice == nullptr && !m_control.Playback()) {
         facts.card = CardState::kAbsent;
     }
-    facts.records = g_nRecordCount;
-    facts.testSeconds = g_nRecordCount > 0 ? g_dRecordTime[g_nRecordCount] : 0.0;
+    facts.records = m_run->g_nRecordCount;
+    facts.testSeconds =
+        m_run->g_nRecordCount > 0 ? m_run->g_dRecordTime[m_run->g_nRecordCount] : 0.0;
     facts.periodMs = TimerPeriod(kSampleTimer);
     facts.forcedStop = m_control.ForcedStop();
     if (facts.forcedStop.forceLimit) {
-        facts.channel0 = FromGbk(g_strChannelName0);
-        facts.unit0 = FromGbk(g_strUnit0);
-        facts.forceStopLimit = g_dForceStopLimit;
+        facts.channel0 = FromGbk(m_settings.g_strChannelName0);
+        facts.unit0 = FromGbk(m_settings.g_strUnit0);
+        facts.forceStopLimit = m_settings.g_dForceStopLimit;
     }
     facts.savedArchive = QString::fromStdString(m_control.SavedArchive());
     m_controls->StatusLine()->Show(ComposeStatus(facts));
@@ -381,7 +382,7 @@ void CTestDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTestDlg::EndProgram(int result) {
-    if (HasUnsavedTest() &&
+    if (m_run->HasUnsavedTest() &&
         !AskMessageBox(this,
                        QStringLiteral("列表区的测试数据尚未保存，退出后将丢失。\n是否退出程序？"),
                        QStringLiteral("退出"))) {
@@ -392,7 +393,7 @@ void CTestDlg::EndProgram(int result) {
 }
 
 void CTestDlg::OnClearButton() {
-    if (HasUnsavedTest() &&
+    if (m_run->HasUnsavedTest() &&
         !AskMessageBox(this, QStringLiteral("列表区的测试数据尚未保存。\n是否清除测试数据？"),
                        QStringLiteral("清除列表区"))) {
         return;
@@ -401,11 +402,11 @@ void CTestDlg::OnClearButton() {
 }
 
 void CTestDlg::OnPrintList() {
-    PrintReport(*this);
+    PrintReport(m_settings, *this);
 }
 
 void CTestDlg::OnPrintPreview() {
-    PreviewReport(*this);
+    PreviewReport(m_settings, *this);
 }
 
 void CTestDlg::OnReportBeginPrinting(QPrinter&) {
@@ -415,15 +416,16 @@ void CTestDlg::OnReportBeginPrinting(QPrinter&) {
 void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) {
     if (!m_reportFonts) m_reportFonts = CreateReportFonts();
     if (page == 1) {
-        DrawReportPage(painter, printer, *m_reportFonts);
+        DrawReportPage(m_settings, *m_run, painter, printer, *m_reportFonts);
     } else {
-        DrawResultsPage(painter, printer, *m_reportFonts, ResultsOfCurrentTest());
+        DrawResultsPage(painter, printer, *m_reportFonts,
+                        ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
     }
 }
 
 void CTestDlg::OnResults() {
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
-    m_resultsWnd->ShowResults(ResultsOfCurrentTest());
+    m_resultsWnd->ShowResults(ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
 }
 
 void CTestDlg::OnReportEndPrinting(QPrinter&) {

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "acquisition/card_access.h"
+#include "acquisition/run_state.h"
+#include "chart/chart_flags.h"
 #include "control/run_controller.h"
 #include "printing/report_owner.h"
 
@@ -78,6 +80,12 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool CardLost() const { return m_control.CardLost(); }
     // The card the window drives; tests and the headless run look at its state.
     Card& TheCard() { return m_card; }
+    // The state of the program the window runs: the test, the settings in force, the
+    // specimen and what the chart draws.
+    TestRun& Run() { return *m_run; }
+    Settings& SettingsRecord() { return m_settings; }
+    SpecimenDims& Specimen() { return m_specimen; }
+    ChartFlags& Flags() { return m_flags; }
     WORD DigitalOut() const { return m_control.DigitalOut(); }
     bool Playback() const { return m_control.Playback(); }
     const std::string& ArchiveName() const { return m_control.ArchiveName(); }
@@ -113,8 +121,12 @@ class CTestDlg : public QDialog, public ReportOwner {
     QTimer& TimerById(int id);
     const QTimer* FindTimer(int id) const;
 
+    std::unique_ptr<TestRun> m_run = std::make_unique<TestRun>();
+    Settings m_settings;
+    SpecimenDims m_specimen;
+    ChartFlags m_flags;
     Card m_card;
-    RunController m_control{m_card};
+    RunController m_control{m_card, m_settings, *m_run, m_specimen};
     std::unique_ptr<CMainControls> m_controls;
     QTimer m_sampleTimer;
     QTimer m_pollTimer;

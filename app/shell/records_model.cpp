@@ -5,7 +5,8 @@
 #include "acquisition/run_state.h"
 #include "shell/window_style.h"
 
-CRecordsModel::CRecordsModel(QObject* parent) : QAbstractTableModel(parent) {}
+CRecordsModel::CRecordsModel(const TestRun& run, QObject* parent)
+    : QAbstractTableModel(parent), m_run(run) {}
 
 int CRecordsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kListRows;
@@ -16,16 +17,16 @@ int CRecordsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString CRecordsModel::CellText(int row, int column) const {
-    const int count = std::min(g_nRecordCount, kRecordSlots - 1);
+    const int count = std::min(m_run.g_nRecordCount, kRecordSlots - 1);
     if (row < 0 || row >= count || column < 0 || column >= kListColumns) return QString();
     const int record = count - row;
     switch (column) {
         case 0:
             return QString::number(record);
         case 1:
-            return DisplayText(g_strRecord0[record]);
+            return DisplayText(m_run.g_strRecord0[record]);
         default:
-            return DisplayText(g_strRecord1[record]);
+            return DisplayText(m_run.g_strRecord1[record]);
     }
 }
 
@@ -52,7 +53,7 @@ void CRecordsModel::SetHeader(int column, const QString& caption) {
 }
 
 void CRecordsModel::Refresh() {
-    const int count = std::clamp(g_nRecordCount, 0, kListRows);
+    const int count = std::clamp(m_run.g_nRecordCount, 0, kListRows);
     const int changed = std::max(count, m_shownCount);
     m_shownCount = count;
     // One signal for the whole changed range: the view repaints only the rows it shows.

@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+struct TestRun;
+
 constexpr int kListRows = 10000;
 constexpr int kListColumns = 3;
 
@@ -13,7 +15,8 @@ class CRecordsModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    explicit CRecordsModel(QObject* parent = nullptr);
+    // Shows the record tables of `run`, which must outlive the model.
+    explicit CRecordsModel(const TestRun& run, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,6 +33,7 @@ class CRecordsModel : public QAbstractTableModel {
     QString CellText(int row, int column) const;
 
   private:
+    const TestRun& m_run;
     QString m_headers[kListColumns];
     int m_shownCount = 0;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "acquisition/run_state.h"
@@ -19,18 +20,21 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetProgramState();
-    ResetChartFlags();
-    g_bShowRatioCurve = 1;
+    Settings settings;
+    settings.Parse();
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    ChartFlags flags;
+    flags.g_bShowRatioCurve = 1;
     for (int i = 0; i < kHistorySlots; ++i) {
-        g_dHistory0[i] = 40 * std::sin(i / 30.0);
-        g_dHistory1[i] = 90 * std::cos(i / 45.0);
-        g_dRatioHistory[i] = 1 + std::sin(i / 20.0);
+        run.g_dHistory0[i] = 40 * std::sin(i / 30.0);
+        run.g_dHistory1[i] = 90 * std::cos(i / 45.0);
+        run.g_dRatioHistory[i] = 1 + std::sin(i / 20.0);
     }
-    g_dHistory0[kHistorySlots - 2] = 40;
-    g_dValue0 = g_dHistory0[0];
+    run.g_dHistory0[kHistorySlots - 2] = 40;
+    run.g_dValue0 = run.g_dHistory0[0];
 
-    CLineChartCtrl chart;
+    CLineChartCtrl chart(settings, run, flags);
     chart.resize(586, 269);
     chart.CalcLayout();
     QImage target(586, 269, QImage::Format_RGB32);

@@ -58,13 +58,14 @@ double Median(std::vector<double> values) {
 }
 
 // Runs the captures on the open card and prints the medians.
-bool MeasureCaptures(Card& daq, const char* title, CountingDriver& driver, int captures) {
+bool MeasureCaptures(const Settings& settings, Card& daq, const char* title, CountingDriver& driver,
+                     int captures) {
     std::vector<double> micros;
     std::vector<double> samplesPerSecond;
     for (int i = 0; i < captures; ++i) {
         const std::uint64_t bytesBefore = driver.readBytes.load();
         const auto start = Clock::now();
-        daq.StartHighSpeedCapture();
+        daq.StartHighSpeedCapture(settings);
         const bool done = WaitUntil([&daq] { return daq.highSpeed.g_bHighSpeedDone.load() != 0; },
                                     std::chrono::seconds(10));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -83,7 +84,7 @@ bool MeasureCaptures(Card& daq, const char* title, CountingDriver& driver, int c
     return true;
 }
 
-bool InProcess() {
+bool InProcess(const Settings& settings) {
     sim::Card card(1);
     card.SetVoltage(0, 1.0);
     sim::InProcessDriver inProcess;
@@ -92,14 +93,14 @@ bool InProcess() {
     dqx7460::SetDriver(&driver);
     Card daq;
     bool ok = DQX7460_DeviceOpen(1, &daq.g_hDevice) == 0 &&
-              MeasureCaptures(daq, "in process", driver, 200);
+              MeasureCaptures(settings, daq, "in process", driver, 200);
     DQX7460_DeviceClose(daq.g_hDevice);
     daq.g_hDevice = nullptr;
     dqx7460::SetDriver(nullptr);
     return ok;
 }
 
-bool ThroughSimulator(const char* simulator) {
+bool ThroughSimulator(const Settings& settings, const char* simulator) {
     char folder[] = "/tmp/bench-highspeed-XXXXXX";
     if (mkdtemp(folder) == nullptr) return false;
     setenv("DQX7460_DRIVER_DIR", folder, 1);
@@ -115,7 +116,7 @@ bool ThroughSimulator(const char* simulator) {
         dqx7460::SetDriver(&driver);
         Card daq;
         ok = DQX7460_DeviceOpen(1, &daq.g_hDevice) == 0 &&
-             MeasureCaptures(daq, "through dqx7460-sim", driver, 50);
+             MeasureCaptures(settings, daq, "through dqx7460-sim", driver, 50);
         DQX7460_DeviceClose(daq.g_hDevice);
         daq.g_hDevice = nullptr;
         dqx7460::SetDriver(nullptr);
@@ -130,11 +131,11 @@ bool ThroughSimulator(const char* simulator) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    SetDefaultSettings();
-    ParseSettings();
-    bool ok = InProcess();
+    Settings settings;
+    settings.Parse();
+    bool ok = InProcess(settings);
     const char* simulator = argc > 1 ? argv[1] : DQX7460_SIM_PATH;
-    if (!ThroughSimulator(simulator)) {
+    if (!ThroughSimulator(settings, simulator)) {
         std::printf("through dqx7460-sim: no measurement (simulator %s)\n", simulator);
         ok = false;
     }

@@ -112,11 +112,15 @@ void IdleCost(const std::string& velmora, pid_t sim, double seconds) {
     Stop(program);
 }
 
-// One whole test in this process's own main window; false when it did not run to its end.
+void PrintIntervals(const TestRun& run);
+
+// One whole test in this process's own main window, then the intervals of its records;
+// false when it did not run to its end.
 bool RecordTest(QApplication& application, const std::string& dir, pid_t sim) {
     SetMessageBoxHandler([](const QString&, const QString&) {});
     CTestDlg dialog;
     dialog.show();
+    const TestRun& run = dialog.Run();
     sim::ControlClient rig;
     std::string error;
     std::string reply;
@@ -131,26 +135,27 @@ bool RecordTest(QApplication& application, const std::string& dir, pid_t sim) {
     bool started = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        started = started || g_bRecording;
-        if ((started && !g_bRecording) || Clock::now() - begin > std::chrono::seconds(60)) {
+        started = started || run.g_bRecording;
+        if ((started && !run.g_bRecording) || Clock::now() - begin > std::chrono::seconds(60)) {
             application.quit();
         }
     });
     watch.start(50);
     application.exec();
     const double wall = Seconds(Clock::now() - begin);
-    if (!started || g_bRecording || g_nRecordCount < 3) return false;
+    if (!started || run.g_bRecording || run.g_nRecordCount < 3) return false;
     std::printf("recording:         Velmora %4.1f %%, dqx7460-sim %4.1f %% of one core\n",
                 100.0 * (CpuSeconds(getpid()) - selfBefore) / wall,
                 100.0 * (CpuSeconds(sim) - simBefore) / wall);
+    PrintIntervals(run);
     return true;
 }
 
 // The intervals between consecutive records against the period.
-void PrintIntervals() {
+void PrintIntervals(const TestRun& run) {
     std::vector<double> intervals;
-    for (int i = 2; i <= g_nRecordCount; ++i) {
-        intervals.push_back((g_dRecordTime[i] - g_dRecordTime[i - 1]) * 1000.0);
+    for (int i = 2; i <= run.g_nRecordCount; ++i) {
+        intervals.push_back((run.g_dRecordTime[i] - run.g_dRecordTime[i - 1]) * 1000.0);
     }
     std::vector<double> deviation;
     for (double interval : intervals) deviation.push_back(std::fabs(interval - kPeriodMs));
@@ -199,10 +204,7 @@ int main(int argc, char** argv) {
         IdleCost(velmora, sim, seconds);
         QApplication application(argc, argv);
         AnchorDataFolder();
-        if (RecordTest(application, dir, sim)) {
-            PrintIntervals();
-            status = 0;
-        }
+        if (RecordTest(application, dir, sim)) status = 0;
     } else {
         std::fprintf(stderr, "bench_idle: the simulator did not start\n");
     }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "acquisition/run_state.h"
@@ -17,22 +18,25 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetProgramState();
-    g_strStartTime = "2024-03-05-14:07:09";
-    g_nRecordCount = 1000;
-    for (int k = 1; k <= g_nRecordCount; ++k) {
-        g_strRecord0[k] = "012.345";
-        g_strRecord1[k] = "067.890";
+    Settings settings;
+    settings.Parse();
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    run.g_strStartTime = "2024-03-05-14:07:09";
+    run.g_nRecordCount = 1000;
+    for (int k = 1; k <= run.g_nRecordCount; ++k) {
+        run.g_strRecord0[k] = "012.345";
+        run.g_strRecord1[k] = "067.890";
     }
     for (int i = 0; i < kHistorySlots; ++i) {
-        g_dHistory0[i] = 40 * std::sin(i / 30.0);
-        g_dHistory1[i] = 90 * std::cos(i / 45.0);
+        run.g_dHistory0[i] = 40 * std::sin(i / 30.0);
+        run.g_dHistory1[i] = 90 * std::cos(i / 45.0);
     }
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     std::vector<double> times;
-    for (int run = 0; run < 15; ++run) {
+    for (int pass = 0; pass < 15; ++pass) {
         QElapsedTimer timer;
         timer.start();
         QPrinter printer(QPrinter::HighResolution);
@@ -44,7 +48,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
-        DrawReportPage(painter, printer, *fonts);
+        DrawReportPage(settings, run, painter, printer, *fonts);
         painter.end();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "acquisition/run_state.h"
@@ -19,6 +20,7 @@
 #include "results/force_curve.h"
 #include "results/results_engine.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
@@ -35,8 +37,7 @@ double MedianMs(int runs, const std::function<void()>& work) {
 }
 
 // A noisy tensile curve: elastic, hardening, necking, break.
-void FillTest() {
-    ResetProgramState();
+void FillTest(TestRun& run, SpecimenDims& specimen) {
     for (int i = 1; i <= 10000; ++i) {
         const double d = i * 0.002;
         const double f = d < 2    ? 10 * d
@@ -44,14 +45,14 @@ void FillTest() {
                                   : 32.5 - (d - 15);
         char text[32];
         std::snprintf(text, sizeof text, "%07.3f", f + 0.02 * std::sin(i * 12.9898));
-        g_strRecord0[i] = text;
+        run.g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", d);
-        g_strRecord1[i] = text;
-        g_dRecordTime[i] = i * 0.03;
+        run.g_strRecord1[i] = text;
+        run.g_dRecordTime[i] = i * 0.03;
     }
-    g_nRecordCount = 10000;
-    g_nBreakRecord = 10000;
-    g_specimen = {10.0, 50.0};
+    run.g_nRecordCount = 10000;
+    run.g_nBreakRecord = 10000;
+    specimen = {10.0, 50.0};
 }
 
 }  // namespace
@@ -59,12 +60,17 @@ void FillTest() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    FillTest();
+    Settings settings;
+    settings.Parse();
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    SpecimenDims specimen;
+    FillTest(run, specimen);
 
     ResultSet set;
     std::size_t notes = 0;
-    const double results = MedianMs(200, [&set, &notes] {
-        set = ResultsOfCurrentTest();
+    const double results = MedianMs(200, [&] {
+        set = ResultsOfCurrentTest(settings, run, specimen);
         notes = ResultNotes(set).size();
     });
     const double engineOnly =
@@ -79,7 +85,7 @@ int main(int argc, char** argv) {
     });
 
     std::size_t bytes = 0;
-    const double csv = MedianMs(200, [&bytes] { bytes = RecordsCsvText().size(); });
+    const double csv = MedianMs(200, [&] { bytes = RecordsCsvText(settings, run).size(); });
 
     std::printf(
         "whole result set of 10000 records (texts parsed, engine, rows, notes): median %.3f ms, "

@@ -55,11 +55,12 @@ long ResidentKilobytes() {
 // tick; the card's share is subtracted. With `repaint`, the events the tick leaves behind
 // (the list's and readouts' repaint) are processed and counted too.
 double MeasureTick(CTestDlg& dlg, TimingDriver& driver, int records, bool repaint) {
+    TestRun& run = dlg.Run();
     constexpr int kTicks = 1000;
     std::vector<double> costs;
     costs.reserve(kTicks);
     for (int i = 0; i < kTicks; ++i) {
-        g_nRecordCount = records - 1;
+        run.g_nRecordCount = records - 1;
         driver.spent = Clock::duration{};
         const auto start = Clock::now();
         dlg.SampleTick();
@@ -91,6 +92,7 @@ int main(int argc, char* argv[]) {
     const long before = ResidentKilobytes();
     CTestDlg dlg;
     dlg.show();
+    TestRun& run = dlg.Run();
     QApplication::processEvents();
     card.SetVoltage(0, 1.2);
     card.SetVoltage(1, 0.8);
@@ -98,8 +100,8 @@ int main(int argc, char* argv[]) {
     dlg.KillTimer(kSampleTimer);
     dlg.KillTimer(kPollTimer);
     for (int i = 1; i <= 10000; ++i) {
-        g_strRecord0[i] = "012.345";
-        g_strRecord1[i] = "008.000";
+        run.g_strRecord0[i] = "012.345";
+        run.g_strRecord1[i] = "008.000";
     }
 
     const double tick10 = MeasureTick(dlg, driver, 10, false);

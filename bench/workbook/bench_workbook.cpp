@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "records/compound_file.h"
 #include "records/workbook.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
@@ -47,24 +49,26 @@ int main() {
         std::perror("mkdtemp");
         return 1;
     }
-    SetDefaultSettings();
-    ResetRunState();
-    g_strStartTime = "2025-03-07-14:05:09";
+    Settings settings;
+    const auto runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    const SpecimenDims specimen;
+    run.g_strStartTime = "2025-03-07-14:05:09";
     // Distinct texts on every record: the largest shared-string table a test can make.
     for (int i = 1; i <= 10000; ++i) {
         char text[32];
         std::snprintf(text, sizeof text, "%07.3f", i * 0.013);
-        g_strRecord0[i] = text;
+        run.g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", i * 0.007);
-        g_strRecord1[i] = text;
+        run.g_strRecord1[i] = text;
     }
-    g_nRecordCount = 10000;
+    run.g_nRecordCount = 10000;
 
     const std::string path = folder + "/bench.xls";
     bool ok = true;
     const std::vector<double> whole = TimeRuns([&] {
         std::string error;
-        if (!ExportSpreadsheet(path, &error)) {
+        if (!ExportSpreadsheet(settings, run, specimen, path, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             ok = false;
         }

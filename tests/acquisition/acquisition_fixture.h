@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "acquisition/run_state.h"
@@ -12,7 +13,13 @@
 
 class AcquisitionTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProgramState(); }
+    void SetUp() override {
+        settings.Parse();
+    }
+
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
 };
 
 // Polls the predicate until it holds or five seconds have passed.

@@ -71,7 +71,7 @@ TEST(InputTypeRange, TheFourRangeTexts) {
 }
 
 TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
-    daq.ConfigureCard();
+    daq.ConfigureCard(settings);
     ExpectReadRecord(daq.g_maiVoltParam, 1, 1);
     ExpectReadRecord(daq.g_maiBinParam, 1, 1);
     EXPECT_EQ(daq.g_maiVoltParam.Results, static_cast<void*>(daq.g_dVoltBuf));
@@ -82,14 +82,14 @@ TEST_F(CardConfigTest, DefaultInputTypeResetsTheCardAndFillsBothRecords) {
 }
 
 TEST_F(CardConfigTest, UnknownInputTypeKeepsTheStartUpRange) {
-    g_strInputType = "+-5V";
-    daq.ConfigureCard();
+    settings.g_strInputType = "+-5V";
+    daq.ConfigureCard(settings);
     ExpectReadRecord(daq.g_maiVoltParam, 0, 0);
     ExpectReadRecord(daq.g_maiBinParam, 0, 0);
 }
 
 TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
-    daq.ConfigureCard();
+    daq.ConfigureCard(settings);
     StreamCodes(45875, 19661);
     ChannelVoltages ch;
     ASSERT_TRUE(daq.ReadChannels(ch));
@@ -101,8 +101,8 @@ TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
 
 TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
     daq.g_bHighSpeed = 1;
-    g_strInputType = "0~+10V";
-    daq.ConfigureCard();
+    settings.g_strInputType = "0~+10V";
+    daq.ConfigureCard(settings);
     EXPECT_EQ(daq.g_aiConfig.RangeCode[0], 4);
     EXPECT_EQ(daq.g_aiConfig.Bipolar, 0);
     EXPECT_EQ(daq.g_aiConfig.Reg7Mode, 1);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "acquisition_fixture.h"
@@ -18,7 +19,7 @@ class ConditioningTest : public AcquisitionTest {
     void Tick(double volt0, double volt1) {
         ch.rawVolt[0] = volt0;
         ch.rawVolt[1] = volt1;
-        ConditionChannels(ch);
+        ConditionChannels(settings, run, ch);
     }
     void Ticks(int n, double volt0, double volt1) {
         for (int i = 0; i < n; ++i) Tick(volt0, volt1);
@@ -26,11 +27,11 @@ class ConditioningTest : public AcquisitionTest {
     // While recording with damping 0 and an input type without span scaling, the value is
     // the voltage after cut-off and quantisation.
     double Pass(double volt) {
-        g_bRecording = 1;
-        g_nDamping0 = 0;
-        g_strInputType = "none";
+        run.g_bRecording = 1;
+        settings.g_nDamping0 = 0;
+        settings.g_strInputType = "none";
         Tick(volt, 0);
-        return g_dValue0;
+        return run.g_dValue0;
     }
 
     ChannelVoltages ch;
@@ -39,20 +40,20 @@ class ConditioningTest : public AcquisitionTest {
 TEST_F(ConditioningTest, IdleAverageThenDampingConvergesToScaledValue) {
     // "-5V~+5V", span 100 (channel 1: 200), coefficient 1, 1.0 V on both channels.
     Ticks(9, 1.0, 1.0);
-    EXPECT_EQ(g_dValue0, 0);
-    EXPECT_EQ(g_strReadout0[0], "000.000");
+    EXPECT_EQ(run.g_dValue0, 0);
+    EXPECT_EQ(run.g_strReadout0[0], "000.000");
     Tick(1.0, 1.0);  // the first average: 3/5 of the step of 10 (channel 1: of 20)
-    EXPECT_DOUBLE_EQ(g_dValue0, 6.0);
-    EXPECT_DOUBLE_EQ(g_dValue1, 12.0);
-    EXPECT_EQ(g_strReadout0[0], "006.000");
-    EXPECT_EQ(g_strReadout1[0], "012.000");
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 6.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue1, 12.0);
+    EXPECT_EQ(run.g_strReadout0[0], "006.000");
+    EXPECT_EQ(run.g_strReadout1[0], "012.000");
     Ticks(100, 1.0, 1.0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
-    EXPECT_DOUBLE_EQ(g_dValue1, 20.0);
-    EXPECT_EQ(g_strReadout0[0], "010.000");
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue1, 20.0);
+    EXPECT_EQ(run.g_strReadout0[0], "010.000");
     // Idle ticks neither move the history nor raise the peak.
-    EXPECT_EQ(g_dHistory0[1], 0);
-    EXPECT_EQ(g_dHistory0[501], 0);
+    EXPECT_EQ(run.g_dHistory0[1], 0);
+    EXPECT_EQ(run.g_dHistory0[501], 0);
 }
 
 TEST_F(ConditioningTest, ASteadyValueWhileRecordingKeepsItsOwnText) {
@@ -60,21 +61,23 @@ TEST_F(ConditioningTest, ASteadyValueWhileRecordingKeepsItsOwnText) {
     // up the text that slot 500 carried before the move.
     for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(Pass(0.5), 0.5);
     for (int i = 0; i <= 4; ++i)
-        EXPECT_EQ(g_strReadout0[i], FormatChannelValue(0, g_dHistory0[i], g_dFullScale0)) << i;
-    EXPECT_EQ(g_strReadout0[0], "000.500");
+        EXPECT_EQ(run.g_strReadout0[i],
+                  FormatChannelValue(0, run.g_dHistory0[i], settings.g_dFullScale0))
+            << i;
+    EXPECT_EQ(run.g_strReadout0[0], "000.500");
 }
 
 TEST_F(ConditioningTest, RangeScalingFollowsTheInputType) {
-    g_bRecording = 1;
-    g_nDamping0 = 0;
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 0;
     const struct {
         const char* type;
         double value;
     } cases[] = {{"0~+5V", 20}, {"0~+10V", 10}, {"-5V~+5V", 10}, {"-10V~+10V", 5}, {"5V", 1}};
     for (const auto& c : cases) {
-        g_strInputType = c.type;
+        settings.g_strInputType = c.type;
         Tick(1.0, 0);
-        EXPECT_DOUBLE_EQ(g_dValue0, c.value) << c.type;
+        EXPECT_DOUBLE_EQ(run.g_dValue0, c.value) << c.type;
     }
 }
 
@@ -83,110 +86,110 @@ TEST_F(ConditioningTest, CutoffAndQuantisationTowardMinusInfinity) {
     EXPECT_EQ(Pass(0.002), 0);  // at the cut-off counts as below it
     EXPECT_DOUBLE_EQ(Pass(0.0025), 0.002);
     EXPECT_DOUBLE_EQ(Pass(-0.0025), -0.003);
-    g_dCutoff0 = 0;
+    settings.g_dCutoff0 = 0;
     EXPECT_DOUBLE_EQ(Pass(-0.0015), -0.002);
     // A value on the grid keeps its step although the division comes out a hair below it.
-    g_dResolution0 = 0.1;
+    settings.g_dResolution0 = 0.1;
     EXPECT_DOUBLE_EQ(Pass(0.3), 0.3);
     EXPECT_DOUBLE_EQ(Pass(-0.3), -0.3);
 }
 
 TEST_F(ConditioningTest, RecordingShiftsHistoriesAndTracksThePeak) {
-    g_bRecording = 1;
-    g_nDamping0 = 0;
-    g_dResolution0 = 0;
-    g_strInputType = "none";
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 0;
+    settings.g_dResolution0 = 0;
+    settings.g_strInputType = "none";
     Tick(3, 0);
     Tick(7, 0);
     Tick(5, 0);
-    EXPECT_EQ(g_dHistory0[0], 5);
-    EXPECT_EQ(g_dHistory0[1], 7);
-    EXPECT_EQ(g_dHistory0[2], 3);
-    EXPECT_EQ(g_dHistory0[501], 7);
-    EXPECT_EQ(g_strReadout0[1], "007.000");
-    EXPECT_EQ(g_strReadout0[2], "003.000");
-    EXPECT_EQ(g_strReadout0[501], "007.000");
+    EXPECT_EQ(run.g_dHistory0[0], 5);
+    EXPECT_EQ(run.g_dHistory0[1], 7);
+    EXPECT_EQ(run.g_dHistory0[2], 3);
+    EXPECT_EQ(run.g_dHistory0[501], 7);
+    EXPECT_EQ(run.g_strReadout0[1], "007.000");
+    EXPECT_EQ(run.g_strReadout0[2], "003.000");
+    EXPECT_EQ(run.g_strReadout0[501], "007.000");
     // The peak is held while the travel limit is engaged.
-    g_bTravelLimit = 1;
+    run.g_bTravelLimit = 1;
     Tick(9, 0);
-    EXPECT_EQ(g_dHistory0[501], 7);
+    EXPECT_EQ(run.g_dHistory0[501], 7);
     // 500 ticks later the 9 is the oldest value; one more and it has left the history.
-    g_bTravelLimit = 0;
+    run.g_bTravelLimit = 0;
     Ticks(500, 1, 0);
-    EXPECT_EQ(g_dHistory0[500], 9);
+    EXPECT_EQ(run.g_dHistory0[500], 9);
     Tick(1, 0);
-    EXPECT_EQ(g_dHistory0[500], 1);
-    EXPECT_EQ(g_strReadout0[500], "001.000");
-    EXPECT_EQ(g_dHistory0[501], 7);
+    EXPECT_EQ(run.g_dHistory0[500], 1);
+    EXPECT_EQ(run.g_strReadout0[500], "001.000");
+    EXPECT_EQ(run.g_dHistory0[501], 7);
 }
 
 TEST_F(ConditioningTest, DampingWhileRecordingUsesTheLevel) {
-    g_bRecording = 1;
-    g_nDamping0 = 4;
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 4;
     Tick(1.0, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 2.0);  // (4 x 0 + 1 x 10) / 5
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 2.0);  // (4 x 0 + 1 x 10) / 5
     // A level beyond 4 from a settings file acts as 4 instead of making the filter diverge.
-    ResetRunState();
+    run.Reset();
     ch = ChannelVoltages{};
-    g_bRecording = 1;
-    g_nDamping0 = 9;
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 9;
     Tick(1.0, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 2.0);
-    g_nDamping0 = -3;
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 2.0);
+    settings.g_nDamping0 = -3;
     Tick(1.0, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 10.0);
 }
 
 TEST_F(ConditioningTest, ZeroRequestTakesTheAverageAndRestartsHistoryAndPeak) {
-    g_dZeroPreset0 = 2;
+    settings.g_dZeroPreset0 = 2;
     for (int i = 1; i <= 10; ++i) Tick(0.1 * i, 0);  // average 0.55 V
-    g_dHistory0[1] = 4;
-    g_dHistory0[501] = 8;
+    run.g_dHistory0[1] = 4;
+    run.g_dHistory0[501] = 8;
     ch.highSpeedZeroPreset = 2;
-    g_bZeroRequest0 = 1;
+    run.g_bZeroRequest0 = 1;
     Tick(3.0, 0);  // not yet averaged: the chain still uses 0.55 V
     EXPECT_DOUBLE_EQ(ch.zeroVolt[0], 0.55);
-    EXPECT_EQ(g_bZeroRequest0, 0);
-    EXPECT_EQ(g_bZeroed0, 1);
-    EXPECT_EQ(g_bZeroed1, 0);
+    EXPECT_EQ(run.g_bZeroRequest0, 0);
+    EXPECT_EQ(run.g_bZeroed0, 1);
+    EXPECT_EQ(run.g_bZeroed1, 0);
     EXPECT_EQ(ch.highSpeedZeroPreset, 0);
-    EXPECT_EQ(g_dHistory0[1], 0);
-    EXPECT_EQ(g_dHistory0[501], 0);
+    EXPECT_EQ(run.g_dHistory0[1], 0);
+    EXPECT_EQ(run.g_dHistory0[501], 0);
     // Zeroed: neither the old average nor the preset remains in the value.
-    EXPECT_EQ(g_dValue0, 0);
-    EXPECT_EQ(g_strReadout0[501], "000.000");
+    EXPECT_EQ(run.g_dValue0, 0);
+    EXPECT_EQ(run.g_strReadout0[501], "000.000");
 }
 
 TEST_F(ConditioningTest, PresetZeroIsSubtractedUntilZeroed) {
-    g_bRecording = 1;
-    g_nDamping0 = 0;
-    g_dZeroPreset0 = 2;
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 0;
+    settings.g_dZeroPreset0 = 2;
     Tick(1.0, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 8.0);
-    g_bZeroed0 = 1;
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 8.0);
+    run.g_bZeroed0 = 1;
     Tick(1.0, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 10.0);
 }
 
 TEST_F(ConditioningTest, RatioRules) {
     Tick(0, 0);
-    EXPECT_EQ(g_dRatio, 1.0);
-    EXPECT_EQ(g_strRatio[0], "001.000");
-    g_bRecording = 1;
-    g_nDamping0 = g_nDamping1 = 0;
+    EXPECT_EQ(run.g_dRatio, 1.0);
+    EXPECT_EQ(run.g_strRatio[0], "001.000");
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = settings.g_nDamping1 = 0;
     Tick(1.0, 0.5);  // 10 and 10: equal
-    EXPECT_EQ(g_dRatio, 1.0);
+    EXPECT_EQ(run.g_dRatio, 1.0);
     Tick(1.0, 0.25);  // 10 / 5
-    EXPECT_DOUBLE_EQ(g_dRatio, 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 2.0);
     Tick(0.5, 0);  // channel 1 at 0: the ratio stays for the chart
-    EXPECT_DOUBLE_EQ(g_dRatio, 2.0);
-    EXPECT_DOUBLE_EQ(g_dRatioHistory[0], 2.0);
-    EXPECT_DOUBLE_EQ(g_dRatioHistory[1], 2.0);
-    EXPECT_DOUBLE_EQ(g_dRatioHistory[2], 1.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatioHistory[0], 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatioHistory[1], 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatioHistory[2], 1.0);
     // ... but the readout shows no number: 2 is not the ratio of 5 and 0.
-    EXPECT_EQ(g_strRatio[0], kNoRatioReadout);
+    EXPECT_EQ(run.g_strRatio[0], kNoRatioReadout);
     Tick(1.0, 0.5);
-    EXPECT_EQ(g_strRatio[0], "001.000");
+    EXPECT_EQ(run.g_strRatio[0], "001.000");
 }
 
 TEST(RatioReadout, ReadsOnlyTheRatioOfThePresentReadings) {
@@ -241,58 +244,92 @@ TEST(Formatting, ExtremeValuesStayWhole) {
 }
 
 TEST_F(ConditioningTest, ZeroOrNonFiniteSettingsNeverFault) {
-    g_bRecording = 1;
-    g_nDamping0 = 0;
-    g_dResolution0 = 0;  // not quantised
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = 0;
+    settings.g_dResolution0 = 0;  // not quantised
     Tick(0.00025, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 0.0025);
-    g_dResolution0 = kNaN;
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 0.0025);
+    settings.g_dResolution0 = kNaN;
     Tick(0.00025, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 0.0025);
-    g_dResolution0 = 1e-320;  // the division overflows: left as it is
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 0.0025);
+    settings.g_dResolution0 = 1e-320;  // the division overflows: left as it is
     Tick(0.00025, 0);
-    EXPECT_DOUBLE_EQ(g_dValue0, 0.0025);
-    g_dResolution0 = 0.001;
-    g_dSpan0 = 0;
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 0.0025);
+    settings.g_dResolution0 = 0.001;
+    settings.g_dSpan0 = 0;
     Tick(1.0, 0);
-    EXPECT_EQ(g_dValue0, 0);
-    g_dSpan0 = 100;
-    g_dCoef0 = kInf;
+    EXPECT_EQ(run.g_dValue0, 0);
+    settings.g_dSpan0 = 100;
+    settings.g_dCoef0 = kInf;
     Tick(1.0, 0);
-    EXPECT_EQ(g_dValue0, kInf);
-    EXPECT_EQ(g_strReadout0[0], "    inf");
-    EXPECT_EQ(g_dHistory0[501], kInf);
-    g_dCoef0 = 1;
-    g_dFullScale0 = kNaN;
+    EXPECT_EQ(run.g_dValue0, kInf);
+    EXPECT_EQ(run.g_strReadout0[0], "    inf");
+    EXPECT_EQ(run.g_dHistory0[501], kInf);
+    settings.g_dCoef0 = 1;
+    settings.g_dFullScale0 = kNaN;
     Tick(1.0, 0);
-    EXPECT_EQ(g_strReadout0[0], "0000010");
+    EXPECT_EQ(run.g_strReadout0[0], "0000010");
 }
 
 TEST_F(ConditioningTest, NanVoltageDoesNotLatchTheReadout) {
-    g_bRecording = 1;
+    run.g_bRecording = 1;
     Tick(kNaN, kNaN);
-    EXPECT_TRUE(std::isnan(g_dValue0));
-    EXPECT_EQ(g_strReadout0[0], "    nan");
-    EXPECT_EQ(g_dHistory0[501], 0);  // a nan never becomes the peak
+    EXPECT_TRUE(std::isnan(run.g_dValue0));
+    EXPECT_EQ(run.g_strReadout0[0], "    nan");
+    EXPECT_EQ(run.g_dHistory0[501], 0);  // a nan never becomes the peak
     // The next good sample restarts the damping from its own value.
     Tick(1.0, 0.5);
-    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
-    EXPECT_DOUBLE_EQ(g_dValue1, 10.0);
-    EXPECT_EQ(g_dRatio, 1.0);
-    EXPECT_EQ(g_strReadout0[1], "    nan");
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue1, 10.0);
+    EXPECT_EQ(run.g_dRatio, 1.0);
+    EXPECT_EQ(run.g_strReadout0[1], "    nan");
 }
 
 TEST_F(ConditioningTest, TextsClearedElsewhereAreWrittenAgain) {
     Tick(0, 0);
-    EXPECT_EQ(g_strReadout1[7], "000.000");
-    ResetRunState();  // clears the texts; the values stay 0
-    FormatReadouts();
-    EXPECT_EQ(g_strReadout0[7], "000.000");
-    EXPECT_EQ(g_strReadout1[501], "000.000");
+    EXPECT_EQ(run.g_strReadout1[7], "000.000");
+    run.Reset();  // clears the texts; the values stay 0
+    FormatReadouts(settings, run);
+    EXPECT_EQ(run.g_strReadout0[7], "000.000");
+    EXPECT_EQ(run.g_strReadout1[501], "000.000");
     // A full-scale change reformats every slot although no value moved.
-    g_dFullScale0 = 5;
-    FormatReadouts();
-    EXPECT_EQ(g_strReadout0[7], "00.0000");
+    settings.g_dFullScale0 = 5;
+    FormatReadouts(settings, run);
+    EXPECT_EQ(run.g_strReadout0[7], "00.0000");
+}
+
+// Two runs share nothing, and a reset run is a new one where its holders already look.
+TEST_F(ConditioningTest, RunsAreSeparateAndAResetOneStartsAfresh) {
+    const auto other = std::make_unique<TestRun>();
+    run.g_bRecording = 1;
+    Ticks(3, 1.0, 0.5);
+    run.g_nRecordCount = 3;
+    run.g_bTestSaved = 0;
+    run.g_bBreakDetected = 1;
+    run.g_playedArchive.open = true;
+    run.g_strStartTime = "2025-03-07-14:05:09";
+    EXPECT_EQ(other->g_dValue0, 0);
+    EXPECT_EQ(other->g_dHistory0[kPeakSlot], 0);
+    EXPECT_TRUE(other->g_strReadout0[0].empty());
+    EXPECT_FALSE(other->HasUnsavedTest());
+    ASSERT_TRUE(run.HasUnsavedTest());
+
+    const TestRun& held = run;
+    run.Reset();
+    EXPECT_EQ(held.g_nRecordCount, 0);
+    EXPECT_EQ(held.g_nRecordCapacity, 10000);
+    EXPECT_EQ(held.g_nHistoryLen, 500);
+    EXPECT_EQ(held.g_dValue0, 0);
+    EXPECT_EQ(held.g_dHistory0[1], 0);
+    EXPECT_EQ(held.g_dHistory0[kPeakSlot], 0);
+    EXPECT_TRUE(held.g_strReadout0[0].empty());
+    EXPECT_EQ(int(held.g_bRecording), 0);
+    EXPECT_EQ(int(held.g_bTestSaved), 1);
+    EXPECT_EQ(int(held.g_bBreakDetected), 0);
+    EXPECT_FALSE(held.g_playedArchive.open);
+    EXPECT_TRUE(held.g_strStartTime.empty());
+    EXPECT_FALSE(held.HasUnsavedTest());
+    EXPECT_LT(held.SecondsSinceTestStart(), 5.0);
 }
 
 }  // namespace

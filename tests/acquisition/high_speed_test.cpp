@@ -72,7 +72,7 @@ TEST_F(HighSpeedTest, MarkerAsLastWordYieldsNothingAndTheFirstFlaggedWordLeads) 
     second[10] |= kTriggerFlag | 3u << 16;  // channel bits are kept, the flag is not
     StreamBlocks({first, second, Block(5000)});
 
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 502 + kBlockWords);
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 3 << 16 | 1010);
@@ -91,7 +91,7 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
     first[212] |= kTriggerFlag;  // 212..511: 300 samples
     StreamBlocks({first, Block(2000)});
 
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 812);
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 212);
@@ -106,7 +106,7 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
 
 TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 3; }));
     card.ClearWrites();
     daq.StopHighSpeedCapture();
@@ -125,9 +125,9 @@ TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
 
 TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 1; }));
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     // The first worker has ended; the second one reads on.
     EXPECT_EQ(finished.load(), 1);
     EXPECT_EQ(daq.highSpeed.g_bHighSpeedDone.load(), 0);
@@ -142,7 +142,7 @@ TEST_F(HighSpeedTest, DestroyedCardEndsItsCaptureWithoutTellingItsOwner) {
     auto owned = std::make_unique<Card>();
     owned->g_hDevice = card.Handle();
     owned->SetHighSpeedFinishedNotifier([this](HighSpeedEnd) { ++finished; });
-    owned->StartHighSpeedCapture();
+    owned->StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     owned.reset();
     // The worker was joined with the card, and the owner, which goes with it, heard nothing.
@@ -153,7 +153,7 @@ TEST_F(HighSpeedTest, DestroyedCardEndsItsCaptureWithoutTellingItsOwner) {
 
 TEST_F(HighSpeedTest, CardThatStopsAnsweringEndsTheCaptureAndSaysSo) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     card.FailReads();
     const int readsBefore = card.Reads();
@@ -170,10 +170,10 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     daq.highSpeed.g_nHighSpeedCount.store(812);
     ChannelVoltages ch;
     ch.zeroVolt[0] = 0.5;
-    g_dCoef0 = 2;
-    g_dZeroPreset0 = 1;
-    g_dHistory0[300] = 77;
-    daq.ProcessHighSpeedBurst(ch);
+    settings.g_dCoef0 = 2;
+    settings.g_dZeroPreset0 = 1;
+    run.g_dHistory0[300] = 77;
+    daq.ProcessHighSpeedBurst(settings, run, ch);
 
     const double last = 64 * 249 * 10.0 / 65536;  // -5V~+5V: code x 10 / 65536 - 5
     EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[0], 0.0);
@@ -181,19 +181,19 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     EXPECT_DOUBLE_EQ(ch.rawVolt[0], last);
     EXPECT_DOUBLE_EQ(ch.scaled[0], (last - 0.5) * 2);
     EXPECT_EQ(ch.highSpeedZeroPreset, 1);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], -2.0);
-    EXPECT_DOUBLE_EQ(g_dValue0, (last - 0.5) * 2 - 1);
-    EXPECT_DOUBLE_EQ(g_dHistory0[249], g_dValue0);
-    EXPECT_DOUBLE_EQ(g_dHistory0[251], g_dValue0);
-    EXPECT_EQ(g_dHistory0[300], 77);
-    EXPECT_EQ(g_strReadout0[0], "-02.000");
-    EXPECT_EQ(g_strReadout0[251], FormatChannelValue(0, g_dValue0, g_dFullScale0));
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], -2.0);
+    EXPECT_DOUBLE_EQ(run.g_dValue0, (last - 0.5) * 2 - 1);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[249], run.g_dValue0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[251], run.g_dValue0);
+    EXPECT_EQ(run.g_dHistory0[300], 77);
+    EXPECT_EQ(run.g_strReadout0[0], "-02.000");
+    EXPECT_EQ(run.g_strReadout0[251], FormatChannelValue(0, run.g_dValue0, settings.g_dFullScale0));
 
     // Once zeroed, the preset is no longer subtracted.
-    g_bZeroed0 = 1;
+    run.g_bZeroed0 = 1;
     ch.highSpeedZeroPreset = 0;
-    daq.ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], -1.0);
+    daq.ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], -1.0);
 }
 
 TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
@@ -205,24 +205,24 @@ TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
         double volts;
     } rows[] = {{"0~+5V", 2.5}, {"0~+10V", 5}, {"-5V~+5V", 0}, {"-10V~+10V", 0}, {"?", 32768}};
     for (const auto& row : rows) {
-        g_strInputType = row.type;
-        daq.ProcessHighSpeedBurst(ch);
+        settings.g_strInputType = row.type;
+        daq.ProcessHighSpeedBurst(settings, run, ch);
         EXPECT_EQ(daq.g_dVoltBuf[0], row.volts) << row.type;
     }
 }
 
 TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
-    for (int p = 0; p < 250; ++p) g_dHistory0[p] = 3;
+    for (int p = 0; p < 250; ++p) run.g_dHistory0[p] = 3;
     daq.highSpeed.g_nHighSpeedBuf[0] = 32768;
     daq.highSpeed.g_nHighSpeedBuf[1] = 32768;
     daq.highSpeed.g_nHighSpeedCount.store(1);
     ChannelVoltages ch;
-    daq.ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
-    EXPECT_EQ(g_dHistory0[1], 3);
+    daq.ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
+    EXPECT_EQ(run.g_dHistory0[1], 3);
     daq.highSpeed.g_nHighSpeedCount.store(0);
-    daq.ProcessHighSpeedBurst(ch);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 0.0);
+    daq.ProcessHighSpeedBurst(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
 }
 
 // Counts the stream's block reads on their way to the card.
@@ -241,7 +241,8 @@ class StreamReadCounter : public dqx7460::ForwardingDriver {
 // from the same handle, capture after capture: every poll gets the input word, every
 // capture gets the channel's samples and no read of the worker fails.
 TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
-    ResetProgramState();
+    Settings settings;
+    settings.Parse();
     sim::Card card(1);
     card.SetDigitalInputs(0xFF6F);
     card.SetVoltage(0, 1.0);
@@ -262,7 +263,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     int wrongWords = 0;
     int captures = 0;
     int wrongSamples = 0;
-    daq.StartHighSpeedCapture();
+    daq.StartHighSpeedCapture(settings);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while ((polls < 300 || driver.blocks.load() < 100) &&
            std::chrono::steady_clock::now() < deadline) {
@@ -277,7 +278,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
             ++captures;
             for (int i = 0; i < daq.highSpeed.g_nHighSpeedCount.load(); ++i)
                 wrongSamples += std::abs(daq.highSpeed.g_nHighSpeedBuf[i] - code) > 2;
-            daq.StartHighSpeedCapture();
+            daq.StartHighSpeedCapture(settings);
         }
     }
     daq.StopHighSpeedCapture();

@@ -10,15 +10,15 @@ namespace {
 class SafetyTest : public AcquisitionTest {
   protected:
     SafetyAction Evaluate(double value, bool playback = false) {
-        g_dValue0 = value;
-        g_dHistory0[0] = value;
-        return EvaluateSafety(word, lamps, playback);
+        run.g_dValue0 = value;
+        run.g_dHistory0[0] = value;
+        return EvaluateSafety(settings, run, word, lamps, playback);
     }
     // A break from a peak of 40; the sequence is then in its first auto-stop tick.
     void Break() {
-        g_dHistory0[501] = 40;
+        run.g_dHistory0[501] = 40;
         ASSERT_EQ(Evaluate(10), SafetyAction::kNone);
-        ASSERT_EQ(g_bBreakDetected, 1);
+        ASSERT_EQ(run.g_bBreakDetected, 1);
     }
 
     std::uint16_t word = kIdleOutputWord;
@@ -43,22 +43,22 @@ TEST_F(SafetyTest, AlarmsAreAtOrAboveTheirLevels) {
 }
 
 TEST_F(SafetyTest, BreakIsADropOfTheBreakValueFromThePeak) {
-    g_dHistory0[501] = 40;
-    g_nRecordCount = 17;
+    run.g_dHistory0[501] = 40;
+    run.g_nRecordCount = 17;
     Evaluate(10.1);  // a drop of 29.9
-    EXPECT_EQ(g_bBreakDetected, 0);
-    EXPECT_EQ(g_nBreakRecord, 0);
+    EXPECT_EQ(run.g_bBreakDetected, 0);
+    EXPECT_EQ(run.g_nBreakRecord, 0);
     EXPECT_FALSE(lamps.broken);
-    g_nRecordCount = 18;
+    run.g_nRecordCount = 18;
     Evaluate(10);
-    EXPECT_EQ(g_bBreakDetected, 1);
+    EXPECT_EQ(run.g_bBreakDetected, 1);
     EXPECT_TRUE(lamps.broken);
     EXPECT_TRUE(lamps.autoStop);
     EXPECT_EQ(word, 0x00FF & ~(kOutAlarmLow | kOutBroken | kOutAutoStop));
-    EXPECT_EQ(g_nBreakRecord, 18);  // the record of the tick that saw the drop
-    g_nRecordCount = 19;
+    EXPECT_EQ(run.g_nBreakRecord, 18);  // the record of the tick that saw the drop
+    run.g_nRecordCount = 19;
     Evaluate(0);
-    EXPECT_EQ(g_nBreakRecord, 18);
+    EXPECT_EQ(run.g_nBreakRecord, 18);
 }
 
 TEST_F(SafetyTest, AutoStopThenAutoReturnThenStopAndSave) {
@@ -70,24 +70,24 @@ TEST_F(SafetyTest, AutoStopThenAutoReturnThenStopAndSave) {
     EXPECT_EQ(Evaluate(0), SafetyAction::kNone);  // the fifth tick ends the auto-stop phase
     EXPECT_FALSE(lamps.autoStop);
     EXPECT_TRUE(lamps.autoReturn);
-    EXPECT_EQ(g_bAutoStopDone, 1);
-    EXPECT_EQ(g_bAutoReturnActive, 1);
+    EXPECT_EQ(run.g_bAutoStopDone, 1);
+    EXPECT_EQ(run.g_bAutoReturnActive, 1);
     EXPECT_EQ(word, 0x00FF & ~(kOutBroken | kOutAutoReturn));
     for (int tick = 1; tick < 20; ++tick) ASSERT_EQ(Evaluate(0), SafetyAction::kNone) << tick;
     EXPECT_EQ(Evaluate(0), SafetyAction::kStopAndSave);
     EXPECT_FALSE(lamps.autoReturn);
     EXPECT_TRUE(lamps.broken);  // until the next start or clear
     EXPECT_EQ(word, 0x00FF & ~kOutBroken);
-    EXPECT_EQ(g_bAutoReturnDone, 1);
+    EXPECT_EQ(run.g_bAutoReturnDone, 1);
     // A finished sequence does nothing until the next start, even past the forced stop.
     for (int tick = 0; tick < 30; ++tick) ASSERT_EQ(Evaluate(0), SafetyAction::kNone);
-    EXPECT_EQ(g_nAutoStopTicks, 5);
-    EXPECT_EQ(g_nAutoReturnTicks, 20);
+    EXPECT_EQ(run.g_nAutoStopTicks, 5);
+    EXPECT_EQ(run.g_nAutoReturnTicks, 20);
 }
 
 TEST_F(SafetyTest, TheEndOfTheSequenceSkipsTheForcedStopOfThatTick) {
-    g_nAutoStopDelay = 1;
-    g_nAutoReturnDelay = 1;
+    settings.g_nAutoStopDelay = 1;
+    settings.g_nAutoReturnDelay = 1;
     Break();
     Evaluate(0);
     EXPECT_EQ(Evaluate(50), SafetyAction::kStopAndSave);
@@ -96,8 +96,8 @@ TEST_F(SafetyTest, TheEndOfTheSequenceSkipsTheForcedStopOfThatTick) {
 }
 
 TEST_F(SafetyTest, DelaysOfZeroFromAFileEndTheirPhaseAfterOneTick) {
-    g_nAutoStopDelay = 0;
-    g_nAutoReturnDelay = -4;
+    settings.g_nAutoStopDelay = 0;
+    settings.g_nAutoReturnDelay = -4;
     Break();
     EXPECT_EQ(Evaluate(0), SafetyAction::kNone);
     EXPECT_TRUE(lamps.autoReturn);
@@ -106,9 +106,9 @@ TEST_F(SafetyTest, DelaysOfZeroFromAFileEndTheirPhaseAfterOneTick) {
 
 TEST_F(SafetyTest, IdleValueBelowMinusBreakValueStartsTheSequence) {
     Evaluate(-29.9);
-    EXPECT_EQ(g_bBreakDetected, 0);
+    EXPECT_EQ(run.g_bBreakDetected, 0);
     Evaluate(-30);
-    EXPECT_EQ(g_bBreakDetected, 1);
+    EXPECT_EQ(run.g_bBreakDetected, 1);
     EXPECT_TRUE(lamps.broken);
 }
 
@@ -120,18 +120,18 @@ TEST_F(SafetyTest, ForcedStopAtTheLimitOrTheTravelLimit) {
     EXPECT_EQ(word, 0x00FF & ~(kOutForcedStop | kOutAlarmHigh | kOutAlarmLow));
     EXPECT_EQ(Evaluate(0), SafetyAction::kNone);
     EXPECT_EQ(word, 0x00FF);
-    g_bTravelLimit = 1;
+    run.g_bTravelLimit = 1;
     EXPECT_EQ(Evaluate(0), SafetyAction::kForcedStop);
     EXPECT_EQ(word, 0x00FF & ~kOutForcedStop);
 }
 
 TEST_F(SafetyTest, PlaybackLampsFollowButNeverForceAStop) {
-    g_bTravelLimit = 1;
+    run.g_bTravelLimit = 1;
     EXPECT_EQ(Evaluate(40, true), SafetyAction::kNone);
     EXPECT_FALSE(lamps.forcedStop);
     EXPECT_TRUE(lamps.alarmHigh);
     EXPECT_EQ(word & kOutForcedStop, kOutForcedStop);
-    g_dHistory0[501] = 40;
+    run.g_dHistory0[501] = 40;
     Evaluate(5, true);
     EXPECT_TRUE(lamps.broken);
     for (int tick = 0; tick < 24; ++tick) ASSERT_EQ(Evaluate(5, true), SafetyAction::kNone);
@@ -141,36 +141,36 @@ TEST_F(SafetyTest, PlaybackLampsFollowButNeverForceAStop) {
 // Between two ticks the value polled then drives the alarms, the break and the forced stop;
 // the sequence after a break is counted in ticks only.
 TEST_F(SafetyTest, BetweenTicksTheLimitsWatchThePolledValue) {
-    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 13, 13), SafetyAction::kNone);
+    EXPECT_EQ(EvaluateBetweenTicks(settings, run, word, lamps, 13, 13), SafetyAction::kNone);
     EXPECT_EQ(word, 0x00F9);
-    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 35, 35), SafetyAction::kForcedStop);
+    EXPECT_EQ(EvaluateBetweenTicks(settings, run, word, lamps, 35, 35), SafetyAction::kForcedStop);
     EXPECT_EQ(word & kOutForcedStop, 0);
     EXPECT_TRUE(lamps.forcedStop);
 
     word = kIdleOutputWord;
     lamps = Lamps{};
-    g_bTravelLimit = 1;
-    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 0, 0), SafetyAction::kForcedStop);
-    g_bTravelLimit = 0;
+    run.g_bTravelLimit = 1;
+    EXPECT_EQ(EvaluateBetweenTicks(settings, run, word, lamps, 0, 0), SafetyAction::kForcedStop);
+    run.g_bTravelLimit = 0;
 
     // A peak reached only between ticks counts: 32.5 polled, then 2.5 after the break.
     word = kIdleOutputWord;
     lamps = Lamps{};
-    g_dHistory0[501] = 5;
-    EXPECT_EQ(EvaluateBetweenTicks(word, lamps, 2.5, 32.5), SafetyAction::kNone);
-    EXPECT_EQ(g_bBreakDetected, 1);
+    run.g_dHistory0[501] = 5;
+    EXPECT_EQ(EvaluateBetweenTicks(settings, run, word, lamps, 2.5, 32.5), SafetyAction::kNone);
+    EXPECT_EQ(run.g_bBreakDetected, 1);
     EXPECT_EQ(word, kIdleOutputWord & ~(kOutBroken | kOutAutoStop));
     EXPECT_TRUE(lamps.broken && lamps.autoStop);
-    for (int i = 0; i < 10; ++i) EvaluateBetweenTicks(word, lamps, 2.5, 32.5);
-    EXPECT_EQ(g_nAutoStopTicks, 0);
-    EXPECT_EQ(g_bAutoStopDone, 0);
+    for (int i = 0; i < 10; ++i) EvaluateBetweenTicks(settings, run, word, lamps, 2.5, 32.5);
+    EXPECT_EQ(run.g_nAutoStopTicks, 0);
+    EXPECT_EQ(run.g_bAutoStopDone, 0);
     EXPECT_TRUE(lamps.autoStop);
 }
 
 TEST_F(SafetyTest, ForcedStopConditionIsTheLimitOrTheSwitch) {
-    EXPECT_FALSE(ForcedStopCondition(34.999, false));
-    EXPECT_TRUE(ForcedStopCondition(35, false));
-    EXPECT_TRUE(ForcedStopCondition(-100, true));
+    EXPECT_FALSE(ForcedStopCondition(settings, 34.999, false));
+    EXPECT_TRUE(ForcedStopCondition(settings, 35, false));
+    EXPECT_TRUE(ForcedStopCondition(settings, -100, true));
 }
 
 // The polled value is the tick's chain without its damping: the same scale, zero, cut-off
@@ -178,12 +178,12 @@ TEST_F(SafetyTest, ForcedStopConditionIsTheLimitOrTheSwitch) {
 TEST_F(SafetyTest, PolledValueScalesAsTheTickWithoutDamping) {
     ChannelVoltages ch;
     ch.damped[0] = 7.0;
-    EXPECT_NEAR(PolledValue0(ch, 3.5), 35.0, 1e-9);
-    EXPECT_EQ(PolledValue0(ch, 0.0001), 0.0);  // within the cut-off
+    EXPECT_NEAR(PolledValue0(settings, run, ch, 3.5), 35.0, 1e-9);
+    EXPECT_EQ(PolledValue0(settings, run, ch, 0.0001), 0.0);  // within the cut-off
     ch.zeroVolt[0] = 0.5;
-    EXPECT_NEAR(PolledValue0(ch, 3.5), 30.0, 1e-9);
-    g_strInputType = "0~+5V";
-    EXPECT_NEAR(PolledValue0(ch, 3.0), 50.0, 1e-9);
+    EXPECT_NEAR(PolledValue0(settings, run, ch, 3.5), 30.0, 1e-9);
+    settings.g_strInputType = "0~+5V";
+    EXPECT_NEAR(PolledValue0(settings, run, ch, 3.0), 50.0, 1e-9);
     EXPECT_EQ(ch.damped[0], 7.0);
 }
 

@@ -59,9 +59,10 @@ int CountOf(const QImage& image, QRgb colour, const QRect& area) {
     return count;
 }
 
-void ShowOnly(int* flag) {
-    g_bShowGrid = g_bShowAlarmLines = g_bShowPeakLine = g_bShowLevelLine = 0;
-    g_bShowCurve0 = g_bShowCurve1 = g_bShowRatioCurve = 0;
+void ShowOnly(ChartFlags& flags, int* flag) {
+    flags.g_bShowGrid = flags.g_bShowAlarmLines = flags.g_bShowPeakLine = flags.g_bShowLevelLine =
+        0;
+    flags.g_bShowCurve0 = flags.g_bShowCurve1 = flags.g_bShowRatioCurve = 0;
     *flag = 1;
 }
 
@@ -83,13 +84,19 @@ class LineChartTest : public QObject {
         return image;
     }
 
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    ChartFlags flags;
     std::unique_ptr<CLineChartCtrl> m_chart;
 
   private slots:
     void init() {
-        ResetProgramState();
-        ResetChartFlags();
-        m_chart = std::make_unique<CLineChartCtrl>();
+        run.Reset();
+        settings.SetDefaults();
+        settings.Parse();
+        flags = ChartFlags{};
+        m_chart = std::make_unique<CLineChartCtrl>(settings, run, flags);
         m_chart->resize(kWidth, kHeight);
         m_chart->CalcLayout();
     }
@@ -97,7 +104,7 @@ class LineChartTest : public QObject {
     void cleanup() { m_chart.reset(); }
 
     void zeroBuffersLieOnTheMiddleRowAndTheRatioOnTheBottomRow() {
-        g_bShowRatioCurve = 1;
+        flags.g_bShowRatioCurve = 1;
         QImage image = Render();
         // Later items draw over earlier ones: the peak line (zero) tops the row.
         QCOMPARE(RowsOf(image, kMagenta), QSet<int>{124});
@@ -106,9 +113,9 @@ class LineChartTest : public QObject {
         QCOMPARE(image.pixel(kPlotRight - 499, 234), kRatio);
         QCOMPARE(image.pixel(kPlotRight, 234), kRatio);
 
-        ShowOnly(&g_bShowCurve0);
+        ShowOnly(flags, &flags.g_bShowCurve0);
         QCOMPARE(RowsOf(Render(), kWhite), QSet<int>{124});
-        ShowOnly(&g_bShowCurve1);
+        ShowOnly(flags, &flags.g_bShowCurve1);
         image = Render();
         QCOMPARE(RowsOf(image, kBlue), QSet<int>{124});
         QCOMPARE(image.pixel(kPlotRight - 499, 124), kBlue);
@@ -116,10 +123,10 @@ class LineChartTest : public QObject {
     }
 
     void curvesScrollOnePixelPerSample() {
-        ShowOnly(&g_bShowCurve0);
-        g_dHistory0[0] = 50;  // newest sample at the right edge, on the upper limit
-        g_dHistory0[1] = 50;
-        g_dHistory0[300] = -50;
+        ShowOnly(flags, &flags.g_bShowCurve0);
+        run.g_dHistory0[0] = 50;  // newest sample at the right edge, on the upper limit
+        run.g_dHistory0[1] = 50;
+        run.g_dHistory0[300] = -50;
         const QImage image = Render();
         QCOMPARE(image.pixel(kPlotRight, 14), kWhite);
         QCOMPARE(image.pixel(kPlotRight - 1, 14), kWhite);
@@ -128,47 +135,48 @@ class LineChartTest : public QObject {
     }
 
     void zoomMagnifiesFiveFold() {
-        g_strRangeLow0 = "0.000";
-        ParseSettings();
-        FillHistory(g_dHistory0, g_dRangeHigh0 / 5);
-        ShowOnly(&g_bShowCurve0);
-        g_bZoom = 1;
+        settings.g_strRangeLow0 = "0.000";
+        settings.Parse();
+        FillHistory(run.g_dHistory0, settings.g_dRangeHigh0 / 5);
+        ShowOnly(flags, &flags.g_bShowCurve0);
+        flags.g_bZoom = 1;
         QCOMPARE(RowsOf(Render(), kWhite), QSet<int>{14});
-        QCOMPARE(g_nZoomFactor, 5);
-        g_bZoom = 0;
+        QCOMPARE(flags.g_nZoomFactor, 5);
+        flags.g_bZoom = 0;
         QCOMPARE(RowsOf(Render(), kWhite), QSet<int>{190});  // 234 - 10 * 220 / 50
-        QCOMPARE(g_nZoomFactor, 1);
+        QCOMPARE(flags.g_nZoomFactor, 1);
     }
 
     void alarmLineIsRedAtOrAboveItsLevelAndYellowBelow() {
-        ShowOnly(&g_bShowAlarmLines);
-        g_dValue0 = g_dAlarmLow;  // 10: the lower level is reached, the upper (13) is not
+        ShowOnly(flags, &flags.g_bShowAlarmLines);
+        run.g_dValue0 =
+            settings.g_dAlarmLow;  // 10: the lower level is reached, the upper (13) is not
         QImage image = Render();
         QCOMPARE(RowsOf(image, kRed), QSet<int>{102});
         QCOMPARE(RowsOf(image, kYellow), QSet<int>{95});
         QCOMPARE(image.pixel(kPlotLeft, 102), kRed);
         QCOMPARE(image.pixel(kPlotRight, 102), kRed);
 
-        g_dValue0 = std::numeric_limits<double>::quiet_NaN();
+        run.g_dValue0 = std::numeric_limits<double>::quiet_NaN();
         image = Render();
         QCOMPARE(RowsOf(image, kYellow), (QSet<int>{95, 102}));
         QVERIFY(RowsOf(image, kRed).isEmpty());
     }
 
     void peakLineFollowsThePeakSlot() {
-        ShowOnly(&g_bShowPeakLine);
-        g_dHistory0[10] = 40;                 // larger than the peak, but not the peak slot
-        g_dHistory0[kHistorySlots - 2] = 30;  // 234 - 80 * 2.2 = 58
+        ShowOnly(flags, &flags.g_bShowPeakLine);
+        run.g_dHistory0[10] = 40;                 // larger than the peak, but not the peak slot
+        run.g_dHistory0[kHistorySlots - 2] = 30;  // 234 - 80 * 2.2 = 58
         QCOMPARE(RowsOf(Render(), kMagenta), QSet<int>{58});
 
-        ShowOnly(&g_bShowLevelLine);
-        g_dHistory0[0] = -50;
+        ShowOnly(flags, &flags.g_bShowLevelLine);
+        run.g_dHistory0[0] = -50;
         QCOMPARE(RowsOf(Render(), kCyan), QSet<int>{234});
     }
 
     void timeLabelsSitAtBothEndsOfTheAxis() {
-        ShowOnly(&g_bShowGrid);
-        g_bShowGrid = 0;
+        ShowOnly(flags, &flags.g_bShowGrid);
+        flags.g_bShowGrid = 0;
         const QImage image = Render();
         const QRect band(0, kHeight - 22, kWidth, 16);
         // "-15000 (mS)" right-aligned in (0..110), "0" right-aligned against R - 15.
@@ -180,18 +188,19 @@ class LineChartTest : public QObject {
     }
 
     void gridHasThreeRows() {
-        ShowOnly(&g_bShowGrid);
+        ShowOnly(flags, &flags.g_bShowGrid);
         QCOMPARE(RowsOf(Render(), qRgb(0, 255, 0)), (QSet<int>{15, 124, 234}));
     }
 
     void zeroSpanAndNonFiniteValuesStillDrawAFrame() {
-        g_strRangeHigh0 = g_strRangeLow0 = "0.000";
-        ParseSettings();
-        QCOMPARE(g_dSpan0, 0.0);
-        for (int i = 100; i < 200; ++i) g_dHistory1[i] = std::numeric_limits<double>::quiet_NaN();
-        g_dHistory0[7] = std::numeric_limits<double>::infinity();
-        g_dRatioHistory[3] = -std::numeric_limits<double>::infinity();
-        g_bShowRatioCurve = 1;
+        settings.g_strRangeHigh0 = settings.g_strRangeLow0 = "0.000";
+        settings.Parse();
+        QCOMPARE(settings.g_dSpan0, 0.0);
+        for (int i = 100; i < 200; ++i)
+            run.g_dHistory1[i] = std::numeric_limits<double>::quiet_NaN();
+        run.g_dHistory0[7] = std::numeric_limits<double>::infinity();
+        run.g_dRatioHistory[3] = -std::numeric_limits<double>::infinity();
+        flags.g_bShowRatioCurve = 1;
         const QImage image = Render();
         // Channel 0 at its lower limit over a zero span has no row: no curve, no level line.
         QCOMPARE(CountOf(image, kWhite, QRect(kPlotLeft, 15, 502, 220)), 0);
@@ -203,30 +212,30 @@ class LineChartTest : public QObject {
         // Infinite samples run off the edge of the frame.
         QCOMPARE(image.pixel(kPlotRight - 3, kHeight - 1), kRatio);
 
-        ShowOnly(&g_bShowCurve0);
-        g_strRangeHigh0 = "50.000";
-        g_strRangeLow0 = "-50.000";
-        ParseSettings();
+        ShowOnly(flags, &flags.g_bShowCurve0);
+        settings.g_strRangeHigh0 = "50.000";
+        settings.g_strRangeLow0 = "-50.000";
+        settings.Parse();
         QCOMPARE(image.pixel(kPlotRight - 7, 0), qRgb(0, 0, 0));
         QCOMPARE(Render().pixel(kPlotRight - 7, 0), kWhite);
     }
 
     void aFramePaintedWhileIdleStopsTheRefresh() {
-        g_bRecording = 1;
+        run.g_bRecording = 1;
         m_chart->StartRefresh();
         m_chart->grab();
         QVERIFY(m_chart->IsRefreshing());
         QCOMPARE(m_chart->LastFrame().size(), QSize(kWidth, kHeight));
         QCOMPARE(m_chart->LastFrame().pixel(kPlotRight, 124), kMagenta);
 
-        g_bRecording = 0;
+        run.g_bRecording = 0;
         m_chart->grab();
         QVERIFY(!m_chart->IsRefreshing());
 
         // A start request while idle yields one repaint through the timer, then idles again.
         m_chart->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_chart.get()));
-        g_dHistory0[0] = g_dHistory0[kHistorySlots - 2] = 50;
+        run.g_dHistory0[0] = run.g_dHistory0[kHistorySlots - 2] = 50;
         m_chart->StartRefresh();
         QTRY_VERIFY_WITH_TIMEOUT(!m_chart->IsRefreshing(), 2000);
         QCOMPARE(m_chart->LastFrame().pixel(kPlotRight, 14), kMagenta);

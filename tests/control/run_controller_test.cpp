@@ -55,7 +55,6 @@ int LastTimer(const Reaction& r, Kind timer) {
 class RunControllerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetProgramState();
         char pattern[] = "/tmp/velmora-run-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         base_ = pattern;
@@ -65,7 +64,7 @@ class RunControllerTest : public ::testing::Test {
         std::filesystem::current_path(base_ + "/work");
         AnchorDataFolder();
         std::string error;
-        ASSERT_TRUE(LoadOrCreateSettingsFile(&error)) << error;
+        ASSERT_TRUE(LoadOrCreateSettingsFile(settings, &error)) << error;
         card_.SetDigitalInputs(0x00FF);
     }
     void TearDown() override {
@@ -91,7 +90,7 @@ class RunControllerTest : public ::testing::Test {
         const Reaction startup = run_->OpenCardAtStartup();
         ASSERT_EQ(Find(startup, Kind::kMessage), nullptr);
         ASSERT_EQ(Find(run_->Start(), Kind::kSafetyNotice), nullptr);
-        ASSERT_EQ(g_bRecording, 1);
+        ASSERT_EQ(run.g_bRecording, 1);
     }
 
     // Ticks until a reaction holds an effect of the kind; that reaction, or none after
@@ -108,8 +107,13 @@ class RunControllerTest : public ::testing::Test {
     std::filesystem::path previous_;
     sim::Card card_{1};
     std::unique_ptr<sim::Server> server_;
+    Settings settings;
+    std::unique_ptr<TestRun> runState_ = std::make_unique<TestRun>();
+    TestRun& run = *runState_;
+    SpecimenDims specimen_;
     Card daq_;
-    std::unique_ptr<RunController> run_ = std::make_unique<RunController>(daq_);
+    std::unique_ptr<RunController> run_ =
+        std::make_unique<RunController>(daq_, settings, run, specimen_);
 };
 
 TEST_F(RunControllerTest, WithoutACardOnlyPlaybackIsOffered) {
@@ -142,18 +146,18 @@ TEST_F(RunControllerTest, StartUpWithACardArmsTheTimersAndStartStopRunTheButtons
     EXPECT_EQ(card_.DigitalOutputs() & 0x3F, 0x3F);
 
     for (int i = 0; i < 3; ++i) run_->Tick(i * 0.03);
-    EXPECT_EQ(g_nRecordCount, 3);
-    EXPECT_EQ(g_bTestSaved, 0);
+    EXPECT_EQ(run.g_nRecordCount, 3);
+    EXPECT_EQ(run.g_bTestSaved, 0);
 
     const Reaction stop = run_->Stop();
     EXPECT_EQ(LastCaption(stop, ControlId::kStart), "开始采集");
     EXPECT_EQ(LastEnabled(stop, Kind::kEnable, ControlId::kSave), 1);
     EXPECT_EQ(LastTimer(stop, Kind::kSampleTimer), kIdleSamplePeriodMs);
-    EXPECT_EQ(g_bRecording, 0);
+    EXPECT_EQ(run.g_bRecording, 0);
     // Stopped by hand and unsaved: a start continues the same test.
     run_->Start();
     run_->Tick(0.1);
-    EXPECT_EQ(g_nRecordCount, 4);
+    EXPECT_EQ(run.g_nRecordCount, 4);
 }
 
 // Over the forced-stop limit the stop line goes active on the card, the test stops and the
@@ -165,36 +169,36 @@ TEST_F(RunControllerTest, ForcedStopHoldsTheLineWhileItsCauseLasts) {
     ASSERT_TRUE(stop);
     EXPECT_EQ(Find(*stop, Kind::kSafetyNotice)->text, "安全限制 强行停机");
     EXPECT_TRUE(run_->ForcedStop().forceLimit);
-    EXPECT_EQ(g_bRecording, 0);
+    EXPECT_EQ(run.g_bRecording, 0);
     EXPECT_EQ(card_.DigitalOutputs() & kOutForcedStop, 0);
     EXPECT_EQ(run_->DigitalOut() & kOutForcedStop, 0);
 
     const Reaction refused = run_->Start();
     ASSERT_NE(Find(refused, Kind::kSafetyNotice), nullptr);
     EXPECT_NE(Find(refused, Kind::kSafetyNotice)->text.find("不能开始采集"), std::string::npos);
-    EXPECT_EQ(g_bRecording, 0);
+    EXPECT_EQ(run.g_bRecording, 0);
     EXPECT_EQ(card_.DigitalOutputs() & kOutForcedStop, 0);
 
     card_.SetVoltage(0, 0.0);
     EXPECT_EQ(Find(run_->Start(), Kind::kSafetyNotice), nullptr);
-    EXPECT_EQ(g_bRecording, 1);
+    EXPECT_EQ(run.g_bRecording, 1);
     EXPECT_EQ(card_.DigitalOutputs() & 0x3F, 0x3F);
 }
 
 // A break runs the stop and return phases tick by tick; at their end the test is saved and
 // the results shown, and the next start begins a new test.
 TEST_F(RunControllerTest, BreakSequenceEndsInASaveAndTheNextStartIsANewTest) {
-    g_strForceStopLimit = "100.000";
-    ParseSettings();
+    settings.g_strForceStopLimit = "100.000";
+    settings.Parse();
     StartLiveTest();
     card_.SetVoltage(0, 4.0);
     for (int i = 0; i < 20; ++i) run_->Tick(i * 0.03);
     card_.SetVoltage(0, 0.0);
     const std::optional<Reaction> end = TickUntil(Kind::kResults, 100);
     ASSERT_TRUE(end);
-    EXPECT_GT(g_nBreakRecord, 20);
-    EXPECT_EQ(g_bRecording, 0);
-    EXPECT_EQ(g_bTestSaved, 1);
+    EXPECT_GT(run.g_nBreakRecord, 20);
+    EXPECT_EQ(run.g_bRecording, 0);
+    EXPECT_EQ(run.g_bTestSaved, 1);
     const std::string archive = run_->SavedArchive();
     ASSERT_FALSE(archive.empty());
     EXPECT_TRUE(std::filesystem::exists(archive));
@@ -209,8 +213,8 @@ TEST_F(RunControllerTest, BreakSequenceEndsInASaveAndTheNextStartIsANewTest) {
     EXPECT_EQ(Find(again, Kind::kMessage)->text, "该测试数据已保存，没有再存一份：\n" + archive);
 
     run_->Start();
-    EXPECT_EQ(g_nRecordCount, 0);
-    EXPECT_EQ(g_nBreakRecord, 0);
+    EXPECT_EQ(run.g_nRecordCount, 0);
+    EXPECT_EQ(run.g_nBreakRecord, 0);
     EXPECT_TRUE(run_->SavedArchive().empty());
 }
 
@@ -228,20 +232,20 @@ TEST_F(RunControllerTest, BrokenUnsavedTestHoldsTheStartAndEmptySaveWritesNothin
     EXPECT_EQ(Find(empty, Kind::kMessage)->text, "列表区没有测试数据，没有保存。");
     EXPECT_EQ(files(), before);
 
-    g_nRecordCount = 5;
-    g_nBreakRecord = 4;
-    g_bTestSaved = 0;
+    run.g_nRecordCount = 5;
+    run.g_nBreakRecord = 4;
+    run.g_bTestSaved = 0;
     const Reaction refused = run_->Start();
     ASSERT_NE(Find(refused, Kind::kStartNotice), nullptr);
     EXPECT_EQ(Find(refused, Kind::kStartNotice)->caption, "采集信息");
     EXPECT_EQ(LastTimer(refused, Kind::kSampleTimer), -1);
-    EXPECT_EQ(g_bRecording, 0);
-    EXPECT_EQ(g_nRecordCount, 5);
+    EXPECT_EQ(run.g_bRecording, 0);
+    EXPECT_EQ(run.g_nRecordCount, 5);
 
     run_->Clear();
-    EXPECT_EQ(g_nRecordCount, 0);
+    EXPECT_EQ(run.g_nRecordCount, 0);
     EXPECT_EQ(Find(run_->Start(), Kind::kStartNotice), nullptr);
-    EXPECT_EQ(g_bRecording, 1);
+    EXPECT_EQ(run.g_bRecording, 1);
 }
 
 // The rig's inputs at the poll: the switch is shown, the stop button stops, and a held start
@@ -252,26 +256,26 @@ TEST_F(RunControllerTest, PollFollowsTheSwitchAndTheButtons) {
     card_.SetDigitalInputs(0x00FF & ~(kInTravelLimit | kInStart));
     Reaction r = run_->Poll(kIdleSamplePeriodMs);
     EXPECT_EQ(LastCaption(r, ControlId::kTravelLimit), "行程限位接通");
-    EXPECT_EQ(g_bTravelLimit, 1);
-    EXPECT_EQ(g_bRecording, 0);
+    EXPECT_EQ(run.g_bTravelLimit, 1);
+    EXPECT_EQ(run.g_bRecording, 0);
 
     card_.SetDigitalInputs(0x00FF & ~kInStart);
     r = run_->Poll(kIdleSamplePeriodMs);
     EXPECT_EQ(LastCaption(r, ControlId::kTravelLimit), "行程限位断开");
-    EXPECT_EQ(g_bRecording, 1);
+    EXPECT_EQ(run.g_bRecording, 1);
     EXPECT_EQ(LastTimer(r, Kind::kSampleTimer), 30);
 
     card_.SetDigitalInputs(0x00FF & ~kInStop);
     r = run_->Poll(30);
-    EXPECT_EQ(g_bRecording, 0);
+    EXPECT_EQ(run.g_bRecording, 0);
     EXPECT_EQ(LastCaption(r, ControlId::kStart), "开始采集");
 }
 
 // A long sampling period: the poll reads the tension itself and stops the rig at the limit
 // between two ticks.
 TEST_F(RunControllerTest, PollsWatchTheLimitBetweenLongTicks) {
-    g_strSamplePeriod = "5000";
-    ParseSettings();
+    settings.g_strSamplePeriod = "5000";
+    settings.Parse();
     StartLiveTest();
     run_->Tick(0);
     card_.SetVoltage(0, 4.0);
@@ -279,7 +283,7 @@ TEST_F(RunControllerTest, PollsWatchTheLimitBetweenLongTicks) {
     const Reaction r = run_->Poll(5000);
     EXPECT_NE(Find(r, Kind::kSafetyNotice), nullptr);
     EXPECT_EQ(card_.DigitalOutputs() & kOutForcedStop, 0);
-    EXPECT_EQ(g_nRecordCount, 1);
+    EXPECT_EQ(run.g_nRecordCount, 1);
 }
 
 // A card that stops answering: the test stops with its records, the operator is told, and
@@ -296,8 +300,8 @@ TEST_F(RunControllerTest, LostCardStopsTheTestAndReturns) {
     }
     ASSERT_TRUE(lost);
     EXPECT_TRUE(run_->CardLost());
-    EXPECT_EQ(g_bRecording, 0);
-    EXPECT_EQ(g_nRecordCount, 3);
+    EXPECT_EQ(run.g_bRecording, 0);
+    EXPECT_EQ(run.g_nRecordCount, 3);
     EXPECT_EQ(LastTimer(*lost, Kind::kSampleTimer), 0);
     EXPECT_EQ(LastTimer(*lost, Kind::kPollTimer), 0);
     EXPECT_EQ(LastEnabled(*lost, Kind::kEnable, ControlId::kStart), 0);
@@ -323,8 +327,8 @@ TEST_F(RunControllerTest, TerminationSavesTheTestAndLeavesTheOutputsIdle) {
     const Reaction r = run_->Terminate();
     EXPECT_EQ(LastTimer(r, Kind::kPollTimer), 0);
     EXPECT_NE(Find(r, Kind::kStopReopen), nullptr);
-    EXPECT_EQ(g_bRecording, 0);
-    EXPECT_EQ(g_bTestSaved, 1);
+    EXPECT_EQ(run.g_bRecording, 0);
+    EXPECT_EQ(run.g_bTestSaved, 1);
     EXPECT_NE(run_->SavedArchive().find("-终止保存"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(run_->SavedArchive()));
     EXPECT_EQ(card_.TakeOutputFalls() & kOutForcedStop, kOutForcedStop);

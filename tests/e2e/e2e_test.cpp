@@ -122,9 +122,6 @@ class EndToEndTest : public SimulatedRigCase {
 
 void EndToEndTest::init() {
     SetUpCase(QStringLiteral("/tmp/vle2e-XXXXXX"));
-    // Each case starts as a freshly started program would, whatever the previous one left.
-    g_bRecording = 0;
-    g_nRecordCount = 0;
 }
 
 void EndToEndTest::cleanup() {
@@ -319,16 +316,16 @@ void EndToEndTest::archivePlaysBackWithoutACard() {
         const QString caption = Button(ControlId::kStart)->text();
         if (caption == QStringLiteral("回放结束")) break;
         if (caption == QStringLiteral("继续回放")) {
-            stops.push_back(g_nRecordCount);
+            stops.push_back(m_dlg->Run().g_nRecordCount);
             Button(ControlId::kStart)->click();
         }
         m_dlg->SampleTick();
     }
     QCOMPARE(stops, std::vector<int>{m_archiveRecords});
     QCOMPARE(Button(ControlId::kStart)->text(), QStringLiteral("回放结束"));
-    QCOMPARE(g_nRecordCount, m_archiveRecords);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, m_archiveRecords);
     QCOMPARE(Cell(0, 0), QString::number(m_archiveRecords));
-    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[m_archiveRecords]));
+    QCOMPARE(Cell(0, 1), QString::fromStdString(m_dlg->Run().g_strRecord0[m_archiveRecords]));
     QVERIFY(ArchivesInDataFolder().isEmpty());
 }
 
@@ -341,12 +338,14 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
 
     // The rig's start button begins the run; the window's own timers sample it.
     QCOMPARE(RigCommand("press start"), std::string("ok"));
-    QTRY_VERIFY_WITH_TIMEOUT(g_bRecording && g_nRecordCount > 5 && g_dValue0 > 15.0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording && m_dlg->Run().g_nRecordCount > 5 &&
+                                 m_dlg->Run().g_dValue0 > 15.0,
+                             20000);
 
     m_rig.Close();
     m_sim.kill();
     QVERIFY(m_sim.waitForFinished(10000));
-    const int records = g_nRecordCount;
+    const int records = m_dlg->Run().g_nRecordCount;
     const QString newest = Cell(0, 1);
 
     // Within about a second the test stops as the stop command stops it, with its records,
@@ -359,8 +358,8 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     watch.start(50);
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->CardLost(), 10000);
     QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(g_nRecordCount, records);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, records);
     QCOMPARE(Cell(0, 0), QString::number(records));
     QCOMPARE(Cell(0, 1), newest);
     QCOMPARE(m_boxes.size(), std::size_t{1});
@@ -396,10 +395,11 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
         QStringLiteral("ok %1").arg(m_dlg->DigitalOut(), 4, 16, QLatin1Char('0')).toStdString(),
         5000);
     // Idle ticks show the new card's readings, and its start button continues the test.
-    QTRY_VERIFY_WITH_TIMEOUT(std::fabs(g_dValue0) < 2.0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(std::fabs(m_dlg->Run().g_dValue0) < 2.0, 5000);
     QCOMPARE(RigCommand("press start"), std::string("ok"));
-    QTRY_VERIFY_WITH_TIMEOUT(g_bRecording && g_nRecordCount > records + 3, 10000);
-    QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording && m_dlg->Run().g_nRecordCount > records + 3,
+                             10000);
+    QCOMPARE(Cell(0, 0), QString::number(m_dlg->Run().g_nRecordCount));
     m_dlg->OnStop();
     QCOMPARE(m_boxes.size(), std::size_t{2});
 }
@@ -416,7 +416,7 @@ void EndToEndTest::simulatorStartedAfterTheProgram() {
                              5000);
 
     QVERIFY(m_dlg->TheCard().g_hDevice == nullptr);
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QVERIFY(m_dlg->findChild<QAction*>(Name(ControlId::kMenuOpen))->isEnabled());
     QVERIFY(!Button(ControlId::kStart)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
@@ -433,8 +433,9 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     OpenWindow();
     QVERIFY(m_boxes.empty());
     Button(ControlId::kStart)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > 3 && RigCommand("get-outputs") == "ok 00fb", 10000);
-    const int recordsBefore = g_nRecordCount;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_dlg->Run().g_nRecordCount > 3 && RigCommand("get-outputs") == "ok 00fb", 10000);
+    const int recordsBefore = m_dlg->Run().g_nRecordCount;
 
     // A second program starts on the same card while the first one's test runs.
     QTemporaryDir secondDir;
@@ -464,8 +465,8 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
              qPrintable(output));
     QCOMPARE(second.exitCode(), 1);
     QCOMPARE(outputs, std::set<std::string>{"ok 00fb"});
-    QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > recordsBefore + 3, 5000);
-    QVERIFY(g_bRecording);
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount > recordsBefore + 3, 5000);
+    QVERIFY(m_dlg->Run().g_bRecording);
     QCOMPARE(m_dlg->TheCard().g_nLastError, 0);
     QVERIFY(!m_dlg->CardLost());
     QCOMPARE(m_boxes.size(), std::size_t{0});
@@ -504,14 +505,15 @@ void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
         for (int specimen = 1; specimen <= 2; ++specimen) {
             if (specimen == 2) QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
             QCOMPARE(RigCommand("press start"), std::string("ok"));
-            QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 10000);
             // A new test: its first records are the new specimen's, not the old peak.
-            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount > 3, 10000);
-            QVERIFY2(g_dHistory0[501] < 15.0, qPrintable(QString::number(g_dHistory0[501])));
-            QTRY_VERIFY_WITH_TIMEOUT(!g_bRecording && ArchivesInDataFolder().size() == specimen,
-                                     120000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount > 3, 10000);
+            QVERIFY2(m_dlg->Run().g_dHistory0[501] < 15.0,
+                     qPrintable(QString::number(m_dlg->Run().g_dHistory0[501])));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !m_dlg->Run().g_bRecording && ArchivesInDataFolder().size() == specimen, 120000);
             QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
-            counts.push_back(g_nRecordCount);
+            counts.push_back(m_dlg->Run().g_nRecordCount);
         }
     });
     if (QTest::currentTestFailed()) return;
@@ -549,12 +551,12 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
     RunInExec([&] {
         // A test recorded, stopped and cleared leaves 保存 enabled over an empty list.
         Button(ControlId::kStart)->click();
-        QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount >= 2, 10000);
         Button(ControlId::kStop)->click();
         SetQuestionHandler([](const QString&, const QString&) { return true; });
         Button(ControlId::kClearList)->click();
         SetQuestionHandler({});
-        QCOMPARE(g_nRecordCount, 0);
+        QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
         QVERIFY(Button(ControlId::kSave)->isEnabled());
         Button(ControlId::kSave)->click();
         m_dlg->findChild<QAction*>(Name(ControlId::kMenuSave))->trigger();
@@ -575,7 +577,7 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
         QCOMPARE(ReadWhole(folder + QStringLiteral("MyTestSet.dat")), defaults);
 
         Button(ControlId::kStart)->click();
-        QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 5, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount >= 5, 10000);
         Button(ControlId::kStop)->click();
         Button(ControlId::kSave)->click();
         QVERIFY(m_boxes.empty());

@@ -76,10 +76,10 @@ int StoredRecords(const QString& path) {
     return count;
 }
 
-// The settings file as the settings strings stand, written into a data folder.
-QByteArray SettingsFileBytes() {
+// The settings file of the given settings, written into a data folder.
+QByteArray SettingsFileBytes(const Settings& settings) {
     std::ostringstream out;
-    SaveSettings(out);
+    settings.Save(out);
     return QByteArray::fromStdString(out.str());
 }
 
@@ -117,11 +117,14 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     // The Velmora program in its own working folder, with the simulator's card; returns once
     // it holds the card's lock and its timers run.
     void StartProgram(QProcess& program, const QString& workDir);
+
+    // The settings a case writes into the settings file before the program starts.
+    Settings settings;
 };
 
 void SafetyEndToEndTest::init() {
     SetUpCase(QStringLiteral("/tmp/vlsafe-XXXXXX"));
-    SetDefaultSettings();
+    settings = Settings();
 }
 
 void SafetyEndToEndTest::cleanup() {
@@ -180,7 +183,7 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
     StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
     if (QTest::currentTestFailed()) return;
     const QString settingsPath = QString::fromStdString(SettingsFilePath());
-    QByteArray refusedBytes = SettingsFileBytes();
+    QByteArray refusedBytes = SettingsFileBytes(settings);
     refusedBytes.replace(10, 10, QByteArray("-5V~+5X\0\0\0", 10));
     QVERIFY(WriteFile(settingsPath, refusedBytes));
 
@@ -198,10 +201,10 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
         QFile kept(QFileInfo(settingsPath).path() + QLatin1Char('/') + aside[0]);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), refusedBytes);
-        SetDefaultSettings();
+        settings.SetDefaults();
         QFile remade(settingsPath);
         QVERIFY(remade.open(QIODevice::ReadOnly));
-        QCOMPARE(remade.readAll(), SettingsFileBytes());
+        QCOMPARE(remade.readAll(), SettingsFileBytes(settings));
 
         QCOMPARE(RigCommand("press start"), std::string("ok"));
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
@@ -227,7 +230,7 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
                      .entryList({QStringLiteral("MyTestSet.dat.refused-*")}, QDir::Files)
                      .size(),
                  2);
-        QCOMPARE(g_strInputType, std::string("-5V~+5V"));
+        QCOMPARE(m_dlg->SettingsRecord().g_strInputType, std::string("-5V~+5V"));
     });
 }
 
@@ -236,13 +239,13 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
 void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
     StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
     if (QTest::currentTestFailed()) return;
-    g_strSamplePeriod = "10000";
-    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes()));
+    settings.g_strSamplePeriod = "10000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
 
     ExecWindow([&] {
         QVERIFY(m_boxes.empty());
         QCOMPARE(RigCommand("press start"), std::string("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
                                      StateField(RigCommand("rig-state"), "motion") == "stopped",
                                  20000);
@@ -250,7 +253,7 @@ void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
         QVERIFY2(StateNumber(state, "peak") >= 35.0 && StateNumber(state, "peak") < 37.0,
                  state.c_str());
         QVERIFY(StateField(state, "specimen") != "broken");
-        QCOMPARE(int(g_bRecording), 0);
+        QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
         QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
     });
 }
@@ -258,18 +261,18 @@ void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
 void SafetyEndToEndTest::longPeriodBreakBetweenTicks() {
     StartSimulator();
     if (QTest::currentTestFailed()) return;
-    g_strSamplePeriod = "10000";
-    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes()));
+    settings.g_strSamplePeriod = "10000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
 
     ExecWindow([&] {
         QCOMPARE(RigCommand("press start"), std::string("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(StateField(RigCommand("rig-state"), "specimen") == "broken",
                                  20000);
         // The break's lines (broken, auto-stop) follow within a poll, not at the next tick.
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x18) == 0, 1000);
-        QVERIFY(g_bBreakDetected);
-        QVERIFY(g_nRecordCount <= 1);
+        QVERIFY(m_dlg->Run().g_bBreakDetected);
+        QVERIFY(m_dlg->Run().g_nRecordCount <= 1);
     });
 }
 
@@ -409,19 +412,19 @@ void SafetyEndToEndTest::sameNameInOneSecondKeepsBothTests() {
             for (const QString& name : data.entryList({QStringLiteral("Dranvik*")}, QDir::Files))
                 QVERIFY(QFile::remove(data.filePath(name)));
             Button(ControlId::kStart)->click();
-            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 8, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount >= 8, 10000);
             Button(ControlId::kStop)->click();
-            firstCount = g_nRecordCount;
+            firstCount = m_dlg->Run().g_nRecordCount;
             // Early in a second, so that both saves can fall into it.
             QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentMSecsSinceEpoch() % 1000 < 100, 2000);
             const std::time_t first = std::time(nullptr);
             Button(ControlId::kSave)->click();
             Button(ControlId::kClearList)->click();
-            QCOMPARE(g_nRecordCount, 0);
+            QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
             Button(ControlId::kStart)->click();
-            QTRY_VERIFY_WITH_TIMEOUT(g_nRecordCount >= 3, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount >= 3, 10000);
             Button(ControlId::kStop)->click();
-            secondCount = g_nRecordCount;
+            secondCount = m_dlg->Run().g_nRecordCount;
             Button(ControlId::kSave)->click();
             sameSecond = std::time(nullptr) == first;
         }

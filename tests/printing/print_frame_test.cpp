@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "../common/modal_answer.h"
@@ -26,6 +27,7 @@ namespace {
 // deletes them when the job ends, counting every callback.
 class FakeOwner : public ReportOwner {
   public:
+    FakeOwner() { settings.Parse(); }
     QWidget* ReportWindow() override { return &window; }
     void OnReportBeginPrinting(QPrinter& printer) override {
         ++begins;
@@ -38,13 +40,16 @@ class FakeOwner : public ReportOwner {
         ++pages;
         drawn.push_back(page);
         withoutFonts += fonts == nullptr;
-        if (fonts) DrawReportPage(painter, printer, *fonts);
+        if (fonts) DrawReportPage(settings, run, painter, printer, *fonts);
     }
     void OnReportEndPrinting(QPrinter&) override {
         ++ends;
         fonts.reset();
     }
 
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
     QWidget window;
     std::unique_ptr<ReportFonts> fonts;
     int pageCount = 1;
@@ -82,7 +87,6 @@ class PrintFrameTest : public QObject {
 
   private slots:
     void init() {
-        ResetProgramState();
         m_owner = std::make_unique<FakeOwner>();
         QPixmap icon(16, 16);
         icon.fill(Qt::red);
@@ -103,7 +107,7 @@ class PrintFrameTest : public QObject {
             frameHidden = frame != nullptr && !frame->isVisible();
             qobject_cast<QPrintDialog*>(modal)->reject();
         });
-        PrintReport(*m_owner);
+        PrintReport(m_owner->settings, *m_owner);
         QVERIFY(overOwner);
         QVERIFY(frameHidden);
         QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
@@ -118,7 +122,7 @@ class PrintFrameTest : public QObject {
             docName = qobject_cast<QPrintDialog*>(modal)->printer()->docName();
             AcceptPrintDialog(modal, path);
         });
-        PrintReport(*m_owner);
+        PrintReport(m_owner->settings, *m_owner);
         QCOMPARE(docName, QStringLiteral("Dranvik"));
         QCOMPARE(m_owner->begins, 1);
         QCOMPARE(m_owner->pages, 1);
@@ -132,7 +136,7 @@ class PrintFrameTest : public QObject {
         m_owner->pageCount = 2;
         const QString path = m_dir.filePath(QStringLiteral("two.pdf"));
         AnswerModal(IsPrintDialog, [&](QWidget* modal) { AcceptPrintDialog(modal, path); });
-        PrintReport(*m_owner);
+        PrintReport(m_owner->settings, *m_owner);
         QCOMPARE(m_owner->drawn, (std::vector<int>{1, 2}));
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -148,7 +152,7 @@ class PrintFrameTest : public QObject {
                     modal->findChild<QPrintPreviewWidget*>(QStringLiteral("preview"))->pageCount();
                 modal->close();
             });
-        PreviewReport(*m_owner);
+        PreviewReport(m_owner->settings, *m_owner);
         QCOMPARE(previewPages, 2);
     }
 
@@ -158,7 +162,7 @@ class PrintFrameTest : public QObject {
         AnswerModal(IsPrintDialog, [&](QWidget* modal) {
             AcceptPrintDialog(modal, m_dir.filePath(QStringLiteral("missing/report.pdf")));
         });
-        PrintReport(*m_owner);
+        PrintReport(m_owner->settings, *m_owner);
         QCOMPARE(messages.size(), 1);
         QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
     }
@@ -177,7 +181,7 @@ class PrintFrameTest : public QObject {
                     modal->windowIcon().cacheKey() == m_owner->window.windowIcon().cacheKey();
                 modal->close();
             });
-        PreviewReport(*m_owner);
+        PreviewReport(m_owner->settings, *m_owner);
         QVERIFY(ownerShown);
         QVERIFY(overOwner);
         QVERIFY(maximised);
@@ -209,7 +213,7 @@ class PrintFrameTest : public QObject {
                 });
                 modal->findChild<QAction*>(QStringLiteral("print"))->trigger();
             });
-        PreviewReport(*m_owner);
+        PreviewReport(m_owner->settings, *m_owner);
         QCOMPARE(endsBeforePrint, 1);
         QVERIFY(ownerShownForPrint);
         QVERIFY(printFrameHidden);

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
+#include <memory>
 
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
@@ -10,14 +11,14 @@
 namespace {
 
 // A4 at 600 dpi; 23622 dots per metre reads back as 600 dpi.
-QImage RenderPage() {
+QImage RenderPage(const Settings& settings, const TestRun& run) {
     QImage page(4961, 7016, QImage::Format_RGB32);
     page.setDotsPerMeterX(23622);
     page.setDotsPerMeterY(23622);
     page.fill(Qt::white);
     const auto fonts = CreateReportFonts();
     QPainter painter(&page);
-    DrawReportPage(painter, page, *fonts);
+    DrawReportPage(settings, run, painter, page, *fonts);
     return page;
 }
 
@@ -48,11 +49,11 @@ QRect BodyCell(int group, int column, int row) {
     return CellInside(edges[cell], std::max(top, 980), edges[cell + 1], top + 110);
 }
 
-void FillRecords(int count) {
-    g_nRecordCount = count;
+void FillRecords(TestRun& run, int count) {
+    run.g_nRecordCount = count;
     for (int k = 1; k <= count; ++k) {
-        g_strRecord0[k] = "012.345";
-        g_strRecord1[k] = "067.890";
+        run.g_strRecord0[k] = "012.345";
+        run.g_strRecord1[k] = "067.890";
     }
 }
 
@@ -63,8 +64,10 @@ class ReportPageTest : public QObject {
 
   private slots:
     void init() {
-        ResetProgramState();
-        g_strStartTime = "2024-03-05-14:07:09";
+        run.Reset();
+        settings.SetDefaults();
+        settings.Parse();
+        run.g_strStartTime = "2024-03-05-14:07:09";
     }
 
     void fontsKeepTheirPointSizeInPageUnits() {
@@ -79,7 +82,7 @@ class ReportPageTest : public QObject {
     }
 
     void titleAndInformationLineStartAtTheirCorners() {
-        const QImage page = RenderPage();
+        const QImage page = RenderPage(settings, run);
         const QRect title = InkBox(page, QRect(0, 0, 4961, 600));
         QVERIFY(!title.isEmpty());
         QVERIFY2(title.left() >= 150 && title.left() < 175,
@@ -93,7 +96,7 @@ class ReportPageTest : public QObject {
     }
 
     void tableFrameRunsDownToItsBottomLine() {
-        const QImage page = RenderPage();
+        const QImage page = RenderPage(settings, run);
         for (const int x : {351, 2000, 4480}) {
             QVERIFY(IsInk(page.pixel(x, 4270)));
             QVERIFY(!IsInk(page.pixel(x, 4269)));
@@ -121,8 +124,8 @@ class ReportPageTest : public QObject {
         QFETCH(int, records);
         QFETCH(int, groups);
         QFETCH(int, rows);
-        FillRecords(records);
-        const QImage page = RenderPage();
+        FillRecords(run, records);
+        const QImage page = RenderPage(settings, run);
         for (int group = 0; group < 3; ++group) {
             for (const int row : {0, 4, 5, 29}) {
                 const bool used = group < groups && row < rows;
@@ -133,8 +136,8 @@ class ReportPageTest : public QObject {
     }
 
     void zeroValuesPlotOnTheMiddleLine() {
-        std::fill(std::begin(g_dHistory1), std::end(g_dHistory1), g_dRangeLow1);
-        const QImage page = RenderPage();
+        std::fill(std::begin(run.g_dHistory1), std::end(run.g_dHistory1), settings.g_dRangeLow1);
+        const QImage page = RenderPage(settings, run);
         // The black curve (8 units wide) centred on 5475.
         QRect curve;
         for (int y = 4600; y <= 6350; ++y) {
@@ -152,7 +155,7 @@ class ReportPageTest : public QObject {
     }
 
     void alarmLinesAndLabels() {
-        const QImage page = RenderPage();
+        const QImage page = RenderPage(settings, run);
         QCOMPARE(page.pixel(2000, 5247), qRgb(150, 150, 150));  // 13 on -50..50
         QCOMPARE(page.pixel(2000, 5300), qRgb(150, 150, 150));  // 10
         // Range labels right-aligned against 720, time labels at both ends of 550..4490.
@@ -165,13 +168,13 @@ class ReportPageTest : public QObject {
     }
 
     void zeroSpanAndNaNStillDrawThePage() {
-        g_strRangeHigh0 = g_strRangeLow0 = "0.000";
-        ParseSettings();
+        settings.g_strRangeHigh0 = settings.g_strRangeLow0 = "0.000";
+        settings.Parse();
         for (int i = 0; i < kHistorySlots; ++i) {
-            g_dHistory1[i] = i % 2 == 0 ? std::numeric_limits<double>::quiet_NaN() : 50.0;
+            run.g_dHistory1[i] = i % 2 == 0 ? std::numeric_limits<double>::quiet_NaN() : 50.0;
         }
-        g_dHistory1[100] = std::numeric_limits<double>::infinity();
-        const QImage page = RenderPage();
+        run.g_dHistory1[100] = std::numeric_limits<double>::infinity();
+        const QImage page = RenderPage(settings, run);
         // The table is intact; channel 0 on a zero span at its lower limit has no position,
         // and channel 1 is drawn where its samples are numbers.
         QVERIFY(IsInk(page.pixel(2000, 4270)));
@@ -185,6 +188,11 @@ class ReportPageTest : public QObject {
         QCOMPARE(page.pixel(ReportColumn(202), 5037), qRgb(230, 230, 230));
         QCOMPARE(page.pixel(ReportColumn(100), 5000), qRgb(100, 100, 100));
     }
+
+  private:
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
 };
 
 QTEST_MAIN(ReportPageTest)

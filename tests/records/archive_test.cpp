@@ -44,17 +44,17 @@ class ArchiveTest : public RecordsTest {
   protected:
     std::string SaveNow(std::time_t when) {
         std::string base, error;
-        EXPECT_TRUE(ArchiveBasePath(g_strTestName, when, &base, &error)) << error;
-        EXPECT_TRUE(WriteArchive(base + ".dat", &error)) << error;
+        EXPECT_TRUE(ArchiveBasePath(settings.g_strTestName, when, &base, &error)) << error;
+        EXPECT_TRUE(WriteArchive(settings, run, base + ".dat", &error)) << error;
         return base + ".dat";
     }
 };
 
 TEST_F(ArchiveTest, LayoutHoldsPathSettingsReadoutsAndOnlyTheRunsRecords) {
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
     for (int i = 0; i < 502; ++i) {
-        g_strReadout0[i] = "r0-" + std::to_string(i);
-        g_strReadout1[i] = "r1-" + std::to_string(i);
+        run.g_strReadout0[i] = "r0-" + std::to_string(i);
+        run.g_strReadout1[i] = "r1-" + std::to_string(i);
     }
     FillRecords(3);
     const std::string path = SaveNow(LocalTime(2025, 3, 7, 14, 5, 9));
@@ -70,38 +70,40 @@ TEST_F(ArchiveTest, LayoutHoldsPathSettingsReadoutsAndOnlyTheRunsRecords) {
     EXPECT_EQ(BlockAt(file, kReadout1At), "r1-0");
     EXPECT_EQ(BlockAt(file, kReadout1At + 10 * 501), "r1-501");
     for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i), g_strRecord0[i]);
-        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i + 10), g_strRecord1[i]);
+        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i), run.g_strRecord0[i]);
+        EXPECT_EQ(BlockAt(file, kRecordsAt + 20 * i + 10), run.g_strRecord1[i]);
     }
     EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 20 * 4), std::string::npos);
 }
 
 TEST_F(ArchiveTest, RoundTripRestoresSettingsReadoutsAndRecordsFromAnyFolder) {
-    g_strTestName = Utf8ToGbk("拉伸试验");
-    g_strSamplePeriod = "75";
-    g_strTester = "abcdefghij0123456789";  // fills its block without a zero byte
-    g_strReadout0[0] = "012.345";
-    g_strReadout1[501] = "099.999";
+    settings.g_strTestName = Utf8ToGbk("拉伸试验");
+    settings.g_strSamplePeriod = "75";
+    settings.g_strTester = "abcdefghij0123456789";  // fills its block without a zero byte
+    run.g_strReadout0[0] = "012.345";
+    run.g_strReadout1[501] = "099.999";
     FillRecords(10000);
     const std::string path = SaveNow(LocalTime(2025, 3, 7, 14, 5, 9));
-    const std::string tester = g_strTester;
+    const std::string tester = settings.g_strTester;
     // Opened from another folder, the archive still names the path it was saved under.
     const std::string copy = DataFolderPath() + "../elsewhere.dat";
     WriteWhole(copy, ReadWhole(path));
 
-    ResetProgramState();
+    run.Reset();
+    settings.SetDefaults();
+    settings.Parse();
     std::string name, error;
-    ASSERT_TRUE(ReadArchive(copy, &name, &error)) << error;
+    ASSERT_TRUE(ReadArchive(settings, run, copy, &name, &error)) << error;
     EXPECT_EQ(name, Utf8ToGbk(path));
-    EXPECT_EQ(g_strTestName, Utf8ToGbk("拉伸试验"));
-    EXPECT_EQ(g_strTester, tester);
-    EXPECT_EQ(g_strSamplePeriod, "75");
-    EXPECT_EQ(g_nSamplePeriod, 75);  // numeric forms follow the archive's settings
-    EXPECT_EQ(g_strReadout0[0], "012.345");
-    EXPECT_EQ(g_strReadout1[501], "099.999");
-    EXPECT_EQ(g_strRecord0[1], "000.125");
-    EXPECT_EQ(g_strRecord1[10000], "020.000");
-    EXPECT_TRUE(g_strRecord0[10001].empty());
+    EXPECT_EQ(settings.g_strTestName, Utf8ToGbk("拉伸试验"));
+    EXPECT_EQ(settings.g_strTester, tester);
+    EXPECT_EQ(settings.g_strSamplePeriod, "75");
+    EXPECT_EQ(settings.g_nSamplePeriod, 75);  // numeric forms follow the archive's settings
+    EXPECT_EQ(run.g_strReadout0[0], "012.345");
+    EXPECT_EQ(run.g_strReadout1[501], "099.999");
+    EXPECT_EQ(run.g_strRecord0[1], "000.125");
+    EXPECT_EQ(run.g_strRecord1[10000], "020.000");
+    EXPECT_TRUE(run.g_strRecord0[10001].empty());
 }
 
 TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
@@ -134,34 +136,35 @@ TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
     // Each part of this path is a valid name; together they overflow the header's field.
     const std::string folder = DataFolderPath() + std::string(120, 'd');
     ASSERT_TRUE(std::filesystem::create_directory(folder));
-    EXPECT_FALSE(WriteArchive(folder + "/" + std::string(130, 'x') + ".dat", &error));
+    EXPECT_FALSE(
+        WriteArchive(settings, run, folder + "/" + std::string(130, 'x') + ".dat", &error));
     EXPECT_EQ(error.rfind("存档路径过长：", 0), 0u) << error;
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(ArchiveTest, UnreadableFileLeavesEverythingAsItWas) {
     FillRecords(3);
-    g_strReadout0[0] = "012.345";
-    g_strSamplePeriod = "75";
+    run.g_strReadout0[0] = "012.345";
+    settings.g_strSamplePeriod = "75";
     std::string name = "before", error;
-    EXPECT_FALSE(ReadArchive(DataFolderPath() + "missing.dat", &name, &error));
+    EXPECT_FALSE(ReadArchive(settings, run, DataFolderPath() + "missing.dat", &name, &error));
     EXPECT_EQ(error.rfind("文件无法打开：", 0), 0u) << error;
-    EXPECT_FALSE(ReadArchive(DataFolderPath(), &name, &error));  // a folder
+    EXPECT_FALSE(ReadArchive(settings, run, DataFolderPath(), &name, &error));  // a folder
     EXPECT_EQ(name, "before");
-    EXPECT_EQ(g_strRecord0[3], "000.375");
-    EXPECT_EQ(g_strReadout0[0], "012.345");
-    EXPECT_EQ(g_strSamplePeriod, "75");
+    EXPECT_EQ(run.g_strRecord0[3], "000.375");
+    EXPECT_EQ(run.g_strReadout0[0], "012.345");
+    EXPECT_EQ(settings.g_strSamplePeriod, "75");
 }
 
 // Only a file of an archive's size is an archive: the settings file, a workbook or a
 // cut-off or lengthened copy is refused and changes nothing.
 TEST_F(ArchiveTest, FilesOfAnotherSizeAreRefusedAndChangeNothing) {
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
     FillRecords(3);
     const std::string full = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
     ASSERT_EQ(full.size(), kArchiveBytes);
-    g_strSamplePeriod = "75";
-    g_strReadout0[0] = "012.345";
+    settings.g_strSamplePeriod = "75";
+    run.g_strReadout0[0] = "012.345";
     const std::string path = DataFolderPath() + "foreign.dat";
     const struct {
         const char* what;
@@ -175,13 +178,13 @@ TEST_F(ArchiveTest, FilesOfAnotherSizeAreRefusedAndChangeNothing) {
     for (const auto& f : files) {
         WriteWhole(path, f.bytes);
         std::string name = "before", error;
-        EXPECT_FALSE(ReadArchive(path, &name, &error)) << f.what;
+        EXPECT_FALSE(ReadArchive(settings, run, path, &name, &error)) << f.what;
         EXPECT_NE(error.find(path), std::string::npos) << f.what << ": " << error;
         EXPECT_EQ(name, "before") << f.what;
-        EXPECT_EQ(g_strSamplePeriod, "75") << f.what;
-        EXPECT_EQ(g_strReadout0[0], "012.345") << f.what;
-        EXPECT_EQ(g_strRecord0[3], "000.375") << f.what;
-        EXPECT_TRUE(g_strRecord0[4].empty()) << f.what;
+        EXPECT_EQ(settings.g_strSamplePeriod, "75") << f.what;
+        EXPECT_EQ(run.g_strReadout0[0], "012.345") << f.what;
+        EXPECT_EQ(run.g_strRecord0[3], "000.375") << f.what;
+        EXPECT_TRUE(run.g_strRecord0[4].empty()) << f.what;
     }
 }
 
@@ -192,7 +195,7 @@ TEST_F(ArchiveTest, RecordsBeyondTheChannelsReachAreRefused) {
     FillRecords(3);
     const std::string full = ReadWhole(SaveNow(LocalTime(2025, 3, 7, 14, 5, 9)));
     ASSERT_EQ(full.size(), kArchiveBytes);
-    g_strSamplePeriod = "75";
+    settings.g_strSamplePeriod = "75";
     const std::string path = DataFolderPath() + "crafted.dat";
     auto crafted = [&](int slot, int channel, const std::string& text) {
         std::string bytes = full;
@@ -210,11 +213,12 @@ TEST_F(ArchiveTest, RecordsBeyondTheChannelsReachAreRefused) {
     for (const auto& r : refused) {
         crafted(r.slot, r.channel, r.text);
         std::string name = "before", error;
-        EXPECT_FALSE(ReadArchive(path, &name, &error)) << r.text << " in slot " << r.slot;
+        EXPECT_FALSE(ReadArchive(settings, run, path, &name, &error))
+            << r.text << " in slot " << r.slot;
         EXPECT_EQ(error, "不是测试存档文件：" + path) << r.text;
         EXPECT_EQ(name, "before") << r.text;
-        EXPECT_EQ(g_strSamplePeriod, "75") << r.text;
-        EXPECT_EQ(g_strRecord0[3], "000.375") << r.text;
+        EXPECT_EQ(settings.g_strSamplePeriod, "75") << r.text;
+        EXPECT_EQ(run.g_strRecord0[3], "000.375") << r.text;
     }
 
     const struct {
@@ -224,7 +228,7 @@ TEST_F(ArchiveTest, RecordsBeyondTheChannelsReachAreRefused) {
     for (const auto& o : opened) {
         crafted(o.slot, o.channel, o.text);
         std::string name, error;
-        EXPECT_TRUE(ReadArchive(path, &name, &error)) << o.text << ": " << error;
+        EXPECT_TRUE(ReadArchive(settings, run, path, &name, &error)) << o.text << ": " << error;
     }
 }
 
@@ -232,21 +236,21 @@ TEST_F(ArchiveTest, ASecondSaveInTheSameSecondReplacesTheFirstWithoutItsRecords)
     const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
     FillRecords(5);
     const std::string first = SaveNow(when);
-    g_strRecord0[1] = "777.777";
-    g_nRecordCount = 2;  // a longer test was cleared and a shorter one recorded
+    run.g_strRecord0[1] = "777.777";
+    run.g_nRecordCount = 2;  // a longer test was cleared and a shorter one recorded
     const std::string second = SaveNow(when);
     EXPECT_EQ(first, second);
     EXPECT_EQ(DataFolderEntries().size(), 1u);  // and no temporary file left behind
     const std::string file = ReadWhole(second);
     EXPECT_EQ(BlockAt(file, kRecordsAt + 20), "777.777");
-    EXPECT_EQ(BlockAt(file, kRecordsAt + 40), g_strRecord0[2]);
+    EXPECT_EQ(BlockAt(file, kRecordsAt + 40), run.g_strRecord0[2]);
     EXPECT_EQ(file.find_first_not_of('\0', kRecordsAt + 60), std::string::npos);
 
     std::string name, error;
-    ASSERT_TRUE(ReadArchive(second, &name, &error)) << error;
-    EXPECT_FALSE(g_strRecord0[2].empty());
-    EXPECT_TRUE(g_strRecord0[3].empty());
-    EXPECT_TRUE(g_strRecord1[5].empty());
+    ASSERT_TRUE(ReadArchive(settings, run, second, &name, &error)) << error;
+    EXPECT_FALSE(run.g_strRecord0[2].empty());
+    EXPECT_TRUE(run.g_strRecord0[3].empty());
+    EXPECT_TRUE(run.g_strRecord1[5].empty());
 }
 
 // The save command's write: the second test under one name in one second is "-2", the
@@ -254,13 +258,13 @@ TEST_F(ArchiveTest, ASecondSaveInTheSameSecondReplacesTheFirstWithoutItsRecords)
 TEST_F(ArchiveTest, ANewArchiveNeverReplacesAnother) {
     const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
     std::string stamped, error;
-    ASSERT_TRUE(ArchiveBasePath(g_strTestName, when, &stamped, &error)) << error;
+    ASSERT_TRUE(ArchiveBasePath(settings.g_strTestName, when, &stamped, &error)) << error;
     FillRecords(5);
     std::string first, second, third;
-    ASSERT_TRUE(WriteNewArchive(stamped, &first, &error)) << error;
-    g_nRecordCount = 2;
-    ASSERT_TRUE(WriteNewArchive(stamped, &second, &error)) << error;
-    ASSERT_TRUE(WriteNewArchive(stamped, &third, &error)) << error;
+    ASSERT_TRUE(WriteNewArchive(settings, run, stamped, &first, &error)) << error;
+    run.g_nRecordCount = 2;
+    ASSERT_TRUE(WriteNewArchive(settings, run, stamped, &second, &error)) << error;
+    ASSERT_TRUE(WriteNewArchive(settings, run, stamped, &third, &error)) << error;
     EXPECT_EQ(first, stamped);
     EXPECT_EQ(second, stamped + "-2");
     EXPECT_EQ(third, stamped + "-3");
@@ -272,7 +276,8 @@ TEST_F(ArchiveTest, ANewArchiveNeverReplacesAnother) {
     EXPECT_TRUE(BlockAt(secondFile, kRecordsAt + 3 * 20).empty());
 
     // A tag ends the name, before any "-2".
-    ASSERT_TRUE(ArchiveBasePath(g_strTestName, when, &stamped, &error, "-终止保存")) << error;
+    ASSERT_TRUE(ArchiveBasePath(settings.g_strTestName, when, &stamped, &error, "-终止保存"))
+        << error;
     EXPECT_EQ(stamped.substr(stamped.size() - std::string("2025-03-07-14-05-09-终止保存").size()),
               "2025-03-07-14-05-09-终止保存");
 }
@@ -280,11 +285,11 @@ TEST_F(ArchiveTest, ANewArchiveNeverReplacesAnother) {
 class PlaybackTest : public RecordsTest {
   protected:
     // Records 1, 2, ... with the texts of both channels.
-    static void SetRecords(std::initializer_list<std::pair<const char*, const char*>> records) {
+    void SetRecords(std::initializer_list<std::pair<const char*, const char*>> records) {
         int i = 0;
         for (const auto& [text0, text1] : records) {
-            g_strRecord0[++i] = text0;
-            g_strRecord1[i] = text1;
+            run.g_strRecord0[++i] = text0;
+            run.g_strRecord1[i] = text1;
         }
     }
 };
@@ -296,51 +301,51 @@ TEST_F(PlaybackTest, PlaysStoredRecordsUntilTheFirstEmptyOne) {
                 {"abc", "002.000"},
                 {"006.000", "000.000"}});
 
-    EXPECT_FALSE(PlaybackStep(1));
-    EXPECT_DOUBLE_EQ(g_dValue0, 10.0);
-    EXPECT_DOUBLE_EQ(g_dRatio, 5.0);
-    EXPECT_FALSE(PlaybackStep(2));
-    EXPECT_DOUBLE_EQ(g_dRatio, 1.0);  // equal values
-    EXPECT_FALSE(PlaybackStep(3));
-    EXPECT_DOUBLE_EQ(g_dRatio, 5.0);
+    EXPECT_FALSE(PlaybackStep(settings, run, 1));
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 5.0);
+    EXPECT_FALSE(PlaybackStep(settings, run, 2));
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 1.0);  // equal values
+    EXPECT_FALSE(PlaybackStep(settings, run, 3));
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 5.0);
 
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 20.0);
-    EXPECT_DOUBLE_EQ(g_dHistory0[1], 30.0);
-    EXPECT_DOUBLE_EQ(g_dHistory0[2], 10.0);
-    EXPECT_DOUBLE_EQ(g_dHistory1[2], 2.0);
-    EXPECT_DOUBLE_EQ(g_dHistory0[501], 30.0);
-    EXPECT_DOUBLE_EQ(g_dHistory1[501], 30.0);
-    EXPECT_DOUBLE_EQ(g_dRatioHistory[0], 5.0);
-    EXPECT_DOUBLE_EQ(g_dRatioHistory[2], 5.0);
-    EXPECT_EQ(g_strReadout0[0], "020.000");
-    EXPECT_EQ(g_strReadout0[501], "030.000");
-    EXPECT_EQ(g_strReadout1[0], "004.000");
-    EXPECT_EQ(g_bPlaybackEnded, 0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 20.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[1], 30.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[2], 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory1[2], 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[501], 30.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory1[501], 30.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatioHistory[0], 5.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatioHistory[2], 5.0);
+    EXPECT_EQ(run.g_strReadout0[0], "020.000");
+    EXPECT_EQ(run.g_strReadout0[501], "030.000");
+    EXPECT_EQ(run.g_strReadout1[0], "004.000");
+    EXPECT_EQ(run.g_bPlaybackEnded, 0);
 
     // A text that is not a number plays as 0; channel 1 at 0 keeps the previous ratio.
-    EXPECT_FALSE(PlaybackStep(4));
-    EXPECT_DOUBLE_EQ(g_dValue0, 0.0);
-    EXPECT_DOUBLE_EQ(g_dRatio, 0.0);
-    EXPECT_FALSE(PlaybackStep(5));
-    EXPECT_DOUBLE_EQ(g_dRatio, 0.0);
+    EXPECT_FALSE(PlaybackStep(settings, run, 4));
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 0.0);
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 0.0);
+    EXPECT_FALSE(PlaybackStep(settings, run, 5));
+    EXPECT_DOUBLE_EQ(run.g_dRatio, 0.0);
 
-    EXPECT_TRUE(PlaybackStep(6));
-    EXPECT_EQ(g_bPlaybackEnded, 1);
-    EXPECT_DOUBLE_EQ(g_dHistory0[0], 6.0);  // the end changes nothing
-    EXPECT_TRUE(PlaybackStep(kRecordSlots));
+    EXPECT_TRUE(PlaybackStep(settings, run, 6));
+    EXPECT_EQ(run.g_bPlaybackEnded, 1);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 6.0);  // the end changes nothing
+    EXPECT_TRUE(PlaybackStep(settings, run, kRecordSlots));
 }
 
 TEST_F(PlaybackTest, PeaksHeldWhileTravelLimited) {
     SetRecords({{"010.000", "001.000"}, {"040.000", "004.000"}, {"045.000", "005.000"}});
-    EXPECT_FALSE(PlaybackStep(1));
-    g_bTravelLimit = 1;
-    EXPECT_FALSE(PlaybackStep(2));
-    EXPECT_DOUBLE_EQ(g_dHistory0[501], 10.0);
-    EXPECT_DOUBLE_EQ(g_dHistory1[501], 1.0);
-    g_bTravelLimit = 0;
-    EXPECT_FALSE(PlaybackStep(3));
-    EXPECT_DOUBLE_EQ(g_dHistory0[501], 45.0);
-    EXPECT_DOUBLE_EQ(g_dHistory1[501], 5.0);
+    EXPECT_FALSE(PlaybackStep(settings, run, 1));
+    run.g_bTravelLimit = 1;
+    EXPECT_FALSE(PlaybackStep(settings, run, 2));
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[501], 10.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory1[501], 1.0);
+    run.g_bTravelLimit = 0;
+    EXPECT_FALSE(PlaybackStep(settings, run, 3));
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[501], 45.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory1[501], 5.0);
 }
 
 // Under a comma-decimal locale (as QApplication sets it for a German operator) every
@@ -359,17 +364,17 @@ TEST_F(PlaybackTest, ACommaLocaleChangesNoTextAndNoStoredValue) {
     EXPECT_DOUBLE_EQ(DecimalValue("13.5"), 13.5);
 
     SetRecords({{"012.345", "-00.500"}});
-    g_nRecordCount = 1;
+    run.g_nRecordCount = 1;
     const std::string path = DataFolderPath() + "comma.dat";
-    ASSERT_TRUE(WriteArchive(path, &error)) << error;
-    ResetRunState();
+    ASSERT_TRUE(WriteArchive(settings, run, path, &error)) << error;
+    run.Reset();
     std::string name;
-    ASSERT_TRUE(ReadArchive(path, &name, &error)) << error;
-    EXPECT_FALSE(PlaybackStep(1));
-    EXPECT_DOUBLE_EQ(g_dValue0, 12.345);
-    EXPECT_DOUBLE_EQ(g_dValue1, -0.5);
-    EXPECT_EQ(g_strReadout0[0], "012.345");
-    EXPECT_EQ(g_strReadout1[0], "-00.500");
+    ASSERT_TRUE(ReadArchive(settings, run, path, &name, &error)) << error;
+    EXPECT_FALSE(PlaybackStep(settings, run, 1));
+    EXPECT_DOUBLE_EQ(run.g_dValue0, 12.345);
+    EXPECT_DOUBLE_EQ(run.g_dValue1, -0.5);
+    EXPECT_EQ(run.g_strReadout0[0], "012.345");
+    EXPECT_EQ(run.g_strReadout1[0], "-00.500");
 }
 
 }  // namespace

@@ -23,12 +23,12 @@ class CsvTest : public RecordsTest {
     void SetUp() override {
         RecordsTest::SetUp();
         FillRecords(3);
-        for (int i = 1; i <= 3; ++i) g_dRecordTime[i] = i * 0.0312;
+        for (int i = 1; i <= 3; ++i) run.g_dRecordTime[i] = i * 0.0312;
     }
 };
 
 TEST_F(CsvTest, BytesAreUtf8WithBomCommasAndCrlf) {
-    EXPECT_EQ(RecordsCsvText(),
+    EXPECT_EQ(RecordsCsvText(settings, run),
               "\xEF\xBB\xBF"
               "次数,时间(s),张力(N),位移(mm)\r\n"
               "1,0.031,0.125,0.002\r\n"
@@ -36,19 +36,19 @@ TEST_F(CsvTest, BytesAreUtf8WithBomCommasAndCrlf) {
               "3,0.094,0.375,0.006\r\n");
 
     // Records that are not plain numbers: negative, padded, not a number (0, as it plays).
-    g_strRecord0[1] = "-01.500";
-    g_strRecord1[1] = " 12";
-    g_strRecord0[2] = "abc";
-    g_nRecordCount = 2;
-    EXPECT_EQ(RecordsCsvText().substr(RecordsCsvText().find("\r\n") + 2),
+    run.g_strRecord0[1] = "-01.500";
+    run.g_strRecord1[1] = " 12";
+    run.g_strRecord0[2] = "abc";
+    run.g_nRecordCount = 2;
+    EXPECT_EQ(RecordsCsvText(settings, run).substr(RecordsCsvText(settings, run).find("\r\n") + 2),
               "1,0.031,-1.5,12\r\n2,0.062,0,0.004\r\n");
 
-    g_nRecordCount = 0;
-    EXPECT_EQ(RecordsCsvText(), "\xEF\xBB\xBF次数,时间(s),张力(N),位移(mm)\r\n");
+    run.g_nRecordCount = 0;
+    EXPECT_EQ(RecordsCsvText(settings, run), "\xEF\xBB\xBF次数,时间(s),张力(N),位移(mm)\r\n");
 }
 
 TEST_F(CsvTest, HeaderFieldsWithSeparatorsAreQuoted) {
-    g_nRecordCount = 0;
+    run.g_nRecordCount = 0;
     const struct {
         const char* name;
         const char* unit;
@@ -58,9 +58,9 @@ TEST_F(CsvTest, HeaderFieldsWithSeparatorsAreQuoted) {
                  {"say \"F\"", "N", "\"say \"\"F\"\"(N)\""},
                  {"two\nlines", "N", "\"two\nlines(N)\""}};
     for (const auto& c : cases) {
-        g_strChannelName0 = Utf8ToGbk(c.name);
-        g_strUnit0 = Utf8ToGbk(c.unit);
-        EXPECT_EQ(RecordsCsvText(),
+        settings.g_strChannelName0 = Utf8ToGbk(c.name);
+        settings.g_strUnit0 = Utf8ToGbk(c.unit);
+        EXPECT_EQ(RecordsCsvText(settings, run),
                   std::string("\xEF\xBB\xBF次数,时间(s),") + c.field + ",位移(mm)\r\n")
             << c.name;
     }
@@ -69,17 +69,17 @@ TEST_F(CsvTest, HeaderFieldsWithSeparatorsAreQuoted) {
 // A played-back archive takes its times from the CSV beside it, else record x period; a
 // CSV that does not match is ignored.
 TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
-    g_strChannelName0 = Utf8ToGbk("a,\"b\"\n");  // a header that needs the quoting
+    settings.g_strChannelName0 = Utf8ToGbk("a,\"b\"\n");  // a header that needs the quoting
     const std::string base = DataFolderPath() + "t";
     std::string error;
-    ASSERT_TRUE(WriteArchive(base + ".dat", &error)) << error;
-    ASSERT_TRUE(WriteRecordsCsv(base + ".csv", &error)) << error;
+    ASSERT_TRUE(WriteArchive(settings, run, base + ".dat", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, base + ".csv", &error)) << error;
 
     std::string name;
-    ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
-    EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.031);
-    EXPECT_DOUBLE_EQ(g_dRecordTime[3], 0.094);
-    EXPECT_DOUBLE_EQ(g_dRecordTime[4], 4 * 0.030);  // beyond the CSV: the period
+    ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[1], 0.031);
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[3], 0.094);
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[4], 4 * 0.030);  // beyond the CSV: the period
 
     const struct {
         const char* what;
@@ -91,25 +91,26 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
         {"another header", "\xEF\xBB\xBFn,t,a,b\r\n1,5.000,1,1\r\n"}};
     for (const auto& u : unusable) {
         WriteWhole(base + ".csv", u.bytes);
-        ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
-        EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.030) << u.what;
+        ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
+        EXPECT_DOUBLE_EQ(run.g_dRecordTime[1], 0.030) << u.what;
     }
     std::remove((base + ".csv").c_str());
-    ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << error;
-    EXPECT_DOUBLE_EQ(g_dRecordTime[2], 0.060);
+    ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[2], 0.060);
 
     // Whatever stands at the CSV's name, the open goes on at once with the period's times.
     auto ignored = [&](const char* what) {
-        g_dRecordTime[1] = 7;
-        ASSERT_TRUE(ReadArchive(base + ".dat", &name, &error)) << what << ": " << error;
-        EXPECT_DOUBLE_EQ(g_dRecordTime[1], 0.030) << what;
+        run.g_dRecordTime[1] = 7;
+        ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error))
+            << what << ": " << error;
+        EXPECT_DOUBLE_EQ(run.g_dRecordTime[1], 0.030) << what;
         std::filesystem::remove(base + ".csv");
     };
     ASSERT_EQ(mkfifo((base + ".csv").c_str(), 0600), 0);
     ignored("a FIFO");
     std::filesystem::create_symlink("/dev/zero", base + ".csv");
     ignored("a link to /dev/zero");
-    ASSERT_TRUE(WriteRecordsCsv(base + ".csv", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, base + ".csv", &error)) << error;
     std::filesystem::resize_file(base + ".csv", 300u << 20);
     ignored("a 300 MB file");
 }
@@ -117,14 +118,14 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
 // The file begins with the result set at full precision, then the record table as
 // RecordsCsvText gives it.
 TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
-    g_specimen = {12.5, std::nullopt};
+    specimen = {12.5, std::nullopt};
     const std::string path = DataFolderPath() + "t.csv";
     std::string error;
-    ASSERT_TRUE(WriteRecordsCsv(path, &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string block = ResultsCsvBlock();
-    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + block + RecordsCsvText().substr(3));
+    const std::string block = ResultsCsvBlock(settings, run, specimen);
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + block + RecordsCsvText(settings, run).substr(3));
     EXPECT_EQ(block.rfind("结果,横截面积 S0,12.5,mm²\r\n结果,标距 L0,,mm\r\n", 0), 0u) << block;
     EXPECT_NE(block.find("\r\n结果,抗拉强度 Rm,0.03,MPa\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n结果,断后伸长率 A,,%\r\n"), std::string::npos) << block;

@@ -24,9 +24,7 @@ void RecordsTest::SetUp() {
     AnchorDataFolder();
     std::string error;
     ASSERT_TRUE(EnsureDataFolder(&error)) << error;
-    SetDefaultSettings();
-    ParseSettings();
-    ResetRunState();
+    settings.Parse();
 }
 
 void RecordsTest::TearDown() {
@@ -58,11 +56,11 @@ void RecordsTest::FillRecords(int count) {
     for (int i = 1; i <= count; ++i) {
         char text[32];
         std::snprintf(text, sizeof text, "%07.3f", i * 0.125);
-        g_strRecord0[i] = text;
+        run.g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", i * 0.002);
-        g_strRecord1[i] = text;
+        run.g_strRecord1[i] = text;
     }
-    g_nRecordCount = count;
+    run.g_nRecordCount = count;
 }
 
 namespace {

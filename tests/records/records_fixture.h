@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "acquisition/run_state.h"
+#include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 class RecordsTest : public ::testing::Test {
   protected:
@@ -17,8 +22,13 @@ class RecordsTest : public ::testing::Test {
     static void WriteWhole(const std::string& path, const std::string& bytes);
     // Names in the data folder.
     static std::vector<std::string> DataFolderEntries();
-    // Records 1..count with distinct texts on both channels; g_nRecordCount = count.
-    static void FillRecords(int count);
+    // Records 1..count with distinct texts on both channels; run.g_nRecordCount = count.
+    void FillRecords(int count);
+
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    SpecimenDims specimen;
 
   private:
     std::string previousDir_;

@@ -42,31 +42,31 @@ TEST_F(TestFileTest, TextRoundTripsAndNamesSitBesideTheArchive) {
 
 TEST_F(TestFileTest, OpeningAnArchiveTakesItsOwnTest) {
     FillRecords(7);
-    g_strStartTime = "2025-03-07-14:05:09";
-    g_specimen = {12.5, 50.0};
+    run.g_strStartTime = "2025-03-07-14:05:09";
+    specimen = {12.5, 50.0};
     const std::string archive = DataFolderPath() + "t.dat";
     std::string error;
-    ASSERT_TRUE(WriteArchive(archive, &error)) << error;
-    ASSERT_TRUE(WriteTestFile(TestFilePathOf(archive), &error)) << error;
+    ASSERT_TRUE(WriteArchive(settings, run, archive, &error)) << error;
+    ASSERT_TRUE(WriteTestFile(run, specimen, TestFilePathOf(archive), &error)) << error;
 
-    g_strStartTime = "2026-01-01-00:00:00";
-    g_specimen = {99.0, 99.0};
+    run.g_strStartTime = "2026-01-01-00:00:00";
+    specimen = {99.0, 99.0};
     std::string name;
-    ASSERT_TRUE(ReadArchive(archive, &name, &error)) << error;
-    TakeArchivedTest(archive);
-    EXPECT_TRUE(g_playedArchive.open);
-    EXPECT_TRUE(g_playedArchive.hasTestFile);
-    EXPECT_EQ(g_playedArchive.records, 7);
-    EXPECT_EQ(g_strStartTime, "2025-03-07-14:05:09");
-    EXPECT_EQ(g_specimen.area, std::optional<double>(12.5));
-    EXPECT_EQ(g_specimen.gaugeLength, std::optional<double>(50.0));
+    ASSERT_TRUE(ReadArchive(settings, run, archive, &name, &error)) << error;
+    TakeArchivedTest(run, specimen, archive);
+    EXPECT_TRUE(run.g_playedArchive.open);
+    EXPECT_TRUE(run.g_playedArchive.hasTestFile);
+    EXPECT_EQ(run.g_playedArchive.records, 7);
+    EXPECT_EQ(run.g_strStartTime, "2025-03-07-14:05:09");
+    EXPECT_EQ(specimen.area, std::optional<double>(12.5));
+    EXPECT_EQ(specimen.gaugeLength, std::optional<double>(50.0));
 
     std::remove(TestFilePathOf(archive).c_str());
-    g_strStartTime = "2026-01-01-00:00:00";
-    TakeArchivedTest(archive);
-    EXPECT_FALSE(g_playedArchive.hasTestFile);
-    EXPECT_EQ(g_strStartTime, "");
-    EXPECT_EQ(g_specimen.area, std::optional<double>(12.5)) << "today's specimen stays";
+    run.g_strStartTime = "2026-01-01-00:00:00";
+    TakeArchivedTest(run, specimen, archive);
+    EXPECT_FALSE(run.g_playedArchive.hasTestFile);
+    EXPECT_EQ(run.g_strStartTime, "");
+    EXPECT_EQ(specimen.area, std::optional<double>(12.5)) << "today's specimen stays";
 }
 
 }  // namespace

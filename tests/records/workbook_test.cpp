@@ -33,16 +33,15 @@ class WorkbookTest : public RecordsTest {
   protected:
     void SetUp() override {
         RecordsTest::SetUp();
-        g_specimen = SpecimenDims{};
-        g_strStartTime = "2025-03-07-14:05:09";
-        g_strReadout0[501] = "031.250";
-        g_strReadout1[501] = "000.500";
+        run.g_strStartTime = "2025-03-07-14:05:09";
+        run.g_strReadout0[501] = "031.250";
+        run.g_strReadout1[501] = "000.500";
     }
 
     std::string Export() {
         const std::string path = DataFolderPath() + "Dranvik2025-03-07-14-05-09.xls";
         std::string error;
-        EXPECT_TRUE(ExportSpreadsheet(path, &error)) << error;
+        EXPECT_TRUE(ExportSpreadsheet(settings, run, specimen, path, &error)) << error;
         return path;
     }
 
@@ -59,7 +58,7 @@ class WorkbookTest : public RecordsTest {
 TEST_F(WorkbookTest, HeaderRowsThenOneRowPerRecord) {
     for (int count : {0, 3, 10000}) {
         FillRecords(count);
-        g_strRecord0[count + 1] = "left over";  // above the count: not part of this test
+        run.g_strRecord0[count + 1] = "left over";  // above the count: not part of this test
         const std::string path = Export();
         EXPECT_EQ(ReadWhole(path).substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
         const XlrdSheet sheet = ReadWithXlrd(path);
@@ -67,21 +66,21 @@ TEST_F(WorkbookTest, HeaderRowsThenOneRowPerRecord) {
         EXPECT_EQ(sheet.summary, CleanSummary(6 + count));
         Rows expected = HeaderRows();
         for (int i = 1; i <= count; ++i)
-            expected.push_back({std::to_string(i), g_strRecord0[i], g_strRecord1[i]});
+            expected.push_back({std::to_string(i), run.g_strRecord0[i], run.g_strRecord1[i]});
         EXPECT_EQ(sheet.rows, expected) << count << " records";
     }
-    EXPECT_EQ(g_strRecord0[3], "000.375");
-    EXPECT_EQ(g_strRecord1[3], "000.006");
+    EXPECT_EQ(run.g_strRecord0[3], "000.375");
+    EXPECT_EQ(run.g_strRecord1[3], "000.006");
 }
 
 TEST_F(WorkbookTest, ChineseTextsArriveIntactAndASecondExportReplacesTheFirst) {
     FillRecords(3);
     Export();
-    g_nRecordCount = 0;
-    g_strTestName = Utf8ToGbk("拉伸试验Ⅱ型");
-    g_strTester.clear();
-    g_strChannelName0 = Utf8ToGbk("拉力");
-    g_strUnit0 = Utf8ToGbk("千牛");
+    run.g_nRecordCount = 0;
+    settings.g_strTestName = Utf8ToGbk("拉伸试验Ⅱ型");
+    settings.g_strTester.clear();
+    settings.g_strChannelName0 = Utf8ToGbk("拉力");
+    settings.g_strUnit0 = Utf8ToGbk("千牛");
     const XlrdSheet sheet = ReadWithXlrd(Export());
     ASSERT_TRUE(sheet.ran);
     ASSERT_EQ(sheet.rows.size(), 6u);
@@ -95,9 +94,9 @@ TEST_F(WorkbookTest, ChineseTextsArriveIntactAndASecondExportReplacesTheFirst) {
 // cannot be computed), units; the first sheet is not touched by it.
 TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     FillRecords(200);
-    for (int i = 1; i <= 200; ++i) g_dRecordTime[i] = i * 0.03;
-    g_nBreakRecord = 150;
-    g_specimen = {12.5, std::nullopt};
+    for (int i = 1; i <= 200; ++i) run.g_dRecordTime[i] = i * 0.03;
+    run.g_nBreakRecord = 150;
+    specimen = {12.5, std::nullopt};
     const std::string path = Export();
     EXPECT_EQ(ReadWithXlrd(path).summary, CleanSummary(206));
 
@@ -105,7 +104,7 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     ASSERT_TRUE(sheet.ran);
     // Without L0 the elongations and E stay empty; S0 and the rest are numbers. Under the
     // results, after a blank row, the notes.
-    const ResultSet set = ResultsOfCurrentTest();
+    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
     const std::vector<std::string> notes = ResultNotes(set);
     const std::size_t rows = 5 + set.rows.size() + 1 + notes.size();
     int numbers = 1;
@@ -139,7 +138,8 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
 
 TEST_F(WorkbookTest, UnwritableFolderFailsWithAMessage) {
     std::string error;
-    EXPECT_FALSE(ExportSpreadsheet(DataFolderPath() + "missing/test.xls", &error));
+    EXPECT_FALSE(
+        ExportSpreadsheet(settings, run, specimen, DataFolderPath() + "missing/test.xls", &error));
     EXPECT_NE(error.find("missing/test.xls"), std::string::npos) << error;
     EXPECT_TRUE(DataFolderEntries().empty());
 }

@@ -12,12 +12,14 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 
 #include "acquisition/run_state.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"
 #include "results/force_curve.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
@@ -26,22 +28,24 @@ const QColor kCurveColour(0, 0, 200);
 const QColor kMaxColour(220, 0, 0);
 const QColor kBreakColour(0, 150, 0);
 
-void RecordBilinearTest() {
-    ResetProgramState();
-    g_strStartTime = "2025-03-07-14:05:09";
+void RecordBilinearTest(Settings& settings, TestRun& run, SpecimenDims& specimen) {
+    run.Reset();
+    settings.SetDefaults();
+    settings.Parse();
+    run.g_strStartTime = "2025-03-07-14:05:09";
     for (int i = 1; i <= kRecords; ++i) {
         const double d = (i - 1) * 0.01;
         const double f = d <= 2 ? 10 * d : d <= 12 ? 20 + (d - 2) : 30 - 2.5 * (d - 12);
         char text[32];
         std::snprintf(text, sizeof text, "%07.3f", f);
-        g_strRecord0[i] = text;
+        run.g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", d);
-        g_strRecord1[i] = text;
-        g_dRecordTime[i] = i * 0.03;
+        run.g_strRecord1[i] = text;
+        run.g_dRecordTime[i] = i * 0.03;
     }
-    g_nRecordCount = kRecords;
-    g_nBreakRecord = kRecords;
-    g_specimen = {10.0, std::nullopt};
+    run.g_nRecordCount = kRecords;
+    run.g_nBreakRecord = kRecords;
+    specimen = {10.0, std::nullopt};
 }
 
 // Pixels of the colour in the rectangle (all of the image when the rectangle is empty).
@@ -59,11 +63,11 @@ class ResultsWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() { RecordBilinearTest(); }
+    void init() { RecordBilinearTest(settings, run, specimen); }
 
     void tableShowsTheResultsAndTheirUnits() {
         CResultsWnd window;
-        window.ShowResults(ResultsOfCurrentTest());
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QStringLiteral("试验结果"));
         auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
@@ -99,7 +103,7 @@ class ResultsWindowTest : public QObject {
 
     void curveIsDrawnOffScreenAndFollowsTheWindowSize() {
         CResultsWnd window;
-        window.ShowResults(ResultsOfCurrentTest());
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* curve = window.findChild<CForceCurveCtrl*>(QStringLiteral("curve"));
         window.resize(1200, 700);
@@ -174,7 +178,8 @@ class ResultsWindowTest : public QObject {
         page.fill(Qt::white);
         {
             QPainter painter(&page);
-            DrawResultsPage(painter, page, *CreateReportFonts(), ResultsOfCurrentTest());
+            DrawResultsPage(painter, page, *CreateReportFonts(),
+                            ResultsOfCurrentTest(settings, run, specimen));
         }
         const auto units = [](int y) { return y * 150 / kReportDpi; };
         const QRect table(units(350), units(850), units(4140), units(15 * 120));
@@ -190,6 +195,12 @@ class ResultsWindowTest : public QObject {
         QPainter(&outside).fillRect(layout, Qt::white);
         QCOMPARE(Count(outside, Qt::white), outside.width() * outside.height());
     }
+
+  private:
+    Settings settings;
+    std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
+    TestRun& run = *runState;
+    SpecimenDims specimen;
 };
 
 QTEST_MAIN(ResultsWindowTest)

@@ -37,7 +37,6 @@ class SettingsFileTest : public ::testing::Test {
         dir_ = dir;
         ASSERT_EQ(chdir(dir), 0);
         AnchorDataFolder();
-        SetDefaultSettings();
     }
     void TearDown() override {
         EXPECT_EQ(chdir("/"), 0);
@@ -48,11 +47,12 @@ class SettingsFileTest : public ::testing::Test {
         return block.substr(0, block.find('\0'));
     }
     fs::path dir_;
+    Settings settings;
 };
 
 TEST_F(SettingsFileTest, StartUpCreatesFolderAndFileWithTheDefaultsAtTheirOffsets) {
     std::string error;
-    ASSERT_TRUE(LoadOrCreateSettingsFile(&error)) << error;
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, &error)) << error;
     std::string bytes = ReadAll(dir_ / "测试数据存档" / "MyTestSet.dat");
     ASSERT_EQ(bytes.size(), 380u);
     EXPECT_EQ(BlockAt(bytes, 10, 10), "-5V~+5V");
@@ -62,26 +62,26 @@ TEST_F(SettingsFileTest, StartUpCreatesFolderAndFileWithTheDefaultsAtTheirOffset
     EXPECT_EQ(BlockAt(bytes, 340, 20), "Tolvane");
     EXPECT_EQ(GbkToUtf8(BlockAt(bytes, 360, 10)), "张力");
     EXPECT_EQ(GbkToUtf8(BlockAt(bytes, 370, 10)), "位移");
-    EXPECT_EQ(g_nSamplePeriod, 30);
-    EXPECT_DOUBLE_EQ(g_dSpan0, 100.0);
-    EXPECT_DOUBLE_EQ(g_dFullScale1, 100.0);
+    EXPECT_EQ(settings.g_nSamplePeriod, 30);
+    EXPECT_DOUBLE_EQ(settings.g_dSpan0, 100.0);
+    EXPECT_DOUBLE_EQ(settings.g_dFullScale1, 100.0);
 }
 
 TEST_F(SettingsFileTest, AnExistingFileIsLoadedNotOverwritten) {
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
-    g_strTestName = "Edited";
-    ASSERT_TRUE(WriteSettingsFile(nullptr));
-    SetDefaultSettings();
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
-    EXPECT_EQ(g_strTestName, "Edited");
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
+    settings.g_strTestName = "Edited";
+    ASSERT_TRUE(WriteSettingsFile(settings, nullptr));
+    settings.SetDefaults();
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
+    EXPECT_EQ(settings.g_strTestName, "Edited");
     EXPECT_EQ(ReadAll(SettingsFilePath()).size(), 380u);
 }
 
 TEST_F(SettingsFileTest, WritingAfterTheFileVanishedIsReportedAndCreatesNothing) {
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
     fs::remove(SettingsFilePath());
     std::string error;
-    EXPECT_FALSE(WriteSettingsFile(&error));
+    EXPECT_FALSE(WriteSettingsFile(settings, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(fs::exists(SettingsFilePath()));
 }
@@ -102,10 +102,10 @@ TEST_F(SettingsFileTest, AFifoOrDeviceInPlaceOfTheFileIsRefusedWithoutWaiting) {
         } else {
             fs::create_directory(path);
         }
-        g_strTestName = "InMemory";
+        settings.g_strTestName = "InMemory";
         std::string error;
-        auto startUp = std::async(std::launch::async, [&error] {
-            return LoadOrCreateSettingsFile(&error) || ReloadSettingsFile();
+        auto startUp = std::async(std::launch::async, [this, &error] {
+            return LoadOrCreateSettingsFile(settings, &error) || ReloadSettingsFile(settings);
         });
         if (startUp.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             // A reader blocked on the FIFO is let go by a writer that comes and goes.
@@ -115,32 +115,58 @@ TEST_F(SettingsFileTest, AFifoOrDeviceInPlaceOfTheFileIsRefusedWithoutWaiting) {
         }
         EXPECT_FALSE(startUp.get());
         EXPECT_NE(error.find("MyTestSet.dat"), std::string::npos) << error;
-        EXPECT_EQ(g_strTestName, "InMemory");
-        EXPECT_FALSE(WriteSettingsFile(&error));
+        EXPECT_EQ(settings.g_strTestName, "InMemory");
+        EXPECT_FALSE(WriteSettingsFile(settings, &error));
         EXPECT_FALSE(fs::is_regular_file(path));
         EXPECT_EQ(fs::is_fifo(path), std::string(kind) == "fifo");
     }
 }
 
 TEST(SettingsRecord, ConversionsFollowTheCLibraryRules) {
-    SetDefaultSettings();
-    g_strForceStopLimit = "35.9";
-    g_strBreakValue = "30.999";
-    g_strAutoReturnDelay = "20.9";
-    g_strRangeHigh0 = "abc";
-    g_strRangeLow0 = "  -7.5xyz";
-    g_strRangeHigh1 = "50";
-    g_strRangeLow1 = "-80";
-    g_strSamplePeriod = "99999999999";
-    ParseSettings();
-    EXPECT_EQ(g_dForceStopLimit, 35.0);
-    EXPECT_EQ(g_dBreakValue, 30.0);
-    EXPECT_EQ(g_nAutoReturnDelay, 20);
-    EXPECT_EQ(g_dRangeHigh0, 0.0);
-    EXPECT_EQ(g_dRangeLow0, -7.5);
-    EXPECT_EQ(g_dSpan1, 130.0);
-    EXPECT_EQ(g_dFullScale1, 80.0);
-    EXPECT_EQ(g_nSamplePeriod, 2147483647);
+    Settings settings;
+    settings.g_strForceStopLimit = "35.9";
+    settings.g_strBreakValue = "30.999";
+    settings.g_strAutoReturnDelay = "20.9";
+    settings.g_strRangeHigh0 = "abc";
+    settings.g_strRangeLow0 = "  -7.5xyz";
+    settings.g_strRangeHigh1 = "50";
+    settings.g_strRangeLow1 = "-80";
+    settings.g_strSamplePeriod = "99999999999";
+    settings.Parse();
+    EXPECT_EQ(settings.g_dForceStopLimit, 35.0);
+    EXPECT_EQ(settings.g_dBreakValue, 30.0);
+    EXPECT_EQ(settings.g_nAutoReturnDelay, 20);
+    EXPECT_EQ(settings.g_dRangeHigh0, 0.0);
+    EXPECT_EQ(settings.g_dRangeLow0, -7.5);
+    EXPECT_EQ(settings.g_dSpan1, 130.0);
+    EXPECT_EQ(settings.g_dFullScale1, 80.0);
+    EXPECT_EQ(settings.g_nSamplePeriod, 2147483647);
+}
+
+// Each object holds its own record: its field table points into it, and loading, parsing
+// or restoring one leaves another as it was.
+TEST(SettingsRecord, ObjectsKeepTheirOwnTextsAndNumbers) {
+    Settings settings;
+    Settings other;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        EXPECT_NE(settings.Fields()[i].text, other.Fields()[i].text);
+        EXPECT_EQ(*settings.Fields()[i].text, *other.Fields()[i].text);
+    }
+    EXPECT_EQ(settings.Fields()[28].text, &settings.g_strTestName);
+    *settings.Fields()[27].text = "75";
+    settings.Parse();
+    EXPECT_EQ(settings.g_strSamplePeriod, "75");
+    EXPECT_EQ(settings.g_nSamplePeriod, 75);
+    EXPECT_EQ(other.g_strSamplePeriod, "30");
+    EXPECT_EQ(other.g_nSamplePeriod, 0);  // not parsed yet: the start value
+
+    const SettingsTexts before = other.Texts();
+    other.Restore(settings.Texts());
+    EXPECT_EQ(other.g_strSamplePeriod, "75");
+    EXPECT_TRUE(DescribesRecordsDifferently(before, other.Texts()));
+    other.g_strTestName = "Another";
+    other.g_strTester = "Someone";
+    EXPECT_FALSE(DescribesRecordsDifferently(settings.Texts(), other.Texts()));
 }
 
 TEST(SettingsRecord, TruncationNeverLeavesTheIntRange) {
@@ -151,44 +177,45 @@ TEST(SettingsRecord, TruncationNeverLeavesTheIntRange) {
 }
 
 TEST(SettingsRecord, BlocksThatFillTheirWidthHaveNoTerminatorAndReadBackWhole) {
-    SetDefaultSettings();
-    g_strTester = std::string(20, 'T');
-    g_strChannelName1 = Utf8ToGbk("五个汉字啊");  // 10 bytes
+    Settings settings;
+    settings.g_strTester = std::string(20, 'T');
+    settings.g_strChannelName1 = Utf8ToGbk("五个汉字啊");  // 10 bytes
     std::ostringstream out;
-    SaveSettings(out);
+    settings.Save(out);
     ASSERT_EQ(out.str().size(), 380u);
     EXPECT_EQ(out.str().substr(340, 20), std::string(20, 'T'));
-    SetDefaultSettings();
+    settings.SetDefaults();
     std::istringstream in(out.str());
-    LoadSettings(in);
-    EXPECT_EQ(g_strTester, std::string(20, 'T'));
-    EXPECT_EQ(GbkToUtf8(g_strChannelName1), "五个汉字啊");
+    settings.Load(in);
+    EXPECT_EQ(settings.g_strTester, std::string(20, 'T'));
+    EXPECT_EQ(GbkToUtf8(settings.g_strChannelName1), "五个汉字啊");
 }
 
 TEST(SettingsRecord, AShortFileKeepsTheFieldsItDoesNotHoldWhole) {
-    SetDefaultSettings();
+    Settings settings;
     std::string bytes(25, '\0');
     bytes.replace(0, 1, "7");       // card id
     bytes.replace(10, 6, "0~+5V");  // input type
     bytes.replace(20, 5, "0~+1");   // output type, only half a block
     std::istringstream in(bytes);
-    LoadSettings(in);
-    EXPECT_EQ(g_strCardId, "7");
-    EXPECT_EQ(g_strInputType, "0~+5V");
-    EXPECT_EQ(g_strOutputType, "-5V~+5V");
-    EXPECT_EQ(g_strTestName, "Dranvik");
+    settings.Load(in);
+    EXPECT_EQ(settings.g_strCardId, "7");
+    EXPECT_EQ(settings.g_strInputType, "0~+5V");
+    EXPECT_EQ(settings.g_strOutputType, "-5V~+5V");
+    EXPECT_EQ(settings.g_strTestName, "Dranvik");
 }
 
 TEST(SettingsRecord, FilesOfAnyLengthAndContentLoadWithoutFault) {
+    Settings settings;
     std::mt19937 random(7);
     for (std::size_t length : {0u, 1u, 9u, 10u, 379u, 380u, 381u, 5000u}) {
         std::string bytes(length, '\0');
         for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
-        SetDefaultSettings();
+        settings.SetDefaults();
         std::istringstream in(bytes);
-        LoadSettings(in);
-        ParseSettings();
-        for (const SettingsField& field : SettingsFields())
+        settings.Load(in);
+        settings.Parse();
+        for (const SettingsField& field : settings.Fields())
             EXPECT_LE(field.text->size(), field.width);
     }
 }
@@ -196,14 +223,14 @@ TEST(SettingsRecord, FilesOfAnyLengthAndContentLoadWithoutFault) {
 // A file that fails the dialog's checks is neither used nor lost: it moves aside, the
 // defaults take its place and the message says which field and where the file went.
 TEST_F(SettingsFileTest, AFileFailingTheChecksIsKeptAsideAndTheDefaultsUsed) {
-    ASSERT_TRUE(LoadOrCreateSettingsFile(nullptr));
-    g_strForceStopLimit = "1O";
-    g_strTestName = "Refused";
-    ASSERT_TRUE(WriteSettingsFile(nullptr));
+    ASSERT_TRUE(LoadOrCreateSettingsFile(settings, nullptr));
+    settings.g_strForceStopLimit = "1O";
+    settings.g_strTestName = "Refused";
+    ASSERT_TRUE(WriteSettingsFile(settings, nullptr));
     const std::string refused = ReadAll(SettingsFilePath());
-    SetDefaultSettings();
+    settings.SetDefaults();
     std::string message;
-    EXPECT_FALSE(LoadOrCreateSettingsFile(&message));
+    EXPECT_FALSE(LoadOrCreateSettingsFile(settings, &message));
     EXPECT_NE(message.find("强制停机限"), std::string::npos) << message;
     EXPECT_NE(message.find("1O"), std::string::npos) << message;
     std::vector<fs::path> aside;
@@ -214,19 +241,19 @@ TEST_F(SettingsFileTest, AFileFailingTheChecksIsKeptAsideAndTheDefaultsUsed) {
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_NE(message.find(aside[0].string()), std::string::npos) << message;
     EXPECT_EQ(ReadAll(aside[0]), refused);
-    EXPECT_EQ(g_strTestName, "Dranvik");
-    EXPECT_DOUBLE_EQ(g_dForceStopLimit, 35.0);
+    EXPECT_EQ(settings.g_strTestName, "Dranvik");
+    EXPECT_DOUBLE_EQ(settings.g_dForceStopLimit, 35.0);
     std::ostringstream defaults;
-    SaveSettings(defaults);
+    settings.Save(defaults);
     EXPECT_EQ(ReadAll(SettingsFilePath()), defaults.str());
 
     // The Settings command's reload refuses the same way; a second refusal within the
     // same second keeps the first one's file.
     std::ofstream(SettingsFilePath(), std::ios::binary | std::ios::trunc) << refused;
-    g_strTestName = "InMemory";
-    EXPECT_TRUE(ReloadSettingsFile(&message));
+    settings.g_strTestName = "InMemory";
+    EXPECT_TRUE(ReloadSettingsFile(settings, &message));
     EXPECT_NE(message.find("强制停机限"), std::string::npos) << message;
-    EXPECT_EQ(g_strTestName, "Dranvik");
+    EXPECT_EQ(settings.g_strTestName, "Dranvik");
     int refusedFiles = 0;
     for (const auto& entry : fs::directory_iterator(dir_ / "测试数据存档")) {
         if (entry.path().filename().string().rfind("MyTestSet.dat.refused-", 0) == 0) {
@@ -235,7 +262,7 @@ TEST_F(SettingsFileTest, AFileFailingTheChecksIsKeptAsideAndTheDefaultsUsed) {
         }
     }
     EXPECT_EQ(refusedFiles, 2);
-    EXPECT_TRUE(ReloadSettingsFile(&message));
+    EXPECT_TRUE(ReloadSettingsFile(settings, &message));
     EXPECT_TRUE(message.empty()) << message;
 }
 

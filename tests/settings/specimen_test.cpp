@@ -26,7 +26,6 @@ class SpecimenTest : public ::testing::Test {
         AnchorDataFolder();
         std::string error;
         ASSERT_TRUE(EnsureDataFolder(&error)) << error;
-        g_specimen = SpecimenDims{};
     }
     void TearDown() override {
         EXPECT_EQ(chdir(previous_.c_str()), 0);
@@ -40,6 +39,7 @@ class SpecimenTest : public ::testing::Test {
     }
 
     std::string previous_, dir_;
+    SpecimenDims specimen;
 };
 
 TEST_F(SpecimenTest, TypedDimensionsAreEmptyOrPositiveFiniteNumbers) {
@@ -65,17 +65,17 @@ TEST_F(SpecimenTest, TypedDimensionsAreEmptyOrPositiveFiniteNumbers) {
 }
 
 TEST_F(SpecimenTest, FileKeepsBothDimensionsOrTheirAbsence) {
-    EXPECT_TRUE(LoadSpecimenFile());  // no file yet: nothing given
-    EXPECT_FALSE(g_specimen.area || g_specimen.gaugeLength);
+    EXPECT_TRUE(LoadSpecimenFile(specimen));  // no file yet: nothing given
+    EXPECT_FALSE(specimen.area || specimen.gaugeLength);
 
-    g_specimen = {12.5, std::nullopt};
+    specimen = {12.5, std::nullopt};
     std::string error;
-    ASSERT_TRUE(WriteSpecimenFile(&error)) << error;
+    ASSERT_TRUE(WriteSpecimenFile(specimen, &error)) << error;
     EXPECT_EQ(FileText(), "[Specimen]\nS0=12.5\nL0=\n");
-    g_specimen = {1.0, 2.0};
-    ASSERT_TRUE(LoadSpecimenFile());
-    EXPECT_EQ(g_specimen.area, 12.5);
-    EXPECT_FALSE(g_specimen.gaugeLength);
+    specimen = {1.0, 2.0};
+    ASSERT_TRUE(LoadSpecimenFile(specimen));
+    EXPECT_EQ(specimen.area, 12.5);
+    EXPECT_FALSE(specimen.gaugeLength);
     // The specimen lives beside the settings file, never in it.
     EXPECT_FALSE(std::filesystem::exists(SettingsFilePath()));
 
@@ -90,9 +90,9 @@ TEST_F(SpecimenTest, FileKeepsBothDimensionsOrTheirAbsence) {
 TEST_F(SpecimenTest, AFileThatIsNoSpecimenFileIsRefusedAtOnce) {
     const std::string path = SpecimenFilePath();
     auto refused = [&](const char* what) {
-        g_specimen = {1.0, 2.0};
-        EXPECT_FALSE(LoadSpecimenFile()) << what;
-        EXPECT_FALSE(g_specimen.area || g_specimen.gaugeLength) << what;
+        specimen = {1.0, 2.0};
+        EXPECT_FALSE(LoadSpecimenFile(specimen)) << what;
+        EXPECT_FALSE(specimen.area || specimen.gaugeLength) << what;
         std::filesystem::remove(path);
     };
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);

@@ -71,48 +71,51 @@ TEST(SettingsChecks, BreakValueMustBeAWholeNumber) {
                   std::string("断裂判定值不匹配：请输入不小于1的整数（") + text + "）")
             << text;
     }
-    SetDefaultSettings();
-    g_strBreakValue = "0.5";
-    EXPECT_EQ(Utf8(CheckSettings()), "断裂判定值不匹配：请输入不小于1的整数（0.5）");
+    Settings settings;
+    settings.g_strBreakValue = "0.5";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "断裂判定值不匹配：请输入不小于1的整数（0.5）");
 }
 
 TEST(SettingsChecks, SequenceReportsTheFirstFailureInDialogOrder) {
-    SetDefaultSettings();
-    EXPECT_EQ(CheckSettings(), std::nullopt);
+    Settings settings;
+    EXPECT_EQ(CheckSettings(settings), std::nullopt);
 
     // Several faults at once: each is reported only once those before it are mended.
-    g_strSamplePeriod = "0";
-    g_strAutoStopDelay = "201";
-    g_strOutputLow = g_strOutputHigh;
-    g_strResolution1 = "0";
-    g_strRangeLow0 = "10";
-    g_strRangeHigh0 = "1O";
-    EXPECT_EQ(Utf8(CheckSettings()), "参数值：1O  不匹配");
-    g_strRangeHigh0 = "10";
-    EXPECT_EQ(Utf8(CheckSettings()), "参数值：输入量程上限10 输入量程下限10不宜相等");
-    g_strRangeHigh0 = "20";
-    EXPECT_EQ(Utf8(CheckSettings()), "参数值：分辨率0不宜为0");
-    g_strResolution1 = "1";
-    EXPECT_EQ(Utf8(CheckSettings()), "参数值：输出量程上限50.000 输出量程下限50.000不宜相等");
-    g_strOutputLow = "0";
-    EXPECT_EQ(Utf8(CheckSettings()), "停机动作延时量不匹配：请输入在1~200之间的数值");
-    g_strAutoStopDelay = "200";
-    EXPECT_EQ(Utf8(CheckSettings()), "采集周期不匹配：请输入在1~10000之间的数值");
-    g_strSamplePeriod = "10000";
-    EXPECT_EQ(CheckSettings(), std::nullopt);
+    settings.g_strSamplePeriod = "0";
+    settings.g_strAutoStopDelay = "201";
+    settings.g_strOutputLow = settings.g_strOutputHigh;
+    settings.g_strResolution1 = "0";
+    settings.g_strRangeLow0 = "10";
+    settings.g_strRangeHigh0 = "1O";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：1O  不匹配");
+    settings.g_strRangeHigh0 = "10";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：输入量程上限10 输入量程下限10不宜相等");
+    settings.g_strRangeHigh0 = "20";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：分辨率0不宜为0");
+    settings.g_strResolution1 = "1";
+    EXPECT_EQ(Utf8(CheckSettings(settings)),
+              "参数值：输出量程上限50.000 输出量程下限50.000不宜相等");
+    settings.g_strOutputLow = "0";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "停机动作延时量不匹配：请输入在1~200之间的数值");
+    settings.g_strAutoStopDelay = "200";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "采集周期不匹配：请输入在1~10000之间的数值");
+    settings.g_strSamplePeriod = "10000";
+    EXPECT_EQ(CheckSettings(settings), std::nullopt);
 
     // Fields outside the checks take anything.
-    g_strUnit0 = "x y";
-    g_strTestName.clear();
-    g_strChannelName0 = Gbk("拉力");
-    EXPECT_EQ(CheckSettings(), std::nullopt);
+    settings.g_strUnit0 = "x y";
+    settings.g_strTestName.clear();
+    settings.g_strChannelName0 = Gbk("拉力");
+    EXPECT_EQ(CheckSettings(settings), std::nullopt);
     // Every checked numeric field is character-checked.
     for (std::string* text :
-         {&g_strCutoff0, &g_strZeroPreset0, &g_strCutoff1, &g_strZeroPreset1, &g_strForceStopLimit,
-          &g_strAlarmHigh, &g_strAlarmLow, &g_strBreakValue, &g_strRangeLow1, &g_strCoef1}) {
+         {&settings.g_strCutoff0, &settings.g_strZeroPreset0, &settings.g_strCutoff1,
+          &settings.g_strZeroPreset1, &settings.g_strForceStopLimit, &settings.g_strAlarmHigh,
+          &settings.g_strAlarmLow, &settings.g_strBreakValue, &settings.g_strRangeLow1,
+          &settings.g_strCoef1}) {
         const std::string kept = *text;
         *text = "1,5";
-        EXPECT_EQ(Utf8(CheckSettings()), "参数值：1,5  不匹配");
+        EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：1,5  不匹配");
         *text = kept;
     }
 }
@@ -143,24 +146,24 @@ TEST(SettingsChecks, InputTypeTakesOnlyItsItems) {
 }
 
 TEST(SettingsChecks, FailureNamesItsField) {
-    SetDefaultSettings();
-    EXPECT_EQ(FindSettingsFailure(), std::nullopt);
-    g_strSamplePeriod = "0";
-    g_strCoef1 = "0";
-    g_strInputType = "-5V~+5X";
-    std::optional<SettingsFailure> failure = FindSettingsFailure();
+    Settings settings;
+    EXPECT_EQ(FindSettingsFailure(settings), std::nullopt);
+    settings.g_strSamplePeriod = "0";
+    settings.g_strCoef1 = "0";
+    settings.g_strInputType = "-5V~+5X";
+    std::optional<SettingsFailure> failure = FindSettingsFailure(settings);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(SettingsFields()[failure->field].text, &g_strInputType);
+    EXPECT_EQ(settings.Fields()[failure->field].text, &settings.g_strInputType);
     EXPECT_EQ(GbkToUtf8(SettingsFieldLabel(failure->field)), "输入型号类型");
-    EXPECT_EQ(CheckSettings(), failure->message);
-    g_strInputType = "0~+10V";
-    failure = FindSettingsFailure();
+    EXPECT_EQ(CheckSettings(settings), failure->message);
+    settings.g_strInputType = "0~+10V";
+    failure = FindSettingsFailure(settings);
     ASSERT_TRUE(failure);
     EXPECT_EQ(GbkToUtf8(SettingsFieldLabel(failure->field)), "(1)通道 线性比例系数");
-    g_strCoef1 = "1";
-    failure = FindSettingsFailure();
+    settings.g_strCoef1 = "1";
+    failure = FindSettingsFailure(settings);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(SettingsFields()[failure->field].text, &g_strSamplePeriod);
+    EXPECT_EQ(settings.Fields()[failure->field].text, &settings.g_strSamplePeriod);
     // Every field has its label.
     for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
         EXPECT_FALSE(SettingsFieldLabel(i).empty());

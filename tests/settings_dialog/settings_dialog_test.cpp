@@ -32,9 +32,9 @@ QByteArray SettingsFileBytes() {
     return file.readAll();
 }
 
-QByteArray SaveSettingsBytes() {
+QByteArray SaveSettingsBytes(const Settings& settings) {
     std::ostringstream out;
-    SaveSettings(out);
+    settings.Save(out);
     return QByteArray::fromStdString(out.str());
 }
 
@@ -82,6 +82,7 @@ class SettingsDialogTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_startDir;
+    Settings settings;
     std::unique_ptr<CSettingsDlg> m_dialog;
     QList<std::pair<QString, QString>> m_messages;
 };
@@ -92,14 +93,14 @@ void SettingsDialogTest::init() {
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir::setCurrent(m_dir->path()));
     AnchorDataFolder();
-    SetDefaultSettings();
+    settings = Settings();
     std::string error;
-    QVERIFY2(LoadOrCreateSettingsFile(&error), error.c_str());
+    QVERIFY2(LoadOrCreateSettingsFile(settings, &error), error.c_str());
     m_messages.clear();
     SetMessageBoxHandler([this](const QString& text, const QString& caption) {
         m_messages.append({text, caption});
     });
-    m_dialog = std::make_unique<CSettingsDlg>(nullptr);
+    m_dialog = std::make_unique<CSettingsDlg>(settings, nullptr);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 }
@@ -174,7 +175,7 @@ void SettingsDialogTest::storedLongTextIsKeptWithoutABox() {
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
 
     const QByteArray saved = SettingsFileBytes();
-    QCOMPARE(saved, SaveSettingsBytes());
+    QCOMPARE(saved, SaveSettingsBytes(settings));
     QCOMPARE(saved.size(), 380);
     QCOMPARE(saved.mid(130, 9), QByteArray("-100.000\0", 9));
     QCOMPARE(saved.mid(110, 2), QByteArray("4\0", 2));
@@ -185,10 +186,10 @@ void SettingsDialogTest::storedLongTextIsKeptWithoutABox() {
 // A stored text over its limit that the operator cut down, but not enough, is refused with
 // the limit's notice: the dialog stays open and neither the file nor the strings take it.
 void SettingsDialogTest::longTextCutButStillTooLongIsRefused() {
-    g_strRangeLow1 = "-100.0000";
+    settings.g_strRangeLow1 = "-100.0000";
     std::string error;
-    QVERIFY2(WriteSettingsFile(&error), error.c_str());
-    m_dialog = std::make_unique<CSettingsDlg>(nullptr);
+    QVERIFY2(WriteSettingsFile(settings, &error), error.c_str());
+    m_dialog = std::make_unique<CSettingsDlg>(settings, nullptr);
     m_dialog->show();
     const QByteArray before = SettingsFileBytes();
     QLineEdit* low = Edit(1067);
@@ -203,8 +204,8 @@ void SettingsDialogTest::longTextCutButStillTooLongIsRefused() {
     QVERIFY(m_messages[0].first.contains("-100.000"));
     QVERIFY(m_dialog->isVisible());
     QCOMPARE(SettingsFileBytes(), before);
-    QCOMPARE(g_strRangeLow1, std::string("-100.0000"));
-    QCOMPARE(g_strTestName, std::string("Dranvik"));
+    QCOMPARE(settings.g_strRangeLow1, std::string("-100.0000"));
+    QCOMPARE(settings.g_strTestName, std::string("Dranvik"));
 
     // Cut to its limit, it is taken.
     QTest::keyClick(low, Qt::Key_Backspace);
@@ -229,7 +230,7 @@ void SettingsDialogTest::undoShowsRejectedAttempt() {
     QCOMPARE(Edit(1048)->text(), QStringLiteral("10"));
     QCOMPARE(Edit(1049)->text(), QStringLiteral("10"));
     QCOMPARE(Edit(1051)->text(), QStringLiteral("kN"));
-    QCOMPARE(g_strUnit0, std::string("kN"));
+    QCOMPARE(settings.g_strUnit0, std::string("kN"));
 
     List(1046)->setCurrentIndex(3);
     Press("1062");
@@ -240,9 +241,9 @@ void SettingsDialogTest::undoShowsRejectedAttempt() {
 }
 
 void SettingsDialogTest::listsSelectStoredTextOnly() {
-    g_strInputType = "0~+10V";
-    g_strOutputType = "-5v~+5v";  // differs in case: no item
-    g_strDamping0 = "9";
+    settings.g_strInputType = "0~+10V";
+    settings.g_strOutputType = "-5v~+5v";  // differs in case: no item
+    settings.g_strDamping0 = "9";
     Press("1062");
     QCOMPARE(List(1045)->currentIndex(), 1);
     QCOMPARE(List(1047)->currentIndex(), -1);
@@ -254,10 +255,10 @@ void SettingsDialogTest::listsSelectStoredTextOnly() {
     List(1066)->setCurrentIndex(3);
     Press("1");
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(g_strInputType, std::string("0~+10V"));
-    QCOMPARE(g_strOutputType, std::string("-5v~+5v"));
-    QCOMPARE(g_strDamping0, std::string("9"));
-    QCOMPARE(g_strDamping1, std::string("3"));
+    QCOMPARE(settings.g_strInputType, std::string("0~+10V"));
+    QCOMPARE(settings.g_strOutputType, std::string("-5v~+5v"));
+    QCOMPARE(settings.g_strDamping0, std::string("9"));
+    QCOMPARE(settings.g_strDamping1, std::string("3"));
 }
 
 void SettingsDialogTest::removedFileIsReported() {
@@ -307,8 +308,8 @@ void SettingsDialogTest::cancelChangesNothing() {
     QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
     QVERIFY(!m_dialog->isVisible());
     QVERIFY(m_messages.isEmpty());
-    QCOMPARE(g_strRangeHigh0, std::string("50.000"));
-    QCOMPARE(g_strDamping0, std::string("1"));
+    QCOMPARE(settings.g_strRangeHigh0, std::string("50.000"));
+    QCOMPARE(settings.g_strDamping0, std::string("1"));
     QCOMPARE(SettingsFileBytes(), before);
 }
 

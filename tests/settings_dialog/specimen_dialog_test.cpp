@@ -26,7 +26,7 @@ class SpecimenDialogTest : public QObject {
         std::string error;
         QVERIFY(EnsureDataFolder(&error));
         QFile::remove(QString::fromStdString(SpecimenFilePath()));
-        g_specimen = SpecimenDims{};
+        specimen = SpecimenDims();
         m_boxes.clear();
         SetMessageBoxHandler([this](const QString& text, const QString& caption) {
             m_boxes.emplace_back(text, caption);
@@ -38,8 +38,8 @@ class SpecimenDialogTest : public QObject {
     }
 
     void showsTheDimensionsInForce() {
-        g_specimen = {12.5, std::nullopt};
-        CSpecimenDlg dialog(nullptr);
+        specimen = {12.5, std::nullopt};
+        CSpecimenDlg dialog(specimen, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("试样参数"));
         QCOMPARE(Edit(dialog, "S0")->text(), QStringLiteral("12.5"));
         QCOMPARE(Edit(dialog, "L0")->text(), QString());
@@ -56,7 +56,7 @@ class SpecimenDialogTest : public QObject {
                      {"10", "5 mm", "标距 L0"}};
         for (const auto& c : cases) {
             m_boxes.clear();
-            CSpecimenDlg dialog(nullptr);
+            CSpecimenDlg dialog(specimen, nullptr);
             dialog.show();
             Edit(dialog, "S0")->setText(QString::fromUtf8(c.s0));
             Edit(dialog, "L0")->setText(QString::fromUtf8(c.l0));
@@ -68,13 +68,13 @@ class SpecimenDialogTest : public QObject {
             QVERIFY(dialog.isVisible());
             QCOMPARE(dialog.result(), 0);
         }
-        QVERIFY(!g_specimen.area && !g_specimen.gaugeLength);
+        QVERIFY(!specimen.area && !specimen.gaugeLength);
         QVERIFY(!QFile::exists(QString::fromStdString(SpecimenFilePath())));
     }
 
     void storesAcceptedDimensionsAndCancelKeepsThem() {
         {
-            CSpecimenDlg dialog(nullptr);
+            CSpecimenDlg dialog(specimen, nullptr);
             dialog.show();
             Edit(dialog, "S0")->setText(QStringLiteral(" 12.5 "));
             Edit(dialog, "L0")->setText(QString());
@@ -82,25 +82,25 @@ class SpecimenDialogTest : public QObject {
             QVERIFY(m_boxes.empty());
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(g_specimen.area, std::optional<double>(12.5));
-        QVERIFY(!g_specimen.gaugeLength);
+        QCOMPARE(specimen.area, std::optional<double>(12.5));
+        QVERIFY(!specimen.gaugeLength);
         QFile file(QString::fromStdString(SpecimenFilePath()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Specimen]\nS0=12.5\nL0=\n"));
 
-        CSpecimenDlg dialog(nullptr);
+        CSpecimenDlg dialog(specimen, nullptr);
         dialog.show();
         Edit(dialog, "S0")->setText(QStringLiteral("99"));
         dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
-        QCOMPARE(g_specimen.area, std::optional<double>(12.5));
+        QCOMPARE(specimen.area, std::optional<double>(12.5));
     }
 
     // Su is typed in after the test; the offset of Rp is kept when it is not 0.2 %, and an
     // empty offset is 0.2 % again.
     void storesTheFinalCrossSectionAndTheProofOffset() {
-        g_specimen = {12.5, 50.0};
+        specimen = {12.5, 50.0};
         {
-            CSpecimenDlg dialog(nullptr);
+            CSpecimenDlg dialog(specimen, nullptr);
             dialog.show();
             QCOMPARE(Edit(dialog, "Rp")->text(), QStringLiteral("0.2"));
             Edit(dialog, "Su")->setText(QStringLiteral("7.5"));
@@ -108,8 +108,8 @@ class SpecimenDialogTest : public QObject {
             dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(g_specimen.finalArea, std::optional<double>(7.5));
-        QCOMPARE(g_specimen.proofOffset, 0.1);
+        QCOMPARE(specimen.finalArea, std::optional<double>(7.5));
+        QCOMPARE(specimen.proofOffset, 0.1);
         QFile file(QString::fromStdString(SpecimenFilePath()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Specimen]\nS0=12.5\nL0=50\nSu=7.5\nRp=0.1\n"));
@@ -117,7 +117,7 @@ class SpecimenDialogTest : public QObject {
         QCOMPARE(ParseSpecimenText("[Specimen]\nS0=12.5\nL0=50\nSu=7.5\nRp=0.1\n").proofOffset,
                  0.1);
 
-        CSpecimenDlg dialog(nullptr);
+        CSpecimenDlg dialog(specimen, nullptr);
         dialog.show();
         Edit(dialog, "Rp")->setText(QString());
         Edit(dialog, "Su")->setText(QStringLiteral("-1"));
@@ -126,8 +126,8 @@ class SpecimenDialogTest : public QObject {
         QVERIFY(m_boxes[0].first.contains(QStringLiteral("断后最小横截面积 Su")));
         Edit(dialog, "Su")->setText(QString());
         dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
-        QCOMPARE(g_specimen.proofOffset, 0.2);
-        QVERIFY(!g_specimen.finalArea);
+        QCOMPARE(specimen.proofOffset, 0.2);
+        QVERIFY(!specimen.finalArea);
     }
 
   private:
@@ -135,6 +135,7 @@ class SpecimenDialogTest : public QObject {
         return dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
     }
 
+    SpecimenDims specimen;
     QTemporaryDir m_dir;
     QString m_previous;
     std::vector<std::pair<QString, QString>> m_boxes;

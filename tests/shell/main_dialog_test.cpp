@@ -375,8 +375,8 @@ void TestDlgTest::liveStateTable() {
     for (ControlId id : {ControlId::kMenuOpen, ControlId::kMenuSave, ControlId::kMenuSettings,
                          ControlId::kMenuStart})
         QVERIFY(!Action(id)->isEnabled());
-    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), g_nSamplePeriod);
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), m_dlg->SettingsRecord().g_nSamplePeriod);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
 
     m_dlg->OnStop();
     ExpectState({ControlId::kSettings, ControlId::kStart, ControlId::kClearList, ControlId::kSave,
@@ -387,7 +387,7 @@ void TestDlgTest::liveStateTable() {
         QVERIFY(Action(id)->isEnabled());
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QCOMPARE(Status("statusState"), QStringLiteral("已停止"));
     QCOMPARE(Status("statusInterval"), QString());
 }
@@ -396,31 +396,31 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     Open();
     m_card.SetVoltage(0, 2.0);
     m_dlg->OnStart();
-    const std::string firstStart = g_strStartTime;
+    const std::string firstStart = m_dlg->Run().g_strStartTime;
     QVERIFY(!firstStart.empty());
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    g_strStartTime = "marker";
+    m_dlg->Run().g_strStartTime = "marker";
     m_dlg->OnStart();
-    QCOMPARE(g_strStartTime, std::string("marker"));
+    QCOMPARE(m_dlg->Run().g_strStartTime, std::string("marker"));
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 3);
     // Row 0 is the newest record; the rows count down and end at the last record.
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
     QCOMPARE(Cell(2, 0), QStringLiteral("1"));
     QCOMPARE(Cell(3, 0), QString());
-    QCOMPARE(Cell(0, 1), QString::fromStdString(g_strRecord0[3]));
-    QCOMPARE(Cell(1, 1), QString::fromStdString(g_strRecord0[2]));
-    QCOMPARE(Cell(0, 2), QString::fromStdString(g_strRecord1[3]));
-    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(g_strReadout0[0]));
+    QCOMPARE(Cell(0, 1), QString::fromStdString(m_dlg->Run().g_strRecord0[3]));
+    QCOMPARE(Cell(1, 1), QString::fromStdString(m_dlg->Run().g_strRecord0[2]));
+    QCOMPARE(Cell(0, 2), QString::fromStdString(m_dlg->Run().g_strRecord1[3]));
+    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(m_dlg->Run().g_strReadout0[0]));
     QCOMPARE(Text(ControlId::kRecordCount), QStringLiteral("3"));
 
     m_dlg->OnStop();
     m_dlg->OnClearList();
     QCOMPARE(Cell(0, 0), QString());
     m_dlg->OnStart();
-    QVERIFY(g_strStartTime != "marker");
+    QVERIFY(m_dlg->Run().g_strStartTime != "marker");
 }
 
 void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
@@ -428,28 +428,28 @@ void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
     m_dlg->OnStart();
     m_dlg->SampleTick();
     m_dlg->SampleTick();
-    QVERIFY(g_dRecordTime[1] >= 0.0);
-    QVERIFY(g_dRecordTime[2] >= g_dRecordTime[1]);
+    QVERIFY(m_dlg->Run().g_dRecordTime[1] >= 0.0);
+    QVERIFY(m_dlg->Run().g_dRecordTime[2] >= m_dlg->Run().g_dRecordTime[1]);
     m_dlg->OnStop();
     // The pause between the stop and the continue counts: wait on the clock, bounded.
-    const double resumeAfter = g_dRecordTime[2] + 0.05;
-    QTRY_VERIFY_WITH_TIMEOUT(SecondsSinceTestStart() >= resumeAfter, 5000);
+    const double resumeAfter = m_dlg->Run().g_dRecordTime[2] + 0.05;
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().SecondsSinceTestStart() >= resumeAfter, 5000);
     m_dlg->OnStart();
     m_dlg->SampleTick();
-    QVERIFY(g_dRecordTime[3] >= resumeAfter);
+    QVERIFY(m_dlg->Run().g_dRecordTime[3] >= resumeAfter);
 
     // A record is timed when its tick begins to read the card, not when the card has
     // answered, so that a slow answer does not shift the record's time.
     double firstCall = -1.0;
-    m_driver->onCall = [&firstCall] {
-        if (firstCall < 0.0) firstCall = SecondsSinceTestStart();
+    m_driver->onCall = [this, &firstCall] {
+        if (firstCall < 0.0) firstCall = m_dlg->Run().SecondsSinceTestStart();
     };
     m_dlg->SampleTick();
     m_driver->onCall = nullptr;
     QVERIFY(firstCall >= 0.0);
-    QVERIFY2(g_dRecordTime[4] <= firstCall,
+    QVERIFY2(m_dlg->Run().g_dRecordTime[4] <= firstCall,
              qPrintable(QStringLiteral("record at %1 s, card asked at %2 s")
-                            .arg(g_dRecordTime[4], 0, 'f', 6)
+                            .arg(m_dlg->Run().g_dRecordTime[4], 0, 'f', 6)
                             .arg(firstCall, 0, 'f', 6)));
 
     // A cleared list begins a new test, whose clock starts at its own first start.
@@ -457,8 +457,8 @@ void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
     m_dlg->OnClearList();
     m_dlg->OnStart();
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 1);
-    QVERIFY(g_dRecordTime[1] < resumeAfter);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
+    QVERIFY(m_dlg->Run().g_dRecordTime[1] < resumeAfter);
 }
 
 // A full table stops the run as the stop command does and says why; the interlocks go on
@@ -478,19 +478,20 @@ void TestDlgTest::fullTableStopsTheRun() {
         m_dlg->OnClearList();
         m_dlg->OnStart();
         m_dlg->SampleTick();
-        for (int i = 1; i <= 10000; ++i) g_strRecord0[i] = g_strRecord1[i] = "001.000";
-        g_nRecordCount = 10000;
+        for (int i = 1; i <= 10000; ++i)
+            m_dlg->Run().g_strRecord0[i] = m_dlg->Run().g_strRecord1[i] = "001.000";
+        m_dlg->Run().g_nRecordCount = 10000;
         m_boxes.clear();
         m_dlg->SampleTick();
-        QCOMPARE(g_nRecordCount, 10000);
-        QCOMPARE(int(g_bRecording), 0);
+        QCOMPARE(m_dlg->Run().g_nRecordCount, 10000);
+        QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
         ExpectState({ControlId::kSettings, ControlId::kStart, ControlId::kClearList,
                      ControlId::kSave, ControlId::kZeroSensors, ControlId::kPrint},
                     QStringLiteral("开始采集"), QStringLiteral("已停止...."));
         QCOMPARE(m_boxes.size(), std::size_t{1});
         QCOMPARE(m_boxes[0].first, full);
         QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
-        QVERIFY(HasUnsavedTest());
+        QVERIFY(m_dlg->Run().HasUnsavedTest());
         QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
         QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
 
@@ -509,16 +510,16 @@ void TestDlgTest::startInputRepeatsWhileHeld() {
     Open();
     m_card.SetDigitalInputs(0xFFEF);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
     QCOMPARE(Button(ControlId::kStart)->text(), QStringLiteral("已开始...."));
     // A held button issues the start again: the second start resets the sequence state.
-    g_nAutoStopTicks = 3;
+    m_dlg->Run().g_nAutoStopTicks = 3;
     m_dlg->PollInputs();
-    QCOMPARE(g_nAutoStopTicks, 0);
+    QCOMPARE(m_dlg->Run().g_nAutoStopTicks, 0);
     m_card.SetDigitalInputs(0xFFFF);
-    g_nAutoStopTicks = 3;
+    m_dlg->Run().g_nAutoStopTicks = 3;
     m_dlg->PollInputs();
-    QCOMPARE(g_nAutoStopTicks, 3);
+    QCOMPARE(m_dlg->Run().g_nAutoStopTicks, 3);
 }
 
 void TestDlgTest::zeroAndClearInputsWaitForTheStop() {
@@ -528,15 +529,15 @@ void TestDlgTest::zeroAndClearInputsWaitForTheStop() {
     m_dlg->SampleTick();
     m_card.SetDigitalInputs(0xFFF3);
     m_dlg->PollInputs();
-    QCOMPARE(g_nRecordCount, 2);
-    QCOMPARE(int(g_bZeroRequest0), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
+    QCOMPARE(int(m_dlg->Run().g_bZeroRequest0), 0);
     // The stop input is taken first, so zero and clear act in the same poll.
     m_card.SetDigitalInputs(0xFFF1);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(g_nRecordCount, 0);
-    QCOMPARE(int(g_bZeroRequest0), 1);
-    QCOMPARE(int(g_bZeroRequest1), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
+    QCOMPARE(int(m_dlg->Run().g_bZeroRequest0), 1);
+    QCOMPARE(int(m_dlg->Run().g_bZeroRequest1), 1);
 }
 
 void TestDlgTest::failingReadSkipsTheTick() {
@@ -550,13 +551,13 @@ void TestDlgTest::failingReadSkipsTheTick() {
     m_driver->failReads = true;
     m_dlg->SampleTick();
     QCOMPARE(m_dlg->TheCard().g_nLastError, 1);
-    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
     QCOMPARE(Text(ControlId::kReadout0), readout);
     QCOMPARE(Cell(0, 0), QStringLiteral("1"));
     QCOMPARE(OutputWrites(), writes);
     m_driver->failReads = false;
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 2);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
     QCOMPARE(OutputWrites(), writes + 1);
 }
 
@@ -568,11 +569,11 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
     QCOMPARE(m_boxes[0].second, QStringLiteral("安全保护信息"));
-    QVERIFY(g_dValue0 >= 35.0);
+    QVERIFY(m_dlg->Run().g_dValue0 >= 35.0);
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), kIdleSamplePeriodMs);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QCOMPARE(m_dlg->DigitalOut() & 0x01, 0);
@@ -611,7 +612,7 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
     QVERIFY(m_boxes[1].first.startsWith(QStringLiteral("强制停机的原因仍在")));
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
 }
 
@@ -619,27 +620,27 @@ void TestDlgTest::forcedStopAtTheLimit() {
 // ticks, as frequent as the polls, watch alone.
 void TestDlgTest::pollsWatchTheLimitsOfALongPeriod() {
     Open();
-    g_strSamplePeriod = "10000";
-    ParseSettings();
+    m_dlg->SettingsRecord().g_strSamplePeriod = "10000";
+    m_dlg->SettingsRecord().Parse();
     m_dlg->OnStart();
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 10000);
     m_card.SetVoltage(0, 4.0);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
     QCOMPARE(m_card.DigitalOutputs() & 0x07, 0);
     QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
 
     m_card.SetVoltage(0, 1.2);
-    g_strSamplePeriod = "30";
-    ParseSettings();
+    m_dlg->SettingsRecord().g_strSamplePeriod = "30";
+    m_dlg->SettingsRecord().Parse();
     m_dlg->OnStart();
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
     m_card.SetVoltage(0, 4.0);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0x01);
 }
 
@@ -651,11 +652,11 @@ void TestDlgTest::readingsAfterAForcedStop() {
     m_card.SetVoltage(0, 4.0);
     QVERIFY(TickUntil([this] { return !m_boxes.empty(); }));
     // The reading that tripped the stop is shown and counted as the list shows it.
-    QVERIFY(g_dValue0 >= 35.0);
-    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(g_strReadout0[0]));
+    QVERIFY(m_dlg->Run().g_dValue0 >= 35.0);
+    QCOMPARE(Text(ControlId::kReadout0), QString::fromStdString(m_dlg->Run().g_strReadout0[0]));
     QCOMPARE(Text(ControlId::kReadout0), Cell(0, 1));
-    QCOMPARE(Text(ControlId::kRecordCount), QString::number(g_nRecordCount));
-    QCOMPARE(Cell(0, 0), QString::number(g_nRecordCount));
+    QCOMPARE(Text(ControlId::kRecordCount), QString::number(m_dlg->Run().g_nRecordCount));
+    QCOMPARE(Cell(0, 0), QString::number(m_dlg->Run().g_nRecordCount));
 
     // A new test begins from the card's present values, whatever was read before the stop.
     m_card.SetVoltage(0, 0.0);
@@ -663,12 +664,14 @@ void TestDlgTest::readingsAfterAForcedStop() {
     m_dlg->OnClearList();
     m_dlg->OnStart();
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 1);
-    const QString zero0 = QString::fromStdString(FormatChannelValue(0, 0.0, g_dFullScale0));
-    const QString zero1 = QString::fromStdString(FormatChannelValue(1, 0.0, g_dFullScale1));
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
+    const QString zero0 =
+        QString::fromStdString(FormatChannelValue(0, 0.0, m_dlg->SettingsRecord().g_dFullScale0));
+    const QString zero1 =
+        QString::fromStdString(FormatChannelValue(1, 0.0, m_dlg->SettingsRecord().g_dFullScale1));
     QCOMPARE(Cell(0, 1), zero0);
     QCOMPARE(Cell(0, 2), zero1);
-    QCOMPARE(g_dHistory1[501], 0.0);
+    QCOMPARE(m_dlg->Run().g_dHistory1[501], 0.0);
 
     // After the next forced stop the window's own timer keeps the readouts on the card,
     // without evaluating the limits again.
@@ -681,14 +684,14 @@ void TestDlgTest::readingsAfterAForcedStop() {
         Text(ControlId::kReadout0) == zero0 && Text(ControlId::kReadout1) == zero1, 5000);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
-    QVERIFY(!g_bRecording);
+    QVERIFY(!m_dlg->Run().g_bRecording);
 }
 
 void TestDlgTest::travelLimitFromTheSwitch() {
     Open();
     m_card.SetDigitalInputs(0xFFFE);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bTravelLimit), 1);
+    QCOMPARE(int(m_dlg->Run().g_bTravelLimit), 1);
     QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位接通"));
     m_dlg->SampleTick();
     QCOMPARE(m_boxes.size(), std::size_t{1});
@@ -699,7 +702,7 @@ void TestDlgTest::travelLimitFromTheSwitch() {
 
     m_card.SetDigitalInputs(0xFFFF);
     m_dlg->PollInputs();
-    QCOMPARE(int(g_bTravelLimit), 0);
+    QCOMPARE(int(m_dlg->Run().g_bTravelLimit), 0);
     QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位断开"));
 
     // The button's state lasts until the next poll sees the switch released.
@@ -727,17 +730,17 @@ void TestDlgTest::heldStartCannotOverrideTheSwitch() {
         m_card.SetDigitalInputs(0xFFEE);
         for (int poll = 0; poll < 5; ++poll) {
             m_dlg->PollInputs();
-            QVERIFY2(bool(g_bRecording) == c.running, c.name);
+            QVERIFY2(bool(m_dlg->Run().g_bRecording) == c.running, c.name);
         }
         if (c.button) Button(ControlId::kStart)->click();
         m_dlg->SampleTick();
         QVERIFY2(m_boxes.size() == 1, c.name);
         QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
-        QCOMPARE(int(g_bRecording), 0);
+        QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
         QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
         for (int poll = 0; poll < 5; ++poll) {
             m_dlg->PollInputs();
-            QVERIFY2(!g_bRecording, c.name);
+            QVERIFY2(!m_dlg->Run().g_bRecording, c.name);
         }
         m_card.SetDigitalInputs(0xFFFF);
         m_dlg.reset();
@@ -749,25 +752,25 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     Open();
     m_card.SetVoltage(0, 3.2);
     m_dlg->OnStart();
-    QVERIFY(TickUntil([] { return g_dHistory0[501] > 31.9; }));
+    QVERIFY(TickUntil([this] { return m_dlg->Run().g_dHistory0[501] > 31.9; }));
     m_card.SetVoltage(0, 0.0);
-    QVERIFY(TickUntil([] { return g_bBreakDetected != 0; }));
-    QCOMPARE(g_nBreakRecord, g_nRecordCount);
+    QVERIFY(TickUntil([this] { return m_dlg->Run().g_bBreakDetected != 0; }));
+    QCOMPARE(m_dlg->Run().g_nBreakRecord, m_dlg->Run().g_nRecordCount);
     QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
     QVERIFY(!Lamp(ControlId::kAutoStopLamp)->isHidden());
     QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
 
     // The sequence's own timing is the interlock tests' job; here: its end stops and saves.
-    QVERIFY(TickUntil([] { return g_bAutoReturnActive != 0; }));
+    QVERIFY(TickUntil([this] { return m_dlg->Run().g_bAutoReturnActive != 0; }));
     QVERIFY(!Lamp(ControlId::kAutoReturnLamp)->isHidden());
     for (int i = 1; i < 20; ++i) m_dlg->SampleTick();
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
     QVERIFY(ArchivesInDataFolder().isEmpty());
-    const int records = g_nRecordCount + 1;
+    const int records = m_dlg->Run().g_nRecordCount + 1;
     const QSize windowSize = m_dlg->size();
     m_dlg->SampleTick();
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(g_nRecordCount, records);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, records);
     QVERIFY(Lamp(ControlId::kAutoReturnLamp)->isHidden());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     const QString base = ArchivesInDataFolder().constFirst().chopped(4);
@@ -794,12 +797,12 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
     m_dlg->OnStart();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    g_strTestName = "a/b";
+    m_dlg->SettingsRecord().g_strTestName = "a/b";
     m_dlg->OnSave();
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
     QVERIFY(ArchivesInDataFolder().isEmpty());
-    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
     QVERIFY(Button(ControlId::kSave)->isEnabled());
 
     // The advice of the message: another name in 设置, and save again.
@@ -807,58 +810,58 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
         dialog->findChild<QLineEdit*>("1073")->setText(QStringLiteral("ok"));
         dialog->findChild<QPushButton*>("1")->click();
     }));
-    QCOMPARE(g_nRecordCount, 1);
-    QVERIFY(HasUnsavedTest());
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
+    QVERIFY(m_dlg->Run().HasUnsavedTest());
     m_boxes.clear();
     m_dlg->OnSave();
     QVERIFY(m_boxes.empty());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     QVERIFY(ArchivesInDataFolder().constFirst().startsWith(QStringLiteral("ok")));
-    QVERIFY(!HasUnsavedTest());
+    QVERIFY(!m_dlg->Run().HasUnsavedTest());
 }
 
 // A test that broke but could not be saved is kept, and a start is refused with a notice
 // until it is saved or cleared; once saved, the next start begins a new test.
 void TestDlgTest::brokenTestNotSavedHoldsTheNextStart() {
     Open();
-    g_strTestName = "a/b";
+    m_dlg->SettingsRecord().g_strTestName = "a/b";
     m_card.SetVoltage(0, 3.2);
     m_dlg->OnStart();
-    QVERIFY(TickUntil([] { return g_dHistory0[501] > 31.9; }));
+    QVERIFY(TickUntil([this] { return m_dlg->Run().g_dHistory0[501] > 31.9; }));
     m_card.SetVoltage(0, 0.0);
-    QVERIFY(TickUntil([] { return !g_bRecording; }));
-    QVERIFY(g_nBreakRecord > 0);
+    QVERIFY(TickUntil([this] { return !m_dlg->Run().g_bRecording; }));
+    QVERIFY(m_dlg->Run().g_nBreakRecord > 0);
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
-    const int records = g_nRecordCount;
-    const double peak = g_dHistory0[501];
+    const int records = m_dlg->Run().g_nRecordCount;
+    const double peak = m_dlg->Run().g_dHistory0[501];
 
     m_boxes.clear();
     m_card.SetDigitalInputs(0xFFEF);  // the rig's start
     m_dlg->PollInputs();
     m_card.SetDigitalInputs(0xFFFF);
     Button(ControlId::kStart)->click();
-    QCOMPARE(int(g_bRecording), 0);
-    QCOMPARE(g_nRecordCount, records);
-    QCOMPARE(g_dHistory0[501], peak);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, records);
+    QCOMPARE(m_dlg->Run().g_dHistory0[501], peak);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
     QVERIFY(m_boxes[0].first.contains(QStringLiteral("尚未保存")));
     QVERIFY(Button(ControlId::kSave)->isEnabled());
 
-    g_strTestName = "ok";
+    m_dlg->SettingsRecord().g_strTestName = "ok";
     m_boxes.clear();
     m_dlg->OnSave();
     QVERIFY(m_boxes.empty());
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     m_card.SetVoltage(0, 1.0);
     Button(ControlId::kStart)->click();
-    QCOMPARE(int(g_bRecording), 1);
-    QCOMPARE(g_nRecordCount, 0);
-    QCOMPARE(g_nBreakRecord, 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
+    QCOMPARE(m_dlg->Run().g_nBreakRecord, 0);
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 1);
-    QVERIFY(g_dHistory0[501] < 15.0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
+    QVERIFY(m_dlg->Run().g_dHistory0[501] < 15.0);
     QCOMPARE(Cell(1, 0), QString());
     QVERIFY(m_boxes.empty());
 }
@@ -869,7 +872,7 @@ void TestDlgTest::unreadableArchiveLeavesTheWindow() {
     m_dlg->OpenArchive(m_dir->filePath(QStringLiteral("missing.dat")));
     QCOMPARE(m_boxes.size(), std::size_t{1});
     QVERIFY(!m_dlg->Playback());
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
     QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
@@ -878,12 +881,12 @@ void TestDlgTest::unreadableArchiveLeavesTheWindow() {
 void TestDlgTest::playbackStateTable() {
     const QString archive = SaveThreeRecordArchive();
     QVERIFY(!archive.isEmpty());
-    const std::string record2 = g_strRecord0[2];
-    const double recordedTime3 = std::round(g_dRecordTime[3] * 1000) / 1000;
+    const std::string record2 = m_dlg->Run().g_strRecord0[2];
+    const double recordedTime3 = std::round(m_dlg->Run().g_dRecordTime[3] * 1000) / 1000;
     ReopenWithoutCard();
     m_boxes.clear();
     m_outputWrites = 0;
-    g_strSamplePeriod = "77";
+    m_dlg->SettingsRecord().g_strSamplePeriod = "77";
     m_dlg->OpenArchive(archive);
     QVERIFY(m_boxes.empty());
     QVERIFY(m_dlg->Playback());
@@ -908,9 +911,9 @@ void TestDlgTest::playbackStateTable() {
     m_dlg->OnStart();
     ExpectState({ControlId::kStop}, QStringLiteral("已开始...."), QStringLiteral("停止回放"));
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 3);
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 3);
     QCOMPARE(Cell(0, 0), QStringLiteral("3"));
     ExpectState({ControlId::kStart, ControlId::kPrint}, QStringLiteral("回放结束"),
                 QStringLiteral("已停止...."));
@@ -922,16 +925,16 @@ void TestDlgTest::playbackStateTable() {
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
     // Idle ticks after the end read nothing, record nothing and write nothing.
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 3);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 3);
     QCOMPARE(m_outputWrites, 0);
 }
 
 void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     Open();
-    g_strChannelName0 = ToGbk(QStringLiteral("拉力"));
+    m_dlg->SettingsRecord().g_strChannelName0 = ToGbk(QStringLiteral("拉力"));
     std::string error;
-    QVERIFY(WriteSettingsFile(&error));
-    g_strChannelName0 = ToGbk(QStringLiteral("张力"));
+    QVERIFY(WriteSettingsFile(m_dlg->SettingsRecord(), &error));
+    m_dlg->SettingsRecord().g_strChannelName0 = ToGbk(QStringLiteral("张力"));
     m_dlg->OnStart();
     m_dlg->SampleTick();
     m_dlg->OnStop();
@@ -942,7 +945,7 @@ void TestDlgTest::settingsCommandReloadsAndRebuildsHeaders() {
     auto* list = m_dlg->findChild<QTableView*>(Name(ControlId::kRecordsList));
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("拉力N"));
     QCOMPARE(Text(ControlId::kChannelName0), QStringLiteral("拉力"));
-    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
     QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
     QCOMPARE(m_dlg->TimerPeriod(kPollTimer), 30);
     QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
@@ -965,10 +968,10 @@ void TestDlgTest::limitBoxesAndLampsNameTheirUnit() {
     QVERIFY(!tip(ControlId::kAutoReturnLamp).isEmpty());
     QVERIFY(!tip(ControlId::kAutoStopLamp).isEmpty());
 
-    g_strUnit0 = "kN";
+    m_dlg->SettingsRecord().g_strUnit0 = "kN";
     std::string error;
-    QVERIFY(WriteSettingsFile(&error));
-    g_strUnit0 = "N";
+    QVERIFY(WriteSettingsFile(m_dlg->SettingsRecord(), &error));
+    m_dlg->SettingsRecord().g_strUnit0 = "N";
     QVERIFY(RunSettings([](QWidget* dialog) { dialog->findChild<QPushButton*>("1")->click(); }));
     QCOMPARE(Text(ControlId::kUnit0), QStringLiteral("kN"));
     for (ControlId id : limited) {
@@ -988,7 +991,7 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    QVERIFY(HasUnsavedTest());
+    QVERIFY(m_dlg->Run().HasUnsavedTest());
 
     int questions = 0;
     bool answer = false;
@@ -1017,8 +1020,9 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
         {"new range, agreed", 1048, "60.000", true, true, false, 1, true, 0},
     };
     for (const auto& c : cases) {
-        const SettingsTexts before = CurrentSettings();
-        const double coefBefore = g_dCoef0, rangeBefore = g_dRangeHigh0;
+        const SettingsTexts before = m_dlg->SettingsRecord().Texts();
+        const double coefBefore = m_dlg->SettingsRecord().g_dCoef0,
+                     rangeBefore = m_dlg->SettingsRecord().g_dRangeHigh0;
         questions = 0;
         answer = c.answer;
         bool enterAnswered = false;
@@ -1041,22 +1045,22 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
                  c.what);
         QCOMPARE(enterAnswered, c.pressEnter);
         QCOMPARE(questions, c.questions);
-        QCOMPARE(g_nRecordCount, c.records);
+        QCOMPARE(m_dlg->Run().g_nRecordCount, c.records);
         if (c.pressEnter) {
             SetQuestionHandler([&](const QString&, const QString&) { return ++questions, answer; });
         }
         if (!c.applied) {
-            QVERIFY2(CurrentSettings() == before, c.what);
-            QCOMPARE(g_dCoef0, coefBefore);
-            QCOMPARE(g_dRangeHigh0, rangeBefore);
+            QVERIFY2(m_dlg->SettingsRecord().Texts() == before, c.what);
+            QCOMPARE(m_dlg->SettingsRecord().g_dCoef0, coefBefore);
+            QCOMPARE(m_dlg->SettingsRecord().g_dRangeHigh0, rangeBefore);
         }
         // The file holds what is in force.
-        const SettingsTexts inForce = CurrentSettings();
-        QVERIFY(ReloadSettingsFile());
-        QVERIFY2(CurrentSettings() == inForce, c.what);
+        const SettingsTexts inForce = m_dlg->SettingsRecord().Texts();
+        QVERIFY(ReloadSettingsFile(m_dlg->SettingsRecord()));
+        QVERIFY2(m_dlg->SettingsRecord().Texts() == inForce, c.what);
     }
-    QCOMPARE(g_dRangeHigh0, 60.0);
-    QCOMPARE(g_strTestName, std::string("Renamed"));
+    QCOMPARE(m_dlg->SettingsRecord().g_dRangeHigh0, 60.0);
+    QCOMPARE(m_dlg->SettingsRecord().g_strTestName, std::string("Renamed"));
     SetQuestionHandler({});
 }
 
@@ -1065,21 +1069,21 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
 // stop shows the same results, the specimen the test was saved with and its own start time.
 void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
     Open();
-    g_strSamplePeriod = "5";
-    ParseSettings();
+    m_dlg->SettingsRecord().g_strSamplePeriod = "5";
+    m_dlg->SettingsRecord().Parse();
     constexpr int kRise = 150, kRecords = 250;
     for (int i = 1; i <= kRecords; ++i) {
         const double d = 0.1 * i;
         const double f = i <= kRise ? 40 * (1 - std::exp(-d / 3)) : 0.5;
         char text[32];
         std::snprintf(text, sizeof text, "%07.3f", f);
-        g_strRecord0[i] = text;
+        m_dlg->Run().g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", d);
-        g_strRecord1[i] = text;
+        m_dlg->Run().g_strRecord1[i] = text;
     }
-    g_nRecordCount = kRecords;
-    g_strStartTime = "2025-03-07-14:05:09";
-    g_specimen = {10.0, 50.0};
+    m_dlg->Run().g_nRecordCount = kRecords;
+    m_dlg->Run().g_strStartTime = "2025-03-07-14:05:09";
+    m_dlg->Specimen() = {10.0, 50.0};
     m_dlg->OnSave();
     const QStringList archives = ArchivesInDataFolder();
     QCOMPARE(archives.size(), 1);
@@ -1087,8 +1091,8 @@ void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
     QVERIFY(QFile::exists(archive.chopped(4) + QStringLiteral(".ini")));
 
     ReopenWithoutCard();
-    g_specimen = {20.0, 80.0};  // today's specimen is another one
-    g_strStartTime.clear();
+    m_dlg->Specimen() = {20.0, 80.0};  // today's specimen is another one
+    m_dlg->Run().g_strStartTime.clear();
     m_dlg->OpenArchive(archive);
     QVERIFY(m_dlg->Playback());
 
@@ -1102,9 +1106,11 @@ void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
     bool stuck = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, m_dlg.get(), [&] {
-        if (g_bRecording || !Button(ControlId::kStart)->isEnabled()) return;
-        stops.push_back({Button(ControlId::kStart)->text(), g_nRecordCount, g_strStartTime,
-                         ResultsOfCurrentTest()});
+        if (m_dlg->Run().g_bRecording || !Button(ControlId::kStart)->isEnabled()) return;
+        stops.push_back(
+            {Button(ControlId::kStart)->text(), m_dlg->Run().g_nRecordCount,
+             m_dlg->Run().g_strStartTime,
+             ResultsOfCurrentTest(m_dlg->SettingsRecord(), m_dlg->Run(), m_dlg->Specimen())});
         if (stops.back().caption == QStringLiteral("回放结束") || stops.size() > 10) {
             m_dlg->done(QDialog::Accepted);
         } else {
@@ -1136,7 +1142,7 @@ void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
             QCOMPARE(stop.set.rows[i].value, stops.front().set.rows[i].value);
         }
     }
-    QCOMPARE(stops.front().set.results.breakForce, LeadingNumber(g_strRecord0[kRise]));
+    QCOMPARE(stops.front().set.results.breakForce, LeadingNumber(m_dlg->Run().g_strRecord0[kRise]));
     QVERIFY(stops.front().set.results.tensileStrength);
 }
 
@@ -1167,14 +1173,14 @@ void TestDlgTest::resultsAndSpecimenCommands() {
 
 void TestDlgTest::checkBoxesToggleTheirFlags() {
     Open();
-    for (const auto& [id, flag] :
-         {std::pair{ControlId::kZoom, &g_bZoom}, std::pair{ControlId::kShowGrid, &g_bShowGrid}}) {
+    for (const auto& [id, flag] : {std::pair{ControlId::kZoom, &m_dlg->Flags().g_bZoom},
+                                   std::pair{ControlId::kShowGrid, &m_dlg->Flags().g_bShowGrid}}) {
         auto* box = m_dlg->findChild<QCheckBox*>(Name(id));
         QCOMPARE(int(box->isChecked()), *flag);
         box->click();
         QCOMPARE(int(box->isChecked()), *flag);
     }
-    QCOMPARE(g_bZoom, 1);
+    QCOMPARE(m_dlg->Flags().g_bZoom, 1);
     m_dlg->OnStart();
     QVERIFY(!m_dlg->findChild<QCheckBox*>(Name(ControlId::kHighSpeed))->isEnabled());
 }
@@ -1204,12 +1210,12 @@ void TestDlgTest::highSpeedTickWaitsForTheBurst() {
     m_dlg->TheCard().highSpeed.g_bHighSpeedDone = 0;
     const int writes = OutputWrites();
     m_dlg->SampleTick();
-    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
     QCOMPARE(OutputWrites(), writes);
     m_dlg->TheCard().highSpeed.g_bHighSpeedDone.store(1, std::memory_order_release);
     m_dlg->SampleTick();
     QCOMPARE(int(m_dlg->TheCard().highSpeed.g_bHighSpeedDone.load()), 0);
-    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
     QCOMPARE(OutputWrites(), writes + 1);
 }
 
@@ -1253,7 +1259,7 @@ void TestDlgTest::openCommandPicksFromTheDataFolder() {
     QCOMPARE(shownFolder, QString::fromStdString(DataFolderPath()));
     QCOMPARE(listed, QStringList{archiveName});
     QVERIFY(m_dlg->Playback());
-    QCOMPARE(int(g_bRecording), 1);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
 }
 
 // A file that is not an archive is refused with a message and changes nothing; a second
@@ -1277,12 +1283,14 @@ void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
 
     // A test whose tension falls from 40 to 5 N: the break lamps light in its playback.
     const std::string breakArchive = DataFolderPath() + "break.dat";
-    g_strRecord0[1] = "040.000";
-    g_strRecord0[2] = g_strRecord0[3] = "005.000";
-    g_strRecord1[1] = g_strRecord1[2] = g_strRecord1[3] = "001.000";
-    g_nRecordCount = 3;
+    m_dlg->Run().g_strRecord0[1] = "040.000";
+    m_dlg->Run().g_strRecord0[2] = m_dlg->Run().g_strRecord0[3] = "005.000";
+    m_dlg->Run().g_strRecord1[1] = m_dlg->Run().g_strRecord1[2] = m_dlg->Run().g_strRecord1[3] =
+        "001.000";
+    m_dlg->Run().g_nRecordCount = 3;
     std::string error;
-    QVERIFY2(WriteArchive(breakArchive, &error), error.c_str());
+    QVERIFY2(WriteArchive(m_dlg->SettingsRecord(), m_dlg->Run(), breakArchive, &error),
+             error.c_str());
     for (int playback = 0; playback < 2; ++playback) {
         m_dlg->OpenArchive(QString::fromStdString(breakArchive));
         QVERIFY(m_dlg->Playback());
@@ -1291,7 +1299,7 @@ void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
               ControlId::kBrokenLamp, ControlId::kAutoReturnLamp, ControlId::kAutoStopLamp})
             QVERIFY(Lamp(id)->isHidden());
         QCOMPARE(int(m_dlg->DigitalOut()), 0xFF);
-        QVERIFY(TickUntil([] { return g_bPlaybackEnded != 0; }, 10));
+        QVERIFY(TickUntil([this] { return m_dlg->Run().g_bPlaybackEnded != 0; }, 10));
         QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
         QCOMPARE(m_dlg->DigitalOut() & 0x08, 0);
     }
@@ -1331,11 +1339,11 @@ void TestDlgTest::clearButtonAsksForAnUnsavedTest() {
     Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 1);
     QVERIFY(questions[0].startsWith(QStringLiteral("清除列表区|")));
-    QCOMPARE(g_nRecordCount, 1);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
     answer = true;
     Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 2);
-    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
 
     // A saved test, and an empty list, are cleared without a question.
     m_dlg->OnStart();
@@ -1343,7 +1351,7 @@ void TestDlgTest::clearButtonAsksForAnUnsavedTest() {
     m_dlg->OnStop();
     m_dlg->OnSave();
     Button(ControlId::kClearList)->click();
-    QCOMPARE(g_nRecordCount, 0);
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
     Button(ControlId::kClearList)->click();
     QCOMPARE(questions.size(), 2);
     SetQuestionHandler(nullptr);
@@ -1371,14 +1379,14 @@ void TestDlgTest::keysDoNotEndTheProgram() {
             QTest::keyClick(target ? target : m_dlg.get(), key);
         }
         endedByKey = !m_dlg->isVisible();
-        recordingAfterKeys = g_bRecording != 0;
+        recordingAfterKeys = m_dlg->Run().g_bRecording != 0;
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (viaCloseBox) {
                 m_dlg->close();
             } else {
                 Action(ControlId::kMenuExit)->trigger();
             }
-            if (attempt == 0) recordingAfterNo = m_dlg->isVisible() && g_bRecording;
+            if (attempt == 0) recordingAfterNo = m_dlg->isVisible() && m_dlg->Run().g_bRecording;
         }
     });
     // A window that ignores both ways out must not hang the test.
@@ -1394,7 +1402,7 @@ void TestDlgTest::keysDoNotEndTheProgram() {
     QVERIFY(!stuck);
     QCOMPARE(questions, 2);
     QVERIFY(recordingAfterNo);
-    QCOMPARE(int(g_bRecording), 0);
+    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QCOMPARE(Button(ControlId::kStop)->text(), QStringLiteral("已停止...."));
 }
 
@@ -1431,8 +1439,8 @@ void TestDlgTest::aCommaLocaleChangesNoNumber() {
     ReopenWithoutCard();
     m_dlg->OpenArchive(archive);
     m_dlg->SampleTick();
-    QVERIFY(std::fabs(g_dValue0 - std::round(g_dValue0)) > 1e-6);
-    QCOMPARE(QString::fromStdString(g_strReadout0[0]),
+    QVERIFY(std::fabs(m_dlg->Run().g_dValue0 - std::round(m_dlg->Run().g_dValue0)) > 1e-6);
+    QCOMPARE(QString::fromStdString(m_dlg->Run().g_strReadout0[0]),
              QString::fromLatin1(record1.left(record1.indexOf('\0'))));
 }
 
@@ -1496,8 +1504,8 @@ void TestDlgTest::previewEndsWithTheMainWindowRunning() {
         QVERIFY2(previewSeen, c.what);
         QVERIFY2(visibleAfter, c.what);
         QCOMPARE(QFile::exists(pdf), c.end == End::kPrint);
-        QCOMPARE(g_nRecordCount, 2);
-        QVERIFY(HasUnsavedTest());
+        QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
+        QVERIFY(m_dlg->Run().HasUnsavedTest());
         QCOMPARE(EnabledButtons(), buttons);
         QVERIFY(m_dlg->IsTimerRunning(kPollTimer));
     }
