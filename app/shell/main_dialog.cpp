@@ -16,6 +16,7 @@
 #include "chart/line_chart.h"
 #include "common/font_faces.h"
 #include "common/message_box.h"
+#include "control/bound_texts.h"
 #include "printing/print_frame.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"
@@ -261,75 +262,23 @@ void CTestDlg::SetColumnHeaders() {
 }
 
 void CTestDlg::RefreshControls() {
-    static const std::string kTimes = ToGbk(QStringLiteral("次"));
-    static const std::string kCounter = ToGbk(QStringLiteral("计数器"));
-    static const std::string kPeak = ToGbk(QStringLiteral("峰值"));
-    static const std::string kPlaybackBanner = ToGbk(QStringLiteral("历史回放"));
-    static const std::string kLine = ToGbk(QStringLiteral("线"));
     CMainControls& c = *m_controls;
-    const int peakSlot = std::clamp(m_run->g_nHistoryLen + 1, 0, kHistorySlots - 1);
-    c.ShowBoundText(ControlId::kReadout0, m_run->g_strReadout0[0]);
-    c.ShowBoundText(ControlId::kReadout1, m_run->g_strReadout1[0]);
-    c.ShowBoundText(ControlId::kPeak0, m_run->g_strReadout0[peakSlot]);
-    c.ShowBoundText(ControlId::kPeak1, m_run->g_strReadout1[peakSlot]);
-    c.ShowBoundText(ControlId::kRatio, m_run->g_strRatio[0]);
-    c.ShowBoundText(ControlId::kRecordCount, std::to_string(m_run->g_nRecordCount));
     const bool unitChanged = !c.Shows(ControlId::kUnit0, m_settings.g_strUnit0);
-    c.ShowBoundText(ControlId::kUnit0, m_settings.g_strUnit0);
-    if (unitChanged) c.ShowLimitTips(FromGbk(m_settings.g_strUnit0));
-    c.ShowBoundText(ControlId::kUnit1, m_settings.g_strUnit1);
-    c.ShowBoundText(ControlId::kTimesCaption, kTimes);
-    c.ShowBoundText(ControlId::kForceStopLimit, m_settings.g_strForceStopLimit);
-    c.ShowBoundText(ControlId::kAlarmHigh, m_settings.g_strAlarmHigh);
-    c.ShowBoundText(ControlId::kAlarmLow, m_settings.g_strAlarmLow);
-    c.ShowBoundText(ControlId::kBreakValue, m_settings.g_strBreakValue);
-    c.ShowBoundText(ControlId::kChannelName0, m_settings.g_strChannelName0);
-    c.ShowBoundText(ControlId::kChannelName1, m_settings.g_strChannelName1);
-    c.ShowBoundText(ControlId::kCounterCaption, kCounter);
-    c.ShowBoundText(ControlId::kRatioCaption,
-                    m_settings.g_strChannelName0 + "/" + m_settings.g_strChannelName1);
-    c.ShowBoundText(ControlId::kPeakCaption0, kPeak);
-    c.ShowBoundText(ControlId::kPeakCaption1, kPeak);
-    if (m_control.Playback()) {
-        c.ShowBoundText(ControlId::kPlaybackBanner, kPlaybackBanner);
-        c.ShowBoundText(ControlId::kArchiveName, m_control.ArchiveName());
+    for (const BoundText& text : BoundTexts(m_settings, *m_run, m_control)) {
+        if (text.id == ControlId::kShowCurve0 || text.id == ControlId::kShowCurve1) {
+            c.ShowCheckCaption(text.id, text.gbk);
+        } else {
+            c.ShowBoundText(text.id, text.gbk);
+        }
     }
-    c.ShowCheckCaption(ControlId::kShowCurve0, m_settings.g_strChannelName0 + kLine);
-    c.ShowCheckCaption(ControlId::kShowCurve1, m_settings.g_strChannelName1 + kLine);
+    if (unitChanged) c.ShowLimitTips(FromGbk(m_settings.g_strUnit0));
     c.ShowCheckStates();
     ShowStatus();
 }
 
 void CTestDlg::ShowStatus() {
-    StatusFacts facts;
-    if (m_control.Playback()) {
-        facts.phase = m_run->g_bRecording       ? RunPhase::kPlayback
-                      : m_run->g_bPlaybackEnded ? RunPhase::kPlaybackEnded
-                                                : RunPhase::kStopped;
-    } else if (m_run->g_bRecording) {
-        facts.phase = RunPhase::kRecording;
-        facts.intervalMs = RecentIntervalMs(m_run->g_dRecordTime, m_control.RunFirstRecord(),
-                                            m_run->g_nRecordCount);
-    } else {
-        facts.phase = m_run->g_nRecordCount > 0 || m_control.ForcedStop().Any() ? RunPhase::kStopped
-                                                                                : RunPhase::kIdle;
-    }
-    if (m_control.CardLost()) {
-        facts.card = CardState::kLost;
-    } else if (m_card.g_hDevice == nullptr && !m_control.Playback()) {
-        facts.card = CardState::kAbsent;
-    }
-    facts.records = m_run->g_nRecordCount;
-    facts.testSeconds =
-        m_run->g_nRecordCount > 0 ? m_run->g_dRecordTime[m_run->g_nRecordCount] : 0.0;
-    facts.periodMs = TimerPeriod(kSampleTimer);
-    facts.forcedStop = m_control.ForcedStop();
-    if (facts.forcedStop.forceLimit) {
-        facts.channel0 = FromGbk(m_settings.g_strChannelName0);
-        facts.unit0 = FromGbk(m_settings.g_strUnit0);
-        facts.forceStopLimit = m_settings.g_dForceStopLimit;
-    }
-    facts.savedArchive = QString::fromStdString(m_control.SavedArchive());
+    const StatusFacts facts = FactsOfRun(m_settings, *m_run, m_control, m_card.g_hDevice != nullptr,
+                                         TimerPeriod(kSampleTimer));
     m_controls->StatusLine()->Show(ComposeStatus(facts));
 }
 

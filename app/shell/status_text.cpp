@@ -3,6 +3,11 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "acquisition/run_state.h"
+#include "common/message_box.h"
+#include "control/run_controller.h"
+#include "settings/settings_record.h"
+
 namespace {
 
 constexpr int kIntervalWindow = 10;  // records whose intervals are averaged
@@ -79,4 +84,37 @@ double RecentIntervalMs(const double* recordTimes, int firstRecord, int count) {
 
 bool PeriodMissed(double intervalMs, int periodMs) {
     return intervalMs > periodMs * 1.1 + 2.0;
+}
+
+StatusFacts FactsOfRun(const Settings& settings, const TestRun& run, const RunController& control,
+                       bool cardOpen, int periodMs) {
+    StatusFacts facts;
+    if (control.Playback()) {
+        facts.phase = run.g_bRecording       ? RunPhase::kPlayback
+                      : run.g_bPlaybackEnded ? RunPhase::kPlaybackEnded
+                                             : RunPhase::kStopped;
+    } else if (run.g_bRecording) {
+        facts.phase = RunPhase::kRecording;
+        facts.intervalMs =
+            RecentIntervalMs(run.g_dRecordTime, control.RunFirstRecord(), run.g_nRecordCount);
+    } else {
+        facts.phase = run.g_nRecordCount > 0 || control.ForcedStop().Any() ? RunPhase::kStopped
+                                                                           : RunPhase::kIdle;
+    }
+    if (control.CardLost()) {
+        facts.card = CardState::kLost;
+    } else if (!cardOpen && !control.Playback()) {
+        facts.card = CardState::kAbsent;
+    }
+    facts.records = run.g_nRecordCount;
+    facts.testSeconds = run.g_nRecordCount > 0 ? run.g_dRecordTime[run.g_nRecordCount] : 0.0;
+    facts.periodMs = periodMs;
+    facts.forcedStop = control.ForcedStop();
+    if (facts.forcedStop.forceLimit) {
+        facts.channel0 = FromGbk(settings.g_strChannelName0);
+        facts.unit0 = FromGbk(settings.g_strUnit0);
+        facts.forceStopLimit = settings.g_dForceStopLimit;
+    }
+    facts.savedArchive = QString::fromStdString(control.SavedArchive());
+    return facts;
 }

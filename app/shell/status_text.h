@@ -8,6 +8,10 @@
 
 #include "acquisition/safety.h"
 
+class RunController;
+struct Settings;
+struct TestRun;
+
 enum class RunPhase { kIdle, kRecording, kStopped, kPlayback, kPlaybackEnded };
 
 // The card as the window sees it: found at start-up, never found (playback only), or
@@ -37,6 +41,11 @@ struct StatusTexts {
 };
 
 StatusTexts ComposeStatus(const StatusFacts& facts);
+
+// The facts of the run as the controller and the test hold them; `cardOpen` when the card
+// has a handle, `periodMs` the sampling timer's period.
+StatusFacts FactsOfRun(const Settings& settings, const TestRun& run, const RunController& control,
+                       bool cardOpen, int periodMs);
 
 // Mean interval in ms between consecutive records among firstRecord..count (only the last
 // ten intervals), from their elapsed times in seconds; 0 with fewer than two records.

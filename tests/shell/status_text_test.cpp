@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+
+#include "acquisition/card_access.h"
+#include "acquisition/run_state.h"
+#include "control/run_controller.h"
+#include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
@@ -105,6 +112,37 @@ TEST(StatusText, CardLostOrAbsentComesFirst) {
     facts = Facts(RunPhase::kIdle);
     facts.card = CardState::kAbsent;
     EXPECT_EQ(S(ComposeStatus(facts).notice), "未连接采集器：只能打开历史文件回放");
+}
+
+// The facts the window shows come from the test and the controller: the phase from the run
+// flags, the card's state, the time of the newest record.
+TEST(StatusText, FactsOfTheRun) {
+    Settings settings;
+    settings.Parse();
+    auto run = std::make_unique<TestRun>();
+    SpecimenDims specimen;
+    Card card;
+    RunController control(card, settings, *run, specimen);
+    StatusFacts facts = FactsOfRun(settings, *run, control, false, 50);
+    EXPECT_EQ(facts.phase, RunPhase::kIdle);
+    EXPECT_EQ(facts.card, CardState::kAbsent);
+    EXPECT_EQ(facts.periodMs, 50);
+    EXPECT_TRUE(facts.savedArchive.isEmpty());
+
+    run->g_nRecordCount = 3;
+    run->g_dRecordTime[3] = 0.09;
+    facts = FactsOfRun(settings, *run, control, true, 30);
+    EXPECT_EQ(facts.phase, RunPhase::kStopped);
+    EXPECT_EQ(facts.card, CardState::kPresent);
+    EXPECT_EQ(facts.records, 3);
+    EXPECT_DOUBLE_EQ(facts.testSeconds, 0.09);
+
+    run->g_bRecording = 1;
+    run->g_dRecordTime[1] = 0.03;
+    run->g_dRecordTime[2] = 0.06;
+    facts = FactsOfRun(settings, *run, control, true, 30);
+    EXPECT_EQ(facts.phase, RunPhase::kRecording);
+    EXPECT_NEAR(facts.intervalMs, 30.0, 1e-9);
 }
 
 TEST(StatusText, RecentIntervalAveragesTheRunsLastTenRecords) {
