@@ -10,6 +10,7 @@ struct SpecimenDims {
     std::optional<double> area;         // S0, mm²
     std::optional<double> gaugeLength;  // L0, mm
     std::optional<double> finalArea{};  // Su, mm², measured after the break
+    std::optional<double> finalGaugeLength{};  // Lu, mm, measured on the fitted pieces
     double proofOffset = 0.2;           // % of L0, the plastic extension of Rp
 };
 
