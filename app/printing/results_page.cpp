@@ -44,10 +44,7 @@ std::vector<ResultLine> ResultLines(const ResultSet& set, bool rounded) {
 }
 
 QString BreakNote(const TestResults& results) {
-    if (results.count == 0) return QStringLiteral("没有记录");
-    if (results.breakDetected)
-        return QStringLiteral("断裂于第 %1 条记录").arg(results.breakIndex + 1);
-    return QStringLiteral("未检测到断裂：断裂值取最后一条记录");
+    return Utf8(BreakNoteText(results));
 }
 
 void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts,

@@ -20,24 +20,27 @@ constexpr double kHardening = 0.01;     // of the upper yield force
 constexpr double kNoiseBands = 3;       // residual standard deviations
 constexpr double kTotalStrain = 0.005;  // of Rt0.5
 
+constexpr double kLinearity = 0.03;     // of the slope: the two halves of a fit may differ
+constexpr double kSearchStep = 0.02;    // of Fm, between the lower ends of searched ranges
+constexpr double kSearchTop = 0.60;     // of Fm, the highest lower end searched
+constexpr double kAdvancing = 0.25;     // of the mean displacement step
+constexpr double kMaxStrength = 10000;  // MPa: no material is stronger
+constexpr double kMaxModulus = 1.5e6;   // MPa: no material is stiffer
+
 struct Line {
-    double slope = 0, intercept = 0, correlation = 0, rms = 0;
+    double slope = 0, intercept = 0, correlation = 0, rms = 0, spread = 0;
     int first = 0, last = 0, points = 0;
     double low = 0, high = 0;
 };
 
-// Least-squares line of force over displacement through the records of the rise (up to
-// the first reaching `high`) whose force lies in [low, high]. Sums run over values taken
-// relative to the first such record, which keeps the differences of large sums exact.
-std::optional<Line> FitRise(const std::vector<double>& d, const std::vector<double>& f, int end,
-                            double low, double high) {
-    int stop = 0;
-    while (stop <= end && f[stop] < high) ++stop;
+// Least-squares line of force over displacement through records first..last whose force is
+// at least `low`. Sums run over values taken relative to the first such record, which keeps
+// the differences of large sums exact.
+std::optional<Line> FitRecords(const std::vector<double>& d, const std::vector<double>& f,
+                               int first, int last, double low, int minPoints) {
     Line line;
-    line.low = low;
-    line.high = high;
     double x0 = 0, y0 = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
-    for (int i = 0; i < std::min(stop, end + 1); ++i) {
+    for (int i = first; i <= last; ++i) {
         if (f[i] < low) continue;
         if (line.points == 0) {
             x0 = d[i];
@@ -53,7 +56,7 @@ std::optional<Line> FitRise(const std::vector<double>& d, const std::vector<doub
         line.last = i;
         ++line.points;
     }
-    if (line.points < kMinFitPoints) return std::nullopt;
+    if (line.points < minPoints) return std::nullopt;
     const double n = line.points;
     const double vx = sxx - sx * sx / n, vy = syy - sy * sy / n, cxy = sxy - sx * sy / n;
     if (!(vx > 0) || !(cxy > 0)) return std::nullopt;
@@ -61,7 +64,70 @@ std::optional<Line> FitRise(const std::vector<double>& d, const std::vector<doub
     line.intercept = y0 + sy / n - line.slope * (x0 + sx / n);
     line.correlation = vy > 0 ? cxy / std::sqrt(vx * vy) : 1;
     line.rms = std::sqrt(std::max(0.0, vy - line.slope * cxy) / n);
+    line.spread = vx;
     return line;
+}
+
+// The line through the records of the rise (up to the first reaching `high`) whose force lies
+// in [low, high].
+std::optional<Line> FitRise(const std::vector<double>& d, const std::vector<double>& f, int end,
+                            double low, double high) {
+    int stop = 0;
+    while (stop <= end && f[stop] < high) ++stop;
+    std::optional<Line> line = FitRecords(d, f, 0, std::min(stop - 1, end), low, kMinFitPoints);
+    if (line) {
+        line->low = low;
+        line->high = high;
+    }
+    return line;
+}
+
+// The force noise on records first..last from their second differences, which a smooth curve
+// keeps near zero whatever its slope or curvature: each is the sum of three noises, 1, -2, 1.
+double ForceNoise(const std::vector<double>& f, int first, int last) {
+    double sum = 0;
+    int count = 0;
+    for (int i = first + 1; i < last; ++i) {
+        const double second = f[i + 1] - 2 * f[i] + f[i - 1];
+        sum += second * second;
+        ++count;
+    }
+    return count > 0 ? std::sqrt(sum / count / 6) : 0;
+}
+
+// A fit is straight when the lines through its lower and its upper half agree on the slope
+// within kLinearity, or within what the noise allows them to differ. Residuals would not do:
+// on a few records a bent range still fits its line closely.
+bool IsStraight(const std::vector<double>& d, const std::vector<double>& f, const Line& line) {
+    int middle = line.first, seen = 0;
+    while (seen < line.points / 2) {
+        if (f[middle] >= line.low) ++seen;
+        ++middle;
+    }
+    const auto lower = FitRecords(d, f, line.first, middle - 1, line.low, 2);
+    const auto upper = FitRecords(d, f, middle, line.last, line.low, 2);
+    if (!lower || !upper) return false;
+    const double noise = ForceNoise(f, line.first, line.last);
+    const double allowed = kLinearity * line.slope +
+                           kNoiseBands * noise * std::sqrt(1 / lower->spread + 1 / upper->spread);
+    return std::fabs(lower->slope - upper->slope) <= allowed;
+}
+
+// Where the usual range is bent (a toe below it, yielding within it): the steepest straight
+// range of 10, 20 or 30 % of Fm on the rise. The elastic line is the steepest part of the
+// rise; a toe and yielding are both less steep.
+std::optional<Line> SteepestStraight(const std::vector<double>& d, const std::vector<double>& f,
+                                     int end, double fmax) {
+    std::optional<Line> best;
+    for (int step = 1; step * kSearchStep <= kSearchTop + 1e-9; ++step) {
+        const double low = step * kSearchStep;
+        for (double width : {0.1, 0.2, 0.3}) {
+            const auto line = FitRise(d, f, end, low * fmax, (low + width) * fmax);
+            if (line && (!best || line->slope > best->slope) && IsStraight(d, f, *line))
+                best = line;
+        }
+    }
+    return best;
 }
 
 struct Crossing {
@@ -85,6 +151,7 @@ std::optional<Crossing> OffsetCrossing(const std::vector<double>& d, const std::
 
 struct YieldPoint {
     int upper = 0;      // ReH
+    int minimum = 0;    // the first minimum after it
     int lower = 0;      // ReL
     int hardening = 0;  // last record of the yield phase
 };
@@ -93,11 +160,20 @@ struct YieldPoint {
 std::optional<YieldPoint> FindYieldPoint(const std::vector<double>& d, const std::vector<double>& f,
                                          int end, double fmax, double band) {
     const double drop = std::max(kYieldDrop * fmax, 2 * band);
+    // A force that falls while the crosshead stands still relaxes; it does not yield. Only
+    // the fall over records at which the displacement went on counts.
+    const double advancing = kAdvancing * (d[end] - d[0]) / std::max(end, 1);
     int h = 0;
+    double fell = 0;
     int i = 1;
     for (; i <= end; ++i) {
-        if (f[i] > f[h]) h = i;
-        if (f[i] < f[h] - drop) break;
+        if (f[i] > f[h]) {
+            h = i;
+            fell = 0;
+            continue;
+        }
+        if (d[i] - d[i - 1] > advancing) fell += f[i - 1] - f[i];
+        if (f[i] < f[h] - drop && fell >= drop) break;
     }
     if (i > end) return std::nullopt;
     int low = i;
@@ -120,23 +196,26 @@ std::optional<YieldPoint> FindYieldPoint(const std::vector<double>& d, const std
         if (f[j] < f[t]) t = j;
         if (f[j] > f[t] + band) break;
     }
+    y.minimum = t;
     // The climb out of it goes on while, within the next two records or a window of 1 % of
-    // the test's displacement, some record still lies a noise band higher.
+    // the test's displacement, some record still lies a noise band higher. A climb back to
+    // where the force fell from ReH is work hardening, which on coarse records can follow
+    // the transient within two records: then there is no transient to leave out.
     const double window = 0.01 * (d[end] - d[0]);
     int r = t;
     for (bool climbing = true; climbing;) {
         climbing = false;
         for (int j = r + 1; j <= end && (j <= r + 2 || d[j] - d[r] <= window); ++j) {
             if (f[j] > f[r] + band) {
-                r = j;
-                climbing = true;
+                climbing = f[j] < f[h] - drop;
+                r = climbing ? j : t;
                 break;
             }
         }
     }
     // The yield phase runs on while the force stays within kHardening of its lowest value.
     const double hardening = std::max(kHardening * f[h], 2 * band);
-    int lowest = -1;
+    int lowest = r == t ? t : -1;
     int last = r;
     for (int j = r + 1; j <= end; ++j) {
         if (lowest < 0 || f[j] < f[lowest]) lowest = j;
@@ -227,9 +306,11 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     if (!millimetres)
         r.notes.push_back("位移的单位“" + units.length + "”无法换算为 mm：延伸率与 E 不计算");
     if (!specimen.area)
-        r.notes.push_back("横截面积 S0 未给定或无效（须为大于 0 的数）：强度不计算");
+        r.notes.push_back(
+            "横截面积 S0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：强度不计算");
     if (!specimen.gaugeLength)
-        r.notes.push_back("标距 L0 未给定或无效（须为大于 0 的数）：延伸率不计算");
+        r.notes.push_back(
+            "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：延伸率不计算");
 
     r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
     r.detectedIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
@@ -260,16 +341,32 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         offset = specimen.proofOffset / 100 * *specimen.gaugeLength / *millimetres;
 
     // Elastic line and yield: a first fit on the band of Fm gives the noise band; the
-    // range is then tied to ReH or, by rounds, to Rp.
+    // range is then tied to ReH or, by rounds, to Rp. A range that is not straight gives
+    // way to the steepest straight one.
     std::optional<Line> fit = FitRise(d, f, k, kFitLow * fmax, kFitHigh * fmax);
+    const bool enoughRecords = fit.has_value();
     double band = 1e-6 * fmax;
     if (fit) band = std::max(band, kNoiseBands * fit->rms);
     const std::optional<YieldPoint> yield = FindYieldPoint(d, f, k, fmax, band);
-    std::optional<Crossing> proof;
     auto proofOf = [&](const Line& line) -> std::optional<Crossing> {
         if (!offset) return std::nullopt;
         return OffsetCrossing(d, f, line.first, k, line.slope,
                               -line.intercept / line.slope + *offset);
+    };
+    // The range of 10-40 % of Rp, found by rounds from the given line.
+    auto tiedToProof = [&](Line line) -> std::optional<Line> {
+        std::optional<Line> tied;
+        for (int round = 0; round < kFitRounds; ++round) {
+            const std::optional<Crossing> proof = proofOf(line);
+            if (!proof) break;
+            auto next = FitRise(d, f, k, kFitLow * proof->force, kFitHigh * proof->force);
+            if (!next) break;
+            const bool settled = next->first == line.first && next->last == line.last;
+            line = *next;
+            tied = next;
+            if (settled) break;
+        }
+        return tied;
     };
     if (yield) {
         const double ref = f[yield->upper];
@@ -278,17 +375,28 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.fitTiedToYield = true;
         }
     } else if (fit) {
-        for (int round = 0; round < kFitRounds; ++round) {
-            proof = proofOf(*fit);
-            if (!proof) break;
-            auto tied = FitRise(d, f, k, kFitLow * proof->force, kFitHigh * proof->force);
-            if (!tied) break;
-            const bool settled = tied->first == fit->first && tied->last == fit->last;
+        if (auto tied = tiedToProof(*fit)) {
             fit = tied;
             r.fitTiedToYield = true;
-            if (settled) break;
         }
     }
+    if (fit && !IsStraight(d, f, *fit)) {
+        r.fitTiedToYield = false;
+        fit = SteepestStraight(d, f, k, fmax);
+        r.fitSearched = fit.has_value();
+        if (fit && !yield) {
+            if (auto tied = tiedToProof(*fit); tied && IsStraight(d, f, *tied)) {
+                fit = tied;
+                r.fitTiedToYield = true;
+                r.fitSearched = false;
+            }
+        }
+        if (!fit) {
+            r.notes.push_back(
+                "弹性段不成直线（各力区间的两半斜率都不一致）：刚度、E、Rp、A、Ag 不计算");
+        }
+    }
+    std::optional<Crossing> proof;
     if (fit) {
         r.stiffness = fit->slope;
         r.fitFirst = fit->first;
@@ -300,18 +408,23 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         r.toeDisplacement = -fit->intercept / fit->slope;
         band = std::max(1e-6 * fmax, kNoiseBands * fit->rms);
         proof = proofOf(*fit);
-        if (!r.fitTiedToYield)
+        if (!r.fitTiedToYield && !r.fitSearched)
             r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 10 %–40 %：取在 Fm 的 10 %–40 %");
     } else {
+        if (!enoughRecords) {
+            r.notes.push_back(
+                "弹性段记录不足（力在 Fm 的 10 %–40 % 之间少于 5 条）：刚度、E、Rp、A、"
+                "Ag 不计算");
+        }
         r.notes.push_back(
-            "弹性段记录不足（力在 Fm 的 10 %–40 % 之间少于 5 条）：刚度、E、Rp、A、"
-            "Ag 不计算，延伸从第一条记录算起");
+            "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起");
     }
 
-    // Fm after work hardening has begun.
+    // Fm after the first minimum past ReH, so that an upper yield above the later maximum is
+    // not Rm, whether or not the start of work hardening shows on the records.
     int from = 0;
     if (yield) {
-        from = yield->hardening;
+        from = yield->minimum;
         r.maxIndex = from;
         for (int i = from; i <= k; ++i) {
             if (f[i] > f[r.maxIndex]) r.maxIndex = i;
@@ -349,12 +462,12 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     }
     if (millimetres && specimen.gaugeLength) {
         const double percent = *millimetres / *specimen.gaugeLength * 100;
-        r.totalAtFracture = (d[k] - zero) * percent;
-        r.totalAtMax = (atMax - zero) * percent;
-        if (r.stiffness) {
-            r.elongation = (d[k] - zero - f[k] / *r.stiffness) * percent;
-            r.plasticAtMax = (atMax - zero - r.maxForce / *r.stiffness) * percent;
+        if (r.breakDetected) {
+            r.totalAtFracture = (d[k] - zero) * percent;
+            if (r.stiffness) r.elongation = (d[k] - zero - f[k] / *r.stiffness) * percent;
         }
+        r.totalAtMax = (atMax - zero) * percent;
+        if (r.stiffness) r.plasticAtMax = (atMax - zero - r.maxForce / *r.stiffness) * percent;
         if (yield) r.yieldExtension = (d[yield->hardening] - d[yield->upper]) * percent;
         const double total = zero + kTotalStrain * *specimen.gaugeLength / *millimetres;
         for (int i = 1; i <= k; ++i) {
@@ -368,6 +481,17 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             }
         }
     }
+    // A measured final gauge length gives A; the crosshead's value is kept beside it.
+    if (specimen.finalGaugeLength && specimen.gaugeLength) {
+        if (*specimen.finalGaugeLength >= *specimen.gaugeLength) {
+            r.crossheadElongation = r.elongation;
+            r.elongationFromLu = true;
+            r.elongation =
+                (*specimen.finalGaugeLength - *specimen.gaugeLength) / *specimen.gaugeLength * 100;
+        } else {
+            r.notes.push_back("断后标距 Lu 小于 L0：A 不按 Lu 计算，取横梁位移的值");
+        }
+    }
     if (r.stiffness && specimen.area && specimen.gaugeLength && newtons && millimetres) {
         r.modulus = *r.stiffness * *newtons / *millimetres * *specimen.gaugeLength / *specimen.area;
     }
@@ -378,7 +502,32 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.notes.push_back("断后最小横截面积 Su 大于 S0：Z 不计算");
         }
     }
-    if (!r.breakDetected) r.notes.push_back("未检测到断裂：断裂值取最后一次陡降前的记录");
+    // A value no material reaches comes from numbers that are not in the unit they are
+    // labelled with: it is not given, and the note says where to look.
+    std::vector<std::string> unreachable;
+    auto reachable = [&unreachable](std::optional<double>& value, const char* name, double limit) {
+        if (!value || *value <= limit) return;
+        unreachable.push_back(std::string(name) + " " + NumberText(*value, 0) + " MPa");
+        value.reset();
+    };
+    reachable(r.tensileStrength, "抗拉强度 Rm", kMaxStrength);
+    reachable(r.proofStrength, "规定塑性延伸强度 Rp", kMaxStrength);
+    reachable(r.totalStrength, "规定总延伸强度 Rt0.5", kMaxStrength);
+    reachable(r.upperYield, "上屈服强度 ReH", kMaxStrength);
+    reachable(r.lowerYield, "下屈服强度 ReL", kMaxStrength);
+    reachable(r.modulus, "弹性模量 E", kMaxModulus);
+    if (!unreachable.empty()) {
+        std::string list;
+        for (const std::string& item : unreachable) list += (list.empty() ? "" : "、") + item;
+        r.notes.push_back(list +
+                          " 超出任何材料可能的范围，不给出：力或位移的数值与其单位不符，请检查 "
+                          "设置 → 计量单位 与 线性比例系数（力、位移与断裂功的数值也受影响）");
+    }
+    if (!r.breakDetected) {
+        r.notes.push_back(
+            "试样未断裂（试验由操作者或限位停止）：断裂力、断裂位移、断裂总延伸率 At" +
+            std::string(specimen.finalGaugeLength ? "" : "、断后伸长率 A") + " 无定义，不给出");
+    }
     return r;
 }
 
@@ -393,25 +542,29 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
         work.unit = "J";
     }
     const std::string rp = "Rp" + ResultValueText(r.proofOffset);
-    return {{"最大力", value(r.maxForce), units.force},
-            {"最大力位移", value(r.maxForceDisplacement), units.length},
-            {"断裂力", value(r.breakForce), units.force},
-            {"断裂位移", value(r.breakDisplacement), units.length},
-            work,
-            {"试验时间", value(r.testTime), "s"},
-            {"抗拉强度 Rm", r.tensileStrength, "MPa", 1},
-            {"断后伸长率 A", r.elongation, "%", 0.5},
-            {"刚度", r.stiffness, units.force + "/" + units.length},
-            {"弹性模量 E", r.modulus, "MPa", 100},
-            {"规定塑性延伸强度 " + rp, r.proofStrength, "MPa", 1},
-            {"规定总延伸强度 Rt0.5", r.totalStrength, "MPa", 1},
-            {"上屈服强度 ReH", r.upperYield, "MPa", 1},
-            {"下屈服强度 ReL", r.lowerYield, "MPa", 1},
-            {"屈服点延伸率 Ae", r.yieldExtension, "%", 0.1},
-            {"最大力塑性延伸率 Ag", r.plasticAtMax, "%", 0.5},
-            {"最大力总延伸率 Agt", r.totalAtMax, "%", 0.5},
-            {"断裂总延伸率 At", r.totalAtFracture, "%", 0.5},
-            {"断面收缩率 Z", r.reductionOfArea, "%", 1}};
+    auto atFracture = [&](double v) { return r.breakDetected ? value(v) : std::nullopt; };
+    std::vector<ResultRow> rows = {{"最大力", value(r.maxForce), units.force},
+                                   {"最大力位移", value(r.maxForceDisplacement), units.length},
+                                   {"断裂力", atFracture(r.breakForce), units.force},
+                                   {"断裂位移", atFracture(r.breakDisplacement), units.length},
+                                   work,
+                                   {"试验时间", value(r.testTime), "s"},
+                                   {"抗拉强度 Rm", r.tensileStrength, "MPa", 1},
+                                   {"断后伸长率 A", r.elongation, "%", 0.5},
+                                   {"刚度", r.stiffness, units.force + "/" + units.length},
+                                   {"弹性模量 E", r.modulus, "MPa", 100},
+                                   {"规定塑性延伸强度 " + rp, r.proofStrength, "MPa", 1},
+                                   {"规定总延伸强度 Rt0.5", r.totalStrength, "MPa", 1},
+                                   {"上屈服强度 ReH", r.upperYield, "MPa", 1},
+                                   {"下屈服强度 ReL", r.lowerYield, "MPa", 1},
+                                   {"屈服点延伸率 Ae", r.yieldExtension, "%", 0.1},
+                                   {"最大力塑性延伸率 Ag", r.plasticAtMax, "%", 0.5},
+                                   {"最大力总延伸率 Agt", r.totalAtMax, "%", 0.5},
+                                   {"断裂总延伸率 At", r.totalAtFracture, "%", 0.5},
+                                   {"断面收缩率 Z", r.reductionOfArea, "%", 1}};
+    if (r.elongationFromLu)
+        rows.push_back({"断后伸长率 A (横梁位移)", r.crossheadElongation, "%", 0.5});
+    return rows;
 }
 
 std::string ResultValueText(const std::optional<double>& value) {
@@ -447,14 +600,24 @@ ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
     return set;
 }
 
+std::string BreakNoteText(const TestResults& results) {
+    if (results.count == 0) return "没有记录";
+    if (results.breakDetected)
+        return "断裂于第 " + std::to_string(results.breakIndex + 1) + " 条记录";
+    return "未检测到断裂：试样未断裂";
+}
+
 std::vector<std::string> ResultNotes(const ResultSet& set) {
     const TestResults& r = set.results;
     std::vector<std::string> notes = {kStrainSourceNote};
     if (r.stiffness) {
-        const std::string range = r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") : "Fm";
+        const std::string range =
+            r.fitSearched      ? "Fm 的 10 %–40 % 不成直线，取其上最陡的直线段"
+            : r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 10 %–40 %")
+                               : "Fm 的 10 %–40 %";
         notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
                         NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
-                        " 的 10 %–40 %），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
+                        "），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
                         FixedNumber(r.fitCorrelation, 5));
     }
     notes.insert(notes.end(), r.notes.begin(), r.notes.end());

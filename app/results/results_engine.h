@@ -47,7 +47,8 @@ struct TestResults {
     std::optional<double> stiffness;  // unit0 / unit1
     int fitFirst = 0, fitLast = 0, fitPoints = 0;
     double fitLowForce = 0, fitHighForce = 0, fitCorrelation = 0;
-    bool fitTiedToYield = false;            // the range is 10-40 % of Rp or ReH, not of Fm
+    bool fitTiedToYield = false;  // the range is 10-40 % of Rp or ReH, not of Fm
+    bool fitSearched = false;     // that range was bent: the steepest straight range of Fm instead
     std::optional<double> toeDisplacement;  // where the elastic line crosses zero force
 
     std::optional<double> tensileStrength;                               // Rm, MPa
@@ -60,8 +61,10 @@ struct TestResults {
     std::optional<double> yieldExtension;            // Ae, %
     std::optional<double> plasticAtMax, totalAtMax;  // Ag, Agt, %
     std::optional<double> totalAtFracture;           // At, %
-    std::optional<double> elongation;                // A, %
-    std::optional<double> reductionOfArea;           // Z, %
+    std::optional<double> elongation;                // A, %: from Lu where it is given
+    bool elongationFromLu = false;
+    std::optional<double> crossheadElongation;  // A from the crosshead, where Lu gave A
+    std::optional<double> reductionOfArea;      // Z, %
     std::vector<std::string> notes;  // why a result is missing or how it was taken (UTF-8)
 };
 
@@ -79,15 +82,25 @@ std::optional<double> MillimetresPer(const std::string& lengthUnit);
 
 // The result set of one test. Definitions (record indexes as in the curve):
 // - Fracture: walking back from the record where the break rule fired, over records that
-//   each fell more than 2 % of the maximum force; the record before that drop.
+//   each fell more than 2 % of the maximum force; the record before that drop. Without a
+//   break the fracture values, A (unless from Lu) and At are not given.
 // - Upper yield ReH: the first running maximum after which the force falls 0.5 % of the
-//   maximum force and later rises as much again (yielding, not necking or fracture).
-//   ReL: the lowest force from the end of the initial transient (the first minimum and the
-//   rise out of it) to the start of work hardening (the force 1 % of ReH above that
-//   lowest force); Fm, and with it Rm, is the maximum after it.
+//   maximum force, over records at which the displacement went on (a relaxation while the
+//   crosshead stands still is no yield), and later rises as much again (yielding, not
+//   necking or fracture). ReL: the lowest force from the end of the initial transient (the
+//   first minimum and the rise out of it, unless that rise climbs back to where the force
+//   fell from ReH) to the start of work hardening (the force 1 % of ReH above that lowest
+//   force); Fm, and with it Rm, is the maximum after the force fell from ReH.
 // - Elastic line: least squares over 10-40 % of ReH, or of Rp found iteratively starting
-//   from 10-40 % of Fm; at least 5 records, else the widest range that had them.
-// - Strains are counted from the toe: where the elastic line crosses zero force.
+//   from 10-40 % of Fm; at least 5 records, else the widest range that had them. The range
+//   must be straight (its two halves agree on the slope within 3 % or the noise); else the
+//   steepest straight range of 10-30 % of Fm on the rise, tied to Rp again where that is
+//   straight; with none, no slope and nothing that needs it.
+// - Strains are counted from the toe: where the elastic line crosses zero force; without
+//   one from the first record, which the notes say.
+// - A from Lu where it is given: (Lu - L0) / L0.
+// - Strengths above 10000 MPa and E above 1.5e6 MPa are not given: the notes point at the
+//   unit and the coefficient.
 // - Rp: the offset line (slope of the elastic line, proofOffset % of L0 to the right)
 //   crosses the curve; Rt0.5: total strain 0.5 %.
 // - Agt at the middle of the records within the noise band (three residual standard
@@ -107,7 +120,8 @@ struct ResultRow {
 // The results in their fixed order: 最大力, 最大力位移, 断裂力, 断裂位移, 断裂功, 试验时间,
 // 抗拉强度 Rm, 断后伸长率 A, 刚度, 弹性模量 E, then 规定塑性延伸强度 Rp, 规定总延伸强度 Rt0.5,
 // 上屈服强度 ReH, 下屈服强度 ReL, 屈服点延伸率 Ae, 最大力塑性延伸率 Ag, 最大力总延伸率 Agt,
-// 断裂总延伸率 At, 断面收缩率 Z. The work is in J when the units convert to N and mm.
+// 断裂总延伸率 At, 断面收缩率 Z, and where A came from Lu, 断后伸长率 A (横梁位移). The work is
+// in J when the units convert to N and mm.
 std::vector<ResultRow> ResultRows(const TestResults& results, const ChannelUnits& units);
 // The text a value is shown with: up to 4 decimals, trailing zeros dropped ("" for none).
 std::string ResultValueText(const std::optional<double>& value);
@@ -117,6 +131,9 @@ std::string ReportedValueText(const ResultRow& row);
 
 // The line every view of the results carries about how strain was measured.
 inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
+
+// Where the fracture was found: "断裂于第 N 条记录", or that there was none (UTF-8).
+std::string BreakNoteText(const TestResults& results);
 
 // The lines every view prints under the table: how strain was measured, how the elastic
 // line was fitted, then the result set's notes (UTF-8).
