@@ -101,6 +101,7 @@ std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
     line("标距 L0", set.specimen.gaugeLength, "mm");
     line("断后最小横截面积 Su", set.specimen.finalArea, "mm²");
     for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
+    text += std::string(kNoteField) + ',' + Field(BreakNoteText(set.results)) + ",," + kLineEnd;
     for (const std::string& note : ResultNotes(set))
         text += std::string(kNoteField) + ',' + Field(note) + ",," + kLineEnd;
     return text;

@@ -92,7 +92,11 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     const QRect plot = area.adjusted(px(62), px(28), -px(18), -px(44));
     const std::vector<double>& xs = set.curve.displacement;
     const std::vector<double>& ys = set.curve.force;
-    const int n = std::min(static_cast<int>(xs.size()), static_cast<int>(ys.size()));
+    // The curve ends at the fracture or the stop: the records of the auto-stop and the
+    // auto-return that follow a break are not part of the test.
+    int n = std::min(static_cast<int>(xs.size()), static_cast<int>(ys.size()));
+    if (set.results.count > 0 && set.results.breakDetected)
+        n = std::min(n, set.results.detectedIndex + 1);
     double xlo = 0, xhi = 0, ylo = 0, yhi = 0;
     for (int i = 0; i < n; ++i) {
         if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;

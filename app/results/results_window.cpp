@@ -8,8 +8,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/message_box.h"
 #include "common/screen_fit.h"
@@ -29,8 +31,6 @@ CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setMinimumWidth(300);
     m_breakNote = new QLabel(this);
     m_breakNote->setObjectName(QStringLiteral("breakNote"));
     m_breakNote->setWordWrap(true);
@@ -71,6 +71,14 @@ void CResultsWnd::ShowResults(ResultSet set) {
             m_table->setItem(row, col, item);
         }
     }
+    // The table is as wide as its columns, so that 单位 never hides behind a scroll bar.
+    int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+    const QAbstractItemView* view = m_table;
+    for (int col = 0; col < 3; ++col) {
+        width += std::max(view->sizeHintForColumn(col),
+                          m_table->horizontalHeader()->sectionSizeHint(col));
+    }
+    m_table->setMinimumWidth(width);
     QStringList notes = {BreakNote(m_set.results)};
     for (const std::string& note : ResultNotes(m_set)) notes << QString::fromStdString(note);
     m_breakNote->setText(notes.join(QLatin1Char('\n')));

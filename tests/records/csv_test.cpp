@@ -11,6 +11,7 @@
 #include "records/archive.h"
 #include "records/records_csv.h"
 #include "records_fixture.h"
+#include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
@@ -130,6 +131,10 @@ TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
     EXPECT_NE(block.find("\r\n结果,抗拉强度 Rm,0.03,MPa\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n结果,断后伸长率 A,,%\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n说明,引伸计: 无，以横梁位移计算,,\r\n"), std::string::npos);
+    // Where the fracture was found, as the results window says it.
+    const std::string breakNote =
+        BreakNoteText(ResultsOfCurrentTest(settings, run, specimen).results);
+    EXPECT_NE(block.find("\r\n说明," + breakNote + ",,\r\n"), std::string::npos) << block;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 #include <cmath>
@@ -118,6 +119,59 @@ class ResultsWindowTest : public QObject {
         // break (14 mm, 25 N) right of it.
         const QRect upperRight(frame.width() / 2, 0, frame.width() / 2, frame.height() / 2);
         QVERIFY(Count(frame, kMaxColour, upperRight) > 10);
+    }
+
+    // Narrow, maximised or in between, every column of the table lies within its viewport: 单位 is
+    // never behind a scroll bar.
+    void tableFitsItsColumns() {
+        specimen.finalGaugeLength = 61.5;  // the longest name: 断后伸长率 A (横梁位移)
+        specimen.gaugeLength = 50.0;
+        CResultsWnd window;
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
+        const QAbstractItemView* view = table;
+        auto fits = [table, view] {
+            const int right = table->columnViewportPosition(2) + table->columnWidth(2);
+            return right <= table->viewport()->width() &&
+                   table->columnWidth(2) >= view->sizeHintForColumn(2) &&
+                   table->columnWidth(0) >= view->sizeHintForColumn(0) &&
+                   !table->horizontalScrollBar()->isVisible();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fits(), 5000);
+        // Narrowed, the curve gives way, not the table.
+        window.resize(600, 540);
+        QTRY_VERIFY_WITH_TIMEOUT(fits(), 5000);
+        window.showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(window.isMaximized() || window.width() > 960, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(fits(), 5000);
+    }
+
+    // After the break the rig stops and returns the crosshead along F = 0: those records are
+    // no part of the curve, which ends at the fracture.
+    void curveEndsAtTheFracture() {
+        const int returnRecords = 200;
+        for (int i = 1; i <= returnRecords; ++i) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%07.3f", 14.0 * (returnRecords - i) / returnRecords);
+            run.g_strRecord0[kRecords + i] = "000.000";
+            run.g_strRecord1[kRecords + i] = text;
+            run.g_dRecordTime[kRecords + i] = (kRecords + i) * 0.03;
+        }
+        run.g_nRecordCount = kRecords + returnRecords;
+        ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
+        QImage frame(800, 500, QImage::Format_RGB32);
+        {
+            QPainter painter(&frame);
+            DrawForceCurve(painter, frame.rect(), set, CurveScale{});
+        }
+        // The plot's bottom edge is F = 0; the return stroke would run along it from 14 mm
+        // back to 0.
+        const QRect plot = frame.rect().adjusted(62, 28, -18, -44);
+        const QRect zeroForce(plot.left() + plot.width() / 10, plot.bottom() - 3,
+                              plot.width() * 8 / 10, 6);
+        QCOMPARE(Count(frame, kCurveColour, zeroForce), 0);
+        QVERIFY(Count(frame, kCurveColour) > 300);
     }
 
     void ticksAreRoundStepsCoveringTheRange() {
