@@ -137,6 +137,12 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
         rig.Update();
         return FormatState(rig.State());
     }
+    if (command == "specimen" && args == 0) {
+        const SpecimenParams& specimen = rig.Params().specimen;
+        return Format("ok area=%.10g gauge-length=%.10g final-area=%.10g final-gauge-length=%.10g",
+                      specimen.area, specimen.gaugeLength, specimen.finalArea,
+                      FinalGaugeLength(specimen));
+    }
     if (command == "return" && args == 0) {
         rig.ReturnHome();
         return "ok";

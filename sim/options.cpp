@@ -48,6 +48,9 @@ std::map<std::string, double*> NumericOptions(RigParams& p) {
         {"--ultimate-elongation", &p.specimen.ultimateElongation},
         {"--break-force", &p.specimen.breakForce},
         {"--break-elongation", &p.specimen.breakElongation},
+        {"--area", &p.specimen.area},
+        {"--gauge-length", &p.specimen.gaugeLength},
+        {"--final-area", &p.specimen.finalArea},
         {"--speed", &p.speed},
         {"--return-speed", &p.returnSpeed},
         {"--travel", &p.travelEnd},
@@ -71,6 +74,8 @@ std::string Usage() {
            "\n"
            "  --stiffness N/mm  --yield-force N  --yield-plateau mm  --ultimate-force N\n"
            "  --ultimate-elongation mm  --break-force N  --break-elongation mm\n"
+           "  --area mm2  --gauge-length mm  --final-area mm2\n"
+           "                         the specimen's S0, L0 and Su (command specimen)\n"
            "  --speed mm/s  --return-speed mm/s  --travel mm  --force-noise N\n"
            "  --displacement-noise mm  --button-ms ms  --seed N\n"
            "  --time-scale FACTOR    simulated seconds per real second (default 1)\n"

@@ -51,7 +51,16 @@ struct SpecimenParams {
     double ultimateElongation = 12.0;  // mm
     double breakForce = 26.0;          // N, just before the break
     double breakElongation = 16.0;     // mm
+    // The specimen's dimensions, for the program's strengths and strains: a thin wire whose
+    // forces above give the stresses of a steel.
+    double area = 0.05;          // S0, mm²
+    double gaugeLength = 100.0;  // L0, mm
+    double finalArea = 0.03;     // Su, mm², of the broken specimen's neck
 };
+
+// The gauge length of the broken specimen's pieces fitted together (Lu, mm): L0 plus the
+// elongation at the break less the elastic part it gives back.
+double FinalGaugeLength(const SpecimenParams& specimen);
 
 struct RigParams {
     SpecimenParams specimen;

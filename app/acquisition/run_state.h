@@ -73,6 +73,7 @@ struct TestRun final {
     unsigned char g_bTravelLimit = 0;
     unsigned char g_bStartTimeTaken = 0;
     std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
+    std::string g_strOperator;   // the tester (GBK) as the settings named them at that start
     unsigned char g_bZeroRequest0 = 0, g_bZeroRequest1 = 0;
     unsigned char g_bZeroed0 = 0, g_bZeroed1 = 0;
     // 1 while the records held are stored in an archive: set by a save and by opening an

@@ -12,8 +12,10 @@
 #include "acquisition/run_state.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
+#include "records/result_files.h"
 #include "records/test_file.h"
 #include "records/workbook.h"
+#include "results/results_engine.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -181,8 +183,16 @@ void RunController::StartInto(Reaction& r) {
     Do(r, Effect::Kind::kChartRefresh, true);
     if (!m_run.g_bStartTimeTaken && !m_bPlayback) {
         m_run.g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        m_run.g_strOperator = m_settings.g_strTester;
         m_run.MarkTestStart();
         m_run.g_bStartTimeTaken = 1;
+        // A new specimen: Su and Lu of the last one must not reach this test's results, nor
+        // come back from the file at the next start of the program.
+        std::string error;
+        if (BeginNextSpecimen(m_specimen, m_bSpecimenEnteredForNext) &&
+            !WriteSpecimenFile(m_specimen, &error))
+            Tell(r, Effect::Kind::kNotice, error, kFileCaption);
+        m_bSpecimenEnteredForNext = false;
     }
     Do(r, Effect::Kind::kPollTimer, false, kPollPeriodMs);
     Do(r, Effect::Kind::kSampleTimer, false, RunPeriodMs(m_settings));
@@ -351,7 +361,9 @@ Reaction RunController::OpenArchive(const std::string& path) {
     Show(r, ControlId::kPlaybackBanner, true);
 
     ClearInto(r);
-    // The played test keeps its own start time (or none), never the playback's.
+    // The played test keeps its own start time (or none), never the playback's, and its own
+    // operator: the test file's, else the tester of the archive's settings.
+    m_run.g_strOperator = m_settings.g_strTester;
     TakeArchivedTest(m_run, m_specimen, path);
     m_openedArchive = path;
     m_run.g_bStartTimeTaken = 1;
@@ -383,14 +395,18 @@ Reaction RunController::SettingsClosed(bool clearRecords, bool chartWasRefreshin
     return r;
 }
 
-// The final cross-section is measured after the test: a saved or played test keeps what
-// the dialog now says beside its archive.
+// Su and Lu are measured after the test: every file of a saved or played test that holds
+// its results takes what the dialog now says, so that they agree with the window and the
+// report.
 Reaction RunController::SpecimenChanged() {
     Reaction r;
+    if (m_run.g_nRecordCount == 0 && !m_bPlayback) m_bSpecimenEnteredForNext = true;
     const std::string& archive = m_bPlayback ? m_openedArchive : m_savedArchive;
     std::string error;
-    if (!archive.empty() && !WriteTestFile(m_run, m_specimen, TestFilePathOf(archive), &error))
+    if (!archive.empty() &&
+        !RewriteResultFiles(ResultsOfCurrentTest(m_settings, m_run, m_specimen), archive, &error))
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+    Do(r, Effect::Kind::kResultsAgain);
     return r;
 }
 

@@ -41,6 +41,7 @@ struct Effect {
         kColumnHeaders,  // the list's headers show the channels' names and units
         kStatus,         // the status line shows the run
         kResults,        // the results window shows the test's results
+        kResultsAgain,   // the results window, when open, shows the test's results again
         kMessage,        // a modal box
         kSafetyNotice,   // the one safety notice, which a later one replaces
         kStartNotice,    // the one notice of a refused start
@@ -78,7 +79,9 @@ class RunController {
     // After the settings dialog: the records are cleared when the new settings describe
     // them differently; the chart's refresh goes on if it ran before the dialog.
     Reaction SettingsClosed(bool clearRecords, bool chartWasRefreshing);
-    // After the specimen dialog: a saved or played test keeps the specimen beside its archive.
+    // After the specimen dialog: a saved or played test's files that hold its results are
+    // written again with the new specimen; the dimensions typed while the list is empty are
+    // the next specimen's own.
     Reaction SpecimenChanged();
     // Timer 1 at the instant the tick fired; timer 2 with timer 1's present period.
     Reaction Tick(double tickTime);
@@ -137,6 +140,9 @@ class RunController {
     std::string m_savedArchive;
     std::string m_openedArchive;  // the file the playback was opened from
     int m_nRunFirstRecord = 1;
+    // The specimen dialog was confirmed over an empty list since the last test began: S0
+    // and L0 were entered for the next specimen, not carried over.
+    bool m_bSpecimenEnteredForNext = false;
     // The highest channel 0 value polled between the ticks of this test.
     double m_dPolledPeak = 0;
     CardWatch m_cardWatch;

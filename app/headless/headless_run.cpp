@@ -19,12 +19,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "acquisition/run_state.h"
+#include "common/gbk_text.h"
 #include "common/message_box.h"
+#include "headless/headless_options.h"
 #include "instance_path.h"
+#include "records/archive.h"
 #include "results/results_engine.h"
 #include "settings/data_folder.h"
+#include "settings/settings_record.h"
 #include "shell/main_dialog.h"
 
 namespace {
@@ -101,10 +106,34 @@ bool PrintReport(CTestDlg& dialog, const QString& pdfPath) {
     return ok;
 }
 
+// A test name the settings dialog and the archive's name would both take; else why not.
+std::string CheckTestName(Settings& settings, const std::string& nameUtf8) {
+    const std::string gbk = Utf8ToGbk(nameUtf8);
+    for (const SettingsField& field : settings.Fields()) {
+        if (field.text == &settings.g_strTestName && field.entryLimit > 0 &&
+            gbk.size() > static_cast<std::size_t>(field.entryLimit))
+            return "the test name is longer than " + std::to_string(field.entryLimit) + " bytes";
+    }
+    std::string base, error;
+    if (!ArchiveBasePath(gbk, std::time(nullptr), &base, &error)) return error;
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    HeadlessOptions options;
+    const std::string refused =
+        ParseHeadlessOptions(std::vector<std::string>(argv + 1, argv + argc), &options);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "velmora-headless: %s\n%s", refused.c_str(), HeadlessUsage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", HeadlessUsage().c_str());
+        return 0;
+    }
+    if (options.version) {
         std::printf("velmora-headless %s\n", VELMORA_VERSION);
         return 0;
     }
@@ -124,6 +153,14 @@ int main(int argc, char* argv[]) {
     dialog.show();
     if (dialog.TheCard().g_hDevice == nullptr) return Fail("the program found no card");
     const TestRun& run = dialog.Run();
+    if (options.testName) {
+        const std::string why = CheckTestName(dialog.SettingsRecord(), *options.testName);
+        if (!why.empty()) return Fail("--name " + *options.testName + ": " + why);
+        dialog.SettingsRecord().g_strTestName = Utf8ToGbk(*options.testName);
+    }
+    // The rig's own specimen, so that the strengths and strains come out.
+    const SpecimenDims rigSpecimen = SpecimenOfSimulatorReply(SimulatorCommand("specimen"));
+    dialog.SetSpecimen(SpecimenForRun(options, rigSpecimen, dialog.Specimen()));
 
     std::string reply = SimulatorCommand("press start");
     if (reply.rfind("ok", 0) != 0) return Fail("the rig did not take the start button: " + reply);
@@ -148,21 +185,34 @@ int main(int argc, char* argv[]) {
 
     QString archive = NewestArchive();
     if (archive.isEmpty()) return Fail("the test ended but no archive was saved");
+    // The broken specimen measured, as an operator types Su and Lu in after the save: the
+    // files of the saved test take them.
+    if (run.g_nBreakRecord > 0) {
+        SpecimenDims measured = dialog.Specimen();
+        MeasureBrokenSpecimen(measured, rigSpecimen);
+        dialog.SetSpecimen(measured);
+    }
     QString base = archive.left(archive.size() - 4);
     QString pdf = base + QStringLiteral(".pdf");
     QString png = base + QStringLiteral(".png");
     if (!PrintReport(dialog, pdf)) return Fail("the report could not be printed");
     if (!dialog.grab().save(png)) return Fail("the screenshot could not be written");
 
+    const ResultSet results = ResultsOfCurrentTest(dialog.SettingsRecord(), run, dialog.Specimen());
     std::printf("Test ended after %d records, peak %s N.\n", run.g_nRecordCount,
                 run.g_strReadout0[kPeakSlot].c_str());
+    std::printf(
+        "Specimen: S0 %s mm², L0 %s mm\n",
+        results.specimen.area ? ResultValueText(results.specimen.area).c_str() : "-",
+        results.specimen.gaugeLength ? ResultValueText(results.specimen.gaugeLength).c_str() : "-");
     std::printf("Results:\n");
-    const ResultSet results = ResultsOfCurrentTest(dialog.SettingsRecord(), run, dialog.Specimen());
     for (const ResultRow& row : results.rows) {
         const std::string value = row.value ? ResultValueText(row.value) : "-";
         std::printf("  %s %s %s\n", row.name.c_str(), value.c_str(), row.unit.c_str());
     }
     for (const std::string& note : ResultNotes(results)) std::printf("  (%s)\n", note.c_str());
+    for (const std::string& line : MissingDimensionLines(results.specimen))
+        std::printf("  (%s)\n", line.c_str());
     std::printf("Archive:    %s\n", qPrintable(archive));
     std::printf("Workbook:   %s.xls\n", qPrintable(base));
     std::printf("Records:    %s.csv\n", qPrintable(base));

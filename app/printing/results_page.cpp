@@ -25,16 +25,20 @@ QString Utf8(const std::string& text) {
 
 }  // namespace
 
-std::vector<ResultLine> ResultLines(const ResultSet& set, bool rounded) {
+std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& operatorUtf8,
+                                    bool rounded) {
     std::vector<ResultLine> lines = {
         {QStringLiteral("试验名称"), Utf8(set.testName), QString()},
+        {QStringLiteral("测试员"), Utf8(operatorUtf8), QString()},
         {QStringLiteral("启动时间"), Utf8(set.startTime), QString()},
         {QStringLiteral("横截面积 S0"), Utf8(ResultValueText(set.specimen.area)),
          QStringLiteral("mm²")},
         {QStringLiteral("标距 L0"), Utf8(ResultValueText(set.specimen.gaugeLength)),
          QStringLiteral("mm")},
         {QStringLiteral("断后最小横截面积 Su"), Utf8(ResultValueText(set.specimen.finalArea)),
-         QStringLiteral("mm²")}};
+         QStringLiteral("mm²")},
+        {QStringLiteral("断后标距 Lu"), Utf8(ResultValueText(set.specimen.finalGaugeLength)),
+         QStringLiteral("mm")}};
     for (const ResultRow& row : set.rows) {
         lines.push_back({Utf8(row.name),
                          Utf8(rounded ? ReportedValueText(row) : ResultValueText(row.value)),
@@ -43,12 +47,26 @@ std::vector<ResultLine> ResultLines(const ResultSet& set, bool rounded) {
     return lines;
 }
 
+QStringList SpecimenNotes(const ResultSet& set) {
+    QStringList notes;
+    const std::string carried = CarriedOverNote(set.specimen);
+    if (!carried.empty()) notes << Utf8(carried);
+    const bool area = set.specimen.area.has_value(), gauge = set.specimen.gaugeLength.has_value();
+    if (!area || !gauge) {
+        const QString names = !area && !gauge ? QStringLiteral("横截面积 S0、标距 L0")
+                              : !area         ? QStringLiteral("横截面积 S0")
+                                              : QStringLiteral("标距 L0");
+        notes << names + QStringLiteral(" 未给定：在菜单栏的 试样参数 中输入");
+    }
+    return notes;
+}
+
 QString BreakNote(const TestResults& results) {
     return Utf8(BreakNoteText(results));
 }
 
 void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts,
-                     const ResultSet& set) {
+                     const ResultSet& set, const std::string& operatorUtf8) {
     BeginReportPage(painter, device);
     painter.setBackgroundMode(Qt::TransparentMode);
 
@@ -56,7 +74,7 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     painter.drawText(QRect(150, 350, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                      QStringLiteral("试验结果"));
 
-    const std::vector<ResultLine> lines = ResultLines(set, true);
+    const std::vector<ResultLine> lines = ResultLines(set, operatorUtf8, true);
     painter.setFont(fonts.header);
     painter.fillRect(QRect(kLeft, kTableTop, kRight - kLeft, kRowHeight), fonts.headerBrush);
     const QString headers[] = {QStringLiteral("项目"), QStringLiteral("数值"),
@@ -86,6 +104,7 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
                                   QStringLiteral("强度修约至 1 MPa，延伸率至 0.5 %（Ae 0.1 %），"
                                                  "Z 至 1 %，E 至 100 MPa")};
     for (const std::string& note : ResultNotes(set)) notes.push_back(Utf8(note));
+    for (const QString& note : SpecimenNotes(set)) notes.push_back(note);
     for (const QString& note : notes) {
         if (noteTop + kNoteHeight > kCurveBottom - kMinCurveHeight) break;
         painter.drawText(QRect(kLeft, noteTop, kRight - kLeft, kNoteHeight),

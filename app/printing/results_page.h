@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "results/results_engine.h"
 
@@ -10,15 +13,22 @@ class QPainter;
 class QPaintDevice;
 struct ReportFonts;
 
+// `operatorUtf8` is the test's operator (the tester when it ran).
 void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts,
-                     const ResultSet& set);
+                     const ResultSet& set, const std::string& operatorUtf8);
 
 // The lines of the results table, as the page and the results window show them: name,
-// value text, unit. First the test name, the start time, S0, L0 and Su, then the results;
-// `rounded` gives the values as the report rounds them, otherwise at full precision.
+// value text, unit. First the test name, the operator, the start time, S0, L0, Su and Lu,
+// then the results; `rounded` gives the values as the report rounds them, otherwise at full
+// precision.
 struct ResultLine {
     QString name, value, unit;
 };
-std::vector<ResultLine> ResultLines(const ResultSet& set, bool rounded = false);
+std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& operatorUtf8,
+                                    bool rounded = false);
+// The notes about the specimen the views print above the results' own: which dimensions
+// were carried over from the previous specimen, and where to give S0 and L0 when they
+// are missing (the results that need them are empty).
+QStringList SpecimenNotes(const ResultSet& set);
 // "断裂于第 N 条记录" or, without a break, "未检测到断裂：断裂值取最后一条记录".
 QString BreakNote(const TestResults& results);

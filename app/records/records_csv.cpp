@@ -15,9 +15,6 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kLineEnd[] = "\r\n";
-// A row of the program's own file is a few dozen bytes; a far longer file is not one.
-constexpr std::size_t kMaxRowBytes = 256;
-constexpr std::size_t kMaxCsvBytes = kMaxRowBytes * (kRecordSlots + 1);
 constexpr char kResultField[] = "结果";
 constexpr char kNoteField[] = "说明";
 
@@ -88,9 +85,7 @@ std::string RecordsCsvText(const Settings& settings, const TestRun& run) {
     return text;
 }
 
-std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
-                            const SpecimenDims& specimen) {
-    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
+std::string ResultsCsvBlock(const ResultSet& set) {
     std::string text;
     auto line = [&text](const std::string& name, const std::optional<double>& value,
                         const std::string& unit) {
@@ -100,6 +95,7 @@ std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
     line("横截面积 S0", set.specimen.area, "mm²");
     line("标距 L0", set.specimen.gaugeLength, "mm");
     line("断后最小横截面积 Su", set.specimen.finalArea, "mm²");
+    line("断后标距 Lu", set.specimen.finalGaugeLength, "mm");
     for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
     text += std::string(kNoteField) + ',' + Field(BreakNoteText(set.results)) + ",," + kLineEnd;
     for (const std::string& note : ResultNotes(set))
@@ -107,17 +103,34 @@ std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
     return text;
 }
 
+std::optional<std::string> WithResultsBlock(const std::string& csvText, const std::string& block) {
+    if (csvText.compare(0, 3, kBom) != 0) return std::nullopt;
+    // The records begin at the first line, outside a quoted field, that is the header.
+    bool quoted = false;
+    bool lineStart = true;
+    for (std::size_t i = 3; i < csvText.size(); ++i) {
+        if (lineStart && !quoted && csvText.compare(i, 7, "次数,") == 0)
+            return kBom + block + csvText.substr(i);
+        const char c = csvText[i];
+        if (c == '"') quoted = !quoted;
+        lineStart = c == '\n';
+    }
+    return std::nullopt;
+}
+
 bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
                      const std::string& pathUtf8, std::string* errorUtf8) {
     const std::string records = RecordsCsvText(settings, run);
-    return WriteFileAtomically(
-        pathUtf8, kBom + ResultsCsvBlock(settings, run, specimen) + records.substr(sizeof kBom - 1),
-        errorUtf8);
+    return WriteFileAtomically(pathUtf8,
+                               kBom +
+                                   ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen)) +
+                                   records.substr(sizeof kBom - 1),
+                               errorUtf8);
 }
 
 bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
     std::string text;
-    if (!ReadBoundedFile(pathUtf8, kMaxCsvBytes, &text, nullptr)) return false;
+    if (!ReadBoundedFile(pathUtf8, kMaxRecordsCsvBytes, &text, nullptr)) return false;
     if (text.compare(0, 3, kBom) != 0) return false;
     auto rows = CsvRows(text.substr(3));
     std::size_t header = 0;

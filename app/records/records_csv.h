@@ -2,22 +2,32 @@
 // and scripts. UTF-8 with a byte-order mark, comma-separated, CRLF line ends.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
+#include "acquisition/run_state.h"
+
+struct ResultSet;
 struct Settings;
 struct SpecimenDims;
 struct TestRun;
+
+// A row of the program's own file is a few dozen bytes; a far longer file is not one.
+constexpr std::size_t kMaxRecordsCsvBytes = 256 * (kRecordSlots + 1);
 
 // Header "次数,时间(s),<name0>(<unit0>),<name1>(<unit1>)" with the channel names and units
 // of the settings, then one line per record 1..g_nRecordCount: the record number, the
 // elapsed time with 3 decimals and both values as plain decimal numbers. A field holding a
 // comma, a quote, CR or LF is quoted.
 std::string RecordsCsvText(const Settings& settings, const TestRun& run);
-// The block the file begins with, before that header: the specimen and the result set,
-// one line "结果,<name>,<value at full precision>,<unit>" each (an empty value when it cannot
-// be computed), then one line "说明,<note>,," per note.
-std::string ResultsCsvBlock(const Settings& settings, const TestRun& run,
-                            const SpecimenDims& specimen);
+// The block the file begins with, before that header: the specimen (S0, L0, Su, Lu) and the
+// result set, one line "结果,<name>,<value at full precision>,<unit>" each (an empty value
+// when it cannot be computed), then one line "说明,<note>,," per note.
+std::string ResultsCsvBlock(const ResultSet& set);
+// The text of a file of the program with its result block replaced by `block`, the records
+// from their header on kept byte for byte; none when the text is not such a file.
+std::optional<std::string> WithResultsBlock(const std::string& csvText, const std::string& block);
 // The block and the records, after one byte-order mark, through a temporary file renamed
 // into place. False, with a message.
 bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,

@@ -10,17 +10,18 @@ namespace {
 
 constexpr char kHeader[] = "[Test]";
 constexpr char kStartKey[] = "StartTime=";
-constexpr std::size_t kMaxTestFileBytes = 4096;
+constexpr char kOperatorKey[] = "Operator=";
 
 }  // namespace
 
-std::string TestFileText(const std::string& startTimeUtf8, const SpecimenDims& specimen) {
-    return std::string(kHeader) + "\n" + kStartKey + startTimeUtf8 + "\n" +
-           SpecimenFileText(specimen);
+std::string TestFileText(const std::string& startTimeUtf8, const std::string& operatorUtf8,
+                         const SpecimenDims& specimen) {
+    return std::string(kHeader) + "\n" + kStartKey + startTimeUtf8 + "\n" + kOperatorKey +
+           operatorUtf8 + "\n" + SpecimenFileText(specimen);
 }
 
 bool ParseTestFileText(const std::string& text, std::string* startTimeUtf8,
-                       SpecimenDims* specimen) {
+                       std::string* operatorUtf8, SpecimenDims* specimen) {
     std::istringstream lines(text);
     std::string line;
     bool isTestFile = false;
@@ -28,6 +29,7 @@ bool ParseTestFileText(const std::string& text, std::string* startTimeUtf8,
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line == kHeader) isTestFile = true;
         if (line.rfind(kStartKey, 0) == 0) *startTimeUtf8 = line.substr(sizeof kStartKey - 1);
+        if (line.rfind(kOperatorKey, 0) == 0) *operatorUtf8 = line.substr(sizeof kOperatorKey - 1);
     }
     if (isTestFile) *specimen = ParseSpecimenText(text);
     return isTestFile;
@@ -43,8 +45,10 @@ std::string TestFilePathOf(const std::string& archivePathUtf8) {
 
 bool WriteTestFile(const TestRun& run, const SpecimenDims& specimen, const std::string& pathUtf8,
                    std::string* errorUtf8) {
-    return WriteFileAtomically(pathUtf8, TestFileText(GbkToUtf8(run.g_strStartTime), specimen),
-                               errorUtf8);
+    return WriteFileAtomically(
+        pathUtf8,
+        TestFileText(GbkToUtf8(run.g_strStartTime), GbkToUtf8(run.g_strOperator), specimen),
+        errorUtf8);
 }
 
 void TakeArchivedTest(TestRun& run, SpecimenDims& specimen, const std::string& archivePathUtf8) {
@@ -55,11 +59,13 @@ void TakeArchivedTest(TestRun& run, SpecimenDims& specimen, const std::string& a
            !run.g_strRecord0[run.g_playedArchive.records + 1].empty())
         ++run.g_playedArchive.records;
     std::string bytes, error, startTime;
+    std::string operatorUtf8 = GbkToUtf8(run.g_strOperator);
     SpecimenDims stored;
     if (ReadFilePrefix(TestFilePathOf(archivePathUtf8), kMaxTestFileBytes, &bytes, &error) &&
-        ParseTestFileText(bytes, &startTime, &stored)) {
+        ParseTestFileText(bytes, &startTime, &operatorUtf8, &stored)) {
         run.g_playedArchive.hasTestFile = true;
         run.g_strStartTime = Utf8ToGbk(startTime);
+        run.g_strOperator = Utf8ToGbk(operatorUtf8);
         specimen = stored;
     } else {
         // The archive does not hold its start time; none is better than the playback's.

@@ -96,8 +96,7 @@ class SheetCells {
 
 // The second sheet 结果: names in A, values in B (numbers at full precision), units in C;
 // the notes below them.
-Worksheet ResultsSheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen) {
-    const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
+Worksheet ResultsSheet(const ResultSet& set) {
     SheetCells sheet;
     sheet.Put(1, 1, u"试验名称");
     sheet.PutUtf8(1, 2, set.testName);
@@ -112,7 +111,10 @@ Worksheet ResultsSheet(const Settings& settings, const TestRun& run, const Speci
     sheet.Put(5, 1, u"断后最小横截面积 Su");
     sheet.PutNumber(5, 2, set.specimen.finalArea);
     sheet.Put(5, 3, u"mm²");
-    int row = 6;
+    sheet.Put(6, 1, u"断后标距 Lu");
+    sheet.PutNumber(6, 2, set.specimen.finalGaugeLength);
+    sheet.Put(6, 3, u"mm");
+    int row = 7;
     for (const ResultRow& result : set.rows) {
         sheet.PutUtf8(row, 1, result.name);
         sheet.PutNumber(row, 2, result.value);
@@ -124,10 +126,8 @@ Worksheet ResultsSheet(const Settings& settings, const TestRun& run, const Speci
     return sheet.Take(u"结果");
 }
 
-}  // namespace
-
-bool ExportSpreadsheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
-                       const std::string& pathUtf8, std::string* errorUtf8) {
+// Rows 1..6 of header data, then one row per record, every cell a text.
+Worksheet RecordsSheet(const Settings& settings, const TestRun& run) {
     const int count = std::clamp(run.g_nRecordCount, 0, kRecordSlots - 1);
     SheetCells sheet;
     sheet.cells().reserve(16 + 3 * static_cast<std::size_t>(count));
@@ -151,12 +151,26 @@ bool ExportSpreadsheet(const Settings& settings, const TestRun& run, const Speci
         sheet.PutGbk(6 + i, 2, run.g_strRecord0[i]);
         sheet.PutGbk(6 + i, 3, run.g_strRecord1[i]);
     }
+    return sheet.Take(u"Sheet1");
+}
 
+}  // namespace
+
+bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet& results,
+                   std::string* bytes, std::string* errorUtf8) {
+    if (BuildCompoundFile(BuildWorkbookStream({RecordsSheet(settings, run), ResultsSheet(results)}),
+                          bytes))
+        return true;
+    if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存";
+    return false;
+}
+
+bool ExportSpreadsheet(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
+                       const std::string& pathUtf8, std::string* errorUtf8) {
     std::string file;
-    if (!BuildCompoundFile(
-            BuildWorkbookStream({sheet.Take(u"Sheet1"), ResultsSheet(settings, run, specimen)}),
-            &file)) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存：" + pathUtf8;
+    if (!WorkbookBytes(settings, run, ResultsOfCurrentTest(settings, run, specimen), &file,
+                       errorUtf8)) {
+        if (errorUtf8 != nullptr) *errorUtf8 += "：" + pathUtf8;
         return false;
     }
     return WriteFileAtomically(pathUtf8, file, errorUtf8);

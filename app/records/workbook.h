@@ -3,10 +3,15 @@
 
 #include <string>
 
+struct ResultSet;
 struct Settings;
 struct SpecimenDims;
 struct TestRun;
 
+// The workbook's bytes: the records sheet from the settings and the run, the 结果 sheet from
+// the result set. False, with a message, when it is too large for the format.
+bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet& results,
+                   std::string* bytes, std::string* errorUtf8);
 // Writes rows 1..6 (header data) and one row per record of the current test, every cell a
 // text, on the first sheet; the second sheet 结果 holds the test's results (names, number
 // values, units). At pathUtf8 through a temporary file renamed into place. False, with a

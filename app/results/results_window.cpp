@@ -59,9 +59,10 @@ CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(960, 540);
 }
 
-void CResultsWnd::ShowResults(ResultSet set) {
+void CResultsWnd::ShowResults(ResultSet set, std::string operatorUtf8) {
     m_set = std::move(set);
-    const std::vector<ResultLine> lines = ResultLines(m_set);
+    m_operator = std::move(operatorUtf8);
+    const std::vector<ResultLine> lines = ResultLines(m_set, m_operator);
     m_table->setRowCount(static_cast<int>(lines.size()));
     for (int row = 0; row < static_cast<int>(lines.size()); ++row) {
         const QString texts[] = {lines[row].name, lines[row].value, lines[row].unit};
@@ -81,6 +82,7 @@ void CResultsWnd::ShowResults(ResultSet set) {
     m_table->setMinimumWidth(width);
     QStringList notes = {BreakNote(m_set.results)};
     for (const std::string& note : ResultNotes(m_set)) notes << QString::fromStdString(note);
+    notes << SpecimenNotes(m_set);
     m_breakNote->setText(notes.join(QLatin1Char('\n')));
     m_curve->update();
     if (!isVisible()) PlaceOverParent();
@@ -117,6 +119,6 @@ void CResultsWnd::OnPrint() {
                        QMessageBox::Warning);
         return;
     }
-    DrawResultsPage(painter, printer, *CreateReportFonts(), m_set);
+    DrawResultsPage(painter, printer, *CreateReportFonts(), m_set, m_operator);
     painter.end();
 }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "results/results_engine.h"
 
@@ -17,8 +18,9 @@ class CResultsWnd : public QWidget {
   public:
     explicit CResultsWnd(QWidget* parent = nullptr);
 
-    // Shows the results (a copy is kept) and brings the window to the front.
-    void ShowResults(ResultSet set);
+    // Shows the results (a copy is kept) of the test run by the operator and brings the
+    // window to the front.
+    void ShowResults(ResultSet set, std::string operatorUtf8);
     const ResultSet& Results() const { return m_set; }
     // The print dialog, then the results page on the chosen printer.
     void OnPrint();
@@ -28,6 +30,7 @@ class CResultsWnd : public QWidget {
     void PlaceOverParent();
 
     ResultSet m_set;
+    std::string m_operator;
     QTableWidget* m_table = nullptr;
     QLabel* m_breakNote = nullptr;
     CForceCurveCtrl* m_curve = nullptr;

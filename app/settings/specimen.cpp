@@ -33,6 +33,7 @@ std::string SpecimenFileText(const SpecimenDims& dims) {
     // Lines of their own only when they say something, so files of the two dimensions stay
     // as they were.
     if (dims.finalArea) text += "Su=" + ValueText(dims.finalArea) + "\n";
+    if (dims.finalGaugeLength) text += "Lu=" + ValueText(dims.finalGaugeLength) + "\n";
     if (dims.proofOffset != SpecimenDims{}.proofOffset)
         text += "Rp=" + PlainNumber(dims.proofOffset) + "\n";
     return text;
@@ -52,9 +53,26 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
         if (key == "S0") dims.area = value;
         if (key == "L0") dims.gaugeLength = value;
         if (key == "Su") dims.finalArea = value;
+        if (key == "Lu") dims.finalGaugeLength = value;
         if (key == "Rp") dims.proofOffset = value;
     }
     return dims;
+}
+
+bool BeginNextSpecimen(SpecimenDims& specimen, bool enteredForIt) {
+    const bool measuredAfter = specimen.finalArea || specimen.finalGaugeLength;
+    specimen.finalArea.reset();
+    specimen.finalGaugeLength.reset();
+    specimen.carriedOver = !enteredForIt && (specimen.area || specimen.gaugeLength);
+    return measuredAfter;
+}
+
+std::string CarriedOverNote(const SpecimenDims& specimen) {
+    if (!specimen.carriedOver) return {};
+    std::string names;
+    if (specimen.area) names = "S0";
+    if (specimen.gaugeLength) names += names.empty() ? "L0" : "、L0";
+    return names.empty() ? std::string() : names + " 沿用上一试样";
 }
 
 bool LoadSpecimenFile(SpecimenDims& specimen) {
@@ -65,6 +83,8 @@ bool LoadSpecimenFile(SpecimenDims& specimen) {
         return reason == ENOENT;
     }
     specimen = ParseSpecimenText(text);
+    // The file holds the last specimen's dimensions, not necessarily the next one's.
+    specimen.carriedOver = specimen.area || specimen.gaugeLength;
     return true;
 }
 

@@ -7,24 +7,35 @@
 #include <string>
 
 struct SpecimenDims {
-    std::optional<double> area;         // S0, mm²
-    std::optional<double> gaugeLength;  // L0, mm
-    std::optional<double> finalArea{};  // Su, mm², measured after the break
+    std::optional<double> area;                // S0, mm²
+    std::optional<double> gaugeLength;         // L0, mm
+    std::optional<double> finalArea{};         // Su, mm², measured after the break
     std::optional<double> finalGaugeLength{};  // Lu, mm, measured on the fitted pieces
-    double proofOffset = 0.2;           // % of L0, the plastic extension of Rp
+    double proofOffset = 0.2;                  // % of L0, the plastic extension of Rp
+    // S0 and L0 (those given) are the previous specimen's: nobody has confirmed them for the
+    // present one. Never stored in a file.
+    bool carriedOver = false;
 };
+
+// A new specimen's test begins: what was measured on the broken one (Su, Lu) no longer
+// applies and is dropped; S0 and L0, measured before a test, stay, marked carried over
+// unless they were entered for this specimen. True when Su or Lu were given, so the caller
+// knows the file must follow.
+bool BeginNextSpecimen(SpecimenDims& specimen, bool enteredForIt);
+// "S0、L0 沿用上一试样" for the carried values (UTF-8); empty when nothing is carried.
+std::string CarriedOverNote(const SpecimenDims& specimen);
 
 std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
-// dimension not given; "Su=<value>" when the final cross-section is given and "Rp=<offset>"
-// when the proof offset is not 0.2 %.
+// dimension not given; "Su=<value>" and "Lu=<value>" when the final cross-section and the
+// final gauge length are given, and "Rp=<offset>" when the proof offset is not 0.2 %.
 std::string SpecimenFileText(const SpecimenDims& dims);
 // Reads the text back; a line that is missing, unknown or not a usable value leaves its
 // dimension not given.
 SpecimenDims ParseSpecimenText(const std::string& text);
 
-// Loads the file into the dimensions in force; a missing file gives no dimensions. False
-// when a file that exists cannot be read.
+// Loads the file into the dimensions in force, S0 and L0 marked carried over; a missing file
+// gives no dimensions. False when a file that exists cannot be read.
 bool LoadSpecimenFile(SpecimenDims& specimen);
 // Writes the dimensions through a temporary file renamed into place. False, with a message.
 bool WriteSpecimenFile(const SpecimenDims& specimen, std::string* errorUtf8);

@@ -17,6 +17,7 @@ namespace {
 const char kAreaLabel[] = "横截面积 S0";
 const char kGaugeLabel[] = "标距 L0";
 const char kFinalAreaLabel[] = "断后最小横截面积 Su";
+const char kFinalGaugeLabel[] = "断后标距 Lu";
 const char kOffsetLabel[] = "规定塑性延伸 Rp";
 
 QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const char* name,
@@ -38,10 +39,17 @@ CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
     : QDialog(parent), m_specimen(specimen) {
     setWindowTitle(QStringLiteral("试样参数"));
     auto* form = new QFormLayout(this);
+    // Values taken over from the previous specimen are named, so the operator measures
+    // the new one rather than trusting them unseen.
+    auto* carried = new QLabel(QString::fromStdString(CarriedOverNote(m_specimen)));
+    carried->setObjectName(QStringLiteral("carried"));
+    carried->setVisible(!carried->text().isEmpty());
+    form->addRow(carried);
     m_area = AddRow(form, kAreaLabel, "mm²", "S0", m_specimen.area);
     m_gaugeLength = AddRow(form, kGaugeLabel, "mm", "L0", m_specimen.gaugeLength);
     // Measured on the broken specimen, so usually typed in after the test.
     m_finalArea = AddRow(form, kFinalAreaLabel, "mm²", "Su", m_specimen.finalArea);
+    m_finalGaugeLength = AddRow(form, kFinalGaugeLabel, "mm", "Lu", m_specimen.finalGaugeLength);
     m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", m_specimen.proofOffset);
     m_offset->setPlaceholderText(QStringLiteral("0.2"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -58,10 +66,12 @@ CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
 void CSpecimenDlg::OnOK() {
     SpecimenDims typed;
     std::optional<double> offset;
-    for (auto [edit, label, value] : {std::tuple{m_area, kAreaLabel, &typed.area},
-                                      std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength},
-                                      std::tuple{m_finalArea, kFinalAreaLabel, &typed.finalArea},
-                                      std::tuple{m_offset, kOffsetLabel, &offset}}) {
+    for (auto [edit, label, value] :
+         {std::tuple{m_area, kAreaLabel, &typed.area},
+          std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength},
+          std::tuple{m_finalArea, kFinalAreaLabel, &typed.finalArea},
+          std::tuple{m_finalGaugeLength, kFinalGaugeLabel, &typed.finalGaugeLength},
+          std::tuple{m_offset, kOffsetLabel, &offset}}) {
         if (auto failure = CheckDimension(label, edit->text().toStdString(), value)) {
             ShowMessageBox(this, QString::fromStdString(*failure), QStringLiteral("设置错误"));
             edit->setFocus();
@@ -69,6 +79,7 @@ void CSpecimenDlg::OnOK() {
             return;
         }
     }
+    // What OK stores has been seen for this specimen: nothing is carried over any more.
     // An empty offset is the usual 0.2 %.
     if (offset) typed.proofOffset = *offset;
     const SpecimenDims previous = m_specimen;

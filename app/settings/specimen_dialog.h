@@ -1,5 +1,6 @@
-// The dialog "试样参数": the specimen's cross-section S0, gauge length L0 and final
-// cross-section Su, each optional, and the plastic extension of Rp (0.2 % when empty). OK
+// The dialog "试样参数": the specimen's cross-section S0, gauge length L0, final
+// cross-section Su and final gauge length Lu, each optional, and the plastic extension of Rp
+// (0.2 % when empty); a line names the values carried over from the previous specimen. OK
 // checks them, stores them in the dimensions it was given and writes the specimen file.
 #pragma once
 
@@ -22,5 +23,6 @@ class CSpecimenDlg : public QDialog {
     QLineEdit* m_area = nullptr;
     QLineEdit* m_gaugeLength = nullptr;
     QLineEdit* m_finalArea = nullptr;
+    QLineEdit* m_finalGaugeLength = nullptr;
     QLineEdit* m_offset = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "common/font_faces.h"
+#include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "control/bound_texts.h"
 #include "printing/print_frame.h"
@@ -173,6 +174,9 @@ void CTestDlg::ApplyOne(const Effect& e) {
             return ShowStatus();
         case Kind::kResults:
             return OnResults();
+        case Kind::kResultsAgain:
+            if (m_resultsWnd != nullptr && m_resultsWnd->isVisible()) OnResults();
+            return;
         case Kind::kMessage:
             return ShowMessageBox(this, text, caption);
         case Kind::kSafetyNotice:
@@ -243,6 +247,11 @@ void CTestDlg::OnSettings() {
 void CTestDlg::OnSpecimen() {
     CSpecimenDlg dialog(m_specimen, this);
     if (dialog.exec() != QDialog::Accepted) return;
+    Apply(m_control.SpecimenChanged());
+}
+
+void CTestDlg::SetSpecimen(const SpecimenDims& specimen) {
+    m_specimen = specimen;
     Apply(m_control.SpecimenChanged());
 }
 
@@ -368,13 +377,15 @@ void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer, int page)
         DrawReportPage(m_settings, *m_run, painter, printer, *m_reportFonts);
     } else {
         DrawResultsPage(painter, printer, *m_reportFonts,
-                        ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
+                        ResultsOfCurrentTest(m_settings, *m_run, m_specimen),
+                        GbkToUtf8(m_run->g_strOperator));
     }
 }
 
 void CTestDlg::OnResults() {
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
-    m_resultsWnd->ShowResults(ResultsOfCurrentTest(m_settings, *m_run, m_specimen));
+    m_resultsWnd->ShowResults(ResultsOfCurrentTest(m_settings, *m_run, m_specimen),
+                              GbkToUtf8(m_run->g_strOperator));
 }
 
 void CTestDlg::OnReportEndPrinting(QPrinter&) {

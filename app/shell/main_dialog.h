@@ -48,8 +48,10 @@ class CTestDlg : public QDialog, public ReportOwner {
     // The open command after the file picker: loads the archive and starts its playback.
     void OpenArchive(const QString& path) { Apply(m_control.OpenArchive(path.toStdString())); }
     void OnSettings();
-    // The specimen dialog "试样参数" (S0 and L0).
+    // The specimen dialog "试样参数" (S0, L0, Su, Lu).
     void OnSpecimen();
+    // The specimen given as the dialog's OK gives it, without the dialog (the headless run).
+    void SetSpecimen(const SpecimenDims& specimen);
     // The results window "试验结果" with the results of the test in the record tables.
     void OnResults();
     CResultsWnd* ResultsWindow() const { return m_resultsWnd; }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -19,10 +21,16 @@
 #include "server.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
 using Kind = Effect::Kind;
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 const Effect* Find(const Reaction& r, Kind kind) {
     const auto found =
@@ -216,6 +224,57 @@ TEST_F(RunControllerTest, BreakSequenceEndsInASaveAndTheNextStartIsANewTest) {
     EXPECT_EQ(run.g_nRecordCount, 0);
     EXPECT_EQ(run.g_nBreakRecord, 0);
     EXPECT_TRUE(run_->SavedArchive().empty());
+}
+
+// Each new specimen's test starts without what was measured on the last broken one, under
+// the tester of its start; Su typed after the save reaches the saved test's files.
+TEST_F(RunControllerTest, EachSpecimenStartsWithoutTheLastOnesAfterBreakMeasurements) {
+    settings.g_strForceStopLimit = "100.000";
+    settings.g_strTester = "Tolvane";
+    settings.Parse();
+    specimen_ = {20.0, 50.0};
+    specimen_.finalArea = 4.0;
+    specimen_.finalGaugeLength = 60.0;
+    std::string error;
+    ASSERT_TRUE(WriteSpecimenFile(specimen_, &error)) << error;
+    StartLiveTest();
+    EXPECT_FALSE(specimen_.finalArea);
+    EXPECT_FALSE(specimen_.finalGaugeLength);
+    EXPECT_TRUE(specimen_.carriedOver);
+    SpecimenDims onFile;
+    ASSERT_TRUE(LoadSpecimenFile(onFile));
+    EXPECT_FALSE(onFile.finalArea || onFile.finalGaugeLength);
+    EXPECT_EQ(onFile.area, 20.0);
+    EXPECT_EQ(run.g_strOperator, "Tolvane");
+    settings.g_strTester = "Orrin";  // while the test runs: the next test's tester
+
+    card_.SetVoltage(0, 4.0);
+    for (int i = 0; i < 20; ++i) run_->Tick(i * 0.03);
+    card_.SetVoltage(0, 0.0);
+    ASSERT_TRUE(TickUntil(Kind::kResults, 100));
+    const std::string archive = run_->SavedArchive();
+    ASSERT_FALSE(archive.empty());
+    const std::string base = archive.substr(0, archive.size() - 4);
+    const std::string archiveBytes = ReadWhole(archive);
+    EXPECT_NE(ReadWhole(base + ".ini").find("Operator=Tolvane\n"), std::string::npos);
+    EXPECT_NE(ReadWhole(base + ".csv").find("结果,断面收缩率 Z,,%"), std::string::npos);
+
+    specimen_.finalArea = 12.0;
+    const Reaction typed = run_->SpecimenChanged();
+    EXPECT_EQ(Find(typed, Kind::kMessage), nullptr);
+    EXPECT_NE(Find(typed, Kind::kResultsAgain), nullptr);
+    EXPECT_NE(ReadWhole(base + ".ini").find("Su=12\n"), std::string::npos);
+    EXPECT_NE(ReadWhole(base + ".csv").find("结果,断面收缩率 Z,40,%"), std::string::npos);
+    EXPECT_EQ(ReadWhole(archive), archiveBytes);
+
+    // Dimensions entered over an empty list are the next specimen's own.
+    run_->Clear();
+    specimen_.area = 25.0;
+    run_->SpecimenChanged();
+    run_->Start();
+    EXPECT_FALSE(specimen_.carriedOver);
+    EXPECT_FALSE(specimen_.finalArea);
+    EXPECT_EQ(run.g_strOperator, "Orrin");
 }
 
 // A broken test whose save failed is kept: the start is refused until it is saved or cleared.

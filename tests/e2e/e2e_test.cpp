@@ -31,6 +31,7 @@
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
+#include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
@@ -103,6 +104,7 @@ class EndToEndTest : public SimulatedRigCase {
     void secondProgramLeavesTheCardToTheFirst();
     void secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn();
     void savesAndSettingsAsAnOperatorMeetsThem();
+    void specimenDataBelongToTheirOwnSpecimen();
 
   private:
     // Runs the window in exec(), as main runs it, with the script in its event loop; the
@@ -113,6 +115,8 @@ class EndToEndTest : public SimulatedRigCase {
     QString Text(ControlId id) const;
     QString Cell(int row, int column) const;
     QStringList ArchivesInDataFolder() const;
+    // 试样参数 from the menu, the named fields typed, then OK.
+    void TypeSpecimen(const std::vector<std::pair<const char*, QString>>& fields);
 
     // The headless run's folder and archive, played back by the next case.
     std::unique_ptr<QTemporaryDir> m_runDir;
@@ -151,6 +155,34 @@ QStringList EndToEndTest::ArchivesInDataFolder() const {
                                .entryList({QStringLiteral("*.dat")}, QDir::Files);
     archives.removeAll(QStringLiteral("MyTestSet.dat"));
     return archives;
+}
+
+void EndToEndTest::TypeSpecimen(const std::vector<std::pair<const char*, QString>>& fields) {
+    bool typed = false;
+    AnswerModal(Titled(QStringLiteral("试样参数")), [&](QWidget* dialog) {
+        for (const auto& [name, text] : fields)
+            dialog->findChild<QLineEdit*>(QString::fromUtf8(name))->setText(text);
+        dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
+        typed = true;
+    });
+    m_dlg->findChild<QAction*>(Name(ControlId::kMenuSpecimen))->trigger();
+    QVERIFY(typed);
+}
+
+// The results sheet 结果 of a workbook as xlrd reads it: one "name<TAB>value" line a row.
+QString ResultsSheetOf(const QString& path) {
+    QProcess python;
+    python.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import sys, xlrd\n"
+                        "sys.stdout.reconfigure(encoding='utf-8')\n"
+                        "sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_name('结果')\n"
+                        "for r in range(sheet.nrows):\n"
+                        "    print('\\t'.join(str(v) for v in sheet.row_values(r)[:2]))\n"),
+         path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) return QString();
+    return QString::fromUtf8(python.readAllStandardOutput());
 }
 
 void EndToEndTest::headlessRunWritesTheWholeTest() {
@@ -288,6 +320,28 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     }
     QVERIFY2(lastTime > 6 && lastTime < 40, qPrintable(QString::number(lastTime)));
     QVERIFY2(output.contains(QStringLiteral("最大力 %1 N").arg(*peak)), qPrintable(output));
+    // The rig's specimen, a thin wire, gives the strengths and strains; Su and Lu measured
+    // on the broken wire reach the files after the save.
+    QVERIFY2(output.contains(QStringLiteral("Specimen: S0 0.05 mm², L0 100 mm")),
+             qPrintable(output));
+    const qsizetype rmAt = output.indexOf(QStringLiteral("  抗拉强度 Rm "));
+    QVERIFY2(rmAt >= 0, qPrintable(output));
+    const double rm = output.mid(rmAt + 10).section(QLatin1Char(' '), 0, 0).toDouble();
+    QVERIFY2(std::fabs(rm - *peak / 0.05) < 1.0, qPrintable(output));
+    for (const char* line : {"  弹性模量 E ", "  断后伸长率 A ", "  规定塑性延伸强度 Rp",
+                             "  断裂总延伸率 At ", "  最大力总延伸率 Agt "}) {
+        const qsizetype at = output.indexOf(QString::fromUtf8(line));
+        QVERIFY2(at >= 0, line);
+        const QString rest = output.mid(at).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(!rest.contains(QStringLiteral(" - ")), qPrintable(rest));
+    }
+    QVERIFY2(output.contains(QStringLiteral("  断面收缩率 Z 40 %")), qPrintable(output));
+    QVERIFY2(!output.contains(QStringLiteral("not given")), qPrintable(output));
+    QVERIFY(
+        csvBytes.startsWith("\xEF\xBB\xBF结果,横截面积 S0,0.05,mm²\r\n结果,标距 L0,100,mm\r\n"
+                            "结果,断后最小横截面积 Su,0.03,mm²\r\n"
+                            "结果,断后标距 Lu,113.4,mm\r\n"));
+    QVERIFY(ReadWhole(base + QStringLiteral(".ini")).contains("\nSu=0.03\nLu=113.4\n"));
 
     const QImage screenshot(base + QStringLiteral(".png"));
     QVERIFY(!screenshot.isNull());
@@ -590,6 +644,72 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
         // The settings file and one archive with its workbook, CSV and test file.
         QCOMPARE(files.size(), 5);
     });
+}
+
+// In exec() with the rig: Su typed after the automatic save reaches every file of the saved
+// test and the results window, the archive untouched; the next specimen's test starts
+// without it, with S0 and L0 carried over and marked so.
+void EndToEndTest::specimenDataBelongToTheirOwnSpecimen() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    const QString folder = QString::fromStdString(DataFolderPath());
+    QString first;
+    RunInExec([&] {
+        TypeSpecimen({{"S0", QStringLiteral("20")}, {"L0", QStringLiteral("50")}});
+        QVERIFY(!m_dlg->Specimen().carriedOver);
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->Run().g_bRecording && ArchivesInDataFolder().size() == 1,
+                                 120000);
+        QVERIFY2(!m_dlg->Specimen().carriedOver, "entered for this specimen");
+        first = folder + ArchivesInDataFolder().constFirst();
+        const QString base = first.chopped(4);
+        const QByteArray archive = ReadWhole(first);
+        QVERIFY(ReadWhole(base + QStringLiteral(".csv")).contains("结果,断面收缩率 Z,,%\r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->ResultsWindow() && m_dlg->ResultsWindow()->isVisible(),
+                                 10000);
+
+        TypeSpecimen({{"Su", QStringLiteral("12")}});
+        QCOMPARE(ReadWhole(first), archive);
+        QVERIFY(ReadWhole(base + QStringLiteral(".ini")).contains("\nSu=12\n"));
+        const QByteArray csv = ReadWhole(base + QStringLiteral(".csv"));
+        QVERIFY(csv.contains("结果,断后最小横截面积 Su,12,mm²\r\n"));
+        QVERIFY(csv.contains("结果,断面收缩率 Z,40,%\r\n"));
+        const QString sheet = ResultsSheetOf(base + QStringLiteral(".xls"));
+        QVERIFY2(sheet.contains(QStringLiteral("断后最小横截面积 Su\t12.0\n")), qPrintable(sheet));
+        QVERIFY2(sheet.contains(QStringLiteral("断面收缩率 Z\t40.0\n")), qPrintable(sheet));
+        QCOMPARE(m_dlg->ResultsWindow()->Results().specimen.finalArea, std::optional<double>(12));
+        // The files agree with the window: nothing is left for 保存 to do.
+        m_boxes.clear();
+        Button(ControlId::kSave)->click();
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QVERIFY(m_boxes[0].first.startsWith(QStringLiteral("该测试数据已保存")));
+        m_boxes.clear();
+
+        QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 10000);
+        QVERIFY(!m_dlg->Specimen().finalArea);
+        QVERIFY(m_dlg->Specimen().carriedOver);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->Run().g_bRecording && ArchivesInDataFolder().size() == 2,
+                                 120000);
+    });
+    if (QTest::currentTestFailed()) return;
+    QStringList archives = ArchivesInDataFolder();
+    archives.sort();
+    QCOMPARE(folder + archives[0], first);
+    const QString second = (folder + archives[1]).chopped(4);
+    const QByteArray ini = ReadWhole(second + QStringLiteral(".ini"));
+    QVERIFY2(!ini.contains("Su=") && ini.contains("\nS0=20\nL0=50\n"), ini.constData());
+    const QByteArray csv = ReadWhole(second + QStringLiteral(".csv"));
+    QVERIFY(csv.contains("结果,断后最小横截面积 Su,,mm²\r\n"));
+    QVERIFY(csv.contains("结果,断面收缩率 Z,,%\r\n"));
+    QVERIFY(csv.contains("结果,抗拉强度 Rm,"));
+    QVERIFY(!ReadWhole(folder + QStringLiteral("Specimen.ini")).contains("Su="));
+    const QString results = m_dlg->ResultsWindow()->findChild<QLabel*>("breakNote")->text();
+    QVERIFY2(results.contains(QStringLiteral("S0、L0 沿用上一试样")), qPrintable(results));
 }
 
 QTEST_MAIN(EndToEndTest)

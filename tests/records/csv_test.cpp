@@ -125,9 +125,13 @@ TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
     ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string block = ResultsCsvBlock(settings, run, specimen);
+    const std::string block = ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen));
     EXPECT_EQ(bytes, "\xEF\xBB\xBF" + block + RecordsCsvText(settings, run).substr(3));
-    EXPECT_EQ(block.rfind("结果,横截面积 S0,12.5,mm²\r\n结果,标距 L0,,mm\r\n", 0), 0u) << block;
+    EXPECT_EQ(block.rfind("结果,横截面积 S0,12.5,mm²\r\n结果,标距 L0,,mm\r\n"
+                          "结果,断后最小横截面积 Su,,mm²\r\n结果,断后标距 Lu,,mm\r\n",
+                          0),
+              0u)
+        << block;
     EXPECT_NE(block.find("\r\n结果,抗拉强度 Rm,0.03,MPa\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n结果,断后伸长率 A,,%\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n说明,引伸计: 无，以横梁位移计算,,\r\n"), std::string::npos);
@@ -135,6 +139,19 @@ TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
     const std::string breakNote =
         BreakNoteText(ResultsOfCurrentTest(settings, run, specimen).results);
     EXPECT_NE(block.find("\r\n说明," + breakNote + ",,\r\n"), std::string::npos) << block;
+}
+
+// A new result block goes in front of the records, which are kept as they are; a quoted
+// note that holds a line looking like the header is not taken for it.
+TEST_F(CsvTest, ResultBlockIsReplacedInFrontOfTheRecords) {
+    const std::string records = RecordsCsvText(settings, run).substr(3);
+    const std::string file =
+        "\xEF\xBB\xBF结果,横截面积 S0,,mm²\r\n说明,\"a\r\n次数,b\",,\r\n" + records;
+    const std::optional<std::string> replaced = WithResultsBlock(file, "结果,x,1,mm\r\n");
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(*replaced, "\xEF\xBB\xBF结果,x,1,mm\r\n" + records);
+    EXPECT_FALSE(WithResultsBlock(records, "x"));                     // no byte-order mark
+    EXPECT_FALSE(WithResultsBlock("\xEF\xBB\xBF结果,a,,\r\n", "x"));  // no records header
 }
 
 }  // namespace

@@ -18,23 +18,32 @@ class TestFileTest : public RecordsTest {};
 TEST_F(TestFileTest, TextRoundTripsAndNamesSitBesideTheArchive) {
     SpecimenDims dims{12.5, 50.0};
     dims.finalArea = 6.0;
+    dims.finalGaugeLength = 57.5;
     dims.proofOffset = 0.1;
-    const std::string text = TestFileText("2025-03-07-14:05:09", dims);
+    const std::string text = TestFileText("2025-03-07-14:05:09", "吴 Tolvane", dims);
     EXPECT_EQ(text,
-              "[Test]\nStartTime=2025-03-07-14:05:09\n[Specimen]\nS0=12.5\nL0=50\nSu=6\nRp=0.1\n");
-    std::string start;
+              "[Test]\nStartTime=2025-03-07-14:05:09\nOperator=吴 Tolvane\n[Specimen]\nS0=12.5\n"
+              "L0=50\nSu=6\nLu=57.5\nRp=0.1\n");
+    std::string start, operatorName;
     SpecimenDims read;
-    ASSERT_TRUE(ParseTestFileText(text, &start, &read));
+    ASSERT_TRUE(ParseTestFileText(text, &start, &operatorName, &read));
     EXPECT_EQ(start, "2025-03-07-14:05:09");
+    EXPECT_EQ(operatorName, "吴 Tolvane");
     EXPECT_EQ(read.area, dims.area);
     EXPECT_EQ(read.gaugeLength, dims.gaugeLength);
     EXPECT_EQ(read.finalArea, dims.finalArea);
+    EXPECT_EQ(read.finalGaugeLength, dims.finalGaugeLength);
     EXPECT_EQ(read.proofOffset, 0.1);
-    // CRLF line ends from an editor still read; a file of another kind does not.
-    ASSERT_TRUE(ParseTestFileText("[Test]\r\nStartTime=x\r\nS0=3\r\n", &start, &read));
+    // CRLF line ends from an editor still read; a file of another kind does not. A file
+    // written before operators were kept leaves the operator as it was.
+    operatorName = "kept";
+    ASSERT_TRUE(
+        ParseTestFileText("[Test]\r\nStartTime=x\r\nS0=3\r\n", &start, &operatorName, &read));
     EXPECT_EQ(start, "x");
+    EXPECT_EQ(operatorName, "kept");
     EXPECT_EQ(read.area, std::optional<double>(3));
-    EXPECT_FALSE(ParseTestFileText("[Specimen]\nS0=3\n", &start, &read));
+    EXPECT_FALSE(read.finalGaugeLength);
+    EXPECT_FALSE(ParseTestFileText("[Specimen]\nS0=3\n", &start, &operatorName, &read));
 
     EXPECT_EQ(TestFilePathOf("/a/b/t2025.dat"), "/a/b/t2025.ini");
     EXPECT_EQ(TestFilePathOf("/a.b/t"), "/a.b/t.ini");
@@ -43,6 +52,9 @@ TEST_F(TestFileTest, TextRoundTripsAndNamesSitBesideTheArchive) {
 TEST_F(TestFileTest, OpeningAnArchiveTakesItsOwnTest) {
     FillRecords(7);
     run.g_strStartTime = "2025-03-07-14:05:09";
+    // The operator is the tester when the test ran, whatever the settings said at the save.
+    run.g_strOperator = "Tolvane";
+    settings.g_strTester = "Orrin";
     specimen = {12.5, 50.0};
     const std::string archive = DataFolderPath() + "t.dat";
     std::string error;
@@ -50,6 +62,7 @@ TEST_F(TestFileTest, OpeningAnArchiveTakesItsOwnTest) {
     ASSERT_TRUE(WriteTestFile(run, specimen, TestFilePathOf(archive), &error)) << error;
 
     run.g_strStartTime = "2026-01-01-00:00:00";
+    run.g_strOperator = "someone else";
     specimen = {99.0, 99.0};
     std::string name;
     ASSERT_TRUE(ReadArchive(settings, run, archive, &name, &error)) << error;
@@ -58,6 +71,7 @@ TEST_F(TestFileTest, OpeningAnArchiveTakesItsOwnTest) {
     EXPECT_TRUE(run.g_playedArchive.hasTestFile);
     EXPECT_EQ(run.g_playedArchive.records, 7);
     EXPECT_EQ(run.g_strStartTime, "2025-03-07-14:05:09");
+    EXPECT_EQ(run.g_strOperator, "Tolvane");
     EXPECT_EQ(specimen.area, std::optional<double>(12.5));
     EXPECT_EQ(specimen.gaugeLength, std::optional<double>(50.0));
 

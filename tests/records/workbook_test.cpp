@@ -97,6 +97,7 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     for (int i = 1; i <= 200; ++i) run.g_dRecordTime[i] = i * 0.03;
     run.g_nBreakRecord = 150;
     specimen = {12.5, std::nullopt};
+    specimen.finalGaugeLength = 55.25;
     const std::string path = Export();
     EXPECT_EQ(ReadWithXlrd(path).summary, CleanSummary(206));
 
@@ -106,10 +107,10 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     // results, after a blank row, the notes.
     const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
     const std::vector<std::string> notes = ResultNotes(set);
-    const std::size_t rows = 5 + set.rows.size() + 1 + notes.size();
-    int numbers = 1;
+    const std::size_t rows = 6 + set.rows.size() + 1 + notes.size();
+    int numbers = 2;
     for (const ResultRow& row : set.rows) numbers += row.value.has_value();
-    EXPECT_EQ(numbers, 9);  // S0, the six measured values, Rm and the slope
+    EXPECT_EQ(numbers, 10);  // S0, Lu, the six measured values, Rm and the slope
     EXPECT_EQ(sheet.summary, "sheets=2 rows=" + std::to_string(rows) +
                                  " cols=3 nontext=" + std::to_string(numbers) + " warnings=0");
     ASSERT_EQ(sheet.rows.size(), rows);
@@ -118,9 +119,10 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     EXPECT_EQ(sheet.rows[2], (std::vector<std::string>{"横截面积 S0", "12.5", "mm²"}));
     EXPECT_EQ(sheet.rows[3], (std::vector<std::string>{"标距 L0", "", "mm"}));
     EXPECT_EQ(sheet.rows[4], (std::vector<std::string>{"断后最小横截面积 Su", "", "mm²"}));
+    EXPECT_EQ(sheet.rows[5], (std::vector<std::string>{"断后标距 Lu", "55.25", "mm"}));
     ASSERT_EQ(set.rows.size(), 19u);
     for (std::size_t i = 0; i < set.rows.size(); ++i) {
-        const std::vector<std::string>& row = sheet.rows[5 + i];
+        const std::vector<std::string>& row = sheet.rows[6 + i];
         ASSERT_EQ(row.size(), 3u);
         EXPECT_EQ(row[0], set.rows[i].name);
         EXPECT_EQ(row[2], set.rows[i].unit);
@@ -130,9 +132,9 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
             EXPECT_EQ(row[1], "") << row[0];
         }
     }
-    EXPECT_EQ(sheet.rows[5][1], "18.75");  // 最大力: the rise ends with the break at 150
-    EXPECT_EQ(sheet.rows[7][1], "18.75");  // 断裂力: no steep drop before record 150
-    EXPECT_EQ(sheet.rows[6 + set.rows.size()][0], "引伸计: 无，以横梁位移计算");
+    EXPECT_EQ(sheet.rows[6][1], "18.75");  // 最大力: the rise ends with the break at 150
+    EXPECT_EQ(sheet.rows[8][1], "18.75");  // 断裂力: no steep drop before record 150
+    EXPECT_EQ(sheet.rows[7 + set.rows.size()][0], "引伸计: 无，以横梁位移计算");
     EXPECT_EQ(sheet.rows.back()[0], notes.back());
 }
 

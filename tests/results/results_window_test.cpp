@@ -68,24 +68,34 @@ class ResultsWindowTest : public QObject {
 
     void tableShowsTheResultsAndTheirUnits() {
         CResultsWnd window;
-        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
+        specimen.finalGaugeLength = 61.5;
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen), "吴 Tolvane");
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QStringLiteral("试验结果"));
         auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
-        QCOMPARE(table->rowCount(), 24);
+        QCOMPARE(table->rowCount(), 26);
         auto cell = [table](int row, int col) { return table->item(row, col)->text(); };
         QCOMPARE(cell(0, 1), QStringLiteral("Dranvik"));
-        QCOMPARE(cell(2, 1), QStringLiteral("10"));  // S0
-        QCOMPARE(cell(3, 1), QString());             // L0 not given
+        QCOMPARE(cell(1, 0), QStringLiteral("测试员"));
+        QCOMPARE(cell(1, 1), QStringLiteral("吴 Tolvane"));
+        QCOMPARE(cell(3, 1), QStringLiteral("10"));  // S0
+        QCOMPARE(cell(4, 1), QString());             // L0 not given
         const struct {
             int row;
             const char *name, *value, *unit;
-        } expected[] = {{4, "断后最小横截面积 Su", "", "mm²"}, {5, "最大力", "30", "N"},
-                        {6, "最大力位移", "12", "mm"},         {7, "断裂力", "25", "N"},
-                        {8, "断裂位移", "14", "mm"},           {9, "断裂功", "0.325", "J"},
-                        {10, "试验时间", "42.03", "s"},        {11, "抗拉强度 Rm", "3", "MPa"},
-                        {12, "断后伸长率 A", "", "%"},         {13, "刚度", "10", "N/mm"},
-                        {14, "弹性模量 E", "", "MPa"},         {23, "断面收缩率 Z", "", "%"}};
+        } expected[] = {{5, "断后最小横截面积 Su", "", "mm²"},
+                        {6, "断后标距 Lu", "61.5", "mm"},
+                        {7, "最大力", "30", "N"},
+                        {8, "最大力位移", "12", "mm"},
+                        {9, "断裂力", "25", "N"},
+                        {10, "断裂位移", "14", "mm"},
+                        {11, "断裂功", "0.325", "J"},
+                        {12, "试验时间", "42.03", "s"},
+                        {13, "抗拉强度 Rm", "3", "MPa"},
+                        {14, "断后伸长率 A", "", "%"},
+                        {15, "刚度", "10", "N/mm"},
+                        {16, "弹性模量 E", "", "MPa"},
+                        {25, "断面收缩率 Z", "", "%"}};
         for (const auto& e : expected) {
             QCOMPARE(cell(e.row, 0), QString::fromUtf8(e.name));
             QCOMPARE(cell(e.row, 1), QString::fromUtf8(e.value));
@@ -97,6 +107,9 @@ class ResultsWindowTest : public QObject {
             notes.startsWith(QStringLiteral("断裂于第 1401 条记录\n引伸计: 无，以横梁位移计算\n")),
             qPrintable(notes));
         QVERIFY(notes.contains(QStringLiteral("标距 L0 未给定或无效")));
+        // And where to give it.
+        QVERIFY2(notes.endsWith(QStringLiteral("\n标距 L0 未给定：在菜单栏的 试样参数 中输入")),
+                 qPrintable(notes));
         // Not modal: the main window goes on behind it.
         QVERIFY(!window.isModal());
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
@@ -104,7 +117,7 @@ class ResultsWindowTest : public QObject {
 
     void curveIsDrawnOffScreenAndFollowsTheWindowSize() {
         CResultsWnd window;
-        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen), std::string());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* curve = window.findChild<CForceCurveCtrl*>(QStringLiteral("curve"));
         window.resize(1200, 700);
@@ -233,7 +246,7 @@ class ResultsWindowTest : public QObject {
         {
             QPainter painter(&page);
             DrawResultsPage(painter, page, *CreateReportFonts(),
-                            ResultsOfCurrentTest(settings, run, specimen));
+                            ResultsOfCurrentTest(settings, run, specimen), "Tolvane");
         }
         const auto units = [](int y) { return y * 150 / kReportDpi; };
         const QRect table(units(350), units(850), units(4140), units(15 * 120));

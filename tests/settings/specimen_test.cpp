@@ -85,6 +85,53 @@ TEST_F(SpecimenTest, FileKeepsBothDimensionsOrTheirAbsence) {
     EXPECT_EQ(edited.gaugeLength, 80.0);
 }
 
+// Lu has a line of its own only when given, like Su; the file's S0 and L0 are the last
+// specimen's, so they come in marked carried over.
+TEST_F(SpecimenTest, FinalGaugeLengthHasALineOnlyWhenGiven) {
+    specimen = {0.05, 100.0};
+    EXPECT_EQ(SpecimenFileText(specimen), "[Specimen]\nS0=0.05\nL0=100\n");
+    specimen.finalGaugeLength = 112.5;
+    const std::string text = SpecimenFileText(specimen);
+    EXPECT_EQ(text, "[Specimen]\nS0=0.05\nL0=100\nLu=112.5\n");
+    EXPECT_EQ(ParseSpecimenText(text).finalGaugeLength, 112.5);
+    EXPECT_FALSE(ParseSpecimenText("[Specimen]\nLu=0\n").finalGaugeLength);
+
+    std::string error;
+    ASSERT_TRUE(WriteSpecimenFile(specimen, &error)) << error;
+    SpecimenDims loaded;
+    ASSERT_TRUE(LoadSpecimenFile(loaded));
+    EXPECT_EQ(loaded.finalGaugeLength, 112.5);
+    EXPECT_TRUE(loaded.carriedOver);
+    EXPECT_EQ(CarriedOverNote(loaded), "S0、L0 沿用上一试样");
+}
+
+// A new specimen's test keeps what was measured before the test and drops what was measured
+// on the broken specimen; what was not entered for it is marked as carried over.
+TEST_F(SpecimenTest, NextSpecimenDropsSuAndLuAndMarksWhatItCarries) {
+    specimen = {0.05, 100.0};
+    specimen.finalArea = 0.03;
+    specimen.finalGaugeLength = 112.5;
+    specimen.proofOffset = 0.1;
+    EXPECT_TRUE(BeginNextSpecimen(specimen, false));
+    EXPECT_FALSE(specimen.finalArea);
+    EXPECT_FALSE(specimen.finalGaugeLength);
+    EXPECT_EQ(specimen.area, 0.05);
+    EXPECT_EQ(specimen.gaugeLength, 100.0);
+    EXPECT_EQ(specimen.proofOffset, 0.1);
+    EXPECT_TRUE(specimen.carriedOver);
+    // Nothing measured after the break: the file need not change.
+    EXPECT_FALSE(BeginNextSpecimen(specimen, true));
+    EXPECT_FALSE(specimen.carriedOver) << "entered for this specimen";
+    EXPECT_EQ(CarriedOverNote(specimen), "");
+
+    specimen = {std::nullopt, 50.0};
+    BeginNextSpecimen(specimen, false);
+    EXPECT_EQ(CarriedOverNote(specimen), "L0 沿用上一试样");
+    specimen = {};
+    BeginNextSpecimen(specimen, false);
+    EXPECT_FALSE(specimen.carriedOver) << "nothing to carry";
+}
+
 // Start-up reads the file before the window shows: whatever stands at its name, the read
 // ends at once and the dimensions are not given.
 TEST_F(SpecimenTest, AFileThatIsNoSpecimenFileIsRefusedAtOnce) {

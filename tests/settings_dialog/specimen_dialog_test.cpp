@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -128,6 +129,38 @@ class SpecimenDialogTest : public QObject {
         dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
         QCOMPARE(specimen.proofOffset, 0.2);
         QVERIFY(!specimen.finalArea);
+    }
+
+    // Lu beside Su; the values carried over from the previous specimen are named, and OK
+    // takes them as entered for this one.
+    void storesTheFinalGaugeLengthAndNamesCarriedValues() {
+        specimen = {12.5, 50.0};
+        specimen.carriedOver = true;
+        {
+            CSpecimenDlg dialog(specimen, nullptr);
+            dialog.show();
+            auto* carried = dialog.findChild<QLabel*>(QStringLiteral("carried"));
+            QVERIFY(carried->isVisible());
+            QCOMPARE(carried->text(), QStringLiteral("S0、L0 沿用上一试样"));
+            QCOMPARE(Edit(dialog, "Lu")->text(), QString());
+            Edit(dialog, "Lu")->setText(QStringLiteral("-3"));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            QCOMPARE(m_boxes.size(), std::size_t{1});
+            QVERIFY(m_boxes[0].first.contains(QStringLiteral("断后标距 Lu")));
+            Edit(dialog, "Lu")->setText(QStringLiteral("57.5"));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(specimen.finalGaugeLength, std::optional<double>(57.5));
+        QVERIFY(!specimen.carriedOver);
+        QFile file(QString::fromStdString(SpecimenFilePath()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Specimen]\nS0=12.5\nL0=50\nLu=57.5\n"));
+
+        CSpecimenDlg dialog(specimen, nullptr);
+        dialog.show();
+        QCOMPARE(Edit(dialog, "Lu")->text(), QStringLiteral("57.5"));
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("carried"))->isVisible());
     }
 
   private:

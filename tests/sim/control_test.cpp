@@ -50,6 +50,10 @@ TEST_F(ControlTest, OutputsRegistersButtonsAndState) {
     EXPECT_EQ(state.rfind("ok time=1.000 position=2.000", 0), 0u) << state;
     EXPECT_NE(state.find("motion=pulling"), std::string::npos);
     EXPECT_NE(state.find("travel-limit=1 inputs=fffe outputs=00f9 rig=on"), std::string::npos);
+    // Lu: L0, plus the 16 mm at the break, less the 26 N / (10 N/mm) given back.
+    EXPECT_EQ(Run("specimen"),
+              "ok area=0.05 gauge-length=100 final-area=0.03 final-gauge-length=113.4");
+    EXPECT_EQ(Run("specimen 1").rfind("err", 0), 0u);
     EXPECT_FALSE(quit_);
     EXPECT_EQ(Run("quit"), "ok");
     EXPECT_TRUE(quit_);
@@ -88,6 +92,10 @@ TEST(SimOptions, CardsPresetsAndParameters) {
         << error;
     EXPECT_EQ(options.rig.specimen.ultimateForce, 45.0) << "single parameters override the preset";
     EXPECT_EQ(options.rig.specimen.breakElongation, 13.0);
+    sim::Options film;
+    ASSERT_TRUE(Parse({"--preset", "ductile", "--area", "0.4"}, &film, &error)) << error;
+    EXPECT_EQ(film.rig.specimen.area, 0.4);
+    EXPECT_EQ(film.rig.specimen.gaugeLength, 50.0) << "the film strip's";
     ASSERT_EQ(options.cards.size(), 2u);
     EXPECT_EQ(options.cards[0].instance, 10);
     EXPECT_EQ(options.cards[0].deviceNumber, 3);

@@ -76,6 +76,32 @@ TEST_F(RigTest, PresetsStayBelowOrExceedTheForcedStopAsNamed) {
     EXPECT_NE(sim::ValidateParams(params), "");
 }
 
+// Each preset's specimen has the dimensions of a real one for its forces: steel-like
+// strengths and a plausible modulus, so the program's results all come out.
+TEST_F(RigTest, PresetSpecimensHaveDimensionsThatFitTheirForces) {
+    for (const std::string& name : sim::PresetNames()) {
+        RigParams params;
+        ASSERT_TRUE(sim::ApplyPreset(name, &params));
+        const sim::SpecimenParams& s = params.specimen;
+        const double rm = s.ultimateForce / s.area;
+        const double modulus = s.stiffness * s.gaugeLength / s.area;
+        const double elongation = 100 * s.breakElongation / s.gaugeLength;
+        EXPECT_GT(rm, 50.0) << name;
+        EXPECT_LT(rm, 1000.0) << name;
+        EXPECT_GT(modulus, 500.0) << name;
+        EXPECT_GT(elongation, 1.0) << name;
+        EXPECT_LT(elongation, 100.0) << name;
+        EXPECT_LT(s.finalArea, s.area) << name;
+        EXPECT_GT(sim::FinalGaugeLength(s), s.gaugeLength) << name;
+    }
+    RigParams params;
+    EXPECT_NEAR(params.specimen.ultimateForce / params.specimen.area, 650.0, 1e-9);
+    params.specimen.finalArea = 0.06;
+    EXPECT_NE(sim::ValidateParams(params), "") << "Su above S0";
+    params.specimen.area = 0;
+    EXPECT_NE(sim::ValidateParams(params), "");
+}
+
 TEST_F(RigTest, StopLinesHaltTheCrossheadUntilStartedAgain) {
     for (std::uint16_t line : {sim::kOutForcedStop, sim::kOutAutoStop}) {
         SetOutputs(0x00FF);
