@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <utility>
 
 #include "acquisition_fixture.h"
+#include "settings/settings_checks.h"
 
 namespace {
 
@@ -330,6 +332,27 @@ TEST_F(ConditioningTest, RunsAreSeparateAndAResetOneStartsAfresh) {
     EXPECT_TRUE(held.g_strStartTime.empty());
     EXPECT_FALSE(held.HasUnsavedTest());
     EXPECT_LT(held.SecondsSinceTestStart(), 5.0);
+}
+
+// The settings checks judge a limit by the reach they compute; it must be the highest value
+// the chain gives over the input type's voltage range.
+TEST_F(ConditioningTest, ReachOfTheChecksIsTheChainsHighestReading) {
+    settings.g_strCutoff0 = "0";
+    settings.g_strResolution0 = "0.000001";
+    const struct {
+        const char* type;
+        double low, high;
+    } kTypes[] = {{"0~+5V", 0, 5}, {"0~+10V", 0, 10}, {"-5V~+5V", -5, 5}, {"-10V~+10V", -10, 10}};
+    for (const auto& type : kTypes) {
+        for (const char* coef : {"1.5", "-0.5"}) {
+            settings.g_strInputType = type.type;
+            settings.g_strCoef0 = coef;
+            settings.Parse();
+            const double highest = std::max(PolledValue0(settings, run, ch, type.low),
+                                            PolledValue0(settings, run, ch, type.high));
+            EXPECT_NEAR(ChannelReach0(settings), highest, 1e-5) << type.type << " " << coef;
+        }
+    }
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     void terminationStopsTheRigAndSavesTheTest();
     void restartReleasesOutputsLeftActive();
     void sameNameInOneSecondKeepsBothTests();
+    void unreachableForcedStopInTheFileIsRefused();
 
   private:
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
@@ -439,6 +440,35 @@ void SafetyEndToEndTest::sameNameInOneSecondKeepsBothTests() {
         QCOMPARE(StoredRecords(data.filePath(archives[0])), secondCount);
         QVERIFY(QFileInfo::exists(data.filePath(archives[0].chopped(4) + QStringLiteral(".xls"))));
         QVERIFY(QFileInfo::exists(data.filePath(archives[1].chopped(4) + QStringLiteral(".xls"))));
+    });
+}
+
+// One byte of the file ("35.000" -> "350000") made a forced stop the +-50 N channel never
+// reaches: the strong specimen was pulled past 35 N to its break. Now the file is refused
+// and the defaults stop the rig at 35 N.
+void SafetyEndToEndTest::unreachableForcedStopInTheFileIsRefused() {
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    QByteArray bytes = SettingsFileBytes(settings);
+    QCOMPARE(bytes.mid(220, 6), QByteArray("35.000"));
+    bytes[222] = '0';
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), bytes));
+
+    ExecWindow([&] {
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
+        for (const QString& part : {QStringLiteral("强制停机限"), QStringLiteral("350000"),
+                                    QStringLiteral("最大只能读到 50 N")})
+            QVERIFY2(m_boxes[0].first.contains(part), qPrintable(m_boxes[0].first));
+        QCOMPARE(m_dlg->SettingsRecord().g_dForceStopLimit, 35.0);
+
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(StateNumber(state, "peak") < 38.0, state.c_str());
+        QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
     });
 }
 
