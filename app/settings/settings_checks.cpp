@@ -130,6 +130,32 @@ double ChannelReach0(const Settings& settings) {
     return std::max(perVolt * low, perVolt * high);
 }
 
+std::vector<std::string> SettingsNotes(const Settings& before, const Settings& after) {
+    std::vector<std::string> notes;
+    const std::string& limit = after.g_strForceStopLimit;
+    const int trips = LeadingInteger(limit);
+    if (DecimalValue(limit) != trips) {
+        notes.push_back(Gbk("强制停机限 ") + limit + Gbk(" 按整数 ") + std::to_string(trips) +
+                        Gbk(" 动作：") + after.g_strChannelName0 + Gbk("达到 ") +
+                        std::to_string(trips) + " " + after.g_strUnit0 + Gbk(" 即强行停机。"));
+    }
+    if (after.g_strUnit0 != before.g_strUnit0) {
+        notes.push_back(Gbk("（0）通道的计量单位由 ") + before.g_strUnit0 + Gbk(" 改为 ") +
+                        after.g_strUnit0 +
+                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
+                            "预存零位以及强制停机限、报警上限值、报警下限值、断裂判定值现在都按 ") +
+                        after.g_strUnit0 + Gbk(" 计，请检查。"));
+    }
+    if (after.g_strUnit1 != before.g_strUnit1) {
+        notes.push_back(Gbk("（1）通道的计量单位由 ") + before.g_strUnit1 + Gbk(" 改为 ") +
+                        after.g_strUnit1 +
+                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
+                            "预存零位现在都按 ") +
+                        after.g_strUnit1 + Gbk(" 计，请检查。"));
+    }
+    return notes;
+}
+
 std::optional<std::string> CheckInputType(const std::string& text) {
     for (const char* type : {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"}) {
         if (text == type) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct Settings;
 
@@ -38,6 +39,11 @@ std::optional<std::string> CheckInputType(const std::string& text);
 // range scaling of the conditioning, before any zero or preset. The card's converter stops just
 // short of the range's ends, so the reading stays below this value.
 double ChannelReach0(const Settings& settings);
+
+// What the operator should know about settings that pass the checks, one note each (GBK):
+// a forced-stop limit with a fraction, which trips at its whole part, and a channel whose
+// unit is not the one in `before`, whose numbers were not converted.
+std::vector<std::string> SettingsNotes(const Settings& before, const Settings& after);
 
 // A refused settings field: its index in file order and the message of its check.
 struct SettingsFailure {

@@ -258,3 +258,23 @@ TEST(SettingsChecks, UnreachableLimitsAreRefusedWithTheReach) {
     settings.g_strAlarmHigh = "80";
     EXPECT_EQ(CheckSettings(settings), std::nullopt);
 }
+
+TEST(SettingsChecks, NotesTellTheTrippingValueAndUnconvertedUnits) {
+    Settings before;
+    Settings after;
+    EXPECT_TRUE(SettingsNotes(before, after).empty());
+    after.g_strForceStopLimit = "35.5";
+    std::vector<std::string> notes = SettingsNotes(before, after);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(notes[0]), "强制停机限 35.5 按整数 35 动作：张力达到 35 N 即强行停机。");
+
+    after.g_strForceStopLimit = "35";
+    after.g_strUnit0 = "kN";
+    after.g_strUnit1 = "m";
+    notes = SettingsNotes(before, after);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(GbkToUtf8(notes[0]).rfind("（0）通道的计量单位由 N 改为 kN，数值未经换算", 0), 0u);
+    EXPECT_NE(GbkToUtf8(notes[0]).find("强制停机限"), std::string::npos);
+    EXPECT_EQ(GbkToUtf8(notes[1]).rfind("（1）通道的计量单位由 mm 改为 m，数值未经换算", 0), 0u);
+    EXPECT_EQ(GbkToUtf8(notes[1]).find("强制停机限"), std::string::npos);
+}
