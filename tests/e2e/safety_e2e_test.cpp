@@ -108,6 +108,8 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     void restartReleasesOutputsLeftActive();
     void sameNameInOneSecondKeepsBothTests();
     void unreachableForcedStopInTheFileIsRefused();
+    void everyWayOutLeavesTheLinesIdle_data();
+    void everyWayOutLeavesTheLinesIdle();
 
   private:
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
@@ -470,6 +472,42 @@ void SafetyEndToEndTest::unreachableForcedStopInTheFileIsRefused() {
         QVERIFY2(StateNumber(state, "peak") < 38.0, state.c_str());
         QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
     });
+}
+
+void SafetyEndToEndTest::everyWayOutLeavesTheLinesIdle_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("退出") << false;
+    QTest::newRow("close box") << true;
+}
+
+// A program ended after a forced stop used to leave the stop and alarm lines on (00F8), and
+// the next start warned of a program that had not released them.
+void SafetyEndToEndTest::everyWayOutLeavesTheLinesIdle() {
+    QFETCH(bool, closeBox);
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    SetQuestionHandler([](const QString&, const QString&) { return true; });
+
+    bool ended = false;
+    ExecWindow([&] {
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(RigCommand("get-outputs") == "ok 00f8" &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        if (closeBox) {
+            m_dlg->close();
+        } else {
+            m_dlg->findChild<QAction*>(Name(ControlId::kMenuExit))->trigger();
+        }
+        ended = !m_dlg->isVisible();
+    });
+    SetQuestionHandler({});
+    QVERIFY(ended);
+    m_dlg.reset();
+    QCOMPARE(RigCommand("get-outputs"), std::string("ok 00ff"));
+
+    m_boxes.clear();
+    ExecWindow([&] { QVERIFY(!HasBox(QStringLiteral("设备信息"), QStringLiteral("未复位"))); });
 }
 
 QTEST_MAIN(SafetyEndToEndTest)
