@@ -32,6 +32,7 @@
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
+#include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
@@ -110,6 +111,7 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     void unreachableForcedStopInTheFileIsRefused();
     void everyWayOutLeavesTheLinesIdle_data();
     void everyWayOutLeavesTheLinesIdle();
+    void forcedStopKeepsTheReadingThatTripped();
 
   private:
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
@@ -508,6 +510,47 @@ void SafetyEndToEndTest::everyWayOutLeavesTheLinesIdle() {
 
     m_boxes.clear();
     ExecWindow([&] { QVERIFY(!HasBox(QStringLiteral("设备信息"), QStringLiteral("未复位"))); });
+}
+
+// With a 1 s period the polls between the ticks trip the forced stop; the reading that
+// tripped is the test's last record, so the stored test and its Fm reach the limit.
+void SafetyEndToEndTest::forcedStopKeepsTheReadingThatTripped() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    settings.g_strForceStopLimit = "25";
+    settings.g_strSamplePeriod = "1000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
+
+    ExecWindow([&] {
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
+        const TestRun& run = m_dlg->Run();
+        const int last = run.g_nRecordCount;
+        QVERIFY(last >= 2);
+        const double tripped = std::atof(run.g_strRecord0[last].c_str());
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(tripped >= 25.0 && tripped <= StateNumber(state, "peak") + 0.5,
+                 qPrintable(QString::fromStdString(run.g_strRecord0[last] + " " + state)));
+        for (int i = 1; i < last; ++i) QVERIFY(std::atof(run.g_strRecord0[i].c_str()) <= tripped);
+        QVERIFY(run.g_dRecordTime[last] >= run.g_dRecordTime[last - 1]);
+        QVERIFY(run.g_dHistory0[kPeakSlot] >= 25.0);
+        const ResultSet results =
+            ResultsOfCurrentTest(m_dlg->SettingsRecord(), run, m_dlg->Specimen());
+        QCOMPARE(results.rows[0].name, std::string("最大力"));
+        QVERIFY(results.rows[0].value && *results.rows[0].value >= 25.0);
+
+        // The stored test ends with it as well.
+        Button(ControlId::kSave)->click();
+        const QStringList archives = QDir(QString::fromStdString(DataFolderPath()))
+                                         .entryList({QStringLiteral("Dranvik*.dat")}, QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        QCOMPARE(StoredRecords(QString::fromStdString(DataFolderPath()) + archives[0]), last);
+    });
 }
 
 QTEST_MAIN(SafetyEndToEndTest)
