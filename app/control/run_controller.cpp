@@ -387,7 +387,7 @@ Reaction RunController::SettingsClosed(bool clearRecords, bool chartWasRefreshin
 // the dialog now says beside its archive.
 Reaction RunController::SpecimenChanged() {
     Reaction r;
-    const std::string& archive = m_bPlayback ? m_openedArchive : m_savedArchive;
+    const std::string& archive = TestArchive();
     std::string error;
     if (!archive.empty() && !WriteTestFile(m_run, m_specimen, TestFilePathOf(archive), &error))
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);

@@ -100,6 +100,10 @@ class RunController {
     // The archive the last save wrote, until the next start or clear; empty when none.
     const std::string& SavedArchive() const { return m_savedArchive; }
     int RunFirstRecord() const { return m_nRunFirstRecord; }
+    // The archive that holds the test: the one played back, or the last save's.
+    const std::string& TestArchive() const {
+        return m_bPlayback ? m_openedArchive : m_savedArchive;
+    }
 
   private:
     void StartInto(Reaction& r);
