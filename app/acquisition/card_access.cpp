@@ -20,6 +20,10 @@ void CardLock::unlock() {
 Card::~Card() {
     SetHighSpeedFinishedNotifier({});
     highSpeed.EndAndJoinWorker();
+    // However the program lets go of the card (退出, the close box, the end of a headless
+    // run, a start-up that gave up), the rig's lines are released; only a crash or a kill
+    // leaves them as they were.
+    if (g_hDevice != nullptr) WriteOutputs(kIdleOutputWord);
     CloseCard();
 }
 

@@ -36,7 +36,8 @@ class Card {
     Card() = default;
     Card(const Card&) = delete;
     Card& operator=(const Card&) = delete;
-    // Ends the capture without telling its owner, which is going too, and closes the handle.
+    // Ends the capture without telling its owner, which is going too, writes the idle output
+    // word to an open card and closes the handle.
     ~Card();
 
     HANDLE g_hDevice = nullptr;

@@ -65,8 +65,9 @@ void ShiftHistory(double* history) {
     std::copy_backward(history, history + kHistoryDepth, history + kHistoryDepth + 1);
 }
 
+// Without `damp` the chain skips its damping step: the reading is the voltage's own.
 void ConditionChannel(const Settings& settings, const TestRun& run, int c, ChannelVoltages& ch,
-                      ChannelChain chain) {
+                      ChannelChain chain, bool damp) {
     if (chain.zeroRequest) {
         ch.zeroVolt[c] = ch.avgVolt[c];
         ch.damped[c] = 0;
@@ -80,15 +81,17 @@ void ConditionChannel(const Settings& settings, const TestRun& run, int c, Chann
     ch.scaled[c] = v;
     v = ScaleByInputType(settings, v, chain.span);
 
-    // A non-finite damping state would hold the readout at nan for good; the chain
-    // restarts from the current value instead.
-    const double p = std::isfinite(ch.damped[c]) ? ch.damped[c] : v;
-    if (run.g_bRecording) {
-        // A level outside 0..4 from a settings file would make the filter diverge.
-        const int d = std::clamp(chain.damping, 0, kMaxDamping);
-        v = (d * p + (5 - d) * v) / 5;
-    } else {
-        v = (2 * p + 3 * v) / 5;
+    if (damp) {
+        // A non-finite damping state would hold the readout at nan for good; the chain
+        // restarts from the current value instead.
+        const double p = std::isfinite(ch.damped[c]) ? ch.damped[c] : v;
+        if (run.g_bRecording) {
+            // A level outside 0..4 from a settings file would make the filter diverge.
+            const int d = std::clamp(chain.damping, 0, kMaxDamping);
+            v = (d * p + (5 - d) * v) / 5;
+        } else {
+            v = (2 * p + 3 * v) / 5;
+        }
     }
     ch.damped[c] = v;
 
@@ -177,6 +180,34 @@ void ShiftFormattedSlots(int channel, std::string* readouts) {
     cache.row[0] = -1;
 }
 
+// Both channels from their average voltages, then the ratio, the histories and the texts.
+void ConditionAverages(const Settings& settings, TestRun& run, ChannelVoltages& ch, bool damp) {
+    ConditionChannel(settings, run, 0, ch,
+                     {run.g_bZeroRequest0, run.g_bZeroed0, settings.g_dCoef0, settings.g_dSpan0,
+                      settings.g_nDamping0, settings.g_dZeroPreset0, settings.g_dCutoff0,
+                      settings.g_dResolution0, run.g_dValue0, run.g_dHistory0},
+                     damp);
+    ConditionChannel(settings, run, 1, ch,
+                     {run.g_bZeroRequest1, run.g_bZeroed1, settings.g_dCoef1, settings.g_dSpan1,
+                      settings.g_nDamping1, settings.g_dZeroPreset1, settings.g_dCutoff1,
+                      settings.g_dResolution1, run.g_dValue1, run.g_dHistory1},
+                     damp);
+
+    if (run.g_dHistory0[0] == run.g_dHistory1[0]) {
+        run.g_dRatio = 1.0;
+    } else if (run.g_dHistory1[0] != 0) {
+        run.g_dRatio = run.g_dHistory0[0] / run.g_dHistory1[0];
+    }
+    if (run.g_bRecording) {
+        ShiftHistory(run.g_dRatioHistory);
+        ShiftFormattedSlots(0, run.g_strReadout0);
+        ShiftFormattedSlots(1, run.g_strReadout1);
+    }
+    run.g_dRatioHistory[0] = run.g_dRatio;
+
+    FormatReadouts(settings, run);
+}
+
 }  // namespace
 
 void ConditionChannels(const Settings& settings, TestRun& run, ChannelVoltages& ch) {
@@ -193,29 +224,12 @@ void ConditionChannels(const Settings& settings, TestRun& run, ChannelVoltages& 
     } else {
         for (int c = 0; c < 2; ++c) ch.avgVolt[c] = ch.rawVolt[c];
     }
+    ConditionAverages(settings, run, ch, true);
+}
 
-    ConditionChannel(settings, run, 0, ch,
-                     {run.g_bZeroRequest0, run.g_bZeroed0, settings.g_dCoef0, settings.g_dSpan0,
-                      settings.g_nDamping0, settings.g_dZeroPreset0, settings.g_dCutoff0,
-                      settings.g_dResolution0, run.g_dValue0, run.g_dHistory0});
-    ConditionChannel(settings, run, 1, ch,
-                     {run.g_bZeroRequest1, run.g_bZeroed1, settings.g_dCoef1, settings.g_dSpan1,
-                      settings.g_nDamping1, settings.g_dZeroPreset1, settings.g_dCutoff1,
-                      settings.g_dResolution1, run.g_dValue1, run.g_dHistory1});
-
-    if (run.g_dHistory0[0] == run.g_dHistory1[0]) {
-        run.g_dRatio = 1.0;
-    } else if (run.g_dHistory1[0] != 0) {
-        run.g_dRatio = run.g_dHistory0[0] / run.g_dHistory1[0];
-    }
-    if (run.g_bRecording) {
-        ShiftHistory(run.g_dRatioHistory);
-        ShiftFormattedSlots(0, run.g_strReadout0);
-        ShiftFormattedSlots(1, run.g_strReadout1);
-    }
-    run.g_dRatioHistory[0] = run.g_dRatio;
-
-    FormatReadouts(settings, run);
+void ConditionPolledReading(const Settings& settings, TestRun& run, ChannelVoltages& ch) {
+    for (int c = 0; c < 2; ++c) ch.avgVolt[c] = ch.rawVolt[c];
+    ConditionAverages(settings, run, ch, false);
 }
 
 double PolledValue0(const Settings& settings, const TestRun& run, const ChannelVoltages& ch,

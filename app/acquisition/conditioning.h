@@ -29,6 +29,12 @@ void ConditionChannels(const Settings& settings, TestRun& run, ChannelVoltages& 
 double PolledValue0(const Settings& settings, const TestRun& run, const ChannelVoltages& ch,
                     double volts);
 
+// A recorded reading taken between ticks from ch.rawVolt (a forced stop's trip): both
+// channels through the tick's chain without its averaging and damping, so that channel 0
+// reads what PolledValue0 gave for the same voltage, entered into the histories, the peaks
+// and the readout texts as a recorded tick's reading is.
+void ConditionPolledReading(const Settings& settings, TestRun& run, ChannelVoltages& ch);
+
 // The next tick's damping starts from that tick's own reading instead of the state left by
 // earlier ticks: a new test must not begin with a value read before it.
 void RestartDamping(ChannelVoltages& ch);

@@ -401,7 +401,7 @@ Reaction RunController::SettingsClosed(bool clearRecords, bool chartWasRefreshin
 Reaction RunController::SpecimenChanged() {
     Reaction r;
     if (m_run.g_nRecordCount == 0 && !m_bPlayback) m_bSpecimenEnteredForNext = true;
-    const std::string& archive = m_bPlayback ? m_openedArchive : m_savedArchive;
+    const std::string& archive = TestArchive();
     std::string error;
     if (!archive.empty() &&
         !RewriteResultFiles(ResultsOfCurrentTest(m_settings, m_run, m_specimen), archive, &error))
@@ -446,13 +446,9 @@ Reaction RunController::Tick(double tickTime) {
         tableFull = true;
     }
     if (m_run.g_bRecording) {
-        ++m_run.g_nRecordCount;
         if (!m_bPlayback) {
-            m_run.g_strRecord0[m_run.g_nRecordCount] = m_run.g_strReadout0[0];
-            m_run.g_strRecord1[m_run.g_nRecordCount] = m_run.g_strReadout1[0];
-            m_run.g_dRecordTime[m_run.g_nRecordCount] = tickTime;
-            m_run.g_bTestSaved = 0;
-        } else if (PlaybackStep(m_settings, m_run, m_run.g_nRecordCount)) {
+            AppendLiveRecord(tickTime);
+        } else if (PlaybackStep(m_settings, m_run, ++m_run.g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
             --m_run.g_nRecordCount;
             m_run.g_bPlaybackEnded = 1;
@@ -534,7 +530,8 @@ Reaction RunController::Poll(int samplePeriodMs) {
 void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
     if (!m_run.g_bRecording || m_bPlayback || m_bForcedStopHeld || m_card.g_bHighSpeed) return;
     if (samplePeriodMs <= kPollPeriodMs) return;
-    const std::optional<double> polled = PolledTension();
+    ChannelVoltages read;
+    const std::optional<double> polled = PolledTension(read);
     if (!polled) return;
     const double value = *polled;
     if (!m_run.g_bTravelLimit && value > m_dPolledPeak) m_dPolledPeak = value;
@@ -544,14 +541,22 @@ void RunController::WatchBetweenTicks(Reaction& r, int samplePeriodMs) {
                              std::max(m_dPolledPeak, m_run.g_dHistory0[kPeakSlot]));
     Do(r, Effect::Kind::kLamps);
     if (action == SafetyAction::kForcedStop) {
-        ForceStop(r, value);
+        ForceStop(r, value, &read);
     } else if (m_wDigitalOut != before) {
         m_card.WriteOutputs(m_wDigitalOut);
     }
 }
 
-void RunController::ForceStop(Reaction& r, double value0) {
+void RunController::ForceStop(Reaction& r, double value0, const ChannelVoltages* tripReading) {
     m_card.WriteOutputs(m_wDigitalOut);
+    // A reading between ticks is the test's last record, at the time it was read: the
+    // stored test and its Fm reach the force that stopped the rig.
+    if (tripReading && m_run.g_nRecordCount < m_run.g_nRecordCapacity) {
+        m_channels = *tripReading;
+        ConditionPolledReading(m_settings, m_run, m_channels);
+        AppendLiveRecord(m_run.SecondsSinceTestStart());
+        Do(r, Effect::Kind::kRecords);
+    }
     m_forcedStop.forceLimit = value0 >= m_settings.g_dForceStopLimit;
     m_forcedStop.travelLimit = m_run.g_bTravelLimit != 0;
     StopInto(r);
@@ -564,15 +569,24 @@ bool RunController::ForcedStopConditionNow() {
     WORD input = 0x00FF;
     if (m_card.ReadInputs(&input)) m_card.g_wDigitalIn = input;
     // The high-speed worker owns the card's conversions; its last burst's value stands.
+    ChannelVoltages read;
     const double value =
-        m_card.g_bHighSpeed ? m_run.g_dValue0 : PolledTension().value_or(m_run.g_dValue0);
+        m_card.g_bHighSpeed ? m_run.g_dValue0 : PolledTension(read).value_or(m_run.g_dValue0);
     return ForcedStopCondition(m_settings, value, !(m_card.g_wDigitalIn & kInTravelLimit));
 }
 
-std::optional<double> RunController::PolledTension() {
-    ChannelVoltages polled = m_channels;
-    if (!m_card.ReadChannels(polled)) return std::nullopt;
-    return PolledValue0(m_settings, m_run, polled, polled.rawVolt[0]);
+std::optional<double> RunController::PolledTension(ChannelVoltages& read) {
+    read = m_channels;
+    if (!m_card.ReadChannels(read)) return std::nullopt;
+    return PolledValue0(m_settings, m_run, read, read.rawVolt[0]);
+}
+
+void RunController::AppendLiveRecord(double time) {
+    const int n = ++m_run.g_nRecordCount;
+    m_run.g_strRecord0[n] = m_run.g_strReadout0[0];
+    m_run.g_strRecord1[n] = m_run.g_strReadout1[0];
+    m_run.g_dRecordTime[n] = time;
+    m_run.g_bTestSaved = 0;
 }
 
 // A card that stops answering in the middle of the program: the test stops with its records

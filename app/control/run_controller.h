@@ -103,6 +103,10 @@ class RunController {
     // The archive the last save wrote, until the next start or clear; empty when none.
     const std::string& SavedArchive() const { return m_savedArchive; }
     int RunFirstRecord() const { return m_nRunFirstRecord; }
+    // The archive that holds the test: the one played back, or the last save's.
+    const std::string& TestArchive() const {
+        return m_bPlayback ? m_openedArchive : m_savedArchive;
+    }
 
   private:
     void StartInto(Reaction& r);
@@ -113,11 +117,15 @@ class RunController {
     // ends the name.
     bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
     void WatchBetweenTicks(Reaction& r, int samplePeriodMs);
-    // Writes the word with the forced-stop line active, stops the test and holds the
-    // interlocks until the next start; the notice tells why.
-    void ForceStop(Reaction& r, double value0);
+    // Writes the word with the forced-stop line active, records the reading of a trip
+    // between ticks (the voltages read then), stops the test and holds the interlocks until
+    // the next start; the notice tells why.
+    void ForceStop(Reaction& r, double value0, const ChannelVoltages* tripReading = nullptr);
     bool ForcedStopConditionNow();
-    std::optional<double> PolledTension();
+    // Channel 0's value read now; `read` receives the voltages of both channels.
+    std::optional<double> PolledTension(ChannelVoltages& read);
+    // The live record of the present readout texts at `time` seconds into the test.
+    void AppendLiveRecord(double time);
     void ReportCardRead(Reaction& r, bool answered);
     void CardLostInto(Reaction& r);
     void EnableCardCommands(Reaction& r, bool enabled);

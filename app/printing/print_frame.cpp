@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -126,6 +127,11 @@ void PrintReport(const Settings& settings, ReportOwner& owner) {
     // The job is named after the test; on a desktop the dialog offers it as the file name.
     printer.setDocName(FromGbk(settings.g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
     QPrintDialog dialog(&printer, owner.ReportWindow());
+    // The dialog would offer <home>/<document name>.pdf. Its file field is set rather than the
+    // printer's file, which would choose the PDF target over the default printer.
+    const QString fileName = owner.ReportFileName();
+    QLineEdit* fileField = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+    if (!fileName.isEmpty() && fileField) fileField->setText(fileName);
     if (dialog.exec() != QDialog::Accepted) return;
     frame.View().Print(printer);
 }

@@ -1,6 +1,8 @@
 // The window that draws the report receives the three report callbacks of a print job.
 #pragma once
 
+#include <QString>
+
 class QPainter;
 class QPrinter;
 class QWidget;
@@ -15,4 +17,6 @@ class ReportOwner {
     virtual int ReportPageCount() { return 1; }
     virtual void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) = 0;
     virtual void OnReportEndPrinting(QPrinter& printer) = 0;
+    // The PDF file the print dialog offers; empty leaves the dialog's own choice.
+    virtual QString ReportFileName() { return {}; }
 };

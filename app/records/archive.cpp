@@ -145,6 +145,18 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
     return true;
 }
 
+std::string ReportPdfPath(const std::string& testNameGbk, const std::string& archivePathUtf8,
+                          std::time_t now) {
+    const std::size_t leaf = archivePathUtf8.rfind('/') + 1;
+    const std::size_t dot = archivePathUtf8.rfind('.');
+    if (!archivePathUtf8.empty() && dot != std::string::npos && dot > leaf)
+        return DataFolderPath() + archivePathUtf8.substr(leaf, dot - leaf) + ".pdf";
+    std::string base;
+    std::string error;
+    if (!ArchiveBasePath(testNameGbk, now, &base, &error)) return {};
+    return base + ".pdf";
+}
+
 namespace {
 
 // The archive's bytes for the given path, which its header stores.

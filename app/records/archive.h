@@ -18,6 +18,13 @@ constexpr std::size_t kArchiveBytes = 210716;
 bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::string* basePathUtf8,
                      std::string* errorUtf8, const std::string& tagUtf8 = std::string());
 
+// The PDF file a report of the test is offered under, in the data folder: the name of the
+// test's archive (saved, or the one played back) with ".pdf"; for a test not saved, the
+// name its archive would have if saved at `now`. Empty when the test name cannot be a file
+// name.
+std::string ReportPdfPath(const std::string& testNameGbk, const std::string& archivePathUtf8,
+                          std::time_t now);
+
 // Writes the archive of the current test (records above run.g_nRecordCount as empty texts)
 // through a temporary file renamed into place. False, with a message, when it fails.
 bool WriteArchive(const Settings& settings, const TestRun& run, const std::string& pathUtf8,

@@ -1,9 +1,11 @@
 #include "settings/settings_checks.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "common/gbk_text.h"
+#include "common/number_text.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -32,6 +34,14 @@ std::optional<std::string> CheckBetween(const std::string& text, int low, int hi
     int value = LeadingInteger(text);
     if (value >= low && value <= high) return std::nullopt;
     return Gbk(message);
+}
+
+// The numeric forms of the strings under check: a file just loaded or a dialog's OK has
+// not parsed them yet.
+Settings Parsed(const Settings& settings) {
+    Settings parsed = settings;
+    parsed.Parse();
+    return parsed;
 }
 
 }  // namespace
@@ -74,9 +84,76 @@ std::optional<std::string> CheckSamplePeriod(const std::string& text) {
 std::optional<std::string> CheckBreakValue(const std::string& text) {
     // The tick compares the drop with the value's whole part: 0.5 would become 0 and break
     // every test at its first record.
-    const double value = DecimalValue(text);
-    if (value >= 1 && value <= 1e9 && std::floor(value) == value) return std::nullopt;
+    double value = 0;
+    if (ParseNumber(text, &value) && value >= 1 && value <= 1e9 && std::floor(value) == value)
+        return std::nullopt;
     return Gbk("断裂判定值不匹配：请输入不小于1的整数（") + text + Gbk("）");
+}
+
+std::optional<std::string> CheckLimitIsNumber(const char* labelUtf8, const std::string& text) {
+    // atof would read "" and "-" as 0: a forced stop at 0 refuses every start.
+    double value = 0;
+    if (ParseNumber(text, &value)) return std::nullopt;
+    return Gbk(labelUtf8) + Gbk("不匹配：请输入数值（") + text + Gbk("）");
+}
+
+std::optional<std::string> CheckLimitReach(const char* labelUtf8, const std::string& text,
+                                           double reach, const std::string& unitGbk) {
+    if (LeadingInteger(text) < reach) return std::nullopt;
+    const std::string most = PlainNumber(reach);
+    return Gbk(labelUtf8) + Gbk("不匹配：（0）通道最大只能读到 ") + most + " " + unitGbk +
+           Gbk(" 以下，") + text + Gbk(" 永远达不到，请输入小于 ") + most + Gbk(" 的数值");
+}
+
+double ChannelReach0(const Settings& settings) {
+    // The voltage range of each input type and the full voltage range its span stands for,
+    // as the conditioning scales them; any other type converts on -10..+10 V unscaled.
+    struct Range {
+        const char* type;
+        double low, high, full;
+    };
+    static const Range kRanges[] = {{"0~+5V", 0, 5, 5},
+                                    {"0~+10V", 0, 10, 10},
+                                    {"-5V~+5V", -5, 5, 10},
+                                    {"-10V~+10V", -10, 10, 20}};
+    double low = -10;
+    double high = 10;
+    double scale = 1;
+    for (const Range& range : kRanges) {
+        if (settings.g_strInputType == range.type) {
+            low = range.low;
+            high = range.high;
+            scale = std::fabs(settings.g_dSpan0) / range.full;
+        }
+    }
+    const double perVolt = settings.g_dCoef0 * scale;
+    return std::max(perVolt * low, perVolt * high);
+}
+
+std::vector<std::string> SettingsNotes(const Settings& before, const Settings& after) {
+    std::vector<std::string> notes;
+    const std::string& limit = after.g_strForceStopLimit;
+    const int trips = LeadingInteger(limit);
+    if (DecimalValue(limit) != trips) {
+        notes.push_back(Gbk("强制停机限 ") + limit + Gbk(" 按整数 ") + std::to_string(trips) +
+                        Gbk(" 动作：") + after.g_strChannelName0 + Gbk("达到 ") +
+                        std::to_string(trips) + " " + after.g_strUnit0 + Gbk(" 即强行停机。"));
+    }
+    if (after.g_strUnit0 != before.g_strUnit0) {
+        notes.push_back(Gbk("（0）通道的计量单位由 ") + before.g_strUnit0 + Gbk(" 改为 ") +
+                        after.g_strUnit0 +
+                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
+                            "预存零位以及强制停机限、报警上限值、报警下限值、断裂判定值现在都按 ") +
+                        after.g_strUnit0 + Gbk(" 计，请检查。"));
+    }
+    if (after.g_strUnit1 != before.g_strUnit1) {
+        notes.push_back(Gbk("（1）通道的计量单位由 ") + before.g_strUnit1 + Gbk(" 改为 ") +
+                        after.g_strUnit1 +
+                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
+                            "预存零位现在都按 ") +
+                        after.g_strUnit1 + Gbk(" 计，请检查。"));
+    }
+    return notes;
 }
 
 std::optional<std::string> CheckInputType(const std::string& text) {
@@ -133,10 +210,32 @@ std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings) {
          [](const Settings& settings) { return CheckAutoStopDelay(settings.g_strAutoStopDelay); }},
         {22,
          [](const Settings& settings) { return CheckCharacters(settings.g_strForceStopLimit); }},
+        {22,
+         [](const Settings& settings) {
+             return CheckLimitIsNumber("强制停机限", settings.g_strForceStopLimit);
+         }},
+        {22,
+         [](const Settings& settings) {
+             return CheckLimitReach("强制停机限", settings.g_strForceStopLimit,
+                                    ChannelReach0(Parsed(settings)), settings.g_strUnit0);
+         }},
         {23, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmHigh); }},
+        {23,
+         [](const Settings& settings) {
+             return CheckLimitIsNumber("报警上限值", settings.g_strAlarmHigh);
+         }},
         {24, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmLow); }},
+        {24,
+         [](const Settings& settings) {
+             return CheckLimitIsNumber("报警下限值", settings.g_strAlarmLow);
+         }},
         {25, [](const Settings& settings) { return CheckCharacters(settings.g_strBreakValue); }},
         {25, [](const Settings& settings) { return CheckBreakValue(settings.g_strBreakValue); }},
+        {25,
+         [](const Settings& settings) {
+             return CheckLimitReach("断裂判定值", settings.g_strBreakValue,
+                                    ChannelReach0(Parsed(settings)), settings.g_strUnit0);
+         }},
         {26,
          [](const Settings& settings) {
              return CheckAutoReturnDelay(settings.g_strAutoReturnDelay);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct Settings;
 
@@ -23,8 +24,26 @@ std::optional<std::string> CheckAutoReturnDelay(const std::string& text);
 std::optional<std::string> CheckSamplePeriod(const std::string& text);
 // The break value must be a whole number of at least 1 ("30.000" passes, "0.5" does not).
 std::optional<std::string> CheckBreakValue(const std::string& text);
+// A limit must be a number ("", "-", "5-" and "1.2.3" are not); `labelUtf8` names it.
+std::optional<std::string> CheckLimitIsNumber(const char* labelUtf8, const std::string& text);
+// A limit that trips at its leading integer (the forced stop, the break value) must lie below
+// `reach`, the highest reading of channel 0, whose unit is `unitGbk`: one at or above it never
+// trips.
+std::optional<std::string> CheckLimitReach(const char* labelUtf8, const std::string& text,
+                                           double reach, const std::string& unitGbk);
 // One of the four input ranges that the input type's list offers.
 std::optional<std::string> CheckInputType(const std::string& text);
+
+// The highest reading channel 0 can give, from the parsed settings: the top or the bottom end
+// of the input type's voltage range, whichever reads higher, through the coefficient and the
+// range scaling of the conditioning, before any zero or preset. The card's converter stops just
+// short of the range's ends, so the reading stays below this value.
+double ChannelReach0(const Settings& settings);
+
+// What the operator should know about settings that pass the checks, one note each (GBK):
+// a forced-stop limit with a fraction, which trips at its whole part, and a channel whose
+// unit is not the one in `before`, whose numbers were not converted.
+std::vector<std::string> SettingsNotes(const Settings& before, const Settings& after);
 
 // A refused settings field: its index in file order and the message of its check.
 struct SettingsFailure {

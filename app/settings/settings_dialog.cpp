@@ -151,7 +151,7 @@ class CGroupTitleStyle : public QProxyStyle {
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+    : QDialog(parent), m_settings(settings), m_opened(settings) {
     setWindowTitle(QString::fromUtf8(kDialogCaption));
     // The same face for 宋体 as the main window's, whichever window comes first.
     InstallFontSubstitutions();
@@ -301,6 +301,14 @@ void CSettingsDlg::OnOK() {
     if (std::optional<std::string> failure = CheckSettings(m_settings)) {
         ShowMessageBox(this, FromGbk(*failure), QString::fromUtf8(kErrorCaption));
         return;
+    }
+    // Told before the confirmation, so that a question about the records comes last.
+    const std::vector<std::string> notes = SettingsNotes(m_opened, m_settings);
+    if (!notes.empty()) {
+        std::string text;
+        for (const std::string& note : notes) text += (text.empty() ? "" : "\n\n") + note;
+        ShowMessageBox(this, FromGbk(text), QString::fromUtf8(kDialogCaption),
+                       QMessageBox::Information);
     }
     if (m_confirm && !m_confirm()) return;
 

@@ -8,7 +8,8 @@
 #include <functional>
 #include <vector>
 
-struct Settings;
+#include "settings/settings_record.h"
+
 class QComboBox;
 class QLineEdit;
 
@@ -45,6 +46,8 @@ class CSettingsDlg : public QDialog {
     void OnOK();
 
     Settings& m_settings;
+    // The settings as the dialog opened with them: a changed unit is told against these.
+    const Settings m_opened;
     std::vector<BoundEdit> m_edits;
     std::vector<BoundList> m_lists;
     std::function<bool()> m_confirm;

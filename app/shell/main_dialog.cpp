@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <algorithm>
+#include <ctime>
 
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
@@ -390,4 +391,9 @@ void CTestDlg::OnResults() {
 
 void CTestDlg::OnReportEndPrinting(QPrinter&) {
     m_reportFonts.reset();
+}
+
+QString CTestDlg::ReportFileName() {
+    return QString::fromStdString(
+        ReportPdfPath(m_settings.g_strTestName, m_control.TestArchive(), std::time(nullptr)));
 }

@@ -100,6 +100,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     int ReportPageCount() override { return 2; }
     void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) override;
     void OnReportEndPrinting(QPrinter& printer) override;
+    // In the data folder, after the test's archive or, unsaved, after the test and now.
+    QString ReportFileName() override;
 
   protected:
     // Escape and Enter do nothing here: the window is the program, and a key must not end it

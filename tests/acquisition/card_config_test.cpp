@@ -1,10 +1,14 @@
 #include "acquisition/card_config.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "acquisition/card_access.h"
+#include "acquisition/output_ledger.h"
+#include "acquisition/safety.h"
 #include "acquisition_fixture.h"
 #include "fake_card_driver.h"
 
@@ -124,6 +128,28 @@ TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
     const auto start = std::find(writes.begin(), writes.end(), FakeCardDriver::RegisterWrite{9, 1});
     EXPECT_LT(range0, start);
     EXPECT_NE(std::find(writes.begin(), start, FakeCardDriver::RegisterWrite{85, 1}), start);
+}
+
+// A card the program lets go of with lines active has them released, and the ledger says so;
+// a card that was never opened is not written to.
+TEST_F(CardConfigTest, CardLetGoOfReleasesTheRigLines) {
+    char folder[] = "/tmp/velmora-release-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    setenv("DQX7460_DRIVER_DIR", folder, 1);
+    {
+        Card owned;
+        owned.g_hDevice = card.Handle();
+        ASSERT_TRUE(owned.WriteOutputs(0x00F8));
+        EXPECT_EQ(LedgerOutputWord(), WORD{0x00F8});
+        card.ClearWrites();
+    }
+    EXPECT_EQ(card.Writes(), (std::vector<FakeCardDriver::RegisterWrite>{{128, kIdleOutputWord}}));
+    EXPECT_EQ(LedgerOutputWord(), WORD{kIdleOutputWord});
+    card.ClearWrites();
+    { Card unopened; }
+    EXPECT_TRUE(card.Writes().empty());
+    unsetenv("DQX7460_DRIVER_DIR");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

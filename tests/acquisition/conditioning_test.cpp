@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <utility>
 
 #include "acquisition_fixture.h"
+#include "settings/settings_checks.h"
 
 namespace {
 
@@ -330,6 +332,47 @@ TEST_F(ConditioningTest, RunsAreSeparateAndAResetOneStartsAfresh) {
     EXPECT_TRUE(held.g_strStartTime.empty());
     EXPECT_FALSE(held.HasUnsavedTest());
     EXPECT_LT(held.SecondsSinceTestStart(), 5.0);
+}
+
+// A reading between ticks goes through the chain undamped: channel 0 reads what the poll
+// saw, and it takes its place in the histories and the peak as a recorded tick's would.
+TEST_F(ConditioningTest, PolledReadingIsRecordedUndamped) {
+    run.g_bRecording = 1;
+    settings.g_nDamping0 = settings.g_nDamping1 = 4;
+    Tick(1.0, 0.5);
+    ASSERT_DOUBLE_EQ(run.g_dValue0, 2.0);
+    ch.rawVolt[0] = 3.6;
+    ch.rawVolt[1] = 0.5;
+    const double polled = PolledValue0(settings, run, ch, 3.6);
+    ConditionPolledReading(settings, run, ch);
+    EXPECT_DOUBLE_EQ(run.g_dValue0, polled);
+    EXPECT_NEAR(run.g_dValue0, 36.0, 1e-9);
+    EXPECT_NEAR(run.g_dValue1, 10.0, 1e-9);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[1], 2.0);
+    EXPECT_DOUBLE_EQ(run.g_dHistory0[kPeakSlot], run.g_dValue0);
+    EXPECT_EQ(run.g_strReadout0[0], "036.000");
+    EXPECT_EQ(run.g_strReadout0[1], "002.000");
+}
+
+// The settings checks judge a limit by the reach they compute; it must be the highest value
+// the chain gives over the input type's voltage range.
+TEST_F(ConditioningTest, ReachOfTheChecksIsTheChainsHighestReading) {
+    settings.g_strCutoff0 = "0";
+    settings.g_strResolution0 = "0.000001";
+    const struct {
+        const char* type;
+        double low, high;
+    } kTypes[] = {{"0~+5V", 0, 5}, {"0~+10V", 0, 10}, {"-5V~+5V", -5, 5}, {"-10V~+10V", -10, 10}};
+    for (const auto& type : kTypes) {
+        for (const char* coef : {"1.5", "-0.5"}) {
+            settings.g_strInputType = type.type;
+            settings.g_strCoef0 = coef;
+            settings.Parse();
+            const double highest = std::max(PolledValue0(settings, run, ch, type.low),
+                                            PolledValue0(settings, run, ch, type.high));
+            EXPECT_NEAR(ChannelReach0(settings), highest, 1e-5) << type.type << " " << coef;
+        }
+    }
 }
 
 }  // namespace

@@ -342,7 +342,34 @@ TEST_F(RunControllerTest, PollsWatchTheLimitBetweenLongTicks) {
     const Reaction r = run_->Poll(5000);
     EXPECT_NE(Find(r, Kind::kSafetyNotice), nullptr);
     EXPECT_EQ(card_.DigitalOutputs() & kOutForcedStop, 0);
-    EXPECT_EQ(run.g_nRecordCount, 1);
+    // The tick's record and the reading that tripped.
+    EXPECT_EQ(run.g_nRecordCount, 2);
+}
+
+// The reading that tripped between ticks is the test's last record, undamped and at its own
+// time: the stored test reaches the force that stopped it.
+TEST_F(RunControllerTest, TripBetweenTicksIsTheLastRecord) {
+    settings.g_strSamplePeriod = "5000";
+    settings.Parse();
+    StartLiveTest();
+    card_.SetVoltage(0, 2.0);
+    card_.SetVoltage(1, 0.5);
+    run_->Tick(0);
+    ASSERT_EQ(run.g_nRecordCount, 1);
+    card_.SetVoltage(0, 3.6);
+    const Reaction r = run_->Poll(5000);
+    ASSERT_NE(Find(r, Kind::kSafetyNotice), nullptr);
+    EXPECT_NE(Find(r, Kind::kRecords), nullptr);
+    ASSERT_EQ(run.g_nRecordCount, 2);
+    EXPECT_EQ(run.g_strRecord0[2], "036.000");
+    EXPECT_EQ(run.g_strRecord1[2], "010.000");
+    EXPECT_NEAR(run.g_dHistory0[kPeakSlot], 36.0, 1e-9);
+    EXPECT_GE(run.g_dRecordTime[2], run.g_dRecordTime[1]);
+    EXPECT_EQ(run.g_bTestSaved, 0);
+    // Nothing more is recorded while the stop holds.
+    run_->Tick(5.0);
+    run_->Poll(5000);
+    EXPECT_EQ(run.g_nRecordCount, 2);
 }
 
 // A card that stops answering: the test stops with its records, the operator is told, and

@@ -206,6 +206,8 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     QVERIFY2(ended, qPrintable(QStringLiteral("velmora-headless did not end:\n") + output));
     QVERIFY2(headless.exitStatus() == QProcess::NormalExit && headless.exitCode() == 0,
              qPrintable(output + errors));
+    // The run ended with its return line asserted (00D7); the program's end released it.
+    QCOMPARE(RigCommand("get-outputs"), std::string("ok 00ff"));
     StopSimulator();
 
     const QString dataFolder =

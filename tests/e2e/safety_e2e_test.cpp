@@ -32,6 +32,7 @@
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
+#include "results/results_engine.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
@@ -107,6 +108,10 @@ class SafetyEndToEndTest : public SimulatedRigCase {
     void terminationStopsTheRigAndSavesTheTest();
     void restartReleasesOutputsLeftActive();
     void sameNameInOneSecondKeepsBothTests();
+    void unreachableForcedStopInTheFileIsRefused();
+    void everyWayOutLeavesTheLinesIdle_data();
+    void everyWayOutLeavesTheLinesIdle();
+    void forcedStopKeepsTheReadingThatTripped();
 
   private:
     // Makes the main window and runs it by exec() as main does; the scenario runs inside its
@@ -439,6 +444,112 @@ void SafetyEndToEndTest::sameNameInOneSecondKeepsBothTests() {
         QCOMPARE(StoredRecords(data.filePath(archives[0])), secondCount);
         QVERIFY(QFileInfo::exists(data.filePath(archives[0].chopped(4) + QStringLiteral(".xls"))));
         QVERIFY(QFileInfo::exists(data.filePath(archives[1].chopped(4) + QStringLiteral(".xls"))));
+    });
+}
+
+// One byte of the file ("35.000" -> "350000") made a forced stop the +-50 N channel never
+// reaches: the strong specimen was pulled past 35 N to its break. Now the file is refused
+// and the defaults stop the rig at 35 N.
+void SafetyEndToEndTest::unreachableForcedStopInTheFileIsRefused() {
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    QByteArray bytes = SettingsFileBytes(settings);
+    QCOMPARE(bytes.mid(220, 6), QByteArray("35.000"));
+    bytes[222] = '0';
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), bytes));
+
+    ExecWindow([&] {
+        QCOMPARE(m_boxes.size(), std::size_t{1});
+        QCOMPARE(m_boxes[0].second, QStringLiteral("设置错误"));
+        for (const QString& part : {QStringLiteral("强制停机限"), QStringLiteral("350000"),
+                                    QStringLiteral("最大只能读到 50 N")})
+            QVERIFY2(m_boxes[0].first.contains(part), qPrintable(m_boxes[0].first));
+        QCOMPARE(m_dlg->SettingsRecord().g_dForceStopLimit, 35.0);
+
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(StateNumber(state, "peak") < 38.0, state.c_str());
+        QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
+    });
+}
+
+void SafetyEndToEndTest::everyWayOutLeavesTheLinesIdle_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("退出") << false;
+    QTest::newRow("close box") << true;
+}
+
+// A program ended after a forced stop used to leave the stop and alarm lines on (00F8), and
+// the next start warned of a program that had not released them.
+void SafetyEndToEndTest::everyWayOutLeavesTheLinesIdle() {
+    QFETCH(bool, closeBox);
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
+    if (QTest::currentTestFailed()) return;
+    SetQuestionHandler([](const QString&, const QString&) { return true; });
+
+    bool ended = false;
+    ExecWindow([&] {
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(RigCommand("get-outputs") == "ok 00f8" &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        if (closeBox) {
+            m_dlg->close();
+        } else {
+            m_dlg->findChild<QAction*>(Name(ControlId::kMenuExit))->trigger();
+        }
+        ended = !m_dlg->isVisible();
+    });
+    SetQuestionHandler({});
+    QVERIFY(ended);
+    m_dlg.reset();
+    QCOMPARE(RigCommand("get-outputs"), std::string("ok 00ff"));
+
+    m_boxes.clear();
+    ExecWindow([&] { QVERIFY(!HasBox(QStringLiteral("设备信息"), QStringLiteral("未复位"))); });
+}
+
+// With a 1 s period the polls between the ticks trip the forced stop; the reading that
+// tripped is the test's last record, so the stored test and its Fm reach the limit.
+void SafetyEndToEndTest::forcedStopKeepsTheReadingThatTripped() {
+    StartSimulator();
+    if (QTest::currentTestFailed()) return;
+    settings.g_strForceStopLimit = "25";
+    settings.g_strSamplePeriod = "1000";
+    QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
+
+    ExecWindow([&] {
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
+                                     StateField(RigCommand("rig-state"), "motion") == "stopped",
+                                 20000);
+        QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
+        const TestRun& run = m_dlg->Run();
+        const int last = run.g_nRecordCount;
+        QVERIFY(last >= 2);
+        const double tripped = std::atof(run.g_strRecord0[last].c_str());
+        const std::string state = RigCommand("rig-state");
+        QVERIFY2(tripped >= 25.0 && tripped <= StateNumber(state, "peak") + 0.5,
+                 qPrintable(QString::fromStdString(run.g_strRecord0[last] + " " + state)));
+        for (int i = 1; i < last; ++i) QVERIFY(std::atof(run.g_strRecord0[i].c_str()) <= tripped);
+        QVERIFY(run.g_dRecordTime[last] >= run.g_dRecordTime[last - 1]);
+        QVERIFY(run.g_dHistory0[kPeakSlot] >= 25.0);
+        const ResultSet results =
+            ResultsOfCurrentTest(m_dlg->SettingsRecord(), run, m_dlg->Specimen());
+        QCOMPARE(results.rows[0].name, std::string("最大力"));
+        QVERIFY(results.rows[0].value && *results.rows[0].value >= 25.0);
+
+        // The stored test ends with it as well.
+        Button(ControlId::kSave)->click();
+        const QStringList archives = QDir(QString::fromStdString(DataFolderPath()))
+                                         .entryList({QStringLiteral("Dranvik*.dat")}, QDir::Files);
+        QCOMPARE(archives.size(), 1);
+        QCOMPARE(StoredRecords(QString::fromStdString(DataFolderPath()) + archives[0]), last);
     });
 }
 

@@ -46,6 +46,7 @@ class FakeOwner : public ReportOwner {
         ++ends;
         fonts.reset();
     }
+    QString ReportFileName() override { return fileName; }
 
     Settings settings;
     std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
@@ -53,6 +54,7 @@ class FakeOwner : public ReportOwner {
     QWidget window;
     std::unique_ptr<ReportFonts> fonts;
     int pageCount = 1;
+    QString fileName;
     std::vector<int> drawn;
     int begins = 0, pages = 0, ends = 0, withoutFonts = 0;
     bool carriedOver = false, highResolution = true;
@@ -129,6 +131,19 @@ class PrintFrameTest : public QObject {
         QCOMPARE(m_owner->ends, 1);
         QVERIFY(m_owner->highResolution);
         QVERIFY(IsPdf(path));
+    }
+
+    // The owner's file is what the dialog offers, and what an accepted dialog prints into.
+    void theDialogOffersTheOwnersFile() {
+        m_owner->fileName = m_dir.filePath(QStringLiteral("Dranvik2025-03-07-14-05-09.pdf"));
+        QString offered;
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) {
+            offered = modal->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+            qobject_cast<QPrintDialog*>(modal)->accept();
+        });
+        PrintReport(m_owner->settings, *m_owner);
+        QCOMPARE(offered, m_owner->fileName);
+        QVERIFY(IsPdf(m_owner->fileName));
     }
 
     // A report of two pages prints both, each on its own sheet, and the preview shows both.

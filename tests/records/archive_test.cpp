@@ -142,6 +142,20 @@ TEST_F(ArchiveTest, RefusedNamesWriteNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
+// The report's PDF lies in the data folder under the archive's name, or the name the test's
+// archive would have now.
+TEST_F(ArchiveTest, ReportPdfIsNamedAfterTheArchive) {
+    const std::time_t when = LocalTime(2025, 3, 7, 14, 5, 9);
+    EXPECT_EQ(ReportPdfPath("Dranvik", DataFolderPath() + "Dranvik2025-01-02-03-04-05-2.dat", when),
+              DataFolderPath() + "Dranvik2025-01-02-03-04-05-2.pdf");
+    // A test played back from elsewhere still prints into the data folder.
+    EXPECT_EQ(ReportPdfPath("Dranvik", "/elsewhere/old.test/Pull7.dat", when),
+              DataFolderPath() + "Pull7.pdf");
+    EXPECT_EQ(ReportPdfPath(Utf8ToGbk("拉伸"), "", when),
+              DataFolderPath() + "拉伸2025-03-07-14-05-09.pdf");
+    EXPECT_EQ(ReportPdfPath("a/b", "", when), "");
+}
+
 TEST_F(ArchiveTest, UnreadableFileLeavesEverythingAsItWas) {
     FillRecords(3);
     run.g_strReadout0[0] = "012.345";

@@ -90,7 +90,8 @@ TEST(SettingsChecks, SequenceReportsTheFirstFailureInDialogOrder) {
     EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：1O  不匹配");
     settings.g_strRangeHigh0 = "10";
     EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：输入量程上限10 输入量程下限10不宜相等");
-    settings.g_strRangeHigh0 = "20";
+    // 10..90 on -5..+5 V reads up to 40: the default forced stop of 35 stays reachable.
+    settings.g_strRangeHigh0 = "90";
     EXPECT_EQ(Utf8(CheckSettings(settings)), "参数值：分辨率0不宜为0");
     settings.g_strResolution1 = "1";
     EXPECT_EQ(Utf8(CheckSettings(settings)),
@@ -170,3 +171,110 @@ TEST(SettingsChecks, FailureNamesItsField) {
 }
 
 }  // namespace
+
+// The limits are numbers: atof's 0 for "" or "-" would refuse every start (forced stop) or
+// light an alarm at rest.
+TEST(SettingsChecks, LimitsMustBeNumbers) {
+    for (const char* text : {"35", "35.5", "-3", ".5", "5."})
+        EXPECT_EQ(CheckLimitIsNumber("强制停机限", text), std::nullopt) << text;
+    for (const char* text : {"", "-", ".", "5-", "1.2.3", "--1"}) {
+        EXPECT_EQ(Utf8(CheckLimitIsNumber("强制停机限", text)),
+                  std::string("强制停机限不匹配：请输入数值（") + text + "）")
+            << text;
+    }
+    Settings settings;
+    for (auto [text, label] : {std::pair{&settings.g_strForceStopLimit, "强制停机限"},
+                               std::pair{&settings.g_strAlarmHigh, "报警上限值"},
+                               std::pair{&settings.g_strAlarmLow, "报警下限值"}}) {
+        const std::string kept = *text;
+        *text = "-";
+        std::optional<SettingsFailure> failure = FindSettingsFailure(settings);
+        ASSERT_TRUE(failure) << label;
+        EXPECT_EQ(settings.Fields()[failure->field].text, text);
+        EXPECT_EQ(Utf8(failure->message), std::string(label) + "不匹配：请输入数值（-）");
+        *text = kept;
+    }
+    settings.g_strBreakValue = "30-";
+    EXPECT_EQ(Utf8(CheckSettings(settings)), "断裂判定值不匹配：请输入不小于1的整数（30-）");
+}
+
+TEST(SettingsChecks, ReachFollowsTheConditioning) {
+    Settings settings;
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 50.0);  // -50..50 on -5..+5 V
+    settings.g_strCoef0 = "2";
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 100.0);
+    // A negative coefficient reads highest at the bottom of a bipolar range, and never
+    // above 0 on a unipolar one.
+    settings.g_strCoef0 = "-1";
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 50.0);
+    settings.g_strInputType = "0~+5V";
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 0.0);
+    settings.g_strCoef0 = "1";
+    settings.g_strRangeHigh0 = "0";
+    settings.g_strRangeLow0 = "80";  // a span upside down counts by its size
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 80.0);
+    settings.g_strInputType = "-10V~+10V";
+    settings.Parse();
+    EXPECT_DOUBLE_EQ(ChannelReach0(settings), 40.0);
+}
+
+// One byte of the file ("35.000" -> "350000") made a forced stop that a +-50 N channel never
+// reaches; the same for a break value. The value that trips is the leading integer.
+TEST(SettingsChecks, UnreachableLimitsAreRefusedWithTheReach) {
+    EXPECT_EQ(CheckLimitReach("强制停机限", "49.9", 50, "N"), std::nullopt);
+    EXPECT_NE(CheckLimitReach("强制停机限", "50", 50, "N"), std::nullopt);
+    EXPECT_EQ(Utf8(CheckLimitReach("强制停机限", "350000", 50, "N")),
+              "强制停机限不匹配：（0）通道最大只能读到 50 N 以下，350000 永远达不到，"
+              "请输入小于 50 的数值");
+
+    Settings settings;
+    settings.g_strForceStopLimit = "350000";
+    std::optional<SettingsFailure> failure = FindSettingsFailure(settings);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(settings.Fields()[failure->field].text, &settings.g_strForceStopLimit);
+    EXPECT_NE(Utf8(failure->message).value().find("50 N"), std::string::npos);
+    // The reach comes from the strings under check, parsed or not: a coefficient of 10
+    // reads up to 500.
+    settings.g_strCoef0 = "10";
+    EXPECT_NE(CheckSettings(settings), std::nullopt);
+    settings.g_strForceStopLimit = "350";
+    EXPECT_EQ(CheckSettings(settings), std::nullopt);
+    settings.g_strCoef0 = "1";
+    settings.g_strForceStopLimit = "35.000";
+    settings.g_strBreakValue = "60";
+    failure = FindSettingsFailure(settings);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(settings.Fields()[failure->field].text, &settings.g_strBreakValue);
+    EXPECT_EQ(Utf8(failure->message),
+              "断裂判定值不匹配：（0）通道最大只能读到 50 N 以下，60 永远达不到，"
+              "请输入小于 50 的数值");
+    // Alarms above the reach only never light: they are not refused.
+    settings.g_strBreakValue = "30";
+    settings.g_strAlarmHigh = "80";
+    EXPECT_EQ(CheckSettings(settings), std::nullopt);
+}
+
+TEST(SettingsChecks, NotesTellTheTrippingValueAndUnconvertedUnits) {
+    Settings before;
+    Settings after;
+    EXPECT_TRUE(SettingsNotes(before, after).empty());
+    after.g_strForceStopLimit = "35.5";
+    std::vector<std::string> notes = SettingsNotes(before, after);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(notes[0]), "强制停机限 35.5 按整数 35 动作：张力达到 35 N 即强行停机。");
+
+    after.g_strForceStopLimit = "35";
+    after.g_strUnit0 = "kN";
+    after.g_strUnit1 = "m";
+    notes = SettingsNotes(before, after);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(GbkToUtf8(notes[0]).rfind("（0）通道的计量单位由 N 改为 kN，数值未经换算", 0), 0u);
+    EXPECT_NE(GbkToUtf8(notes[0]).find("强制停机限"), std::string::npos);
+    EXPECT_EQ(GbkToUtf8(notes[1]).rfind("（1）通道的计量单位由 mm 改为 m，数值未经换算", 0), 0u);
+    EXPECT_EQ(GbkToUtf8(notes[1]).find("强制停机限"), std::string::npos);
+}

@@ -64,6 +64,7 @@ class SettingsDialogTest : public QObject {
     void removedFileIsReported();
     void typingKeepsToLimitsAndDigits();
     void cancelChangesNothing();
+    void limitsOutOfReachAreRefusedAndChangesTold();
 
   private:
     QLineEdit* Edit(int id) { return m_dialog->findChild<QLineEdit*>(QString::number(id)); }
@@ -311,6 +312,31 @@ void SettingsDialogTest::cancelChangesNothing() {
     QCOMPARE(settings.g_strRangeHigh0, std::string("50.000"));
     QCOMPARE(settings.g_strDamping0, std::string("1"));
     QCOMPARE(SettingsFileBytes(), before);
+}
+
+// A forced stop the channel cannot reach is refused with what it can reach; a fraction that
+// will not trip, and a unit whose numbers were not converted, are told before the save.
+void SettingsDialogTest::limitsOutOfReachAreRefusedAndChangesTold() {
+    const QByteArray before = SettingsFileBytes();
+    Edit(1068)->setText("350000");
+    Press("1");
+    QCOMPARE(Errors().size(), 1);
+    QVERIFY2(Errors()[0].startsWith(QStringLiteral("强制停机限不匹配：（0）通道最大只能读到 50 N")),
+             qPrintable(Errors()[0]));
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(SettingsFileBytes(), before);
+
+    m_messages.clear();
+    Edit(1068)->setText("35.5");
+    Edit(1051)->setText("kN");
+    Press("1");
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].second, QStringLiteral("参数设置"));
+    QVERIFY2(m_messages[0].first.contains(QStringLiteral("强制停机限 35.5 按整数 35 动作")),
+             qPrintable(m_messages[0].first));
+    QVERIFY(m_messages[0].first.contains(QStringLiteral("（0）通道的计量单位由 N 改为 kN")));
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(settings.g_strUnit0, std::string("kN"));
 }
 
 QTEST_MAIN(SettingsDialogTest)
