@@ -100,6 +100,7 @@ bool Card::Control(std::uint32_t code, const void* in, std::uint32_t inLen, void
 void Card::FillReadBack(std::uint8_t* out, std::uint32_t len) {
     if (registers_[kRegReset] == kPulseOn) {
         // Held in reset, the card answers every read with its input word (direct input).
+        ++inputReads_;
         for (std::uint32_t i = 0; i + 1 < len; i += 2) WriteLe16(out + i, digitalIn_);
         if (len % 2 != 0) out[len - 1] = static_cast<std::uint8_t>(digitalIn_);
         return;
@@ -109,6 +110,7 @@ void Card::FillReadBack(std::uint8_t* out, std::uint32_t len) {
             FillStream(out, len);
             return;
         case kSourceDigitalIn:
+            ++inputReads_;
             std::memset(out, 0, len);
             if (len >= kDigitalInWordOffset + 2) WriteLe16(out + kDigitalInWordOffset, digitalIn_);
             return;
@@ -283,6 +285,11 @@ void Card::SetDigitalInputs(std::uint16_t word) {
 std::uint16_t Card::DigitalInputs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return digitalIn_;
+}
+
+std::uint64_t Card::InputReads() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inputReads_;
 }
 
 std::uint16_t Card::DigitalOutputs() const {

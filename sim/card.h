@@ -45,6 +45,9 @@ class Card {
 
     void SetDigitalInputs(std::uint16_t word);
     std::uint16_t DigitalInputs() const;
+    // How often the input word was read back (either way): a test that moves the rig waits
+    // for the program's next polls by this count, not by the clock.
+    std::uint64_t InputReads() const;
     std::uint16_t DigitalOutputs() const;
     // The output lines that fell (went active) since the previous call, however briefly:
     // the drive's relays latch a pulse that came and went between two looks at the word.
@@ -89,6 +92,7 @@ class Card {
     bool triggerPending_ = false;
     int scanPosition_ = 0;
     unsigned counterReads_ = 0;
+    std::uint64_t inputReads_ = 0;
     WriteObserver observer_;
 };
 

@@ -70,7 +70,8 @@ const char* kUsage = "err usage: ";
 
 }  // namespace
 
-std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* quit) {
+std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* quit,
+                           SimClock* clock) {
     std::vector<std::string> w = Words(line);
     if (w.empty()) return "err empty command";
     const std::string& command = w[0];
@@ -105,6 +106,7 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
     }
     if (command == "get-inputs" && args == 0) return "ok " + Hex4(card.DigitalInputs());
     if (command == "get-outputs" && args == 0) return "ok " + Hex4(card.DigitalOutputs());
+    if (command == "get-input-reads" && args == 0) return "ok " + std::to_string(card.InputReads());
     if (command == "get-register") {
         if (args != 1 || !ParseInt(w[1], 10, 0, kRegisterCount - 1, &number)) {
             return std::string(kUsage) + "get-register <0-255>";
@@ -119,6 +121,14 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
             return std::string(kUsage) + "press start|stop|zero|clear [ms 1-60000]";
         }
         rig.Press(button, ms);
+        return "ok";
+    }
+    if (command == "hold" || command == "release") {
+        Button button;
+        if (args != 1 || !ParseButton(w[1], &button)) {
+            return std::string(kUsage) + command + " start|stop|zero|clear";
+        }
+        rig.SetButton(button, command == "hold");
         return "ok";
     }
     if (command == "travel-limit") {
@@ -149,6 +159,26 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
     }
     if (command == "new-specimen" && args == 0) {
         rig.NewSpecimen();
+        return "ok";
+    }
+    if (command == "clock") {
+        const char* usage = "clock hold|run|advance <seconds>";
+        if (clock == nullptr) return "err this rig has no clock control";
+        if (args == 1 && w[1] == "hold") {
+            clock->Hold();
+            return "ok";
+        }
+        if (args == 1 && w[1] == "run") {
+            clock->Run();
+            return "ok";
+        }
+        double seconds = 0.0;
+        if (args != 2 || w[1] != "advance" || !ParseNumber(w[2], &seconds) || !(seconds > 0.0)) {
+            return std::string(kUsage) + usage;
+        }
+        if (!clock->Advance(seconds)) return "err the clock runs (clock hold first)";
+        // The card reads the rig's new state before the reply goes out.
+        rig.Update();
         return "ok";
     }
     if (command == "quit" && args == 0) {

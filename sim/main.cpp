@@ -19,6 +19,7 @@
 #include "paths.h"
 #include "rig.h"
 #include "server.h"
+#include "sim_clock.h"
 #ifdef DQX7460_SIM_PANEL
 #include "panel/rig_panel.h"
 #endif
@@ -118,19 +119,18 @@ int main(int argc, char** argv) {
     for (const sim::CardOption& option : options.cards) {
         cards.push_back(std::make_unique<sim::Card>(option.deviceNumber));
     }
-    auto start = std::chrono::steady_clock::now();
-    double scale = options.timeScale;
-    sim::Rig rig(*cards.front(), options.rig, [start, scale] {
-        std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        return elapsed.count() * scale;
+    const auto start = std::chrono::steady_clock::now();
+    sim::SimClock clock(options.timeScale, [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     });
+    sim::Rig rig(*cards.front(), options.rig, [&clock] { return clock.Now(); });
     rig.SetDriving(options.rigOn);
 
     sim::Card& rigCard = *cards.front();
     sim::Server server(
         dir,
-        [&rigCard, &rig](const std::string& line, bool* quit) {
-            return sim::ExecuteControl(line, rigCard, rig, quit);
+        [&rigCard, &rig, &clock](const std::string& line, bool* quit) {
+            return sim::ExecuteControl(line, rigCard, rig, quit, &clock);
         },
         [] { kill(getpid(), SIGTERM); });
     for (std::size_t i = 0; i < cards.size(); ++i) {

@@ -182,6 +182,7 @@ void Rig::Update() {
 }
 
 void Rig::UpdateLocked() {
+    ApplyOutputFalls();
     double target = clock_();
     double dt = target - now_;
     if (dt > 0.0) {
@@ -194,18 +195,19 @@ void Rig::UpdateLocked() {
     DriveCard();
 }
 
+// The lines act on their falling edge, as the drive's latching relays do, at the first
+// update after it even while the rig's time stands.
+void Rig::ApplyOutputFalls() {
+    std::uint16_t fell = card_.TakeOutputFalls();
+    if ((fell & (kOutForcedStop | kOutAutoStop)) != 0) motion_ = Motion::kStopped;
+    if ((fell & kOutAutoReturn) != 0) motion_ = Motion::kReturning;
+}
+
 void Rig::Step(double h) {
     std::uint16_t outputs = card_.DigitalOutputs();
-    std::uint16_t fell = card_.TakeOutputFalls();
     bool stopLine = (outputs & kOutForcedStop) == 0 || (outputs & kOutAutoStop) == 0;
-    bool stopFell = (fell & (kOutForcedStop | kOutAutoStop)) != 0;
-    bool returnFell = (fell & kOutAutoReturn) != 0;
-    // The lines act on their falling edge, as the drive's latching relays do; while a stop
-    // line stays active the drive is held, so a start pressed meanwhile takes effect once
-    // the program releases the line.
-    if (stopFell) motion_ = Motion::kStopped;
-    if (returnFell) motion_ = Motion::kReturning;
-
+    // While a stop line stays active the drive is held, so a start pressed meanwhile takes
+    // effect once the program releases the line.
     if (!stopLine) {
         if (motion_ == Motion::kPulling) {
             position_ += params_.speed * h;

@@ -144,6 +144,7 @@ class Rig {
     static constexpr int kButtons = 4;
 
     void UpdateLocked();
+    void ApplyOutputFalls();
     void Step(double dt);
     void ApplyButton(Button button);
     void MountSpecimen();

@@ -64,7 +64,9 @@ class InputBuffer {
                 begin_ = 0;
                 if (data_.size() < n) data_.resize(n);
             }
-            if (!dqx7460::WaitReadable(fd_, deadline, burst_.InBurst(Clock::now())) &&
+            // Without a deadline the read itself sleeps until the peer sends: one system
+            // call a request fewer than waiting first.
+            if (deadline != Clock::time_point::max() && !dqx7460::WaitReadable(fd_, deadline) &&
                 Clock::now() >= deadline) {
                 return false;
             }
@@ -75,8 +77,6 @@ class InputBuffer {
         }
         return true;
     }
-    // A request answered: the next one of a burst follows within microseconds.
-    void MarkAnswered() { burst_.MarkEnd(Clock::now()); }
     std::uint8_t* Data() { return data_.data() + begin_; }
     std::size_t Available() const { return end_ - begin_; }
     void Consume(std::size_t n) {
@@ -86,7 +86,6 @@ class InputBuffer {
 
   private:
     int fd_;
-    dqx7460::BurstClock burst_;
     std::vector<std::uint8_t> data_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
@@ -327,7 +326,6 @@ void Server::ServeInstance(Connection& connection, Card& card) {
         WriteLe32(reply.data(), ok ? 1 : 0);
         WriteLe32(reply.data() + 4, returned);
         if (!SendAll(connection.fd, reply.data(), replyLen)) return;
-        input.MarkAnswered();
     }
 }
 

@@ -162,7 +162,9 @@ int main(int argc, char* argv[]) {
     const SpecimenDims rigSpecimen = SpecimenOfSimulatorReply(SimulatorCommand("specimen"));
     dialog.SetSpecimen(SpecimenForRun(options, rigSpecimen, dialog.Specimen()));
 
-    std::string reply = SimulatorCommand("press start");
+    // The start button is held until the program has seen it, however late a busy machine
+    // lets it poll, as an operator holds a button until the program answers.
+    std::string reply = SimulatorCommand("hold start");
     if (reply.rfind("ok", 0) != 0) return Fail("the rig did not take the start button: " + reply);
     std::printf("Test started: the rig pulls the specimen until it breaks.\n");
 
@@ -172,7 +174,10 @@ int main(int argc, char* argv[]) {
     clock.start();
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (run.g_bRecording) started = true;
+        if (run.g_bRecording && !started) {
+            started = true;
+            SimulatorCommand("release start");
+        }
         if ((started && !run.g_bRecording) || clock.elapsed() > kTestTimeoutMs) {
             finished = started && !run.g_bRecording;
             app.quit();

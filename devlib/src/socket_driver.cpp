@@ -21,9 +21,6 @@ namespace {
 // Requests the library sends fit here; a larger one is built on the heap.
 constexpr std::size_t kFrameStackBytes = 256;
 
-// The calls of one thread follow each other; a burst is that thread's.
-thread_local BurstClock t_burst;
-
 // A handle carries the connection's descriptor, offset by one so that descriptor 0 is
 // never the null handle.
 int HandleToFd(HANDLE handle) {
@@ -58,8 +55,7 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t length, Clock::time_p
 // Reads the reply header and, for a bulk read, its data straight into the caller's block,
 // usually in one system call.
 bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
-                  std::uint8_t (&header)[kReplyHeaderBytes], Clock::time_point deadline,
-                  bool spin) {
+                  std::uint8_t (&header)[kReplyHeaderBytes], Clock::time_point deadline) {
     const bool withData = code == kIoctlBulkRead && outLen > 0;
     std::size_t expected = kReplyHeaderBytes;
     std::size_t received = 0;
@@ -73,7 +69,7 @@ bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
             std::size_t dataDone = received > kReplyHeaderBytes ? received - kReplyHeaderBytes : 0;
             parts[count++] = {static_cast<std::uint8_t*>(out) + dataDone, outLen - dataDone};
         }
-        if (!WaitReadable(fd, deadline, spin)) return false;
+        if (!WaitReadable(fd, deadline)) return false;
         ssize_t got = readv(fd, parts, count);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) return false;
@@ -166,11 +162,9 @@ class UnixSocketDriver : public Driver {
         if (sentOut > 0) std::memcpy(frame + kRequestHeaderBytes + inLen, out, sentOut);
 
         const Clock::time_point deadline = RequestDeadline();
-        const bool spin = t_burst.InBurst(Clock::now());
         std::uint8_t header[kReplyHeaderBytes];
         const bool answered = Clock::now() < deadline && SendAll(fd, frame, frameBytes, deadline) &&
-                              ReceiveReply(fd, code, out, outLen, header, deadline, spin);
-        t_burst.MarkEnd(Clock::now());
+                              ReceiveReply(fd, code, out, outLen, header, deadline);
         if (!answered) {
             // The stream is out of step with the peer, or the peer is too slow to be trusted
             // with the rest of the operation: the handle is good only for closing.

@@ -48,7 +48,7 @@ constexpr int kSettingsOffset = 256;
 constexpr int kRecordsOffset = kSettingsOffset + int(kSettingsBytes) + 2 * 502 * 10;
 constexpr int kRecordSlotBytes = 20;
 constexpr int kStoredSlots = 10002;
-// Generous for AddressSanitizer builds; a default test takes about 14 s.
+// Generous for AddressSanitizer builds; a test at half speed takes about 22 s.
 constexpr int kHeadlessTimeoutMs = 90000;
 
 // The run's records as the archive stores them: slot 1 up to the first empty slot.
@@ -186,7 +186,9 @@ QString ResultsSheetOf(const QString& path) {
 }
 
 void EndToEndTest::headlessRunWritesTheWholeTest() {
-    StartSimulator();
+    // The rig runs on its own clock here, as it does for an operator: at half speed, a
+    // program that a busy machine holds up still sees the start of the pull and its peak.
+    StartSimulator({QStringLiteral("--time-scale"), QStringLiteral("0.5")});
     if (QTest::currentTestFailed()) return;
 
     m_runDir = std::make_unique<QTemporaryDir>();
@@ -294,7 +296,7 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     QCOMPARE(pdf.count("/Type /Page\n"), 2);  // the report and its results page
 
     // The CSV: the same records with their times since the start, which only rise; the
-    // run took about 8 s of pulling to the break.
+    // run took about 16 s of pulling to the break.
     QCOMPARE(PrintedPath(output, QStringLiteral("Records:")), base + QStringLiteral(".csv"));
     const QByteArray csvBytes = ReadWhole(base + QStringLiteral(".csv"));
     QVERIFY(csvBytes.startsWith("\xEF\xBB\xBF"));
@@ -388,12 +390,16 @@ void EndToEndTest::archivePlaysBackWithoutACard() {
 void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     StartSimulator();
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     OpenWindow();
     QVERIFY(m_boxes.empty());
     QVERIFY(m_dlg->TheCard().g_hDevice != nullptr);
 
-    // The rig's start button begins the run; the window's own timers sample it.
-    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    // The rig's start button begins the run; the window's own timers sample it. The rig
+    // pulls to the yield (20 N) and stands there while the window records.
+    StartRigTest([this] { return bool(m_dlg->Run().g_bRecording); });
+    AdvanceRig(1.5);
+    if (QTest::currentTestFailed()) return;
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording && m_dlg->Run().g_nRecordCount > 5 &&
                                  m_dlg->Run().g_dValue0 > 15.0,
                              20000);
@@ -405,15 +411,23 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     const QString newest = Cell(0, 1);
 
     // Within about a second the test stops as the stop command stops it, with its records,
-    // and the operator is told; the window keeps running meanwhile.
+    // and the operator is told; the window keeps running meanwhile. The second is counted
+    // in the window's own 50 ms ticks: a busy machine that holds the window up holds the
+    // count up alike.
     QElapsedTimer clock;
-    clock.start();
     int windowTicks = 0;
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
     QTimer watch;
-    connect(&watch, &QTimer::timeout, [&windowTicks] { ++windowTicks; });
+    connect(&watch, &QTimer::timeout, [&] {
+        ++windowTicks;
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    clock.start();
     watch.start(50);
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->CardLost(), 10000);
-    QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(windowTicks <= 40, qPrintable(QString::number(windowTicks)));
     QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
     QCOMPARE(m_dlg->Run().g_nRecordCount, records);
     QCOMPARE(Cell(0, 0), QString::number(records));
@@ -428,16 +442,19 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
     QCOMPARE(Button(ControlId::kStop)->text(), QStringLiteral("已停止...."));
     QVERIFY(ArchivesInDataFolder().isEmpty());
 
-    // The attempts to open the card again never hold the window up.
+    // The attempts to open the card again (the first a second after the loss) never hold
+    // the window up: its ticks go on through them. An attempt held for the library's 2 s
+    // operation budget would leave a gap of as much.
     const int ticksBefore = windowTicks;
-    clock.start();
-    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 2500, 5000);
-    QVERIFY2(windowTicks - ticksBefore >= 30, qPrintable(QString::number(windowTicks)));
+    longestGap = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(windowTicks - ticksBefore >= 50, 30000);
+    QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
     QVERIFY(m_dlg->CardLost());
 
     // The card comes back: the window drives it again without a restart.
     StartSimulator();
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->CardLost(), 10000);
     QCOMPARE(m_boxes.size(), std::size_t{2});
     QCOMPARE(m_boxes[1].second, QStringLiteral("设备信息"));
@@ -452,7 +469,9 @@ void EndToEndTest::simulatorKilledDuringALiveRunAndStartedAgain() {
         5000);
     // Idle ticks show the new card's readings, and its start button continues the test.
     QTRY_VERIFY_WITH_TIMEOUT(std::fabs(m_dlg->Run().g_dValue0) < 2.0, 5000);
-    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    StartRigTest([this] { return bool(m_dlg->Run().g_bRecording); });
+    AdvanceRig(0.1);
+    if (QTest::currentTestFailed()) return;
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording && m_dlg->Run().g_nRecordCount > records + 3,
                              10000);
     QCOMPARE(Cell(0, 0), QString::number(m_dlg->Run().g_nRecordCount));
@@ -553,19 +572,29 @@ void EndToEndTest::RunInExec(const std::function<void()>& script) {
 void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
     StartSimulator();
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     OpenWindow();
     QVERIFY(m_boxes.empty());
     const QString folder = QString::fromStdString(DataFolderPath());
     std::vector<int> counts;
     RunInExec([&] {
+        const TestRun& run = m_dlg->Run();
         for (int specimen = 1; specimen <= 2; ++specimen) {
             if (specimen == 2) QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
-            QCOMPARE(RigCommand("press start"), std::string("ok"));
-            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 10000);
+            StartRigTest([&run] { return bool(run.g_bRecording); });
+            AdvanceRig(0.2);
             // A new test: its first records are the new specimen's, not the old peak.
-            QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_nRecordCount > 3, 10000);
-            QVERIFY2(m_dlg->Run().g_dHistory0[501] < 15.0,
-                     qPrintable(QString::number(m_dlg->Run().g_dHistory0[501])));
+            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount > 3, 10000);
+            QVERIFY2(run.g_dHistory0[501] < 15.0,
+                     qPrintable(QString::number(run.g_dHistory0[501])));
+            // The rig pulls on in steps, each read by the window's ticks, to the break.
+            while (!run.g_bBreakDetected && !QTest::currentTestFailed()) {
+                const int records = run.g_nRecordCount;
+                AdvanceRig(0.25);
+                QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording,
+                                         20000);
+                QVERIFY2(run.g_bRecording || run.g_bBreakDetected, RigCommand("rig-state").c_str());
+            }
             QTRY_VERIFY_WITH_TIMEOUT(
                 !m_dlg->Run().g_bRecording && ArchivesInDataFolder().size() == specimen, 120000);
             QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);

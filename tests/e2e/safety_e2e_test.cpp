@@ -187,6 +187,7 @@ void SafetyEndToEndTest::StartProgram(QProcess& program, const QString& workDir)
 void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
     StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     const QString settingsPath = QString::fromStdString(SettingsFilePath());
     QByteArray refusedBytes = SettingsFileBytes(settings);
     refusedBytes.replace(10, 10, QByteArray("-5V~+5X\0\0\0", 10));
@@ -211,12 +212,21 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
         QVERIFY(remade.open(QIODevice::ReadOnly));
         QCOMPARE(remade.readAll(), SettingsFileBytes(settings));
 
-        QCOMPARE(RigCommand("press start"), std::string("ok"));
+        const TestRun& run = m_dlg->Run();
+        StartRigTest([&run] { return bool(run.g_bRecording); });
+        // To 34 N at once, then on in steps of 0.25 N, each seen by two of the 30 ms ticks.
+        AdvanceRig(1.9);
+        for (int step = 0; step < 100 && run.g_bRecording && !QTest::currentTestFailed(); ++step) {
+            const int records = run.g_nRecordCount;
+            AdvanceRig(0.05);
+            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording, 20000);
+        }
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
                                      StateField(RigCommand("rig-state"), "motion") == "stopped",
                                  20000);
         const std::string state = RigCommand("rig-state");
-        QVERIFY2(StateNumber(state, "peak") < 38.0, state.c_str());
+        QVERIFY2(StateNumber(state, "peak") >= 35.0 && StateNumber(state, "peak") < 36.0,
+                 state.c_str());
         QVERIFY2(StateField(state, "specimen") != "broken", state.c_str());
         QVERIFY(HasBox(QStringLiteral("安全保护信息"), QStringLiteral("安全限制 强行停机")));
 
@@ -240,17 +250,22 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
 }
 
 // With a 10 s sampling period the first tick comes after the strong specimen has passed
-// 35 N and broken; the polls between the ticks stop it at the limit.
+// 35 N and broken; the polls between the ticks stop it at the limit. The rig moves on in
+// steps of 0.25 N, each seen by a whole poll.
 void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
     StartSimulator({QStringLiteral("--preset"), QStringLiteral("strong")});
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     settings.g_strSamplePeriod = "10000";
     QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
 
     ExecWindow([&] {
         QVERIFY(m_boxes.empty());
-        QCOMPARE(RigCommand("press start"), std::string("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
+        const TestRun& run = m_dlg->Run();
+        StartRigTest([&run] { return bool(run.g_bRecording); });
+        AdvanceRig(1.9);
+        for (int step = 0; step < 100 && run.g_bRecording && !QTest::currentTestFailed(); ++step)
+            AdvanceRig(0.05);
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
                                      StateField(RigCommand("rig-state"), "motion") == "stopped",
                                  20000);
@@ -263,21 +278,28 @@ void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
     });
 }
 
+// With a 10 s sampling period the polls see the peak and then the break, before the first
+// tick: the rig pulls to 10 mm (32 N), then past its break at 16 mm.
 void SafetyEndToEndTest::longPeriodBreakBetweenTicks() {
     StartSimulator();
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     settings.g_strSamplePeriod = "10000";
     QVERIFY(WriteFile(QString::fromStdString(SettingsFilePath()), SettingsFileBytes(settings)));
 
     ExecWindow([&] {
-        QCOMPARE(RigCommand("press start"), std::string("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().g_bRecording, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(StateField(RigCommand("rig-state"), "specimen") == "broken",
-                                 20000);
+        const TestRun& run = m_dlg->Run();
+        StartRigTest([&run] { return bool(run.g_bRecording); });
+        AdvanceRig(5.0);
+        QVERIFY(!run.g_bBreakDetected);
+        AdvanceRig(3.5);
+        if (QTest::currentTestFailed()) return;
+        const std::string state = RigCommand("rig-state");
+        QCOMPARE(StateField(state, "specimen"), std::string("broken"));
         // The break's lines (broken, auto-stop) follow within a poll, not at the next tick.
-        QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x18) == 0, 1000);
-        QVERIFY(m_dlg->Run().g_bBreakDetected);
-        QVERIFY(m_dlg->Run().g_nRecordCount <= 1);
+        QVERIFY2((StateOutputs(state) & 0x18) == 0, state.c_str());
+        QVERIFY(run.g_bBreakDetected);
+        QVERIFY(run.g_nRecordCount <= 1);
     });
 }
 
@@ -339,12 +361,18 @@ void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest() {
     QFETCH(int, signalNumber);
     StartSimulator();
     if (QTest::currentTestFailed()) return;
+    HoldRigClock();
     QTemporaryDir programDir;
     QVERIFY(programDir.isValid());
     QProcess program;
     StartProgram(program, programDir.path());
     if (QTest::currentTestFailed()) return;
-    QCOMPARE(RigCommand("press start"), std::string("ok"));
+    // The start held until a whole poll of the program has seen it; then to 20 N.
+    QCOMPARE(RigCommand("hold start"), std::string("ok"));
+    const long long reads = InputReads();
+    QTRY_VERIFY_WITH_TIMEOUT(InputReads() >= reads + 2, 20000);
+    QCOMPARE(RigCommand("release start"), std::string("ok"));
+    AdvanceRig(1.0);
     QTRY_VERIFY2_WITH_TIMEOUT(StateNumber(RigCommand("rig-state"), "force") > 15.0 &&
                                   (StateOutputs(RigCommand("rig-state")) & 0x04) == 0,
                               RigCommand("rig-state").c_str(), 20000);

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -78,6 +79,34 @@ class SimulatedRigCase : public QObject {
         std::string reply;
         if (!m_rig.Send(command, &reply)) return "no reply";
         return reply;
+    }
+
+    // The rig's time stands until the case moves it on, so the rig never runs ahead of a
+    // program that a busy machine holds up.
+    void HoldRigClock() { QCOMPARE(RigCommand("clock hold"), std::string("ok")); }
+
+    // How often the program has read the card's inputs: once per poll.
+    long long InputReads() {
+        const std::string reply = RigCommand("get-input-reads");
+        return reply.rfind("ok ", 0) == 0 ? std::stoll(reply.substr(3)) : -1;
+    }
+
+    // Moves the held rig on, then waits for two more polls: the first of them ran wholly on
+    // the rig's new state.
+    void AdvanceRig(double seconds) {
+        QCOMPARE(RigCommand("clock advance " + std::to_string(seconds)), std::string("ok"));
+        const long long reads = InputReads();
+        QVERIFY(reads >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(InputReads() >= reads + 2, 20000);
+    }
+
+    // The rig's start button held until the program records, as an operator holds it until
+    // the program answers. On a held clock the input reads low until the clock has moved on
+    // by 70 ms, the shortest press.
+    void StartRigTest(const std::function<bool()>& recording) {
+        QCOMPARE(RigCommand("hold start"), std::string("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(recording(), 20000);
+        QCOMPARE(RigCommand("release start"), std::string("ok"));
     }
 
     std::unique_ptr<QTemporaryDir> m_driverDir;

@@ -217,6 +217,8 @@ TEST(CardReadBack, DigitalInputsDeviceNumberAndDirectInput) {
     ASSERT_TRUE(Read(card, direct));
     EXPECT_EQ(Word16(direct, 0), 0xFFEA);
     ASSERT_TRUE(Write(card, dqx7460::kRegReset, 0));
+    // Both ways of reading the input word count; the device number does not.
+    EXPECT_EQ(card.InputReads(), 2u);
 }
 
 TEST(CardOutputs, OutputWordAnalogValuesAndWaveform) {

@@ -5,6 +5,7 @@
 #include "card.h"
 #include "options.h"
 #include "rig.h"
+#include "sim_clock.h"
 
 namespace {
 
@@ -69,6 +70,66 @@ TEST_F(ControlTest, BadCommandsAreRefusedWithoutEffect) {
     }
     EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
     EXPECT_FALSE(quit_);
+}
+
+// Held, the rig's clock moves only by the steps asked for: a press stays down however much
+// wall time passes, and the crosshead travels by the step alone, before the reply.
+TEST(ControlClock, HeldRigMovesByItsStepsOnly) {
+    sim::Card card;
+    double wall = 0.0;
+    sim::SimClock clock(1.0, [&wall] { return wall; });
+    sim::Rig rig(card, sim::RigParams(), [&clock] { return clock.Now(); });
+    bool quit = false;
+    auto run = [&](const std::string& line) {
+        return sim::ExecuteControl(line, card, rig, &quit, &clock);
+    };
+    EXPECT_EQ(run("clock advance 1").rfind("err the clock runs", 0), 0u);
+    EXPECT_EQ(run("clock hold"), "ok");
+    EXPECT_EQ(run("press start"), "ok");
+    wall = 30.0;
+    rig.Update();
+    EXPECT_EQ(card.DigitalInputs(), 0xFFEF);
+    EXPECT_EQ(run("rig-state").rfind("ok time=0.000 position=0.000", 0), 0u);
+    EXPECT_EQ(run("clock advance 0.5"), "ok");
+    EXPECT_EQ(card.DigitalInputs(), 0xFFFF);
+    // 1 mm at 10 N/mm: 10 N on the 10 N/V sensor.
+    EXPECT_NEAR(card.Voltage(0), 1.0, 0.05);
+    std::string state = run("rig-state");
+    EXPECT_EQ(state.rfind("ok time=0.500 position=1.000", 0), 0u) << state;
+    for (const char* line : {"clock", "clock advance", "clock advance 0", "clock advance -1",
+                             "clock advance x", "clock stop", "clock hold now"}) {
+        EXPECT_EQ(run(line).rfind("err", 0), 0u) << line;
+    }
+    EXPECT_EQ(run("clock run"), "ok");
+    wall = 31.0;
+    state = run("rig-state");
+    EXPECT_EQ(state.rfind("ok time=1.500 position=3.000", 0), 0u) << state;
+    EXPECT_EQ(sim::ExecuteControl("clock hold", card, rig, &quit).rfind("err", 0), 0u);
+    EXPECT_FALSE(clock.Held());
+}
+
+// A button held until the program has seen it: released, it reads low for the shortest
+// hold at least.
+TEST_F(ControlTest, HeldButtonReadsLowUntilReleased) {
+    EXPECT_EQ(Run("hold start"), "ok");
+    now_ = 1.0;
+    rig_.Update();
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFEF);
+    EXPECT_NE(Run("rig-state").find("motion=pulling"), std::string::npos);
+    EXPECT_EQ(Run("release start"), "ok");
+    now_ = 1.05;
+    rig_.Update();
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFF);
+    EXPECT_EQ(Run("hold stop"), "ok");
+    EXPECT_EQ(card_.DigitalInputs(), 0xFFFD);
+    EXPECT_EQ(Run("release stop"), "ok");
+    for (const char* line : {"hold", "hold kick", "release", "hold start now"})
+        EXPECT_EQ(Run(line).rfind("err", 0), 0u) << line;
+}
+
+TEST_F(ControlTest, InputReadsCountTheCardsReadBacks) {
+    EXPECT_EQ(Run("get-input-reads"), "ok 0");
+    EXPECT_EQ(Run("get-input-reads 1").rfind("err", 0), 0u);
 }
 
 bool Parse(std::vector<const char*> args, sim::Options* options, std::string* error) {

@@ -172,6 +172,27 @@ TEST_F(RigTest, PulsesBetweenTwoUpdatesStillAct) {
     EXPECT_EQ(fresh.State().motion, sim::Motion::kStopped);
 }
 
+// On a rig whose time stands, a line that fell acts at the next update, not at a later one
+// that happens to find time passed: a stop meant for one specimen never stops the next.
+TEST_F(RigTest, LinesActWhileTheTimeStands) {
+    Rig& rig = MakeRig();
+    rig.Press(Button::kStart);
+    Advance(1.0);
+    SetOutputs(0x00FF & ~sim::kOutAutoStop);
+    SetOutputs(0x00FF);
+    rig.Update();
+    EXPECT_EQ(rig.State().motion, sim::Motion::kStopped);
+    SetOutputs(0x00FF & ~sim::kOutAutoReturn);
+    SetOutputs(0x00FF);
+    rig.Update();
+    EXPECT_EQ(rig.State().motion, sim::Motion::kReturning);
+    rig.NewSpecimen();
+    rig.Press(Button::kStart);
+    Advance(0.5);
+    EXPECT_EQ(rig.State().motion, sim::Motion::kPulling);
+    EXPECT_NEAR(rig.State().position, 3.0, 0.05);
+}
+
 TEST_F(RigTest, ActiveWhileMovingOrAButtonIsDown) {
     sim::RigState state;
     EXPECT_FALSE(sim::RigIsActive(state));
