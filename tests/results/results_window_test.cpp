@@ -140,7 +140,7 @@ class ResultsWindowTest : public QObject {
         specimen.finalGaugeLength = 61.5;  // the longest name: 断后伸长率 A (横梁位移)
         specimen.gaugeLength = 50.0;
         CResultsWnd window;
-        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen));
+        window.ShowResults(ResultsOfCurrentTest(settings, run, specimen), std::string());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* table = window.findChild<QTableWidget*>(QStringLiteral("table"));
         const QAbstractItemView* view = table;
