@@ -139,20 +139,20 @@ std::vector<std::string> SettingsNotes(const Settings& before, const Settings& a
                         Gbk(" 动作：") + after.g_strChannelName0 + Gbk("达到 ") +
                         std::to_string(trips) + " " + after.g_strUnit0 + Gbk(" 即强行停机。"));
     }
-    if (after.g_strUnit0 != before.g_strUnit0) {
-        notes.push_back(Gbk("（0）通道的计量单位由 ") + before.g_strUnit0 + Gbk(" 改为 ") +
-                        after.g_strUnit0 +
-                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
-                            "预存零位以及强制停机限、报警上限值、报警下限值、断裂判定值现在都按 ") +
-                        after.g_strUnit0 + Gbk(" 计，请检查。"));
-    }
-    if (after.g_strUnit1 != before.g_strUnit1) {
-        notes.push_back(Gbk("（1）通道的计量单位由 ") + before.g_strUnit1 + Gbk(" 改为 ") +
-                        after.g_strUnit1 +
-                        Gbk("，数值未经换算：输入量程、线性比例系数、小信号切除量、分辨率、"
-                            "预存零位现在都按 ") +
-                        after.g_strUnit1 + Gbk(" 计，请检查。"));
-    }
+    // A new unit converts nothing: every value counted in the channel's unit now counts in
+    // the new one.
+    auto unitChanged = [&notes](const char* channel, const std::string& from, const std::string& to,
+                                const char* values) {
+        if (to == from) return;
+        notes.push_back(Gbk(channel) + Gbk("通道的计量单位由 ") + from + Gbk(" 改为 ") + to +
+                        Gbk("，数值未经换算：") + Gbk(values) + Gbk("现在都按 ") + to +
+                        Gbk(" 计，请检查。"));
+    };
+    unitChanged("（0）", before.g_strUnit0, after.g_strUnit0,
+                "输入量程、线性比例系数、小信号切除量、分辨率、预存零位以及强制停机限、报警上限值、"
+                "报警下限值、断裂判定值");
+    unitChanged("（1）", before.g_strUnit1, after.g_strUnit1,
+                "输入量程、线性比例系数、小信号切除量、分辨率、预存零位");
     return notes;
 }
 
