@@ -294,9 +294,23 @@ void Server::AcceptLoop() {
     }
 }
 
+namespace {
+
+// The length of the request at the front of the buffered input; 0 until its header is in.
+std::size_t RequestLength(const std::uint8_t* header, std::size_t available) {
+    if (available < kRequestHeaderBytes) return 0;
+    const std::uint32_t code = ReadLe32(header);
+    const std::size_t dataLen = dqx7460::CarriesOutputToDevice(code) ? ReadLe32(header + 8) : 0;
+    return kRequestHeaderBytes + ReadLe32(header + 4) + dataLen;
+}
+
+}  // namespace
+
+// A peer may send several requests before it reads a reply: they are answered in order, and
+// the replies to those that arrived together go back in one send (of a bounded size).
 void Server::ServeInstance(Connection& connection, Card& card) {
     InputBuffer input(connection.fd);
-    std::vector<std::uint8_t> reply(kReplyHeaderBytes + kReadChunk);
+    std::vector<std::uint8_t> replies;
     for (;;) {
         if (!input.Fill(kRequestHeaderBytes)) return;
         const std::uint8_t* header = input.Data();
@@ -312,20 +326,24 @@ void Server::ServeInstance(Connection& connection, Card& card) {
         std::uint8_t* request = input.Data();
         bool ok = false;
         std::uint32_t returned = 0;
-        std::size_t replyLen = kReplyHeaderBytes;
+        const std::size_t at = replies.size();
+        replies.resize(at + kReplyHeaderBytes);
         if (code == kIoctlBulkRead) {
-            if (reply.size() < kReplyHeaderBytes + outLen) reply.resize(kReplyHeaderBytes + outLen);
+            replies.resize(at + kReplyHeaderBytes + outLen);
             ok = card.Control(code, request + kRequestHeaderBytes, inLen,
-                              reply.data() + kReplyHeaderBytes, outLen, &returned);
-            replyLen += returned;
+                              replies.data() + at + kReplyHeaderBytes, outLen, &returned);
+            replies.resize(at + kReplyHeaderBytes + returned);
         } else if (dqx7460::CarriesOutputToDevice(code)) {
             ok = card.Control(code, request + kRequestHeaderBytes, inLen,
                               request + kRequestHeaderBytes + inLen, outLen, &returned);
         }
         input.Consume(requestLen);
-        WriteLe32(reply.data(), ok ? 1 : 0);
-        WriteLe32(reply.data() + 4, returned);
-        if (!SendAll(connection.fd, reply.data(), replyLen)) return;
+        WriteLe32(replies.data() + at, ok ? 1 : 0);
+        WriteLe32(replies.data() + at + 4, returned);
+        const std::size_t next = RequestLength(input.Data(), input.Available());
+        if (next != 0 && next <= input.Available() && replies.size() < kReadChunk) continue;
+        if (!SendAll(connection.fd, replies.data(), replies.size())) return;
+        replies.clear();
     }
 }
 

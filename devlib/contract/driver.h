@@ -30,6 +30,17 @@ class Driver {
     // output buffer. False when the call failed; *returned is the byte count transferred.
     virtual bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen,
                          void* out, std::uint32_t outLen, std::uint32_t* returned) = 0;
+    // A vendor request or bulk write whose outcome the operation never examines. A driver
+    // that returns true holds it back and sends it, in order, with the handle's next Control
+    // or Settle, which also take its reply; false (the default) has the caller make it a
+    // Control, so that drivers which watch calls see every one.
+    virtual bool Post(HANDLE, std::uint32_t, const void*, std::uint32_t, const void*,
+                      std::uint32_t) {
+        return false;
+    }
+    // Sends what Post held back on the handle and waits for its replies. False when the
+    // connection failed; the handle is then good only for closing.
+    virtual bool Settle(HANDLE) { return true; }
 };
 
 // Passes every call to another driver. Drivers that watch or alter some calls derive from

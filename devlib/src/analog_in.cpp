@@ -83,13 +83,13 @@ bool ReadScan(HANDLE handle, const AdScanConfig& config, std::uint32_t skipAfter
 
 // Reset, configuration and start, shared by every single scan.
 void StartScan(HANDLE handle, const AdScanConfig& config) {
-    ResetPulse(handle);
+    PostResetPulse(handle);
     DQX7460_AIConfig(handle, config);
     DQX7460_StartAd(handle);
 }
 
 void StopScan(HANDLE handle) {
-    WriteRegister(handle, kRegReadSource, kSourceAdStream);
+    PostRegister(handle, kRegReadSource, kSourceAdStream);
     DQX7460_StopAd(handle);
 }
 
@@ -123,19 +123,19 @@ extern "C" {
 // extra write. For a full list of 32 the extra write lands on register 85 with the count.
 LONG DQX7460_AIConfig(HANDLE handle, AdScanConfig config) {
     const OperationScope operation;
-    WriteRegister(handle, kRegScanValue10, config.Reg10Value);
-    WriteRegister(handle, kRegScanValue4, Low16(config.Reg4Value));
-    WriteRegister(handle, kRegPolarity, Low16(config.Bipolar));
+    PostRegister(handle, kRegScanValue10, config.Reg10Value);
+    PostRegister(handle, kRegScanValue4, Low16(config.Reg4Value));
+    PostRegister(handle, kRegPolarity, Low16(config.Bipolar));
     for (WORD channel = 0; channel < kPhysicalChannels; ++channel) {
-        WriteRegister(handle, kRegRangeFirst + channel, config.RangeCode[channel]);
+        PostRegister(handle, kRegRangeFirst + channel, config.RangeCode[channel]);
     }
-    WriteRegister(handle, kRegScanCount, config.ChannelCount);
+    PostRegister(handle, kRegScanCount, config.ChannelCount);
     const std::uint32_t listWrites = ScanLength(config) + 1;
     for (WORD entry = 0; entry < listWrites; ++entry) {
         WORD value = entry < kScanListEntries ? config.ChannelList[entry] : config.ChannelCount;
-        WriteRegister(handle, kRegScanListFirst + entry, value);
+        PostRegister(handle, kRegScanListFirst + entry, value);
     }
-    WriteRegister(handle, kRegScanMode, ScanModeValue(config));
+    PostRegister(handle, kRegScanMode, ScanModeValue(config));
     return 0;
 }
 
@@ -225,7 +225,7 @@ LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD chann
     bool complete = ReadScan(handle, config, kNoSkipAfterMarker, kBinaryInBlockLimit,
                              [&](std::uint32_t, ULONG word) { *code = SampleCode(word); });
     if (!complete) return 1;
-    WriteRegister(handle, kRegReadSource, kSourceAdStream);
+    PostRegister(handle, kRegReadSource, kSourceAdStream);
     DQX7460_StartAd(handle);
     return 0;
 }
@@ -233,7 +233,7 @@ LONG DQX7460_AIBinaryIn2(HANDLE handle, LONG reg4Value, LONG bipolar, WORD chann
 LONG DQX7460_AIBinaryIn(HANDLE handle, AdScanRequest* request) {
     if (request == nullptr || request->Results == nullptr) return 1;
     const OperationScope operation;
-    ResetPulse(handle);
+    PostResetPulse(handle);
     DQX7460_AIConfig(handle, request->Config);
     std::vector<std::uint8_t> block(kAiBinaryBlockBytes);
     if (!SendReadArm(handle)) return 1;

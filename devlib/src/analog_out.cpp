@@ -42,7 +42,7 @@ extern "C" {
 LONG DQX7460_DaConfig(HANDLE handle, WORD channel, WORD range) {
     const OperationScope operation;
     if (ValidChannel(channel) && range <= kHighestOutputRange) {
-        WriteRegister(handle, kRegDaRangeBefore + channel, kHighestOutputRange - range);
+        PostRegister(handle, kRegDaRangeBefore + channel, kHighestOutputRange - range);
     }
     return 0;
 }
@@ -62,8 +62,8 @@ LONG DQX7460_AOBinaryOut(HANDLE handle, WORD channel, WORD value) {
 LONG DQX7460_DaOutSet(HANDLE handle, WORD channel, LONG enable) {
     const OperationScope operation;
     if (ValidChannel(channel)) {
-        WriteRegister(handle, kRegDaControlBefore + channel,
-                      enable == 0 ? kControlLoad : kControlOutput);
+        PostRegister(handle, kRegDaControlBefore + channel,
+                     enable == 0 ? kControlLoad : kControlOutput);
     }
     return 0;
 }
@@ -73,18 +73,18 @@ LONG DQX7460_DaDataSet(HANDLE handle, WORD channel, WORD* data, WORD count) {
     const OperationScope operation(WaveformBudget(count));
     if (data == nullptr && count > 0) return 1;
     if (!ValidChannel(channel)) return 0;
-    WriteRegister(handle, LengthRegister(channel), count);
-    WriteRegister(handle, kRegDaControlBefore + channel, kControlLoad);
+    PostRegister(handle, LengthRegister(channel), count);
+    PostRegister(handle, kRegDaControlBefore + channel, kControlLoad);
     for (WORD sample = 0; sample < count; ++sample) {
-        WriteRegister(handle, kRegDaDataBefore + channel, data[sample]);
+        PostRegister(handle, kRegDaDataBefore + channel, data[sample]);
     }
     return 0;
 }
 
 LONG DQX7460_DaStart(HANDLE handle) {
     const OperationScope operation;
-    WriteRegister(handle, kRegDaStart, kPulseOff);
-    WriteRegister(handle, kRegDaStart, kPulseOn);
+    PostRegister(handle, kRegDaStart, kPulseOff);
+    PostRegister(handle, kRegDaStart, kPulseOn);
     return WriteRegister(handle, kRegDaStart, kPulseOff) ? 0 : 1;
 }
 

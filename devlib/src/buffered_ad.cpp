@@ -97,8 +97,8 @@ extern "C" {
 
 LONG DQX7460_StartAd(HANDLE handle) {
     const OperationScope operation;
-    WriteRegister(handle, kRegAdRun, kAdRunStart);
-    WriteRegister(handle, kRegTrigger, kPulseOn);
+    PostRegister(handle, kRegAdRun, kAdRunStart);
+    PostRegister(handle, kRegTrigger, kPulseOn);
     return WriteRegister(handle, kRegTrigger, kPulseOff) ? 0 : 1;
 }
 

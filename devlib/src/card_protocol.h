@@ -22,6 +22,10 @@ void CloseInstance(HANDLE handle);
 // request suppresses the write. A null handle sends nothing and fails.
 bool WriteRegister(HANDLE handle, WORD reg, WORD value);
 
+// A register write whose outcome the operation does not examine: the driver may send it
+// with the operation's next call that waits for the card (see transport.cpp).
+void PostRegister(HANDLE handle, WORD reg, WORD value);
+
 // Primitive 2: read-back block (read-arm request, then the bulk read of the caller's block).
 enum class BlockRead { kArmFailed, kReadFailed, kRead };
 BlockRead ReadBlock(HANDLE handle, void* block, std::uint32_t bytes);
@@ -32,6 +36,7 @@ bool BulkRead(HANDLE handle, void* block, std::uint32_t bytes);
 
 // Register 1 = 1, then 0: the card's reset pulse. True when both writes succeeded.
 bool ResetPulse(HANDLE handle);
+void PostResetPulse(HANDLE handle);
 
 // The library's messages to the operator go through the hook the program set, else to
 // stderr; text and caption in UTF-8.

@@ -62,8 +62,8 @@ LONG DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle) {
         *handle = OpenInstance(instance);
         if (*handle == nullptr) continue;
 
-        ResetPulse(*handle);
-        WriteRegister(*handle, kRegReadSource, kSourceDeviceNumber);
+        PostResetPulse(*handle);
+        PostRegister(*handle, kRegReadSource, kSourceDeviceNumber);
         std::fill(block.begin(), block.end(), 0);
         BlockRead read = ReadBlock(*handle, block.data(), kDeviceNumberBlockBytes);
         if (read == BlockRead::kArmFailed) {
@@ -72,10 +72,10 @@ LONG DQX7460_DeviceOpen(ULONG deviceNumber, HANDLE* handle) {
             return 1;
         }
         if (read == BlockRead::kRead && ReadLe16(&block[kDeviceNumberOffset]) == deviceNumber) {
-            WriteRegister(*handle, kRegReadSource, kSourceAdStream);
+            PostRegister(*handle, kRegReadSource, kSourceAdStream);
             return 0;
         }
-        ResetPulse(*handle);
+        PostResetPulse(*handle);
         CloseInstance(*handle);
     }
     *handle = nullptr;

@@ -37,13 +37,13 @@ WORD CountHighHalf(ULONG count) {
 
 // Reset pulse, digital input source, one block; the input word when the read succeeded.
 LONG ReadInputWord(HANDLE handle, WORD* value) {
-    ResetPulse(handle);
-    WriteRegister(handle, kRegReadSource, kSourceDigitalIn);
+    PostResetPulse(handle);
+    PostRegister(handle, kRegReadSource, kSourceDigitalIn);
     std::vector<std::uint8_t> block(kDigitalInBlockBytes);
     BlockRead read = ReadBlock(handle, block.data(), kDigitalInBlockBytes);
     if (read == BlockRead::kArmFailed) return 1;
     if (read == BlockRead::kRead) *value = ReadLe16(&block[kDigitalInWordOffset]);
-    WriteRegister(handle, kRegReadSource, kSourceAdStream);
+    PostRegister(handle, kRegReadSource, kSourceAdStream);
     return read == BlockRead::kRead ? 0 : 1;
 }
 
@@ -68,8 +68,8 @@ bool FindCounterFrame(const std::vector<std::uint8_t>& block, ULONG (&counts)[kC
 LONG ReadCounters(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2, ULONG* count3) {
     if (count0 == nullptr || count1 == nullptr || count2 == nullptr || count3 == nullptr) return 1;
     const OperationScope operation;
-    ResetPulse(handle);
-    WriteRegister(handle, kRegReadSource, kSourceCounters);
+    PostResetPulse(handle);
+    PostRegister(handle, kRegReadSource, kSourceCounters);
     std::vector<std::uint8_t> block(kCounterBlockBytes);
     ULONG counts[kCounterCount] = {};
     bool found = false;
@@ -84,7 +84,7 @@ LONG ReadCounters(HANDLE handle, ULONG* count0, ULONG* count1, ULONG* count2, UL
         for (WORD counter = 0; counter < kCounterCount; ++counter)
             *outputs[counter] = counts[counter];
     }
-    WriteRegister(handle, kRegReadSource, kSourceAdStream);
+    PostRegister(handle, kRegReadSource, kSourceAdStream);
     return found ? 0 : 1;
 }
 
@@ -121,11 +121,11 @@ LONG DQX7460_DioReadWord(HANDLE handle, DioWordRecord* record) {
 LONG DQX7460_DIOInput(HANDLE handle, WORD* value) {
     const OperationScope operation;
     if (value == nullptr) return 1;
-    WriteRegister(handle, kRegReset, kPulseOn);
+    PostRegister(handle, kRegReset, kPulseOn);
     std::uint8_t bytes[kDirectInputBytes] = {};
     if (!SendReadArm(handle)) return 1;
     bool read = BulkRead(handle, bytes, kDirectInputBytes);
-    WriteRegister(handle, kRegReset, kPulseOff);
+    PostRegister(handle, kRegReset, kPulseOff);
     if (read) *value = ReadLe16(bytes);
     return read ? 0 : 1;
 }
@@ -140,15 +140,15 @@ LONG DQX7460_SetCounter(HANDLE handle, WORD counter, CounterConfig config) {
     const WORD mode =
         static_cast<WORD>(config.Mode | (config.Flag & 1) << kCounterFlagShift |
                           (config.Select & kCounterSelectMask) << kCounterSelectShift);
-    WriteRegister(handle, CounterRegister(counter, kCounterMode), mode);
-    WriteRegister(handle, CounterRegister(counter, kCounterCount1Low), CountLowHalf(config.Count1));
-    WriteRegister(handle, CounterRegister(counter, kCounterCount1High),
-                  CountHighHalf(config.Count1));
-    WriteRegister(handle, CounterRegister(counter, kCounterCount2Low), CountLowHalf(config.Count2));
-    WriteRegister(handle, CounterRegister(counter, kCounterCount2High),
-                  CountHighHalf(config.Count2));
-    WriteRegister(handle, CounterRegister(counter, kCounterLoadStrobe), kPulseOff);
-    WriteRegister(handle, CounterRegister(counter, kCounterLoadStrobe), kPulseOn);
+    PostRegister(handle, CounterRegister(counter, kCounterMode), mode);
+    PostRegister(handle, CounterRegister(counter, kCounterCount1Low), CountLowHalf(config.Count1));
+    PostRegister(handle, CounterRegister(counter, kCounterCount1High),
+                 CountHighHalf(config.Count1));
+    PostRegister(handle, CounterRegister(counter, kCounterCount2Low), CountLowHalf(config.Count2));
+    PostRegister(handle, CounterRegister(counter, kCounterCount2High),
+                 CountHighHalf(config.Count2));
+    PostRegister(handle, CounterRegister(counter, kCounterLoadStrobe), kPulseOff);
+    PostRegister(handle, CounterRegister(counter, kCounterLoadStrobe), kPulseOn);
     return 0;
 }
 
@@ -165,8 +165,8 @@ LONG DQX7460_SetCounter2(HANDLE handle, WORD counter, WORD mode, LONG flag, WORD
 
 LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3) {
     const OperationScope operation;
-    WriteRegister(handle, kRegCounterStartMask, kNoCounters);
-    WriteRegister(handle, kRegCounterStartMask, FlagMask(flag0, flag1, flag2, flag3));
+    PostRegister(handle, kRegCounterStartMask, kNoCounters);
+    PostRegister(handle, kRegCounterStartMask, FlagMask(flag0, flag1, flag2, flag3));
     return 0;
 }
 
@@ -174,8 +174,8 @@ LONG DQX7460_StartCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LON
 // bit) is clear.
 LONG DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG flag3) {
     const OperationScope operation;
-    WriteRegister(handle, kRegCounterStopMask, kNoCounters);
-    WriteRegister(handle, kRegCounterStopMask, FlagMask(flag0, flag1, flag2, flag3));
+    PostRegister(handle, kRegCounterStopMask, kNoCounters);
+    PostRegister(handle, kRegCounterStopMask, FlagMask(flag0, flag1, flag2, flag3));
     const LONG flags[kCounterCount] = {flag0, flag1, flag2, flag3};
     static constexpr WORD kClearOrder[] = {kCounterMode,       kCounterCount1Low,
                                            kCounterCount1High, kCounterCount2Low,
@@ -183,7 +183,7 @@ LONG DQX7460_StopCounter(HANDLE handle, LONG flag0, LONG flag1, LONG flag2, LONG
     for (WORD counter = 0; counter < kCounterCount; ++counter) {
         if (flags[counter] == 0) continue;
         for (WORD offset : kClearOrder)
-            WriteRegister(handle, CounterRegister(counter, offset), kCleared);
+            PostRegister(handle, CounterRegister(counter, offset), kCleared);
     }
     return 0;
 }

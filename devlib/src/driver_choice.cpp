@@ -47,18 +47,25 @@ class ChoosingDriver : public Driver {
 
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
-        bool usb = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            usb = usbHandles_.count(handle) > 0;
-        }
-        return OwnerOf(usb).Control(handle, code, in, inLen, out, outLen, returned);
+        return OwnerOf(IsUsb(handle)).Control(handle, code, in, inLen, out, outLen, returned);
     }
+
+    bool Post(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen,
+              const void* out, std::uint32_t outLen) override {
+        return OwnerOf(IsUsb(handle)).Post(handle, code, in, inLen, out, outLen);
+    }
+
+    bool Settle(HANDLE handle) override { return OwnerOf(IsUsb(handle)).Settle(handle); }
 
   private:
     // Every handle the USB driver did not open is the socket driver's, also one a caller
     // opened through SocketDriver() itself.
     static Driver& OwnerOf(bool usb) { return usb ? UsbDriver() : SocketDriver(); }
+
+    bool IsUsb(HANDLE handle) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return usbHandles_.count(handle) > 0;
+    }
 
     std::mutex mutex_;
     std::unordered_set<HANDLE> usbHandles_;

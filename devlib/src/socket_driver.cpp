@@ -18,8 +18,10 @@
 namespace dqx7460 {
 namespace {
 
-// Requests the library sends fit here; a larger one is built on the heap.
-constexpr std::size_t kFrameStackBytes = 256;
+// Calls held back at most before they are sent and answered: their requests and replies fit
+// the socket's buffers many times over, so that neither side waits on a full buffer while the
+// other waits on it.
+constexpr std::uint32_t kMaxPostedCalls = 256;
 
 // A handle carries the connection's descriptor, offset by one so that descriptor 0 is
 // never the null handle.
@@ -52,38 +54,73 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t length, Clock::time_p
     return true;
 }
 
-// Reads the reply header and, for a bulk read, its data straight into the caller's block,
-// usually in one system call.
-bool ReceiveReply(int fd, std::uint32_t code, void* out, std::uint32_t outLen,
-                  std::uint8_t (&header)[kReplyHeaderBytes], Clock::time_point deadline) {
+// Reads the replies to `skipped` held-back calls, which carry no data and whose outcome
+// nobody examines, then the reply header and, for a bulk read, its data straight into the
+// caller's block, usually all in one system call.
+bool ReceiveReply(int fd, std::uint32_t skipped, std::uint32_t code, void* out,
+                  std::uint32_t outLen, std::uint8_t (&header)[kReplyHeaderBytes],
+                  Clock::time_point deadline) {
+    std::uint8_t discarded[kMaxPostedCalls * kReplyHeaderBytes];
+    const std::size_t skip = std::size_t{skipped} * kReplyHeaderBytes;
     const bool withData = code == kIoctlBulkRead && outLen > 0;
-    std::size_t expected = kReplyHeaderBytes;
+    std::size_t expected = skip + kReplyHeaderBytes;
     std::size_t received = 0;
     while (received < expected) {
-        iovec parts[2];
+        iovec parts[3];
         int count = 0;
-        if (received < kReplyHeaderBytes) {
-            parts[count++] = {header + received, kReplyHeaderBytes - received};
-        }
+        if (received < skip) parts[count++] = {discarded + received, skip - received};
+        const std::size_t own = received > skip ? received - skip : 0;
+        if (own < kReplyHeaderBytes) parts[count++] = {header + own, kReplyHeaderBytes - own};
         if (withData) {
-            std::size_t dataDone = received > kReplyHeaderBytes ? received - kReplyHeaderBytes : 0;
+            std::size_t dataDone = own > kReplyHeaderBytes ? own - kReplyHeaderBytes : 0;
             parts[count++] = {static_cast<std::uint8_t*>(out) + dataDone, outLen - dataDone};
         }
         if (!WaitReadable(fd, deadline)) return false;
         ssize_t got = readv(fd, parts, count);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) return false;
-        const bool hadHeader = received >= kReplyHeaderBytes;
+        const bool hadHeader = received >= skip + kReplyHeaderBytes;
         received += static_cast<std::size_t>(got);
-        if (!hadHeader && received >= kReplyHeaderBytes && code == kIoctlBulkRead) {
+        if (!hadHeader && received >= skip + kReplyHeaderBytes && code == kIoctlBulkRead) {
             std::uint32_t returned = ReadLe32(header + 4);
             if (returned > outLen) return false;
-            expected = kReplyHeaderBytes + returned;
+            expected = skip + kReplyHeaderBytes + returned;
         }
         if (received > expected) return false;
     }
     return true;
 }
+
+// Writes one request frame after `frame`'s current end.
+void AppendFrame(std::vector<std::uint8_t>& frame, std::uint32_t code, const void* in,
+                 std::uint32_t inLen, const void* out, std::uint32_t outLen) {
+    const std::uint32_t sentOut = CarriesOutputToDevice(code) ? outLen : 0;
+    const std::size_t at = frame.size();
+    frame.resize(at + kRequestHeaderBytes + inLen + sentOut);
+    std::uint8_t* p = frame.data() + at;
+    WriteLe32(p, code);
+    WriteLe32(p + 4, inLen);
+    WriteLe32(p + 8, outLen);
+    if (inLen > 0) std::memcpy(p + kRequestHeaderBytes, in, inLen);
+    if (sentOut > 0) std::memcpy(p + kRequestHeaderBytes + inLen, out, sentOut);
+}
+
+// The calls this thread's operation holds back, all on one connection. Operations of one
+// handle never run on two threads at once, and each settles before it returns.
+struct Posted {
+    int fd = -1;
+    std::vector<std::uint8_t> frames;
+    std::uint32_t calls = 0;
+
+    std::uint32_t TakeFor(int connection) {
+        if (connection != fd) return 0;
+        const std::uint32_t taken = calls;
+        fd = -1;
+        calls = 0;
+        return taken;
+    }
+};
+thread_local Posted t_posted;
 
 const char* RefusalText(FolderTrust trust) {
     switch (trust) {
@@ -137,7 +174,9 @@ class UnixSocketDriver : public Driver {
     }
 
     void Close(HANDLE handle) override {
-        if (handle != nullptr) close(HandleToFd(handle));
+        if (handle == nullptr) return;
+        t_posted.TakeFor(HandleToFd(handle));
+        close(HandleToFd(handle));
     }
 
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
@@ -145,35 +184,65 @@ class UnixSocketDriver : public Driver {
         if (returned != nullptr) *returned = 0;
         if (handle == nullptr || (outLen > 0 && out == nullptr)) return false;
         const int fd = HandleToFd(handle);
-
-        const std::uint32_t sentOut = CarriesOutputToDevice(code) ? outLen : 0;
-        const std::size_t frameBytes = kRequestHeaderBytes + inLen + sentOut;
-        std::uint8_t stackFrame[kFrameStackBytes];
-        std::vector<std::uint8_t> heapFrame;
-        std::uint8_t* frame = stackFrame;
-        if (frameBytes > sizeof stackFrame) {
-            heapFrame.resize(frameBytes);
-            frame = heapFrame.data();
-        }
-        WriteLe32(frame, code);
-        WriteLe32(frame + 4, inLen);
-        WriteLe32(frame + 8, outLen);
-        if (inLen > 0) std::memcpy(frame + kRequestHeaderBytes, in, inLen);
-        if (sentOut > 0) std::memcpy(frame + kRequestHeaderBytes + inLen, out, sentOut);
-
-        const Clock::time_point deadline = RequestDeadline();
+        if (t_posted.calls > 0 && t_posted.fd != fd) Settle(FdToHandle(t_posted.fd));
+        // The held-back calls go first, in the same send.
+        std::vector<std::uint8_t>& frame = t_posted.frames;
+        const std::uint32_t skipped = t_posted.TakeFor(fd);
+        if (skipped == 0) frame.clear();
+        AppendFrame(frame, code, in, inLen, out, outLen);
         std::uint8_t header[kReplyHeaderBytes];
-        const bool answered = Clock::now() < deadline && SendAll(fd, frame, frameBytes, deadline) &&
-                              ReceiveReply(fd, code, out, outLen, header, deadline);
+        const bool answered = Exchange(fd, frame, skipped, code, out, outLen, header);
+        frame.clear();
+        if (!answered) return false;
+        const std::uint32_t got = ReadLe32(header + 4);
+        if (returned != nullptr) *returned = got;
+        return ReadLe32(header) == 1 && (code != kIoctlBulkRead || got == outLen);
+    }
+
+    bool Post(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen,
+              const void* out, std::uint32_t outLen) override {
+        if (handle == nullptr || !CarriesOutputToDevice(code) || (outLen > 0 && out == nullptr)) {
+            return false;
+        }
+        const int fd = HandleToFd(handle);
+        if (t_posted.calls > 0 && (t_posted.fd != fd || t_posted.calls == kMaxPostedCalls)) {
+            Settle(FdToHandle(t_posted.fd));
+        }
+        if (t_posted.calls == 0) t_posted.frames.clear();
+        AppendFrame(t_posted.frames, code, in, inLen, out, outLen);
+        t_posted.fd = fd;
+        ++t_posted.calls;
+        return true;
+    }
+
+    bool Settle(HANDLE handle) override {
+        if (handle == nullptr) return true;
+        const int fd = HandleToFd(handle);
+        const std::uint32_t calls = t_posted.TakeFor(fd);
+        if (calls == 0) return true;
+        // The last held-back call's reply stands in for a call of our own.
+        std::uint8_t header[kReplyHeaderBytes];
+        const bool answered =
+            Exchange(fd, t_posted.frames, calls - 1, kIoctlBulkWrite, nullptr, 0, header);
+        t_posted.frames.clear();
+        return answered;
+    }
+
+  private:
+    // Sends the frames and takes the replies, each request within one deadline.
+    static bool Exchange(int fd, const std::vector<std::uint8_t>& frames, std::uint32_t skipped,
+                         std::uint32_t code, void* out, std::uint32_t outLen,
+                         std::uint8_t (&header)[kReplyHeaderBytes]) {
+        const Clock::time_point deadline = RequestDeadline();
+        const bool answered = Clock::now() < deadline &&
+                              SendAll(fd, frames.data(), frames.size(), deadline) &&
+                              ReceiveReply(fd, skipped, code, out, outLen, header, deadline);
         if (!answered) {
             // The stream is out of step with the peer, or the peer is too slow to be trusted
             // with the rest of the operation: the handle is good only for closing.
             shutdown(fd, SHUT_RDWR);
-            return false;
         }
-        const std::uint32_t got = ReadLe32(header + 4);
-        if (returned != nullptr) *returned = got;
-        return ReadLe32(header) == 1 && (code != kIoctlBulkRead || got == outLen);
+        return answered;
     }
 };
 

@@ -76,6 +76,13 @@ class InstancePeer {
         return frames_;
     }
 
+    // Exchanges with the client: runs of requests that were all waiting when the first of
+    // them was answered. A client that waits for each reply makes one per request.
+    int Exchanges() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return exchanges_;
+    }
+
   private:
     // Holds the reply back for the pace, or until the peer is stopped (false).
     bool Pause() {
@@ -134,8 +141,11 @@ class InstancePeer {
             frame.resize(12 + body);
             if (!ReadExactly(connection, frame.data() + 12, body)) return;
             {
+                std::uint8_t next;
+                const bool waiting = recv(connection, &next, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
                 std::lock_guard<std::mutex> lock(mutex_);
                 frames_.push_back(frame);
+                if (!waiting) ++exchanges_;
             }
             if (behaviour_ == Behaviour::kCloseOnRequest) return;
             if (behaviour_ == Behaviour::kSilent) {
@@ -167,6 +177,7 @@ class InstancePeer {
     std::thread thread_;
     std::mutex mutex_;
     std::vector<std::vector<std::uint8_t>> frames_;
+    int exchanges_ = 0;
 };
 
 class SocketDriverTest : public ::testing::Test {
@@ -263,6 +274,66 @@ TEST_F(SocketDriverTest, OpenAndRegisterWriteFramesOverTheSocket) {
     const std::vector<std::uint8_t> registerWrite = {0x51, 0x20, 0x22, 0, 4, 0, 0,    0, 4,    0,
                                                      0,    0,    0,    0, 0, 0, 0x80, 0, 0xFF, 0};
     EXPECT_EQ(frames[11], registerWrite);
+}
+
+// Writes whose outcome nobody examines go to the card with the operation's next call that
+// waits for it, in the order written; an operation returns once the card answered them all.
+// Writes whose outcome decides the result still wait for each reply.
+TEST_F(SocketDriverTest, UncheckedWritesShareOneExchangeWithTheCard) {
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kAnswer, 1);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    AdScanConfig config{};
+    config.Reg10Value = 0x1234;
+    config.ChannelList[1] = 1;
+    config.ChannelCount = 2;
+    ASSERT_EQ(DQX7460_AIConfig(handle, config), 0);
+    // Three scan values, 32 ranges, the count, the list and its extra entry, the mode.
+    std::vector<std::vector<std::uint8_t>> frames = peer.Frames();
+    ASSERT_EQ(frames.size(), 2u * 40);
+    EXPECT_EQ(peer.Exchanges(), 1);
+    for (std::size_t write = 0; write < 40; ++write) {
+        EXPECT_EQ(frames[2 * write][16], dqx7460::kRequestWriteArm) << write;
+        EXPECT_EQ(ReadLe32(&frames[2 * write + 1][0]), dqx7460::kIoctlBulkWrite) << write;
+    }
+    EXPECT_EQ(dqx7460::ReadLe16(&frames[1][16]), dqx7460::kRegScanValue10);
+    EXPECT_EQ(dqx7460::ReadLe16(&frames[1][18]), 0x1234);
+    EXPECT_EQ(dqx7460::ReadLe16(&frames[79][16]), dqx7460::kRegScanMode);
+
+    // Reset pulse and input source with the read arm, the block, the source set back.
+    WORD input = 0;
+    ASSERT_EQ(DQX7460_DioReadWord2(handle, &input), 0);
+    EXPECT_EQ(peer.Frames().size(), 80u + 10);
+    EXPECT_EQ(peer.Exchanges(), 1 + 3);
+    ASSERT_EQ(DQX7460_DioWriteWord2(handle, 0x00FF), 0);
+    EXPECT_EQ(peer.Exchanges(), 4 + 2);
+    DQX7460_DeviceClose(handle);
+}
+
+// A card that goes away under held-back writes fails the operation's next call, and every
+// call after it.
+TEST_F(SocketDriverTest, PeerLostUnderUncheckedWritesBreaksTheHandle) {
+    std::vector<ULONG> words(512);
+    ULONG* buffer = words.data();
+    {
+        InstancePeer peer(folder_, InstancePeer::Behaviour::kCloseOnRequest);
+        HANDLE handle = dqx7460::SocketDriver().Open(0);
+        ASSERT_NE(handle, nullptr);
+        EXPECT_EQ(DQX7460_StartAd(handle), 1);
+        EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+        EXPECT_EQ(peer.Frames().size(), 1u);
+        DQX7460_DeviceClose(handle);
+    }
+    // The configuration's outcome is not examined: the loss shows at the next call.
+    InstancePeer peer(folder_, InstancePeer::Behaviour::kCloseOnRequest);
+    HANDLE handle = dqx7460::SocketDriver().Open(0);
+    ASSERT_NE(handle, nullptr);
+    AdScanConfig config{};
+    config.ChannelCount = 1;
+    EXPECT_EQ(DQX7460_AIConfig(handle, config), 0);
+    EXPECT_EQ(DQX7460_ADReadData(handle, &buffer, 512), 1);
+    EXPECT_EQ(peer.Frames().size(), 1u);
+    DQX7460_DeviceClose(handle);
 }
 
 // A refused call fails but keeps the connection; a peer that closes or answers with more

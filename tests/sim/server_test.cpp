@@ -191,6 +191,50 @@ TEST_F(ServerTest, IdleControlClientsAreDropped) {
     }));
 }
 
+// Requests that arrive together are answered in order, a block read's data in its place.
+TEST_F(ServerTest, RequestsSentTogetherAreAnsweredInOrder) {
+    std::vector<std::uint8_t> together;
+    auto arm = [&](std::uint8_t request) {
+        std::vector<std::uint8_t> frame = Header(dqx7460::kIoctlVendorRequest, 10, 16);
+        frame.resize(frame.size() + 26);
+        frame[12 + 4] = request;
+        frame[12 + 8] = 0xEF;
+        frame[12 + 9] = 0xBE;
+        together.insert(together.end(), frame.begin(), frame.end());
+    };
+    auto pipe = [&](std::uint32_t code, std::uint32_t pipeNumber, std::uint32_t outLen) {
+        std::vector<std::uint8_t> frame = Header(code, 4, outLen);
+        frame.resize(frame.size() + 4);
+        dqx7460::WriteLe32(&frame[12], pipeNumber);
+        together.insert(together.end(), frame.begin(), frame.end());
+    };
+    // The input word as the read source, a block of it, a call the card does not know, and
+    // a read arm.
+    arm(dqx7460::kRequestWriteArm);
+    pipe(dqx7460::kIoctlBulkWrite, dqx7460::kPipeBulkOut, 4);
+    const std::uint8_t sourceWrite[4] = {dqx7460::kRegReadSource, 0, dqx7460::kSourceDigitalIn, 0};
+    together.insert(together.end(), sourceWrite, sourceWrite + 4);
+    arm(dqx7460::kRequestReadArm);
+    pipe(dqx7460::kIoctlBulkRead, dqx7460::kPipeBulkIn, 64);
+    const std::vector<std::uint8_t> unknown = Header(0x00220000, 0, 0);
+    together.insert(together.end(), unknown.begin(), unknown.end());
+    arm(dqx7460::kRequestReadArm);
+    int fd = Connect(instance_);
+    ASSERT_EQ(send(fd, together.data(), together.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(together.size()));
+
+    const std::size_t header = dqx7460::kReplyHeaderBytes;
+    const Answer answer = Receive(fd, 6 * header + 64);
+    ASSERT_EQ(answer.bytes.size(), 6 * header + 64);
+    EXPECT_FALSE(answer.closed);
+    const std::uint8_t* reply = answer.bytes.data();
+    for (int ok : {0, 1, 2}) EXPECT_EQ(dqx7460::ReadLe32(reply + ok * header), 1u) << ok;
+    EXPECT_EQ(dqx7460::ReadLe32(reply + 3 * header + 4), 64u) << "the block's length";
+    EXPECT_EQ(dqx7460::ReadLe32(reply + 4 * header + 64), 0u) << "the unknown code fails";
+    EXPECT_EQ(dqx7460::ReadLe32(reply + 5 * header + 64), 1u);
+    close(fd);
+}
+
 // Requests larger than any the library makes lose their connection without a reply; the
 // largest stream read is still answered.
 TEST_F(ServerTest, OversizedRequestsLoseTheirConnection) {
