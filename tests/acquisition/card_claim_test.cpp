@@ -9,23 +9,20 @@
 #include <memory>
 #include <string>
 
+#include "../common/scratch_folder.h"
+
 namespace {
 
 class CardClaimTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/velmora-claim-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
+        ASSERT_TRUE(scratch_.Made());
+        base_ = scratch_.Path();
         // The driver folder does not exist yet: the first claim makes it.
         setenv("DQX7460_DRIVER_DIR", (base_ + "/driver").c_str(), 1);
     }
-    void TearDown() override {
-        unlink(CardLockPath().c_str());
-        rmdir((base_ + "/driver").c_str());
-        rmdir(base_.c_str());
-        unsetenv("DQX7460_DRIVER_DIR");
-    }
+    void TearDown() override { unsetenv("DQX7460_DRIVER_DIR"); }
+    ScratchFolder scratch_{"velmora-claim"};
     std::string base_;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "../common/scratch_folder.h"
 #include "acquisition/card_access.h"
 #include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
@@ -133,9 +134,9 @@ TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
 // A card the program lets go of with lines active has them released, and the ledger says so;
 // a card that was never opened is not written to.
 TEST_F(CardConfigTest, CardLetGoOfReleasesTheRigLines) {
-    char folder[] = "/tmp/velmora-release-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    setenv("DQX7460_DRIVER_DIR", folder, 1);
+    const ScratchFolder folder("velmora-release");
+    ASSERT_TRUE(folder.Made());
+    setenv("DQX7460_DRIVER_DIR", folder.Path().c_str(), 1);
     {
         Card owned;
         owned.g_hDevice = card.Handle();
@@ -149,7 +150,6 @@ TEST_F(CardConfigTest, CardLetGoOfReleasesTheRigLines) {
     { Card unopened; }
     EXPECT_TRUE(card.Writes().empty());
     unsetenv("DQX7460_DRIVER_DIR");
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -9,25 +9,24 @@
 #include <fstream>
 #include <string>
 
+#include "../common/scratch_folder.h"
+
 namespace {
 
 class OutputLedgerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/velmora-ledger-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
+        ASSERT_TRUE(scratch_.Made());
+        base_ = scratch_.Path();
         UseFolder("a");
     }
-    void TearDown() override {
-        unsetenv("DQX7460_DRIVER_DIR");
-        std::filesystem::remove_all(base_);
-    }
+    void TearDown() override { unsetenv("DQX7460_DRIVER_DIR"); }
     void UseFolder(const std::string& name) {
         const std::string folder = base_ + "/" + name;
         ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
         setenv("DQX7460_DRIVER_DIR", folder.c_str(), 1);
     }
+    ScratchFolder scratch_{"velmora-ledger"};
     std::string base_;
 };
 

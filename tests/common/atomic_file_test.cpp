@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,21 +29,6 @@ std::string ReadAll(const fs::path& path) {
 // "rename".
 bool g_recording = false;
 std::vector<std::string> g_events;
-
-class TempDir {
-  public:
-    TempDir() {
-        char dir[] = "/tmp/velmora-atomic-XXXXXX";
-        if (mkdtemp(dir) != nullptr) path_ = dir;
-    }
-    ~TempDir() {
-        if (!path_.empty()) fs::remove_all(path_);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 }  // namespace
 
@@ -65,14 +52,15 @@ extern "C" int rename(const char* from, const char* to) {
 }
 
 TEST(AtomicFile, ReplacesTheFileWholeAndLeavesNoTemporary) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    fs::path file = dir.path() / "a.dat";
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
+    fs::path file = dir / "a.dat";
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(file, std::string(1000, 'x'), &error)) << error;
     ASSERT_TRUE(WriteFileAtomically(file, "short", &error)) << error;
     EXPECT_EQ(ReadAll(file), "short");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
@@ -84,26 +72,28 @@ TEST(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
 // A power cut must find either the old file or the whole new one under the final name: the
 // bytes are synced before the rename, and the folder after it.
 TEST(AtomicFile, BytesReachTheDiskBeforeTheRenameAndTheRenameBeforeReturning) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
     g_events.clear();
     g_recording = true;
-    const bool written = WriteFileAtomically(dir.path() / "a.dat", "data", nullptr);
+    const bool written = WriteFileAtomically(dir / "a.dat", "data", nullptr);
     g_recording = false;
     ASSERT_TRUE(written);
     EXPECT_EQ(g_events, (std::vector<std::string>{"sync file", "rename", "sync folder"}));
 }
 
 TEST(AtomicFile, NewFilesTakeTheModeTheUmaskGives) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
     const struct {
         mode_t umask;
         mode_t mode;
     } cases[] = {{022, 0644}, {027, 0640}, {077, 0600}, {002, 0664}};
     for (const auto& c : cases) {
         const mode_t previous = umask(c.umask);
-        const fs::path file = dir.path() / ("umask" + std::to_string(c.umask));
+        const fs::path file = dir / ("umask" + std::to_string(c.umask));
         const bool written = WriteFileAtomically(file, "data", nullptr);
         umask(previous);
         ASSERT_TRUE(written);
@@ -114,9 +104,10 @@ TEST(AtomicFile, NewFilesTakeTheModeTheUmaskGives) {
 }
 
 TEST(AtomicFile, CreatingNeverReplacesAndLeavesNoTemporary) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    const fs::path file = dir.path() / "a.dat";
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
+    const fs::path file = dir / "a.dat";
     std::string error;
     bool existed = true;
     ASSERT_TRUE(CreateFileAtomically(file, "first", &error, &existed)) << error;
@@ -125,28 +116,29 @@ TEST(AtomicFile, CreatingNeverReplacesAndLeavesNoTemporary) {
     EXPECT_TRUE(existed);
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
     EXPECT_EQ(ReadAll(file), "first");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
-    EXPECT_FALSE(CreateFileAtomically(dir.path() / "missing" / "b.dat", "x", &error, &existed));
+    EXPECT_FALSE(CreateFileAtomically(dir / "missing" / "b.dat", "x", &error, &existed));
     EXPECT_FALSE(existed);
 
-    const fs::path other = dir.path() / "b.dat";
+    const fs::path other = dir / "b.dat";
     std::ofstream(other) << "other";
     EXPECT_FALSE(RenameWithoutReplacing(other, file));
     EXPECT_EQ(errno, EEXIST);
     EXPECT_EQ(ReadAll(file), "first");
-    EXPECT_TRUE(RenameWithoutReplacing(other, dir.path() / "c.dat"));
+    EXPECT_TRUE(RenameWithoutReplacing(other, dir / "c.dat"));
     EXPECT_FALSE(fs::exists(other));
-    EXPECT_EQ(ReadAll(dir.path() / "c.dat"), "other");
+    EXPECT_EQ(ReadAll(dir / "c.dat"), "other");
 }
 
 TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    const fs::path file = dir.path() / "file";
-    const fs::path fifo = dir.path() / "fifo";
-    const fs::path device = dir.path() / "device";
-    const fs::path missing = dir.path() / "missing";
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
+    const fs::path file = dir / "file";
+    const fs::path fifo = dir / "fifo";
+    const fs::path device = dir / "device";
+    const fs::path missing = dir / "missing";
     ASSERT_TRUE(WriteFileAtomically(file, "0123456789", nullptr));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     fs::create_symlink("/dev/zero", device);
@@ -162,7 +154,7 @@ TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
     const struct {
         fs::path path;
         int reason;
-    } refused[] = {{fifo, EINVAL}, {device, EINVAL}, {dir.path(), EISDIR}, {missing, ENOENT}};
+    } refused[] = {{fifo, EINVAL}, {device, EINVAL}, {dir, EISDIR}, {missing, ENOENT}};
     for (const auto& r : refused) {
         bytes = "kept";
         error.clear();
@@ -176,12 +168,13 @@ TEST(ReadFilePrefix, ReadsARegularFileAndRefusesEverythingElseAtOnce) {
 // Side files are read whole, but only up to a bound: a file far longer than the program
 // writes (or a link to an endless device) never fills the memory.
 TEST(ReadBoundedFile, ReadsUpToItsBoundAndRefusesLongerFilesAndNonFiles) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    const fs::path file = dir.path() / "file";
-    const fs::path huge = dir.path() / "huge";
-    const fs::path fifo = dir.path() / "fifo";
-    const fs::path zero = dir.path() / "zero";
+    const ScratchFolder scratch("velmora-atomic");
+    ASSERT_TRUE(scratch.Made());
+    const fs::path dir = scratch.Path();
+    const fs::path file = dir / "file";
+    const fs::path huge = dir / "huge";
+    const fs::path fifo = dir / "fifo";
+    const fs::path zero = dir / "zero";
     ASSERT_TRUE(WriteFileAtomically(file, "0123456789", nullptr));
     // 300 MB without writing them: a sparse file.
     { std::ofstream(huge.string()); }

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "scratch_folder.h"
+
 class CommaLocale {
   public:
     // Switches the process to the locale, made on first use; false, with a reason, when it
@@ -20,7 +22,7 @@ class CommaLocale {
             *error = made.error_;
             return false;
         }
-        setenv("LOCPATH", made.folder_.c_str(), 1);
+        setenv("LOCPATH", made.folder_.Path().c_str(), 1);
         if (std::setlocale(LC_ALL, kName) == nullptr) {
             *error = std::string("setlocale refused ") + kName;
             return false;
@@ -40,24 +42,17 @@ class CommaLocale {
     static constexpr const char* kName = "de_DE.UTF-8";
 
     CommaLocale() {
-        char folder[] = "/tmp/velmora-locale-XXXXXX";
-        if (mkdtemp(folder) == nullptr) {
+        if (!folder_.Made()) {
             error_ = "no temporary folder";
             return;
         }
-        folder_ = folder;
         const std::string command =
-            "localedef -i de_DE -f UTF-8 '" + folder_ + "/" + kName + "' >/dev/null 2>&1";
+            "localedef -i de_DE -f UTF-8 '" + folder_ / kName + "' >/dev/null 2>&1";
         // localedef may warn and exit 1 with a usable locale; the file decides.
         [[maybe_unused]] const int status = std::system(command.c_str());
-        if (!std::filesystem::exists(folder_ + "/" + kName + "/LC_NUMERIC"))
+        if (!std::filesystem::exists(folder_ / kName + "/LC_NUMERIC"))
             error_ = "localedef made no de_DE.UTF-8 (package locales)";
     }
-    ~CommaLocale() {
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-
-    std::string folder_;
+    ScratchFolder folder_{"velmora-locale"};
     std::string error_;
 };

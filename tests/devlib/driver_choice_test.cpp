@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "../common/scratch_folder.h"
 #include "DQX7460.h"
 #include "card.h"
 #include "server.h"
@@ -28,8 +29,8 @@ constexpr const char* kUnassignedId = "ffff:fffe";
 class DriverChoiceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/devlib-choice-XXXXXX";
-        folder_ = mkdtemp(pattern);
+        ASSERT_TRUE(scratch_.Made());
+        folder_ = scratch_.Path();
         setenv("DQX7460_DRIVER_DIR", folder_.c_str(), 1);
         setenv("DQX7460_USB_IDS", kUnassignedId, 1);
     }
@@ -38,7 +39,6 @@ class DriverChoiceTest : public ::testing::Test {
         unsetenv("DQX7460_DRIVER");
         unsetenv("DQX7460_DRIVER_DIR");
         unsetenv("DQX7460_USB_IDS");
-        std::filesystem::remove_all(folder_);
     }
 
     void BindSocket(const std::string& name) {
@@ -51,6 +51,7 @@ class DriverChoiceTest : public ::testing::Test {
         close(fd);
     }
 
+    ScratchFolder scratch_{"devlib-choice"};
     std::string folder_;
     HANDLE handle_ = nullptr;
 };

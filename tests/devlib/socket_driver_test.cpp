@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "../common/scratch_folder.h"
 #include "DQX7460.h"
 #include "card_protocol.h"
 
@@ -183,8 +184,8 @@ class InstancePeer {
 class SocketDriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/devlib-sock-XXXXXX";
-        folder_ = mkdtemp(pattern);
+        ASSERT_TRUE(scratch_.Made());
+        folder_ = scratch_.Path();
         setenv("DQX7460_DRIVER_DIR", folder_.c_str(), 1);
     }
     void TearDown() override {
@@ -193,9 +194,9 @@ class SocketDriverTest : public ::testing::Test {
         unsetenv("XDG_RUNTIME_DIR");
         dqx7460::SetRequestTimeout(dqx7460::kDefaultRequestTimeout);
         dqx7460::SetOperationBudget(dqx7460::kDefaultOperationBudget);
-        std::filesystem::remove_all(folder_);
     }
 
+    ScratchFolder scratch_{"devlib-sock"};
     std::string folder_;
 };
 

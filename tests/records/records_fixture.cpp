@@ -14,24 +14,11 @@
 #include "settings/settings_record.h"
 
 void RecordsTest::SetUp() {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    previousDir_ = cwd;
-    std::string pattern = ::testing::TempDir() + "records-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    workDir_ = pattern;
-    ASSERT_EQ(chdir(workDir_.c_str()), 0);
+    ASSERT_TRUE(workDir_.Enter());
     AnchorDataFolder();
     std::string error;
     ASSERT_TRUE(EnsureDataFolder(&error)) << error;
     settings.Parse();
-}
-
-void RecordsTest::TearDown() {
-    if (!previousDir_.empty()) {
-        EXPECT_EQ(chdir(previousDir_.c_str()), 0);
-    }
-    if (!workDir_.empty()) std::filesystem::remove_all(workDir_);
 }
 
 std::string RecordsTest::ReadWhole(const std::string& path) {

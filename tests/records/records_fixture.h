@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/scratch_folder.h"
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
@@ -15,7 +16,6 @@
 class RecordsTest : public ::testing::Test {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // The whole file, or "" when it cannot be read.
     static std::string ReadWhole(const std::string& path);
@@ -31,8 +31,7 @@ class RecordsTest : public ::testing::Test {
     SpecimenDims specimen;
 
   private:
-    std::string previousDir_;
-    std::string workDir_;
+    ScratchFolder workDir_{"records"};
 };
 
 // The workbook as Debian's xlrd reads it (tests/records/read_xls.py).

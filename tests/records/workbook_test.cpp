@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "../common/scratch_folder.h"
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
@@ -206,14 +207,13 @@ TEST_F(WorkbookTest, LibreOfficeOpensTheWorkbook) {
     const std::string path = Export();
     // A profile of its own: a LibreOffice already running on the shared one (another test
     // run) would take the request over and this one would fail.
-    std::string profile = "/tmp/velmora-lo-XXXXXX";
-    ASSERT_NE(mkdtemp(profile.data()), nullptr);
+    const ScratchFolder profile("velmora-lo");
+    ASSERT_TRUE(profile.Made());
     const std::string command =
-        "/usr/bin/libreoffice -env:UserInstallation=file://" + profile +
+        "/usr/bin/libreoffice -env:UserInstallation=file://" + profile.Path() +
         " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" +
         DataFolderPath() + "' '" + path + "' >/dev/null 2>&1";
     const int status = std::system(command.c_str());
-    std::filesystem::remove_all(profile);
     ASSERT_EQ(status, 0);
     const std::string csv = ReadWhole(DataFolderPath() + "Dranvik2025-03-07-14-05-09.csv");
     EXPECT_NE(csv.find("次数,张力N,位移mm"), std::string::npos) << csv;

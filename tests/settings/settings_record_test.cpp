@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/scratch_folder.h"
 #include "common/gbk_text.h"
 #include "settings/data_folder.h"
 
@@ -32,20 +33,15 @@ std::string ReadAll(const fs::path& path) {
 class SettingsFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char dir[] = "/tmp/velmora-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dir_ = dir;
-        ASSERT_EQ(chdir(dir), 0);
+        ASSERT_TRUE(scratch_.Enter());
+        dir_ = scratch_.Path();
         AnchorDataFolder();
-    }
-    void TearDown() override {
-        EXPECT_EQ(chdir("/"), 0);
-        fs::remove_all(dir_);
     }
     std::string BlockAt(const std::string& bytes, std::size_t offset, std::size_t width) {
         std::string block = bytes.substr(offset, width);
         return block.substr(0, block.find('\0'));
     }
+    ScratchFolder scratch_{"velmora-settings"};
     fs::path dir_;
     Settings settings;
 };

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../common/scratch_folder.h"
 #include "settings/data_folder.h"
 
 namespace {
@@ -16,20 +17,10 @@ namespace {
 class SpecimenTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        previous_ = cwd;
-        std::string pattern = ::testing::TempDir() + "specimen-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        ASSERT_TRUE(dir_.Enter());
         AnchorDataFolder();
         std::string error;
         ASSERT_TRUE(EnsureDataFolder(&error)) << error;
-    }
-    void TearDown() override {
-        EXPECT_EQ(chdir(previous_.c_str()), 0);
-        std::filesystem::remove_all(dir_);
     }
     static std::string FileText() {
         std::ifstream in(SpecimenFilePath(), std::ios::binary);
@@ -38,7 +29,7 @@ class SpecimenTest : public ::testing::Test {
         return text.str();
     }
 
-    std::string previous_, dir_;
+    ScratchFolder dir_{"specimen"};
     SpecimenDims specimen;
 };
 

@@ -1,5 +1,6 @@
-// The main window with an in-process card: start-up, the state table, the sampling tick,
-// the input poll, the interlocks' consequences, save and playback.
+// The main window with an in-process card: what it shows of start-up, the state table, the
+// sampling tick, the input poll, the interlocks' consequences, save and playback, and its
+// dialogs, menus and timers. What the run controller decides is tested without a window.
 #include "shell/main_dialog.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QWindow>
 #include <QtTest>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <set>
@@ -32,18 +32,14 @@
 #include "../common/text_fit.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/conditioning.h"
-#include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
 #include "card.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "common/message_box.h"
-#include "common/number_text.h"
 #include "control/control_ids.h"
 #include "driver.h"
 #include "in_process_driver.h"
-#include "records/archive.h"
-#include "results/results_engine.h"
 #include "results/results_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
@@ -57,21 +53,15 @@ QString Name(ControlId id) {
     return QString::number(Number(id));
 }
 
-// Passes every call to the simulated card, except bulk reads while reads are made to fail;
-// tells onCall of each call first.
-class SwitchableDriver : public dqx7460::ForwardingDriver {
+// Passes every call to the simulated card; tells onCall of each call first.
+class ObservedDriver : public dqx7460::ForwardingDriver {
   public:
     using ForwardingDriver::ForwardingDriver;
     bool Control(HANDLE handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                  std::uint32_t outLen, std::uint32_t* returned) override {
         if (onCall) onCall();
-        if (failReads && code == dqx7460::kIoctlBulkRead) {
-            *returned = 0;
-            return false;
-        }
         return ForwardingDriver::Control(handle, code, in, inLen, out, outLen, returned);
     }
-    bool failReads = false;
     std::function<void()> onCall;
 };
 
@@ -91,35 +81,23 @@ class TestDlgTest : public QObject {
 
     void startWithoutCard();
     void startWithCard();
-    void cardInUseByAnotherProgramIsNotOpened();
+    void cardInUseByAnotherProgramOffersOnlyPlayback();
     void liveStateTable();
-    void startStopStartContinuesTheTest();
-    void fullTableStopsTheRun();
-    void recordTimesCountRealTimeAcrossAStop();
-    void startInputRepeatsWhileHeld();
-    void zeroAndClearInputsWaitForTheStop();
-    void failingReadSkipsTheTick();
+    void continuedTestListsItsRecordsNewestFirst();
+    void tickTimesTheRecordBeforeAskingTheCard();
     void forcedStopAtTheLimit();
     void readingsAfterAForcedStop();
-    void pollsWatchTheLimitsOfALongPeriod();
-    void travelLimitFromTheSwitch();
-    void heldStartCannotOverrideTheSwitch();
     void breakRunsTheSequenceAndSaves();
     void refusedTestNameKeepsTheRecords();
-    void brokenTestNotSavedHoldsTheNextStart();
-    void unreadableArchiveLeavesTheWindow();
     void playbackStateTable();
     void openCommandPicksFromTheDataFolder();
-    void openRefusesForeignFilesAndStartsEachPlaybackQuiet();
     void settingsFileThatCannotBeMadeKeepsTheDefaults();
     void settingsCommandReloadsAndRebuildsHeaders();
     void settingsKeepAnUnsavedTestUnlessTheOperatorAgrees();
     void limitBoxesAndLampsNameTheirUnit();
     void checkBoxesToggleTheirFlags();
     void resultsAndSpecimenCommands();
-    void playbackResultsDoNotDependOnHowItEnds();
     void textsFitTheirRectangles();
-    void highSpeedTickWaitsForTheBurst();
     void keysDoNotEndTheProgram_data();
     void keysDoNotEndTheProgram();
     void clearButtonAsksForAnUnsavedTest();
@@ -152,7 +130,7 @@ class TestDlgTest : public QObject {
     QString m_previousDir;
     sim::Card m_card{1};
     std::unique_ptr<sim::InProcessDriver> m_inProcess;
-    std::unique_ptr<SwitchableDriver> m_driver;
+    std::unique_ptr<ObservedDriver> m_driver;
     std::unique_ptr<CTestDlg> m_dlg;
     std::vector<std::pair<QString, QString>> m_boxes;
     int m_outputWrites = 0;
@@ -179,7 +157,7 @@ void TestDlgTest::init() {
         if (reg == kOutputRegister) ++m_outputWrites;
     });
     m_inProcess = std::make_unique<sim::InProcessDriver>();
-    m_driver = std::make_unique<SwitchableDriver>(*m_inProcess);
+    m_driver = std::make_unique<ObservedDriver>(*m_inProcess);
     dqx7460::SetDriver(m_driver.get());
 }
 
@@ -333,40 +311,24 @@ void TestDlgTest::startWithCard() {
              QRect(10, 327, 586, 269));
 }
 
-void TestDlgTest::cardInUseByAnotherProgramIsNotOpened() {
-    auto otherProgram = std::make_unique<CardClaim>();
-    QCOMPARE(otherProgram->Claim(), CardClaim::Result::kClaimed);
-    int cardWrites = 0;
-    m_card.SetWriteObserver([&cardWrites](std::uint16_t, std::uint16_t) { ++cardWrites; });
+// As without a card: playback only.
+void TestDlgTest::cardInUseByAnotherProgramOffersOnlyPlayback() {
+    CardClaim otherProgram;
+    QCOMPARE(otherProgram.Claim(), CardClaim::Result::kClaimed);
     Open();
-    QCOMPARE(cardWrites, 0);
-    QVERIFY(m_dlg->TheCard().g_hDevice == nullptr);
     QCOMPARE(m_boxes.size(), std::size_t{1});
-    QCOMPARE(m_boxes[0].second, QStringLiteral("设备信息"));
-    QCOMPARE(m_boxes[0].first,
-             QStringLiteral("USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"));
-    // As without a card: playback only.
     ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
     QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
     QVERIFY(!Action(ControlId::kMenuSettings)->isEnabled());
     QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
     QVERIFY(!m_dlg->IsTimerRunning(kPollTimer));
-    m_dlg.reset();
-    m_card.SetWriteObserver(nullptr);
-
-    // Once the other program has ended, the card is this program's.
-    m_boxes.clear();
-    otherProgram.reset();
-    m_dlg = std::make_unique<CTestDlg>();
-    QVERIFY(m_boxes.empty());
-    QVERIFY(m_dlg->TheCard().g_hDevice != nullptr);
 }
 
 void TestDlgTest::liveStateTable() {
     Open();
     QCOMPARE(Status("statusState"), QStringLiteral("空闲"));
     QCOMPARE(Status("statusTime"), QString());
-    m_dlg->OnStart();
+    Button(ControlId::kStart)->click();
     ExpectState({ControlId::kTravelLimit, ControlId::kStop}, QStringLiteral("已开始...."),
                 QStringLiteral("停止采集"));
     QCOMPARE(Status("statusState"), QStringLiteral("采集中"));
@@ -392,18 +354,14 @@ void TestDlgTest::liveStateTable() {
     QCOMPARE(Status("statusInterval"), QString());
 }
 
-void TestDlgTest::startStopStartContinuesTheTest() {
+void TestDlgTest::continuedTestListsItsRecordsNewestFirst() {
     Open();
     m_card.SetVoltage(0, 2.0);
     m_dlg->OnStart();
-    const std::string firstStart = m_dlg->Run().g_strStartTime;
-    QVERIFY(!firstStart.empty());
     m_dlg->SampleTick();
     m_dlg->SampleTick();
     m_dlg->OnStop();
-    m_dlg->Run().g_strStartTime = "marker";
     m_dlg->OnStart();
-    QCOMPARE(m_dlg->Run().g_strStartTime, std::string("marker"));
     m_dlg->SampleTick();
     QCOMPARE(m_dlg->Run().g_nRecordCount, 3);
     // Row 0 is the newest record; the rows count down and end at the last record.
@@ -419,27 +377,14 @@ void TestDlgTest::startStopStartContinuesTheTest() {
     m_dlg->OnStop();
     m_dlg->OnClearList();
     QCOMPARE(Cell(0, 0), QString());
-    m_dlg->OnStart();
-    QVERIFY(m_dlg->Run().g_strStartTime != "marker");
 }
 
-void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
+// A record is timed when its tick begins to read the card, not when the card has answered,
+// so that a slow answer does not shift the record's time.
+void TestDlgTest::tickTimesTheRecordBeforeAskingTheCard() {
     Open();
     m_dlg->OnStart();
     m_dlg->SampleTick();
-    m_dlg->SampleTick();
-    QVERIFY(m_dlg->Run().g_dRecordTime[1] >= 0.0);
-    QVERIFY(m_dlg->Run().g_dRecordTime[2] >= m_dlg->Run().g_dRecordTime[1]);
-    m_dlg->OnStop();
-    // The pause between the stop and the continue counts: wait on the clock, bounded.
-    const double resumeAfter = m_dlg->Run().g_dRecordTime[2] + 0.05;
-    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Run().SecondsSinceTestStart() >= resumeAfter, 5000);
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    QVERIFY(m_dlg->Run().g_dRecordTime[3] >= resumeAfter);
-
-    // A record is timed when its tick begins to read the card, not when the card has
-    // answered, so that a slow answer does not shift the record's time.
     double firstCall = -1.0;
     m_driver->onCall = [this, &firstCall] {
         if (firstCall < 0.0) firstCall = m_dlg->Run().SecondsSinceTestStart();
@@ -447,118 +392,11 @@ void TestDlgTest::recordTimesCountRealTimeAcrossAStop() {
     m_dlg->SampleTick();
     m_driver->onCall = nullptr;
     QVERIFY(firstCall >= 0.0);
-    QVERIFY2(m_dlg->Run().g_dRecordTime[4] <= firstCall,
+    QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
+    QVERIFY2(m_dlg->Run().g_dRecordTime[2] <= firstCall,
              qPrintable(QStringLiteral("record at %1 s, card asked at %2 s")
-                            .arg(m_dlg->Run().g_dRecordTime[4], 0, 'f', 6)
+                            .arg(m_dlg->Run().g_dRecordTime[2], 0, 'f', 6)
                             .arg(firstCall, 0, 'f', 6)));
-
-    // A cleared list begins a new test, whose clock starts at its own first start.
-    m_dlg->OnStop();
-    m_dlg->OnClearList();
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
-    QVERIFY(m_dlg->Run().g_dRecordTime[1] < resumeAfter);
-}
-
-// A full table stops the run as the stop command does and says why; the interlocks go on
-// watching the rig, which may still be pulling.
-void TestDlgTest::fullTableStopsTheRun() {
-    Open();
-    const QString full = QStringLiteral("记录已满 10000 次，采集已停止。请保存测试数据。");
-    const struct {
-        const char* what;
-        double volts;
-        WORD inputs;
-    } cases[] = {{"tension at the forced-stop limit", 3.6, 0xFFFF},
-                 {"travel-limit switch", 0.0, 0xFFFE}};
-    for (const auto& c : cases) {
-        m_card.SetVoltage(0, 0.0);
-        m_card.SetDigitalInputs(0xFFFF);
-        m_dlg->OnClearList();
-        m_dlg->OnStart();
-        m_dlg->SampleTick();
-        for (int i = 1; i <= 10000; ++i)
-            m_dlg->Run().g_strRecord0[i] = m_dlg->Run().g_strRecord1[i] = "001.000";
-        m_dlg->Run().g_nRecordCount = 10000;
-        m_boxes.clear();
-        m_dlg->SampleTick();
-        QCOMPARE(m_dlg->Run().g_nRecordCount, 10000);
-        QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-        ExpectState({ControlId::kSettings, ControlId::kStart, ControlId::kClearList,
-                     ControlId::kSave, ControlId::kZeroSensors, ControlId::kPrint},
-                    QStringLiteral("开始采集"), QStringLiteral("已停止...."));
-        QCOMPARE(m_boxes.size(), std::size_t{1});
-        QCOMPARE(m_boxes[0].first, full);
-        QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
-        QVERIFY(m_dlg->Run().HasUnsavedTest());
-        QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 50);
-        QVERIFY(m_dlg->IsTimerRunning(kSampleTimer));
-
-        m_card.SetVoltage(0, c.volts);
-        m_card.SetDigitalInputs(c.inputs);
-        m_dlg->PollInputs();
-        QVERIFY2(TickUntil([this] { return m_boxes.size() > 1; }), c.what);
-        QCOMPARE(m_boxes.back().first, QStringLiteral("安全限制 强行停机"));
-        QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
-        QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
-    }
-    QVERIFY(ArchivesInDataFolder().isEmpty());
-}
-
-void TestDlgTest::startInputRepeatsWhileHeld() {
-    Open();
-    m_card.SetDigitalInputs(0xFFEF);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-    QCOMPARE(Button(ControlId::kStart)->text(), QStringLiteral("已开始...."));
-    // A held button issues the start again: the second start resets the sequence state.
-    m_dlg->Run().g_nAutoStopTicks = 3;
-    m_dlg->PollInputs();
-    QCOMPARE(m_dlg->Run().g_nAutoStopTicks, 0);
-    m_card.SetDigitalInputs(0xFFFF);
-    m_dlg->Run().g_nAutoStopTicks = 3;
-    m_dlg->PollInputs();
-    QCOMPARE(m_dlg->Run().g_nAutoStopTicks, 3);
-}
-
-void TestDlgTest::zeroAndClearInputsWaitForTheStop() {
-    Open();
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    m_dlg->SampleTick();
-    m_card.SetDigitalInputs(0xFFF3);
-    m_dlg->PollInputs();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
-    QCOMPARE(int(m_dlg->Run().g_bZeroRequest0), 0);
-    // The stop input is taken first, so zero and clear act in the same poll.
-    m_card.SetDigitalInputs(0xFFF1);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
-    QCOMPARE(int(m_dlg->Run().g_bZeroRequest0), 1);
-    QCOMPARE(int(m_dlg->Run().g_bZeroRequest1), 1);
-}
-
-void TestDlgTest::failingReadSkipsTheTick() {
-    Open();
-    m_card.SetVoltage(0, 1.0);
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    const QString readout = Text(ControlId::kReadout0);
-    const int writes = OutputWrites();
-    m_card.SetVoltage(0, 2.0);
-    m_driver->failReads = true;
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->TheCard().g_nLastError, 1);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
-    QCOMPARE(Text(ControlId::kReadout0), readout);
-    QCOMPARE(Cell(0, 0), QStringLiteral("1"));
-    QCOMPARE(OutputWrites(), writes);
-    m_driver->failReads = false;
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 2);
-    QCOMPARE(OutputWrites(), writes + 1);
 }
 
 void TestDlgTest::forcedStopAtTheLimit() {
@@ -616,37 +454,6 @@ void TestDlgTest::forcedStopAtTheLimit() {
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
 }
 
-// With ticks 10 s apart the poll stops the test at the limit; at the default period the
-// ticks, as frequent as the polls, watch alone.
-void TestDlgTest::pollsWatchTheLimitsOfALongPeriod() {
-    Open();
-    m_dlg->SettingsRecord().g_strSamplePeriod = "10000";
-    m_dlg->SettingsRecord().Parse();
-    m_dlg->OnStart();
-    QCOMPARE(m_dlg->TimerPeriod(kSampleTimer), 10000);
-    m_card.SetVoltage(0, 4.0);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-    // The reading that tripped is the test's one record.
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
-    QCOMPARE(m_dlg->Run().g_strRecord0[1], m_dlg->Run().g_strReadout0[0]);
-    QVERIFY(std::atof(m_dlg->Run().g_strRecord0[1].c_str()) >= 35.0);
-    QCOMPARE(m_card.DigitalOutputs() & 0x07, 0);
-    QVERIFY(!Lamp(ControlId::kForcedStopLamp)->isHidden());
-    QCOMPARE(m_boxes.size(), std::size_t{1});
-    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
-
-    m_card.SetVoltage(0, 1.2);
-    m_dlg->SettingsRecord().g_strSamplePeriod = "30";
-    m_dlg->SettingsRecord().Parse();
-    m_dlg->OnStart();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-    m_card.SetVoltage(0, 4.0);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-    QCOMPARE(m_card.DigitalOutputs() & 0x01, 0x01);
-}
-
 void TestDlgTest::readingsAfterAForcedStop() {
     Open();
     m_card.SetVoltage(1, 4.0);
@@ -661,96 +468,22 @@ void TestDlgTest::readingsAfterAForcedStop() {
     QCOMPARE(Text(ControlId::kRecordCount), QString::number(m_dlg->Run().g_nRecordCount));
     QCOMPARE(Cell(0, 0), QString::number(m_dlg->Run().g_nRecordCount));
 
-    // A new test begins from the card's present values, whatever was read before the stop.
-    m_card.SetVoltage(0, 0.0);
-    m_card.SetVoltage(1, 0.0);
-    m_dlg->OnClearList();
-    m_dlg->OnStart();
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
+    // The window's own timer then keeps the readouts on the card, without evaluating the
+    // limits again.
     const QString zero0 =
         QString::fromStdString(FormatChannelValue(0, 0.0, m_dlg->SettingsRecord().g_dFullScale0));
     const QString zero1 =
         QString::fromStdString(FormatChannelValue(1, 0.0, m_dlg->SettingsRecord().g_dFullScale1));
-    QCOMPARE(Cell(0, 1), zero0);
-    QCOMPARE(Cell(0, 2), zero1);
-    QCOMPARE(m_dlg->Run().g_dHistory1[501], 0.0);
-
-    // After the next forced stop the window's own timer keeps the readouts on the card,
-    // without evaluating the limits again.
-    m_card.SetVoltage(0, 4.0);
-    m_card.SetVoltage(1, 2.0);
-    QVERIFY(TickUntil([this] { return m_boxes.size() == 2; }));
     m_card.SetVoltage(0, 0.0);
     m_card.SetVoltage(1, 0.0);
     QTRY_VERIFY_WITH_TIMEOUT(
         Text(ControlId::kReadout0) == zero0 && Text(ControlId::kReadout1) == zero1, 5000);
-    QCOMPARE(m_boxes.size(), std::size_t{2});
+    QCOMPARE(m_boxes.size(), std::size_t{1});
     QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
     QVERIFY(!m_dlg->Run().g_bRecording);
 }
 
-void TestDlgTest::travelLimitFromTheSwitch() {
-    Open();
-    m_card.SetDigitalInputs(0xFFFE);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bTravelLimit), 1);
-    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位接通"));
-    m_dlg->SampleTick();
-    QCOMPARE(m_boxes.size(), std::size_t{1});
-    QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
-    m_dlg->SampleTick();
-    QCOMPARE(m_boxes.size(), std::size_t{1});
-    QVERIFY(Status("statusNotice").startsWith(QStringLiteral("强行停机：行程限位开关动作。")));
-
-    m_card.SetDigitalInputs(0xFFFF);
-    m_dlg->PollInputs();
-    QCOMPARE(int(m_dlg->Run().g_bTravelLimit), 0);
-    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位断开"));
-
-    // The button's state lasts until the next poll sees the switch released.
-    m_dlg->OnTravelLimit();
-    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位接通"));
-    m_dlg->PollInputs();
-    QCOMPARE(Button(ControlId::kTravelLimit)->text(), QStringLiteral("行程限位断开"));
-}
-
-void TestDlgTest::heldStartCannotOverrideTheSwitch() {
-    // Idle with the switch engaged and start held; a running test reaching the switch with
-    // start held; a start from the window's button while the switch is engaged.
-    const struct {
-        const char* name;
-        bool running;
-        bool button;
-    } cases[] = {{"idle", false, false}, {"running", true, false}, {"button", false, true}};
-    for (const auto& c : cases) {
-        Open();
-        m_boxes.clear();
-        if (c.running) {
-            m_dlg->OnStart();
-            m_dlg->SampleTick();
-        }
-        m_card.SetDigitalInputs(0xFFEE);
-        for (int poll = 0; poll < 5; ++poll) {
-            m_dlg->PollInputs();
-            QVERIFY2(bool(m_dlg->Run().g_bRecording) == c.running, c.name);
-        }
-        if (c.button) Button(ControlId::kStart)->click();
-        m_dlg->SampleTick();
-        QVERIFY2(m_boxes.size() == 1, c.name);
-        QCOMPARE(m_boxes[0].first, QStringLiteral("安全限制 强行停机"));
-        QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-        QCOMPARE(m_card.DigitalOutputs() & 0x01, 0);
-        for (int poll = 0; poll < 5; ++poll) {
-            m_dlg->PollInputs();
-            QVERIFY2(!m_dlg->Run().g_bRecording, c.name);
-        }
-        m_card.SetDigitalInputs(0xFFFF);
-        m_dlg.reset();
-        m_inProcess->RemoveCard(0);
-    }
-}
-
+// The break sequence's end saves the test: the window tells where, and shows its results.
 void TestDlgTest::breakRunsTheSequenceAndSaves() {
     Open();
     m_card.SetVoltage(0, 3.2);
@@ -758,27 +491,12 @@ void TestDlgTest::breakRunsTheSequenceAndSaves() {
     QVERIFY(TickUntil([this] { return m_dlg->Run().g_dHistory0[501] > 31.9; }));
     m_card.SetVoltage(0, 0.0);
     QVERIFY(TickUntil([this] { return m_dlg->Run().g_bBreakDetected != 0; }));
-    QCOMPARE(m_dlg->Run().g_nBreakRecord, m_dlg->Run().g_nRecordCount);
     QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
-    QVERIFY(!Lamp(ControlId::kAutoStopLamp)->isHidden());
-    QCOMPARE(m_card.DigitalOutputs() & 0x18, 0);
-
-    // The sequence's own timing is the interlock tests' job; here: its end stops and saves.
-    QVERIFY(TickUntil([this] { return m_dlg->Run().g_bAutoReturnActive != 0; }));
-    QVERIFY(!Lamp(ControlId::kAutoReturnLamp)->isHidden());
-    for (int i = 1; i < 20; ++i) m_dlg->SampleTick();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-    QVERIFY(ArchivesInDataFolder().isEmpty());
-    const int records = m_dlg->Run().g_nRecordCount + 1;
     const QSize windowSize = m_dlg->size();
-    m_dlg->SampleTick();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, records);
-    QVERIFY(Lamp(ControlId::kAutoReturnLamp)->isHidden());
+    QVERIFY(TickUntil([this] { return !m_dlg->Run().g_bRecording; }));
+    const int records = m_dlg->Run().g_nRecordCount;
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     const QString base = ArchivesInDataFolder().constFirst().chopped(4);
-    QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".xls"));
-    QVERIFY(QFileInfo::exists(QString::fromStdString(DataFolderPath()) + base + ".csv"));
     QVERIFY(m_boxes.empty());
     // The saved archive's whole path is told; however long, it does not widen the window.
     QCOMPARE(Status("statusNotice"),
@@ -821,64 +539,6 @@ void TestDlgTest::refusedTestNameKeepsTheRecords() {
     QCOMPARE(ArchivesInDataFolder().size(), 1);
     QVERIFY(ArchivesInDataFolder().constFirst().startsWith(QStringLiteral("ok")));
     QVERIFY(!m_dlg->Run().HasUnsavedTest());
-}
-
-// A test that broke but could not be saved is kept, and a start is refused with a notice
-// until it is saved or cleared; once saved, the next start begins a new test.
-void TestDlgTest::brokenTestNotSavedHoldsTheNextStart() {
-    Open();
-    m_dlg->SettingsRecord().g_strTestName = "a/b";
-    m_card.SetVoltage(0, 3.2);
-    m_dlg->OnStart();
-    QVERIFY(TickUntil([this] { return m_dlg->Run().g_dHistory0[501] > 31.9; }));
-    m_card.SetVoltage(0, 0.0);
-    QVERIFY(TickUntil([this] { return !m_dlg->Run().g_bRecording; }));
-    QVERIFY(m_dlg->Run().g_nBreakRecord > 0);
-    QCOMPARE(m_boxes.size(), std::size_t{1});
-    QCOMPARE(m_boxes[0].second, QStringLiteral("文件信息"));
-    const int records = m_dlg->Run().g_nRecordCount;
-    const double peak = m_dlg->Run().g_dHistory0[501];
-
-    m_boxes.clear();
-    m_card.SetDigitalInputs(0xFFEF);  // the rig's start
-    m_dlg->PollInputs();
-    m_card.SetDigitalInputs(0xFFFF);
-    Button(ControlId::kStart)->click();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, records);
-    QCOMPARE(m_dlg->Run().g_dHistory0[501], peak);
-    QCOMPARE(m_boxes.size(), std::size_t{2});
-    QCOMPARE(m_boxes[0].second, QStringLiteral("采集信息"));
-    QVERIFY(m_boxes[0].first.contains(QStringLiteral("尚未保存")));
-    QVERIFY(Button(ControlId::kSave)->isEnabled());
-
-    m_dlg->SettingsRecord().g_strTestName = "ok";
-    m_boxes.clear();
-    m_dlg->OnSave();
-    QVERIFY(m_boxes.empty());
-    QCOMPARE(ArchivesInDataFolder().size(), 1);
-    m_card.SetVoltage(0, 1.0);
-    Button(ControlId::kStart)->click();
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
-    QCOMPARE(m_dlg->Run().g_nBreakRecord, 0);
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
-    QVERIFY(m_dlg->Run().g_dHistory0[501] < 15.0);
-    QCOMPARE(Cell(1, 0), QString());
-    QVERIFY(m_boxes.empty());
-}
-
-void TestDlgTest::unreadableArchiveLeavesTheWindow() {
-    Open(false);
-    m_boxes.clear();
-    m_dlg->OpenArchive(m_dir->filePath(QStringLiteral("missing.dat")));
-    QCOMPARE(m_boxes.size(), std::size_t{1});
-    QVERIFY(!m_dlg->Playback());
-    QCOMPARE(int(m_dlg->Run().g_bRecording), 0);
-    QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
-    ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-    QVERIFY(Action(ControlId::kMenuOpen)->isEnabled());
 }
 
 void TestDlgTest::playbackStateTable() {
@@ -1067,90 +727,6 @@ void TestDlgTest::settingsKeepAnUnsavedTestUnlessTheOperatorAgrees() {
     SetQuestionHandler({});
 }
 
-// A saved test played back in the window run by exec(): the break sequence stops the
-// playback before the archive's end (继续回放), the next start plays on to 回放结束. Every
-// stop shows the same results, the specimen the test was saved with and its own start time.
-void TestDlgTest::playbackResultsDoNotDependOnHowItEnds() {
-    Open();
-    m_dlg->SettingsRecord().g_strSamplePeriod = "5";
-    m_dlg->SettingsRecord().Parse();
-    constexpr int kRise = 150, kRecords = 250;
-    for (int i = 1; i <= kRecords; ++i) {
-        const double d = 0.1 * i;
-        const double f = i <= kRise ? 40 * (1 - std::exp(-d / 3)) : 0.5;
-        char text[32];
-        std::snprintf(text, sizeof text, "%07.3f", f);
-        m_dlg->Run().g_strRecord0[i] = text;
-        std::snprintf(text, sizeof text, "%07.3f", d);
-        m_dlg->Run().g_strRecord1[i] = text;
-    }
-    m_dlg->Run().g_nRecordCount = kRecords;
-    m_dlg->Run().g_strStartTime = "2025-03-07-14:05:09";
-    m_dlg->Specimen() = {10.0, 50.0};
-    m_dlg->OnSave();
-    const QStringList archives = ArchivesInDataFolder();
-    QCOMPARE(archives.size(), 1);
-    const QString archive = QString::fromStdString(DataFolderPath()) + archives.constFirst();
-    QVERIFY(QFile::exists(archive.chopped(4) + QStringLiteral(".ini")));
-
-    ReopenWithoutCard();
-    m_dlg->Specimen() = {20.0, 80.0};  // today's specimen is another one
-    m_dlg->Run().g_strStartTime.clear();
-    m_dlg->OpenArchive(archive);
-    QVERIFY(m_dlg->Playback());
-
-    struct Stop {
-        QString caption;
-        int played;
-        std::string startTime;
-        ResultSet set;
-    };
-    std::vector<Stop> stops;
-    bool stuck = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, m_dlg.get(), [&] {
-        if (m_dlg->Run().g_bRecording || !Button(ControlId::kStart)->isEnabled()) return;
-        stops.push_back(
-            {Button(ControlId::kStart)->text(), m_dlg->Run().g_nRecordCount,
-             m_dlg->Run().g_strStartTime,
-             ResultsOfCurrentTest(m_dlg->SettingsRecord(), m_dlg->Run(), m_dlg->Specimen())});
-        if (stops.back().caption == QStringLiteral("回放结束") || stops.size() > 10) {
-            m_dlg->done(QDialog::Accepted);
-        } else {
-            Button(ControlId::kStart)->click();
-        }
-    });
-    watch.start(5);
-    // Only a playback that never ends trips this: on a crowded machine with the sanitizer
-    // the 250 records at 5 ms have taken over 20 s.
-    QTimer::singleShot(120000, m_dlg.get(), [&] {
-        stuck = true;
-        m_dlg->done(QDialog::Rejected);
-    });
-    m_dlg->exec();
-    watch.stop();
-    QVERIFY(!stuck);
-    QVERIFY(stops.size() >= 2);
-    QCOMPARE(stops.front().caption, QStringLiteral("继续回放"));
-    QVERIFY(stops.front().played < kRecords);
-    QCOMPARE(stops.back().caption, QStringLiteral("回放结束"));
-    for (const Stop& stop : stops) {
-        QCOMPARE(stop.startTime, std::string("2025-03-07-14:05:09"));
-        QCOMPARE(stop.set.startTime, std::string("2025-03-07-14:05:09"));
-        QCOMPARE(*stop.set.specimen.area, 10.0);
-        QCOMPARE(*stop.set.specimen.gaugeLength, 50.0);
-        QCOMPARE(stop.set.results.count, kRecords);
-        QCOMPARE(stop.set.results.breakIndex, kRise - 1);
-        QCOMPARE(stop.set.rows.size(), stops.front().set.rows.size());
-        for (std::size_t i = 0; i < stop.set.rows.size(); ++i) {
-            QCOMPARE(stop.set.rows[i].name, stops.front().set.rows[i].name);
-            QCOMPARE(stop.set.rows[i].value, stops.front().set.rows[i].value);
-        }
-    }
-    QCOMPARE(stops.front().set.results.breakForce, LeadingNumber(m_dlg->Run().g_strRecord0[kRise]));
-    QVERIFY(stops.front().set.results.tensileStrength);
-}
-
 void TestDlgTest::resultsAndSpecimenCommands() {
     Open();
     m_dlg->OnStart();
@@ -1208,22 +784,6 @@ void TestDlgTest::textsFitTheirRectangles() {
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
-void TestDlgTest::highSpeedTickWaitsForTheBurst() {
-    Open();
-    m_dlg->OnStart();
-    m_dlg->TheCard().g_bHighSpeed = 1;
-    m_dlg->TheCard().highSpeed.g_bHighSpeedDone = 0;
-    const int writes = OutputWrites();
-    m_dlg->SampleTick();
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 0);
-    QCOMPARE(OutputWrites(), writes);
-    m_dlg->TheCard().highSpeed.g_bHighSpeedDone.store(1, std::memory_order_release);
-    m_dlg->SampleTick();
-    QCOMPARE(int(m_dlg->TheCard().highSpeed.g_bHighSpeedDone.load()), 0);
-    QCOMPARE(m_dlg->Run().g_nRecordCount, 1);
-    QCOMPARE(OutputWrites(), writes + 1);
-}
-
 void TestDlgTest::openCommandPicksFromTheDataFolder() {
     const QString archive = SaveThreeRecordArchive();
     QVERIFY(!archive.isEmpty());
@@ -1265,49 +825,6 @@ void TestDlgTest::openCommandPicksFromTheDataFolder() {
     QCOMPARE(listed, QStringList{archiveName});
     QVERIFY(m_dlg->Playback());
     QCOMPARE(int(m_dlg->Run().g_bRecording), 1);
-}
-
-// A file that is not an archive is refused with a message and changes nothing; a second
-// playback starts without the lamps, outputs and break sequence of the first.
-void TestDlgTest::openRefusesForeignFilesAndStartsEachPlaybackQuiet() {
-    const QString archive = SaveThreeRecordArchive();
-    QVERIFY(!archive.isEmpty());
-    ReopenWithoutCard();
-    const QString folder = QString::fromStdString(DataFolderPath());
-    for (const QString& foreign :
-         {folder + QStringLiteral("MyTestSet.dat"), archive.chopped(4) + QStringLiteral(".xls")}) {
-        m_boxes.clear();
-        m_dlg->OpenArchive(foreign);
-        QCOMPARE(m_boxes.size(), std::size_t{1});
-        QVERIFY2(m_boxes[0].first.contains(foreign), qPrintable(m_boxes[0].first));
-        QVERIFY(!m_dlg->Playback());
-        QVERIFY(!m_dlg->IsTimerRunning(kSampleTimer));
-        ExpectState({}, QStringLiteral("开始采集"), QStringLiteral("停止采集"));
-        QCOMPARE(Text(ControlId::kRatioCaption), QStringLiteral("张力/位移"));
-    }
-
-    // A test whose tension falls from 40 to 5 N: the break lamps light in its playback.
-    const std::string breakArchive = DataFolderPath() + "break.dat";
-    m_dlg->Run().g_strRecord0[1] = "040.000";
-    m_dlg->Run().g_strRecord0[2] = m_dlg->Run().g_strRecord0[3] = "005.000";
-    m_dlg->Run().g_strRecord1[1] = m_dlg->Run().g_strRecord1[2] = m_dlg->Run().g_strRecord1[3] =
-        "001.000";
-    m_dlg->Run().g_nRecordCount = 3;
-    std::string error;
-    QVERIFY2(WriteArchive(m_dlg->SettingsRecord(), m_dlg->Run(), breakArchive, &error),
-             error.c_str());
-    for (int playback = 0; playback < 2; ++playback) {
-        m_dlg->OpenArchive(QString::fromStdString(breakArchive));
-        QVERIFY(m_dlg->Playback());
-        for (ControlId id :
-             {ControlId::kForcedStopLamp, ControlId::kAlarmHighLamp, ControlId::kAlarmLowLamp,
-              ControlId::kBrokenLamp, ControlId::kAutoReturnLamp, ControlId::kAutoStopLamp})
-            QVERIFY(Lamp(id)->isHidden());
-        QCOMPARE(int(m_dlg->DigitalOut()), 0xFF);
-        QVERIFY(TickUntil([this] { return m_dlg->Run().g_bPlaybackEnded != 0; }, 10));
-        QVERIFY(!Lamp(ControlId::kBrokenLamp)->isHidden());
-        QCOMPARE(m_dlg->DigitalOut() & 0x08, 0);
-    }
 }
 
 void TestDlgTest::settingsFileThatCannotBeMadeKeepsTheDefaults() {

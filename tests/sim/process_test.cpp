@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "../common/scratch_folder.h"
 #include "DQX7460.h"
 #include "control_client.h"
 #include "paths.h"
@@ -42,9 +43,8 @@ bool WaitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono:
 class SimProcess : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/dqx7460-simtest-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.Made());
+        dir_ = scratch_.Path();
         setenv("DQX7460_DRIVER_DIR", dir_.c_str(), 1);
     }
     void TearDown() override {
@@ -53,10 +53,6 @@ class SimProcess : public ::testing::Test {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        for (int i = 0; i < dqx7460::kInstanceCount; ++i)
-            unlink(dqx7460::InstancePathIn(dir_, i).c_str());
-        unlink(sim::ControlSocketPath(dir_).c_str());
-        rmdir(dir_.c_str());
         unsetenv("DQX7460_DRIVER_DIR");
     }
 
@@ -86,6 +82,7 @@ class SimProcess : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
+    ScratchFolder scratch_{"dqx7460-simtest"};
     std::string dir_;
     pid_t pid_ = -1;
     sim::ControlClient control_;

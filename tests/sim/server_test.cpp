@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "../common/scratch_folder.h"
 #include "card_registers.h"
 #include "control_client.h"
 #include "instance_path.h"
@@ -102,9 +103,8 @@ bool Served(int fd) {
 class ServerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/dqx7460-server-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.Made());
+        dir_ = scratch_.Path();
         server_ = std::make_unique<sim::Server>(
             dir_, [](const std::string&, bool*) { return std::string("ok"); }, nullptr);
         server_->AddInstance(0, card_);
@@ -112,11 +112,9 @@ class ServerTest : public ::testing::Test {
         ASSERT_TRUE(server_->Start(&error)) << error;
         instance_ = dqx7460::InstancePathIn(dir_, 0);
     }
-    void TearDown() override {
-        server_.reset();
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { server_.reset(); }
 
+    ScratchFolder scratch_{"dqx7460-server"};
     sim::Card card_;
     std::string dir_;
     std::string instance_;
@@ -268,9 +266,9 @@ TEST_F(ServerTest, OversizedRequestsLoseTheirConnection) {
 // The simulator creates its folder for this user alone, and serves nowhere another user
 // could have prepared.
 TEST(ServerFolder, CreatedPrivateAndRefusedWhenOthersCouldServeIt) {
-    char pattern[] = "/tmp/dqx7460-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const ScratchFolder scratch("dqx7460-folder");
+    ASSERT_TRUE(scratch.Made());
+    const std::string& root = scratch.Path();
     sim::Card card;
     auto start = [&](const std::string& dir, std::string* error) {
         sim::Server server(
