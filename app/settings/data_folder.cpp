@@ -13,6 +13,7 @@
 #include "common/atomic_file.h"
 #include "common/free_name.h"
 #include "common/gbk_text.h"
+#include "settings/field_labels.h"
 #include "settings/settings_checks.h"
 #include "settings/settings_record.h"
 
