@@ -6,6 +6,7 @@
 
 #include "acquisition/run_state.h"
 #include "chart/buffer_dc.h"
+#include "chart/chart_axes.h"
 #include "chart/chart_flags.h"
 #include "chart/chart_mapping.h"
 #include "common/message_box.h"
@@ -44,11 +45,6 @@ QRect TextRect(int left, int top, int right, int bottom) {
 // The number of older samples drawn, kept inside the trend buffers.
 int DrawnSamples(const TestRun& run) {
     return std::clamp(run.g_nHistoryLen, 0, kPeakSlot - 1);
-}
-
-void DrawLabel(QPainter& painter, const QColor& colour, const QRect& rect, const QString& text) {
-    painter.setPen(colour);
-    painter.drawText(rect, kLabelFormat, text);
 }
 
 void DrawLevel(QPainter& painter, const QColor& colour, int left, int right,
@@ -112,21 +108,19 @@ void CLineChartCtrl::DrawBackground(QPainter& painter) {
 }
 
 void CLineChartCtrl::DrawAxes(QPainter& painter) {
-    const int pl = m_rcPlot.left(), pt = m_rcPlot.top(), pr = m_rcPlot.right();
-    const int pb = m_rcPlot.bottom();
-    if (m_flags.g_bShowGrid) {
-        painter.setPen(QPen(kGridColour, 1, Qt::DotLine));
-        painter.drawLine(pl, pb, pr, pb);
-        painter.drawLine(pl, pt, pr, pt);
-        const int middle = pt + (pb - pt) / 2;
-        painter.drawLine(pl, middle, pr, middle);
-    }
+    const int pt = m_rcPlot.top(), pb = m_rcPlot.bottom();
+    ChartAxes axes;
+    axes.plot = m_rcPlot;
+    axes.gridPen = QPen(kGridColour, 1, Qt::DotLine);
+    if (m_flags.g_bShowGrid) axes.gridRows = {pb, pt, pt + (pb - pt) / 2};
     m_strSpan = ChartSpanText(m_settings.g_nSamplePeriod);
     const int bottom = BottomOf(m_rcClient);
-    DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, 110, bottom - 6),
-              ChartSpanLabel(m_settings.g_nSamplePeriod));
-    DrawLabel(painter, kTimeColour, TextRect(0, bottom - 22, RightOf(m_rcClient) - 15, bottom - 6),
-              QStringLiteral("0"));
+    axes.labelPen = QPen(kTimeColour);
+    axes.labels = {{TextRect(0, bottom - 22, 110, bottom - 6), kLabelFormat,
+                    ChartSpanLabel(m_settings.g_nSamplePeriod)},
+                   {TextRect(0, bottom - 22, RightOf(m_rcClient) - 15, bottom - 6), kLabelFormat,
+                    QStringLiteral("0")}};
+    PaintAxes(painter, axes);
 }
 
 void CLineChartCtrl::DrawCurves(QPainter& painter) {
@@ -146,30 +140,31 @@ void CLineChartCtrl::DrawCurves(QPainter& painter) {
     CurveTrace trace(painter);
 
     if (m_flags.g_bShowRatioCurve) {
-        DrawLabel(painter, kRatioColour, TextRect(0, pb - 32, pl - 5, pb - 16),
-                  QStringLiteral("0%"));
-        DrawLabel(painter, kRatioColour, TextRect(0, pb - 118, pl - 5, pb - 102),
-                  QStringLiteral("100%"));
-        DrawLabel(painter, kRatioColour, TextRect(0, pt + 16, pl - 5, pt + 32),
-                  QStringLiteral("200%"));
+        PaintAxisLabels(
+            painter, QPen(kRatioColour),
+            {{TextRect(0, pb - 32, pl - 5, pb - 16), kLabelFormat, QStringLiteral("0%")},
+             {TextRect(0, pb - 118, pl - 5, pb - 102), kLabelFormat, QStringLiteral("100%")},
+             {TextRect(0, pt + 16, pl - 5, pt + 32), kLabelFormat, QStringLiteral("200%")}});
         painter.setPen(QPen(kRatioColour, 1));
         for (int i = 0; i <= samples; ++i) trace.Add(pr - i, RatioRow(m_run.g_dRatioHistory[i]));
         trace.Finish();
     }
     if (m_flags.g_bShowCurve1) {
-        DrawLabel(painter, kCurve1Colour, TextRect(0, pb - 16, pl - 5, pb),
-                  FromGbk(m_settings.g_strRangeLow1) + suffix);
-        DrawLabel(painter, kCurve1Colour, TextRect(0, pt, pl - 5, pt + 16),
-                  FromGbk(m_settings.g_strRangeHigh1) + suffix);
+        PaintAxisLabels(painter, QPen(kCurve1Colour),
+                        {{TextRect(0, pb - 16, pl - 5, pb), kLabelFormat,
+                          FromGbk(m_settings.g_strRangeLow1) + suffix},
+                         {TextRect(0, pt, pl - 5, pt + 16), kLabelFormat,
+                          FromGbk(m_settings.g_strRangeHigh1) + suffix}});
         painter.setPen(QPen(kCurve1Colour, 1));
         for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row1(m_run.g_dHistory1[i]));
         trace.Finish();
     }
     if (m_flags.g_bShowCurve0) {
-        DrawLabel(painter, kCurve0Colour, TextRect(0, pb - 2, pl - 5, pb + 14),
-                  FromGbk(m_settings.g_strRangeLow0) + suffix);
-        DrawLabel(painter, kCurve0Colour, TextRect(0, pt - 14, pl - 5, pt + 2),
-                  FromGbk(m_settings.g_strRangeHigh0) + suffix);
+        PaintAxisLabels(painter, QPen(kCurve0Colour),
+                        {{TextRect(0, pb - 2, pl - 5, pb + 14), kLabelFormat,
+                          FromGbk(m_settings.g_strRangeLow0) + suffix},
+                         {TextRect(0, pt - 14, pl - 5, pt + 2), kLabelFormat,
+                          FromGbk(m_settings.g_strRangeHigh0) + suffix}});
         painter.setPen(QPen(kCurve0Colour, 1));
         for (int i = 0; i <= samples; ++i) trace.Add(pr - i, row0(m_run.g_dHistory0[i]));
         trace.Finish();

@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPrinter>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -26,6 +24,7 @@
 #include "common/message_box.h"
 #include "headless/headless_options.h"
 #include "instance_path.h"
+#include "printing/print_frame.h"
 #include "records/archive.h"
 #include "results/results_engine.h"
 #include "settings/data_folder.h"
@@ -86,24 +85,6 @@ QString NewestArchive() {
     for (const QFileInfo& file : archives)
         if (file.fileName() != QStringLiteral("MyTestSet.dat")) return file.absoluteFilePath();
     return {};
-}
-
-bool PrintReport(CTestDlg& dialog, const QString& pdfPath) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfPath);
-    dialog.OnReportBeginPrinting(printer);
-    QPainter painter;
-    bool ok = painter.begin(&printer);
-    if (ok) {
-        for (int page = 1; page <= dialog.ReportPageCount(); ++page) {
-            if (page > 1) printer.newPage();
-            dialog.OnReportPrintPage(painter, printer, page);
-        }
-        painter.end();
-    }
-    dialog.OnReportEndPrinting(printer);
-    return ok;
 }
 
 // A test name the settings dialog and the archive's name would both take; else why not.
@@ -200,7 +181,7 @@ int main(int argc, char* argv[]) {
     QString base = archive.left(archive.size() - 4);
     QString pdf = base + QStringLiteral(".pdf");
     QString png = base + QStringLiteral(".png");
-    if (!PrintReport(dialog, pdf)) return Fail("the report could not be printed");
+    if (!PrintReportToPdf(dialog.Report(), pdf)) return Fail("the report could not be printed");
     if (!dialog.grab().save(png)) return Fail("the screenshot could not be written");
 
     const ResultSet results = ResultsOfCurrentTest(dialog.SettingsRecord(), run, dialog.Specimen());

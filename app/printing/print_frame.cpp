@@ -9,8 +9,11 @@
 #include <QPrinter>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <ctime>
+#include <memory>
 
 #include "common/message_box.h"
+#include "printing/report_page.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -18,54 +21,62 @@ namespace {
 const QString kPrintTitle = QStringLiteral("打印列表");
 const QString kPreviewTitle = QStringLiteral("打印预览");
 
-// Forwards the three callbacks of a print job to the window that draws the report.
+// Every page of the report, each on a sheet of its own.
+void DrawReportPages(const ReportJob& job, QPainter& painter, QPrinter& printer,
+                     const ReportFonts& fonts) {
+    for (int page = 1; page <= kReportPages; ++page) {
+        if (page > 1) printer.newPage();
+        DrawReportJobPage(job, page, painter, printer, fonts);
+    }
+}
+
+// The three steps of a print job: the fonts are made when it begins and go when it ends.
 class CPrintView {
   public:
-    explicit CPrintView(ReportOwner& owner) : m_owner(owner) {}
+    CPrintView(const ReportJob& job, QWidget* window) : m_job(job), m_window(window) {}
 
-    void OnBeginPrinting(QPrinter& printer) { m_owner.OnReportBeginPrinting(printer); }
-    // Every page of the report, each on a sheet of its own.
+    void OnBeginPrinting() { m_fonts = CreateReportFonts(); }
     void OnPrint(QPainter& painter, QPrinter& printer) {
-        const int pages = m_owner.ReportPageCount();
-        for (int page = 1; page <= pages; ++page) {
-            if (page > 1) printer.newPage();
-            m_owner.OnReportPrintPage(painter, printer, page);
-        }
+        if (!m_fonts) m_fonts = CreateReportFonts();
+        DrawReportPages(m_job, painter, printer, *m_fonts);
     }
-    // The owner's window comes back to the front with the end of the job.
-    void OnEndPrinting(QPrinter& printer) {
-        m_owner.OnReportEndPrinting(printer);
-        if (QWidget* window = m_owner.ReportWindow()) window->show();
+    // The window comes back to the front with the end of the job.
+    void OnEndPrinting() {
+        m_fonts.reset();
+        if (m_window) m_window->show();
     }
 
-    // The job. A printer that cannot start (an unwritable file, say) sends no
-    // callback and is reported.
+    // The job. A printer that cannot start (an unwritable file, say) draws nothing and is
+    // reported.
     void Print(QPrinter& printer) {
         QPainter painter;
         if (!painter.begin(&printer)) {
-            ShowMessageBox(m_owner.ReportWindow(), QStringLiteral("无法开始打印作业。"),
-                           kPrintTitle, QMessageBox::Warning);
+            ShowMessageBox(m_window, QStringLiteral("无法开始打印作业。"), kPrintTitle,
+                           QMessageBox::Warning);
             return;
         }
-        OnBeginPrinting(printer);
+        OnBeginPrinting();
         OnPrint(painter, printer);
         painter.end();
-        OnEndPrinting(printer);
+        OnEndPrinting();
     }
 
   private:
-    ReportOwner& m_owner;
+    const ReportJob& m_job;
+    QWidget* m_window;
+    std::unique_ptr<ReportFonts> m_fonts;
 };
 
 // The frame of one print command: hidden while printing; maximised and modal over the
-// owner's window while previewing. It carries the owner's icon.
+// window while previewing. It carries the window's icon.
 class CPrintFrame : public QDialog {
   public:
-    CPrintFrame(ReportOwner& owner, const QString& title, QWidget* parent = nullptr)
-        : QDialog(parent), m_view(owner) {
+    CPrintFrame(const ReportJob& job, QWidget* window, const QString& title,
+                QWidget* parent = nullptr)
+        : QDialog(parent), m_view(job, window) {
         setObjectName(QStringLiteral("CPrintFrame"));
         setWindowTitle(title);
-        if (QWidget* window = owner.ReportWindow()) setWindowIcon(window->windowIcon());
+        if (window) setWindowIcon(window->windowIcon());
     }
 
     CPrintView& View() { return m_view; }
@@ -91,18 +102,18 @@ class CPrintFrame : public QDialog {
         layout->addWidget(tools);
         layout->addWidget(preview);
 
-        m_printer = &printer;
-        m_view.OnBeginPrinting(printer);
+        m_previewing = true;
+        m_view.OnBeginPrinting();
         setWindowState(windowState() | Qt::WindowMaximized);
         return exec() == QDialog::Accepted;
     }
 
-    // The job ends, and the owner's window is shown again, before the frame goes away, so
-    // that the program never finds itself without a visible window.
+    // The job ends, and the window is shown again, before the frame goes away, so that the
+    // program never finds itself without a visible window.
     void done(int result) override {
-        if (m_printer != nullptr) {
-            m_view.OnEndPrinting(*m_printer);
-            m_printer = nullptr;
+        if (m_previewing) {
+            m_view.OnEndPrinting();
+            m_previewing = false;
         }
         QDialog::done(result);
     }
@@ -116,34 +127,46 @@ class CPrintFrame : public QDialog {
     }
 
     CPrintView m_view;
-    QPrinter* m_printer = nullptr;
+    bool m_previewing = false;
 };
 
 }  // namespace
 
-void PrintReport(const Settings& settings, ReportOwner& owner) {
-    CPrintFrame frame(owner, kPrintTitle);
+void PrintReport(const ReportJob& job, QWidget* window) {
+    CPrintFrame frame(job, window, kPrintTitle);
     QPrinter printer(QPrinter::HighResolution);
     // The job is named after the test; on a desktop the dialog offers it as the file name.
-    printer.setDocName(FromGbk(settings.g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
-    QPrintDialog dialog(&printer, owner.ReportWindow());
+    printer.setDocName(
+        FromGbk(job.settings.g_strTestName).replace(QLatin1Char('/'), QLatin1Char('_')));
+    QPrintDialog dialog(&printer, window);
     // The dialog would offer <home>/<document name>.pdf. Its file field is set rather than the
     // printer's file, which would choose the PDF target over the default printer.
-    const QString fileName = owner.ReportFileName();
+    const QString fileName = ReportJobFileName(job, std::time(nullptr));
     QLineEdit* fileField = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
     if (!fileName.isEmpty() && fileField) fileField->setText(fileName);
     if (dialog.exec() != QDialog::Accepted) return;
     frame.View().Print(printer);
 }
 
-// The preview covers the owner's window instead of hiding it: a main window run by exec()
-// ends its event loop when it is hidden, and the program with it.
-void PreviewReport(const Settings& settings, ReportOwner& owner) {
+// The preview covers the window instead of hiding it: a main window run by exec() ends its
+// event loop when it is hidden, and the program with it.
+void PreviewReport(const ReportJob& job, QWidget* window) {
     QPrinter printer(QPrinter::HighResolution);
     bool print = false;
     {
-        CPrintFrame frame(owner, kPreviewTitle, owner.ReportWindow());
+        CPrintFrame frame(job, window, kPreviewTitle, window);
         print = frame.RunPreview(printer);
     }
-    if (print) PrintReport(settings, owner);
+    if (print) PrintReport(job, window);
+}
+
+bool PrintReportToPdf(const ReportJob& job, const QString& pdfPath) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    DrawReportPages(job, painter, printer, *CreateReportFonts());
+    painter.end();
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "acquisition/run_state.h"
+#include "chart/chart_axes.h"
 #include "chart/chart_mapping.h"
 #include "common/message_box.h"
 #include "settings/settings_record.h"
@@ -122,18 +123,18 @@ void DrawChart(const Settings& settings, const TestRun& run, QPainter& painter,
     // The chart's labels are set in the body face: a device's default font has no fixed
     // size on paper.
     painter.setFont(fonts.body);
-    painter.setPen(Qt::black);
-    painter.drawText(CellRect(350, 4550, 720, 6500), kRightText, FromGbk(settings.g_strRangeHigh0));
-    painter.drawText(CellRect(350, 6300, 720, 6500), kRightText, FromGbk(settings.g_strRangeLow0));
-    const QRect timeAxis = CellRect(550, 6400, 4490, 6500);
-    painter.drawText(timeAxis, kLeftText, ReportSpanLabel(settings.g_nSamplePeriod));
-    painter.drawText(timeAxis, kRightText, ReportZeroLabel());
-
+    ChartAxes axes;
+    axes.plot = QRect(QPoint(kPlotLeft, kPlotTop), QPoint(kPlotRight, kPlotBottom));
     // A dotted pen wider than one dot prints solid.
-    painter.setPen(WidePen(QColor(100, 100, 100), 3));
-    for (const int y : {kPlotBottom, kPlotTop, kPlotTop + (kPlotBottom - kPlotTop) / 2}) {
-        painter.drawLine(kPlotLeft, y, kPlotRight, y);
-    }
+    axes.gridPen = WidePen(QColor(100, 100, 100), 3);
+    axes.gridRows = {kPlotBottom, kPlotTop, kPlotTop + (kPlotBottom - kPlotTop) / 2};
+    axes.labelPen = QPen(Qt::black);
+    const QRect timeAxis = CellRect(550, 6400, 4490, 6500);
+    axes.labels = {{CellRect(350, 4550, 720, 6500), kRightText, FromGbk(settings.g_strRangeHigh0)},
+                   {CellRect(350, 6300, 720, 6500), kRightText, FromGbk(settings.g_strRangeLow0)},
+                   {timeAxis, kLeftText, ReportSpanLabel(settings.g_nSamplePeriod)},
+                   {timeAxis, kRightText, ReportZeroLabel()}};
+    PaintAxes(painter, axes);
     painter.setPen(WidePen(QColor(150, 150, 150), 3));
     for (const double level : {settings.g_dAlarmHigh, settings.g_dAlarmLow}) {
         if (const auto y = ReportRow(level, settings.g_dRangeLow0, settings.g_dSpan0)) {

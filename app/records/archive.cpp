@@ -9,6 +9,7 @@
 #include "acquisition/conditioning.h"
 #include "acquisition/run_state.h"
 #include "common/atomic_file.h"
+#include "common/free_name.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "records/records_csv.h"
@@ -196,19 +197,24 @@ bool WriteArchive(const Settings& settings, const TestRun& run, const std::strin
 
 bool WriteNewArchive(const Settings& settings, const TestRun& run, const std::string& basePathUtf8,
                      std::string* writtenBaseUtf8, std::string* errorUtf8) {
-    constexpr int kMostNames = 99;
-    for (int n = 1; n <= kMostNames; ++n) {
-        const std::string base = n == 1 ? basePathUtf8 : basePathUtf8 + "-" + std::to_string(n);
-        const std::string path = base + ".dat";
-        if (!FitsArchivePath(path, errorUtf8)) return false;
-        bool existed = false;
-        if (CreateFileAtomically(path, ArchiveBytes(settings, run, path), errorUtf8, &existed)) {
-            *writtenBaseUtf8 = base;
-            return true;
-        }
-        if (!existed) return false;
+    std::string base;
+    const NameAttempt outcome = WalkFreeNames(
+        basePathUtf8,
+        [&](const std::string& candidate) {
+            const std::string path = candidate + ".dat";
+            if (!FitsArchivePath(path, errorUtf8)) return NameAttempt::kFailed;
+            bool existed = false;
+            if (CreateFileAtomically(path, ArchiveBytes(settings, run, path), errorUtf8, &existed))
+                return NameAttempt::kDone;
+            return existed ? NameAttempt::kTaken : NameAttempt::kFailed;
+        },
+        &base);
+    if (outcome == NameAttempt::kDone) {
+        *writtenBaseUtf8 = base;
+        return true;
     }
-    SetError(errorUtf8, "存档名称均已被占用：" + basePathUtf8 + ".dat");
+    if (outcome == NameAttempt::kTaken)
+        SetError(errorUtf8, "存档名称均已被占用：" + basePathUtf8 + ".dat");
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "chart/buffer_dc.h"
+#include "chart/chart_axes.h"
 #include "common/number_text.h"
 
 namespace {
@@ -112,37 +113,34 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
     auto mapX = [&](double x) { return plot.left() + (x - x0) / (x1 - x0) * plot.width(); };
     auto mapY = [&](double y) { return plot.bottom() - (y - y0) / (y1 - y0) * plot.height(); };
 
-    // Grid and tick labels.
-    const QPen gridPen(kGrid, std::max(1, px(1)));
-    const QPen axisPen(kAxis, std::max(1, px(1)));
+    // Grid, frame, tick labels and the axes' names.
+    ChartAxes axes;
+    axes.plot = plot;
+    axes.gridPen = QPen(kGrid, std::max(1, px(1)));
+    axes.framePen = axes.labelPen = QPen(kAxis, std::max(1, px(1)));
     const int tickText = px(40);
     for (int i = 0; i <= xt.count; ++i) {
         const double x = xt.first + i * xt.step;
         const int col = static_cast<int>(Coordinate(mapX(x)));
-        painter.setPen(gridPen);
-        painter.drawLine(col, plot.top(), col, plot.bottom());
-        painter.setPen(axisPen);
-        painter.drawText(QRect(col - tickText, plot.bottom() + px(4), 2 * tickText, px(16)),
-                         Qt::AlignHCenter | Qt::AlignTop, TickText(x, xt.step));
+        axes.gridColumns.push_back(col);
+        axes.labels.push_back({QRect(col - tickText, plot.bottom() + px(4), 2 * tickText, px(16)),
+                               Qt::AlignHCenter | Qt::AlignTop, TickText(x, xt.step)});
     }
     for (int i = 0; i <= yt.count; ++i) {
         const double y = yt.first + i * yt.step;
         const int row = static_cast<int>(Coordinate(mapY(y)));
-        painter.setPen(gridPen);
-        painter.drawLine(plot.left(), row, plot.right(), row);
-        painter.setPen(axisPen);
-        painter.drawText(QRect(area.left(), row - px(8), plot.left() - area.left() - px(6), px(16)),
-                         Qt::AlignRight | Qt::AlignVCenter, TickText(y, yt.step));
+        axes.gridRows.push_back(row);
+        axes.labels.push_back(
+            {QRect(area.left(), row - px(8), plot.left() - area.left() - px(6), px(16)),
+             Qt::AlignRight | Qt::AlignVCenter, TickText(y, yt.step)});
     }
-    painter.setPen(axisPen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(plot);
-    const QString xName = Utf8(set.displacementName + " (" + set.units.length + ")");
-    const QString yName = Utf8(set.forceName + " (" + set.units.force + ")");
-    painter.drawText(QRect(plot.left(), plot.bottom() + px(22), plot.width(), px(18)),
-                     Qt::AlignHCenter | Qt::AlignTop, xName);
-    painter.drawText(QRect(area.left() + px(4), area.top() + px(6), plot.width(), px(18)),
-                     Qt::AlignLeft | Qt::AlignTop, yName);
+    axes.labels.push_back({QRect(plot.left(), plot.bottom() + px(22), plot.width(), px(18)),
+                           Qt::AlignHCenter | Qt::AlignTop,
+                           Utf8(set.displacementName + " (" + set.units.length + ")")});
+    axes.labels.push_back({QRect(area.left() + px(4), area.top() + px(6), plot.width(), px(18)),
+                           Qt::AlignLeft | Qt::AlignTop,
+                           Utf8(set.forceName + " (" + set.units.force + ")")});
+    PaintAxes(painter, axes);
 
     // The curve, clipped to the plot.
     painter.setClipRect(plot.adjusted(0, 0, 1, 1));

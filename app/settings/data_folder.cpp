@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/free_name.h"
 #include "common/gbk_text.h"
+#include "settings/field_labels.h"
 #include "settings/settings_checks.h"
 #include "settings/settings_record.h"
 
@@ -96,12 +98,11 @@ bool KeepSettingsFileAside(std::string* asideUtf8) {
     if (localtime_r(&now, &local) != nullptr)
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     const std::string base = SettingsFilePath() + ".refused-" + stamp;
-    for (int n = 1; n < 100; ++n) {
-        *asideUtf8 = n == 1 ? base : base + "-" + std::to_string(n);
-        if (RenameWithoutReplacing(SettingsFilePath(), *asideUtf8)) return true;
-        if (errno != EEXIST) return false;
-    }
-    return false;
+    const auto rename = [](const std::string& aside) {
+        if (RenameWithoutReplacing(SettingsFilePath(), aside)) return NameAttempt::kDone;
+        return errno == EEXIST ? NameAttempt::kTaken : NameAttempt::kFailed;
+    };
+    return WalkFreeNames(base, rename, asideUtf8) == NameAttempt::kDone;
 }
 
 // Holds the loaded strings to the checks of the settings dialog's OK. A file that fails

@@ -1,11 +1,11 @@
 #include "settings/settings_checks.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "settings/field_labels.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -18,22 +18,37 @@ std::string Gbk(const char* utf8) {
     return Utf8ToGbk(utf8);
 }
 
-std::optional<std::string> CheckNotEqual(const char* highLabel, const std::string& high,
-                                         const char* lowLabel, const std::string& low) {
+std::optional<std::string> CheckNotEqual(const std::string& highLabelGbk, const std::string& high,
+                                         const std::string& lowLabelGbk, const std::string& low) {
     if (DecimalValue(high) != DecimalValue(low)) return std::nullopt;
-    return Gbk("参数值：") + Gbk(highLabel) + high + Gbk(lowLabel) + low + Gbk("不宜相等");
+    return Gbk("参数值：") + highLabelGbk + high + lowLabelGbk + low + Gbk("不宜相等");
 }
 
-std::optional<std::string> CheckNotZero(const char* label, const std::string& text) {
+std::optional<std::string> CheckNotZero(const std::string& labelGbk, const std::string& text) {
     if (DecimalValue(text) != 0.0) return std::nullopt;
-    return Gbk("参数值：") + Gbk(label) + text + Gbk("不宜为0");
+    return Gbk("参数值：") + labelGbk + text + Gbk("不宜为0");
 }
 
 std::optional<std::string> CheckBetween(const std::string& text, int low, int high,
-                                        const char* message) {
+                                        const std::string& messageGbk) {
     int value = LeadingInteger(text);
     if (value >= low && value <= high) return std::nullopt;
-    return Gbk(message);
+    return messageGbk;
+}
+
+// Field indices whose names the messages use.
+constexpr std::size_t kInputTypeField = 1;
+constexpr std::size_t kRangeHighField = 4;
+constexpr std::size_t kRangeLowField = 5;
+constexpr std::size_t kResolutionField = 9;
+constexpr std::size_t kForceStopField = 22;
+constexpr std::size_t kAlarmHighField = 23;
+constexpr std::size_t kAlarmLowField = 24;
+constexpr std::size_t kBreakValueField = 25;
+constexpr std::size_t kSamplePeriodField = 27;
+
+std::string FieldNameGbk(std::size_t field) {
+    return Utf8ToGbk(SettingsFieldName(field));
 }
 
 // The numeric forms of the strings under check: a file just loaded or a dialog's OK has
@@ -54,31 +69,34 @@ std::optional<std::string> CheckCharacters(const std::string& text) {
 }
 
 std::optional<std::string> CheckInputRange(const std::string& high, const std::string& low) {
-    return CheckNotEqual("输入量程上限", high, " 输入量程下限", low);
+    return CheckNotEqual(FieldNameGbk(kRangeHighField), high, " " + FieldNameGbk(kRangeLowField),
+                         low);
 }
 
 std::optional<std::string> CheckCoefficient(const std::string& coefficient) {
-    return CheckNotZero("比例系数", coefficient);
+    return CheckNotZero(Gbk("比例系数"), coefficient);
 }
 
 std::optional<std::string> CheckResolution(const std::string& resolution) {
-    return CheckNotZero("分辨率", resolution);
+    return CheckNotZero(FieldNameGbk(kResolutionField), resolution);
 }
 
 std::optional<std::string> CheckOutputRange(const std::string& high, const std::string& low) {
-    return CheckNotEqual("输出量程上限", high, " 输出量程下限", low);
+    return CheckNotEqual(Gbk("输出量程上限"), high, Gbk(" 输出量程下限"), low);
 }
 
 std::optional<std::string> CheckAutoStopDelay(const std::string& text) {
-    return CheckBetween(text, 1, 200, "停机动作延时量不匹配：请输入在1~200之间的数值");
+    return CheckBetween(text, 1, 200, Gbk("停机动作延时量不匹配：请输入在1~200之间的数值"));
 }
 
 std::optional<std::string> CheckAutoReturnDelay(const std::string& text) {
-    return CheckBetween(text, 1, 200, "返回动作延时量不匹配：请输入在1~200之间的数值");
+    return CheckBetween(text, 1, 200, Gbk("返回动作延时量不匹配：请输入在1~200之间的数值"));
 }
 
 std::optional<std::string> CheckSamplePeriod(const std::string& text) {
-    return CheckBetween(text, 1, 10000, "采集周期不匹配：请输入在1~10000之间的数值");
+    return CheckBetween(
+        text, 1, 10000,
+        FieldNameGbk(kSamplePeriodField) + Gbk("不匹配：请输入在1~10000之间的数值"));
 }
 
 std::optional<std::string> CheckBreakValue(const std::string& text) {
@@ -87,7 +105,7 @@ std::optional<std::string> CheckBreakValue(const std::string& text) {
     double value = 0;
     if (ParseNumber(text, &value) && value >= 1 && value <= 1e9 && std::floor(value) == value)
         return std::nullopt;
-    return Gbk("断裂判定值不匹配：请输入不小于1的整数（") + text + Gbk("）");
+    return FieldNameGbk(kBreakValueField) + Gbk("不匹配：请输入不小于1的整数（") + text + Gbk("）");
 }
 
 std::optional<std::string> CheckLimitIsNumber(const char* labelUtf8, const std::string& text) {
@@ -135,9 +153,10 @@ std::vector<std::string> SettingsNotes(const Settings& before, const Settings& a
     const std::string& limit = after.g_strForceStopLimit;
     const int trips = LeadingInteger(limit);
     if (DecimalValue(limit) != trips) {
-        notes.push_back(Gbk("强制停机限 ") + limit + Gbk(" 按整数 ") + std::to_string(trips) +
-                        Gbk(" 动作：") + after.g_strChannelName0 + Gbk("达到 ") +
-                        std::to_string(trips) + " " + after.g_strUnit0 + Gbk(" 即强行停机。"));
+        notes.push_back(FieldNameGbk(kForceStopField) + " " + limit + Gbk(" 按整数 ") +
+                        std::to_string(trips) + Gbk(" 动作：") + after.g_strChannelName0 +
+                        Gbk("达到 ") + std::to_string(trips) + " " + after.g_strUnit0 +
+                        Gbk(" 即强行停机。"));
     }
     // A new unit converts nothing: every value counted in the channel's unit now counts in
     // the new one.
@@ -160,7 +179,8 @@ std::optional<std::string> CheckInputType(const std::string& text) {
     for (const char* type : {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"}) {
         if (text == type) return std::nullopt;
     }
-    return Gbk("输入型号类型不匹配：") + text + Gbk("  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V");
+    return FieldNameGbk(kInputTypeField) + Gbk("不匹配：") + text +
+           Gbk("  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V");
 }
 
 std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings) {
@@ -212,28 +232,30 @@ std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings) {
          [](const Settings& settings) { return CheckCharacters(settings.g_strForceStopLimit); }},
         {22,
          [](const Settings& settings) {
-             return CheckLimitIsNumber("强制停机限", settings.g_strForceStopLimit);
+             return CheckLimitIsNumber(SettingsFieldName(kForceStopField),
+                                       settings.g_strForceStopLimit);
          }},
         {22,
          [](const Settings& settings) {
-             return CheckLimitReach("强制停机限", settings.g_strForceStopLimit,
-                                    ChannelReach0(Parsed(settings)), settings.g_strUnit0);
+             return CheckLimitReach(SettingsFieldName(kForceStopField),
+                                    settings.g_strForceStopLimit, ChannelReach0(Parsed(settings)),
+                                    settings.g_strUnit0);
          }},
         {23, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmHigh); }},
         {23,
          [](const Settings& settings) {
-             return CheckLimitIsNumber("报警上限值", settings.g_strAlarmHigh);
+             return CheckLimitIsNumber(SettingsFieldName(kAlarmHighField), settings.g_strAlarmHigh);
          }},
         {24, [](const Settings& settings) { return CheckCharacters(settings.g_strAlarmLow); }},
         {24,
          [](const Settings& settings) {
-             return CheckLimitIsNumber("报警下限值", settings.g_strAlarmLow);
+             return CheckLimitIsNumber(SettingsFieldName(kAlarmLowField), settings.g_strAlarmLow);
          }},
         {25, [](const Settings& settings) { return CheckCharacters(settings.g_strBreakValue); }},
         {25, [](const Settings& settings) { return CheckBreakValue(settings.g_strBreakValue); }},
         {25,
          [](const Settings& settings) {
-             return CheckLimitReach("断裂判定值", settings.g_strBreakValue,
+             return CheckLimitReach(SettingsFieldName(kBreakValueField), settings.g_strBreakValue,
                                     ChannelReach0(Parsed(settings)), settings.g_strUnit0);
          }},
         {26,
@@ -254,44 +276,6 @@ std::optional<std::string> CheckSettings(const Settings& settings) {
     if (std::optional<SettingsFailure> failure = FindSettingsFailure(settings))
         return failure->message;
     return std::nullopt;
-}
-
-std::string SettingsFieldLabel(std::size_t field) {
-    static const std::array<const char*, kSettingsFieldCount> kLabels = {
-        "采集卡ID",
-        "输入型号类型",
-        "输出信号类型",
-        "(0)通道 阻尼",
-        "(0)通道 输入量程上限",
-        "(0)通道 输入量程下限",
-        "(0)通道 线性比例系数",
-        "(0)通道 计量单位",
-        "(0)通道 小信号切除量",
-        "(0)通道 分辨率",
-        "(0)通道 预存零位",
-        "(1)通道 阻尼",
-        "(1)通道 输入量程上限",
-        "(1)通道 输入量程下限",
-        "(1)通道 线性比例系数",
-        "(1)通道 计量单位",
-        "(1)通道 小信号切除量",
-        "(1)通道 分辨率",
-        "(1)通道 预存零位",
-        "输出信号上限",
-        "输出信号下限",
-        "自动停机延时量",
-        "强制停机限",
-        "报警上限值",
-        "报警下限值",
-        "断裂判定值",
-        "自动返回延时量",
-        "采集周期",
-        "试验名称",
-        "测试员",
-        "(0)通道名称",
-        "(1)通道名称",
-    };
-    return field < kLabels.size() ? Gbk(kLabels[field]) : std::string();
 }
 
 bool AcceptsEntry(const std::string& before, const std::string& after, std::size_t byteLimit,

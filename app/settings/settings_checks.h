@@ -54,8 +54,6 @@ struct SettingsFailure {
 // the first failure, or nothing when all pass. A settings file is held to the same checks
 // as the dialog's OK.
 std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings);
-// The dialog's label of a field (GBK), with its channel for the per-channel fields.
-std::string SettingsFieldLabel(std::size_t field);
 
 // The message of FindSettingsFailure's failure.
 std::optional<std::string> CheckSettings(const Settings& settings);

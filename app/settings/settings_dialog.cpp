@@ -20,6 +20,7 @@
 #include "common/font_faces.h"
 #include "common/message_box.h"
 #include "settings/data_folder.h"
+#include "settings/field_labels.h"
 #include "settings/settings_checks.h"
 #include "settings/settings_record.h"
 
@@ -38,12 +39,11 @@ QRect UnitRect(int x, int y, int width, int height) {
 
 enum class Kind { kEdit, kDigitsEdit, kRangeList, kDampingList };
 
-// One input control of the template: its id, the label to its left (which starts at
-// labelLeft), its position in dialog units and the settings string it shows.
+// One input control of the template: its id, its position in dialog units, where the label
+// to its left starts and the settings string it shows, which gives the label.
 struct ControlSpec {
     int id;
     Kind kind;
-    const char* label;
     int x, y, width, height;
     int labelLeft;
     std::size_t field;
@@ -52,38 +52,38 @@ struct ControlSpec {
 
 // In tab order: top row, channel 0, channel 1, control parameters, tester and test name.
 const ControlSpec kControls[] = {
-    {1036, Kind::kEdit, "采集卡ID", 44, 4, 30, 12, 4, 0, false},
-    {1045, Kind::kRangeList, "输入型号类型", 140, 4, 60, 14, 77, 1, false},
-    {1047, Kind::kRangeList, "输出信号类型", 256, 4, 60, 14, 202, 2, false},
-    {1048, Kind::kEdit, "输入量程上限", 64, 40, 60, 12, 11, 4, true},
-    {1049, Kind::kEdit, "输入量程下限", 64, 64, 60, 12, 11, 5, true},
-    {1050, Kind::kEdit, "线性比例系数\n0.5000~2.0000", 64, 88, 60, 12, 9, 6, true},
-    {1051, Kind::kEdit, "计量单位", 64, 112, 60, 12, 11, 7, true},
-    {1052, Kind::kEdit, "小信号切除量", 64, 136, 60, 12, 11, 8, true},
-    {1053, Kind::kEdit, "分辨率", 36, 160, 36, 12, 10, 9, true},
-    {1046, Kind::kDampingList, "阻尼", 88, 160, 35, 14, 73, 3, true},
-    {1060, Kind::kEdit, "预存零位", 64, 184, 60, 15, 11, 10, true},
-    {1057, Kind::kEdit, "报警上限值", 64, 216, 60, 12, 11, 23, true},
-    {1058, Kind::kEdit, "报警下限值", 64, 240, 60, 12, 11, 24, true},
-    {1054, Kind::kEdit, "输出信号上限", 64, 264, 60, 12, 11, 19, false},
-    {1055, Kind::kEdit, "输出信号下限", 64, 288, 60, 12, 11, 20, false},
-    {1065, Kind::kEdit, "输入量程上限", 192, 40, 60, 12, 139, 12, true},
-    {1067, Kind::kEdit, "输入量程下限", 192, 64, 60, 12, 139, 13, true},
-    {1059, Kind::kEdit, "线性比例系数\n0.5000~2.0000", 192, 88, 60, 12, 137, 14, true},
-    {1069, Kind::kEdit, "计量单位", 192, 112, 60, 12, 139, 15, true},
-    {1070, Kind::kEdit, "小信号切除量", 192, 136, 60, 12, 139, 16, true},
-    {1071, Kind::kEdit, "分辨率", 164, 160, 36, 12, 138, 17, true},
-    {1066, Kind::kDampingList, "阻尼", 220, 160, 35, 14, 201, 11, true},
-    {1072, Kind::kEdit, "预存零位", 192, 184, 60, 15, 139, 18, true},
-    {1061, Kind::kDigitsEdit, "采集周期\n1~10000(mS)", 316, 40, 44, 12, 267, 27, true},
-    {1068, Kind::kDigitsEdit, "强制停机限", 316, 64, 44, 12, 267, 22, true},
-    {1056, Kind::kEdit, "断裂判定值", 316, 88, 44, 12, 267, 25, true},
-    {1063, Kind::kDigitsEdit, "自动停机\n延时量1~200", 316, 112, 44, 12, 267, 21, true},
-    {1064, Kind::kDigitsEdit, "自动返回\n延时量1~200", 316, 136, 44, 12, 267, 26, true},
-    {1075, Kind::kEdit, "(0)通道名称", 315, 165, 45, 15, 267, 30, true},
-    {1076, Kind::kEdit, "(1)通道名称", 315, 185, 45, 15, 267, 31, true},
-    {1074, Kind::kEdit, "测试员", 176, 272, 80, 15, 136, 29, true},
-    {1073, Kind::kEdit, "试验名称", 176, 296, 180, 15, 136, 28, true},
+    {1036, Kind::kEdit, 44, 4, 30, 12, 4, 0, false},
+    {1045, Kind::kRangeList, 140, 4, 60, 14, 77, 1, false},
+    {1047, Kind::kRangeList, 256, 4, 60, 14, 202, 2, false},
+    {1048, Kind::kEdit, 64, 40, 60, 12, 11, 4, true},
+    {1049, Kind::kEdit, 64, 64, 60, 12, 11, 5, true},
+    {1050, Kind::kEdit, 64, 88, 60, 12, 9, 6, true},
+    {1051, Kind::kEdit, 64, 112, 60, 12, 11, 7, true},
+    {1052, Kind::kEdit, 64, 136, 60, 12, 11, 8, true},
+    {1053, Kind::kEdit, 36, 160, 36, 12, 10, 9, true},
+    {1046, Kind::kDampingList, 88, 160, 35, 14, 73, 3, true},
+    {1060, Kind::kEdit, 64, 184, 60, 15, 11, 10, true},
+    {1057, Kind::kEdit, 64, 216, 60, 12, 11, 23, true},
+    {1058, Kind::kEdit, 64, 240, 60, 12, 11, 24, true},
+    {1054, Kind::kEdit, 64, 264, 60, 12, 11, 19, false},
+    {1055, Kind::kEdit, 64, 288, 60, 12, 11, 20, false},
+    {1065, Kind::kEdit, 192, 40, 60, 12, 139, 12, true},
+    {1067, Kind::kEdit, 192, 64, 60, 12, 139, 13, true},
+    {1059, Kind::kEdit, 192, 88, 60, 12, 137, 14, true},
+    {1069, Kind::kEdit, 192, 112, 60, 12, 139, 15, true},
+    {1070, Kind::kEdit, 192, 136, 60, 12, 139, 16, true},
+    {1071, Kind::kEdit, 164, 160, 36, 12, 138, 17, true},
+    {1066, Kind::kDampingList, 220, 160, 35, 14, 201, 11, true},
+    {1072, Kind::kEdit, 192, 184, 60, 15, 139, 18, true},
+    {1061, Kind::kDigitsEdit, 316, 40, 44, 12, 267, 27, true},
+    {1068, Kind::kDigitsEdit, 316, 64, 44, 12, 267, 22, true},
+    {1056, Kind::kEdit, 316, 88, 44, 12, 267, 25, true},
+    {1063, Kind::kDigitsEdit, 316, 112, 44, 12, 267, 21, true},
+    {1064, Kind::kDigitsEdit, 316, 136, 44, 12, 267, 26, true},
+    {1075, Kind::kEdit, 315, 165, 45, 15, 267, 30, true},
+    {1076, Kind::kEdit, 315, 185, 45, 15, 267, 31, true},
+    {1074, Kind::kEdit, 176, 272, 80, 15, 136, 29, true},
+    {1073, Kind::kEdit, 176, 296, 180, 15, 136, 28, true},
 };
 
 const char* const kRangeItems[] = {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"};
@@ -186,7 +186,7 @@ void CSettingsDlg::BuildControls() {
 
     for (const ControlSpec& spec : kControls) {
         // The long labels are set on two lines beside their control.
-        auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+        auto* label = new QLabel(QString::fromUtf8(SettingsFieldDialogLabel(spec.field)), this);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         int labelTop = std::max(0, spec.y - 5);
         PlaceLabel(label,

@@ -7,9 +7,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPrinter>
 #include <algorithm>
-#include <ctime>
 
 #include "acquisition/high_speed.h"
 #include "acquisition/run_state.h"
@@ -20,9 +18,6 @@
 #include "common/message_box.h"
 #include "control/bound_texts.h"
 #include "printing/print_frame.h"
-#include "printing/report_page.h"
-#include "printing/results_page.h"
-#include "records/archive.h"
 #include "results/results_engine.h"
 #include "results/results_window.h"
 #include "settings/data_folder.h"
@@ -360,40 +355,20 @@ void CTestDlg::OnClearButton() {
     OnClearList();
 }
 
+ReportJob CTestDlg::Report() const {
+    return {m_settings, *m_run, m_specimen, m_control.TestArchive()};
+}
+
 void CTestDlg::OnPrintList() {
-    PrintReport(m_settings, *this);
+    PrintReport(Report(), this);
 }
 
 void CTestDlg::OnPrintPreview() {
-    PreviewReport(m_settings, *this);
-}
-
-void CTestDlg::OnReportBeginPrinting(QPrinter&) {
-    m_reportFonts = CreateReportFonts();
-}
-
-void CTestDlg::OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) {
-    if (!m_reportFonts) m_reportFonts = CreateReportFonts();
-    if (page == 1) {
-        DrawReportPage(m_settings, *m_run, painter, printer, *m_reportFonts);
-    } else {
-        DrawResultsPage(painter, printer, *m_reportFonts,
-                        ResultsOfCurrentTest(m_settings, *m_run, m_specimen),
-                        GbkToUtf8(m_run->g_strOperator));
-    }
+    PreviewReport(Report(), this);
 }
 
 void CTestDlg::OnResults() {
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
     m_resultsWnd->ShowResults(ResultsOfCurrentTest(m_settings, *m_run, m_specimen),
                               GbkToUtf8(m_run->g_strOperator));
-}
-
-void CTestDlg::OnReportEndPrinting(QPrinter&) {
-    m_reportFonts.reset();
-}
-
-QString CTestDlg::ReportFileName() {
-    return QString::fromStdString(
-        ReportPdfPath(m_settings.g_strTestName, m_control.TestArchive(), std::time(nullptr)));
 }

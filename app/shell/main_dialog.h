@@ -13,20 +13,19 @@
 #include "acquisition/run_state.h"
 #include "chart/chart_flags.h"
 #include "control/run_controller.h"
-#include "printing/report_owner.h"
+#include "printing/report_job.h"
 
 class CLineChartCtrl;
 class CMainControls;
 class CResultsWnd;
 class QKeyEvent;
 class QMessageBox;
-struct ReportFonts;
 
 // Window timer ids.
 constexpr int kSampleTimer = 1;
 constexpr int kPollTimer = 2;
 
-class CTestDlg : public QDialog, public ReportOwner {
+class CTestDlg : public QDialog {
     Q_OBJECT
 
   public:
@@ -92,16 +91,8 @@ class CTestDlg : public QDialog, public ReportOwner {
     bool Playback() const { return m_control.Playback(); }
     const std::string& ArchiveName() const { return m_control.ArchiveName(); }
     CLineChartCtrl* Chart() const;
-
-    // ReportOwner
-    QWidget* ReportWindow() override { return this; }
-    void OnReportBeginPrinting(QPrinter& printer) override;
-    // Page 1 is the specified report; page 2 the results and the force-extension curve.
-    int ReportPageCount() override { return 2; }
-    void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) override;
-    void OnReportEndPrinting(QPrinter& printer) override;
-    // In the data folder, after the test's archive or, unsaved, after the test and now.
-    QString ReportFileName() override;
+    // The report of the test the window holds, for a print job.
+    ReportJob Report() const;
 
   protected:
     // Escape and Enter do nothing here: the window is the program, and a key must not end it
@@ -141,5 +132,4 @@ class CTestDlg : public QDialog, public ReportOwner {
     QPointer<QMessageBox> m_safetyNotice;
     int m_nTerminationSignal = 0;
     CResultsWnd* m_resultsWnd = nullptr;
-    std::unique_ptr<ReportFonts> m_reportFonts;
 };

@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -11,54 +14,50 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <functional>
+#include <ctime>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "../common/modal_answer.h"
 #include "acquisition/run_state.h"
+#include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "printing/report_page.h"
+#include "printing/results_page.h"
+#include "records/archive.h"
+#include "results/results_engine.h"
+#include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "settings/specimen.h"
 
 namespace {
 
-// Stands in for the main window: creates the fonts when a job begins, draws the page, and
-// deletes them when the job ends, counting every callback.
-class FakeOwner : public ReportOwner {
-  public:
-    FakeOwner() { settings.Parse(); }
-    QWidget* ReportWindow() override { return &window; }
-    void OnReportBeginPrinting(QPrinter& printer) override {
-        ++begins;
-        carriedOver |= fonts != nullptr;
-        highResolution &= printer.resolution() == 1200;
-        fonts = CreateReportFonts();
-    }
-    int ReportPageCount() override { return pageCount; }
-    void OnReportPrintPage(QPainter& painter, QPrinter& printer, int page) override {
-        ++pages;
-        drawn.push_back(page);
-        withoutFonts += fonts == nullptr;
-        if (fonts) DrawReportPage(settings, run, painter, printer, *fonts);
-    }
-    void OnReportEndPrinting(QPrinter&) override {
-        ++ends;
-        fonts.reset();
-    }
-    QString ReportFileName() override { return fileName; }
+// The window a job is printed from, and the test it holds.
+struct FakeWindow {
+    FakeWindow() { settings.Parse(); }
+    ReportJob Job() const { return {settings, run, specimen, archivePath}; }
 
     Settings settings;
     std::unique_ptr<TestRun> runState = std::make_unique<TestRun>();
     TestRun& run = *runState;
+    SpecimenDims specimen;
+    std::string archivePath;
     QWidget window;
-    std::unique_ptr<ReportFonts> fonts;
-    int pageCount = 1;
-    QString fileName;
-    std::vector<int> drawn;
-    int begins = 0, pages = 0, ends = 0, withoutFonts = 0;
-    bool carriedOver = false, highResolution = true;
 };
+
+int PdfPages(const QString& path) {
+    QFile pdf(path);
+    return pdf.open(QIODevice::ReadOnly) ? static_cast<int>(pdf.readAll().count("/Type /Page\n"))
+                                         : -1;
+}
+
+QImage BlankPage() {
+    QImage page(620, 877, QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(75 / 0.0254));
+    page.setDotsPerMeterY(qRound(75 / 0.0254));
+    page.fill(Qt::white);
+    return page;
+}
 
 bool IsPrintDialog(QWidget* widget) {
     return qobject_cast<QPrintDialog*>(widget) != nullptr;
@@ -89,86 +88,137 @@ class PrintFrameTest : public QObject {
 
   private slots:
     void init() {
-        m_owner = std::make_unique<FakeOwner>();
+        m_startDir = QDir::currentPath();
+        QVERIFY(m_dir.isValid());
+        // The data folder, where the dialog offers the report's file, in a folder of the test.
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        AnchorDataFolder();
+        std::string error;
+        QVERIFY2(EnsureDataFolder(&error), error.c_str());
+        m_owner = std::make_unique<FakeWindow>();
         QPixmap icon(16, 16);
         icon.fill(Qt::red);
         m_owner->window.setWindowIcon(QIcon(icon));
         m_owner->window.show();
-        QVERIFY(m_dir.isValid());
     }
     void cleanup() {
         m_owner.reset();
         SetMessageBoxHandler({});
+        QDir::setCurrent(m_startDir);
     }
 
     void aCancelledPrintDialogDrawsNothing() {
         bool overOwner = false, frameHidden = false;
+        QString offered;
         AnswerModal(IsPrintDialog, [&](QWidget* modal) {
             overOwner = modal->parentWidget() == &m_owner->window;
             QWidget* frame = TopLevelTitled(QStringLiteral("打印列表"));
             frameHidden = frame != nullptr && !frame->isVisible();
+            offered = modal->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
             qobject_cast<QPrintDialog*>(modal)->reject();
         });
-        PrintReport(m_owner->settings, *m_owner);
+        PrintReport(m_owner->Job(), &m_owner->window);
         QVERIFY(overOwner);
         QVERIFY(frameHidden);
-        QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
+        QVERIFY(!offered.isEmpty());
+        QVERIFY(!QFile::exists(offered));
         QVERIFY(m_owner->window.isVisible());
         QCOMPARE(TopLevelTitled(QStringLiteral("打印列表")), nullptr);
     }
 
-    void anAcceptedPrintWritesOnePage() {
+    // Both pages, each on a sheet of its own, at the printer's high resolution.
+    void anAcceptedPrintWritesBothPages() {
         const QString path = m_dir.filePath(QStringLiteral("report.pdf"));
         QString docName;
+        int resolution = 0;
         AnswerModal(IsPrintDialog, [&](QWidget* modal) {
             docName = qobject_cast<QPrintDialog*>(modal)->printer()->docName();
+            resolution = qobject_cast<QPrintDialog*>(modal)->printer()->resolution();
             AcceptPrintDialog(modal, path);
         });
-        PrintReport(m_owner->settings, *m_owner);
+        PrintReport(m_owner->Job(), &m_owner->window);
         QCOMPARE(docName, QStringLiteral("Dranvik"));
-        QCOMPARE(m_owner->begins, 1);
-        QCOMPARE(m_owner->pages, 1);
-        QCOMPARE(m_owner->ends, 1);
-        QVERIFY(m_owner->highResolution);
+        QCOMPARE(resolution, 1200);
         QVERIFY(IsPdf(path));
+        QCOMPARE(PdfPages(path), kReportPages);
     }
 
-    // The owner's file is what the dialog offers, and what an accepted dialog prints into.
-    void theDialogOffersTheOwnersFile() {
-        m_owner->fileName = m_dir.filePath(QStringLiteral("Dranvik2025-03-07-14-05-09.pdf"));
+    // The dialog offers the PDF file named after the test's archive or, for a test not
+    // saved, after the test and the time the dialog opens; an accepted dialog prints into it.
+    void theDialogOffersTheTestsFile() {
+        const std::string data = DataFolderPath();
+        m_owner->archivePath = "/elsewhere/Dranvik2025-03-07-14-05-09-2.dat";
         QString offered;
         AnswerModal(IsPrintDialog, [&](QWidget* modal) {
             offered = modal->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
             qobject_cast<QPrintDialog*>(modal)->accept();
         });
-        PrintReport(m_owner->settings, *m_owner);
-        QCOMPARE(offered, m_owner->fileName);
-        QVERIFY(IsPdf(m_owner->fileName));
+        PrintReport(m_owner->Job(), &m_owner->window);
+        QCOMPARE(offered, QString::fromStdString(data + "Dranvik2025-03-07-14-05-09-2.pdf"));
+        QVERIFY(IsPdf(offered));
+
+        m_owner->archivePath.clear();
+        AnswerModal(IsPrintDialog, [&](QWidget* modal) {
+            offered = modal->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+            qobject_cast<QPrintDialog*>(modal)->reject();
+        });
+        const std::time_t before = std::time(nullptr);
+        PrintReport(m_owner->Job(), &m_owner->window);
+        const std::time_t after = std::time(nullptr);
+        QStringList expected;
+        for (std::time_t when = before; when <= after; ++when)
+            expected << QString::fromStdString(ReportPdfPath("Dranvik", "", when));
+        QVERIFY2(expected.contains(offered), qPrintable(offered));
     }
 
-    // A report of two pages prints both, each on its own sheet, and the preview shows both.
-    void everyPageOfTheReportPrintsAndPreviews() {
-        m_owner->pageCount = 2;
-        const QString path = m_dir.filePath(QStringLiteral("two.pdf"));
-        AnswerModal(IsPrintDialog, [&](QWidget* modal) { AcceptPrintDialog(modal, path); });
-        PrintReport(m_owner->settings, *m_owner);
-        QCOMPARE(m_owner->drawn, (std::vector<int>{1, 2}));
-        QFile pdf(path);
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QCOMPARE(pdf.readAll().count("/Type /Page\n"), 2);
-
+    // The preview shows both pages.
+    void everyPageOfTheReportPreviews() {
         int previewPages = 0;
-        AnswerModal(
-            [&](QWidget* modal) {
-                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 2;
-            },
-            [&](QWidget* modal) {
-                previewPages =
-                    modal->findChild<QPrintPreviewWidget*>(QStringLiteral("preview"))->pageCount();
-                modal->close();
-            });
-        PreviewReport(m_owner->settings, *m_owner);
-        QCOMPARE(previewPages, 2);
+        AnswerModal(Titled(QStringLiteral("打印预览")), [&](QWidget* modal) {
+            auto* preview = modal->findChild<QPrintPreviewWidget*>(QStringLiteral("preview"));
+            QTRY_VERIFY_WITH_TIMEOUT(preview->pageCount() > 0, 5000);
+            previewPages = preview->pageCount();
+            modal->close();
+        });
+        PreviewReport(m_owner->Job(), &m_owner->window);
+        QCOMPARE(previewPages, kReportPages);
+    }
+
+    // Page 1 is drawn from the record tables and the settings; page 2 from the results of
+    // the test with the job's specimen, under the test's operator (GBK in the run).
+    void theJobsPagesShowItsTest() {
+        m_owner->run.g_strStartTime = "2025-03-07-14:05:09";
+        m_owner->run.g_strOperator = Utf8ToGbk("吴 Tolvane");
+        m_owner->run.g_nRecordCount = 3;
+        for (int i = 1; i <= 3; ++i) {
+            m_owner->run.g_strRecord0[i] = "010.000";
+            m_owner->run.g_strRecord1[i] = "00" + std::to_string(i) + ".000";
+        }
+        m_owner->specimen = {12.5, 50.0};
+        const auto fonts = CreateReportFonts();
+        auto draw = [&](auto&& drawing) {
+            QImage page = BlankPage();
+            {
+                QPainter painter(&page);
+                drawing(painter, page);
+            }
+            return page;
+        };
+        const ReportJob job = m_owner->Job();
+        const QImage first =
+            draw([&](QPainter& p, QImage& page) { DrawReportJobPage(job, 1, p, page, *fonts); });
+        const QImage second =
+            draw([&](QPainter& p, QImage& page) { DrawReportJobPage(job, 2, p, page, *fonts); });
+        QCOMPARE(first, draw([&](QPainter& p, QImage& page) {
+                     DrawReportPage(m_owner->settings, m_owner->run, p, page, *fonts);
+                 }));
+        QCOMPARE(second, draw([&](QPainter& p, QImage& page) {
+                     DrawResultsPage(
+                         p, page, *fonts,
+                         ResultsOfCurrentTest(m_owner->settings, m_owner->run, m_owner->specimen),
+                         "吴 Tolvane");
+                 }));
+        QVERIFY(first != second);
     }
 
     void aPrinterThatCannotStartIsReported() {
@@ -177,71 +227,58 @@ class PrintFrameTest : public QObject {
         AnswerModal(IsPrintDialog, [&](QWidget* modal) {
             AcceptPrintDialog(modal, m_dir.filePath(QStringLiteral("missing/report.pdf")));
         });
-        PrintReport(m_owner->settings, *m_owner);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(m_owner->begins + m_owner->pages + m_owner->ends, 0);
+        PrintReport(m_owner->Job(), &m_owner->window);
+        QCOMPARE(messages, QStringList{QStringLiteral("无法开始打印作业。")});
+        QVERIFY(m_owner->window.isVisible());
     }
 
     void previewCoversTheOwnerUntilItCloses() {
-        bool ownerShown = false, overOwner = false, maximised = false, sameIcon = false;
-        AnswerModal(
-            [&](QWidget* modal) {
-                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 0;
-            },
-            [&](QWidget* modal) {
-                ownerShown = m_owner->window.isVisible();
-                overOwner = modal->parentWidget() == &m_owner->window && modal->isModal();
-                maximised = modal->isMaximized();
-                sameIcon =
-                    modal->windowIcon().cacheKey() == m_owner->window.windowIcon().cacheKey();
-                modal->close();
-            });
-        PreviewReport(m_owner->settings, *m_owner);
+        bool seen = false, ownerShown = false, overOwner = false, maximised = false,
+             sameIcon = false;
+        AnswerModal(Titled(QStringLiteral("打印预览")), [&](QWidget* modal) {
+            seen = true;
+            ownerShown = m_owner->window.isVisible();
+            overOwner = modal->parentWidget() == &m_owner->window && modal->isModal();
+            maximised = modal->isMaximized();
+            sameIcon = modal->windowIcon().cacheKey() == m_owner->window.windowIcon().cacheKey();
+            modal->close();
+        });
+        PreviewReport(m_owner->Job(), &m_owner->window);
+        QVERIFY(seen);
         QVERIFY(ownerShown);
         QVERIFY(overOwner);
         QVERIFY(maximised);
         QVERIFY(sameIcon);
-        QCOMPARE(m_owner->begins, 1);
-        QVERIFY(m_owner->pages >= 1);
-        QCOMPARE(m_owner->withoutFonts, 0);
-        QCOMPARE(m_owner->ends, 1);
-        QVERIFY(m_owner->highResolution);
         QVERIFY(m_owner->window.isVisible());
         QCOMPARE(TopLevelTitled(QStringLiteral("打印预览")), nullptr);
     }
 
+    // The preview is gone, and the window shown, before the print dialog of the new job
+    // opens.
     void printingFromThePreviewStartsItsOwnJob() {
         const QString path = m_dir.filePath(QStringLiteral("from-preview.pdf"));
-        int endsBeforePrint = -1;
-        bool ownerShownForPrint = false, printFrameHidden = false;
-        AnswerModal(
-            [&](QWidget* modal) {
-                return modal->windowTitle() == QStringLiteral("打印预览") && m_owner->pages > 0;
-            },
-            [&](QWidget* modal) {
-                AnswerModal(IsPrintDialog, [&](QWidget* dialog) {
-                    endsBeforePrint = m_owner->ends;
-                    ownerShownForPrint = m_owner->window.isVisible();
-                    QWidget* frame = TopLevelTitled(QStringLiteral("打印列表"));
-                    printFrameHidden = frame != nullptr && !frame->isVisible();
-                    AcceptPrintDialog(dialog, path);
-                });
-                modal->findChild<QAction*>(QStringLiteral("print"))->trigger();
+        bool previewGone = false, ownerShownForPrint = false, printFrameHidden = false;
+        AnswerModal(Titled(QStringLiteral("打印预览")), [&](QWidget* modal) {
+            AnswerModal(IsPrintDialog, [&](QWidget* dialog) {
+                previewGone = TopLevelTitled(QStringLiteral("打印预览")) == nullptr;
+                ownerShownForPrint = m_owner->window.isVisible();
+                QWidget* frame = TopLevelTitled(QStringLiteral("打印列表"));
+                printFrameHidden = frame != nullptr && !frame->isVisible();
+                AcceptPrintDialog(dialog, path);
             });
-        PreviewReport(m_owner->settings, *m_owner);
-        QCOMPARE(endsBeforePrint, 1);
+            modal->findChild<QAction*>(QStringLiteral("print"))->trigger();
+        });
+        PreviewReport(m_owner->Job(), &m_owner->window);
+        QVERIFY(previewGone);
         QVERIFY(ownerShownForPrint);
         QVERIFY(printFrameHidden);
-        QCOMPARE(m_owner->begins, 2);
-        QCOMPARE(m_owner->ends, 2);
-        QVERIFY(!m_owner->carriedOver);
-        QCOMPARE(m_owner->withoutFonts, 0);
-        QVERIFY(IsPdf(path));
+        QCOMPARE(PdfPages(path), kReportPages);
     }
 
   private:
-    std::unique_ptr<FakeOwner> m_owner;
+    std::unique_ptr<FakeWindow> m_owner;
     QTemporaryDir m_dir;
+    QString m_startDir;
 };
 
 QTEST_MAIN(PrintFrameTest)

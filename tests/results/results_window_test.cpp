@@ -58,6 +58,14 @@ int Count(const QImage& image, const QColor& colour, QRect area = QRect()) {
     return found;
 }
 
+// Ink, as text leaves it: a pixel darker than mid-grey.
+int InkIn(const QImage& image, const QRect& area) {
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+    return ink;
+}
+
 }  // namespace
 
 class ResultsWindowTest : public QObject {
@@ -185,6 +193,65 @@ class ResultsWindowTest : public QObject {
                               plot.width() * 8 / 10, 6);
         QCOMPARE(Count(frame, kCurveColour, zeroForce), 0);
         QVERIFY(Count(frame, kCurveColour) > 300);
+    }
+
+    // The axes of the curve of 0..14 mm and 0..30 N, on screen and at the report's scale: a
+    // grid line at every round tick (2 mm, 5 N) inside the plot, the frame on its edges, each
+    // tick's number beside its line and none halfway between, the axes' names.
+    void curveAxesMarkEveryRoundTick() {
+        const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
+        const QColor grid(210, 210, 210);
+        for (const double unit : {1.0, 600.0 / 96}) {
+            auto px = [unit](int units) { return static_cast<int>(std::lround(units * unit)); };
+            QImage frame(px(800), px(500), QImage::Format_RGB32);
+            {
+                QPainter painter(&frame);
+                DrawForceCurve(painter, frame.rect(), set, CurveScale{unit});
+            }
+            const QRect plot = frame.rect().adjusted(px(62), px(28), -px(18), -px(44));
+            const auto column = [&](double mm) {
+                return plot.left() + static_cast<int>(mm / 14 * plot.width());
+            };
+            const auto row = [&](double newtons) {
+                return static_cast<int>(plot.bottom() - newtons / 30 * plot.height());
+            };
+            const int inside = px(2);
+            const QRect across(plot.left() + inside, 0, plot.width() - 2 * inside, 1);
+            const QRect down(0, plot.top() + inside, 1, plot.height() - 2 * inside);
+            const auto mostly = [](int found, int of) { return found > of * 9 / 10; };
+            const QByteArray at = QByteArray::number(unit);
+            for (int mm = 0; mm <= 14; mm += 2) {
+                const QRect number(column(mm) - px(12), plot.bottom() + px(4), px(24), px(16));
+                QVERIFY2(InkIn(frame, number) > 0, at);
+                if (mm == 14) continue;
+                QCOMPARE(InkIn(frame, number.translated(column(1) - column(0), 0)), 0);
+                if (mm > 0) {
+                    QVERIFY2(
+                        mostly(Count(frame, grid, down.translated(column(mm), 0)), down.height()),
+                        at);
+                }
+            }
+            for (int newtons = 0; newtons <= 30; newtons += 5) {
+                const QRect number(px(20), row(newtons) - px(6), px(36), px(12));
+                QVERIFY2(InkIn(frame, number) > 0, at);
+                if (newtons == 30) continue;
+                QCOMPARE(InkIn(frame, number.translated(0, row(2.5) - row(0))), 0);
+                if (newtons > 0) {
+                    QVERIFY2(mostly(Count(frame, grid, across.translated(0, row(newtons))),
+                                    across.width()),
+                             at);
+                }
+            }
+            // The frame's right and bottom lines lie one past the plot's last pixel.
+            const QRect outline = plot.adjusted(0, 0, 1, 1);
+            for (const QRect& edge :
+                 {down.translated(outline.left(), 0), down.translated(outline.right(), 0),
+                  across.translated(0, outline.top()), across.translated(0, outline.bottom())})
+                QVERIFY2(mostly(Count(frame, Qt::black, edge), edge.width() * edge.height()), at);
+            const QRect xName(plot.left(), plot.bottom() + px(22), plot.width(), px(18));
+            QVERIFY2(InkIn(frame, xName) > 0, at);
+            QVERIFY2(InkIn(frame, QRect(px(4), px(6), px(60), px(18))) > 0, at);
+        }
     }
 
     void ticksAreRoundStepsCoveringTheRange() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/gbk_text.h"
+#include "settings/field_labels.h"
 #include "settings/settings_record.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
@@ -56,6 +57,7 @@ class SettingsDialogTest : public QObject {
     void cleanup();
 
     void layoutFollowsTemplate();
+    void labelsNameTheirControls();
     void textsFitUnderTheProgramsFonts();
     void storedLongTextIsKeptWithoutABox();
     void longTextCutButStillTooLongIsRefused();
@@ -156,6 +158,35 @@ void SettingsDialogTest::layoutFollowsTemplate() {
     QCOMPARE(ok->text(), QStringLiteral("保存修改 确认返回"));
     QCOMPARE(m_dialog->findChild<QPushButton*>("2")->text(), QStringLiteral("不存修改 关闭返回"));
     QCOMPARE(m_dialog->findChild<QPushButton*>("1062")->text(), QStringLiteral("撤销修改"));
+}
+
+// Each control's label, as the template sets it: the channel fields without their channel,
+// some names on two lines with their range.
+void SettingsDialogTest::labelsNameTheirControls() {
+    QMap<QString, QString> labels;
+    for (QLabel* label : m_dialog->findChildren<QLabel*>()) {
+        if (label->buddy()) labels[label->buddy()->objectName()] = label->text();
+    }
+    QCOMPARE(labels.size(), 32);
+    const struct {
+        int id;
+        const char* text;
+    } expected[] = {{1036, "采集卡ID"},
+                    {1045, "输入型号类型"},
+                    {1046, "阻尼"},
+                    {1050, "线性比例系数\n0.5000~2.0000"},
+                    {1059, "线性比例系数\n0.5000~2.0000"},
+                    {1071, "分辨率"},
+                    {1054, "输出信号上限"},
+                    {1061, "采集周期\n1~10000(mS)"},
+                    {1063, "自动停机\n延时量1~200"},
+                    {1064, "自动返回\n延时量1~200"},
+                    {1068, "强制停机限"},
+                    {1056, "断裂判定值"},
+                    {1076, "(1)通道名称"},
+                    {1073, "试验名称"}};
+    for (const auto& e : expected)
+        QCOMPARE(labels.value(QString::number(e.id)), QString::fromUtf8(e.text));
 }
 
 void SettingsDialogTest::textsFitUnderTheProgramsFonts() {
