@@ -3,23 +3,8 @@
 #include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
 
-void CardLock::lock() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    const unsigned long long ticket = nextTicket_++;
-    turn_.wait(lock, [this, ticket] { return serving_ == ticket; });
-}
-
-void CardLock::unlock() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++serving_;
-    }
-    turn_.notify_all();
-}
-
 Card::~Card() {
-    SetHighSpeedFinishedNotifier({});
-    highSpeed.EndAndJoinWorker();
+    highSpeed.EndWithoutNotice();
     // However the program lets go of the card (退出, the close box, the end of a headless
     // run, a start-up that gave up), the rig's lines are released; only a crash or a kill
     // leaves them as they were.

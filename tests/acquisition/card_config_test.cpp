@@ -1,5 +1,3 @@
-#include "acquisition/card_config.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -7,6 +5,7 @@
 #include <filesystem>
 
 #include "acquisition/card_access.h"
+#include "acquisition/input_range.h"
 #include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
 #include "acquisition_fixture.h"
@@ -107,15 +106,15 @@ TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
     daq.g_bHighSpeed = 1;
     settings.g_strInputType = "0~+10V";
     daq.ConfigureCard(settings);
-    EXPECT_EQ(daq.g_aiConfig.RangeCode[0], 4);
-    EXPECT_EQ(daq.g_aiConfig.Bipolar, 0);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Mode, 1);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Bit2, 0);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Bit3, 0);
-    EXPECT_EQ(daq.g_aiConfig.ChannelCount, 1);
-    EXPECT_EQ(daq.g_aiConfig.ChannelList[0], 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.RangeCode[0], 4);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Bipolar, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Mode, 1);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Bit2, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Bit3, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.ChannelCount, 1);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.ChannelList[0], 0);
     EXPECT_EQ(daq.g_maiVoltParam.Config.ChannelCount, 0);  // the read records stay unfilled
-    daq.StopHighSpeedCapture();
+    daq.highSpeed.StopHighSpeedCapture();
 
     // Reset, stop, FIFO clear, reset, the scan configuration, then the start.
     const auto writes = card.Writes();
