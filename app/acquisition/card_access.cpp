@@ -1,6 +1,5 @@
 #include "acquisition/card_access.h"
 
-#include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
 
 Card::~Card() {
@@ -34,10 +33,19 @@ bool Card::ReadInputs(WORD* input) {
 }
 
 bool Card::WriteOutputs(WORD word) {
-    return WithCard([word](HANDLE card) {
-               if (word != kIdleOutputWord) NoteOutputWord(word);
+    return WithCard([this, word](HANDLE card) {
+               if (word != kIdleOutputWord) Ledger().NoteOutputWord(word);
                const LONG result = DQX7460_DioWriteWord2(card, word);
-               if (result == 0 && word == kIdleOutputWord) NoteOutputWord(word);
+               if (result == 0 && word == kIdleOutputWord) Ledger().NoteOutputWord(word);
                return result;
            }) == 0;
+}
+
+std::optional<WORD> Card::LedgerOutputWord() {
+    return WithCard([this](HANDLE) { return Ledger().LedgerOutputWord(); });
+}
+
+OutputLedger& Card::Ledger() {
+    if (!ledger_) ledger_.emplace();
+    return *ledger_;
 }

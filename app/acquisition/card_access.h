@@ -2,11 +2,14 @@
 // lock (card_lock.h).
 #pragma once
 
+#include <optional>
+
 #include "DQX7460.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/card_lock.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
+#include "acquisition/output_ledger.h"
 
 // One card as its owner drives it: the handle and its lock, the claim on the driver folder,
 // the read records of the sampling tick and the high-speed capture. Its worker holds the
@@ -60,6 +63,8 @@ class Card {
     bool ReadInputs(WORD* input);
     // Writes the output word; true when the card took it.
     bool WriteOutputs(WORD word);
+    // The word the output ledger of this card's folder holds, when there is a readable one.
+    std::optional<WORD> LedgerOutputWord();
 
     // Resets the card and fills the two read records from g_strInputType; with g_bHighSpeed
     // set, starts the high-speed capture instead.
@@ -71,4 +76,9 @@ class Card {
   private:
     // The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.
     WORD g_wBinaryCodes[2] = {};
+
+    // Made at the first write or read, under the card's lock: a card may be made before its
+    // instance folder is set (a test's fixture sets it after), never after its first use.
+    OutputLedger& Ledger();
+    std::optional<OutputLedger> ledger_;
 };

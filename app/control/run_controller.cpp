@@ -7,7 +7,6 @@
 
 #include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
-#include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
@@ -116,7 +115,7 @@ Reaction RunController::OpenCardAtStartup() {
 // A previous program that left the card's outputs active: they are released and the
 // operator is told.
 void RunController::ReleaseLeftOutputs(Reaction& r) {
-    const std::optional<WORD> left = LedgerOutputWord();
+    const std::optional<WORD> left = m_card.LedgerOutputWord();
     if (!left || *left == kIdleOutputWord) return;
     m_card.WriteOutputs(kIdleOutputWord);
     char word[8];

@@ -139,14 +139,30 @@ TEST_F(CardConfigTest, CardLetGoOfReleasesTheRigLines) {
         Card owned;
         owned.g_hDevice = card.Handle();
         ASSERT_TRUE(owned.WriteOutputs(0x00F8));
-        EXPECT_EQ(LedgerOutputWord(), WORD{0x00F8});
+        EXPECT_EQ(owned.LedgerOutputWord(), WORD{0x00F8});
         card.ClearWrites();
     }
     EXPECT_EQ(card.Writes(), (std::vector<FakeCardDriver::RegisterWrite>{{128, kIdleOutputWord}}));
-    EXPECT_EQ(LedgerOutputWord(), WORD{kIdleOutputWord});
+    EXPECT_EQ(OutputLedger().LedgerOutputWord(), WORD{kIdleOutputWord});
     card.ClearWrites();
     { Card unopened; }
     EXPECT_TRUE(card.Writes().empty());
+    unsetenv("DQX7460_DRIVER_DIR");
+    std::filesystem::remove_all(folder);
+}
+
+// A card made before its folder is set, as a test fixture's card is, keeps its ledger in
+// the folder its first write finds.
+TEST_F(CardConfigTest, LedgerIsInTheFolderOfTheFirstWrite) {
+    char folder[] = "/tmp/velmora-early-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    {
+        Card early;
+        early.g_hDevice = card.Handle();
+        setenv("DQX7460_DRIVER_DIR", folder, 1);
+        ASSERT_TRUE(early.WriteOutputs(0x00FE));
+        EXPECT_EQ(OutputLedger().LedgerOutputWord(), WORD{0x00FE});
+    }
     unsetenv("DQX7460_DRIVER_DIR");
     std::filesystem::remove_all(folder);
 }
