@@ -12,9 +12,9 @@
 #include "acquisition/output_ledger.h"
 
 // One card as its owner drives it: the handle and its lock, the claim on the driver folder,
-// the read records of the sampling tick and the high-speed capture. Its worker holds the
-// card while it runs, so the card neither moves nor is copied, and ends the worker when it
-// is destroyed.
+// the read records of the sampling tick, the high-speed capture and the output ledger. The
+// capture's worker holds the card while it runs, so the card neither moves nor is copied,
+// and ends the worker when it is destroyed.
 class Card {
   public:
     Card() = default;
