@@ -1,25 +1,9 @@
 #include "acquisition/card_access.h"
 
-#include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
 
-void CardLock::lock() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    const unsigned long long ticket = nextTicket_++;
-    turn_.wait(lock, [this, ticket] { return serving_ == ticket; });
-}
-
-void CardLock::unlock() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++serving_;
-    }
-    turn_.notify_all();
-}
-
 Card::~Card() {
-    SetHighSpeedFinishedNotifier({});
-    highSpeed.EndAndJoinWorker();
+    highSpeed.EndWithoutNotice();
     // However the program lets go of the card (退出, the close box, the end of a headless
     // run, a start-up that gave up), the rig's lines are released; only a crash or a kill
     // leaves them as they were.
@@ -49,10 +33,19 @@ bool Card::ReadInputs(WORD* input) {
 }
 
 bool Card::WriteOutputs(WORD word) {
-    return WithCard([word](HANDLE card) {
-               if (word != kIdleOutputWord) NoteOutputWord(word);
+    return WithCard([this, word](HANDLE card) {
+               if (word != kIdleOutputWord) Ledger().NoteOutputWord(word);
                const LONG result = DQX7460_DioWriteWord2(card, word);
-               if (result == 0 && word == kIdleOutputWord) NoteOutputWord(word);
+               if (result == 0 && word == kIdleOutputWord) Ledger().NoteOutputWord(word);
                return result;
            }) == 0;
+}
+
+std::optional<WORD> Card::LedgerOutputWord() {
+    return WithCard([this](HANDLE) { return Ledger().LedgerOutputWord(); });
+}
+
+OutputLedger& Card::Ledger() {
+    if (!ledger_) ledger_.emplace();
+    return *ledger_;
 }

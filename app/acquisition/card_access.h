@@ -1,36 +1,20 @@
-// The program's one way to the card. The card library serialises nothing: two threads that
-// use one handle at once interleave their requests, and the card (or the socket behind the
-// handle) takes the mixture as a broken conversation. Every call the program makes into the
-// library therefore holds one lock, and the handle itself is read and replaced under it.
+// The program's one way to the card: every call into the card library holds the card's
+// lock (card_lock.h).
 #pragma once
 
-#include <condition_variable>
-#include <functional>
-#include <mutex>
+#include <optional>
 
 #include "DQX7460.h"
 #include "acquisition/card_claim.h"
+#include "acquisition/card_lock.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/high_speed.h"
-
-// A lock taken in the order it was asked for: the worker, which asks again as soon as it
-// has parsed a block, cannot hold the window's thread off, nor the other way round.
-class CardLock {
-  public:
-    void lock();
-    void unlock();
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable turn_;
-    unsigned long long nextTicket_ = 0;
-    unsigned long long serving_ = 0;
-};
+#include "acquisition/output_ledger.h"
 
 // One card as its owner drives it: the handle and its lock, the claim on the driver folder,
-// the read records of the sampling tick and the high-speed capture. Its worker holds the
-// card while it runs, so the card neither moves nor is copied, and ends the worker when it
-// is destroyed.
+// the read records of the sampling tick, the high-speed capture and the output ledger. The
+// capture's worker holds the card while it runs, so the card neither moves nor is copied,
+// and ends the worker when it is destroyed.
 class Card {
   public:
     Card() = default;
@@ -53,15 +37,19 @@ class Card {
     AdScanRequest g_maiBinParam{AdScanConfig{}, g_wBinaryCodes};
 
     int g_bHighSpeed = 0;  // 250 kHz mode; read by ConfigureCard at start-up
-    AdScanConfig g_aiConfig{};
-    HighSpeedCapture highSpeed;
+
+  private:
+    // Declared before the capture, whose worker takes it until the capture is ended.
+    CardLock lock_;
+
+  public:
+    HighSpeedCapture highSpeed{lock_, g_hDevice, g_dVoltBuf};
 
     // Runs call(g_hDevice) under the card's lock and returns what it returns. The call must
     // not take the lock again (it is not recursive) nor wait for the high-speed worker.
     template <typename Call>
     auto WithCard(Call&& call) {
-        std::lock_guard<CardLock> lock(lock_);
-        return call(g_hDevice);
+        return WithLockedHandle(lock_, g_hDevice, std::forward<Call>(call));
     }
 
     // Closes the handle there is (none is fine) and opens card g_nDeviceNumber into
@@ -75,6 +63,8 @@ class Card {
     bool ReadInputs(WORD* input);
     // Writes the output word; true when the card took it.
     bool WriteOutputs(WORD word);
+    // The word the output ledger of this card's folder holds, when there is a readable one.
+    std::optional<WORD> LedgerOutputWord();
 
     // Resets the card and fills the two read records from g_strInputType; with g_bHighSpeed
     // set, starts the high-speed capture instead.
@@ -83,21 +73,12 @@ class Card {
     // g_nLastError. On success copies both voltages into ch.rawVolt and returns true.
     bool ReadChannels(ChannelVoltages& ch);
 
-    // Called by the worker when it ends, before it sets g_bHighSpeedDone; the main window
-    // uses it to show "250kHz 高速采集结束", or that the card stopped answering, on its own
-    // thread.
-    void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
-    // The high-speed branch of ConfigureCard (after its reset): programs the scan, starts
-    // the conversion and the worker thread.
-    void StartHighSpeedCapture(const Settings& settings);
-    // The stop command's part: stops the scan, clears the FIFO and ends the worker, which is
-    // joined before this returns.
-    void StopHighSpeedCapture();
-    // Converts the first 250 entries of the burst into channel 0 values and readouts.
-    void ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch);
-
   private:
     // The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.
     WORD g_wBinaryCodes[2] = {};
-    CardLock lock_;
+
+    // Made at the first write or read, under the card's lock: a card may be made before its
+    // instance folder is set (a test's fixture sets it after), never after its first use.
+    OutputLedger& Ledger();
+    std::optional<OutputLedger> ledger_;
 };

@@ -1,25 +1,7 @@
-#include "acquisition/card_config.h"
-
+// The card's set-up and the tick's single-scan reads.
 #include "acquisition/card_access.h"
+#include "acquisition/input_range.h"
 #include "settings/settings_record.h"
-
-bool InputTypeRange(const std::string& inputType, WORD* rangeCode, LONG* bipolar) {
-    struct Row {
-        const char* text;
-        WORD rangeCode;
-        LONG bipolar;
-    };
-    static const Row kRows[] = {
-        {"0~+5V", 5, 0}, {"0~+10V", 4, 0}, {"-5V~+5V", 1, 1}, {"-10V~+10V", 0, 1}};
-    for (const Row& row : kRows) {
-        if (inputType == row.text) {
-            *rangeCode = row.rangeCode;
-            *bipolar = row.bipolar;
-            return true;
-        }
-    }
-    return false;
-}
 
 namespace {
 
@@ -46,7 +28,7 @@ void FillReadRecord(const Settings& settings, AdScanRequest& request, void* resu
 void Card::ConfigureCard(const Settings& settings) {
     WithCard(DQX7460_Reset);
     if (g_bHighSpeed) {
-        StartHighSpeedCapture(settings);
+        highSpeed.StartHighSpeedCapture(settings);
         return;
     }
     FillReadRecord(settings, g_maiVoltParam, g_dVoltBuf);

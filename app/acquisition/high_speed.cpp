@@ -6,8 +6,8 @@
 #include <thread>
 #include <utility>
 
-#include "acquisition/card_access.h"
-#include "acquisition/card_config.h"
+#include "acquisition/conditioning.h"
+#include "acquisition/input_range.h"
 #include "acquisition/run_state.h"
 #include "card_registers.h"
 #include "settings/settings_record.h"
@@ -52,7 +52,7 @@ void HighSpeedCapture::PauseAfterFailedRead() {
     g_pauseWake.wait_for(lock, kFailedReadPause, [this] { return !g_bHighSpeedRun.load(); });
 }
 
-void HighSpeedCapture::HighSpeedWorker(Card& card) {
+void HighSpeedCapture::HighSpeedWorker() {
     ULONG block[kBlockWords];
     ULONG* blockPointer = block;
     // The worker is the only writer of the flags, the count and the buffer while it runs:
@@ -67,7 +67,7 @@ void HighSpeedCapture::HighSpeedWorker(Card& card) {
     while (g_bHighSpeedRun.load()) {
         // A failed read leaves the block as it was; parsing it again would store its
         // samples twice.
-        const LONG read = card.WithCard([&blockPointer](HANDLE handle) {
+        const LONG read = WithLockedHandle(cardLock_, device_, [&blockPointer](HANDLE handle) {
             return DQX7460_ADReadData(handle, &blockPointer, kBlockWords);
         });
         if (read != 0) {
@@ -106,14 +106,19 @@ void HighSpeedCapture::HighSpeedWorker(Card& card) {
     g_bHighSpeedDone.store(1, std::memory_order_release);
 }
 
-void Card::SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify) {
-    std::lock_guard<std::mutex> lock(highSpeed.g_notifierMutex);
-    highSpeed.g_notifyFinished = std::move(notify);
+void HighSpeedCapture::SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify) {
+    std::lock_guard<std::mutex> lock(g_notifierMutex);
+    g_notifyFinished = std::move(notify);
 }
 
-void Card::StartHighSpeedCapture(const Settings& settings) {
+void HighSpeedCapture::EndWithoutNotice() {
+    SetHighSpeedFinishedNotifier({});
+    EndAndJoinWorker();
+}
+
+void HighSpeedCapture::StartHighSpeedCapture(const Settings& settings) {
     // A capture still running from an earlier start ends before the card is reprogrammed.
-    highSpeed.EndAndJoinWorker();
+    EndAndJoinWorker();
 
     WORD rangeCode = g_aiConfig.RangeCode[0];
     LONG bipolar = g_aiConfig.Bipolar;
@@ -128,46 +133,46 @@ void Card::StartHighSpeedCapture(const Settings& settings) {
     g_aiConfig.ChannelList[0] = 0;
     g_aiConfig.ChannelCount = 1;
 
-    highSpeed.g_bHighSpeedSync.store(0);
-    highSpeed.g_bHighSpeedStarted.store(0);
-    highSpeed.g_nHighSpeedCount.store(0);
+    g_bHighSpeedSync.store(0);
+    g_bHighSpeedStarted.store(0);
+    g_nHighSpeedCount.store(0);
 
-    highSpeed.g_bHighSpeedRun.store(1);
-    highSpeed.g_bHighSpeedDone.store(0);
-    WithCard([this](HANDLE card) {
+    g_bHighSpeedRun.store(1);
+    g_bHighSpeedDone.store(0);
+    WithLockedHandle(cardLock_, device_, [this](HANDLE card) {
         DQX7460_StopAd(card);
         DQX7460_FifoClear(card);
         DQX7460_Reset(card);
         DQX7460_AIConfig(card, g_aiConfig);
         DQX7460_StartAd(card);
     });
-    // The worker holds this card until it is joined: by the next start or stop, or by the
+    // The worker holds the card until it is joined: by the next start or stop, or by the
     // card's destructor.
-    highSpeed.g_worker =
-        std::thread(&HighSpeedCapture::HighSpeedWorker, &highSpeed, std::ref(*this));
+    g_worker = std::thread(&HighSpeedCapture::HighSpeedWorker, this);
 }
 
-void Card::StopHighSpeedCapture() {
+void HighSpeedCapture::StopHighSpeedCapture() {
     // The worker ends after its current block and is joined before the card is touched
     // here: one handle is never used by two threads at once, and the counters are reset
     // only once nothing writes them any more.
-    highSpeed.EndAndJoinWorker();
-    WithCard([](HANDLE card) {
+    EndAndJoinWorker();
+    WithLockedHandle(cardLock_, device_, [](HANDLE card) {
         DQX7460_StopAd(card);
         DQX7460_FifoClear(card);
     });
-    highSpeed.g_bHighSpeedSync.store(0);
-    highSpeed.g_bHighSpeedStarted.store(0);
-    highSpeed.g_nHighSpeedCount.store(0);
+    g_bHighSpeedSync.store(0);
+    g_bHighSpeedStarted.store(0);
+    g_nHighSpeedCount.store(0);
 }
 
-void Card::ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch) {
+void HighSpeedCapture::ProcessHighSpeedBurst(const Settings& settings, TestRun& run,
+                                             ChannelVoltages& ch) {
     // Only samples of this capture are converted: a capture ended early (its count reset by
     // the stop command) leaves the values as they were instead of showing old entries.
-    const int samples = std::min(kBurstSamples, highSpeed.g_nHighSpeedCount.load());
+    const int samples = std::min(kBurstSamples, g_nHighSpeedCount.load());
     for (int p = 0; p < samples; ++p) {
-        const double v = BurstCodeToVolts(settings, highSpeed.g_nHighSpeedBuf[p]);
-        g_dVoltBuf[p] = v;
+        const double v = BurstCodeToVolts(settings, g_nHighSpeedBuf[p]);
+        burstVolts_[p] = v;
         ch.rawVolt[0] = v;
         ch.scaled[0] = (v - ch.zeroVolt[0]) * settings.g_dCoef0;
         if (!run.g_bZeroed0) ch.highSpeedZeroPreset = settings.g_dZeroPreset0;

@@ -7,7 +7,10 @@
 #include <mutex>
 #include <thread>
 
-class Card;
+#include "DQX7460.h"
+#include "acquisition/card_lock.h"
+
+struct ChannelVoltages;
 struct Settings;
 struct TestRun;
 
@@ -15,12 +18,34 @@ struct TestRun;
 // kept failing and the worker gave up.
 enum class HighSpeedEnd { kEnded, kCardFailed };
 
-// The capture's state, part of its Card (whose members start, stop and convert it).
+// The capture of one card. It reaches the card through the card's handle and lock and
+// converts its burst into the card's voltage buffer; the card that owns the capture hands
+// them over and outlives its worker.
 class HighSpeedCapture {
   public:
-    HighSpeedCapture() = default;
+    // burstVolts has room for the 250 entries of a burst.
+    HighSpeedCapture(CardLock& cardLock, const HANDLE& device, double* burstVolts)
+        : cardLock_(cardLock), device_(device), burstVolts_(burstVolts) {}
     HighSpeedCapture(const HighSpeedCapture&) = delete;
     HighSpeedCapture& operator=(const HighSpeedCapture&) = delete;
+
+    // Called by the worker when it ends, before it sets g_bHighSpeedDone; the main window
+    // uses it to show "250kHz 高速采集结束", or that the card stopped answering, on its own
+    // thread.
+    void SetHighSpeedFinishedNotifier(std::function<void(HighSpeedEnd)> notify);
+    // The high-speed branch of the card's set-up (after its reset): programs the scan,
+    // starts the conversion and the worker thread.
+    void StartHighSpeedCapture(const Settings& settings);
+    // The stop command's part: stops the scan, clears the FIFO and ends the worker, which is
+    // joined before this returns.
+    void StopHighSpeedCapture();
+    // Converts the first 250 entries of the burst into channel 0 values and readouts.
+    void ProcessHighSpeedBurst(const Settings& settings, TestRun& run, ChannelVoltages& ch);
+    // Ends the worker without telling the owner, which is going too; the card is left as
+    // it is.
+    void EndWithoutNotice();
+
+    AdScanConfig g_aiConfig{};
 
     // Shared with the worker. The worker publishes the buffer and the count by setting
     // g_bHighSpeedDone (release); the card owner's thread reads them after seeing it
@@ -33,12 +58,14 @@ class HighSpeedCapture {
     std::atomic<unsigned char> g_bHighSpeedDone{0};
 
   private:
-    friend class Card;
-
     // Reads the card's blocks into the buffer until the capture has its samples or is ended.
-    void HighSpeedWorker(Card& card);
+    void HighSpeedWorker();
     void EndAndJoinWorker();
     void PauseAfterFailedRead();
+
+    CardLock& cardLock_;
+    const HANDLE& device_;
+    double* const burstVolts_;
 
     std::mutex g_notifierMutex;
     std::function<void(HighSpeedEnd)> g_notifyFinished;

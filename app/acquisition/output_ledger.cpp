@@ -13,17 +13,6 @@ namespace {
 
 constexpr std::size_t kLedgerBytes = 5;  // "00fe\n"
 
-struct Ledger {
-    std::string path;
-    int fd = -1;
-    std::optional<WORD> written;
-};
-
-Ledger& TheLedger() {
-    static Ledger ledger;
-    return ledger;
-}
-
 }  // namespace
 
 std::string OutputLedgerPath() {
@@ -31,30 +20,28 @@ std::string OutputLedgerPath() {
     return lock.substr(0, lock.rfind('/') + 1) + "Velmora.outputs";
 }
 
-void NoteOutputWord(WORD word) {
-    Ledger& ledger = TheLedger();
-    // The instance folder is fixed for the program's life; tests move it between cases.
-    const std::string path = OutputLedgerPath();
-    if (path != ledger.path) {
-        if (ledger.fd >= 0) ::close(ledger.fd);
-        ledger = Ledger{path, -1, std::nullopt};
-    }
-    if (ledger.written == word) return;
-    if (ledger.fd < 0) {
-        ledger.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (ledger.fd < 0) return;
+OutputLedger::OutputLedger() : path_(OutputLedgerPath()) {}
+
+OutputLedger::~OutputLedger() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void OutputLedger::NoteOutputWord(WORD word) {
+    if (written_ == word) return;
+    if (fd_ < 0) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0) return;
     }
     char text[kLedgerBytes + 1];
     std::snprintf(text, sizeof text, "%04x\n", static_cast<unsigned>(word));
     // A fixed-size record written in place: a reader never sees a file cut short between
     // a truncation and a write.
-    if (::pwrite(ledger.fd, text, kLedgerBytes, 0) == static_cast<ssize_t>(kLedgerBytes))
-        ledger.written = word;
+    if (::pwrite(fd_, text, kLedgerBytes, 0) == static_cast<ssize_t>(kLedgerBytes)) written_ = word;
 }
 
-std::optional<WORD> LedgerOutputWord() {
+std::optional<WORD> OutputLedger::LedgerOutputWord() const {
     std::string bytes;
-    if (!ReadFilePrefix(OutputLedgerPath(), kLedgerBytes, &bytes, nullptr)) return std::nullopt;
+    if (!ReadFilePrefix(path_, kLedgerBytes, &bytes, nullptr)) return std::nullopt;
     if (bytes.size() < 4) return std::nullopt;
     char* end = nullptr;
     const std::string digits = bytes.substr(0, 4);

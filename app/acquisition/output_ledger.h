@@ -11,12 +11,26 @@
 
 std::string OutputLedgerPath();
 
-// Notes a word that is about to be written (any word that is not idle: should the program
-// die during the write, the ledger already knows) or that the card has taken (the idle
-// word: the ledger says idle only once the card is). Rewrites the ledger only when the
-// word differs from the one it holds. Failures are silent: the ledger is a help, not a
-// condition of driving the card.
-void NoteOutputWord(WORD word);
+// The ledger of the instance folder there is when it is made; it keeps that folder.
+class OutputLedger {
+  public:
+    OutputLedger();
+    OutputLedger(const OutputLedger&) = delete;
+    OutputLedger& operator=(const OutputLedger&) = delete;
+    ~OutputLedger();
 
-// The word the ledger holds, when there is a readable one.
-std::optional<WORD> LedgerOutputWord();
+    // Notes a word that is about to be written (any word that is not idle: should the
+    // program die during the write, the ledger already knows) or that the card has taken
+    // (the idle word: the ledger says idle only once the card is). Rewrites the ledger only
+    // when the word differs from the one it holds. Failures are silent: the ledger is a
+    // help, not a condition of driving the card.
+    void NoteOutputWord(WORD word);
+
+    // The word the ledger holds, when there is a readable one.
+    std::optional<WORD> LedgerOutputWord() const;
+
+  private:
+    const std::string path_;
+    int fd_ = -1;
+    std::optional<WORD> written_;
+};

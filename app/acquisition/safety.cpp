@@ -1,5 +1,6 @@
 #include "acquisition/safety.h"
 
+#include "acquisition/break_rule.h"
 #include "acquisition/run_state.h"
 #include "settings/settings_record.h"
 
@@ -22,7 +23,7 @@ void DriveAlarms(const Settings& settings, std::uint16_t& digitalOut, Lamps& lam
 
 void DetectBreak(const Settings& settings, TestRun& run, std::uint16_t& digitalOut, Lamps& lamps,
                  double peak, double value) {
-    if (peak - value >= settings.g_dBreakValue) {
+    if (BreakRuleFires(peak, value, settings.g_dBreakValue)) {
         Drive(digitalOut, kOutBroken, lamps.broken, true);
         Drive(digitalOut, kOutAutoStop, lamps.autoStop, true);
         run.g_bBreakDetected = 1;

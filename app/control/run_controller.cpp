@@ -6,9 +6,7 @@
 #include <ctime>
 
 #include "acquisition/card_access.h"
-#include "acquisition/card_config.h"
 #include "acquisition/high_speed.h"
-#include "acquisition/output_ledger.h"
 #include "acquisition/run_state.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
@@ -117,7 +115,7 @@ Reaction RunController::OpenCardAtStartup() {
 // A previous program that left the card's outputs active: they are released and the
 // operator is told.
 void RunController::ReleaseLeftOutputs(Reaction& r) {
-    const std::optional<WORD> left = LedgerOutputWord();
+    const std::optional<WORD> left = m_card.LedgerOutputWord();
     if (!left || *left == kIdleOutputWord) return;
     m_card.WriteOutputs(kIdleOutputWord);
     char word[8];
@@ -226,7 +224,7 @@ void RunController::StopInto(Reaction& r) {
         Do(r, Effect::Kind::kPollTimer);
     }
     Do(r, Effect::Kind::kChartRefresh, false);
-    if (m_card.g_bHighSpeed) m_card.StopHighSpeedCapture();
+    if (m_card.g_bHighSpeed) m_card.highSpeed.StopHighSpeedCapture();
 
     if (m_bPlayback) {
         EnableMenu(r, ControlId::kMenuOpen, true);
@@ -422,7 +420,7 @@ Reaction RunController::Tick(double tickTime) {
                 DQX7460_FifoClear(card);
             });
             m_card.highSpeed.g_bHighSpeedRun = 0;
-            m_card.ProcessHighSpeedBurst(m_settings, m_run, m_channels);
+            m_card.highSpeed.ProcessHighSpeedBurst(m_settings, m_run, m_channels);
             m_card.highSpeed.g_bHighSpeedDone = 0;
         } else {
             const bool read = m_card.ReadChannels(m_channels);
@@ -609,7 +607,7 @@ void RunController::CardLostInto(Reaction& r) {
     if (m_run.g_bRecording) {
         StopInto(r);
     } else if (m_card.g_bHighSpeed) {
-        m_card.StopHighSpeedCapture();
+        m_card.highSpeed.StopHighSpeedCapture();
     }
     Do(r, Effect::Kind::kSampleTimer);
     Do(r, Effect::Kind::kPollTimer);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/break_rule.h"
 #include "acquisition/run_state.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
@@ -244,7 +245,7 @@ int BreakRecordOf(const std::vector<double>& force, double breakValue) {
     double peak = 0;
     for (std::size_t i = 0; i < force.size(); ++i) {
         peak = std::max(peak, force[i]);
-        if (peak - force[i] >= breakValue) return static_cast<int>(i) + 1;
+        if (BreakRuleFires(peak, force[i], breakValue)) return static_cast<int>(i) + 1;
     }
     return 0;
 }

@@ -41,7 +41,7 @@ const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmo
 
 CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
-    m_card.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
+    m_card.highSpeed.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));

@@ -65,11 +65,11 @@ bool MeasureCaptures(const Settings& settings, Card& daq, const char* title, Cou
     for (int i = 0; i < captures; ++i) {
         const std::uint64_t bytesBefore = driver.readBytes.load();
         const auto start = Clock::now();
-        daq.StartHighSpeedCapture(settings);
+        daq.highSpeed.StartHighSpeedCapture(settings);
         const bool done = WaitUntil([&daq] { return daq.highSpeed.g_bHighSpeedDone.load() != 0; },
                                     std::chrono::seconds(10));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        daq.StopHighSpeedCapture();
+        daq.highSpeed.StopHighSpeedCapture();
         if (!done || daq.highSpeed.g_nHighSpeedCount.load() != 0) {
             std::printf("%s: capture %d did not finish\n", title, i);
             return false;

@@ -1,5 +1,3 @@
-#include "acquisition/card_config.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -8,6 +6,7 @@
 
 #include "../common/scratch_folder.h"
 #include "acquisition/card_access.h"
+#include "acquisition/input_range.h"
 #include "acquisition/output_ledger.h"
 #include "acquisition/safety.h"
 #include "acquisition_fixture.h"
@@ -108,15 +107,15 @@ TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {
     daq.g_bHighSpeed = 1;
     settings.g_strInputType = "0~+10V";
     daq.ConfigureCard(settings);
-    EXPECT_EQ(daq.g_aiConfig.RangeCode[0], 4);
-    EXPECT_EQ(daq.g_aiConfig.Bipolar, 0);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Mode, 1);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Bit2, 0);
-    EXPECT_EQ(daq.g_aiConfig.Reg7Bit3, 0);
-    EXPECT_EQ(daq.g_aiConfig.ChannelCount, 1);
-    EXPECT_EQ(daq.g_aiConfig.ChannelList[0], 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.RangeCode[0], 4);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Bipolar, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Mode, 1);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Bit2, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.Reg7Bit3, 0);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.ChannelCount, 1);
+    EXPECT_EQ(daq.highSpeed.g_aiConfig.ChannelList[0], 0);
     EXPECT_EQ(daq.g_maiVoltParam.Config.ChannelCount, 0);  // the read records stay unfilled
-    daq.StopHighSpeedCapture();
+    daq.highSpeed.StopHighSpeedCapture();
 
     // Reset, stop, FIFO clear, reset, the scan configuration, then the start.
     const auto writes = card.Writes();
@@ -141,15 +140,31 @@ TEST_F(CardConfigTest, CardLetGoOfReleasesTheRigLines) {
         Card owned;
         owned.g_hDevice = card.Handle();
         ASSERT_TRUE(owned.WriteOutputs(0x00F8));
-        EXPECT_EQ(LedgerOutputWord(), WORD{0x00F8});
+        EXPECT_EQ(owned.LedgerOutputWord(), WORD{0x00F8});
         card.ClearWrites();
     }
     EXPECT_EQ(card.Writes(), (std::vector<FakeCardDriver::RegisterWrite>{{128, kIdleOutputWord}}));
-    EXPECT_EQ(LedgerOutputWord(), WORD{kIdleOutputWord});
+    EXPECT_EQ(OutputLedger().LedgerOutputWord(), WORD{kIdleOutputWord});
     card.ClearWrites();
     { Card unopened; }
     EXPECT_TRUE(card.Writes().empty());
     unsetenv("DQX7460_DRIVER_DIR");
+}
+
+// A card made before its folder is set, as a test fixture's card is, keeps its ledger in
+// the folder its first write finds.
+TEST_F(CardConfigTest, LedgerIsInTheFolderOfTheFirstWrite) {
+    char folder[] = "/tmp/velmora-early-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    {
+        Card early;
+        early.g_hDevice = card.Handle();
+        setenv("DQX7460_DRIVER_DIR", folder, 1);
+        ASSERT_TRUE(early.WriteOutputs(0x00FE));
+        EXPECT_EQ(OutputLedger().LedgerOutputWord(), WORD{0x00FE});
+    }
+    unsetenv("DQX7460_DRIVER_DIR");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

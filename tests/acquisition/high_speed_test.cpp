@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "acquisition/card_access.h"
-#include "acquisition/card_config.h"
 #include "acquisition_fixture.h"
 #include "card.h"
 #include "fake_card_driver.h"
@@ -24,7 +23,7 @@ class HighSpeedTest : public AcquisitionTest {
     void SetUp() override {
         AcquisitionTest::SetUp();
         daq.g_hDevice = card.Handle();
-        daq.SetHighSpeedFinishedNotifier([this](HighSpeedEnd end) {
+        daq.highSpeed.SetHighSpeedFinishedNotifier([this](HighSpeedEnd end) {
             if (end == HighSpeedEnd::kCardFailed) ++failed;
             ++finished;
         });
@@ -72,7 +71,7 @@ TEST_F(HighSpeedTest, MarkerAsLastWordYieldsNothingAndTheFirstFlaggedWordLeads) 
     second[10] |= kTriggerFlag | 3u << 16;  // channel bits are kept, the flag is not
     StreamBlocks({first, second, Block(5000)});
 
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 502 + kBlockWords);
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 3 << 16 | 1010);
@@ -91,7 +90,7 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
     first[212] |= kTriggerFlag;  // 212..511: 300 samples
     StreamBlocks({first, Block(2000)});
 
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedCount.load(), 812);
     EXPECT_EQ(daq.highSpeed.g_nHighSpeedBuf[0], 212);
@@ -106,10 +105,10 @@ TEST_F(HighSpeedTest, EndsAfterTheBlockThatReaches512) {
 
 TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 3; }));
     card.ClearWrites();
-    daq.StopHighSpeedCapture();
+    daq.highSpeed.StopHighSpeedCapture();
 
     EXPECT_EQ(daq.highSpeed.g_bHighSpeedDone.load(), 1);
     EXPECT_EQ(finished.load(), 1);
@@ -125,15 +124,15 @@ TEST_F(HighSpeedTest, StopEndsTheWorkerMidStreamBeforeTouchingTheCard) {
 
 TEST_F(HighSpeedTest, StartingAgainEndsTheRunningCaptureFirst) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 1; }));
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     // The first worker has ended; the second one reads on.
     EXPECT_EQ(finished.load(), 1);
     EXPECT_EQ(daq.highSpeed.g_bHighSpeedDone.load(), 0);
     const int reads = card.Reads();
     EXPECT_TRUE(WaitFor([&] { return card.Reads() > reads; }));
-    daq.StopHighSpeedCapture();
+    daq.highSpeed.StopHighSpeedCapture();
     EXPECT_EQ(finished.load(), 2);
 }
 
@@ -141,8 +140,8 @@ TEST_F(HighSpeedTest, DestroyedCardEndsItsCaptureWithoutTellingItsOwner) {
     StreamWithoutMarker();
     auto owned = std::make_unique<Card>();
     owned->g_hDevice = card.Handle();
-    owned->SetHighSpeedFinishedNotifier([this](HighSpeedEnd) { ++finished; });
-    owned->StartHighSpeedCapture(settings);
+    owned->highSpeed.SetHighSpeedFinishedNotifier([this](HighSpeedEnd) { ++finished; });
+    owned->highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     owned.reset();
     // The worker was joined with the card, and the owner, which goes with it, heard nothing.
@@ -153,7 +152,7 @@ TEST_F(HighSpeedTest, DestroyedCardEndsItsCaptureWithoutTellingItsOwner) {
 
 TEST_F(HighSpeedTest, CardThatStopsAnsweringEndsTheCaptureAndSaysSo) {
     StreamWithoutMarker();
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     ASSERT_TRUE(WaitFor([this] { return card.Reads() >= 2; }));
     card.FailReads();
     const int readsBefore = card.Reads();
@@ -173,7 +172,7 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     settings.g_dCoef0 = 2;
     settings.g_dZeroPreset0 = 1;
     run.g_dHistory0[300] = 77;
-    daq.ProcessHighSpeedBurst(settings, run, ch);
+    daq.highSpeed.ProcessHighSpeedBurst(settings, run, ch);
 
     const double last = 64 * 249 * 10.0 / 65536;  // -5V~+5V: code x 10 / 65536 - 5
     EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[0], 0.0);
@@ -192,7 +191,7 @@ TEST_F(HighSpeedTest, BurstConvertsTheFirst250SamplesOfChannel0) {
     // Once zeroed, the preset is no longer subtracted.
     run.g_bZeroed0 = 1;
     ch.highSpeedZeroPreset = 0;
-    daq.ProcessHighSpeedBurst(settings, run, ch);
+    daq.highSpeed.ProcessHighSpeedBurst(settings, run, ch);
     EXPECT_DOUBLE_EQ(run.g_dHistory0[0], -1.0);
 }
 
@@ -206,7 +205,7 @@ TEST_F(HighSpeedTest, BurstVoltsFollowTheInputType) {
     } rows[] = {{"0~+5V", 2.5}, {"0~+10V", 5}, {"-5V~+5V", 0}, {"-10V~+10V", 0}, {"?", 32768}};
     for (const auto& row : rows) {
         settings.g_strInputType = row.type;
-        daq.ProcessHighSpeedBurst(settings, run, ch);
+        daq.highSpeed.ProcessHighSpeedBurst(settings, run, ch);
         EXPECT_EQ(daq.g_dVoltBuf[0], row.volts) << row.type;
     }
 }
@@ -217,11 +216,11 @@ TEST_F(HighSpeedTest, BurstOfAStoppedCaptureConvertsOnlyItsOwnSamples) {
     daq.highSpeed.g_nHighSpeedBuf[1] = 32768;
     daq.highSpeed.g_nHighSpeedCount.store(1);
     ChannelVoltages ch;
-    daq.ProcessHighSpeedBurst(settings, run, ch);
+    daq.highSpeed.ProcessHighSpeedBurst(settings, run, ch);
     EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
     EXPECT_EQ(run.g_dHistory0[1], 3);
     daq.highSpeed.g_nHighSpeedCount.store(0);
-    daq.ProcessHighSpeedBurst(settings, run, ch);
+    daq.highSpeed.ProcessHighSpeedBurst(settings, run, ch);
     EXPECT_DOUBLE_EQ(run.g_dHistory0[0], 0.0);
 }
 
@@ -254,7 +253,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     Card daq;
     ASSERT_EQ(daq.OpenCard(), 0);
     std::atomic<int> failed{0};
-    daq.SetHighSpeedFinishedNotifier([&failed](HighSpeedEnd end) {
+    daq.highSpeed.SetHighSpeedFinishedNotifier([&failed](HighSpeedEnd end) {
         if (end == HighSpeedEnd::kCardFailed) ++failed;
     });
 
@@ -263,7 +262,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     int wrongWords = 0;
     int captures = 0;
     int wrongSamples = 0;
-    daq.StartHighSpeedCapture(settings);
+    daq.highSpeed.StartHighSpeedCapture(settings);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while ((polls < 300 || driver.blocks.load() < 100) &&
            std::chrono::steady_clock::now() < deadline) {
@@ -278,10 +277,10 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
             ++captures;
             for (int i = 0; i < daq.highSpeed.g_nHighSpeedCount.load(); ++i)
                 wrongSamples += std::abs(daq.highSpeed.g_nHighSpeedBuf[i] - code) > 2;
-            daq.StartHighSpeedCapture(settings);
+            daq.highSpeed.StartHighSpeedCapture(settings);
         }
     }
-    daq.StopHighSpeedCapture();
+    daq.highSpeed.StopHighSpeedCapture();
     EXPECT_GE(driver.blocks.load(), 100);
     EXPECT_GT(captures, 10);
     EXPECT_EQ(failedPolls, 0);
@@ -289,7 +288,7 @@ TEST(HighSpeedSharedCard, InputPollAndStreamTakeTurnsOnTheHandle) {
     EXPECT_EQ(wrongSamples, 0);
     EXPECT_EQ(failed.load(), 0);
 
-    daq.SetHighSpeedFinishedNotifier({});
+    daq.highSpeed.SetHighSpeedFinishedNotifier({});
     daq.CloseCard();
     dqx7460::SetDriver(nullptr);
 }

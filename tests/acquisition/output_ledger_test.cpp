@@ -31,25 +31,37 @@ class OutputLedgerTest : public ::testing::Test {
 };
 
 TEST_F(OutputLedgerTest, HoldsTheLastWordBesideTheLock) {
-    EXPECT_EQ(LedgerOutputWord(), std::nullopt);
+    OutputLedger ledger;
+    EXPECT_EQ(ledger.LedgerOutputWord(), std::nullopt);
     EXPECT_EQ(OutputLedgerPath(), base_ + "/a/Velmora.outputs");
-    NoteOutputWord(0x00FE);
-    EXPECT_EQ(LedgerOutputWord(), WORD{0x00FE});
-    NoteOutputWord(0x00F8);
-    NoteOutputWord(0x00FF);
-    EXPECT_EQ(LedgerOutputWord(), WORD{0x00FF});
+    ledger.NoteOutputWord(0x00FE);
+    EXPECT_EQ(ledger.LedgerOutputWord(), WORD{0x00FE});
+    ledger.NoteOutputWord(0x00F8);
+    ledger.NoteOutputWord(0x00FF);
+    EXPECT_EQ(ledger.LedgerOutputWord(), WORD{0x00FF});
     std::ifstream in(OutputLedgerPath());
     std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(text, "00ff\n");
 
     // Another folder has a ledger of its own, even for the same word.
     UseFolder("b");
-    EXPECT_EQ(LedgerOutputWord(), std::nullopt);
-    NoteOutputWord(0x00FF);
-    EXPECT_EQ(LedgerOutputWord(), WORD{0x00FF});
+    OutputLedger other;
+    EXPECT_EQ(other.LedgerOutputWord(), std::nullopt);
+    other.NoteOutputWord(0x00FF);
+    EXPECT_EQ(other.LedgerOutputWord(), WORD{0x00FF});
 
     std::ofstream(OutputLedgerPath(), std::ios::trunc) << "zz";
-    EXPECT_EQ(LedgerOutputWord(), std::nullopt);
+    EXPECT_EQ(other.LedgerOutputWord(), std::nullopt);
+}
+
+TEST_F(OutputLedgerTest, KeepsTheFolderItWasMadeIn) {
+    OutputLedger ledger;
+    UseFolder("b");
+    ledger.NoteOutputWord(0x00FE);
+    EXPECT_EQ(ledger.LedgerOutputWord(), WORD{0x00FE});
+    EXPECT_TRUE(std::filesystem::exists(base_ + "/a/Velmora.outputs"));
+    EXPECT_FALSE(std::filesystem::exists(base_ + "/b/Velmora.outputs"));
+    EXPECT_EQ(OutputLedger().LedgerOutputWord(), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The range of each input type. Card's set-up and single-scan reads (card_config.cpp) and its
-// high-speed capture program the card with them.
+// The range of each input type. The card's set-up and single-scan reads and its high-speed
+// capture program the card with them.
 #pragma once
 
 #include <string>
