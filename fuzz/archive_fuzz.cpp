@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "records/workbook.h"
 #include "scratch_archive.h"

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/conditioning.h"
-#include "acquisition/run_state.h"
+#include "run/readouts.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "settings/settings_record.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "results/force_curve.h"
 #include "results/results_engine.h"

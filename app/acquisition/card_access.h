@@ -11,6 +11,13 @@
 #include "acquisition/high_speed.h"
 #include "acquisition/output_ledger.h"
 
+// Rig inputs on the digital input word, active low.
+constexpr WORD kInTravelLimit = 0x01;
+constexpr WORD kInStop = 0x02;
+constexpr WORD kInZero = 0x04;
+constexpr WORD kInClear = 0x08;
+constexpr WORD kInStart = 0x10;
+
 // One card as its owner drives it: the handle and its lock, the claim on the driver folder,
 // the read records of the sampling tick, the high-speed capture and the output ledger. The
 // capture's worker holds the card while it runs, so the card neither moves nor is copied,

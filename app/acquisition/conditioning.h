@@ -1,5 +1,5 @@
-// Channel conditioning (raw volts to engineering values, histories, peaks, ratio) and the
-// fixed-width readout texts.
+// Channel conditioning: raw volts to engineering values, histories, peaks and ratio, with
+// the readout texts (run/readouts.h) brought up to date.
 #pragma once
 
 #include <string>
@@ -38,15 +38,3 @@ void ConditionPolledReading(const Settings& settings, TestRun& run, ChannelVolta
 // The next tick's damping starts from that tick's own reading instead of the state left by
 // earlier ticks: a new test must not begin with a value read before it.
 void RestartDamping(ChannelVoltages& ch);
-
-// Formats slots 0..501 of both histories and the current ratio into the readout texts.
-void FormatReadouts(const Settings& settings, TestRun& run);
-
-// One value as channel 0 or 1 shows it for the given full scale; the ratio's text.
-std::string FormatChannelValue(int channel, double value, double fullScale);
-std::string FormatRatio(double ratio);
-
-// The ratio readout of two present readings: equal readings (two zeros too) read 1, and a
-// zero divisor under a nonzero reading, which has no ratio, reads kNoRatioReadout.
-constexpr const char* kNoRatioReadout = "---.---";
-std::string RatioReadout(double reading0, double reading1);

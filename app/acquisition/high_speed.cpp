@@ -8,7 +8,8 @@
 
 #include "acquisition/conditioning.h"
 #include "acquisition/input_range.h"
-#include "acquisition/run_state.h"
+#include "run/readouts.h"
+#include "run/run_state.h"
 #include "card_registers.h"
 #include "settings/settings_record.h"
 

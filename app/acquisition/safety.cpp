@@ -1,7 +1,7 @@
 #include "acquisition/safety.h"
 
-#include "acquisition/break_rule.h"
-#include "acquisition/run_state.h"
+#include "run/break_rule.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/buffer_dc.h"
 #include "chart/chart_axes.h"
 #include "chart/chart_flags.h"

@@ -7,11 +7,11 @@
 
 #include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
 #include "records/result_files.h"
-#include "records/test_file.h"
+#include "records/archive_ini.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
 #include "settings/settings_record.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "headless/headless_options.h"

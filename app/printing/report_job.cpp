@@ -1,6 +1,6 @@
 #include "printing/report_job.h"
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <mutex>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/chart_axes.h"
 #include "chart/chart_mapping.h"
 #include "common/message_box.h"

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <sstream>
 
-#include "acquisition/conditioning.h"
-#include "acquisition/run_state.h"
 #include "common/atomic_file.h"
 #include "common/free_name.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "records/records_csv.h"
+#include "run/readouts.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 
@@ -23,7 +23,6 @@ constexpr int kStoredSlots = 10002;   // record slots 0..10001
 constexpr int kStoredReadouts = 502;  // readout slots 0..501
 constexpr std::streamoff kSettingsOffset = 256;
 constexpr std::streamoff kReadoutsOffset = kSettingsOffset + kSettingsBytes;
-constexpr int kShiftedSlots = kHistorySlots - 3;  // [0..499] move to [1..500]
 
 // The longest suffix a file name gets: the temporary name of an atomic write.
 constexpr std::size_t kLongestSuffix = sizeof(".dat.XXXXXX") - 1;
@@ -47,10 +46,6 @@ std::string NextBlock(std::istream& in, std::size_t width) {
     std::string text;
     if (!ReadTextBlock(in, width, &text)) text.clear();
     return text;
-}
-
-void ShiftHistory(double* history) {
-    std::memmove(history + 1, history, kShiftedSlots * sizeof(double));
 }
 
 // The text of a block in an archive's bytes: up to its first zero byte.

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 
 struct ResultSet;
 struct Settings;

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <memory>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
-#include "records/test_file.h"
+#include "records/archive_ini.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
 #include "settings/settings_record.h"

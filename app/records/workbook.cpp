@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/break_rule.h"
-#include "acquisition/run_state.h"
+#include "run/break_rule.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "settings/settings_record.h"

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "acquisition/high_speed.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "common/font_faces.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "acquisition/card_access.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/chart_flags.h"
 #include "control/run_controller.h"
 #include "printing/report_job.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "shell/window_style.h"
 
 CRecordsModel::CRecordsModel(const TestRun& run, QObject* parent)

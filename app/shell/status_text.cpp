@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control/run_controller.h"
 #include "settings/settings_record.h"

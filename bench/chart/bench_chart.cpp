@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/buffer_dc.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "printing/report_page.h"
 #include "settings/settings_record.h"
 

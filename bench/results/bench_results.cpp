@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/buffer_dc.h"
 #include "records/records_csv.h"
 #include "results/force_curve.h"

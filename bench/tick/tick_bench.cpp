@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "card.h"
 #include "common/message_box.h"
 #include "driver.h"

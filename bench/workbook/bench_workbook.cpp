@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
 #include "records/workbook.h"

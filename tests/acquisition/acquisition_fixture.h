@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 class AcquisitionTest : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "acquisition/conditioning.h"
+#include "run/readouts.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 #include "card.h"
 #include "fake_card_driver.h"
 #include "in_process_driver.h"
+#include "run/readouts.h"
 
 namespace {
 

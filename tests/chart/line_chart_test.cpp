@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <limits>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "chart/buffer_dc.h"
 #include "chart/chart_flags.h"
 #include "settings/settings_record.h"

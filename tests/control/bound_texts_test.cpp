@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "acquisition/card_access.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "control/run_controller.h"
 #include "settings/settings_record.h"

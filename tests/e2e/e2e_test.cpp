@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "../common/modal_answer.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "control/control_ids.h"

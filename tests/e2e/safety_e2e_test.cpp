@@ -28,7 +28,7 @@
 
 #include "acquisition/card_claim.h"
 #include "acquisition/output_ledger.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control_client.h"
 #include "settings/data_folder.h"

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "../common/modal_answer.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "printing/report_page.h"

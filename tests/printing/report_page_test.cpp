@@ -5,7 +5,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "../common/comma_locale.h"
-#include "acquisition/conditioning.h"
-#include "acquisition/run_state.h"
+#include "run/readouts.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "records_fixture.h"
 #include "settings/data_folder.h"

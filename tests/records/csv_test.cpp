@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "records/archive.h"
 #include "records/records_csv.h"

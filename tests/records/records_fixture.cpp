@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../common/scratch_folder.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 

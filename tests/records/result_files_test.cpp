@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
-#include "records/test_file.h"
+#include "records/archive_ini.h"
 #include "records/workbook.h"
 #include "records_fixture.h"
 #include "results/results_engine.h"

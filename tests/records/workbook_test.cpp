@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "../common/scratch_folder.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"

@@ -15,7 +15,7 @@
 #include <limits>
 #include <memory>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "printing/report_page.h"
 #include "printing/results_page.h"
 #include "results/force_curve.h"

@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "card.h"
 #include "common/message_box.h"
 #include "common/screen_fit.h"

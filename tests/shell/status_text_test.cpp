@@ -8,7 +8,7 @@
 #include <string>
 
 #include "acquisition/card_access.h"
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "control/run_controller.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"

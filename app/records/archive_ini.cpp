@@ -1,8 +1,8 @@
-#include "records/test_file.h"
+#include "records/archive_ini.h"
 
 #include <sstream>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "DQX7460.h"
-
 constexpr int kRecordSlots = 10003;  // records at 1..g_nRecordCount; 0 is never used
 constexpr int kHistorySlots = 503;   // [0] current, [1..500] older, [501] peak
 constexpr int kPeakSlot = 501;
+constexpr int kHistoryDepth = 500;    // slots 1..500 hold the previous recorded ticks
+constexpr int kFormattedSlots = 502;  // slots 0..501 carry a readout text
 
 // The test an opened archive holds, while the main window plays it back: its results are
 // those of all its records, however far the playback has come or however it ended.
@@ -93,10 +93,3 @@ struct TestRun final {
     // Where SecondsSinceTestStart counts from.
     std::chrono::steady_clock::time_point testStart = std::chrono::steady_clock::now();
 };
-
-// Rig inputs on the digital input word, active low.
-constexpr WORD kInTravelLimit = 0x01;
-constexpr WORD kInStop = 0x02;
-constexpr WORD kInZero = 0x04;
-constexpr WORD kInClear = 0x08;
-constexpr WORD kInStart = 0x10;

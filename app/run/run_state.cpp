@@ -1,4 +1,4 @@
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 
 #include <memory>
 #include <new>

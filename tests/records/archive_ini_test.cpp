@@ -1,11 +1,11 @@
 // The test file beside an archive: written with the save's start time and specimen, read
 // back over today's when the archive is opened; an archive without one plays with no start
 // time rather than the playback's.
-#include "records/test_file.h"
+#include "records/archive_ini.h"
 
 #include <cstdio>
 
-#include "acquisition/run_state.h"
+#include "run/run_state.h"
 #include "records/archive.h"
 #include "records_fixture.h"
 #include "settings/data_folder.h"
