@@ -468,7 +468,9 @@ TEST_F(SocketDriverTest, WaitingForRepliesCostsNoProcessorTime) {
     const double requests = static_cast<double>(peer.Frames().size() - framesBefore);
     ASSERT_GE(requests, 200.0);
     EXPECT_GE(wall, requests * 1e-3);
-    EXPECT_LT(cpu, requests * 40e-6) << cpu << " s for " << requests << " requests";
+    // A sixth of the wait: room for a sanitizer's instrumented build on a busy machine, far
+    // below the whole millisecond a poll through the wait would spend.
+    EXPECT_LT(cpu, requests * 160e-6) << cpu << " s for " << requests << " requests";
 }
 
 // With a busy thread for every processor and two more, a call still gets its answer.
