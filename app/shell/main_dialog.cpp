@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "acquisition/high_speed.h"
-#include "run/run_state.h"
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
 #include "common/font_faces.h"
@@ -20,6 +19,7 @@
 #include "printing/print_frame.h"
 #include "results/results_engine.h"
 #include "results/results_window.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
@@ -50,13 +50,12 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icon143.png")));
 
+    // The sample tick takes the records, each timed when it asks the card: its timer keeps
+    // the period's phase, where a QTimer wakes up to a millisecond late at random.
     m_sampleTimer.setObjectName(QStringLiteral("timer1"));
-    // The sample tick takes the records: it keeps its period to the millisecond, where a
-    // coarse timer may shift each tick by up to 5 % of it.
-    m_sampleTimer.setTimerType(Qt::PreciseTimer);
     m_pollTimer.setObjectName(QStringLiteral("timer2"));
-    connect(&m_sampleTimer, &QTimer::timeout, this, &CTestDlg::SampleTick);
-    connect(&m_pollTimer, &QTimer::timeout, this, &CTestDlg::PollInputs);
+    connect(&m_sampleTimer, &PeriodTimer::timeout, this, &CTestDlg::SampleTick);
+    connect(&m_pollTimer, &PeriodTimer::timeout, this, &CTestDlg::PollInputs);
     m_reopenTimer.setObjectName(QStringLiteral("reopen"));
     connect(&m_reopenTimer, &QTimer::timeout, this, [this] { Apply(m_control.TryReopenCard()); });
 
@@ -287,11 +286,11 @@ void CTestDlg::ShowStatus() {
     m_controls->StatusLine()->Show(ComposeStatus(facts));
 }
 
-QTimer& CTestDlg::TimerById(int id) {
+PeriodTimer& CTestDlg::TimerById(int id) {
     return id == kSampleTimer ? m_sampleTimer : m_pollTimer;
 }
 
-const QTimer* CTestDlg::FindTimer(int id) const {
+const PeriodTimer* CTestDlg::FindTimer(int id) const {
     if (id == kSampleTimer) return &m_sampleTimer;
     if (id == kPollTimer) return &m_pollTimer;
     return nullptr;
@@ -301,7 +300,7 @@ void CTestDlg::SetTimer(int id, int periodMs) {
     // A command that ran on while the program ends (a box that closed with the event
     // loops) starts nothing.
     if (!FindTimer(id) || m_nTerminationSignal != 0) return;
-    QTimer& timer = TimerById(id);
+    PeriodTimer& timer = TimerById(id);
     // A running timer keeps its phase when asked for the period it already has, so that a
     // command repeated on every poll (a held rig button) cannot hold the tick off.
     if (timer.isActive() && timer.interval() == periodMs) return;
@@ -314,12 +313,12 @@ void CTestDlg::KillTimer(int id) {
 }
 
 bool CTestDlg::IsTimerRunning(int id) const {
-    const QTimer* timer = FindTimer(id);
+    const PeriodTimer* timer = FindTimer(id);
     return timer && timer->isActive();
 }
 
 int CTestDlg::TimerPeriod(int id) const {
-    const QTimer* timer = FindTimer(id);
+    const PeriodTimer* timer = FindTimer(id);
     return timer ? timer->interval() : 0;
 }
 

@@ -10,10 +10,11 @@
 #include <string>
 
 #include "acquisition/card_access.h"
-#include "run/run_state.h"
 #include "chart/chart_flags.h"
+#include "common/period_timer.h"
 #include "control/run_controller.h"
 #include "printing/report_job.h"
+#include "run/run_state.h"
 
 class CLineChartCtrl;
 class CMainControls;
@@ -113,8 +114,8 @@ class CTestDlg : public QDialog {
     // The status line from the run state, the forced stop and the last save.
     void ShowStatus();
 
-    QTimer& TimerById(int id);
-    const QTimer* FindTimer(int id) const;
+    PeriodTimer& TimerById(int id);
+    const PeriodTimer* FindTimer(int id) const;
 
     std::unique_ptr<TestRun> m_run = std::make_unique<TestRun>();
     Settings m_settings;
@@ -123,8 +124,8 @@ class CTestDlg : public QDialog {
     Card m_card;
     RunController m_control{m_card, m_settings, *m_run, m_specimen};
     std::unique_ptr<CMainControls> m_controls;
-    QTimer m_sampleTimer;
-    QTimer m_pollTimer;
+    PeriodTimer m_sampleTimer;
+    PeriodTimer m_pollTimer;
     QTimer m_reopenTimer;
     QPointer<QMessageBox> m_cardNotice;
     // The notice of a start refused while a broken test waits to be saved; one at a time.
