@@ -15,7 +15,7 @@ import sys
 
 # Folders that draw, print, store or compute from a test's data: they read that data and
 # never the card's code.
-VIEWS = {"chart", "printing", "records", "results"}
+VIEWS = {"chart", "printing", "records", "results", "series"}
 FORBIDDEN_FOR_VIEWS = {"acquisition", "control", "shell", "headless"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)

@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <memory>
 
-#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "records/archive.h"
-#include "records/records_csv.h"
 #include "records/archive_ini.h"
+#include "records/records_csv.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -39,8 +39,9 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     std::string operatorUtf8 = GbkToUtf8(settings->g_strTester);
     std::string iniBytes;
     SpecimenDims stored;
+    SeriesMember member;
     if (ReadFilePrefix(iniPath, kMaxTestFileBytes, &iniBytes, nullptr))
-        ParseTestFileText(iniBytes, &startTime, &operatorUtf8, &stored);
+        ParseTestFileText(iniBytes, &startTime, &operatorUtf8, &stored, &member);
     run->g_strStartTime = Utf8ToGbk(startTime);
 
     ResultSet results = set;
@@ -64,7 +65,8 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     std::string workbook;
     if (!WorkbookBytes(*settings, *run, results, &workbook, errorUtf8)) return false;
 
-    return WriteFileAtomically(iniPath, TestFileText(startTime, operatorUtf8, results.specimen),
+    return WriteFileAtomically(iniPath,
+                               TestFileText(startTime, operatorUtf8, results.specimen, member),
                                errorUtf8) &&
            (!csv || WriteFileAtomically(csvPath, *csv, errorUtf8)) &&
            WriteFileAtomically(BaseOf(archivePathUtf8) + ".xls", workbook, errorUtf8);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "run/series_member.h"
+
 constexpr int kRecordSlots = 10003;  // records at 1..g_nRecordCount; 0 is never used
 constexpr int kHistorySlots = 503;   // [0] current, [1..500] older, [501] peak
 constexpr int kPeakSlot = 501;
@@ -72,8 +74,9 @@ struct TestRun final {
     unsigned char g_bPlaybackEnded = 0;
     unsigned char g_bTravelLimit = 0;
     unsigned char g_bStartTimeTaken = 0;
-    std::string g_strStartTime;  // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
-    std::string g_strOperator;   // the tester (GBK) as the settings named them at that start
+    std::string g_strStartTime;   // "%Y-%m-%d-%H:%M:%S" of the first start after a clear
+    std::string g_strOperator;    // the tester (GBK) as the settings named them at that start
+    SeriesMember g_seriesMember;  // the series and specimen number taken at that start
     unsigned char g_bZeroRequest0 = 0, g_bZeroRequest1 = 0;
     unsigned char g_bZeroed0 = 0, g_bZeroed1 = 0;
     // 1 while the records held are stored in an archive: set by a save and by opening an
