@@ -67,6 +67,9 @@ enum class ControlId : int {
     kMenuPrintPreview = 32780,
     kMenuSpecimen = 32781,
     kMenuResults = 32782,
+    kMenuSeriesNew = 32783,
+    kMenuSeriesExclude = 32784,
+    kMenuSeriesEnd = 32785,
 };
 
 constexpr int Number(ControlId id) {

@@ -7,13 +7,13 @@
 
 #include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
-#include "run/run_state.h"
 #include "records/archive.h"
+#include "records/archive_ini.h"
 #include "records/records_csv.h"
 #include "records/result_files.h"
-#include "records/archive_ini.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -182,6 +182,11 @@ void RunController::StartInto(Reaction& r) {
     if (!m_run.g_bStartTimeTaken && !m_bPlayback) {
         m_run.g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
         m_run.g_strOperator = m_settings.g_strTester;
+        // The number is the series' next until this test is saved; a test cleared unsaved
+        // leaves it to the next one.
+        m_run.g_seriesMember = SeriesMember{};
+        if (m_series != nullptr && m_series->active)
+            m_run.g_seriesMember = {m_series->info.name, m_series->nextNumber, ""};
         m_run.MarkTestStart();
         m_run.g_bStartTimeTaken = 1;
         // A new specimen: Su and Lu of the last one must not reach this test's results, nor
@@ -328,6 +333,9 @@ bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* error
         !WriteTestFile(m_run, m_specimen, TestFilePathOf(basePath + ".dat"), errorUtf8))
         return false;
     m_savedArchive = basePath + ".dat";
+    const SeriesMember& member = m_run.g_seriesMember;
+    if (m_series != nullptr && m_series->active && member.series == m_series->info.name)
+        m_series->nextNumber = std::max(m_series->nextNumber, member.number + 1);
     return true;
 }
 
@@ -405,6 +413,25 @@ Reaction RunController::SpecimenChanged() {
         !RewriteResultFiles(ResultsOfCurrentTest(m_settings, m_run, m_specimen), archive, &error))
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);
     Do(r, Effect::Kind::kResultsAgain);
+    return r;
+}
+
+Reaction RunController::MarkExcluded(const std::string& reasonUtf8) {
+    Reaction r;
+    const std::string& archive = TestArchive();
+    std::string error;
+    if (archive.empty() || m_run.g_seriesMember.series.empty()) {
+        Tell(r, Effect::Kind::kMessage, "列表区的试验不是已保存的系列试样，不能标记。",
+             kFileCaption);
+        return r;
+    }
+    if (!WriteExcludedReason(archive, reasonUtf8, &error)) {
+        Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+        return r;
+    }
+    m_run.g_seriesMember.excludedReason = reasonUtf8;
+    Do(r, Effect::Kind::kStatus);
+    Do(r, Effect::Kind::kSeriesAgain);
     return r;
 }
 

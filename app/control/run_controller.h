@@ -15,6 +15,7 @@
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
 #include "control/control_ids.h"
+#include "series/series_session.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 
@@ -42,6 +43,7 @@ struct Effect {
         kStatus,         // the status line shows the run
         kResults,        // the results window shows the test's results
         kResultsAgain,   // the results window, when open, shows the test's results again
+        kSeriesAgain,    // the series window, when open, reads its series again
         kMessage,        // a modal box
         kSafetyNotice,   // the one safety notice, which a later one replaces
         kStartNotice,    // the one notice of a refused start
@@ -66,6 +68,10 @@ class RunController {
     RunController(Card& card, Settings& settings, TestRun& run, SpecimenDims& specimen)
         : m_card(card), m_settings(settings), m_run(run), m_specimen(specimen) {}
 
+    // While the owner's series is active, each new test started is its next specimen.
+    void FollowSeries(SeriesSession& series) { m_series = &series; }
+    const SeriesSession* Series() const { return m_series; }
+
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
 
@@ -83,6 +89,9 @@ class RunController {
     // written again with the new specimen; the dimensions typed while the list is empty are
     // the next specimen's own.
     Reaction SpecimenChanged();
+    // The saved or played test's specimen marked invalid with the reason (UTF-8), or valid
+    // again with none: its test file follows; it stays in its series, counted in no statistic.
+    Reaction MarkExcluded(const std::string& reasonUtf8);
     // Timer 1 at the instant the tick fired; timer 2 with timer 1's present period.
     Reaction Tick(double tickTime);
     Reaction Poll(int samplePeriodMs);
@@ -136,6 +145,7 @@ class RunController {
     Settings& m_settings;
     TestRun& m_run;
     SpecimenDims& m_specimen;
+    SeriesSession* m_series = nullptr;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;

@@ -82,6 +82,23 @@ bool WriteTestFile(const TestRun& run, const SpecimenDims& specimen, const std::
         errorUtf8);
 }
 
+bool WriteExcludedReason(const std::string& archivePathUtf8, const std::string& reasonUtf8,
+                         std::string* errorUtf8) {
+    const std::string path = TestFilePathOf(archivePathUtf8);
+    std::string bytes, startTime, operatorUtf8;
+    SpecimenDims specimen;
+    SeriesMember member;
+    if (!ReadFilePrefix(path, kMaxTestFileBytes, &bytes, errorUtf8)) return false;
+    if (!ParseTestFileText(bytes, &startTime, &operatorUtf8, &specimen, &member) ||
+        member.series.empty()) {
+        if (errorUtf8 != nullptr) *errorUtf8 = "该试验不属于任何系列：" + path;
+        return false;
+    }
+    member.excludedReason = reasonUtf8;
+    return WriteFileAtomically(path, TestFileText(startTime, operatorUtf8, specimen, member),
+                               errorUtf8);
+}
+
 void TakeArchivedTest(TestRun& run, SpecimenDims& specimen, const std::string& archivePathUtf8) {
     run.g_playedArchive = PlayedArchive{};
     run.g_playedArchive.open = true;

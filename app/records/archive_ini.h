@@ -32,6 +32,12 @@ std::string TestFilePathOf(const std::string& archivePathUtf8);
 bool WriteTestFile(const TestRun& run, const SpecimenDims& specimen, const std::string& pathUtf8,
                    std::string* errorUtf8);
 
+// A saved test's specimen marked invalid (a reason) or valid again (none): its test file is
+// written again with everything else it holds kept. False, with a message, when the archive
+// has no test file or it cannot be written.
+bool WriteExcludedReason(const std::string& archivePathUtf8, const std::string& reasonUtf8,
+                         std::string* errorUtf8);
+
 // After an archive has been read over the record tables: run.g_playedArchive takes the count
 // of its records, and its test file, when there is one, the start time, the specimen and the
 // operator (run.g_strOperator is left alone when the file names none) and its series.

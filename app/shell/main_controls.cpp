@@ -259,6 +259,10 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
     AddAction(file->addAction(QStringLiteral("试验结果(&T)...")), ControlId::kMenuResults);
     AddAction(menuBar->addAction(QStringLiteral("设置(&U)")), ControlId::kMenuSettings);
     AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
+    QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));
+    AddAction(series->addAction(QStringLiteral("新建系列(&N)...")), ControlId::kMenuSeriesNew);
+    AddAction(series->addAction(QStringLiteral("标记无效(&I)...")), ControlId::kMenuSeriesExclude);
+    AddAction(series->addAction(QStringLiteral("结束系列(&E)")), ControlId::kMenuSeriesEnd);
     AddAction(menuBar->addAction(QStringLiteral("开始采集(&R)")), ControlId::kMenuStart);
     AddAction(menuBar->addAction(QStringLiteral("退出(&X)")), ControlId::kMenuExit);
     m_actions[ControlId::kMenuSave]->setEnabled(false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include "results/results_engine.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
+#include "series/series_dialog.h"
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
@@ -42,6 +44,7 @@ const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmo
 CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
     m_card.highSpeed.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
+    m_control.FollowSeries(m_series);
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -120,6 +123,12 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnResults();
         case ControlId::kMenuSpecimen:
             return OnSpecimen();
+        case ControlId::kMenuSeriesNew:
+            return OnNewSeries();
+        case ControlId::kMenuSeriesExclude:
+            return OnMarkExcluded();
+        case ControlId::kMenuSeriesEnd:
+            return OnEndSeries();
         case ControlId::kMenuExit:
             return OnExit();
         case ControlId::kMenuPrint:
@@ -171,6 +180,8 @@ void CTestDlg::ApplyOne(const Effect& e) {
             return OnResults();
         case Kind::kResultsAgain:
             if (m_resultsWnd != nullptr && m_resultsWnd->isVisible()) OnResults();
+            return;
+        case Kind::kSeriesAgain:
             return;
         case Kind::kMessage:
             return ShowMessageBox(this, text, caption);
@@ -248,6 +259,25 @@ void CTestDlg::OnSpecimen() {
 void CTestDlg::SetSpecimen(const SpecimenDims& specimen) {
     m_specimen = specimen;
     Apply(m_control.SpecimenChanged());
+}
+
+void CTestDlg::OnNewSeries() {
+    CSeriesDlg dialog(m_series, DataFolderPath(), GbkToUtf8(m_settings.g_strTester), this);
+    if (dialog.exec() == QDialog::Accepted) ShowStatus();
+}
+
+void CTestDlg::OnEndSeries() {
+    m_series.active = false;
+    ShowStatus();
+}
+
+void CTestDlg::OnMarkExcluded() {
+    bool ok = false;
+    const QString reason = QInputDialog::getText(
+        this, QStringLiteral("标记无效"),
+        QStringLiteral("无效的原因（例如：断于标距外）；留空则恢复为有效："), QLineEdit::Normal,
+        QString::fromStdString(m_run->g_seriesMember.excludedReason), &ok);
+    if (ok) MarkExcluded(reason.trimmed());
 }
 
 void CTestDlg::OnTerminate(int signalNumber) {

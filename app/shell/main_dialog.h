@@ -52,6 +52,17 @@ class CTestDlg : public QDialog {
     void OnSpecimen();
     // The specimen given as the dialog's OK gives it, without the dialog (the headless run).
     void SetSpecimen(const SpecimenDims& specimen);
+    // 新建系列: each test started from now on is the next specimen of the series.
+    void OnNewSeries();
+    // 结束系列: the tests that follow are lone ones again.
+    void OnEndSeries();
+    // 标记无效: the saved or played test's specimen is invalid for the reason asked (none:
+    // valid again).
+    void OnMarkExcluded();
+    void MarkExcluded(const QString& reason) {
+        Apply(m_control.MarkExcluded(reason.toStdString()));
+    }
+    const SeriesSession& Series() const { return m_series; }
     // The results window "试验结果" with the results of the test in the record tables.
     void OnResults();
     CResultsWnd* ResultsWindow() const { return m_resultsWnd; }
@@ -120,6 +131,7 @@ class CTestDlg : public QDialog {
     std::unique_ptr<TestRun> m_run = std::make_unique<TestRun>();
     Settings m_settings;
     SpecimenDims m_specimen;
+    SeriesSession m_series;
     ChartFlags m_flags;
     Card m_card;
     RunController m_control{m_card, m_settings, *m_run, m_specimen};

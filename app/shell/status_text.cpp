@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control/run_controller.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -53,6 +53,13 @@ QString ForcedStopNotice(const StatusFacts& facts, bool saved) {
 StatusTexts ComposeStatus(const StatusFacts& facts) {
     StatusTexts texts;
     texts.state = StateName(facts.phase);
+    if (!facts.specimenId.isEmpty()) {
+        texts.state += QStringLiteral("  试样 ") + facts.specimenId;
+        if (!facts.excludedReason.isEmpty())
+            texts.state += QStringLiteral("（无效：%1）").arg(facts.excludedReason);
+    } else if (!facts.nextSpecimenId.isEmpty()) {
+        texts.state += QStringLiteral("  下一试样 ") + facts.nextSpecimenId;
+    }
     if (facts.records > 0 || facts.phase == RunPhase::kRecording) {
         texts.time = QStringLiteral("测试时间 %1 s").arg(facts.testSeconds, 0, 'f', 1);
     }
@@ -116,5 +123,13 @@ StatusFacts FactsOfRun(const Settings& settings, const TestRun& run, const RunCo
         facts.forceStopLimit = settings.g_dForceStopLimit;
     }
     facts.savedArchive = QString::fromStdString(control.SavedArchive());
+    const bool held = run.g_nRecordCount > 0 || run.g_bRecording || control.Playback();
+    if (held) {
+        facts.specimenId = QString::fromStdString(SpecimenIdOf(run.g_seriesMember));
+        facts.excludedReason = QString::fromStdString(run.g_seriesMember.excludedReason);
+    } else if (const SeriesSession* series = control.Series(); series && series->active) {
+        facts.nextSpecimenId =
+            QString::fromStdString(SpecimenIdOf({series->info.name, series->nextNumber, ""}));
+    }
     return facts;
 }

@@ -30,6 +30,9 @@ struct StatusFacts {
     QString unit0;     // notice of a forced stop by the limit
     double forceStopLimit = 0;
     QString savedArchive;  // the archive the last save wrote; empty when there is none
+    QString specimenId;    // the test's specimen in its series; empty for a lone test
+    QString excludedReason;
+    QString nextSpecimenId;  // while a series is active and no test is held: the next one
 };
 
 struct StatusTexts {

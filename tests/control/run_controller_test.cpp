@@ -27,14 +27,14 @@
 #include "acquisition/card_access.h"
 #include "acquisition/card_claim.h"
 #include "acquisition/high_speed.h"
-#include "run/readouts.h"
-#include "run/run_state.h"
 #include "card.h"
 #include "common/number_text.h"
 #include "driver.h"
 #include "in_process_driver.h"
 #include "records/archive.h"
 #include "results/results_engine.h"
+#include "run/readouts.h"
+#include "run/run_state.h"
 #include "server.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
@@ -379,6 +379,56 @@ TEST_F(RunControllerTest, EachSpecimenStartsWithoutTheLastOnesAfterBreakMeasurem
     EXPECT_FALSE(specimen_.carriedOver);
     EXPECT_FALSE(specimen_.finalArea);
     EXPECT_EQ(run.g_strOperator, "Orrin");
+}
+
+// While a series is active each new test is its next specimen: a test cleared unsaved leaves
+// its number to the next one, a saved one takes it; marking it invalid reaches its test file.
+TEST_F(RunControllerTest, SeriesNumbersItsSpecimensAndKeepsTheExclusion) {
+    settings.g_strForceStopLimit = "100.000";
+    settings.Parse();
+    SeriesSession series;
+    series.active = true;
+    series.info.name = "B";
+    run_->FollowSeries(series);
+    StartLiveTest();
+    EXPECT_EQ(SpecimenIdOf(run.g_seriesMember), "B-01");
+    for (int i = 0; i < 3; ++i) NextTick();
+    run_->Stop();
+    run_->Clear();
+    run_->Start();
+    EXPECT_EQ(SpecimenIdOf(run.g_seriesMember), "B-01") << "an unsaved test used no number";
+
+    const auto breakAndSave = [&] {
+        card_.SetVoltage(0, 4.0);
+        for (int i = 0; i < 20; ++i) NextTick();
+        card_.SetVoltage(0, 0.0);
+        return TickUntil(Kind::kResults, 100).has_value();
+    };
+    ASSERT_TRUE(breakAndSave());
+    const std::string first = run_->SavedArchive();
+    EXPECT_EQ(series.nextNumber, 2);
+    EXPECT_NE(
+        ReadWhole(first.substr(0, first.size() - 4) + ".ini").find("Series=B\nSpecimenNo=1\n"),
+        std::string::npos);
+    ASSERT_EQ(SeriesTestFiles(DataFolderPath(), "B").size(), 1u);
+    EXPECT_EQ(SeriesTestFiles(DataFolderPath(), "B")[0].archivePath, first);
+
+    const Reaction marked = run_->MarkExcluded("断于标距外");
+    EXPECT_EQ(Find(marked, Kind::kMessage), nullptr);
+    EXPECT_NE(Find(marked, Kind::kSeriesAgain), nullptr);
+    EXPECT_NE(ReadWhole(first.substr(0, first.size() - 4) + ".ini").find("Excluded=断于标距外\n"),
+              std::string::npos);
+
+    card_.SetVoltage(0, 0.0);
+    run_->Start();
+    EXPECT_EQ(SpecimenIdOf(run.g_seriesMember), "B-02");
+    EXPECT_EQ(run.g_seriesMember.excludedReason, "");
+    EXPECT_NE(Find(run_->MarkExcluded("x"), Kind::kMessage), nullptr) << "not saved yet";
+    run_->Stop();
+    run_->Clear();
+    series.active = false;
+    run_->Start();
+    EXPECT_EQ(run.g_seriesMember.series, "") << "after the series ends, a lone test";
 }
 
 // A broken test whose save failed is kept: the start is refused until it is saved or cleared.

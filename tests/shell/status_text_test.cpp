@@ -8,8 +8,8 @@
 #include <string>
 
 #include "acquisition/card_access.h"
-#include "run/run_state.h"
 #include "control/run_controller.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 
@@ -143,6 +143,29 @@ TEST(StatusText, FactsOfTheRun) {
     facts = FactsOfRun(settings, *run, control, true, 30);
     EXPECT_EQ(facts.phase, RunPhase::kRecording);
     EXPECT_NEAR(facts.intervalMs, 30.0, 1e-9);
+}
+
+// The state names the test's specimen in its series, or the next one while no test is held.
+TEST(StatusText, SeriesSpecimenBesideTheState) {
+    Settings settings;
+    settings.Parse();
+    auto run = std::make_unique<TestRun>();
+    SpecimenDims specimen;
+    Card card;
+    RunController control(card, settings, *run, specimen);
+    SeriesSession series;
+    series.active = true;
+    series.info.name = "B";
+    series.nextNumber = 4;
+    control.FollowSeries(series);
+    EXPECT_EQ(S(ComposeStatus(FactsOfRun(settings, *run, control, true, 50)).state),
+              "空闲  下一试样 B-04");
+    run->g_nRecordCount = 3;
+    run->g_seriesMember = {"B", 3, "断于标距外"};
+    EXPECT_EQ(S(ComposeStatus(FactsOfRun(settings, *run, control, true, 50)).state),
+              "已停止  试样 B-03（无效：断于标距外）");
+    run->g_seriesMember = {};
+    EXPECT_EQ(S(ComposeStatus(FactsOfRun(settings, *run, control, true, 50)).state), "已停止");
 }
 
 TEST(StatusText, RecentIntervalAveragesTheRunsLastTenRecords) {

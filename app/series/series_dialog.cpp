@@ -1,0 +1,103 @@
+#include "series/series_dialog.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "common/message_box.h"
+#include "series/series_session.h"
+
+namespace {
+
+const char* const kMethods[] = {"GB/T 228.1 方法 A（应变速率控制）",
+                                "GB/T 228.1 方法 B（应力速率控制）", "ISO 6892-1 方法 A",
+                                "ISO 6892-1 方法 B"};
+
+QLineEdit* AddEdit(QFormLayout* form, const QString& label, const char* name,
+                   const std::string& text) {
+    auto* edit = new QLineEdit(QString::fromStdString(text));
+    edit->setObjectName(QString::fromUtf8(name));
+    form->addRow(label, edit);
+    return edit;
+}
+
+}  // namespace
+
+CSeriesDlg::CSeriesDlg(SeriesSession& session, const std::string& dataFolderUtf8,
+                       const std::string& operatorUtf8, QWidget* parent)
+    : QDialog(parent), m_session(session), m_dataFolder(dataFolderUtf8) {
+    setWindowTitle(QStringLiteral("新建系列"));
+    auto* form = new QFormLayout(this);
+    m_name = AddEdit(form, QStringLiteral("系列名称"), "name", std::string());
+    m_material = AddEdit(form, QStringLiteral("材料"), "material", std::string());
+    m_method = new QComboBox;
+    m_method->setObjectName(QStringLiteral("method"));
+    m_method->setEditable(true);
+    for (const char* method : kMethods) m_method->addItem(QString::fromUtf8(method));
+    form->addRow(QStringLiteral("试验方法"), m_method);
+    m_operator = AddEdit(form, QStringLiteral("操作者"), "operator", operatorUtf8);
+    m_planned = new QSpinBox;
+    m_planned->setObjectName(QStringLiteral("planned"));
+    m_planned->setRange(1, 999);
+    m_planned->setValue(5);
+    form->addRow(QStringLiteral("计划试样数"), m_planned);
+    m_notes = AddEdit(form, QStringLiteral("备注"), "notes", std::string());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSeriesDlg::OnOK);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void CSeriesDlg::OnOK() {
+    const QString caption = QStringLiteral("新建系列");
+    SeriesInfo info;
+    info.name = m_name->text().trimmed().toStdString();
+    const std::string problem = SeriesNameProblem(info.name);
+    if (!problem.empty()) {
+        ShowMessageBox(this, QString::fromStdString(problem), caption);
+        m_name->setFocus();
+        return;
+    }
+    const std::vector<SeriesTestFile> tests = SeriesTestFiles(m_dataFolder, info.name);
+    const int next = tests.empty() ? 1 : tests.back().member.number + 1;
+    SeriesInfo existing;
+    std::string error;
+    const bool exists = ReadSeriesFile(SeriesFilePath(m_dataFolder, info.name), &existing, nullptr);
+    if (exists || !tests.empty()) {
+        // Two series under one name would share specimen ids: the name goes on with its own.
+        if (!AskMessageBox(this,
+                           QStringLiteral("系列“%1”已有 %2 个试样。\n是否继续该系列？")
+                               .arg(QString::fromStdString(info.name))
+                               .arg(tests.size()),
+                           caption))
+            return;
+    }
+    if (exists) {
+        info = existing;
+    } else {
+        info.material = m_material->text().toStdString();
+        info.method = m_method->currentText().toStdString();
+        info.operatorName = m_operator->text().toStdString();
+        info.planned = m_planned->value();
+        info.notes = m_notes->text().toStdString();
+        info.created = QDateTime::currentDateTime()
+                           .toString(QStringLiteral("yyyy-MM-dd-HH:mm:ss"))
+                           .toStdString();
+        if (!WriteSeriesFile(m_dataFolder, info, &error)) {
+            ShowMessageBox(this, QString::fromStdString(error), caption, QMessageBox::Warning);
+            return;
+        }
+    }
+    m_session.active = true;
+    m_session.info = info;
+    m_session.nextNumber = next;
+    accept();
+}
