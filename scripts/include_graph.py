@@ -4,7 +4,8 @@
 A unit is a header with its source file (a.h and a.cpp). Unit A needs unit B when a file of A
 includes B's header. The script prints, per folder, its lines and the folders it needs, then
 every circle of units (two or more units that need each other, directly or around a loop), and
-every include a folder's rule forbids. With --check it exits 1 when there is a circle or a
+every include a folder's rule forbids (views never take the card's or the window's code; the
+store takes only what ONLY_FROM lists). With --check it exits 1 when there is a circle or a
 forbidden include, so that the tests keep the tree as it is drawn here.
 
 Usage: include_graph.py [--check] [app folder]
@@ -17,6 +18,8 @@ import sys
 # never the card's code.
 VIEWS = {"chart", "printing", "records", "results", "series"}
 FORBIDDEN_FOR_VIEWS = {"acquisition", "control", "shell", "headless"}
+# Folders that may include only the folders listed: the store stands below every view.
+ONLY_FROM = {"store": {"store", "settings", "common", "run"}}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
@@ -126,7 +129,14 @@ def main(argv):
     print(f"views taking the card's or the window's code: {len(forbidden)}")
     for line in forbidden:
         print("  " + line)
-    return 1 if check and (found or forbidden) else 0
+
+    outside = sorted(
+        f"{u} -> {t}" for u, ts in needs.items() for t in ts
+        if folder_of(u) in ONLY_FROM and folder_of(t) not in ONLY_FROM[folder_of(u)])
+    print(f"includes outside a folder's allowed list: {len(outside)}")
+    for line in outside:
+        print("  " + line)
+    return 1 if check and (found or forbidden or outside) else 0
 
 
 if __name__ == "__main__":
