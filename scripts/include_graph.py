@@ -16,7 +16,7 @@ import sys
 
 # Folders that draw, print, store or compute from a test's data: they read that data and
 # never the card's code.
-VIEWS = {"chart", "printing", "records", "results", "series"}
+VIEWS = {"chart", "printing", "records", "results", "series", "testlog"}
 FORBIDDEN_FOR_VIEWS = {"acquisition", "control", "shell", "headless"}
 # Folders that may include only the folders listed: the store stands below every view.
 ONLY_FROM = {"store": {"store", "settings", "common", "run"}}

@@ -70,6 +70,7 @@ enum class ControlId : int {
     kMenuSeriesNew = 32783,
     kMenuSeriesExclude = 32784,
     kMenuSeriesEnd = 32785,
+    kMenuTestLog = 32786,
 };
 
 constexpr int Number(ControlId id) {

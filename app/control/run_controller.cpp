@@ -11,9 +11,12 @@
 #include "records/archive_ini.h"
 #include "records/records_csv.h"
 #include "records/result_files.h"
+#include "records/saved_test.h"
+#include "records/store_entry.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
 #include "run/run_state.h"
+#include "settings/data_folder.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -316,7 +319,23 @@ void RunController::SaveInto(Reaction& r) {
         Tell(r, Effect::Kind::kMessage, error, kFileCaption);
         return;
     }
+    EnterInStore(r, m_savedArchive);
     Do(r, Effect::Kind::kStatus);
+    Do(r, Effect::Kind::kSeriesAgain);
+}
+
+void RunController::EnterInStore(Reaction& r, const std::string& archive) {
+    if (m_store == nullptr) return;
+    SavedTest saved;
+    StoredTest entry;
+    std::string error;
+    if (!LoadSavedTest(archive, m_specimen, &saved, &error) ||
+        !EntryOfSavedTest(saved, DataFolderPath(), &entry, &error) ||
+        !m_store->Enter(entry, &error))
+        Tell(r, Effect::Kind::kNotice,
+             "试验已保存，但未登记到试验记录库：" + error +
+                 "\n试验记录窗口的“重建索引”可从存档补登。",
+             "试验记录");
 }
 
 bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {
@@ -409,9 +428,15 @@ Reaction RunController::SpecimenChanged() {
     if (m_run.g_nRecordCount == 0 && !m_bPlayback) m_bSpecimenEnteredForNext = true;
     const std::string& archive = TestArchive();
     std::string error;
-    if (!archive.empty() &&
-        !RewriteResultFiles(ResultsOfCurrentTest(m_settings, m_run, m_specimen), archive, &error))
-        Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+    if (!archive.empty()) {
+        if (RewriteResultFiles(ResultsOfCurrentTest(m_settings, m_run, m_specimen), archive,
+                               &error)) {
+            EnterInStore(r, archive);
+            Do(r, Effect::Kind::kSeriesAgain);
+        } else {
+            Tell(r, Effect::Kind::kMessage, error, kFileCaption);
+        }
+    }
     Do(r, Effect::Kind::kResultsAgain);
     return r;
 }
@@ -430,6 +455,7 @@ Reaction RunController::MarkExcluded(const std::string& reasonUtf8) {
         return r;
     }
     m_run.g_seriesMember.excludedReason = reasonUtf8;
+    EnterInStore(r, archive);
     Do(r, Effect::Kind::kStatus);
     Do(r, Effect::Kind::kSeriesAgain);
     return r;
@@ -680,9 +706,11 @@ Reaction RunController::Terminate() {
         m_card.WriteOutputs(m_wDigitalOut);
     }
     if (m_run.g_bRecording) StopInto(r);
+    bool saved = false;
     if (!m_bPlayback && m_run.HasUnsavedTest()) {
         std::string error;
-        if (SaveTestFiles("-终止保存", &error)) {
+        saved = SaveTestFiles("-终止保存", &error);
+        if (saved) {
             std::fprintf(stderr, "Velmora: saved on termination: %s\n", m_savedArchive.c_str());
         } else {
             std::fprintf(stderr, "Velmora: the test could not be saved: %s\n", error.c_str());
@@ -692,6 +720,8 @@ Reaction RunController::Terminate() {
         m_wDigitalOut = kIdleOutputWord;
         m_card.WriteOutputs(m_wDigitalOut);
     }
+    // The index last: the rig is quiet and the files are safe before it is touched.
+    if (saved) EnterInStore(r, m_savedArchive);
     return r;
 }
 

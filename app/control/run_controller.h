@@ -18,6 +18,7 @@
 #include "series/series_session.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
+#include "store/results_store.h"
 
 struct TestRun;
 
@@ -71,6 +72,9 @@ class RunController {
     // While the owner's series is active, each new test started is its next specimen.
     void FollowSeries(SeriesSession& series) { m_series = &series; }
     const SeriesSession* Series() const { return m_series; }
+    // Every test saved, and every change to a saved test's files, is entered in the owner's
+    // store after its files are written; a store that fails is reported, the files stand.
+    void KeepStore(ResultsStore& store) { m_store = &store; }
 
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
@@ -125,6 +129,7 @@ class RunController {
     // Archive, workbook, CSV and test file under a name no other archive has; the tag
     // ends the name.
     bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
+    void EnterInStore(Reaction& r, const std::string& archive);
     void WatchBetweenTicks(Reaction& r, int samplePeriodMs);
     // Writes the word with the forced-stop line active, records the reading of a trip
     // between ticks (the voltages read then), stops the test and holds the interlocks until
@@ -146,6 +151,7 @@ class RunController {
     TestRun& m_run;
     SpecimenDims& m_specimen;
     SeriesSession* m_series = nullptr;
+    ResultsStore* m_store = nullptr;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;

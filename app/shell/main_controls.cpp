@@ -257,6 +257,7 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
     AddAction(file->addAction(QStringLiteral("打开(&O)...\tF1")), ControlId::kMenuOpen);
     AddAction(file->addAction(QStringLiteral("保存(&S)...\tF2")), ControlId::kMenuSave);
     AddAction(file->addAction(QStringLiteral("试验结果(&T)...")), ControlId::kMenuResults);
+    AddAction(file->addAction(QStringLiteral("试验记录(&L)...")), ControlId::kMenuTestLog);
     AddAction(menuBar->addAction(QStringLiteral("设置(&U)")), ControlId::kMenuSettings);
     AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
     QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));

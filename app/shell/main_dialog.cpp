@@ -34,6 +34,7 @@
 #include "shell/status_line.h"
 #include "shell/status_text.h"
 #include "shell/window_style.h"
+#include "testlog/test_log_window.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
     m_card.highSpeed.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
     m_control.FollowSeries(m_series);
+    m_control.KeepStore(m_store);
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -86,6 +88,16 @@ void CTestDlg::OnInitDialog() {
             QStringLiteral("试样参数文件无法读取：") + QString::fromStdString(SpecimenFilePath()),
             QStringLiteral("设置错误"));
     }
+
+    // The store is an index of the files: one that cannot be opened is said, and every save
+    // goes on writing the files. Without a data folder the box above has said all.
+    std::string storeMessage;
+    if (EnsureDataFolder(&storeMessage))
+        m_store.Open(ResultsStorePath(DataFolderPath()), &storeMessage);
+    else
+        storeMessage.clear();
+    if (!storeMessage.empty())
+        ShowNotice(this, QString::fromStdString(storeMessage), QStringLiteral("试验记录"));
 
     SetColumnHeaders();
     Chart()->CalcLayout();
@@ -129,6 +141,8 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnMarkExcluded();
         case ControlId::kMenuSeriesEnd:
             return OnEndSeries();
+        case ControlId::kMenuTestLog:
+            return OnTestLog();
         case ControlId::kMenuExit:
             return OnExit();
         case ControlId::kMenuPrint:
@@ -278,6 +292,13 @@ void CTestDlg::OnMarkExcluded() {
         QStringLiteral("无效的原因（例如：断于标距外）；留空则恢复为有效："), QLineEdit::Normal,
         QString::fromStdString(m_run->g_seriesMember.excludedReason), &ok);
     if (ok) MarkExcluded(reason.trimmed());
+}
+
+void CTestDlg::OnTestLog() {
+    if (m_testLogWnd == nullptr) m_testLogWnd = new CTestLogWnd(DataFolderPath(), this);
+    m_testLogWnd->show();
+    m_testLogWnd->raise();
+    m_testLogWnd->activateWindow();
 }
 
 void CTestDlg::OnTerminate(int signalNumber) {

@@ -19,6 +19,7 @@
 class CLineChartCtrl;
 class CMainControls;
 class CResultsWnd;
+class CTestLogWnd;
 class QKeyEvent;
 class QMessageBox;
 
@@ -63,6 +64,9 @@ class CTestDlg : public QDialog {
         Apply(m_control.MarkExcluded(reason.toStdString()));
     }
     const SeriesSession& Series() const { return m_series; }
+    // The window "试验记录" over the results store.
+    void OnTestLog();
+    CTestLogWnd* TestLogWindow() const { return m_testLogWnd; }
     // The results window "试验结果" with the results of the test in the record tables.
     void OnResults();
     CResultsWnd* ResultsWindow() const { return m_resultsWnd; }
@@ -132,6 +136,7 @@ class CTestDlg : public QDialog {
     Settings m_settings;
     SpecimenDims m_specimen;
     SeriesSession m_series;
+    ResultsStore m_store;
     ChartFlags m_flags;
     Card m_card;
     RunController m_control{m_card, m_settings, *m_run, m_specimen};
@@ -145,4 +150,5 @@ class CTestDlg : public QDialog {
     QPointer<QMessageBox> m_safetyNotice;
     int m_nTerminationSignal = 0;
     CResultsWnd* m_resultsWnd = nullptr;
+    CTestLogWnd* m_testLogWnd = nullptr;
 };

@@ -39,6 +39,7 @@
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
+#include "store/results_store.h"
 
 namespace {
 
@@ -429,6 +430,48 @@ TEST_F(RunControllerTest, SeriesNumbersItsSpecimensAndKeepsTheExclusion) {
     series.active = false;
     run_->Start();
     EXPECT_EQ(run.g_seriesMember.series, "") << "after the series ends, a lone test";
+}
+
+// Every save is entered in the store after its files are written, and entered again when the
+// saved test's specimen changes; a store that cannot take it is said, the files stand.
+TEST_F(RunControllerTest, SavedTestsAreEnteredInTheStoreWhichNeverHoldsASaveBack) {
+    settings.g_strForceStopLimit = "100.000";
+    settings.Parse();
+    ResultsStore unopened;
+    run_->KeepStore(unopened);
+    StartLiveTest();
+    for (int i = 0; i < 5; ++i) NextTick();
+    run_->Stop();
+    const Reaction save = run_->Save();
+    ASSERT_NE(Find(save, Kind::kNotice), nullptr);
+    EXPECT_NE(Find(save, Kind::kNotice)->text.find("未登记到试验记录库"), std::string::npos);
+    EXPECT_EQ(Find(save, Kind::kMessage), nullptr);
+    EXPECT_EQ(Archives().size(), 1u);
+
+    ResultsStore store;
+    std::string message;
+    ASSERT_TRUE(store.Open(ResultsStorePath(DataFolderPath()), &message)) << message;
+    run_->KeepStore(store);
+    run_->Clear();
+    run_->Start();
+    for (int i = 0; i < 5; ++i) NextTick();
+    run_->Stop();
+    EXPECT_EQ(Find(run_->Save(), Kind::kNotice), nullptr);
+    const std::string archive = run_->SavedArchive();
+    const std::string name = archive.substr(archive.rfind('/') + 1);
+    StoredTest entered;
+    ASSERT_TRUE(store.ReadTest(name, &entered, &message)) << message;
+    EXPECT_EQ(entered.recordCount, run.g_nRecordCount);
+    EXPECT_FALSE(entered.finalArea);
+
+    specimen_ = {20.0, 50.0};
+    specimen_.finalArea = 12.0;
+    EXPECT_EQ(Find(run_->SpecimenChanged(), Kind::kNotice), nullptr);
+    ASSERT_TRUE(store.ReadTest(name, &entered, &message)) << message;
+    EXPECT_EQ(entered.finalArea, std::optional<double>(12.0));
+    std::vector<StoredChange> changes;
+    ASSERT_TRUE(store.ChangesOf(name, &changes, &message)) << message;
+    EXPECT_FALSE(changes.empty()) << "the store keeps what the change did";
 }
 
 // A broken test whose save failed is kept: the start is refused until it is saved or cleared.

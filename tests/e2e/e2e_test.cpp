@@ -26,12 +26,12 @@
 #include <vector>
 
 #include "../common/modal_answer.h"
-#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
 #include "results/results_window.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
@@ -673,8 +673,10 @@ void EndToEndTest::savesAndSettingsAsAnOperatorMeetsThem() {
         QVERIFY2(m_boxes[0].first.endsWith(folder + ArchivesInDataFolder().constFirst()),
                  qPrintable(m_boxes[0].first));
         const QStringList files = QDir(folder).entryList(QDir::Files);
-        // The settings file and one archive with its workbook, CSV and test file.
-        QCOMPARE(files.size(), 5);
+        // The settings file, one archive with its workbook, CSV and test file, and the
+        // results store that holds the test.
+        QCOMPARE(files.size(), 6);
+        QVERIFY(files.contains(QStringLiteral("试验记录.sqlite")));
     });
 }
 

@@ -28,15 +28,16 @@
 
 #include "acquisition/card_claim.h"
 #include "acquisition/output_ledger.h"
-#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
 #include "simulated_rig_case.h"
+#include "store/results_store.h"
 
 namespace {
 
@@ -397,11 +398,19 @@ void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest() {
     QVERIFY(QFileInfo(base + QStringLiteral(".xls")).size() > 0);
     QVERIFY(QFileInfo(base + QStringLiteral(".csv")).size() > 0);
     QVERIFY(QFileInfo(base + QStringLiteral(".ini")).size() > 0);
-    // No temporary file of a save is left.
+    // No temporary file of a save is left; the results store holds the test.
     for (const QString& name : data.entryList(QDir::Files | QDir::Hidden))
         QVERIFY2(name.endsWith(QLatin1String(".dat")) || name.endsWith(QLatin1String(".xls")) ||
-                     name.endsWith(QLatin1String(".csv")) || name.endsWith(QLatin1String(".ini")),
+                     name.endsWith(QLatin1String(".csv")) || name.endsWith(QLatin1String(".ini")) ||
+                     name == QStringLiteral("试验记录.sqlite"),
                  qPrintable(name));
+    ResultsStore store;
+    std::string message;
+    QVERIFY2(store.Open(ResultsStorePath(data.path().toStdString() + "/"), &message),
+             message.c_str());
+    StoredTest entered;
+    QVERIFY2(store.ReadTest(saved[0].toStdString(), &entered, &message), message.c_str());
+    QCOMPARE(entered.recordCount, StoredRecords(base + QStringLiteral(".dat")));
 }
 
 // A program killed while its forced-stop line was active left the card so; the next one

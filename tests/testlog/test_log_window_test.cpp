@@ -1,0 +1,162 @@
+// The window 试验记录 on a real store file: re-indexed from archives in the data folder,
+// searched, sorted, a changed archive flagged, a test's results opened from its files.
+#include "testlog/test_log_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+#include <memory>
+
+#include "common/gbk_text.h"
+#include "common/message_box.h"
+#include "records/archive.h"
+#include "records/archive_ini.h"
+#include "results/results_window.h"
+#include "run/run_state.h"
+#include "settings/settings_record.h"
+#include "testlog/test_log_model.h"
+
+class TestLogWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_folder = m_dir.path().toStdString() + "/";
+        SetMessageBoxHandler([this](const QString& text, const QString&) { m_boxes << text; });
+    }
+    void cleanup() { SetMessageBoxHandler({}); }
+
+    void reindexedTestsAreFoundSortedAndChecked() {
+        WriteTest("拉伸A", "Tolvane", {"钢丝 B", 1, ""}, 40);
+        WriteTest("拉伸B", "Orrin", {"钢丝 B", 2, "断于标距外"}, 50);
+        WriteTest("薄膜", "Tolvane", {}, 60);
+        CTestLogWnd window(m_folder);
+        window.show();
+        QSignalSpy listed(&window, &CTestLogWnd::Listed);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy(), 10000);
+        QCOMPARE(window.Model()->rowCount(), 0);
+
+        window.Reindex();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 3, 20000);
+        QCOMPARE(m_boxes, QStringList{QStringLiteral("已登记 3 个试验、0 个系列。")});
+
+        auto* search = window.findChild<QLineEdit*>(QStringLiteral("search"));
+        search->setText(QStringLiteral("钢丝"));
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 2, 10000);
+        const StoredTest* excluded = nullptr;
+        for (int row = 0; row < 2; ++row)
+            if (window.Model()->TestAt(row)->specimenId == "钢丝 B-02")
+                excluded = window.Model()->TestAt(row);
+        QVERIFY(excluded != nullptr);
+        QCOMPARE(window.Model()
+                     ->data(window.Model()->index(excluded == window.Model()->TestAt(0) ? 0 : 1,
+                                                  CTestLogModel::kValidity))
+                     .toString(),
+                 QStringLiteral("无效：断于标距外"));
+        search->setText(QStringLiteral("Tolvane"));
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 2, 10000);
+
+        // Sorted by test name, one way and back.
+        search->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 3, 10000);
+        auto* table = window.findChild<QTableView*>(QStringLiteral("tests"));
+        emit table->horizontalHeader()->sectionClicked(CTestLogModel::kTestName);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy(), 10000);
+        const QString first = Name(window, 0);
+        emit table->horizontalHeader()->sectionClicked(CTestLogModel::kTestName);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && Name(window, 0) != first, 10000);
+        QCOMPARE(Name(window, 2), first);
+
+        // A byte of an archive changed after it was entered: the selection says so.
+        int row = 0;
+        while (window.Model()->TestAt(row)->testName != "薄膜") ++row;
+        const std::string changed = m_folder + window.Model()->TestAt(row)->archiveName;
+        {
+            QFile file(QString::fromStdString(changed));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.seek(300000 % kArchiveBytes);
+            file.write("x", 1);
+        }
+        QSignalSpy checked(&window, &CTestLogWnd::SelectionChecked);
+        table->selectRow(row);
+        QTRY_VERIFY_WITH_TIMEOUT(checked.count() == 1, 10000);
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("selected"))
+                    ->text()
+                    .contains(QStringLiteral("存档与登记时不符")));
+
+        // Another test opens its results from its files, whatever the window's table showed.
+        row = (row + 1) % 3;
+        table->selectRow(row);
+        QTRY_VERIFY_WITH_TIMEOUT(checked.count() == 2, 10000);
+        QVERIFY(!window.findChild<QLabel*>(QStringLiteral("selected"))
+                     ->text()
+                     .contains(QStringLiteral("不符")));
+        window.findChild<QPushButton*>(QStringLiteral("results"))->click();
+        QVERIFY(window.ResultsWindow() != nullptr);
+        QCOMPARE(window.ResultsWindow()->Results().testName, window.Model()->TestAt(row)->testName);
+        QCOMPARE(int(window.ResultsWindow()->Results().curve.force.size()),
+                 window.Model()->TestAt(row)->recordCount);
+    }
+
+    void storeThatIsNotADatabaseIsPutAsideAndSaid() {
+        QFile junk(QString::fromStdString(ResultsStorePath(m_folder)));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(8192, 'j'));
+        junk.close();
+        QStringList notices;
+        SetMessageBoxHandler([&notices](const QString& text, const QString&) { notices << text; });
+        CTestLogWnd window(m_folder);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy(), 10000);
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(window.Model()->rowCount(), 0);
+        QStringList aside = QDir(m_dir.path()).entryList({QStringLiteral("*.corrupt-*")});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(QFileInfo(m_dir.filePath(aside[0])).size(), qint64(8192));
+    }
+
+  private:
+    static QString Name(const CTestLogWnd& window, int row) {
+        return QString::fromStdString(window.Model()->TestAt(row)->testName);
+    }
+
+    void WriteTest(const char* name, const char* operatorName, const SeriesMember& member,
+                   int records) {
+        auto settings = std::make_unique<Settings>();
+        auto run = std::make_unique<TestRun>();
+        settings->Parse();
+        settings->g_strTestName = Utf8ToGbk(name);
+        for (int i = 1; i <= records; ++i) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%07.3f",
+                          i < records / 2 ? i * 0.5 : (records - i) * 0.5);
+            run->g_strRecord0[i] = text;
+            std::snprintf(text, sizeof text, "%07.3f", i * 0.01);
+            run->g_strRecord1[i] = text;
+        }
+        run->g_nRecordCount = records;
+        run->g_strStartTime = "2026-12-09-10:00:00";
+        run->g_strOperator = operatorName;
+        run->g_seriesMember = member;
+        const std::string archive = m_folder + name + std::to_string(++m_written) + ".dat";
+        std::string error;
+        QVERIFY2(WriteArchive(*settings, *run, archive, &error), error.c_str());
+        QVERIFY2(WriteTestFile(*run, SpecimenDims{0.05, 50.0}, TestFilePathOf(archive), &error),
+                 error.c_str());
+    }
+
+    QTemporaryDir m_dir;
+    std::string m_folder;
+    QStringList m_boxes;
+    int m_written = 0;
+};
+
+QTEST_MAIN(TestLogWindowTest)
+#include "test_log_window_test.moc"
