@@ -10,7 +10,7 @@
 //   else if (!message.empty()) show(message);  // usable, but a damaged file was put aside
 //   // after each save: StoredTest from EntryOfSavedTest(...), then
 //   if (!store.Enter(entry, &message)) show(message);  // the files are saved all the same
-//   // the 试验记录 window: ListTests(query), then ReadTest(archive) for the one chosen,
+//   // the 试验记录 window: ListTests(query) for its lines, ReadTest(archive) for the one chosen,
 //   // ChangesOf(archive) for its history and ArchiveMatches(test) before trusting its file.
 // Every call returns false with a message (UTF-8, for the operator) when it fails; a failure
 // changes nothing in the store. One object is used from one thread at a time; several
@@ -62,6 +62,14 @@ struct StoredTest {
     int recordCount = 0;
     std::vector<StoredResult> results;
     std::vector<StoredNote> notes;
+};
+
+// A line of the list of tests: what tells one test from another.
+struct TestListing {
+    std::int64_t id = 0;
+    std::string archiveName, savedAt, testName, startTime, operatorName, rigName, series;
+    int specimenNumber = 0;
+    std::string specimenId, excludedReason;
 };
 
 // A series of specimens, as its series file gives it (see series/series_file.h).
@@ -135,8 +143,8 @@ class ResultsStore {
     bool EnterChanges(const std::string& archiveName, const std::vector<StoredChange>& changes,
                       std::string* messageUtf8);
 
-    // The tests the query selects, without their results and notes (ReadTest has them).
-    bool ListTests(const TestQuery& query, std::vector<StoredTest>* tests,
+    // The tests the query selects (ReadTest gives the whole of one).
+    bool ListTests(const TestQuery& query, std::vector<TestListing>* tests,
                    std::string* messageUtf8);
     // The tests of a series in specimen order, with their results and notes.
     bool TestsOfSeries(const std::string& seriesName, std::vector<StoredTest>* tests,

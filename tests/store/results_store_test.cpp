@@ -145,13 +145,10 @@ TEST_F(StoreTest, EveryFieldReadsBackAndTheListFilters) {
     EXPECT_EQ(series.planned, 5);
 
     auto listed = [&](const TestQuery& query) {
-        std::vector<StoredTest> tests;
+        std::vector<TestListing> tests;
         EXPECT_TRUE(store.ListTests(query, &tests, &message)) << message;
         std::vector<std::string> names;
-        for (const StoredTest& test : tests) {
-            EXPECT_TRUE(test.results.empty()) << "a list carries no results";
-            names.push_back(test.archiveName);
-        }
+        for (const TestListing& test : tests) names.push_back(test.archiveName);
         return names;
     };
     const std::vector<std::string> both = {lone.archiveName, entered.archiveName};
@@ -263,7 +260,7 @@ TEST_F(StoreTest, LockedStoreFailsWithinTheTimeoutAndHarmsNothing) {
         ASSERT_EQ(other.Exec("ROLLBACK"), SQLITE_OK);
     }
     ASSERT_TRUE(store.Enter(SampleTest("b", "2026-03-07 14:07:00"), &message)) << message;
-    std::vector<StoredTest> tests;
+    std::vector<TestListing> tests;
     ASSERT_TRUE(store.ListTests({}, &tests, &message)) << message;
     EXPECT_EQ(tests.size(), 2u);
 }
@@ -287,7 +284,7 @@ TEST_F(StoreTest, DamagedFilesArePutAsideWithTheirBytes) {
         EXPECT_NE(message.find("已损坏"), std::string::npos) << message;
         std::string aside;
         for (const std::string& name : Entries())
-            if (name.find(".corrupt-") != std::string::npos) aside = name;
+            if (name.find(".corrupt-") != std::string::npos && name.back() != 'l') aside = name;
         ASSERT_EQ(aside.size(), std::string("试验记录.sqlite.corrupt-20260307-140509").size())
             << aside;
         EXPECT_NE(message.find(aside), std::string::npos) << message;
@@ -295,7 +292,7 @@ TEST_F(StoreTest, DamagedFilesArePutAsideWithTheirBytes) {
         fs::remove(folder_ / aside);
 
         ASSERT_TRUE(store.Enter(SampleTest("a", "2026-03-07 14:06:00"), &message)) << message;
-        std::vector<StoredTest> tests;
+        std::vector<TestListing> tests;
         ASSERT_TRUE(store.ListTests({}, &tests, &message));
         EXPECT_EQ(tests.size(), 1u) << "a fresh store";
         fs::remove(path);
@@ -340,7 +337,7 @@ TEST_F(StoreTest, ReplacedFileIsReopenedByAStoreThatHadTheOldOne) {
     ASSERT_TRUE(ReplaceStoreFile(built, path, &message)) << message;
     EXPECT_FALSE(fs::exists(built));
     ASSERT_TRUE(store.Enter(SampleTest("after", "2026-03-07 14:07:00"), &message)) << message;
-    std::vector<StoredTest> tests;
+    std::vector<TestListing> tests;
     ResultsStore reader;
     ASSERT_TRUE(reader.Open(path, &message)) << message;
     ASSERT_TRUE(reader.ListTests({}, &tests, &message));
