@@ -236,6 +236,9 @@ std::string ResultsStore::Failure(const char* doing) const {
         case SqlFailure::kFull:
             reason = "所在的磁盘已满";
             break;
+        case SqlFailure::kDisk:
+            reason = "读写磁盘出错（" + db_->LastError() + "）";
+            break;
         case SqlFailure::kReadOnly:
             reason = "只读，无法写入";
             break;

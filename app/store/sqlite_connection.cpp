@@ -72,9 +72,11 @@ bool SqliteConnection::Fail(int code) {
         case SQLITE_FULL:
             failure_ = SqlFailure::kFull;
             break;
+        case SQLITE_IOERR:
+            failure_ = SqlFailure::kDisk;
+            break;
         case SQLITE_READONLY:
         case SQLITE_PERM:
-        case SQLITE_CANTOPEN:
             failure_ = SqlFailure::kReadOnly;
             break;
         case SQLITE_NOTADB:

@@ -1,7 +1,9 @@
 #include "store/results_store.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
@@ -354,6 +356,50 @@ TEST_F(StoreTest, ReplacedFileIsReopenedByAStoreThatHadTheOldOne) {
     EXPECT_FALSE(ReplaceStoreFile(built, path, &message));
     EXPECT_NE(message.find("占用"), std::string::npos) << message;
     EXPECT_TRUE(fs::exists(built)) << "the old store stays while it is held";
+}
+
+}  // namespace
+
+namespace {
+
+// Files of this process cannot grow past `bytes` while it lives: the disk refuses the write.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &before_);
+        rlimit limit = before_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &before_);
+        signal(SIGXFSZ, SIG_DFL);
+    }
+
+  private:
+    rlimit before_{};
+};
+
+TEST_F(StoreTest, RefusedWriteFailsTheEntryAndKeepsWhatWasThere) {
+    ResultsStore store;
+    ASSERT_TRUE(store.Open(path, &message)) << message;
+    ASSERT_TRUE(store.Enter(SampleTest("kept", "2026-03-07 14:06:00"), &message)) << message;
+    std::vector<StoredTest> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back(SampleTest("t" + std::to_string(i), "2026-03-08"));
+    {
+        FileSizeLimit limit(fs::file_size(path) + 8192);
+        EXPECT_FALSE(store.EnterAll(many, &message));
+    }
+    EXPECT_NE(message.find("磁盘"), std::string::npos) << message;
+    ResultsStore reader;
+    ASSERT_TRUE(reader.Open(path, &message)) << message;
+    EXPECT_TRUE(message.empty()) << "the store is whole: " << message;
+    std::vector<TestListing> tests;
+    ASSERT_TRUE(reader.ListTests({}, &tests, &message)) << message;
+    ASSERT_EQ(tests.size(), 1u);
+    ASSERT_TRUE(store.EnterAll(many, &message)) << message;
 }
 
 }  // namespace
