@@ -222,10 +222,6 @@ int ResultsStoreVersion() {
 ResultsStore::ResultsStore() : db_(std::make_unique<SqliteConnection>()) {}
 ResultsStore::~ResultsStore() = default;
 
-bool ResultsStore::IsOpen() const {
-    return db_->IsOpen();
-}
-
 std::string ResultsStore::Failure(const char* doing) const {
     std::string reason;
     switch (db_->LastFailure()) {

@@ -12,6 +12,9 @@
 //   if (!store.Enter(entry, &message)) show(message);  // the files are saved all the same
 //   // the 试验记录 window: ListTests(query) for its lines, ReadTest(archive) for the one chosen,
 //   // ChangesOf(archive) for its history and ArchiveMatches(test) before trusting its file.
+//   // rebuilding it from the files: ReindexDataFolder(DataFolderPath(), path, progress,
+//   // &report); store objects open elsewhere go on with the new file at their next call.
+// Beside the store SQLite keeps its journal, "试验记录.sqlite-journal", between transactions.
 // Every call returns false with a message (UTF-8, for the operator) when it fails; a failure
 // changes nothing in the store. One object is used from one thread at a time; several
 // objects, in this or other processes, may use one file together.
@@ -125,9 +128,8 @@ class ResultsStore {
     // with a message, for a store of a newer version (left untouched), a store locked
     // beyond the timeout, or a file that cannot be opened. *messageUtf8 is emptied
     // otherwise.
+    // A store that could not be opened is tried again by the next call.
     bool Open(const std::string& pathUtf8, std::string* messageUtf8);
-    bool IsOpen() const;
-    const std::string& Path() const { return path_; }
 
     // Enters the test, or replaces the one of the same archive name, in one transaction;
     // a replaced test keeps its id and gets a change row per result (or specimen value)
