@@ -259,12 +259,18 @@ TEST_F(StoreTest, LockedStoreFailsWithinTheTimeoutAndHarmsNothing) {
         EXPECT_NE(message.find("占用"), std::string::npos) << message;
         EXPECT_GE(waited, std::chrono::milliseconds(kStoreBusyTimeoutMs - 100));
         EXPECT_LT(waited, std::chrono::milliseconds(kStoreBusyTimeoutMs + 2000));
+
+        ResultsStore late;
+        EXPECT_FALSE(late.Open(path, &message)) << "a store held at its opening";
+        EXPECT_NE(message.find("占用"), std::string::npos) << message;
         ASSERT_EQ(other.Exec("ROLLBACK"), SQLITE_OK);
+        ASSERT_TRUE(late.Enter(SampleTest("c", "2026-03-07 14:08:00"), &message))
+            << "opened at its next call: " << message;
     }
     ASSERT_TRUE(store.Enter(SampleTest("b", "2026-03-07 14:07:00"), &message)) << message;
     std::vector<TestListing> tests;
     ASSERT_TRUE(store.ListTests({}, &tests, &message)) << message;
-    EXPECT_EQ(tests.size(), 2u);
+    EXPECT_EQ(tests.size(), 3u);
 }
 
 TEST_F(StoreTest, DamagedFilesArePutAsideWithTheirBytes) {
