@@ -3,13 +3,13 @@
 #include <QBrush>
 #include <QColor>
 
-void CTestLogModel::SetTests(std::vector<StoredTest> tests) {
+void CTestLogModel::SetTests(std::vector<TestListing> tests) {
     beginResetModel();
     m_tests = std::move(tests);
     endResetModel();
 }
 
-const StoredTest* CTestLogModel::TestAt(int row) const {
+const TestListing* CTestLogModel::TestAt(int row) const {
     return row >= 0 && row < static_cast<int>(m_tests.size()) ? &m_tests[row] : nullptr;
 }
 
@@ -38,7 +38,7 @@ int CTestLogModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CTestLogModel::data(const QModelIndex& index, int role) const {
-    const StoredTest* test = TestAt(index.row());
+    const TestListing* test = TestAt(index.row());
     if (test == nullptr) return {};
     if (role == Qt::ForegroundRole && !test->excludedReason.empty())
         return QBrush(QColor(128, 128, 128));

@@ -14,8 +14,8 @@ class CTestLogModel : public QAbstractTableModel {
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetTests(std::vector<StoredTest> tests);
-    const StoredTest* TestAt(int row) const;
+    void SetTests(std::vector<TestListing> tests);
+    const TestListing* TestAt(int row) const;
     // The store's sort column of a list column (the specimen sorts with its series, the
     // validity by save time).
     static TestColumn SortColumnOf(int column);
@@ -27,5 +27,5 @@ class CTestLogModel : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
 
   private:
-    std::vector<StoredTest> m_tests;
+    std::vector<TestListing> m_tests;
 };

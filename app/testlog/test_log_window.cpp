@@ -139,7 +139,7 @@ void CTestLogWnd::Refresh() {
     const int listing = ++m_listing;
     const TestQuery query = Query();
     m_worker.start([this, query, listing] {
-        std::vector<StoredTest> tests;
+        std::vector<TestListing> tests;
         std::string message;
         const bool ok = m_store.ListTests(query, &tests, &message);
         QMetaObject::invokeMethod(this,
@@ -153,7 +153,7 @@ void CTestLogWnd::Refresh() {
     });
 }
 
-void CTestLogWnd::ShowListing(std::vector<StoredTest> tests, bool ok, const std::string& message) {
+void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std::string& message) {
     if (!ok) {
         m_count->setText(QStringLiteral("试验记录库无法读取：") + QString::fromStdString(message));
         emit Listed(-1);
@@ -170,18 +170,20 @@ void CTestLogWnd::ShowListing(std::vector<StoredTest> tests, bool ok, const std:
 }
 
 void CTestLogWnd::CheckSelected() {
-    const StoredTest* test = m_model->TestAt(m_table->currentIndex().row());
+    const TestListing* test = m_model->TestAt(m_table->currentIndex().row());
     m_results->setEnabled(test != nullptr);
     if (test == nullptr) return;
-    const StoredTest chosen = *test;
+    const TestListing chosen = *test;
     m_selected->setText(QString::fromStdString(chosen.archiveName));
     ++m_pending;
     m_worker.start([this, chosen] {
         std::string message;
-        const bool matches = m_store.ArchiveMatches(chosen, &message);
+        StoredTest entered;
+        const bool matches = m_store.ReadTest(chosen.archiveName, &entered, &message) &&
+                             m_store.ArchiveMatches(entered, &message);
         QMetaObject::invokeMethod(this, [this, chosen, matches, message] {
             --m_pending;
-            const StoredTest* now = m_model->TestAt(m_table->currentIndex().row());
+            const TestListing* now = m_model->TestAt(m_table->currentIndex().row());
             if (now == nullptr || now->archiveName != chosen.archiveName) return;
             QString text = QString::fromStdString(chosen.archiveName);
             if (!matches)
@@ -196,7 +198,7 @@ void CTestLogWnd::CheckSelected() {
 }
 
 void CTestLogWnd::OpenSelectedResults() {
-    const StoredTest* test = m_model->TestAt(m_table->currentIndex().row());
+    const TestListing* test = m_model->TestAt(m_table->currentIndex().row());
     if (test == nullptr) return;
     SavedTest saved;
     std::string error;

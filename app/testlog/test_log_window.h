@@ -55,7 +55,7 @@ class CTestLogWnd : public QWidget {
 
   private:
     TestQuery Query() const;
-    void ShowListing(std::vector<StoredTest> tests, bool ok, const std::string& message);
+    void ShowListing(std::vector<TestListing> tests, bool ok, const std::string& message);
     void CheckSelected();
 
     std::string m_dataFolder;
