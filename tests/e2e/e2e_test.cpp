@@ -109,7 +109,6 @@ class EndToEndTest : public SimulatedRigCase {
   private:
     // Runs the window in exec(), as main runs it, with the script in its event loop; the
     // window ends when the script returns, failed or not.
-    void RunInExec(const std::function<void()>& script);
     void OpenWindow();
     QPushButton* Button(ControlId id) const;
     QString Text(ControlId id) const;
@@ -549,25 +548,6 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     m_dlg->OnStop();
 }
 
-void EndToEndTest::RunInExec(const std::function<void()>& script) {
-    constexpr int kScriptEnded = 7;
-    bool stuck = false;
-    QTimer::singleShot(0, m_dlg.get(), [&] {
-        script();
-        m_dlg->done(kScriptEnded);
-    });
-    // A script that never returns must not hang the test.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, m_dlg.get(), [&] {
-        stuck = true;
-        m_dlg->done(QDialog::Rejected);
-    });
-    deadline.start(240000);
-    QCOMPARE(m_dlg->exec(), kScriptEnded);
-    QVERIFY(!stuck);
-}
-
 // The rig's start after a test that broke and was saved begins a new test: the second
 // specimen is pulled to its own break and saved as an archive of its own records only.
 void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
@@ -582,23 +562,8 @@ void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
         const TestRun& run = m_dlg->Run();
         for (int specimen = 1; specimen <= 2; ++specimen) {
             if (specimen == 2) QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
-            StartRigTest([&run] { return bool(run.g_bRecording); });
-            AdvanceRig(0.2);
             // A new test: its first records are the new specimen's, not the old peak.
-            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount > 3, 10000);
-            QVERIFY2(run.g_dHistory0[501] < 15.0,
-                     qPrintable(QString::number(run.g_dHistory0[501])));
-            // The rig pulls on in steps, each read by the window's ticks, to the break.
-            while (!run.g_bBreakDetected && !QTest::currentTestFailed()) {
-                const int records = run.g_nRecordCount;
-                AdvanceRig(0.25);
-                QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording,
-                                         20000);
-                QVERIFY2(run.g_bRecording || run.g_bBreakDetected, RigCommand("rig-state").c_str());
-            }
-            QTRY_VERIFY_WITH_TIMEOUT(
-                !m_dlg->Run().g_bRecording && ArchivesInDataFolder().size() == specimen, 120000);
-            QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
+            PullSpecimenToBreak([&] { return ArchivesInDataFolder().size() == specimen; });
             counts.push_back(m_dlg->Run().g_nRecordCount);
         }
     });

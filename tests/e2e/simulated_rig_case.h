@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -107,6 +108,45 @@ class SimulatedRigCase : public QObject {
         QCOMPARE(RigCommand("hold start"), std::string("ok"));
         QTRY_VERIFY_WITH_TIMEOUT(recording(), 20000);
         QCOMPARE(RigCommand("release start"), std::string("ok"));
+    }
+
+    // Runs the script inside the window's exec(), as main runs it; a script that never
+    // returns ends the case instead of hanging it.
+    void RunInExec(const std::function<void()>& script) {
+        constexpr int kScriptEnded = 7;
+        bool stuck = false;
+        QTimer::singleShot(0, m_dlg.get(), [&] {
+            script();
+            m_dlg->done(kScriptEnded);
+        });
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, m_dlg.get(), [&] {
+            stuck = true;
+            m_dlg->done(QDialog::Rejected);
+        });
+        deadline.start(240000);
+        QCOMPARE(m_dlg->exec(), kScriptEnded);
+        QVERIFY(!stuck);
+    }
+
+    // On a held rig clock: the start button, then the rig pulled on in steps, each read by
+    // the window's ticks, to the break, until the program has stopped and `saved` holds.
+    void PullSpecimenToBreak(const std::function<bool()>& saved) {
+        const TestRun& run = m_dlg->Run();
+        StartRigTest([&run] { return bool(run.g_bRecording); });
+        AdvanceRig(0.2);
+        QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount > 3, 10000);
+        QVERIFY2(run.g_dHistory0[501] < 15.0, qPrintable(QString::number(run.g_dHistory0[501])));
+        while (!run.g_bBreakDetected && !QTest::currentTestFailed()) {
+            const int records = run.g_nRecordCount;
+            AdvanceRig(0.25);
+            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording,
+                                     20000);
+            QVERIFY2(run.g_bRecording || run.g_bBreakDetected, RigCommand("rig-state").c_str());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!run.g_bRecording && saved(), 120000);
+        QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
     }
 
     std::unique_ptr<QTemporaryDir> m_driverDir;
