@@ -87,7 +87,8 @@ SeriesOverlay OverlayOfSeries(const std::vector<SavedTest>& tests) {
             curve.x.push_back(x);
             curve.y.push_back(y);
             if (!std::isfinite(x) || !std::isfinite(y)) continue;
-            overlay.xLow = std::min(overlay.xLow, x);
+            // Strain starts at the toe: the slack before it would only push the axis left.
+            if (!overlay.stressStrain || x >= 0) overlay.xLow = std::min(overlay.xLow, x);
             overlay.xHigh = std::max(overlay.xHigh, x);
             overlay.yLow = std::min(overlay.yLow, y);
             overlay.yHigh = std::max(overlay.yHigh, y);

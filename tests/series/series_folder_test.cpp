@@ -206,6 +206,7 @@ TEST_F(SeriesFolderTest, OverlayIsStressStrainToEachFractureWithoutTheReturn) {
         EXPECT_GT(curve.y.back(), 0.7 * r.maxForce / kSpecimenArea) << "no point of the drop";
     }
     EXPECT_NEAR(overlay.yHigh, 420, 1e-6);
+    EXPECT_EQ(overlay.xLow, 0) << "the slack before the toe does not widen the axis";
 
     // One valid specimen without L0: force over extension, the whole series.
     std::string error;
