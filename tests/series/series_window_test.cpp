@@ -20,6 +20,7 @@
 #include "records/saved_test.h"
 #include "series/series_chart.h"
 #include "series/series_export.h"
+#include "series/series_report.h"
 #include "series/series_stats.h"
 #include "series_fixture.h"
 
@@ -78,6 +79,7 @@ class SeriesWindowTest : public QObject {
     void imagesExportAndTheExcludedCurveIsDashed();
     void reportAndTablesAreWritten();
     void newSpecimenAppearsLive();
+    void longTableGoesOnWithItsHeader();
 
   private:
     std::string Folder() const { return folder_->Path() + "/"; }
@@ -269,6 +271,40 @@ void SeriesWindowTest::newSpecimenAppearsLive() {
     window.SpecimenChanged();
     QCOMPARE(table->item(6, 2)->text(), QStringLiteral("4"));
     QCOMPARE(table->item(1, 1)->text(), QStringLiteral("夹持打滑"));
+}
+
+// 60 specimens of 7 results: two blocks of columns over several pages, each page's part of the
+// table under its header, the overlay after the table.
+void SeriesWindowTest::longTableGoesOnWithItsHeader() {
+    SeriesTable table;
+    for (int c = 0; c < 7; ++c) table.columns.push_back({"结果" + std::to_string(c), "N", 0});
+    for (int i = 1; i <= 60; ++i)
+        table.specimens.push_back(
+            {"L-" + std::to_string(i), "", std::vector<std::optional<double>>(7, i)});
+    table.statistics.assign(7, StatisticsOf({1, 2}));
+    SeriesInfo info;
+    info.name = "L";
+    const SeriesOverlay overlay;
+    const std::vector<bool> shown;
+    const SeriesReport report{info, table, overlay, shown};
+    QCOMPARE(static_cast<int>(ReportColumnBlocks(table).size()), 2);
+    const int pages = SeriesReportPageCount(report);
+    QVERIFY(pages >= 3);
+    const QString pdf = QString::fromStdString(*folder_ / "long.pdf");
+    QVERIFY(WriteSeriesReportPdf(report, pdf));
+    int headers = 0;
+    for (int page = 1; page <= pages; ++page) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                    QString::number(page), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        if (content.contains(QStringLiteral("L-")))
+            QVERIFY2(content.contains(QStringLiteral("试样")), qPrintable(content));
+        headers += content.count(QStringLiteral("试样"));
+    }
+    QVERIFY(headers >= pages);
 }
 
 QTEST_MAIN(SeriesWindowTest)
