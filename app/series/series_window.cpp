@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -50,6 +51,7 @@ CSeriesWnd::CSeriesWnd(std::string dataFolderUtf8, std::string seriesUtf8, QWidg
     m_tableWidget->setObjectName(QStringLiteral("table"));
     m_tableWidget->verticalHeader()->hide();
     m_tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tableWidget->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_chart = new CSeriesOverlayCtrl(this);
     m_chart->setObjectName(QStringLiteral("overlay"));
 
@@ -83,17 +85,17 @@ CSeriesWnd::CSeriesWnd(std::string dataFolderUtf8, std::string seriesUtf8, QWidg
     chartLayout->setContentsMargins(0, 0, 0, 0);
     chartLayout->addWidget(m_chart, 1);
     chartLayout->addWidget(legendScroll);
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(m_tableWidget);
-    splitter->addWidget(chartRow);
-    splitter->setStretchFactor(1, 1);
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->addWidget(m_tableWidget);
+    m_splitter->addWidget(chartRow);
+    m_splitter->setStretchFactor(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {image, tables, print, pdf, close}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_infoLabel);
     layout->addWidget(m_problems);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_splitter, 1);
     layout->addLayout(buttons);
     resize(1100, 760);
     Reload();
@@ -181,6 +183,13 @@ void CSeriesWnd::FillTable() {
         m_tableWidget->item(r, 0)->setFont(bold);
     }
     m_tableWidget->resizeColumnsToContents();
+    // The whole table in sight where it leaves the overlay half of the room.
+    int tableHeight = 2 * m_tableWidget->frameWidth() +
+                      m_tableWidget->horizontalHeader()->height() +
+                      m_tableWidget->horizontalScrollBar()->sizeHint().height();
+    for (int r = 0; r < m_tableWidget->rowCount(); ++r) tableHeight += m_tableWidget->rowHeight(r);
+    const int room = std::max(m_splitter->height(), 600);
+    m_splitter->setSizes({std::min(tableHeight, room / 2), room - std::min(tableHeight, room / 2)});
 }
 
 void CSeriesWnd::FillLegend() {

@@ -14,6 +14,7 @@
 
 class CSeriesOverlayCtrl;
 class QLabel;
+class QSplitter;
 class QTableWidget;
 class QVBoxLayout;
 
@@ -62,6 +63,7 @@ class CSeriesWnd : public QDialog {
     QLabel* m_infoLabel = nullptr;
     QLabel* m_problems = nullptr;
     QTableWidget* m_tableWidget = nullptr;
+    QSplitter* m_splitter = nullptr;
     CSeriesOverlayCtrl* m_chart = nullptr;
     QVBoxLayout* m_legend = nullptr;
 };

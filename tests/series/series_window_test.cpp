@@ -261,7 +261,9 @@ void SeriesWindowTest::newSpecimenAppearsLive() {
     QCOMPARE(static_cast<int>(window.Overlay().curves.size()), 6);
     QVERIFY2(!window.Shown()[3], "a hidden curve stays hidden");
     QVERIFY(window.Shown()[5]);
-    QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("curve5")) != nullptr);
+    auto* added = window.findChild<QCheckBox*>(QStringLiteral("curve5"));
+    QVERIFY(added != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(added->isVisible(), 5000);
     auto* chart = window.findChild<CSeriesOverlayCtrl*>(QStringLiteral("overlay"));
     chart->repaint();
     QVERIFY(CountColour(chart->LastFrame(), SpecimenColour(5)) > 50);
