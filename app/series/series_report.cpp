@@ -244,6 +244,10 @@ bool PrintSeriesReport(QPrinter& printer, const SeriesReport& report) {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const std::unique_ptr<ReportFonts> fonts = CreateReportFonts();
+    // Shaped runs of Latin letters and digits come out of the PDF as glyphs without their
+    // characters ("B-01" copies as "B-"); the report's texts need no shaping.
+    for (QFont* font : {&fonts->title, &fonts->header, &fonts->body, &fonts->info})
+        font->setStyleStrategy(QFont::PreferNoShaping);
     const int pages = SeriesReportPageCount(report);
     for (int page = 0; page < pages; ++page) {
         if (page > 0) printer.newPage();
