@@ -71,6 +71,7 @@ enum class ControlId : int {
     kMenuSeriesExclude = 32784,
     kMenuSeriesEnd = 32785,
     kMenuTestLog = 32786,
+    kMenuSeriesResults = 32787,
 };
 
 constexpr int Number(ControlId id) {

@@ -11,14 +11,7 @@
 #include "results/results_engine.h"
 #include "settings/settings_record.h"
 
-namespace {
-
-constexpr char kBom[] = "\xEF\xBB\xBF";
-constexpr char kLineEnd[] = "\r\n";
-constexpr char kResultField[] = "结果";
-constexpr char kNoteField[] = "说明";
-
-std::string Field(const std::string& text) {
+std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
     for (char c : text) {
@@ -28,8 +21,15 @@ std::string Field(const std::string& text) {
     return quoted + '"';
 }
 
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kResultField[] = "结果";
+constexpr char kNoteField[] = "说明";
+
 std::string ChannelHeader(const std::string& nameGbk, const std::string& unitGbk) {
-    return Field(GbkToUtf8(nameGbk) + "(" + GbkToUtf8(unitGbk) + ")");
+    return CsvField(GbkToUtf8(nameGbk) + "(" + GbkToUtf8(unitGbk) + ")");
 }
 
 // The rows of a CSV text, quoted fields taken whole (with their commas and line ends).
@@ -89,17 +89,17 @@ std::string ResultsCsvBlock(const ResultSet& set) {
     std::string text;
     auto line = [&text](const std::string& name, const std::optional<double>& value,
                         const std::string& unit) {
-        text += std::string(kResultField) + ',' + Field(name) + ',' +
-                (value ? PlainNumber(*value) : std::string()) + ',' + Field(unit) + kLineEnd;
+        text += std::string(kResultField) + ',' + CsvField(name) + ',' +
+                (value ? PlainNumber(*value) : std::string()) + ',' + CsvField(unit) + kLineEnd;
     };
     line("横截面积 S0", set.specimen.area, "mm²");
     line("标距 L0", set.specimen.gaugeLength, "mm");
     line("断后最小横截面积 Su", set.specimen.finalArea, "mm²");
     line("断后标距 Lu", set.specimen.finalGaugeLength, "mm");
     for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
-    text += std::string(kNoteField) + ',' + Field(BreakNoteText(set.results)) + ",," + kLineEnd;
+    text += std::string(kNoteField) + ',' + CsvField(BreakNoteText(set.results)) + ",," + kLineEnd;
     for (const std::string& note : ResultNotes(set))
-        text += std::string(kNoteField) + ',' + Field(note) + ",," + kLineEnd;
+        text += std::string(kNoteField) + ',' + CsvField(note) + ",," + kLineEnd;
     return text;
 }
 

@@ -16,6 +16,8 @@ struct TestRun;
 // A row of the program's own file is a few dozen bytes; a far longer file is not one.
 constexpr std::size_t kMaxRecordsCsvBytes = 256 * (kRecordSlots + 1);
 
+// A field as the program's CSV files write it: quoted when it holds a comma, a quote, CR or LF.
+std::string CsvField(const std::string& text);
 // Header "次数,时间(s),<name0>(<unit0>),<name1>(<unit1>)" with the channel names and units
 // of the settings, then one line per record 1..g_nRecordCount: the record number, the
 // elapsed time with 3 decimals and both values as plain decimal numbers. A field holding a

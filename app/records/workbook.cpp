@@ -11,9 +11,6 @@
 #include "results/results_engine.h"
 #include "settings/settings_record.h"
 
-namespace {
-
-// Decodes UTF-8 as the GBK helper produces it; a malformed sequence becomes U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& utf8) {
     std::u16string out;
     out.reserve(utf8.size());
@@ -57,6 +54,8 @@ std::u16string Utf8ToUtf16(const std::string& utf8) {
     }
     return out;
 }
+
+namespace {
 
 // Record texts are nearly always ASCII, which reads the same in GBK.
 std::u16string GbkToUtf16(const std::string& gbk) {

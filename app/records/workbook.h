@@ -8,6 +8,9 @@ struct Settings;
 struct SpecimenDims;
 struct TestRun;
 
+// Decodes UTF-8 as the GBK helper produces it; a malformed sequence becomes U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& utf8);
+
 // The workbook's bytes: the records sheet from the settings and the run, the 结果 sheet from
 // the result set. False, with a message, when it is too large for the format.
 bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet& results,

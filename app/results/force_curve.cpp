@@ -25,16 +25,6 @@ QString Utf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QString TickText(double value, double step) {
-    // As many decimals as the step needs, so 0.25 steps do not read 0.3.
-    int decimals = 0;
-    while (decimals < 6 && std::fabs(step * std::pow(10, decimals) -
-                                     std::round(step * std::pow(10, decimals))) > 1e-6)
-        ++decimals;
-    return QString::fromStdString(
-        FixedNumber(std::fabs(value) < step * 1e-9 ? 0.0 : value, decimals));
-}
-
 // Axes end within these bounds, so that every step, tick and span of an axis is finite
 // and every tick count fits an int, whatever values a test holds; points beyond an axis
 // lie outside the plot and are clipped away.
@@ -62,6 +52,16 @@ void Widen(double& lo, double& hi) {
 }
 
 }  // namespace
+
+QString AxisTickText(double value, double step) {
+    // As many decimals as the step needs, so 0.25 steps do not read 0.3.
+    int decimals = 0;
+    while (decimals < 6 && std::fabs(step * std::pow(10, decimals) -
+                                     std::round(step * std::pow(10, decimals))) > 1e-6)
+        ++decimals;
+    return QString::fromStdString(
+        FixedNumber(std::fabs(value) < step * 1e-9 ? 0.0 : value, decimals));
+}
 
 AxisTicks NiceTicks(double lo, double hi, int ticks) {
     lo = std::isnan(lo) ? 0 : std::clamp(lo, -kAxisLimit, kAxisLimit);
@@ -124,7 +124,7 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
         const int col = static_cast<int>(Coordinate(mapX(x)));
         axes.gridColumns.push_back(col);
         axes.labels.push_back({QRect(col - tickText, plot.bottom() + px(4), 2 * tickText, px(16)),
-                               Qt::AlignHCenter | Qt::AlignTop, TickText(x, xt.step)});
+                               Qt::AlignHCenter | Qt::AlignTop, AxisTickText(x, xt.step)});
     }
     for (int i = 0; i <= yt.count; ++i) {
         const double y = yt.first + i * yt.step;
@@ -132,7 +132,7 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
         axes.gridRows.push_back(row);
         axes.labels.push_back(
             {QRect(area.left(), row - px(8), plot.left() - area.left() - px(6), px(16)),
-             Qt::AlignRight | Qt::AlignVCenter, TickText(y, yt.step)});
+             Qt::AlignRight | Qt::AlignVCenter, AxisTickText(y, yt.step)});
     }
     axes.labels.push_back({QRect(plot.left(), plot.bottom() + px(22), plot.width(), px(18)),
                            Qt::AlignHCenter | Qt::AlignTop,

@@ -26,6 +26,8 @@ struct AxisTicks {
     int count;
 };
 AxisTicks NiceTicks(double lo, double hi, int ticks);
+// A tick's label with as many decimals as the step needs, so that 0.25 steps do not read 0.3.
+QString AxisTickText(double value, double step);
 
 void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
                     const CurveScale& scale);

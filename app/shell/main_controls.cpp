@@ -262,6 +262,7 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
     AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
     QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));
     AddAction(series->addAction(QStringLiteral("新建系列(&N)...")), ControlId::kMenuSeriesNew);
+    AddAction(series->addAction(QStringLiteral("系列结果(&V)...")), ControlId::kMenuSeriesResults);
     AddAction(series->addAction(QStringLiteral("标记无效(&I)...")), ControlId::kMenuSeriesExclude);
     AddAction(series->addAction(QStringLiteral("结束系列(&E)")), ControlId::kMenuSeriesEnd);
     AddAction(menuBar->addAction(QStringLiteral("开始采集(&R)")), ControlId::kMenuStart);

@@ -22,6 +22,7 @@
 #include "results/results_window.h"
 #include "run/run_state.h"
 #include "series/series_dialog.h"
+#include "series/series_window.h"
 #include "settings/data_folder.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
@@ -143,6 +144,8 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnEndSeries();
         case ControlId::kMenuTestLog:
             return OnTestLog();
+        case ControlId::kMenuSeriesResults:
+            return OnSeriesResults();
         case ControlId::kMenuExit:
             return OnExit();
         case ControlId::kMenuPrint:
@@ -196,6 +199,7 @@ void CTestDlg::ApplyOne(const Effect& e) {
             if (m_resultsWnd != nullptr && m_resultsWnd->isVisible()) OnResults();
             return;
         case Kind::kSeriesAgain:
+            if (m_seriesWnd != nullptr && m_seriesWnd->isVisible()) m_seriesWnd->SpecimenChanged();
             return;
         case Kind::kMessage:
             return ShowMessageBox(this, text, caption);
@@ -292,6 +296,26 @@ void CTestDlg::OnMarkExcluded() {
         QStringLiteral("无效的原因（例如：断于标距外）；留空则恢复为有效："), QLineEdit::Normal,
         QString::fromStdString(m_run->g_seriesMember.excludedReason), &ok);
     if (ok) MarkExcluded(reason.trimmed());
+}
+
+void CTestDlg::OnSeriesResults() {
+    const std::string name = m_series.active ? m_series.info.name : m_run->g_seriesMember.series;
+    if (name.empty()) {
+        ShowMessageBox(this, QStringLiteral("没有进行中的系列，列表区的试验也不属于任何系列。"),
+                       QStringLiteral("系列结果"));
+        return;
+    }
+    if (m_seriesWnd != nullptr && m_seriesWnd->SeriesName() != name) {
+        m_seriesWnd->deleteLater();
+        m_seriesWnd = nullptr;
+    }
+    if (m_seriesWnd == nullptr) {
+        m_seriesWnd = new CSeriesWnd(DataFolderPath(), name, this);
+    } else {
+        m_seriesWnd->SpecimenChanged();
+    }
+    m_seriesWnd->show();
+    m_seriesWnd->raise();
 }
 
 void CTestDlg::OnTestLog() {

@@ -19,6 +19,7 @@
 class CLineChartCtrl;
 class CMainControls;
 class CResultsWnd;
+class CSeriesWnd;
 class CTestLogWnd;
 class QKeyEvent;
 class QMessageBox;
@@ -64,6 +65,9 @@ class CTestDlg : public QDialog {
         Apply(m_control.MarkExcluded(reason.toStdString()));
     }
     const SeriesSession& Series() const { return m_series; }
+    // 系列结果: the series window of the active series, else of the test held.
+    void OnSeriesResults();
+    CSeriesWnd* SeriesWindow() const { return m_seriesWnd; }
     // The window "试验记录" over the results store.
     void OnTestLog();
     CTestLogWnd* TestLogWindow() const { return m_testLogWnd; }
@@ -151,4 +155,5 @@ class CTestDlg : public QDialog {
     int m_nTerminationSignal = 0;
     CResultsWnd* m_resultsWnd = nullptr;
     CTestLogWnd* m_testLogWnd = nullptr;
+    CSeriesWnd* m_seriesWnd = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "records/saved_test.h"
 #include "records/store_entry.h"
 #include "results/results_window.h"
+#include "series/series_window.h"
 #include "testlog/test_log_model.h"
 
 namespace {
@@ -78,9 +79,13 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     m_results = new QPushButton(QStringLiteral("试验结果"));
     m_results->setObjectName(QStringLiteral("results"));
     m_results->setEnabled(false);
+    m_seriesButton = new QPushButton(QStringLiteral("系列结果"));
+    m_seriesButton->setObjectName(QStringLiteral("series"));
+    m_seriesButton->setEnabled(false);
     m_reindex = new QPushButton(QStringLiteral("重建索引"));
     m_reindex->setObjectName(QStringLiteral("reindex"));
     buttons->addWidget(m_results);
+    buttons->addWidget(m_seriesButton);
     buttons->addWidget(m_reindex);
     layout->addLayout(buttons);
     resize(900, 560);
@@ -100,6 +105,7 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
             &CTestLogWnd::CheckSelected);
     connect(m_table, &QTableView::doubleClicked, this, &CTestLogWnd::OpenSelectedResults);
     connect(m_results, &QPushButton::clicked, this, &CTestLogWnd::OpenSelectedResults);
+    connect(m_seriesButton, &QPushButton::clicked, this, &CTestLogWnd::OpenSelectedSeries);
     connect(m_reindex, &QPushButton::clicked, this, &CTestLogWnd::Reindex);
 
     ++m_pending;
@@ -165,6 +171,7 @@ void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std
                          ? QStringLiteral("列出最新的 %1 条，请缩小查找范围").arg(count)
                          : QStringLiteral("共 %1 条").arg(count));
     m_results->setEnabled(false);
+    m_seriesButton->setEnabled(false);
     m_selected->clear();
     emit Listed(count);
 }
@@ -172,6 +179,7 @@ void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std
 void CTestLogWnd::CheckSelected() {
     const TestListing* test = m_model->TestAt(m_table->currentIndex().row());
     m_results->setEnabled(test != nullptr);
+    m_seriesButton->setEnabled(test != nullptr && !test->series.empty());
     if (test == nullptr) return;
     const TestListing chosen = *test;
     m_selected->setText(QString::fromStdString(chosen.archiveName));
@@ -208,6 +216,14 @@ void CTestLogWnd::OpenSelectedResults() {
     }
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
     m_resultsWnd->ShowResults(saved.set, saved.operatorName);
+}
+
+void CTestLogWnd::OpenSelectedSeries() {
+    const TestListing* test = m_model->TestAt(m_table->currentIndex().row());
+    if (test == nullptr || test->series.empty()) return;
+    delete m_seriesWnd;
+    m_seriesWnd = new CSeriesWnd(m_dataFolder, test->series, this);
+    m_seriesWnd->show();
 }
 
 void CTestLogWnd::Reindex() {

@@ -15,6 +15,7 @@
 #include "store/results_store.h"
 
 class CResultsWnd;
+class CSeriesWnd;
 class CTestLogModel;
 class QCheckBox;
 class QDateEdit;
@@ -42,6 +43,9 @@ class CTestLogWnd : public QWidget {
     void Reindex();
     // The results window of the selected test, from its files.
     void OpenSelectedResults();
+    // The series window of the selected test's series.
+    void OpenSelectedSeries();
+    CSeriesWnd* SeriesWindow() const { return m_seriesWnd; }
     const CTestLogModel* Model() const { return m_model; }
     CResultsWnd* ResultsWindow() const { return m_resultsWnd; }
     // True while a listing or a re-index is on its way.
@@ -70,10 +74,12 @@ class CTestLogWnd : public QWidget {
     QLabel* m_count = nullptr;
     QLabel* m_selected = nullptr;
     QPushButton* m_results = nullptr;
+    QPushButton* m_seriesButton = nullptr;
     QPushButton* m_reindex = nullptr;
     QProgressDialog* m_progress = nullptr;
     QTimer* m_progressPoll = nullptr;
     CResultsWnd* m_resultsWnd = nullptr;
+    CSeriesWnd* m_seriesWnd = nullptr;
     int m_sortColumn = 0;
     bool m_descending = true;
     int m_pending = 0;

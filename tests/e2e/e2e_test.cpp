@@ -559,7 +559,6 @@ void EndToEndTest::secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn() {
     const QString folder = QString::fromStdString(DataFolderPath());
     std::vector<int> counts;
     RunInExec([&] {
-        const TestRun& run = m_dlg->Run();
         for (int specimen = 1; specimen <= 2; ++specimen) {
             if (specimen == 2) QCOMPARE(RigCommand("new-specimen"), std::string("ok"));
             // A new test: its first records are the new specimen's, not the old peak.

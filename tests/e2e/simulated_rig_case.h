@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "run/run_state.h"
 #include "common/message_box.h"
 #include "control_client.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "shell/main_dialog.h"
 
@@ -141,8 +141,7 @@ class SimulatedRigCase : public QObject {
         while (!run.g_bBreakDetected && !QTest::currentTestFailed()) {
             const int records = run.g_nRecordCount;
             AdvanceRig(0.25);
-            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording,
-                                     20000);
+            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording, 20000);
             QVERIFY2(run.g_bRecording || run.g_bBreakDetected, RigCommand("rig-state").c_str());
         }
         QTRY_VERIFY_WITH_TIMEOUT(!run.g_bRecording && saved(), 120000);

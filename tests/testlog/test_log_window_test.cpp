@@ -20,6 +20,7 @@
 #include "records/archive_ini.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
+#include "series/series_window.h"
 #include "settings/settings_record.h"
 #include "testlog/test_log_model.h"
 
@@ -104,6 +105,11 @@ class TestLogWindowTest : public QObject {
         QCOMPARE(window.ResultsWindow()->Results().testName, window.Model()->TestAt(row)->testName);
         QCOMPARE(window.ResultsWindow()->Results().curve.force.size(),
                  std::size_t(window.Model()->TestAt(row)->testName == "拉伸A" ? 40 : 50));
+        // And its series, the excluded specimen shown but not counted.
+        window.findChild<QPushButton*>(QStringLiteral("series"))->click();
+        QVERIFY(window.SeriesWindow() != nullptr);
+        QCOMPARE(window.SeriesWindow()->Table().specimens.size(), std::size_t(2));
+        QCOMPARE(window.SeriesWindow()->Table().statistics.front().n, 1);
     }
 
     void storeThatIsNotADatabaseIsPutAsideAndSaid() {
