@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "common/dialog_buttons.h"
 #include "common/message_box.h"
 #include "series/series_session.h"
 
@@ -46,14 +47,9 @@ CSeriesDlg::CSeriesDlg(SeriesSession& session, const std::string& dataFolderUtf8
     m_planned->setValue(5);
     form->addRow(QStringLiteral("计划试样数"), m_planned);
     m_notes = AddEdit(form, QStringLiteral("备注"), "notes", std::string());
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QDialogButtonBox* buttons = OkCancelButtons(this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CSeriesDlg::OnOK);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void CSeriesDlg::OnOK() {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <tuple>
 
+#include "common/dialog_buttons.h"
 #include "common/message_box.h"
 #include "common/number_text.h"
 #include "settings/specimen.h"
@@ -52,15 +53,9 @@ CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
     m_finalGaugeLength = AddRow(form, kFinalGaugeLabel, "mm", "Lu", m_specimen.finalGaugeLength);
     m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", m_specimen.proofOffset);
     m_offset->setPlaceholderText(QStringLiteral("0.2"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    // The standard OK and cancel commands keep their ids as names, as in the settings dialog.
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QDialogButtonBox* buttons = OkCancelButtons(this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CSpecimenDlg::OnOK);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void CSpecimenDlg::OnOK() {

@@ -4,7 +4,6 @@
 // the targets of 5 ms, 10 ms and 20 ms. With a file name as argument, also saves the last curve
 // frame as a PNG.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -14,48 +13,14 @@
 #include <memory>
 #include <vector>
 
-#include "run/run_state.h"
+#include "../common/bench_support.h"
 #include "chart/buffer_dc.h"
 #include "records/records_csv.h"
 #include "results/force_curve.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
-
-namespace {
-
-double MedianMs(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// A noisy tensile curve: elastic, hardening, necking, break.
-void FillTest(TestRun& run, SpecimenDims& specimen) {
-    for (int i = 1; i <= 10000; ++i) {
-        const double d = i * 0.002;
-        const double f = d < 2    ? 10 * d
-                         : d < 15 ? 20 + 12.5 * std::sqrt((d - 2) / 13)
-                                  : 32.5 - (d - 15);
-        char text[32];
-        std::snprintf(text, sizeof text, "%07.3f", f + 0.02 * std::sin(i * 12.9898));
-        run.g_strRecord0[i] = text;
-        std::snprintf(text, sizeof text, "%07.3f", d);
-        run.g_strRecord1[i] = text;
-        run.g_dRecordTime[i] = i * 0.03;
-    }
-    run.g_nRecordCount = 10000;
-    run.g_nBreakRecord = 10000;
-    specimen = {10.0, 50.0};
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -65,7 +30,8 @@ int main(int argc, char** argv) {
     const auto runState = std::make_unique<TestRun>();
     TestRun& run = *runState;
     SpecimenDims specimen;
-    FillTest(run, specimen);
+    FillNoisyTensileTest(run);
+    specimen = {10.0, 50.0};
 
     ResultSet set;
     std::size_t notes = 0;

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/bench_support.h"
 #include "chart/buffer_dc.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
@@ -62,19 +62,6 @@ bool WriteSpecimen(const std::string& folder, int number, std::string* error) {
            WriteTestFile(*run, SpecimenDims{0.1, 50.0}, TestFilePathOf(archive), error);
 }
 
-// The median and 90th percentile of `runs` timings in ms.
-std::pair<double, double> Time(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times[times.size() * 9 / 10]};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,7 +79,7 @@ int main(int argc, char** argv) {
     }
 
     SeriesTests series;
-    const auto load = Time(3, [&] { series = LoadSeriesTests(folder, "bench"); });
+    const auto load = TimeMs(3, [&] { series = LoadSeriesTests(folder, "bench"); });
     std::filesystem::remove_all(pattern);
     if (series.tests.size() != static_cast<std::size_t>(kSpecimens)) return 1;
 
@@ -101,7 +88,7 @@ int main(int argc, char** argv) {
     SeriesOverlay overlay;
     OverlayLayout layout;
     std::vector<std::vector<PlotPoint>> reduced;
-    const auto geometry = Time(20, [&] {
+    const auto geometry = TimeMs(20, [&] {
         table = SeriesTableOf(series.tests);
         overlay = OverlayOfSeries(series.tests);
         layout = LayOutOverlay(overlay, area, CurveScale{});
@@ -120,7 +107,7 @@ int main(int argc, char** argv) {
         for (const auto& curve : points) drawn[i] += curve.size();
         target = QImage(areas[i].size(), QImage::Format_RGB32);
         QImage bitmap;
-        frames[i] = Time(200, [&] {
+        frames[i] = TimeMs(200, [&] {
             QPainter painter(&target);
             CBufferDC dc(painter, areas[i], bitmap);
             PaintOverlay(dc.Painter(), overlay, sized, points, shown, CurveScale{});

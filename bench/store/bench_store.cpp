@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/bench_support.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
@@ -56,25 +57,6 @@ void Fail(const std::string& message) {
     std::exit(2);
 }
 
-// A noisy tensile curve of 10000 records: elastic, hardening, necking, break.
-void FillTest(TestRun& run) {
-    for (int i = 1; i <= 10000; ++i) {
-        const double d = i * 0.002;
-        const double f = d < 2    ? 10 * d
-                         : d < 15 ? 20 + 12.5 * std::sqrt((d - 2) / 13)
-                                  : 32.5 - (d - 15);
-        char text[32];
-        std::snprintf(text, sizeof text, "%07.3f", f + 0.02 * std::sin(i * 12.9898));
-        run.g_strRecord0[i] = text;
-        std::snprintf(text, sizeof text, "%07.3f", d);
-        run.g_strRecord1[i] = text;
-        run.g_dRecordTime[i] = i * 0.03;
-    }
-    run.g_nRecordCount = 10000;
-    run.g_nBreakRecord = 10000;
-    run.g_strStartTime = "2026-03-07-14:05:09";
-}
-
 // Tests of many names, operators, series and save times, each with the saved test's results.
 StoredTest Synthetic(int i, const StoredTest& model) {
     static const char* const kNames[] = {"钢丝", "拉杆", "螺栓", "板材", "焊缝", "铝型材"};
@@ -112,7 +94,8 @@ int main(int argc, char** argv) {
     settings.g_strBreakValue = "10.000";
     settings.Parse();
     const auto run = std::make_unique<TestRun>();
-    FillTest(*run);
+    FillNoisyTensileTest(*run);
+    run->g_strStartTime = "2026-03-07-14:05:09";
     const std::string archive = folder + "钢丝2026-03-07-14-05-09.dat";
     if (!WriteArchive(settings, *run, archive, &error) ||
         !WriteRecordsCsv(settings, *run, SpecimenDims{10.0, 50.0},
