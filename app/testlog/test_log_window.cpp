@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "common/message_box.h"
@@ -82,10 +84,14 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     m_seriesButton = new QPushButton(QStringLiteral("系列结果"));
     m_seriesButton->setObjectName(QStringLiteral("series"));
     m_seriesButton->setEnabled(false);
+    m_folderButton = new QPushButton(QStringLiteral("打开所在文件夹"));
+    m_folderButton->setObjectName(QStringLiteral("folder"));
+    m_folderButton->setEnabled(false);
     m_reindex = new QPushButton(QStringLiteral("重建索引"));
     m_reindex->setObjectName(QStringLiteral("reindex"));
     buttons->addWidget(m_results);
     buttons->addWidget(m_seriesButton);
+    buttons->addWidget(m_folderButton);
     buttons->addWidget(m_reindex);
     layout->addLayout(buttons);
     resize(900, 560);
@@ -106,6 +112,7 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     connect(m_table, &QTableView::doubleClicked, this, &CTestLogWnd::OpenSelectedResults);
     connect(m_results, &QPushButton::clicked, this, &CTestLogWnd::OpenSelectedResults);
     connect(m_seriesButton, &QPushButton::clicked, this, &CTestLogWnd::OpenSelectedSeries);
+    connect(m_folderButton, &QPushButton::clicked, this, &CTestLogWnd::OpenSelectedFolder);
     connect(m_reindex, &QPushButton::clicked, this, &CTestLogWnd::Reindex);
 
     ++m_pending;
@@ -172,6 +179,7 @@ void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std
                          : QStringLiteral("共 %1 条").arg(count));
     m_results->setEnabled(false);
     m_seriesButton->setEnabled(false);
+    m_folderButton->setEnabled(false);
     m_selected->clear();
     emit Listed(count);
 }
@@ -180,6 +188,7 @@ void CTestLogWnd::CheckSelected() {
     const TestListing* test = m_model->TestAt(m_table->currentIndex().row());
     m_results->setEnabled(test != nullptr);
     m_seriesButton->setEnabled(test != nullptr && !test->series.empty());
+    m_folderButton->setEnabled(test != nullptr);
     if (test == nullptr) return;
     const TestListing chosen = *test;
     m_selected->setText(QString::fromStdString(chosen.archiveName));
@@ -216,6 +225,11 @@ void CTestLogWnd::OpenSelectedResults() {
     }
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
     m_resultsWnd->ShowResults(saved.set, saved.operatorName);
+}
+
+void CTestLogWnd::OpenSelectedFolder() {
+    // Every file of a test lies in the data folder, beside its archive.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_dataFolder)));
 }
 
 void CTestLogWnd::OpenSelectedSeries() {

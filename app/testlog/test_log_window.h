@@ -43,6 +43,8 @@ class CTestLogWnd : public QWidget {
     void Reindex();
     // The results window of the selected test, from its files.
     void OpenSelectedResults();
+    // The folder of the selected test's files, in the desktop's file manager.
+    void OpenSelectedFolder();
     // The series window of the selected test's series.
     void OpenSelectedSeries();
     CSeriesWnd* SeriesWindow() const { return m_seriesWnd; }
@@ -75,6 +77,7 @@ class CTestLogWnd : public QWidget {
     QLabel* m_selected = nullptr;
     QPushButton* m_results = nullptr;
     QPushButton* m_seriesButton = nullptr;
+    QPushButton* m_folderButton = nullptr;
     QPushButton* m_reindex = nullptr;
     QProgressDialog* m_progress = nullptr;
     QTimer* m_progressPoll = nullptr;

@@ -2,6 +2,7 @@
 // searched, sorted, a changed archive flagged, a test's results opened from its files.
 #include "testlog/test_log_window.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -23,6 +24,17 @@
 #include "series/series_window.h"
 #include "settings/settings_record.h"
 #include "testlog/test_log_model.h"
+
+// Takes the URLs the desktop would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+  public:
+    QUrl opened;
+
+  public slots:
+    void Open(const QUrl& url) { opened = url; }
+};
 
 class TestLogWindowTest : public QObject {
     Q_OBJECT
@@ -105,6 +117,12 @@ class TestLogWindowTest : public QObject {
         QCOMPARE(window.ResultsWindow()->Results().testName, window.Model()->TestAt(row)->testName);
         QCOMPARE(window.ResultsWindow()->Results().curve.force.size(),
                  std::size_t(window.Model()->TestAt(row)->testName == "拉伸A" ? 40 : 50));
+        // Its files' folder goes to the desktop.
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        window.findChild<QPushButton*>(QStringLiteral("folder"))->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QUrl::fromLocalFile(m_dir.path() + QStringLiteral("/")));
         // And its series, the excluded specimen shown but not counted.
         window.findChild<QPushButton*>(QStringLiteral("series"))->click();
         QVERIFY(window.SeriesWindow() != nullptr);
