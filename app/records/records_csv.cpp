@@ -20,6 +20,7 @@ constexpr char kResultField[] = "结果";
 constexpr char kNoteField[] = "说明";
 constexpr char kBreakRecordName[] = "断裂判定记录";
 constexpr char kProofPrefix[] = "规定塑性延伸强度 Rp";
+constexpr char kTestTimeName[] = "试验时间";
 
 std::string Field(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -90,6 +91,24 @@ bool DimensionValue(const std::string& text, std::optional<double>* value) {
     if (!ParseNumber(text, &number) || !std::isfinite(number) || number <= 0) return false;
     *value = number;
     return true;
+}
+
+// The record lines hold their times to the millisecond; the block's 试验时间 is the last
+// record's time at full precision. Where it agrees with the last line, the last record takes
+// it, so that a test read back gives the test time it was saved with.
+void TakeTestTime(std::vector<double>& times, const std::string& lastTimeText,
+                  const std::optional<double>& testTime) {
+    if (!times.empty() && testTime && FixedNumber(*testTime, 3) == lastTimeText)
+        times.back() = *testTime;
+}
+
+// The value of the block's 试验时间 line, when it has one that is a number.
+std::optional<double> TestTimeOfBlock(const std::vector<std::string>& row) {
+    double value = 0;
+    if (row.size() == 4 && row[0] == kResultField && row[1] == kTestTimeName &&
+        ParseNumber(row[2], &value) && std::isfinite(value))
+        return value;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -167,9 +186,12 @@ bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
     if (text.compare(0, 3, kBom) != 0) return false;
     auto rows = CsvRows(text.substr(3));
     std::size_t header = 0;
+    std::optional<double> testTime;
     while (header < rows.size() && !rows[header].empty() &&
-           (rows[header][0] == kResultField || rows[header][0] == kNoteField))
+           (rows[header][0] == kResultField || rows[header][0] == kNoteField)) {
+        if (const auto value = TestTimeOfBlock(rows[header])) testTime = value;
         ++header;
+    }
     if (header >= rows.size() || rows[header].size() != 4 || rows[header][0] != "次数")
         return false;
     std::vector<double> times;
@@ -182,6 +204,7 @@ bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
         }
         times.push_back(time);
     }
+    if (header + 1 < rows.size()) TakeTestTime(times, rows.back()[1], testTime);
     std::copy(times.begin(), times.end(), run.g_dRecordTime + 1);
     return true;
 }
@@ -196,6 +219,7 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
     RecordsCsvContent read;
     ResultSet& set = read.set;
     std::size_t header = 0;
+    std::optional<double> testTime;
     for (;
          header < rows.size() && (rows[header][0] == kResultField || rows[header][0] == kNoteField);
          ++header) {
@@ -203,6 +227,7 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
         const std::string where = "第 " + std::to_string(header + 1) + " 行";
         if (row.size() != 4) return refuse(where + "不是四栏");
         if (row[0] == kNoteField) continue;
+        if (const auto value = TestTimeOfBlock(row)) testTime = value;
         const std::string& name = row[1];
         const std::string& value = row[2];
         bool usable = true;
@@ -240,6 +265,7 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
         set.curve.force.push_back(force);
         set.curve.displacement.push_back(displacement);
     }
+    if (header + 1 < rows.size()) TakeTestTime(set.curve.time, rows.back()[1], testTime);
     *test = std::move(read);
     return true;
 }

@@ -34,15 +34,17 @@ std::optional<std::string> WithResultsBlock(const std::string& csvText, const st
 bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
                      const std::string& pathUtf8, std::string* errorUtf8);
 // Takes the record times of a played-back test from its CSV file: run.g_dRecordTime[n] for each
-// record line n, the lines of the result block skipped. False, changing nothing, when the
-// file is missing or is not such a file.
+// record line n, the last one at the full precision of the block's 试验时间 where that agrees
+// with it to the millisecond; the other lines of the result block skipped. False, changing nothing,
+// when the file is missing or is not such a file.
 bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8);
 
 // The program's CSV read back: what the results need, as the file holds it.
 struct RecordsCsvContent {
     // The channel names and units of the header, the specimen of the block (the proof
-    // offset from the name of its Rp line), every record's time and values and the break
-    // record; the results are not evaluated.
+    // offset from the name of its Rp line), every record's time (the last as
+    // ReadRecordTimesCsv takes it) and values and the break record; the results are not
+    // evaluated.
     ResultSet set;
     // The block names the break record; files written before it did not.
     bool breakRecordStored = false;

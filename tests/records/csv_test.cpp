@@ -80,7 +80,7 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
     std::string name;
     ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
     EXPECT_DOUBLE_EQ(run.g_dRecordTime[1], 0.031);
-    EXPECT_DOUBLE_EQ(run.g_dRecordTime[3], 0.094);
+    EXPECT_EQ(run.g_dRecordTime[3], 3 * 0.0312);        // the block's 试验时间, full precision
     EXPECT_DOUBLE_EQ(run.g_dRecordTime[4], 4 * 0.030);  // beyond the CSV: the period
 
     const struct {
@@ -169,7 +169,7 @@ TEST_F(CsvTest, TheBlockNamesTheBreakRecord) {
         const bool hasLine = bytes == withLine;
         std::string name;
         ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
-        EXPECT_DOUBLE_EQ(run.g_dRecordTime[3], 0.094) << hasLine;
+        EXPECT_EQ(run.g_dRecordTime[3], 3 * 0.0312) << hasLine;
         const std::optional<std::string> replaced = WithResultsBlock(bytes, "结果,x,1,mm\r\n");
         ASSERT_TRUE(replaced) << hasLine;
         EXPECT_EQ(*replaced,
@@ -181,8 +181,8 @@ TEST_F(CsvTest, TheBlockNamesTheBreakRecord) {
     }
 }
 
-// The file read back gives the result block it was written with, to the last digit, when the
-// record times are those the file holds (to the millisecond).
+// The file read back gives the result block it was written with, to the last digit: the last
+// record's time, which the records hold to the millisecond, comes from the block's 试验时间.
 TEST_F(CsvTest, TheFileReadsBackToItsResults) {
     // Elastic to 20 N at 2 mm, hardening to 30 N, necking; broken at record 281.
     for (int i = 1; i <= 300; ++i) {
@@ -193,7 +193,7 @@ TEST_F(CsvTest, TheFileReadsBackToItsResults) {
         run.g_strRecord0[i] = text;
         std::snprintf(text, sizeof text, "%07.3f", d);
         run.g_strRecord1[i] = text;
-        ASSERT_TRUE(ParseNumber(FixedNumber(i * 0.0312, 3), &run.g_dRecordTime[i]));
+        run.g_dRecordTime[i] = i * 0.0312;
     }
     run.g_nRecordCount = 300;
     run.g_nBreakRecord = 281;
@@ -214,6 +214,7 @@ TEST_F(CsvTest, TheFileReadsBackToItsResults) {
     EXPECT_EQ(read.set.specimen.finalGaugeLength, 61.0);
     EXPECT_EQ(read.set.specimen.proofOffset, 0.5);
     ASSERT_EQ(read.set.curve.force.size(), 300u);
+    EXPECT_EQ(read.set.curve.time[298], 9.329);
     EXPECT_EQ(read.set.curve.time[299], run.g_dRecordTime[300]);
     EXPECT_EQ(read.set.curve.displacement[9], 0.5);
     EXPECT_TRUE(read.breakRecordStored);
@@ -222,6 +223,16 @@ TEST_F(CsvTest, TheFileReadsBackToItsResults) {
     ASSERT_TRUE(written.results.breakDetected && written.results.proofStrength &&
                 written.results.modulus);
     EXPECT_EQ(ResultsCsvBlock(read.set), ResultsCsvBlock(written));
+
+    // A 试验时间 that is not the last record's leaves the record's own time.
+    std::string edited = ReadWhole(path);
+    const std::size_t at = edited.find("结果,试验时间,");
+    edited.replace(at, edited.find("\r\n", at) - at, "结果,试验时间,9.4,s");
+    ASSERT_TRUE(ParseRecordsCsv(edited, &read, &error)) << error;
+    EXPECT_EQ(read.set.curve.time[299], 9.36);
+    WriteWhole(path, edited);
+    ASSERT_TRUE(ReadRecordTimesCsv(run, path));
+    EXPECT_EQ(run.g_dRecordTime[300], 9.36);
 }
 
 TEST_F(CsvTest, WhatIsNotTheProgramsCsvIsRefused) {

@@ -115,7 +115,7 @@ struct SavedCase {
             run->g_strRecord0[i] = text;
             std::snprintf(text, sizeof text, "%07.3f", d);
             run->g_strRecord1[i] = text;
-            ParseNumber(FixedNumber(i * 0.0312, 3), &run->g_dRecordTime[i]);
+            run->g_dRecordTime[i] = i * 0.0312;
         }
         run->g_nRecordCount = 230;
         run->g_nBreakRecord = 201;
