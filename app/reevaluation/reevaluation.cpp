@@ -118,9 +118,9 @@ bool TestsOfFolder(const std::string& folderUtf8, const std::optional<std::strin
     std::vector<std::string> found;
     for (const std::string& name : names) {
         const bool archive = EndsWith(name, ".dat") && name != kSettingsFileName;
-        const bool lonesCsv =
+        const bool loneCsv =
             EndsWith(name, ".csv") && !has(name.substr(0, name.size() - 4) + ".dat");
-        if (!archive && !lonesCsv) continue;
+        if (!archive && !loneCsv) continue;
         if (series && MemberBeside(folder + name).series != *series) continue;
         found.push_back(folder + name);
     }

@@ -82,7 +82,7 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (optionsEnded || arg.empty() || arg[0] != '-') {
             parsed.inputs.push_back(arg);
             continue;
         }

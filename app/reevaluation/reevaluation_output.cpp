@@ -53,10 +53,6 @@ std::string Columns(const std::vector<std::vector<std::string>>& rows, const std
     return text;
 }
 
-std::string SpecimenLabel(const EvaluatedTest& test) {
-    return SpecimenIdOf(test.member);
-}
-
 const char* const kStatisticsHeader[] = {"项目",        "单位",        "n",      "平均值",
                                          "标准差",      "变异系数(%)", "最小值", "最大值",
                                          "95%置信下限", "95%置信上限"};
@@ -73,6 +69,24 @@ std::vector<std::string> StatisticsRow(const ResultStatistics& entry) {
             Number(s.maximum),
             Number(s.confidenceLow),
             Number(s.confidenceHigh)};
+}
+
+// The length of the well-formed UTF-8 sequence starting at byte i (two to four bytes, no
+// overlong forms, surrogates or code points past U+10FFFF); 0 for a byte that starts none.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
 }
 
 }  // namespace
@@ -113,7 +127,7 @@ std::string TableText(const Evaluation& evaluation) {
     for (const EvaluatedTest& test : evaluation.tests) {
         if (!text.empty()) text += "\n";
         text += "文件：" + test.path + "\n";
-        if (!test.member.series.empty()) text += "试样：" + SpecimenLabel(test) + "\n";
+        if (!test.member.series.empty()) text += "试样：" + SpecimenIdOf(test.member) + "\n";
         if (!test.member.excludedReason.empty())
             text += "已排除：" + test.member.excludedReason + "\n";
         for (const std::string& given : test.fromCommandLine) text += "命令行给定：" + given + "\n";
@@ -143,7 +157,7 @@ std::string TableText(const Evaluation& evaluation) {
         text += Columns(rows, "  ");
         for (const EvaluatedTest& test : evaluation.tests) {
             if (test.member.excludedReason.empty()) continue;
-            const std::string id = SpecimenLabel(test);
+            const std::string id = SpecimenIdOf(test.member);
             text += "已排除：" + (id.empty() ? test.path : id + "（" + test.path + "）") + "：" +
                     test.member.excludedReason + "\n";
         }
@@ -154,7 +168,8 @@ std::string TableText(const Evaluation& evaluation) {
 std::string CsvText(const Evaluation& evaluation) {
     std::string text = "文件,试样,项目,数值,单位\r\n";
     for (const EvaluatedTest& test : evaluation.tests) {
-        const std::string lead = CsvField(test.path) + "," + CsvField(SpecimenLabel(test)) + ",";
+        const std::string lead =
+            CsvField(test.path) + "," + CsvField(SpecimenIdOf(test.member)) + ",";
         if (!test.member.excludedReason.empty())
             text += lead + "已排除," + CsvField(test.member.excludedReason) + ",\r\n";
         for (const std::string& given : test.fromCommandLine)
@@ -176,8 +191,8 @@ std::string CsvText(const Evaluation& evaluation) {
         }
         for (const EvaluatedTest& test : evaluation.tests) {
             if (test.member.excludedReason.empty()) continue;
-            text += "排除," + CsvField(test.path) + "," + CsvField(SpecimenLabel(test)) + "," +
-                    CsvField(test.member.excludedReason) + "\r\n";
+            text += "排除," + CsvField(test.path) + "," + CsvField(SpecimenIdOf(test.member)) +
+                    "," + CsvField(test.member.excludedReason) + "\r\n";
         }
     }
     return text;
@@ -185,9 +200,15 @@ std::string CsvText(const Evaluation& evaluation) {
 
 std::string JsonString(const std::string& utf8) {
     std::string text = "\"";
-    for (char c : utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
         const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+        if (u >= 0x80) {
+            // A file's bytes need not be UTF-8; JSON text must be.
+            const std::size_t length = Utf8SequenceLength(utf8, i);
+            text += length > 0 ? utf8.substr(i, length) : "\\ufffd";
+            i += length > 0 ? length - 1 : 0;
+        } else if (c == '"' || c == '\\') {
             text += '\\';
             text += c;
         } else if (c == '\n') {
@@ -224,7 +245,7 @@ std::string JsonText(const Evaluation& evaluation) {
         text += "\n      \"file\": " + JsonString(test.path) + ",";
         text +=
             "\n      \"source\": " + std::string(test.archive ? "\"archive\"" : "\"csv\"") + ",";
-        text += "\n      \"specimen_id\": " + optionalString(SpecimenLabel(test)) + ",";
+        text += "\n      \"specimen_id\": " + optionalString(SpecimenIdOf(test.member)) + ",";
         text += "\n      \"series\": " + optionalString(test.member.series) + ",";
         text += "\n      \"excluded\": " + optionalString(test.member.excludedReason) + ",";
         text += "\n      \"proof_offset\": " + JsonNumber(set.specimen.proofOffset) + ",";
@@ -270,7 +291,7 @@ std::string JsonText(const Evaluation& evaluation) {
     for (const EvaluatedTest& test : evaluation.tests) {
         if (test.member.excludedReason.empty()) continue;
         text += (first ? "" : ", ") + std::string("{\"file\": ") + JsonString(test.path) +
-                ", \"specimen_id\": " + optionalString(SpecimenLabel(test)) +
+                ", \"specimen_id\": " + optionalString(SpecimenIdOf(test.member)) +
                 ", \"reason\": " + JsonString(test.member.excludedReason) + "}";
         first = false;
     }

@@ -26,5 +26,6 @@ std::string TableText(const Evaluation& evaluation);
 std::string CsvText(const Evaluation& evaluation);
 // {"tests": [...], "refused": [...], "statistics": {...} or null}; a missing value is null.
 std::string JsonText(const Evaluation& evaluation);
-// A JSON string literal of UTF-8 text: quotes, backslashes and control characters escaped.
+// A JSON string literal of UTF-8 text: quotes, backslashes and control characters escaped,
+// a byte that is not part of well-formed UTF-8 given as U+FFFD.
 std::string JsonString(const std::string& utf8);

@@ -294,6 +294,9 @@ TEST_F(ReevaluationTest, TheOutputFormats) {
 
     // JSON: strings escaped, missing values null, numbers that read back exactly.
     EXPECT_EQ(JsonString("a\"b\\c\nd\x01é"), "\"a\\\"b\\\\c\\nd\\u0001é\"");
+    // GBK bytes, a lone continuation byte, a truncated sequence, an encoded surrogate.
+    EXPECT_EQ(JsonString("\xB8\xD6x\xE4\xB8\xED\xA0\x80 \xC3\xA9"),
+              "\"\\ufffd\\ufffdx\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd é\"");
     const std::string json = JsonText(evaluation);
     EXPECT_NE(json.find("\"specimen_id\": \"A \\\"x\\\"-02\""), std::string::npos);
     EXPECT_NE(json.find("\"excluded\": \"S0 量错, 重测\""), std::string::npos);
