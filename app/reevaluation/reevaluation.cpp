@@ -21,9 +21,10 @@ bool EndsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// The path's folder with its slash; empty for a name in the working directory.
 std::string FolderOf(const std::string& pathUtf8) {
     const std::size_t slash = pathUtf8.rfind('/');
-    return slash == std::string::npos ? std::string(".") : pathUtf8.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string() : pathUtf8.substr(0, slash + 1);
 }
 
 // The series membership a test file beside the path names; a lone test's without one.

@@ -180,6 +180,28 @@ TEST_F(ReevaluationTest, AnArchiveAndItsCsvGiveTheProgramsResults) {
     EXPECT_NE(archive.notes[2].find("Rp 的 5 %–30 %"), std::string::npos) << archive.notes[2];
 }
 
+// Without its test file an archive plays with the Specimen.ini of its folder, as the program
+// does in that data folder; a name alone is found in the working directory.
+TEST_F(ReevaluationTest, AnArchiveWithoutItsTestFileTakesTheSpecimenBesideIt) {
+    saved.Save(Path("t"), {10.0, 50.0}, {});
+    std::filesystem::remove(Path("t.ini"));
+    std::ofstream(Path("Specimen.ini")) << "[Specimen]\nS0=8\nL0=40\n";
+    ASSERT_TRUE(folder_.Enter());
+    EvaluatedTest test;
+    std::string error;
+    ASSERT_TRUE(EvaluateArchive("t.dat", {}, &test, &error)) << error;
+    EXPECT_EQ(Value(test, "横截面积 S0"), 8.0);
+    EXPECT_EQ(test.notes.back(), "存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
+
+    std::filesystem::remove(Path("Specimen.ini"));
+    ReevaluationOptions options;
+    options.gaugeLength = 40.0;
+    ASSERT_TRUE(EvaluateArchive("t.dat", options, &test, &error)) << error;
+    EXPECT_FALSE(Value(test, "横截面积 S0"));
+    EXPECT_EQ(Value(test, "标距 L0"), 40.0);
+    EXPECT_EQ(test.notes.back(), "存档所在文件夹也没有 Specimen.ini：试样参数只有命令行给出的");
+}
+
 TEST_F(ReevaluationTest, ACsvWithoutItsBreakRecordTakesTheBreakRule) {
     saved.Save(Path("t"), {10.0, 50.0}, {});
     std::ifstream in(Path("t.csv"), std::ios::binary);
