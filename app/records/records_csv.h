@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "results/results_engine.h"
 #include "run/run_state.h"
 
-struct ResultSet;
 struct Settings;
 struct SpecimenDims;
 struct TestRun;
@@ -25,7 +25,8 @@ std::string CsvField(const std::string& text);
 std::string RecordsCsvText(const Settings& settings, const TestRun& run);
 // The block the file begins with, before that header: the specimen (S0, L0, Su, Lu) and the
 // result set, one line "结果,<name>,<value at full precision>,<unit>" each (an empty value
-// when it cannot be computed), then one line "说明,<note>,," per note.
+// when it cannot be computed), the line "结果,断裂判定记录,<record>," (the record at which the
+// break rule fired, empty when it did not), then one line "说明,<note>,," per note.
 std::string ResultsCsvBlock(const ResultSet& set);
 // The text of a file of the program with its result block replaced by `block`, the records
 // from their header on kept byte for byte; none when the text is not such a file.
@@ -35,6 +36,21 @@ std::optional<std::string> WithResultsBlock(const std::string& csvText, const st
 bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const SpecimenDims& specimen,
                      const std::string& pathUtf8, std::string* errorUtf8);
 // Takes the record times of a played-back test from its CSV file: run.g_dRecordTime[n] for each
-// record line n, the lines of the result block skipped. False, changing nothing, when the
-// file is missing or is not such a file.
+// record line n, the last one at the full precision of the block's 试验时间 where that agrees
+// with it to the millisecond; the other lines of the result block skipped. False, changing nothing,
+// when the file is missing or is not such a file.
 bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8);
+
+// The program's CSV read back: what the results need, as the file holds it.
+struct RecordsCsvContent {
+    // The channel names and units of the header, the specimen of the block (the proof
+    // offset from the name of its Rp line), every record's time (the last as
+    // ReadRecordTimesCsv takes it) and values and the break record; the results are not
+    // evaluated.
+    ResultSet set;
+    // The block names the break record; files written before it did not.
+    bool breakRecordStored = false;
+};
+// False, with a message (UTF-8), for a text that is not such a file.
+bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::string* errorUtf8);
+bool ReadRecordsCsv(const std::string& pathUtf8, RecordsCsvContent* test, std::string* errorUtf8);

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr double kFitLow = 0.10;   // of the reference force
-constexpr double kFitHigh = 0.40;  // of the reference force
 constexpr int kMinFitPoints = 5;
 constexpr int kFitRounds = 8;
 constexpr double kSteepDrop = 0.02;     // of the maximum force, per record
@@ -238,6 +236,11 @@ std::string NumberText(double value, int decimals) {
     return ResultValueText(std::round(value * std::pow(10, decimals)) / std::pow(10, decimals));
 }
 
+// "10 %–40 %"
+std::string RangeText(const FitRange& range) {
+    return ResultValueText(range.lowPercent) + " %–" + ResultValueText(range.highPercent) + " %";
+}
+
 }  // namespace
 
 int BreakRecordOf(const std::vector<double>& force, double breakValue) {
@@ -292,8 +295,12 @@ std::optional<double> MillimetresPer(const std::string& lengthUnit) {
 }
 
 TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
-                           const ChannelUnits& units) {
+                           const ChannelUnits& units, const FitRange& fitRange) {
     TestResults r;
+    r.fitRange = fitRange;
+    // Fractions of the reference force; 10 / 100.0 is the double nearest 0.1.
+    const double fitLow = fitRange.lowPercent / 100.0;
+    const double fitHigh = fitRange.highPercent / 100.0;
     const std::vector<double>& f = curve.force;
     const std::vector<double>& d = curve.displacement;
     r.count = static_cast<int>(std::min({f.size(), d.size(), curve.time.size()}));
@@ -344,7 +351,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     // Elastic line and yield: a first fit on the band of Fm gives the noise band; the
     // range is then tied to ReH or, by rounds, to Rp. A range that is not straight gives
     // way to the steepest straight one.
-    std::optional<Line> fit = FitRise(d, f, k, kFitLow * fmax, kFitHigh * fmax);
+    std::optional<Line> fit = FitRise(d, f, k, fitLow * fmax, fitHigh * fmax);
     const bool enoughRecords = fit.has_value();
     double band = 1e-6 * fmax;
     if (fit) band = std::max(band, kNoiseBands * fit->rms);
@@ -354,13 +361,13 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         return OffsetCrossing(d, f, line.first, k, line.slope,
                               -line.intercept / line.slope + *offset);
     };
-    // The range of 10-40 % of Rp, found by rounds from the given line.
+    // The fit range of Rp, found by rounds from the given line.
     auto tiedToProof = [&](Line line) -> std::optional<Line> {
         std::optional<Line> tied;
         for (int round = 0; round < kFitRounds; ++round) {
             const std::optional<Crossing> proof = proofOf(line);
             if (!proof) break;
-            auto next = FitRise(d, f, k, kFitLow * proof->force, kFitHigh * proof->force);
+            auto next = FitRise(d, f, k, fitLow * proof->force, fitHigh * proof->force);
             if (!next) break;
             const bool settled = next->first == line.first && next->last == line.last;
             line = *next;
@@ -371,7 +378,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     };
     if (yield) {
         const double ref = f[yield->upper];
-        if (auto tied = FitRise(d, f, k, kFitLow * ref, kFitHigh * ref)) {
+        if (auto tied = FitRise(d, f, k, fitLow * ref, fitHigh * ref)) {
             fit = tied;
             r.fitTiedToYield = true;
         }
@@ -410,12 +417,12 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         band = std::max(1e-6 * fmax, kNoiseBands * fit->rms);
         proof = proofOf(*fit);
         if (!r.fitTiedToYield && !r.fitSearched)
-            r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 10 %–40 %：取在 Fm 的 10 %–40 %");
+            r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 " + RangeText(fitRange) +
+                              "：取在 Fm 的 " + RangeText(fitRange));
     } else {
         if (!enoughRecords) {
-            r.notes.push_back(
-                "弹性段记录不足（力在 Fm 的 10 %–40 % 之间少于 5 条）：刚度、E、Rp、A、"
-                "Ag 不计算");
+            r.notes.push_back("弹性段记录不足（力在 Fm 的 " + RangeText(fitRange) +
+                              " 之间少于 5 条）：刚度、E、Rp、A、Ag 不计算");
         }
         r.notes.push_back(
             "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起");
@@ -593,12 +600,16 @@ ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
     set.units = UnitsOfSettings(settings);
     set.specimen = specimen;
     set.curve = CurveOfCurrentTest(settings, run);
-    set.results = ComputeResults(set.curve, set.specimen, set.units);
-    if (run.g_playedArchive.open && !run.g_playedArchive.hasTestFile) {
-        set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
-    }
-    set.rows = ResultRows(set.results, set.units);
+    set.specimenNotStored = run.g_playedArchive.open && !run.g_playedArchive.hasTestFile;
+    EvaluateResultSet(set);
     return set;
+}
+
+void EvaluateResultSet(ResultSet& set, const FitRange& fitRange) {
+    set.results = ComputeResults(set.curve, set.specimen, set.units, fitRange);
+    if (set.specimenNotStored)
+        set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
+    set.rows = ResultRows(set.results, set.units);
 }
 
 std::string BreakNoteText(const TestResults& results) {
@@ -612,10 +623,11 @@ std::vector<std::string> ResultNotes(const ResultSet& set) {
     const TestResults& r = set.results;
     std::vector<std::string> notes = {kStrainSourceNote};
     if (r.stiffness) {
+        const std::string fitRange = RangeText(r.fitRange);
         const std::string range =
-            r.fitSearched      ? "Fm 的 10 %–40 % 不成直线，取其上最陡的直线段"
-            : r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 10 %–40 %")
-                               : "Fm 的 10 %–40 %";
+            r.fitSearched ? "Fm 的 " + fitRange + " 不成直线，取其上最陡的直线段"
+            : r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 ") + fitRange
+                               : "Fm 的 " + fitRange;
         notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
                         NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
                         "），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +

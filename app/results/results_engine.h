@@ -31,6 +31,12 @@ int BreakRecordOf(const std::vector<double>& force, double breakValue);
 // break value, so that how the playback ends does not matter.
 TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run);
 
+// The elastic fit's force range, in % of its reference force (Fm first, then ReH or Rp).
+struct FitRange {
+    double lowPercent = 10;
+    double highPercent = 40;
+};
+
 struct TestResults {
     int count = 0;  // records; with none, nothing below is computed
     int maxIndex = 0;
@@ -44,10 +50,11 @@ struct TestResults {
 
     // Elastic line: least squares of force over displacement on the records of the rise
     // whose force lies between fitLowForce and fitHighForce.
+    FitRange fitRange;                // the range asked for
     std::optional<double> stiffness;  // unit0 / unit1
     int fitFirst = 0, fitLast = 0, fitPoints = 0;
     double fitLowForce = 0, fitHighForce = 0, fitCorrelation = 0;
-    bool fitTiedToYield = false;  // the range is 10-40 % of Rp or ReH, not of Fm
+    bool fitTiedToYield = false;  // the range is of Rp or ReH, not of Fm
     bool fitSearched = false;     // that range was bent: the steepest straight range of Fm instead
     std::optional<double> toeDisplacement;  // where the elastic line crosses zero force
 
@@ -91,11 +98,11 @@ std::optional<double> MillimetresPer(const std::string& lengthUnit);
 //   first minimum and the rise out of it, unless that rise climbs back to where the force
 //   fell from ReH) to the start of work hardening (the force 1 % of ReH above that lowest
 //   force); Fm, and with it Rm, is the maximum after the force fell from ReH.
-// - Elastic line: least squares over 10-40 % of ReH, or of Rp found iteratively starting
-//   from 10-40 % of Fm; at least 5 records, else the widest range that had them. The range
-//   must be straight (its two halves agree on the slope within 3 % or the noise); else the
-//   steepest straight range of 10-30 % of Fm on the rise, tied to Rp again where that is
-//   straight; with none, no slope and nothing that needs it.
+// - Elastic line: least squares over the fit range (10-40 % unless given) of ReH, or of Rp
+//   found iteratively starting from that range of Fm; at least 5 records, else the widest range
+//   that had them. The range must be straight (its two halves agree on the slope within 3 % or the
+//   noise); else the steepest straight range of 10-30 % of Fm on the rise, tied to Rp again where
+//   that is straight; with none, no slope and nothing that needs it.
 // - Strains are counted from the toe: where the elastic line crosses zero force; without
 //   one from the first record, which the notes say.
 // - A from Lu where it is given: (Lu - L0) / L0.
@@ -107,7 +114,7 @@ std::optional<double> MillimetresPer(const std::string& lengthUnit);
 //   deviations of the elastic fit) of Fm; Ag, A: minus the elastic part force / slope.
 // - Z from the final cross-section Su.
 TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
-                           const ChannelUnits& units);
+                           const ChannelUnits& units, const FitRange& fitRange = {});
 
 // One line of the result table: name, value (none when it cannot be computed), unit, and
 // the step the report rounds it to (0: as computed).
@@ -150,7 +157,11 @@ struct ResultSet {
     TestCurve curve;
     TestResults results;
     std::vector<ResultRow> rows;
+    // A played archive without its test file: the specimen is not the test's own.
+    bool specimenNotStored = false;
 };
+// The set's results and rows computed again from its curve, specimen and units.
+void EvaluateResultSet(ResultSet& set, const FitRange& fitRange = {});
 // The current test (record tables, times, break record) with the dimensions in force.
 ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
                                const SpecimenDims& specimen);

@@ -144,7 +144,7 @@ dpkg -L "$package" | sort >"$scratch/package-files"
 
 installed_ok() {
     [ "$(dpkg-query -W -f='${Status}' "$package")" = "install ok installed" ] &&
-        command -v Velmora dqx7460-sim velmora-headless >/dev/null
+        command -v Velmora dqx7460-sim velmora-headless velmora-results >/dev/null
 }
 check "apt installs the package without recommends" installed_ok
 
@@ -158,7 +158,8 @@ check "Velmora --version and --help answer without a display" program_answers_wi
 
 versions_match() {
     [ "$(dqx7460-sim --version)" = "dqx7460-sim $version" ] &&
-        [ "$(velmora-headless --version)" = "velmora-headless $version" ]
+        [ "$(velmora-headless --version)" = "velmora-headless $version" ] &&
+        [ "$(velmora-results --version)" = "velmora-results $version" ]
 }
 check "the installed programs report the package's version $version" versions_match
 
@@ -223,7 +224,9 @@ headless_run() {
     for ext in xls pdf png; do
         [ -s "${archive%.dat}.$ext" ] || return 1
     done
-    grep -q "^Test ended after" "$scratch/headless.log"
+    grep -q "^Test ended after" "$scratch/headless.log" &&
+        velmora-results --format json "$archive" >"$scratch/results.json" &&
+        grep -q '"source": "archive"' "$scratch/results.json"
 }
 check "the installed velmora-headless runs a whole test on the installed simulator" headless_run
 

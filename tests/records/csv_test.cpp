@@ -6,12 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "run/run_state.h"
 #include "common/gbk_text.h"
+#include "common/number_text.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
 #include "records_fixture.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
@@ -79,7 +80,7 @@ TEST_F(CsvTest, PlaybackTakesTheTimesFromTheCsvBesideTheArchive) {
     std::string name;
     ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
     EXPECT_DOUBLE_EQ(run.g_dRecordTime[1], 0.031);
-    EXPECT_DOUBLE_EQ(run.g_dRecordTime[3], 0.094);
+    EXPECT_EQ(run.g_dRecordTime[3], 3 * 0.0312);        // the block's 试验时间, full precision
     EXPECT_DOUBLE_EQ(run.g_dRecordTime[4], 4 * 0.030);  // beyond the CSV: the period
 
     const struct {
@@ -139,6 +140,136 @@ TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
     const std::string breakNote =
         BreakNoteText(ResultsOfCurrentTest(settings, run, specimen).results);
     EXPECT_NE(block.find("\r\n说明," + breakNote + ",,\r\n"), std::string::npos) << block;
+}
+
+// The break record has a line of its own before the notes; readers that skip the block read
+// the file with and without it.
+TEST_F(CsvTest, TheBlockNamesTheBreakRecord) {
+    run.g_nBreakRecord = 3;
+    const std::string block = ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen));
+    const std::size_t line = block.find("\r\n结果,断裂判定记录,3,\r\n");
+    ASSERT_NE(line, std::string::npos) << block;
+    EXPECT_EQ(block.find("说明,"), line + sizeof "\r\n结果,断裂判定记录,3,\r\n" - 1);
+    run.g_nBreakRecord = 0;
+    EXPECT_NE(ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen))
+                  .find("\r\n结果,断裂判定记录,,\r\n"),
+              std::string::npos);
+
+    run.g_nBreakRecord = 3;
+    const std::string base = DataFolderPath() + "t";
+    std::string error;
+    ASSERT_TRUE(WriteArchive(settings, run, base + ".dat", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, base + ".csv", &error)) << error;
+    const std::string withLine = ReadWhole(base + ".csv");
+    std::string withoutLine = withLine;
+    withoutLine.erase(withoutLine.find("结果,断裂判定记录,3,\r\n"),
+                      sizeof "结果,断裂判定记录,3,\r\n" - 1);
+    for (const std::string& bytes : {withLine, withoutLine}) {
+        WriteWhole(base + ".csv", bytes);
+        const bool hasLine = bytes == withLine;
+        std::string name;
+        ASSERT_TRUE(ReadArchive(settings, run, base + ".dat", &name, &error)) << error;
+        EXPECT_EQ(run.g_dRecordTime[3], 3 * 0.0312) << hasLine;
+        const std::optional<std::string> replaced = WithResultsBlock(bytes, "结果,x,1,mm\r\n");
+        ASSERT_TRUE(replaced) << hasLine;
+        EXPECT_EQ(*replaced,
+                  "\xEF\xBB\xBF结果,x,1,mm\r\n" + RecordsCsvText(settings, run).substr(3));
+        RecordsCsvContent read;
+        ASSERT_TRUE(ParseRecordsCsv(bytes, &read, &error)) << error;
+        EXPECT_EQ(read.breakRecordStored, hasLine);
+        EXPECT_EQ(read.set.curve.breakRecord, hasLine ? 3 : 0);
+    }
+}
+
+// The file read back gives the result block it was written with, to the last digit: the last
+// record's time, which the records hold to the millisecond, comes from the block's 试验时间.
+TEST_F(CsvTest, TheFileReadsBackToItsResults) {
+    // Elastic to 20 N at 2 mm, hardening to 30 N, necking; broken at record 281.
+    for (int i = 1; i <= 300; ++i) {
+        const double d = i * 0.05;
+        const double f = i > 280 ? 0.01 : d <= 2 ? 10 * d : std::min(20 + 2 * (d - 2), 40 - d);
+        char text[32];
+        std::snprintf(text, sizeof text, "%07.3f", f);
+        run.g_strRecord0[i] = text;
+        std::snprintf(text, sizeof text, "%07.3f", d);
+        run.g_strRecord1[i] = text;
+        run.g_dRecordTime[i] = i * 0.0312;
+    }
+    run.g_nRecordCount = 300;
+    run.g_nBreakRecord = 281;
+    settings.g_strChannelName0 = Utf8ToGbk("拉力 (a,b)");
+    settings.g_strUnit0 = "kN";
+    specimen = {12.5, 50.0, 7.5, 61.0, 0.5};
+    const std::string path = DataFolderPath() + "t.csv";
+    std::string error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
+
+    RecordsCsvContent read;
+    ASSERT_TRUE(ReadRecordsCsv(path, &read, &error)) << error;
+    EXPECT_EQ(read.set.forceName, "拉力 (a,b)");
+    EXPECT_EQ(read.set.units.force, "kN");
+    EXPECT_EQ(read.set.displacementName, "位移");
+    EXPECT_EQ(read.set.units.length, "mm");
+    EXPECT_EQ(read.set.specimen.area, 12.5);
+    EXPECT_EQ(read.set.specimen.finalGaugeLength, 61.0);
+    EXPECT_EQ(read.set.specimen.proofOffset, 0.5);
+    ASSERT_EQ(read.set.curve.force.size(), 300u);
+    EXPECT_EQ(read.set.curve.time[298], 9.329);
+    EXPECT_EQ(read.set.curve.time[299], run.g_dRecordTime[300]);
+    EXPECT_EQ(read.set.curve.displacement[9], 0.5);
+    EXPECT_TRUE(read.breakRecordStored);
+    EvaluateResultSet(read.set);
+    const ResultSet written = ResultsOfCurrentTest(settings, run, specimen);
+    ASSERT_TRUE(written.results.breakDetected && written.results.proofStrength &&
+                written.results.modulus);
+    EXPECT_EQ(ResultsCsvBlock(read.set), ResultsCsvBlock(written));
+
+    // A 试验时间 that is not the last record's leaves the record's own time.
+    std::string edited = ReadWhole(path);
+    const std::size_t at = edited.find("结果,试验时间,");
+    edited.replace(at, edited.find("\r\n", at) - at, "结果,试验时间,9.4,s");
+    ASSERT_TRUE(ParseRecordsCsv(edited, &read, &error)) << error;
+    EXPECT_EQ(read.set.curve.time[299], 9.36);
+    WriteWhole(path, edited);
+    ASSERT_TRUE(ReadRecordTimesCsv(run, path));
+    EXPECT_EQ(run.g_dRecordTime[300], 9.36);
+}
+
+TEST_F(CsvTest, WhatIsNotTheProgramsCsvIsRefused) {
+    const std::string header = "次数,时间(s),张力(N),位移(mm)\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* said;
+    } refused[] = {
+        {"no byte-order mark", header, "字节顺序标记"},
+        {"no header", "\xEF\xBB\xBF结果,标距 L0,50,mm\r\n", "表头"},
+        {"a channel without its unit", "\xEF\xBB\xBF次数,时间(s),张力,位移(mm)\r\n", "表头"},
+        {"a record out of order", "\xEF\xBB\xBF" + header + "2,0.030,1,1\r\n", "第 1 条记录"},
+        {"a value that is not a number", "\xEF\xBB\xBF" + header + "1,0.030,1,x\r\n",
+         "第 1 条记录"},
+        {"a dimension that is not positive", "\xEF\xBB\xBF结果,横截面积 S0,-2,mm²\r\n" + header,
+         "横截面积 S0"},
+        {"a break record that is no record", "\xEF\xBB\xBF结果,断裂判定记录,2.5,\r\n" + header,
+         "断裂判定记录"},
+        {"a block line of three fields", "\xEF\xBB\xBF说明,a,\r\n" + header, "第 1 行"},
+    };
+    for (const auto& r : refused) {
+        RecordsCsvContent read;
+        std::string error;
+        EXPECT_FALSE(ParseRecordsCsv(r.bytes, &read, &error)) << r.what;
+        EXPECT_NE(error.find(r.said), std::string::npos) << r.what << ": " << error;
+    }
+    // A file of the program from before the result block still reads.
+    RecordsCsvContent read;
+    std::string error;
+    ASSERT_TRUE(ParseRecordsCsv("\xEF\xBB\xBF" + header + "1,0.030,1.5,0.25\r\n", &read, &error))
+        << error;
+    EXPECT_FALSE(read.breakRecordStored);
+    EXPECT_FALSE(read.set.specimen.area);
+    EXPECT_EQ(read.set.curve.force, std::vector<double>{1.5});
+    EXPECT_FALSE(ReadRecordsCsv(DataFolderPath() + "missing.csv", &read, &error));
+    EXPECT_NE(error.find("missing.csv"), std::string::npos) << error;
 }
 
 // A new result block goes in front of the records, which are kept as they are; a quoted

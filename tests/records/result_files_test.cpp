@@ -5,13 +5,13 @@
 
 #include <filesystem>
 
-#include "run/run_state.h"
 #include "records/archive.h"
-#include "records/records_csv.h"
 #include "records/archive_ini.h"
+#include "records/records_csv.h"
 #include "records/workbook.h"
 #include "records_fixture.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 
 namespace {
@@ -24,6 +24,7 @@ class ResultFilesTest : public RecordsTest {
         for (int i = 1; i <= 120; ++i) run.g_dRecordTime[i] = i * 0.031;
         run.g_strStartTime = "2025-03-07-14:05:09";
         run.g_strOperator = "Tolvane";
+        run.g_nBreakRecord = 110;
         run.g_strReadout0[kPeakSlot] = run.g_strRecord0[120];
         run.g_strReadout1[kPeakSlot] = run.g_strRecord1[120];
         specimen = {20.0, 50.0};
@@ -60,6 +61,7 @@ TEST_F(ResultFilesTest, NewSuReachesTheIniTheCsvBlockAndTheResultsSheetOnly) {
     EXPECT_NE(block.find("结果,断后最小横截面积 Su,12,mm²\r\n结果,断后标距 Lu,58,mm\r\n"),
               std::string::npos);
     EXPECT_NE(block.find("结果,断面收缩率 Z,40,%\r\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\r\n结果,断裂判定记录,110,\r\n"), std::string::npos) << block;
     const std::string records = csv.substr(csv.find("次数,"));
     EXPECT_EQ(ReadWhole(base + ".csv"), "\xEF\xBB\xBF" + block + records);
 

@@ -130,6 +130,38 @@ TEST(ResultsEngine, RambergOsgoodCurve) {
                   {0.2, 0.05, 0.005, 0.03});
 }
 
+TEST(ResultsEngine, TheFitRangeIsChosen) {
+    const TestCurve curve = RambergOsgood(10, 0.2, 20, 8, 30, 3001);
+    const SpecimenDims specimen{10.0, 50.0};
+    ResultSet usual;
+    usual.curve = curve;
+    usual.specimen = specimen;
+    EvaluateResultSet(usual);
+    // Not given, the range is 10-40 %: every result as before, to the last bit.
+    const TestResults given = ComputeResults(curve, specimen, {}, FitRange{10, 40});
+    EXPECT_EQ(*usual.results.stiffness, *given.stiffness);
+    EXPECT_EQ(*usual.results.proofStrength, *given.proofStrength);
+    EXPECT_EQ(usual.results.fitLowForce, given.fitLowForce);
+    EXPECT_EQ(usual.results.notes, given.notes);
+    EXPECT_NE(ResultNotes(usual)[1].find("（Rp 的 10 %–40 %）"), std::string::npos);
+
+    // Lower on the rise the curve is straighter: the slope comes closer to the true 10 N/mm.
+    ResultSet low = usual;
+    EvaluateResultSet(low, FitRange{2, 15});
+    ASSERT_TRUE(low.results.stiffness);
+    EXPECT_LT(std::fabs(*low.results.stiffness - 10), std::fabs(*usual.results.stiffness - 10));
+    EXPECT_NEAR(low.results.fitHighForce / low.results.fitLowForce, 7.5, 1e-9);
+    EXPECT_NE(ResultNotes(low)[1].find("（Rp 的 2 %–15 %）"), std::string::npos);
+    EXPECT_NE(*low.rows[10].value, *usual.rows[10].value);  // Rp follows the line
+
+    // Too few records in the range: the note names the range that was asked for.
+    const TestResults narrow = ComputeResults(Sampled([](double d) { return 10 * d; }, 10.0, 21),
+                                              specimen, {}, FitRange{10, 12});
+    EXPECT_FALSE(narrow.stiffness);
+    EXPECT_EQ(narrow.notes[0],
+              "弹性段记录不足（力在 Fm 的 10 %–12 % 之间少于 5 条）：刚度、E、Rp、A、Ag 不计算");
+}
+
 TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
     // Broken at its last record, so that A and At are defined.
     const TestCurve line = Sampled([](double d) { return 10 * d; }, 10.0, 101, 101);
