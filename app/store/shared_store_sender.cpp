@@ -1,0 +1,188 @@
+#include "store/shared_store_sender.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+#include "store/results_store.h"
+#include "store/server_store.h"
+#include "store/sqlite_connection.h"
+
+namespace {
+
+// A test or series the queue holds: seq is the number of its latest entry.
+struct Queued {
+    std::int64_t seq = 0;
+    bool series = false;
+    std::string name;
+    bool present = false;  // still in the local store
+    std::string sentDigest;
+};
+
+std::string LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// Series first, so that a lab sees a series before its specimens; then the oldest save.
+bool ReadQueue(SqliteConnection& queue, std::vector<Queued>* items) {
+    items->clear();
+    return queue.Run(
+        "SELECT p.seq, p.kind = 'series', p.name,"
+        " CASE WHEN p.kind = 'test' THEN t.id IS NOT NULL"
+        " ELSE EXISTS (SELECT 1 FROM series WHERE name = p.name) END,"
+        " COALESCE(s.content_sha256, '')"
+        " FROM shared_pending p"
+        " LEFT JOIN shared_sent s ON s.kind = p.kind AND s.name = p.name"
+        " LEFT JOIN tests t ON p.kind = 'test' AND t.archive = p.name"
+        " ORDER BY p.kind = 'test', t.saved_at, t.id, p.seq",
+        {}, [items](const SqlRow& row) {
+            items->push_back(
+                {row.Int(0), row.Int(1) != 0, row.Text(2), row.Int(3) != 0, row.Text(4)});
+        });
+}
+
+// Takes the item off the queue, unless it was entered again meanwhile (its seq then differs
+// and it goes once more), and keeps what the server now has.
+bool MarkSent(SqliteConnection& queue, const Queued& item, const std::string& digest) {
+    const std::string kind = item.series ? "series" : "test";
+    const bool done =
+        queue.RunScript("BEGIN IMMEDIATE") &&
+        (digest.empty() ||
+         queue.Run("INSERT OR REPLACE INTO shared_sent (kind, name, content_sha256, sent_at)"
+                   " VALUES (?, ?, ?, ?)",
+                   {kind, item.name, digest, LocalNow()})) &&
+        queue.Run("DELETE FROM shared_pending WHERE seq = ?", {item.seq}) &&
+        queue.RunScript("COMMIT");
+    if (!done) queue.RunScript("ROLLBACK");
+    return done;
+}
+
+}  // namespace
+
+SharedStoreSender::SharedStoreSender(const SharedStoreConf& conf,
+                                     const std::string& localStorePathUtf8, int retryMs)
+    : conf_(conf), localPath_(localStorePathUtf8), retryMs_(retryMs) {
+    cancelFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    thread_ = std::thread([this] { Run(); });
+}
+
+SharedStoreSender::~SharedStoreSender() {
+    Stop();
+}
+
+void SharedStoreSender::Notify() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        notified_ = true;
+    }
+    wake_.notify_all();
+}
+
+SharedStoreState SharedStoreSender::State() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return state_;
+}
+
+bool SharedStoreSender::Stopping() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return stopping_;
+}
+
+void SharedStoreSender::Stop() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    // Readable from now on: a server call under way ends at once.
+    if (cancelFd_ >= 0) eventfd_write(cancelFd_, 1);
+    if (thread_.joinable()) thread_.join();
+    if (cancelFd_ >= 0) ::close(cancelFd_);
+    cancelFd_ = -1;
+}
+
+void SharedStoreSender::Report(bool connected, int waiting, const std::string& error) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    state_.connected = connected;
+    state_.waiting = waiting;
+    state_.lastError = error;
+}
+
+void SharedStoreSender::Run() {
+    ResultsStore local;
+    ServerStore server(cancelFd_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        notified_ = false;
+        lock.unlock();
+        const bool waiting = Pass(local, server);
+        lock.lock();
+        wake_.wait_for(lock, std::chrono::milliseconds(waiting ? retryMs_ : kIdleCheckMs),
+                       [this] { return stopping_ || notified_; });
+    }
+}
+
+bool SharedStoreSender::Pass(ResultsStore& local, ServerStore& server) {
+    std::string error;
+    if (!local.IsOpen() && !local.Open(localPath_, &error)) {
+        Report(server.IsOpen(), State().waiting, error);
+        return true;
+    }
+    // A connection of its own for the queue, opened afresh: a re-index may have put another
+    // file in the store's place since the last pass.
+    SqliteConnection queue;
+    std::vector<Queued> items;
+    if (!queue.Open(localPath_, kStoreBusyTimeoutMs) || !ReadQueue(queue, &items)) {
+        Report(server.IsOpen(), State().waiting,
+               "试验记录库 " + localPath_ + " 无法读取（" + queue.LastError() + "）");
+        return true;
+    }
+    if (items.empty()) {
+        Report(server.IsOpen(), 0, error);
+        return false;
+    }
+    if (!server.IsOpen()) {
+        // The window learns what waits before a slow connection attempt ends.
+        Report(false, static_cast<int>(items.size()), State().lastError);
+        if (!server.Open(conf_, &error)) {
+            Report(false, static_cast<int>(items.size()), error);
+            return true;
+        }
+    }
+    for (const Queued& item : items) {
+        if (Stopping() || !server.IsOpen()) break;
+        std::string message, digest;
+        // One gone from the local store has nothing left to send: it only leaves the queue.
+        bool sent = true;
+        if (item.present && item.series) {
+            StoredSeries series;
+            sent = local.ReadSeries(item.name, &series, &message);
+            digest = sent ? ContentSha256(series) : std::string();
+            sent = sent && (digest == item.sentDigest || server.EnterSeries(series, &message));
+        } else if (item.present) {
+            StoredTest test;
+            sent = local.ReadTest(item.name, &test, &message);
+            test.rigName = conf_.rig;
+            digest = sent ? ContentSha256(test) : std::string();
+            sent = sent && (digest == item.sentDigest || server.Enter(test, &message));
+        }
+        if (sent && !MarkSent(queue, item, digest))
+            message = "试验记录库 " + localPath_ + " 无法写入（" + queue.LastError() +
+                      "）：已发送的试验将再次发送";
+        if (!message.empty()) error = message;
+    }
+    std::int64_t waiting = static_cast<std::int64_t>(items.size());
+    queue.Run("SELECT COUNT(*) FROM shared_pending", {},
+              [&waiting](const SqlRow& row) { waiting = row.Int(0); });
+    Report(server.IsOpen(), static_cast<int>(waiting), error);
+    return waiting > 0;
+}
