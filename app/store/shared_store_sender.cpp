@@ -150,7 +150,10 @@ bool SharedStoreSender::Pass(ResultsStore& local, ServerStore& server) {
         Report(server.IsOpen(), 0, error);
         return false;
     }
-    if (!server.IsOpen()) {
+    // A connection kept from an earlier pass may have been closed by the server since (a
+    // restart): found so, it is made again at once rather than after the pause.
+    bool fresh = !server.IsOpen();
+    if (fresh) {
         // The window learns what waits before a slow connection attempt ends.
         Report(false, static_cast<int>(items.size()), State().lastError);
         if (!server.Open(conf_, &error)) {
@@ -158,27 +161,35 @@ bool SharedStoreSender::Pass(ResultsStore& local, ServerStore& server) {
             return true;
         }
     }
-    for (const Queued& item : items) {
-        if (Stopping() || !server.IsOpen()) break;
-        std::string message, digest;
+    // True when the item needs nothing more; *digest is what went.
+    auto send = [&](const Queued& item, std::string* digest, std::string* message) {
         // One gone from the local store has nothing left to send: it only leaves the queue.
-        bool sent = true;
-        if (item.present && item.series) {
+        if (!item.present) return true;
+        if (item.series) {
             StoredSeries series;
-            sent = local.ReadSeries(item.name, &series, &message);
-            digest = sent ? ContentSha256(series) : std::string();
-            sent = sent && (digest == item.sentDigest || server.EnterSeries(series, &message));
-        } else if (item.present) {
-            StoredTest test;
-            sent = local.ReadTest(item.name, &test, &message);
-            test.rigName = conf_.rig;
-            digest = sent ? ContentSha256(test) : std::string();
-            sent = sent && (digest == item.sentDigest || server.Enter(test, &message));
+            if (!local.ReadSeries(item.name, &series, message)) return false;
+            *digest = ContentSha256(series);
+            return *digest == item.sentDigest || server.EnterSeries(series, message);
+        }
+        StoredTest test;
+        if (!local.ReadTest(item.name, &test, message)) return false;
+        test.rigName = conf_.rig;
+        *digest = ContentSha256(test);
+        return *digest == item.sentDigest || server.Enter(test, message);
+    };
+    for (const Queued& item : items) {
+        if (Stopping()) break;
+        std::string message, digest;
+        bool sent = send(item, &digest, &message);
+        if (!sent && !server.IsOpen() && !fresh && !Stopping()) {
+            fresh = true;
+            sent = server.Open(conf_, &message) && send(item, &digest, &message);
         }
         if (sent && !MarkSent(queue, item, digest))
             message = "试验记录库 " + localPath_ + " 无法写入（" + queue.LastError() +
                       "）：已发送的试验将再次发送";
         if (!message.empty()) error = message;
+        if (!server.IsOpen()) break;
     }
     std::int64_t waiting = static_cast<std::int64_t>(items.size());
     queue.Run("SELECT COUNT(*) FROM shared_pending", {},

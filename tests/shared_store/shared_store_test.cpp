@@ -230,6 +230,21 @@ TEST_F(SharedStoreTest, TestsWaitWhileTheServerIsDownAndGoOnceWhenItIsBack) {
     for (const std::string& archive : archives) ExpectSameOnServer(*rig, *reader, archive);
 }
 
+TEST_F(SharedStoreTest, AServerRestartedWhileNothingWaitedTakesTheNextTestAtOnce) {
+    auto rig = NewRig("rig-a");
+    // A pause far beyond the bound: only a connection made again at once gets the test there.
+    rig->sender = std::make_unique<SharedStoreSender>(
+        rig->conf, ResultsStorePath(rig->folder.Path()), 3600 * 1000);
+    ASSERT_TRUE(rig->Enter(SampleTest(1, "2026-03-08 11:00:00")));
+    ASSERT_TRUE(WaitFor([&] { return rig->sender->State().connected; }));
+    ASSERT_TRUE(server_->Stop()) << server_->Error();
+    ASSERT_TRUE(server_->Start()) << server_->Error();
+    ASSERT_TRUE(rig->Enter(SampleTest(2, "2026-03-08 11:05:00")));
+    auto reader = Reader(*rig);
+    EXPECT_TRUE(WaitFor([&] { return ArchivesOnServer(*reader, "rig-a").size() == 2; }))
+        << rig->sender->State().lastError;
+}
+
 TEST_F(SharedStoreTest, ATestEnteredAgainReplacesItsRowOnlyWhenItsContentChanged) {
     auto rig = NewRig("rig-a");
     rig->StartSender();
