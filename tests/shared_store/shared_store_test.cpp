@@ -148,9 +148,6 @@ class SharedStoreTest : public ::testing::Test {
         const StoredTest remote = OnServer(reader, rig.conf.rig, archive);
         EXPECT_EQ(ContentSha256(remote), ContentSha256(local)) << archive;
         EXPECT_EQ(remote.rigName, rig.conf.rig);
-        ASSERT_EQ(remote.results.size(), local.results.size());
-        for (std::size_t i = 0; i < local.results.size(); ++i)
-            EXPECT_EQ(remote.results[i].value, local.results[i].value) << archive << " " << i;
     }
 
     static PgServer* server_;
