@@ -99,9 +99,10 @@ class PgServer {
         return pid;
     }
 
-    // Runs SQL as the superuser in dbname; password: for a server that asks for one.
+    // Runs SQL as the superuser in dbname; password: for a server that asks for one. *first
+    // gets the first value of the first row, when asked for.
     bool Exec(const std::string& sql, const std::string& dbname = "postgres",
-              const std::string& password = std::string()) {
+              const std::string& password = std::string(), std::string* first = nullptr) {
         const std::string socket = SocketFolder();
         const char* keys[] = {"host", "dbname", "user", "password", nullptr};
         const char* values[] = {socket.c_str(), dbname.c_str(), kUser,
@@ -113,6 +114,8 @@ class PgServer {
             done = PQresultStatus(result) == PGRES_COMMAND_OK ||
                    PQresultStatus(result) == PGRES_TUPLES_OK;
             if (!done) error_ = PQresultErrorMessage(result);
+            if (first != nullptr)
+                *first = PQntuples(result) > 0 ? PQgetvalue(result, 0, 0) : std::string();
             PQclear(result);
         } else {
             error_ = PQerrorMessage(conn);

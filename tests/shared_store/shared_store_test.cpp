@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -32,6 +33,22 @@ bool WaitFor(const std::function<bool()>& condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// The tests and series a local store's queue holds; -1 when it cannot be read.
+int QueuedIn(const std::string& storePath) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(storePath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        sqlite3_exec(
+            db, "SELECT COUNT(*) FROM shared_pending",
+            [](void* out, int, char** values, char**) {
+                *static_cast<int*>(out) = std::atoi(values[0]);
+                return 0;
+            },
+            &count, nullptr);
+    sqlite3_close(db);
+    return count;
 }
 
 StoredTest SampleTest(int number, const std::string& savedAt) {
@@ -271,9 +288,58 @@ TEST_F(SharedStoreTest, ATestEnteredAgainReplacesItsRowOnlyWhenItsContentChanged
 
     // Entered again as it was: it leaves the queue without a new change on the server.
     ASSERT_TRUE(rig->Enter(test));
-    ASSERT_TRUE(WaitFor([&] { return rig->sender->State().waiting == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return QueuedIn(ResultsStorePath(rig->folder.Path())) == 0; }));
     ASSERT_TRUE(reader->ChangesOf("rig-a", test.archiveName, &changes, &message)) << message;
     EXPECT_EQ(changes.size(), 2u);
+}
+
+TEST_F(SharedStoreTest, AStoreOfTheVersionBeforeTheQueueSendsTheTestsItHeld) {
+    auto rig = NewRig("rig-a");
+    ASSERT_TRUE(rig->Enter(SampleTest(1, "2026-03-09 10:00:00")));
+    ASSERT_TRUE(rig->Enter(SampleTest(2, "2026-03-09 10:30:00")));
+    // Back to the schema before the queue, with the tests still in it.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(ResultsStorePath(rig->folder.Path()).c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "DROP TRIGGER tests_to_share; DROP TRIGGER series_to_share;"
+                           " DROP TABLE shared_pending; DROP TABLE shared_sent;"
+                           " UPDATE store_version SET version = version - 1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    rig->StartSender();
+    auto reader = Reader(*rig);
+    EXPECT_TRUE(WaitFor([&] { return ArchivesOnServer(*reader, "rig-a").size() == 2; }))
+        << rig->sender->State().lastError;
+}
+
+TEST_F(SharedStoreTest, AStoreBuiltAgainSendsNothingTheServerHasAlready) {
+    auto rig = NewRig("rig-a");
+    rig->StartSender();
+    ASSERT_TRUE(rig->Enter(SampleTest(1, "2026-03-09 11:00:00")));
+    auto reader = Reader(*rig);
+    ASSERT_TRUE(WaitFor([&] { return ArchivesOnServer(*reader, "rig-a").size() == 1; }));
+    // The row's version: any write to it changes it.
+    const std::string rowVersion = "SELECT xmin FROM tests WHERE archive = '钢丝1.dat'";
+    std::string before, after;
+    ASSERT_TRUE(server_->Exec(rowVersion, dbname_, "", &before)) << server_->Error();
+
+    // A re-index builds a new store, which knows nothing of what was sent, and puts it in place.
+    const std::string built = rig->folder / "built.sqlite";
+    {
+        ResultsStore store;
+        std::string message;
+        ASSERT_TRUE(store.Open(built, &message)) << message;
+        ASSERT_TRUE(store.Enter(SampleTest(1, "2026-03-09 11:00:00"), &message)) << message;
+    }
+    std::string message;
+    ASSERT_TRUE(ReplaceStoreFile(built, ResultsStorePath(rig->folder.Path()), &message)) << message;
+    rig->sender->Notify();
+    // The new store's queue holds the test until the sender has been through it.
+    EXPECT_TRUE(WaitFor([&] { return QueuedIn(ResultsStorePath(rig->folder.Path())) == 0; }))
+        << rig->sender->State().lastError;
+    ASSERT_TRUE(server_->Exec(rowVersion, dbname_, "", &after)) << server_->Error();
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(SharedStoreTest, TwoRigsShareOneDatabaseSideBySide) {
