@@ -10,8 +10,11 @@
 //   else if (!message.empty()) show(message);  // usable, but a damaged file was put aside
 //   // after each save: StoredTest from EntryOfSavedTest(...), then
 //   if (!store.Enter(entry, &message)) show(message);  // the files are saved all the same
-//   // the 试验记录 window: ListTests(query), then ReadTest(archive) for the one chosen,
+//   // the 试验记录 window: ListTests(query) for its lines, ReadTest(archive) for the one chosen,
 //   // ChangesOf(archive) for its history and ArchiveMatches(test) before trusting its file.
+//   // rebuilding it from the files: ReindexDataFolder(DataFolderPath(), path, progress,
+//   // &report); store objects open elsewhere go on with the new file at their next call.
+// Beside the store SQLite keeps its journal, "试验记录.sqlite-journal", between transactions.
 // Every call returns false with a message (UTF-8, for the operator) when it fails; a failure
 // changes nothing in the store. One object is used from one thread at a time; several
 // objects, in this or other processes, may use one file together.
@@ -62,6 +65,14 @@ struct StoredTest {
     int recordCount = 0;
     std::vector<StoredResult> results;
     std::vector<StoredNote> notes;
+};
+
+// A line of the list of tests: what tells one test from another.
+struct TestListing {
+    std::int64_t id = 0;
+    std::string archiveName, savedAt, testName, startTime, operatorName, rigName, series;
+    int specimenNumber = 0;
+    std::string specimenId, excludedReason;
 };
 
 // A series of specimens, as its series file gives it (see series/series_file.h).
@@ -117,9 +128,8 @@ class ResultsStore {
     // with a message, for a store of a newer version (left untouched), a store locked
     // beyond the timeout, or a file that cannot be opened. *messageUtf8 is emptied
     // otherwise.
+    // A store that could not be opened is tried again by the next call.
     bool Open(const std::string& pathUtf8, std::string* messageUtf8);
-    bool IsOpen() const;
-    const std::string& Path() const { return path_; }
 
     // Enters the test, or replaces the one of the same archive name, in one transaction;
     // a replaced test keeps its id and gets a change row per result (or specimen value)
@@ -135,8 +145,8 @@ class ResultsStore {
     bool EnterChanges(const std::string& archiveName, const std::vector<StoredChange>& changes,
                       std::string* messageUtf8);
 
-    // The tests the query selects, without their results and notes (ReadTest has them).
-    bool ListTests(const TestQuery& query, std::vector<StoredTest>* tests,
+    // The tests the query selects (ReadTest gives the whole of one).
+    bool ListTests(const TestQuery& query, std::vector<TestListing>* tests,
                    std::string* messageUtf8);
     // The tests of a series in specimen order, with their results and notes.
     bool TestsOfSeries(const std::string& seriesName, std::vector<StoredTest>* tests,

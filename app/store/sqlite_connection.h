@@ -18,7 +18,7 @@ struct sqlite3_stmt;
 using SqlValue = std::variant<std::monostate, std::int64_t, double, std::string>;
 
 // Why a statement failed, as far as the caller acts on it.
-enum class SqlFailure { kNone, kBusy, kFull, kReadOnly, kNotDatabase, kOther };
+enum class SqlFailure { kNone, kBusy, kFull, kDisk, kReadOnly, kNotDatabase, kOther };
 
 // The current row of a query; good only inside the callback that receives it.
 class SqlRow {
@@ -46,8 +46,8 @@ class SqliteConnection {
     bool IsOpen() const { return db_ != nullptr; }
     bool ReadOnly() const;
 
-    // Runs one statement; eachRow (when given) sees every row it returns. Statements are
-    // prepared once per connection and kept.
+    // Runs one statement; eachRow (when given) sees every row it returns and runs no
+    // statement itself. Statements are prepared once per connection and kept.
     bool Run(const std::string& sql, const std::vector<SqlValue>& parameters = {},
              const std::function<void(const SqlRow&)>& eachRow = {});
     // Several statements without parameters or rows (a schema migration).

@@ -185,7 +185,7 @@ TEST_F(ReindexTest, RebuildsFromTheArchivesAndKeepsTheHistory) {
 
     ResultsStore store;
     ASSERT_TRUE(store.Open(storePath, &message)) << message;
-    std::vector<StoredTest> tests;
+    std::vector<TestListing> tests;
     ASSERT_TRUE(store.ListTests({}, &tests, &message));
     ASSERT_EQ(tests.size(), 2u) << "the test whose files are gone is no longer listed";
     StoredTest stored;
