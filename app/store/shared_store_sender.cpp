@@ -119,21 +119,23 @@ void SharedStoreSender::Report(bool connected, int waiting, const std::string& e
 
 void SharedStoreSender::Run() {
     ResultsStore local;
+    bool localOpen = false;
     ServerStore server(cancelFd_);
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
         notified_ = false;
         lock.unlock();
-        const bool waiting = Pass(local, server);
+        const bool waiting = Pass(local, &localOpen, server);
         lock.lock();
         wake_.wait_for(lock, std::chrono::milliseconds(waiting ? retryMs_ : kIdleCheckMs),
                        [this] { return stopping_ || notified_; });
     }
 }
 
-bool SharedStoreSender::Pass(ResultsStore& local, ServerStore& server) {
+bool SharedStoreSender::Pass(ResultsStore& local, bool* localOpen, ServerStore& server) {
     std::string error;
-    if (!local.IsOpen() && !local.Open(localPath_, &error)) {
+    // Opened, the store has the queue's tables.
+    if (!*localOpen && !(*localOpen = local.Open(localPath_, &error))) {
         Report(server.IsOpen(), State().waiting, error);
         return true;
     }

@@ -64,7 +64,7 @@ class SharedStoreSender {
 
   private:
     void Run();
-    bool Pass(ResultsStore& local, ServerStore& server);
+    bool Pass(ResultsStore& local, bool* localOpen, ServerStore& server);
     bool Stopping() const;
     void Report(bool connected, int waiting, const std::string& error);
 
