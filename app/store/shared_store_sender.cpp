@@ -50,19 +50,32 @@ bool ReadQueue(SqliteConnection& queue, std::vector<Queued>* items) {
         });
 }
 
-// Takes the item off the queue, unless it was entered again meanwhile (its seq then differs
-// and it goes once more), and keeps what the server now has.
-bool MarkSent(SqliteConnection& queue, const Queued& item, const std::string& digest) {
-    const std::string kind = item.series ? "series" : "test";
-    const bool done =
-        queue.RunScript("BEGIN IMMEDIATE") &&
-        (digest.empty() ||
-         queue.Run("INSERT OR REPLACE INTO shared_sent (kind, name, content_sha256, sent_at)"
-                   " VALUES (?, ?, ?, ?)",
-                   {kind, item.name, digest, LocalNow()})) &&
-        queue.Run("DELETE FROM shared_pending WHERE seq = ?", {item.seq}) &&
-        queue.RunScript("COMMIT");
+// What the server committed: the item and the digest of what went (empty: nothing went).
+struct Sent {
+    const Queued* item;
+    std::string digest;
+};
+// Marks are written this many at a time: each local commit waits for the disk.
+constexpr std::size_t kMarksPerCommit = 50;
+
+// Takes the items off the queue in one transaction, unless one was entered again meanwhile
+// (its seq then differs and it goes once more), and keeps what the server now has. Failed,
+// they stay queued and go again, which the server takes as the same content.
+bool MarkSent(SqliteConnection& queue, std::vector<Sent>* sent) {
+    if (sent->empty()) return true;
+    bool done = queue.RunScript("BEGIN IMMEDIATE");
+    const std::string now = LocalNow();
+    for (const Sent& mark : *sent)
+        done = done &&
+               (mark.digest.empty() ||
+                queue.Run("INSERT OR REPLACE INTO shared_sent (kind, name, content_sha256,"
+                          " sent_at) VALUES (?, ?, ?, ?)",
+                          {std::string(mark.item->series ? "series" : "test"), mark.item->name,
+                           mark.digest, now})) &&
+               queue.Run("DELETE FROM shared_pending WHERE seq = ?", {mark.item->seq});
+    done = done && queue.RunScript("COMMIT");
     if (!done) queue.RunScript("ROLLBACK");
+    sent->clear();
     return done;
 }
 
@@ -179,6 +192,12 @@ bool SharedStoreSender::Pass(ResultsStore& local, bool* localOpen, ServerStore& 
         *digest = ContentSha256(test);
         return *digest == item.sentDigest || server.Enter(test, message);
     };
+    std::vector<Sent> marks;
+    auto mark = [&] {
+        if (!MarkSent(queue, &marks))
+            error = "试验记录库 " + localPath_ + " 无法写入（" + queue.LastError() +
+                    "）：已发送的试验将再次发送";
+    };
     for (const Queued& item : items) {
         if (Stopping()) break;
         std::string message, digest;
@@ -187,12 +206,12 @@ bool SharedStoreSender::Pass(ResultsStore& local, bool* localOpen, ServerStore& 
             fresh = true;
             sent = server.Open(conf_, &message) && send(item, &digest, &message);
         }
-        if (sent && !MarkSent(queue, item, digest))
-            message = "试验记录库 " + localPath_ + " 无法写入（" + queue.LastError() +
-                      "）：已发送的试验将再次发送";
+        if (sent) marks.push_back({&item, digest});
+        if (marks.size() >= kMarksPerCommit) mark();
         if (!message.empty()) error = message;
         if (!server.IsOpen()) break;
     }
+    mark();
     std::int64_t waiting = static_cast<std::int64_t>(items.size());
     queue.Run("SELECT COUNT(*) FROM shared_pending", {},
               [&waiting](const SqlRow& row) { waiting = row.Int(0); });
