@@ -376,6 +376,11 @@ TEST_F(SharedStoreTest, StopCutsShortAServerThatDoesNotAnswer) {
     ASSERT_GT(postmaster, 0);
     // Frozen, the server takes connections into its backlog and never answers them.
     ASSERT_EQ(::kill(postmaster, SIGSTOP), 0);
+    // Woken again whatever the test finds, or the next ones would wait on it.
+    struct Thaw {
+        pid_t pid;
+        ~Thaw() { ::kill(pid, SIGCONT); }
+    } thaw{postmaster};
     ASSERT_TRUE(rig->Enter(SampleTest(1, "2026-03-11 08:00:00")));
     rig->StartSender();
     // The sender tells what waits, then tries to connect.
@@ -383,7 +388,6 @@ TEST_F(SharedStoreTest, StopCutsShortAServerThatDoesNotAnswer) {
     const auto before = std::chrono::steady_clock::now();
     rig->sender->Stop();
     const auto took = std::chrono::steady_clock::now() - before;
-    ::kill(postmaster, SIGCONT);
     EXPECT_LT(took, std::chrono::seconds(10));
     EXPECT_FALSE(rig->sender->State().connected);
 }
