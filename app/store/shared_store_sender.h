@@ -7,7 +7,8 @@
 // server transaction, and marks it sent only after the server committed it, with the SHA-256
 // of its content: a test entered again with other content (a re-evaluation, Su typed later)
 // goes again, one entered again as it was does not. While the server cannot be reached
-// nothing fails: the queue waits, and the sender tries again every few seconds.
+// nothing fails: the queue waits, and the sender tries again every few seconds. The queue
+// fills without a shared store too: a rig given the file later sends all it holds.
 //
 // How the program uses it:
 //   SharedStoreConf conf;
