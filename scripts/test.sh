@@ -4,8 +4,10 @@
 # built and run under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# LibreOffice only to check that it opens the workbooks without a complaint.
-bash scripts/deps.sh libreoffice-calc-nogui
+# LibreOffice only to check that it opens the workbooks without a complaint; a PostgreSQL
+# server for the shared store's tests, which start and stop their own; pdftotext to read
+# back the reports.
+bash scripts/deps.sh libreoffice-calc-nogui postgresql poppler-utils
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

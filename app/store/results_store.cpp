@@ -48,6 +48,22 @@ const char* const kMigrations[] = {
     "CREATE TABLE changes ("
     " test_id INTEGER NOT NULL REFERENCES tests (id), position INTEGER NOT NULL,"
     " changed_at TEXT NOT NULL, text TEXT NOT NULL, PRIMARY KEY (test_id, position));",
+    // What the shared server store does not have yet (see store/shared_store_sender.h): every
+    // entry of a test or a series queues it again under a new sequence number, and a sender
+    // takes it off only when the number is still the one it sent.
+    "CREATE TABLE shared_pending ("
+    " seq INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, name TEXT NOT NULL,"
+    " UNIQUE (kind, name));"
+    "CREATE TABLE shared_sent ("
+    " kind TEXT NOT NULL, name TEXT NOT NULL, content_sha256 TEXT NOT NULL,"
+    " sent_at TEXT NOT NULL, PRIMARY KEY (kind, name));"
+    "INSERT INTO shared_pending (kind, name) SELECT 'series', name FROM series ORDER BY created;"
+    "INSERT INTO shared_pending (kind, name) SELECT 'test', archive FROM tests"
+    " ORDER BY saved_at, id;"
+    "CREATE TRIGGER tests_to_share AFTER INSERT ON tests BEGIN"
+    " INSERT OR REPLACE INTO shared_pending (kind, name) VALUES ('test', NEW.archive); END;"
+    "CREATE TRIGGER series_to_share AFTER INSERT ON series BEGIN"
+    " INSERT OR REPLACE INTO shared_pending (kind, name) VALUES ('series', NEW.name); END;",
 };
 constexpr int kVersion = sizeof kMigrations / sizeof kMigrations[0];
 
