@@ -329,13 +329,16 @@ void RunController::EnterInStore(Reaction& r, const std::string& archive) {
     SavedTest saved;
     StoredTest entry;
     std::string error;
-    if (!LoadSavedTest(archive, m_specimen, &saved, &error) ||
-        !EntryOfSavedTest(saved, DataFolderPath(), &entry, &error) ||
-        !m_store->Enter(entry, &error))
+    if (LoadSavedTest(archive, m_specimen, &saved, &error) &&
+        EntryOfSavedTest(saved, DataFolderPath(), &entry, &error) &&
+        m_store->Enter(entry, &error)) {
+        if (m_entered) m_entered();
+    } else {
         Tell(r, Effect::Kind::kNotice,
              "试验已保存，但未登记到试验记录库：" + error +
                  "\n试验记录窗口的“重建索引”可从存档补登。",
              "试验记录");
+    }
 }
 
 bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8) {

@@ -5,6 +5,7 @@
 // from here (outputs written, inputs and channels read); the window only shows.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,7 +75,11 @@ class RunController {
     const SeriesSession* Series() const { return m_series; }
     // Every test saved, and every change to a saved test's files, is entered in the owner's
     // store after its files are written; a store that fails is reported, the files stand.
-    void KeepStore(ResultsStore& store) { m_store = &store; }
+    // `entered` runs after each entry that succeeded (the shared store's sender looks then).
+    void KeepStore(ResultsStore& store, std::function<void()> entered = {}) {
+        m_store = &store;
+        m_entered = std::move(entered);
+    }
 
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
@@ -152,6 +157,7 @@ class RunController {
     SpecimenDims& m_specimen;
     SeriesSession* m_series = nullptr;
     ResultsStore* m_store = nullptr;
+    std::function<void()> m_entered;
     ChannelVoltages m_channels;
     Lamps m_lamps;
     WORD m_wDigitalOut = kIdleOutputWord;

@@ -35,6 +35,7 @@
 #include "shell/status_line.h"
 #include "shell/status_text.h"
 #include "shell/window_style.h"
+#include "store/shared_store_sender.h"
 #include "testlog/test_log_window.h"
 
 namespace {
@@ -47,7 +48,9 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
     m_card.highSpeed.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
     m_control.FollowSeries(m_series);
-    m_control.KeepStore(m_store);
+    m_control.KeepStore(m_store, [this] {
+        if (m_sender) m_sender->Notify();
+    });
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -99,6 +102,22 @@ void CTestDlg::OnInitDialog() {
         storeMessage.clear();
     if (!storeMessage.empty())
         ShowNotice(this, QString::fromStdString(storeMessage), QStringLiteral("试验记录"));
+    SharedStoreConf conf;
+    std::string confMessage;
+    switch (LoadSharedStoreConf(DataFolderPath(), &conf, &confMessage)) {
+        case SharedStoreConfStatus::kAbsent:
+            break;
+        case SharedStoreConfStatus::kRefused:
+            ShowNotice(this, QString::fromStdString(confMessage), QStringLiteral("共享数据库"));
+            break;
+        case SharedStoreConfStatus::kReady:
+            m_sender =
+                std::make_unique<SharedStoreSender>(conf, ResultsStorePath(DataFolderPath()));
+            // The status line says what waits for the server; the poll only reads a copy.
+            connect(&m_senderPoll, &QTimer::timeout, this, &CTestDlg::ShowStatus);
+            m_senderPoll.start(2000);
+            break;
+    }
 
     SetColumnHeaders();
     Chart()->CalcLayout();
@@ -319,7 +338,12 @@ void CTestDlg::OnSeriesResults() {
 }
 
 void CTestDlg::OnTestLog() {
-    if (m_testLogWnd == nullptr) m_testLogWnd = new CTestLogWnd(DataFolderPath(), this);
+    if (m_testLogWnd == nullptr) {
+        m_testLogWnd = new CTestLogWnd(DataFolderPath(), this);
+        connect(m_testLogWnd, &CTestLogWnd::Reindexed, this, [this] {
+            if (m_sender) m_sender->Notify();
+        });
+    }
     m_testLogWnd->show();
     m_testLogWnd->raise();
     m_testLogWnd->activateWindow();
@@ -356,8 +380,13 @@ void CTestDlg::RefreshControls() {
 }
 
 void CTestDlg::ShowStatus() {
-    const StatusFacts facts = FactsOfRun(m_settings, *m_run, m_control, m_card.g_hDevice != nullptr,
-                                         TimerPeriod(kSampleTimer));
+    StatusFacts facts = FactsOfRun(m_settings, *m_run, m_control, m_card.g_hDevice != nullptr,
+                                   TimerPeriod(kSampleTimer));
+    if (m_sender) {
+        const SharedStoreState shared = m_sender->State();
+        facts.sharedWaiting = shared.waiting;
+        facts.sharedError = QString::fromStdString(shared.lastError);
+    }
     m_controls->StatusLine()->Show(ComposeStatus(facts));
 }
 

@@ -21,6 +21,7 @@ class CMainControls;
 class CResultsWnd;
 class CSeriesWnd;
 class CTestLogWnd;
+class SharedStoreSender;
 class QKeyEvent;
 class QMessageBox;
 
@@ -71,6 +72,7 @@ class CTestDlg : public QDialog {
     // The window "试验记录" over the results store.
     void OnTestLog();
     CTestLogWnd* TestLogWindow() const { return m_testLogWnd; }
+    const SharedStoreSender* Sender() const { return m_sender.get(); }
     // The results window "试验结果" with the results of the test in the record tables.
     void OnResults();
     CResultsWnd* ResultsWindow() const { return m_resultsWnd; }
@@ -141,6 +143,9 @@ class CTestDlg : public QDialog {
     SpecimenDims m_specimen;
     SeriesSession m_series;
     ResultsStore m_store;
+    // Sends the store's tests to the lab's shared database, when 共享数据库.conf names one.
+    std::unique_ptr<SharedStoreSender> m_sender;
+    QTimer m_senderPoll;
     ChartFlags m_flags;
     Card m_card;
     RunController m_control{m_card, m_settings, *m_run, m_specimen};

@@ -79,6 +79,12 @@ StatusTexts ComposeStatus(const StatusFacts& facts) {
     }
     if (facts.forcedStop.Any()) notice << ForcedStopNotice(facts, saved);
     if (saved) notice << QStringLiteral("已保存：") + facts.savedArchive;
+    if (facts.sharedWaiting > 0) {
+        QString waiting =
+            QStringLiteral("%1 项待发送到共享数据库（已保存在本机）").arg(facts.sharedWaiting);
+        if (!facts.sharedError.isEmpty()) waiting += QStringLiteral("：") + facts.sharedError;
+        notice << waiting;
+    }
     texts.notice = notice.join(QStringLiteral("；"));
     return texts;
 }

@@ -33,6 +33,8 @@ struct StatusFacts {
     QString specimenId;    // the test's specimen in its series; empty for a lone test
     QString excludedReason;
     QString nextSpecimenId;  // while a series is active and no test is held: the next one
+    int sharedWaiting = 0;   // tests and series the shared database does not have yet
+    QString sharedError;     // why they wait
 };
 
 struct StatusTexts {

@@ -1,7 +1,9 @@
 // A series of five specimens run by the main window in exec() on the simulated rig: started
 // from its dialog, each specimen pulled to its break and saved, the third marked invalid from
 // the menu, 试验记录 listing the series while the last specimen is pulled; the series
-// window's statistics against those worked out here from the store's results.
+// window's statistics against those worked out here from the store's results. The rig sends
+// its tests to a shared PostgreSQL server of the test's own, stopped after the second
+// specimen and started again after the fourth: the server ends with each test once.
 #include <QAction>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -9,10 +11,12 @@
 #include <cmath>
 
 #include "../common/modal_answer.h"
+#include "../shared_store/pg_server.h"
 #include "control/control_ids.h"
 #include "series/series_window.h"
 #include "simulated_rig_case.h"
 #include "store/results_store.h"
+#include "store/shared_store_sender.h"
 #include "testlog/test_log_model.h"
 #include "testlog/test_log_window.h"
 
@@ -44,6 +48,17 @@ class SeriesEndToEndTest : public SimulatedRigCase {
 };
 
 void SeriesEndToEndTest::fiveSpecimensOneInvalid() {
+    PgServer server;
+    QVERIFY2(server.Init() && server.Start(), server.Error().c_str());
+    {
+        std::string error;
+        QVERIFY(EnsureDataFolder(&error));
+        QFile conf(QString::fromStdString(DataFolderPath()) + QStringLiteral("共享数据库.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(("host=" + server.SocketFolder() + "\ndbname=postgres\nuser=" + PgServer::kUser +
+                    "\nrig=拉伸机 1\n")
+                       .c_str());
+    }
     StartSimulator();
     if (QTest::currentTestFailed()) return;
     HoldRigClock();
@@ -74,6 +89,15 @@ void SeriesEndToEndTest::fiveSpecimensOneInvalid() {
             }
             PullSpecimenToBreak([&] { return Archives() == specimen; });
             QCOMPARE(m_dlg->Run().g_seriesMember.number, specimen);
+            if (specimen == 2) {
+                QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Sender()->State().waiting == 0, 60000);
+                QVERIFY2(server.Stop(), server.Error().c_str());
+            }
+            if (specimen == 4) {
+                // Saved here all the same, and said to wait for the server.
+                QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Sender()->State().waiting >= 2, 60000);
+                QVERIFY2(server.Start(), server.Error().c_str());
+            }
             if (specimen == 5) {
                 QTRY_VERIFY_WITH_TIMEOUT(!log->Busy() && log->Model()->rowCount() >= 4, 20000);
             }
@@ -128,6 +152,19 @@ void SeriesEndToEndTest::fiveSpecimensOneInvalid() {
     QVERIFY(std::fabs(*s.deviation - deviation) < 1e-9 * mean);
     QVERIFY(std::fabs(*s.confidenceHigh - (mean + half)) < 1e-6 * mean);
     QVERIFY2(mean > 100 && deviation < mean, qPrintable(QString::number(mean)));
+
+    // Every test once on the server, under this rig, the invalid one marked there too.
+    std::string count;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        server.Exec("SELECT count(*) FROM tests", "postgres", "", &count) && count == "5", 60000);
+    QVERIFY(server.Exec("SELECT count(DISTINCT archive) FROM tests WHERE rig = '拉伸机 1'",
+                        "postgres", "", &count));
+    QCOMPARE(count, std::string("5"));
+    QTRY_VERIFY_WITH_TIMEOUT(server.Exec("SELECT excluded_reason FROM tests WHERE "
+                                         "specimen_no = 3",
+                                         "postgres", "", &count) &&
+                                 count == "断于标距外",
+                             60000);
 }
 
 QTEST_MAIN(SeriesEndToEndTest)

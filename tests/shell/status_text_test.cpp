@@ -168,6 +168,16 @@ TEST(StatusText, SeriesSpecimenBesideTheState) {
     EXPECT_EQ(S(ComposeStatus(FactsOfRun(settings, *run, control, true, 50)).state), "已停止");
 }
 
+// What waits for the shared database is said, with why; nothing when all went.
+TEST(StatusText, SharedDatabaseBacklog) {
+    StatusFacts facts = Facts(RunPhase::kIdle);
+    EXPECT_EQ(S(ComposeStatus(facts).notice), "");
+    facts.sharedWaiting = 3;
+    facts.sharedError = QStringLiteral("无法连接共享数据库");
+    EXPECT_EQ(S(ComposeStatus(facts).notice),
+              "3 项待发送到共享数据库（已保存在本机）：无法连接共享数据库");
+}
+
 TEST(StatusText, RecentIntervalAveragesTheRunsLastTenRecords) {
     double times[32] = {};
     // Records 1..5 at 30 ms, a 10 s pause (stop, continue), then 6..30 at 40 ms.
