@@ -1,7 +1,10 @@
 #include "reevaluation/reevaluation.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <system_error>
 
 #include "common/atomic_file.h"
@@ -9,6 +12,7 @@
 #include "records/archive_ini.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
+#include "records/store_entry.h"
 
 namespace fs = std::filesystem;
 
@@ -63,6 +67,7 @@ bool EvaluateArchive(const std::string& pathUtf8, const ReevaluationOptions& opt
     read.path = pathUtf8;
     read.archive = true;
     read.member = saved.member;
+    read.operatorName = saved.operatorName;
     read.set = std::move(saved.set);
     std::vector<std::string> notes;
     if (!saved.hasTestFile && !specimenFile)
@@ -172,4 +177,50 @@ Evaluation EvaluateInputs(const ReevaluationOptions& options) {
         evaluation.statistics = StatisticsOfSeries(specimens);
     }
     return evaluation;
+}
+
+void UpdateStores(const Evaluation& evaluation, std::vector<RefusedFile>* refused,
+                  std::vector<std::string>* lines) {
+    std::map<std::string, std::unique_ptr<ResultsStore>> stores;
+    std::map<std::string, int> entered;
+    for (const EvaluatedTest& test : evaluation.tests) {
+        if (!test.archive) {
+            refused->push_back({test.path, "只有存档可以更新试验记录库：" + test.path});
+            continue;
+        }
+        const std::string folder = FolderOf(test.path);
+        std::string message;
+        std::unique_ptr<ResultsStore>& store = stores[folder];
+        if (!store) {
+            store = std::make_unique<ResultsStore>();
+            if (!store->Open(ResultsStorePath(folder), &message)) {
+                refused->push_back({test.path, message});
+                continue;
+            }
+            if (!message.empty()) lines->push_back(message);
+        }
+        SavedTest saved;
+        saved.archivePath = test.path;
+        saved.operatorName = test.operatorName;
+        saved.member = test.member;
+        saved.set = test.set;
+        StoredTest entry;
+        if (!EntryOfSavedTest(saved, folder, &entry, &message) || !store->Enter(entry, &message)) {
+            refused->push_back({test.path, message});
+            continue;
+        }
+        if (!test.fromCommandLine.empty()) {
+            std::string text = "velmora-results 重新计算：";
+            for (std::size_t i = 0; i < test.fromCommandLine.size(); ++i)
+                text += (i ? "，" : "") + test.fromCommandLine[i];
+            char now[32];
+            const std::time_t t = std::time(nullptr);
+            std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
+            store->EnterChanges(entry.archiveName, {{now, text}}, &message);
+        }
+        ++entered[folder];
+    }
+    for (const auto& [folder, count] : entered)
+        lines->push_back("已更新试验记录库 " + ResultsStorePath(folder) + "：" +
+                         std::to_string(count) + " 个试验");
 }

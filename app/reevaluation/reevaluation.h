@@ -15,6 +15,7 @@ struct EvaluatedTest {
     std::string path;  // UTF-8
     bool archive = false;
     SeriesMember member;
+    std::string operatorName;  // UTF-8, an archive's
     ResultSet set;
     // The lines a view prints under the results: where the fracture was found, the engine's
     // notes, then how this command read the file (UTF-8).
@@ -49,3 +50,10 @@ bool TestsOfFolder(const std::string& folderUtf8, const std::optional<std::strin
                    std::vector<std::string>* paths, std::string* errorUtf8);
 // Every input of the command line, then the statistics over the valid tests.
 Evaluation EvaluateInputs(const ReevaluationOptions& options);
+
+// Enters each evaluated archive, as evaluated, in the results store of its folder; the store
+// records what changed, and a change of method from the command line is added to the test's
+// history. The archives are only read. A test read from a CSV alone has no archive to enter:
+// it is refused. *lines gets a line per store updated.
+void UpdateStores(const Evaluation& evaluation, std::vector<RefusedFile>* refused,
+                  std::vector<std::string>* lines);

@@ -70,6 +70,8 @@ std::string ReevaluationUsage() {
            "  --fit-range LOW-HIGH     弹性段拟合区间，参考力（Fm，再取 ReH 或 Rp）的 %，默认 "
            "10-40\n"
            "  --break-value N          较早的记录文件没有断裂判定记录时所用的断裂判定值\n"
+           "  --update-store           以重新计算的结果更新存档所在文件夹的试验记录库（记下改动；\n"
+           "                           存档不变，只有存档可以更新）\n"
            "  --help                   显示本说明并退出\n"
            "  --version                显示版本并退出\n"
            "命令行给出的值优先于文件中的值，输出注明哪些值来自命令行。\n"
@@ -96,6 +98,10 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
         }
         if (arg == "--version") {
             parsed.version = true;
+            continue;
+        }
+        if (arg == "--update-store") {
+            parsed.updateStore = true;
             continue;
         }
         const NumberOption* number = nullptr;

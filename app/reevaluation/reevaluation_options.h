@@ -23,6 +23,8 @@ struct ReevaluationOptions {
     std::optional<FitRange> fitRange;
     // For a CSV from before it named its break record: the break rule's value.
     std::optional<double> breakValue;
+    // The archives' results store takes the tests as evaluated here (never the archives).
+    bool updateStore = false;
     std::vector<std::string> inputs;  // files and folders, in the order given
 };
 

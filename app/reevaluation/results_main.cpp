@@ -29,7 +29,11 @@ int main(int argc, char* argv[]) {
         std::printf("velmora-results %s\n", VELMORA_VERSION);
         return 0;
     }
-    const Evaluation evaluation = EvaluateInputs(options);
+    Evaluation evaluation = EvaluateInputs(options);
+    std::vector<std::string> updated;
+    if (options.updateStore) UpdateStores(evaluation, &evaluation.refused, &updated);
+    for (const std::string& line : updated)
+        std::fprintf(stderr, "velmora-results: %s\n", line.c_str());
     for (const RefusedFile& file : evaluation.refused)
         std::fprintf(stderr, "velmora-results: %s\n", file.message.c_str());
     const std::string text = options.format == OutputFormat::kJson  ? JsonText(evaluation)

@@ -16,6 +16,7 @@
 #include "records/archive_ini.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
+#include "records/store_entry.h"
 #include "reevaluation/reevaluation_options.h"
 #include "reevaluation/reevaluation_output.h"
 #include "run/run_state.h"
@@ -29,18 +30,18 @@ std::string Parsed(std::vector<std::string> args, ReevaluationOptions* options) 
 
 TEST(ReevaluationOptions, TakesFormatsSeriesAndMethodSettings) {
     ReevaluationOptions o;
-    ASSERT_EQ(Parsed({"a.dat",     "--format",       "json", "--series",
-                      "钢丝 B",    "--diameter",     "2",    "--gauge-length",
-                      "50",        "--final-area",   "1.5",  "--final-gauge-length",
-                      "61",        "--proof-offset", "0.5",  "--fit-range",
-                      "5.5-30",    "--break-value",  "25",   "--",
-                      "--odd.csv", "folder"},
-                     &o),
-              "");
+    ASSERT_EQ(
+        Parsed({"a.dat", "--format",       "json", "--series",     "钢丝 B", "--diameter",
+                "2",     "--gauge-length", "50",   "--final-area", "1.5",    "--final-gauge-length",
+                "61",    "--proof-offset", "0.5",  "--fit-range",  "5.5-30", "--break-value",
+                "25",    "--update-store", "--",   "--odd.csv",    "folder"},
+               &o),
+        "");
     EXPECT_EQ(o.format, OutputFormat::kJson);
     EXPECT_EQ(o.series, "钢丝 B");
     EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.dat", "--odd.csv", "folder"}));
     EXPECT_EQ(o.breakValue, 25.0);
+    EXPECT_TRUE(o.updateStore);
     const MethodOverrides overrides = OverridesOfOptions(o);
     EXPECT_DOUBLE_EQ(*overrides.specimen.area, std::acos(-1.0));
     ASSERT_TRUE(overrides.fitRange);
@@ -178,6 +179,52 @@ TEST_F(ReevaluationTest, AnArchiveAndItsCsvGiveTheProgramsResults) {
     EXPECT_EQ(archive.fromCommandLine,
               (std::vector<std::string>{"横截面积 S0 = 20 mm²", "弹性段拟合区间 = 5 %–30 %"}));
     EXPECT_NE(archive.notes[2].find("Rp 的 5 %–30 %"), std::string::npos) << archive.notes[2];
+}
+
+// A re-evaluation updates the store of the archive's folder, which records what changed and
+// why; the archive is only read, and a CSV alone has no archive to enter.
+TEST_F(ReevaluationTest, UpdatingTheStoreRecordsTheChangeAndLeavesTheArchive) {
+    saved.Save(Path("t"), {10.0, 50.0}, {"B", 1, ""});
+    std::string error;
+    SavedTest played;
+    ASSERT_TRUE(LoadSavedTest(Path("t.dat"), {}, &played, &error)) << error;
+    StoredTest entry;
+    ASSERT_TRUE(EntryOfSavedTest(played, folder_.Path() + "/", &entry, &error)) << error;
+    {
+        ResultsStore store;
+        ASSERT_TRUE(store.Open(ResultsStorePath(folder_.Path() + "/"), &error)) << error;
+        ASSERT_TRUE(store.Enter(entry, &error)) << error;
+    }
+    std::ifstream in(Path("t.dat"), std::ios::binary);
+    const std::string archive((std::istreambuf_iterator<char>(in)), {});
+
+    ReevaluationOptions options;
+    options.finalArea = 4.0;
+    options.inputs = {Path("t.dat"), Path("t.csv")};
+    Evaluation evaluation = EvaluateInputs(options);
+    std::vector<std::string> lines;
+    UpdateStores(evaluation, &evaluation.refused, &lines);
+    ASSERT_EQ(evaluation.refused.size(), 1u);
+    EXPECT_EQ(evaluation.refused[0].path, Path("t.csv"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("1 个试验"), std::string::npos) << lines[0];
+
+    ResultsStore store;
+    ASSERT_TRUE(store.Open(ResultsStorePath(folder_.Path() + "/"), &error)) << error;
+    StoredTest updated;
+    ASSERT_TRUE(store.ReadTest("t.dat", &updated, &error)) << error;
+    EXPECT_EQ(updated.finalArea, std::optional<double>(4.0));
+    EXPECT_EQ(updated.specimenId, "B-01");
+    std::vector<StoredChange> changes;
+    ASSERT_TRUE(store.ChangesOf("t.dat", &changes, &error)) << error;
+    std::string history;
+    for (const StoredChange& change : changes) history += change.text + "\n";
+    EXPECT_NE(history.find("断面收缩率 Z"), std::string::npos) << history;
+    EXPECT_NE(history.find("velmora-results 重新计算：断后最小横截面积 Su = 4 mm²"),
+              std::string::npos)
+        << history;
+    std::ifstream again(Path("t.dat"), std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), archive);
 }
 
 // Without its test file an archive plays with the Specimen.ini of its folder, as the program
