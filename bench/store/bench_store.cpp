@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../common/bench_support.h"
+#include "../common/stored_tests.h"
 #include "records/archive.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
@@ -55,28 +56,6 @@ void Report(const char* what, int runs, double target, const std::function<void(
 void Fail(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     std::exit(2);
-}
-
-// Tests of many names, operators, series and save times, each with the saved test's results.
-StoredTest Synthetic(int i, const StoredTest& model) {
-    static const char* const kNames[] = {"钢丝", "拉杆", "螺栓", "板材", "焊缝", "铝型材"};
-    static const char* const kOperators[] = {"Tolvane", "Brenn", "Halvik", "Oster", "Marrow"};
-    StoredTest test = model;
-    char text[64];
-    const int day = i % 1000, second = i * 7919 % 86400;
-    const std::time_t when = 1704067200 + static_cast<std::time_t>(day) * 86400 + second;
-    std::tm local{};
-    gmtime_r(&when, &local);
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    test.savedAt = text;
-    test.testName = std::string(kNames[i % 6]) + std::to_string(i % 97);
-    test.operatorName = kOperators[i % 5];
-    test.archiveName = test.testName + "-" + std::to_string(i) + ".dat";
-    test.series = i % 3 == 0 ? "" : "系列 " + std::to_string(i / 5);
-    test.specimenNumber = test.series.empty() ? 0 : i % 5 + 1;
-    for (StoredResult& result : test.results)
-        if (result.value) *result.value *= 1 + (i % 101) * 1e-3;
-    return test;
 }
 
 }  // namespace
@@ -144,7 +123,7 @@ int main(int argc, char** argv) {
     const auto fillStart = std::chrono::steady_clock::now();
     std::vector<StoredTest> batch;
     for (int i = 0; i < kStoredTests; ++i) {
-        batch.push_back(Synthetic(i, entry));
+        batch.push_back(SyntheticTest(i, entry));
         if (batch.size() == 5000 || i + 1 == kStoredTests) {
             if (!big.EnterAll(batch, &error)) Fail(error);
             batch.clear();
@@ -208,7 +187,7 @@ int main(int argc, char** argv) {
     });
     Report("one test with its results", 11, kListTargetMs, [&] {
         StoredTest one;
-        if (!reopened.ReadTest(Synthetic(50002, entry).archiveName, &one, &error)) Fail(error);
+        if (!reopened.ReadTest(SyntheticTest(50002, entry).archiveName, &one, &error)) Fail(error);
     });
 
     if (keep)
