@@ -11,7 +11,7 @@
 #include "common/sha256.h"
 #include "records/archive.h"
 #include "records/saved_test.h"
-#include "series/series_file.h"
+#include "records/series_file.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "records/biff8_writer.h"
-#include "series/series_file.h"
+#include "records/series_file.h"
 #include "series/series_tests.h"
 
 std::string SeriesCsvPath(const std::string& dataFolderUtf8, const std::string& nameUtf8);

@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-#include "series/series_file.h"
+#include "records/series_file.h"
 #include "series/series_overlay.h"
 #include "series/series_tests.h"
 

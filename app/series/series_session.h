@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "run/series_member.h"
-#include "series/series_file.h"
+#include "records/series_file.h"
 
 struct SeriesSession {
     bool active = false;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "series/series_file.h"
+#include "records/series_file.h"
 #include "series/series_overlay.h"
 #include "series/series_tests.h"
 

@@ -75,7 +75,7 @@ struct TestListing {
     std::string specimenId, excludedReason;
 };
 
-// A series of specimens, as its series file gives it (see series/series_file.h).
+// A series of specimens, as its series file gives it (see records/series_file.h).
 struct StoredSeries {
     std::string name, material, method, operatorName;
     int planned = 0;

@@ -19,7 +19,7 @@
 #include "records/records_csv.h"
 #include "records/saved_test.h"
 #include "run/run_state.h"
-#include "series/series_file.h"
+#include "records/series_file.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 

@@ -1,5 +1,5 @@
 // The series file: what the operator gave when starting a series, read back as written.
-#include "series/series_file.h"
+#include "records/series_file.h"
 
 #include <gtest/gtest.h>
 

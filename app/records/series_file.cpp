@@ -1,4 +1,4 @@
-#include "series/series_file.h"
+#include "records/series_file.h"
 
 #include <algorithm>
 #include <cstdlib>
