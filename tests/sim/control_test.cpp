@@ -226,6 +226,7 @@ TEST(SimOptions, RefusesBadCommandLines) {
                                                {"--extensometer-noise", "-1"},
                                                {"--extensometer-off-at", "0"},
                                                {"--extensometer-off-at", "half"},
+                                               {"--extensometer-off-at", "nan"},
                                                {"--extensometer-off-at"},
                                                {"--dir"},
                                                {"--bogus", "1"}}) {
