@@ -61,9 +61,11 @@ std::string Format(const char* format, Args... args) {
 std::string FormatState(const RigState& s) {
     return Format(
         "ok time=%.3f position=%.3f elongation=%.3f force=%.3f peak=%.3f "
-        "specimen=%s motion=%s travel-limit=%d inputs=%04x outputs=%04x rig=%s",
+        "specimen=%s motion=%s travel-limit=%d inputs=%04x outputs=%04x rig=%s toe=%.3f "
+        "extensometer=%s extension=%.4f",
         s.time, s.position, s.elongation, s.force, s.peakForce, SpecimenStateName(s.specimen),
-        MotionName(s.motion), s.travelLimit ? 1 : 0, s.inputs, s.outputs, s.driving ? "on" : "off");
+        MotionName(s.motion), s.travelLimit ? 1 : 0, s.inputs, s.outputs, s.driving ? "on" : "off",
+        s.toe, s.extensometer ? "on" : "off", s.extension);
 }
 
 const char* kUsage = "err usage: ";
@@ -84,7 +86,8 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
             !ParseNumber(w[2], &volts)) {
             return std::string(kUsage) + "set-voltage <channel 0-31> <volts>";
         }
-        if (rig.State().driving && (number == kTensionChannel || number == kDisplacementChannel)) {
+        if (rig.State().driving && (number == kTensionChannel || number == kDisplacementChannel ||
+                                    number == kExtensometerChannel)) {
             return "err the rig drives channel " + w[1] + " (rig off first)";
         }
         card.SetVoltage(static_cast<int>(number), volts);
@@ -141,6 +144,12 @@ std::string ExecuteControl(const std::string& line, Card& card, Rig& rig, bool* 
         bool on = false;
         if (args != 1 || !ParseOnOff(w[1], &on)) return std::string(kUsage) + "rig on|off";
         rig.SetDriving(on);
+        return "ok";
+    }
+    if (command == "extensometer") {
+        bool on = false;
+        if (args != 1 || !ParseOnOff(w[1], &on)) return std::string(kUsage) + "extensometer on|off";
+        rig.SetExtensometer(on);
         return "ok";
     }
     if (command == "rig-state" && args == 0) {

@@ -57,6 +57,12 @@ std::map<std::string, double*> NumericOptions(RigParams& p) {
         {"--force-noise", &p.forceNoise},
         {"--displacement-noise", &p.displacementNoise},
         {"--button-ms", &p.buttonHoldMs},
+        {"--compliance", &p.compliance},
+        {"--toe", &p.toe},
+        {"--toe-force", &p.toeForce},
+        {"--extensometer-le", &p.extensometerLength},
+        {"--extensometer-mm-per-volt", &p.extensometerMmPerVolt},
+        {"--extensometer-noise", &p.extensometerNoise},
     };
 }
 
@@ -78,6 +84,15 @@ std::string Usage() {
            "                         the specimen's S0, L0 and Su (command specimen)\n"
            "  --speed mm/s  --return-speed mm/s  --travel mm  --force-noise N\n"
            "  --displacement-noise mm  --button-ms ms  --seed N\n"
+           "  --compliance mm/N      the load train's deflection per newton (default 0.04)\n"
+           "  --toe mm  --toe-force N\n"
+           "                         the grips' slack and the force that takes it up\n"
+           "                         (default 0.3, 1.5)\n"
+           "  --extensometer-le mm   the clip-on extensometer's gauge length (default 50)\n"
+           "  --extensometer-mm-per-volt mm  --extensometer-noise mm\n"
+           "                         its scale and noise (default 2, 0.0005)\n"
+           "  --extensometer-off-at PERCENT\n"
+           "                         take it off at this strain (default never)\n"
            "  --time-scale FACTOR    simulated seconds per real second (default 1)\n"
            "  --no-rig               the rig does not drive the channels and inputs\n"
            "  --panel                show the rig panel (builds with the GUI only)\n"
@@ -150,6 +165,12 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return false;
             }
             options->timeScale = number;
+        } else if (arg == "--extensometer-off-at") {
+            if (!ParseDouble(value, &number)) {
+                *error = "bad number for " + arg + ": " + value;
+                return false;
+            }
+            options->rig.extensometerOffAt = number;
         } else if (numeric.count(arg) != 0) {
             if (!ParseDouble(value, &number)) {
                 *error = "bad number for " + arg + ": " + value;

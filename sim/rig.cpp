@@ -19,13 +19,20 @@ struct Preset {
 
 // stiffness, yield force, plateau, ultimate force, ultimate elongation, break force,
 // break elongation, S0, L0, Su. The wires (S0 0.05 mm², a diameter of about 0.25 mm) reach
-// 620-840 MPa; the ductile one is a polymer film strip 10 mm wide and 0.05 mm thick.
+// 620-840 MPa; the ductile one is a polymer film strip 10 mm wide and 0.05 mm thick. The
+// rigid one, for measuring the load train's compliance, is a steel bar of 10 mm² whose
+// 20 kN/mm make its own stretch a thousandth of the train's, which stays elastic far
+// beyond the force range and necks so gently that a soft train does not snap it.
 const Preset kPresets[] = {
     {"default", {10.0, 20.0, 1.0, 32.5, 12.0, 26.0, 16.0, 0.05, 100.0, 0.03}},
     {"brittle", {12.0, 30.0, 0.0, 31.0, 3.0, 30.9, 3.1, 0.05, 100.0, 0.048}},
     {"ductile", {8.0, 16.0, 3.0, 31.5, 30.0, 20.0, 42.0, 0.5, 50.0, 0.25}},
     {"strong", {15.0, 30.0, 0.5, 42.0, 10.0, 36.0, 13.0, 0.05, 100.0, 0.035}},
+    {"rigid", {20000.0, 2000.0, 0.0, 4000.0, 1.0, 3990.0, 50.0, 10.0, 100.0, 8.0}},
 };
+
+// Bisection stops when the elongation is known this closely (mm).
+constexpr double kElongationTolerance = 1e-9;
 
 }  // namespace
 
@@ -76,6 +83,26 @@ std::string ValidateParams(const RigParams& p) {
     }
     if (!(p.buttonHoldMs > 0.0)) return "button hold time must be positive";
     if (!(p.newtonsPerVolt > 0.0) || !(p.mmPerVolt > 0.0)) return "sensor scales must be positive";
+    if (!(p.compliance >= 0.0 && std::isfinite(p.compliance))) {
+        return "compliance must not be negative";
+    }
+    // A train that springs back faster than the necking specimen loses force would fling
+    // the specimen apart: there is no steady state to simulate.
+    double neckingSlope =
+        2.0 * (s.ultimateForce - s.breakForce) / (s.breakElongation - s.ultimateElongation);
+    if (!(p.compliance * neckingSlope < 1.0)) {
+        return "compliance too large: the necking specimen would snap";
+    }
+    if (!(p.toe >= 0.0 && std::isfinite(p.toe))) return "toe must not be negative";
+    if (!(p.toeForce > 0.0 && std::isfinite(p.toeForce))) return "toe force must be positive";
+    if (!(p.extensometerLength > 0.0 && std::isfinite(p.extensometerLength)) ||
+        !(p.extensometerMmPerVolt > 0.0 && std::isfinite(p.extensometerMmPerVolt))) {
+        return "extensometer gauge length and scale must be positive";
+    }
+    if (!(p.extensometerNoise >= 0.0)) return "noise must not be negative";
+    if (p.extensometerOffAt && !(*p.extensometerOffAt > 0.0)) {
+        return "extensometer off-at strain must be positive";
+    }
     return "";
 }
 
@@ -160,6 +187,12 @@ double LoadingForce(const SpecimenParams& s, double e) {
     return s.ultimateForce - (s.ultimateForce - s.breakForce) * u * u;
 }
 
+double ToeTravel(const RigParams& p, double force) {
+    if (force >= p.toeForce) return p.toe;
+    double slack = 1.0 - std::max(0.0, force) / p.toeForce;
+    return p.toe * (1.0 - slack * slack);
+}
+
 SpecimenState LoadingStage(const SpecimenParams& s, double e) {
     double yieldElongation = s.yieldForce / s.stiffness;
     if (e < yieldElongation) return SpecimenState::kElastic;
@@ -169,7 +202,12 @@ SpecimenState LoadingStage(const SpecimenParams& s, double e) {
 }
 
 Rig::Rig(Card& card, RigParams params, Clock clock)
-    : card_(card), params_(params), clock_(std::move(clock)), random_(params.seed), now_(clock_()) {
+    : card_(card),
+      params_(params),
+      clock_(std::move(clock)),
+      random_(params.seed),
+      extensometerRandom_(params.seed + 1),
+      now_(clock_()) {
     std::lock_guard<std::mutex> lock(mutex_);
     // Only what the program does from now on moves the crosshead.
     card_.TakeOutputFalls();
@@ -224,27 +262,67 @@ void Rig::Step(double h) {
         }
     }
 
+    // The crosshead's travel since the mount is the specimen's elongation, the load train's
+    // deflection and the slack the grips have taken up.
+    double travel = position_ - mountPosition_;
     if (broken_) {
         force_ = 0.0;
+        elongation_ = travel - toe_;
         return;
     }
-    double elongation = position_ - mountPosition_;
     const SpecimenParams& s = params_.specimen;
+    double elongation = SolveElongation(travel);
     if (elongation >= maxElongation_) {
         maxElongation_ = elongation;
         if (maxElongation_ >= s.breakElongation) {
             broken_ = true;
             force_ = 0.0;
+            elongation_ = travel - toe_;
             return;
         }
-        force_ = LoadingForce(s, elongation);
-    } else {
-        // Unloading runs down the elastic line from the furthest point reached; a slack
-        // specimen carries nothing.
-        force_ = std::max(
-            0.0, LoadingForce(s, maxElongation_) - s.stiffness * (maxElongation_ - elongation));
     }
+    elongation_ = elongation;
+    force_ = SpecimenForce(elongation);
     peakForce_ = std::max(peakForce_, force_);
+    // Seated wedges stay seated: the slack does not come back as the force falls.
+    toe_ = std::max(toe_, ToeTravel(params_, force_));
+    // The operator takes the extensometer off once, as the strain passes the mark; one
+    // clipped on again afterwards stays.
+    if (params_.extensometerOffAt && !offAtPassed_ &&
+        100.0 * elongation_ / s.gaugeLength >= *params_.extensometerOffAt) {
+        offAtPassed_ = true;
+        if (extensometerOn_) {
+            extensometerOn_ = false;
+            offAtStrain_ = true;
+        }
+    }
+}
+
+// Force at an elongation of the present specimen: the loading curve beyond the furthest
+// point reached, below it the elastic line down from there; a slack specimen carries nothing.
+double Rig::SpecimenForce(double elongation) const {
+    const SpecimenParams& s = params_.specimen;
+    if (elongation >= maxElongation_) return LoadingForce(s, elongation);
+    return std::max(0.0,
+                    LoadingForce(s, maxElongation_) - s.stiffness * (maxElongation_ - elongation));
+}
+
+// The elongation at which specimen, train and grips share the crosshead's travel. The
+// travel rises with the elongation (the validation keeps the train stiffer than the
+// necking), and the elongation lies between the travel less the most the train and grips
+// can take and the travel itself.
+double Rig::SolveElongation(double travel) const {
+    auto travelAt = [this](double elongation) {
+        double force = SpecimenForce(elongation);
+        return elongation + params_.compliance * force + std::max(toe_, ToeTravel(params_, force));
+    };
+    double low = travel - params_.compliance * params_.specimen.ultimateForce - params_.toe;
+    double high = travel;
+    while (high - low > kElongationTolerance) {
+        double middle = 0.5 * (low + high);
+        (travelAt(middle) < travel ? low : high) = middle;
+    }
+    return high;
 }
 
 std::uint16_t Rig::InputWord() const {
@@ -263,6 +341,13 @@ void Rig::DriveCard() {
     double position = position_ + params_.displacementNoise * noise_(random_);
     card_.SetVoltage(kTensionChannel, force / params_.newtonsPerVolt);
     card_.SetVoltage(kDisplacementChannel, position / params_.mmPerVolt);
+    double extensometer = 0.0;
+    if (extensometerOn_) {
+        extensometer =
+            (Extension() + params_.extensometerNoise * extensometerNoise_(extensometerRandom_)) /
+            params_.extensometerMmPerVolt;
+    }
+    card_.SetVoltage(kExtensometerChannel, extensometer);
     card_.SetDigitalInputs(InputWord());
 }
 
@@ -277,10 +362,19 @@ void Rig::ApplyButton(Button button) {
 
 void Rig::MountSpecimen() {
     mountPosition_ = position_;
+    elongation_ = 0.0;
     maxElongation_ = 0.0;
     force_ = 0.0;
     peakForce_ = 0.0;
+    toe_ = 0.0;
     broken_ = false;
+    offAtPassed_ = false;
+    if (offAtStrain_) extensometerOn_ = true;
+    offAtStrain_ = false;
+}
+
+double Rig::Extension() const {
+    return elongation_ * params_.extensometerLength / params_.specimen.gaugeLength;
 }
 
 void Rig::Press(Button button, double holdMs) {
@@ -334,6 +428,14 @@ void Rig::NewSpecimen() {
     DriveCard();
 }
 
+void Rig::SetExtensometer(bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    UpdateLocked();
+    extensometerOn_ = on;
+    offAtStrain_ = false;
+    DriveCard();
+}
+
 bool RigIsActive(const RigState& state) {
     constexpr std::uint16_t kButtonInputs = kInStart | kInStop | kInZero | kInClear;
     return state.motion != Motion::kStopped || (state.inputs & kButtonInputs) != kButtonInputs;
@@ -344,9 +446,12 @@ RigState Rig::State() const {
     RigState state;
     state.time = now_;
     state.position = position_;
-    state.elongation = position_ - mountPosition_;
+    state.elongation = elongation_;
     state.force = force_;
     state.peakForce = peakForce_;
+    state.toe = toe_;
+    state.extension = Extension();
+    state.extensometer = extensometerOn_;
     state.specimen =
         broken_ ? SpecimenState::kBroken : LoadingStage(params_.specimen, maxElongation_);
     state.motion = motion_;

@@ -1,12 +1,14 @@
-// The tensile rig behind the card: a crosshead pulling a specimen, the tension and
-// displacement sensors on analog channels 0 and 1, the push-buttons and the travel-limit
-// switch on the digital inputs, and the stop and return lines on the digital outputs.
-// Time comes from an injected clock so that tests can step it.
+// The tensile rig behind the card: a crosshead pulling a specimen through a compliant load
+// train and grips with slack, the tension and crosshead sensors on analog channels 0 and 1,
+// a clip-on extensometer on channel 2, the push-buttons and the travel-limit switch on the
+// digital inputs, and the stop and return lines on the digital outputs. Time comes from an
+// injected clock so that tests can step it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,6 +41,7 @@ constexpr double kMaxButtonHoldMs = 60000.0;
 
 constexpr int kTensionChannel = 0;
 constexpr int kDisplacementChannel = 1;
+constexpr int kExtensometerChannel = 2;
 
 // Force over elongation while loading: elastic line up to the yield force, a yield plateau,
 // hardening up to the ultimate force, then necking down to the break force at the break
@@ -72,6 +75,17 @@ struct RigParams {
     double buttonHoldMs = 150.0;
     double newtonsPerVolt = 10.0;
     double mmPerVolt = 20.0;
+    // The frame, load cell and grips deflect by force × compliance: the crosshead travels
+    // that much more than the specimen stretches.
+    double compliance = 0.04;  // mm/N
+    // The grips' slack: toe mm of travel taken up while the force rises to toeForce.
+    double toe = 0.3;       // mm
+    double toeForce = 1.5;  // N
+    // The clip-on extensometer: the specimen's own strain over its gauge length Le.
+    double extensometerLength = 50.0;         // Le, mm
+    double extensometerMmPerVolt = 2.0;       // ±10 mm on the ±5 V input
+    double extensometerNoise = 0.0005;        // mm, standard deviation
+    std::optional<double> extensometerOffAt;  // %, the strain at which it is taken off
     unsigned seed = 1;
 };
 
@@ -94,6 +108,10 @@ std::uint16_t ButtonBit(Button button);
 // Force on the loading curve at an elongation, and the stage it lies in (not broken).
 double LoadingForce(const SpecimenParams& specimen, double elongation);
 SpecimenState LoadingStage(const SpecimenParams& specimen, double elongation);
+// The grips' slack taken up by a force: most of it over the first newtons, the whole toe at
+// toeForce, so that over the crosshead's travel the force first climbs slowly, then ever
+// faster.
+double ToeTravel(const RigParams& params, double force);
 
 struct RigState {
     double time = 0.0;        // s of simulated time
@@ -101,6 +119,11 @@ struct RigState {
     double elongation = 0.0;  // mm since the specimen was mounted
     double force = 0.0;       // N, without sensor noise
     double peakForce = 0.0;   // N, of the present specimen
+    double toe = 0.0;         // mm of the grips' slack taken up
+    // What the extensometer spans of the elongation (mm over Le, without noise); it reads
+    // only while on.
+    double extension = 0.0;
+    bool extensometer = true;
     SpecimenState specimen = SpecimenState::kElastic;
     Motion motion = Motion::kStopped;
     bool travelLimit = false;
@@ -136,6 +159,8 @@ class Rig {
     void ReturnHome();
     // Mount a fresh specimen at the crosshead's present position.
     void NewSpecimen();
+    // Clip the extensometer on or take it off; off, its channel reads 0 V.
+    void SetExtensometer(bool on);
 
     RigState State() const;
     const RigParams& Params() const { return params_; }
@@ -146,6 +171,9 @@ class Rig {
     void UpdateLocked();
     void ApplyOutputFalls();
     void Step(double dt);
+    double SpecimenForce(double elongation) const;
+    double SolveElongation(double travel) const;
+    double Extension() const;
     void ApplyButton(Button button);
     void MountSpecimen();
     void DriveCard();
@@ -157,13 +185,24 @@ class Rig {
     mutable std::mutex mutex_;
     std::mt19937 random_;
     std::normal_distribution<double> noise_{0.0, 1.0};
+    // The extensometer's own noise, apart from the sensors' so that clipping it on or off
+    // leaves their readings as they were.
+    std::mt19937 extensometerRandom_;
+    std::normal_distribution<double> extensometerNoise_{0.0, 1.0};
     double now_;
     double position_ = 0.0;
     double mountPosition_ = 0.0;
+    double elongation_ = 0.0;
     double maxElongation_ = 0.0;
     double force_ = 0.0;
     double peakForce_ = 0.0;
+    double toe_ = 0.0;
     bool broken_ = false;
+    bool extensometerOn_ = true;
+    // Taken off at the off-at strain rather than by command: the next specimen gets it
+    // clipped on again.
+    bool offAtStrain_ = false;
+    bool offAtPassed_ = false;  // the present specimen's strain has passed the off-at mark
     Motion motion_ = Motion::kStopped;
     bool travelOverride_ = false;
     bool driving_ = true;

@@ -215,8 +215,10 @@ void SafetyEndToEndTest::settingsFileThatFailsTheChecksIsKeptAside() {
 
         const TestRun& run = m_dlg->Run();
         StartRigTest([&run] { return bool(run.g_bRecording); });
-        // To 34 N at once, then on in steps of 0.25 N, each seen by two of the 30 ms ticks.
-        AdvanceRig(1.9);
+        // To 34 N at once (5.5 mm of crosshead, of which the load train's deflection and the
+        // grips' slack take 1.7 mm), then on in steps of 0.25 N, each seen by two of the
+        // 30 ms ticks.
+        AdvanceRig(2.75);
         for (int step = 0; step < 100 && run.g_bRecording && !QTest::currentTestFailed(); ++step) {
             const int records = run.g_nRecordCount;
             AdvanceRig(0.05);
@@ -264,7 +266,7 @@ void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
         QVERIFY(m_boxes.empty());
         const TestRun& run = m_dlg->Run();
         StartRigTest([&run] { return bool(run.g_bRecording); });
-        AdvanceRig(1.9);
+        AdvanceRig(2.75);
         for (int step = 0; step < 100 && run.g_bRecording && !QTest::currentTestFailed(); ++step)
             AdvanceRig(0.05);
         QTRY_VERIFY_WITH_TIMEOUT((StateOutputs(RigCommand("rig-state")) & 0x01) == 0 &&
@@ -280,7 +282,8 @@ void SafetyEndToEndTest::longPeriodForcedStopBetweenTicks() {
 }
 
 // With a 10 s sampling period the polls see the peak and then the break, before the first
-// tick: the rig pulls to 10 mm (32 N), then past its break at 16 mm.
+// tick: the rig pulls to 10 mm of crosshead (31 N), then past its break at 17.3 mm (the
+// specimen's 16 mm, the load train's 1 mm at 26 N and the grips' 0.3 mm of slack).
 void SafetyEndToEndTest::longPeriodBreakBetweenTicks() {
     StartSimulator();
     if (QTest::currentTestFailed()) return;
@@ -293,7 +296,7 @@ void SafetyEndToEndTest::longPeriodBreakBetweenTicks() {
         StartRigTest([&run] { return bool(run.g_bRecording); });
         AdvanceRig(5.0);
         QVERIFY(!run.g_bBreakDetected);
-        AdvanceRig(3.5);
+        AdvanceRig(4.0);
         if (QTest::currentTestFailed()) return;
         const std::string state = RigCommand("rig-state");
         QCOMPARE(StateField(state, "specimen"), std::string("broken"));
@@ -368,12 +371,13 @@ void SafetyEndToEndTest::terminationStopsTheRigAndSavesTheTest() {
     QProcess program;
     StartProgram(program, programDir.path());
     if (QTest::currentTestFailed()) return;
-    // The start held until a whole poll of the program has seen it; then to 20 N.
+    // The start held until a whole poll of the program has seen it; then to the 20 N yield,
+    // 3.1 mm of crosshead with the load train's deflection and the grips' slack.
     QCOMPARE(RigCommand("hold start"), std::string("ok"));
     const long long reads = InputReads();
     QTRY_VERIFY_WITH_TIMEOUT(InputReads() >= reads + 2, 20000);
     QCOMPARE(RigCommand("release start"), std::string("ok"));
-    AdvanceRig(1.0);
+    AdvanceRig(1.8);
     QTRY_VERIFY2_WITH_TIMEOUT(StateNumber(RigCommand("rig-state"), "force") > 15.0 &&
                                   (StateOutputs(RigCommand("rig-state")) & 0x04) == 0,
                               RigCommand("rig-state").c_str(), 20000);

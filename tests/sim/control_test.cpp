@@ -24,14 +24,17 @@ class ControlTest : public ::testing::Test {
 TEST_F(ControlTest, RigOwnsItsChannelsAndInputsUntilSwitchedOff) {
     EXPECT_EQ(Run("set-voltage 0 1.5").rfind("err", 0), 0u);
     EXPECT_EQ(Run("set-inputs ffef").rfind("err", 0), 0u);
-    EXPECT_EQ(Run("set-voltage 2 -1.25"), "ok") << "channels the rig does not use stay free";
+    EXPECT_EQ(Run("set-voltage 2 1.5").rfind("err", 0), 0u) << "the extensometer's";
+    EXPECT_EQ(Run("set-voltage 3 -1.25"), "ok") << "channels the rig does not use stay free";
     EXPECT_EQ(Run("rig off"), "ok");
     EXPECT_EQ(Run("set-voltage 0 1.5"), "ok");
     EXPECT_EQ(card_.Voltage(0), 1.5);
-    EXPECT_EQ(Run("get-voltage 2"), "ok -1.250000");
+    EXPECT_EQ(Run("set-voltage 2 0.25"), "ok");
+    EXPECT_EQ(Run("get-voltage 2"), "ok 0.250000");
+    EXPECT_EQ(Run("get-voltage 3"), "ok -1.250000");
     // However large the value, the reply carries all of it.
-    EXPECT_EQ(Run("set-voltage 3 -1e300"), "ok");
-    const std::string huge = Run("get-voltage 3");
+    EXPECT_EQ(Run("set-voltage 4 -1e300"), "ok");
+    const std::string huge = Run("get-voltage 4");
     EXPECT_EQ(huge.size(), std::string("ok -1").size() + 300 + std::string(".000000").size());
     EXPECT_EQ(huge.substr(huge.size() - 7), ".000000");
     EXPECT_EQ(Run("set-inputs FFEA"), "ok");
@@ -92,8 +95,9 @@ TEST(ControlClock, HeldRigMovesByItsStepsOnly) {
     EXPECT_EQ(run("rig-state").rfind("ok time=0.000 position=0.000", 0), 0u);
     EXPECT_EQ(run("clock advance 0.5"), "ok");
     EXPECT_EQ(card.DigitalInputs(), 0xFFFF);
-    // 1 mm at 10 N/mm: 10 N on the 10 N/V sensor.
-    EXPECT_NEAR(card.Voltage(0), 1.0, 0.05);
+    // 1 mm of crosshead: the grips' slack takes 0.3 mm, the specimen's 10 N/mm and the
+    // train's 0.04 mm/N share the rest, 5 N on the 10 N/V sensor.
+    EXPECT_NEAR(card.Voltage(0), 0.5, 0.01);
     std::string state = run("rig-state");
     EXPECT_EQ(state.rfind("ok time=0.500 position=1.000", 0), 0u) << state;
     for (const char* line : {"clock", "clock advance", "clock advance 0", "clock advance -1",
@@ -125,6 +129,22 @@ TEST_F(ControlTest, HeldButtonReadsLowUntilReleased) {
     EXPECT_EQ(Run("release stop"), "ok");
     for (const char* line : {"hold", "hold kick", "release", "hold start now"})
         EXPECT_EQ(Run(line).rfind("err", 0), 0u) << line;
+}
+
+TEST_F(ControlTest, ExtensometerTakenOffAndClippedOn) {
+    EXPECT_EQ(Run("press start"), "ok");
+    now_ = 2.0;
+    std::string state = Run("rig-state");
+    EXPECT_NE(state.find(" toe=0.300 extensometer=on extension="), std::string::npos) << state;
+    EXPECT_NE(Run("get-voltage 2"), "ok 0.000000");
+    EXPECT_EQ(Run("extensometer off"), "ok");
+    EXPECT_EQ(Run("get-voltage 2"), "ok 0.000000");
+    EXPECT_NE(Run("rig-state").find(" extensometer=off "), std::string::npos);
+    for (const char* line : {"extensometer", "extensometer maybe", "extensometer on now"})
+        EXPECT_EQ(Run(line).rfind("err", 0), 0u) << line;
+    EXPECT_EQ(Run("get-voltage 2"), "ok 0.000000") << "a refused command changes nothing";
+    EXPECT_EQ(Run("extensometer on"), "ok");
+    EXPECT_NE(Run("get-voltage 2"), "ok 0.000000");
 }
 
 TEST_F(ControlTest, InputReadsCountTheCardsReadBacks) {
@@ -163,6 +183,27 @@ TEST(SimOptions, CardsPresetsAndParameters) {
     EXPECT_FALSE(options.rigOn);
     EXPECT_EQ(options.dir, "/tmp/x");
     EXPECT_EQ(options.rig.seed, 7u);
+    EXPECT_FALSE(options.rig.extensometerOffAt) << "none unless asked for";
+}
+
+TEST(SimOptions, LoadTrainAndExtensometer) {
+    sim::Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--compliance", "0.1", "--toe", "0", "--toe-force", "3", "--preset", "rigid",
+                       "--extensometer-le", "25", "--extensometer-mm-per-volt", "1",
+                       "--extensometer-noise", "0", "--extensometer-off-at", "8.5"},
+                      &options, &error))
+        << error;
+    EXPECT_EQ(options.rig.compliance, 0.1);
+    EXPECT_EQ(options.rig.toe, 0.0);
+    EXPECT_EQ(options.rig.toeForce, 3.0);
+    EXPECT_EQ(options.rig.specimen.stiffness, 20000.0) << "the rigid bar";
+    EXPECT_EQ(options.rig.extensometerLength, 25.0);
+    EXPECT_EQ(options.rig.extensometerMmPerVolt, 1.0);
+    EXPECT_EQ(options.rig.extensometerNoise, 0.0);
+    ASSERT_TRUE(options.rig.extensometerOffAt);
+    EXPECT_EQ(*options.rig.extensometerOffAt, 8.5);
+    EXPECT_NE(sim::Usage().find("--extensometer-off-at"), std::string::npos);
 }
 
 TEST(SimOptions, RefusesBadCommandLines) {
@@ -175,6 +216,18 @@ TEST(SimOptions, RefusesBadCommandLines) {
                                                {"--speed", "0"},
                                                {"--break-elongation", "5"},
                                                {"--time-scale", "-1"},
+                                               {"--compliance", "-0.01"},
+                                               {"--compliance", "stiff"},
+                                               {"--compliance", "0.5"},
+                                               {"--toe", "-1"},
+                                               {"--toe-force", "0"},
+                                               {"--extensometer-le", "0"},
+                                               {"--extensometer-mm-per-volt", "-2"},
+                                               {"--extensometer-noise", "-1"},
+                                               {"--extensometer-off-at", "0"},
+                                               {"--extensometer-off-at", "half"},
+                                               {"--extensometer-off-at", "nan"},
+                                               {"--extensometer-off-at"},
                                                {"--dir"},
                                                {"--bogus", "1"}}) {
         sim::Options options;

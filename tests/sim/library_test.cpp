@@ -7,6 +7,7 @@
 #include "card.h"
 #include "driver.h"
 #include "in_process_driver.h"
+#include "rig.h"
 #include "two_channel_scan.h"
 
 namespace {
@@ -44,6 +45,38 @@ TEST_F(LibraryInProcess, SingleScansReadTheVoltagesToWithinOneCode) {
     request = TwoChannelRequest(4, 0, volts);
     ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
     EXPECT_NEAR(volts[1], 7.5, 10.0 / 65536);
+}
+
+// The rig's three sensors in one scan, as the program will read them: tension, crosshead
+// and the clip-on extensometer.
+TEST_F(LibraryInProcess, ScanOfThreeChannelsReadsTheExtensometer) {
+    sim::RigParams params;
+    params.forceNoise = 0;
+    params.displacementNoise = 0;
+    params.extensometerNoise = 0;
+    double now = 0;
+    sim::Rig rig(card_, params, [&now] { return now; });
+    rig.Press(sim::Button::kStart);
+    now = 3.0;
+    rig.Update();
+    double volts[3] = {};
+    AdScanRequest request = TwoChannelRequest(1, 1, volts);
+    request.Config.RangeCode[2] = 1;
+    request.Config.ChannelList[2] = sim::kExtensometerChannel;
+    request.Config.ChannelCount = 3;
+    ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
+    const sim::RigState state = rig.State();
+    EXPECT_NEAR(volts[0] * params.newtonsPerVolt, state.force,
+                params.newtonsPerVolt * kBipolar5VoltsPerCode);
+    EXPECT_NEAR(volts[1] * params.mmPerVolt, state.position,
+                params.mmPerVolt * kBipolar5VoltsPerCode);
+    EXPECT_NEAR(volts[2] * params.extensometerMmPerVolt, state.extension,
+                params.extensometerMmPerVolt * kBipolar5VoltsPerCode);
+    EXPECT_GT(volts[2], 0.1);
+
+    rig.SetExtensometer(false);
+    ASSERT_EQ(DQX7460_MAIVoltageIn(handle_, &request), 0);
+    EXPECT_NEAR(volts[2], 0.0, kBipolar5VoltsPerCode);
 }
 
 TEST_F(LibraryInProcess, StreamStartsWithTheMarkerAndTheTriggeredSample) {

@@ -65,6 +65,8 @@ TEST_F(RigTest, PresetsStayBelowOrExceedTheForcedStopAsNamed) {
         }
         if (name == "strong") {
             EXPECT_GT(peak, 35.0);
+        } else if (name == "rigid") {
+            EXPECT_GT(peak, 50.0) << "beyond the force range";
         } else {
             EXPECT_GT(peak, 30.0) << name;
             EXPECT_LT(peak, 35.0) << name;
@@ -319,10 +321,14 @@ TEST_F(RigTest, StartAfterABreakMountsAFreshSpecimen) {
     rig.Press(Button::kStop);
     rig.Press(Button::kStart);
     Advance(0.5);
+    // Of the crosshead's 1 mm the fresh grips' slack takes the toe again; specimen and load
+    // train share the rest.
+    const RigParams& p = rig.Params();
+    const double elongation = (1.0 - p.toe) / (1.0 + p.specimen.stiffness * p.compliance);
     sim::RigState state = rig.State();
     EXPECT_EQ(state.specimen, sim::SpecimenState::kElastic);
-    EXPECT_NEAR(state.elongation, 1.0, 0.05);
-    EXPECT_NEAR(state.force, 10.0, 0.5);
+    EXPECT_NEAR(state.elongation, elongation, 0.05);
+    EXPECT_NEAR(state.force, p.specimen.stiffness * elongation, 0.5);
 }
 
 TEST_F(RigTest, RigOffLeavesTheChannelsAndInputsAlone) {
