@@ -20,6 +20,7 @@ const NumberOption kNumberOptions[] = {
     {"--width", &HeadlessOptions::width},
     {"--thickness", &HeadlessOptions::thickness},
     {"--gauge-length", &HeadlessOptions::gaugeLength},
+    {"--compliance", &HeadlessOptions::compliance},
 };
 
 std::string CheckDimensions(const HeadlessOptions& o) {
@@ -42,6 +43,8 @@ std::string HeadlessUsage() {
            "  --width MM --thickness MM\n"
            "                      a flat specimen's width and thickness: S0 = width x thickness\n"
            "  --gauge-length MM   gauge length L0 in mm\n"
+           "  --compliance MM/N   the load train's compliance: the results take F x C off the\n"
+           "                      crosshead's travel\n"
            "  --name NAME         the test name (the archive's name begins with it)\n"
            "  --help              print this and exit\n"
            "  --version           print the version and exit\n"
@@ -93,6 +96,7 @@ SpecimenDims SpecimenOfOptions(const HeadlessOptions& options) {
         specimen.area = *options.width * *options.thickness;
     }
     specimen.gaugeLength = options.gaugeLength;
+    specimen.compliance = options.compliance;
     return specimen;
 }
 
@@ -130,6 +134,7 @@ SpecimenDims SpecimenForRun(const HeadlessOptions& options, const SpecimenDims& 
     specimen.gaugeLength = typed.gaugeLength           ? typed.gaugeLength
                            : fromSimulator.gaugeLength ? fromSimulator.gaugeLength
                                                        : fromFile.gaugeLength;
+    if (typed.compliance) specimen.compliance = typed.compliance;
     // Given for this run, not carried over from an earlier specimen.
     specimen.carriedOver = false;
     return specimen;

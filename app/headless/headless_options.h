@@ -14,6 +14,7 @@ struct HeadlessOptions {
     // S0 directly, or from a round specimen's diameter, or a flat one's width and thickness.
     std::optional<double> area, diameter, width, thickness;
     std::optional<double> gaugeLength;    // L0
+    std::optional<double> compliance;     // the load train's, mm/N
     std::optional<std::string> testName;  // UTF-8
 };
 

@@ -29,6 +29,7 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kResultField[] = "结果";
 constexpr char kNoteField[] = "说明";
 constexpr char kBreakRecordName[] = "断裂判定记录";
+constexpr char kComplianceName[] = "加载链柔度 C";
 constexpr char kProofPrefix[] = "规定塑性延伸强度 Rp";
 constexpr char kTestTimeName[] = "试验时间";
 
@@ -146,6 +147,8 @@ std::string ResultsCsvBlock(const ResultSet& set) {
     line("标距 L0", set.specimen.gaugeLength, "mm");
     line("断后最小横截面积 Su", set.specimen.finalArea, "mm²");
     line("断后标距 Lu", set.specimen.finalGaugeLength, "mm");
+    // Only where it is given, so that the files of tests without one stay as they were.
+    if (set.specimen.compliance) line(kComplianceName, set.specimen.compliance, "mm/N");
     for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
     const int breakRecord = set.curve.breakRecord;
     text += std::string(kResultField) + ',' + kBreakRecordName + ',' +
@@ -236,6 +239,7 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
         if (name == "标距 L0") usable = DimensionValue(value, &set.specimen.gaugeLength);
         if (name == "断后最小横截面积 Su") usable = DimensionValue(value, &set.specimen.finalArea);
         if (name == "断后标距 Lu") usable = DimensionValue(value, &set.specimen.finalGaugeLength);
+        if (name == kComplianceName) usable = DimensionValue(value, &set.specimen.compliance);
         if (name.rfind(kProofPrefix, 0) == 0) {
             usable = ParseNumber(name.substr(sizeof kProofPrefix - 1), &set.specimen.proofOffset) &&
                      std::isfinite(set.specimen.proofOffset) && set.specimen.proofOffset > 0;

@@ -96,6 +96,8 @@ std::vector<ResultRow> PrintedRows(const ResultSet& set) {
                                    {"标距 L0", set.specimen.gaugeLength, "mm"},
                                    {"断后最小横截面积 Su", set.specimen.finalArea, "mm²"},
                                    {"断后标距 Lu", set.specimen.finalGaugeLength, "mm"}};
+    // As the CSV's block has it: only where one is given.
+    if (set.specimen.compliance) rows.push_back({"加载链柔度 C", set.specimen.compliance, "mm/N"});
     rows.insert(rows.end(), set.rows.begin(), set.rows.end());
     const int breakRecord = set.curve.breakRecord;
     rows.push_back(

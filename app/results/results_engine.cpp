@@ -606,7 +606,28 @@ ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,
 }
 
 void EvaluateResultSet(ResultSet& set, const FitRange& fitRange) {
-    set.results = ComputeResults(set.curve, set.specimen, set.units, fitRange);
+    TestCurve& curve = set.curve;
+    if (!curve.crosshead.empty()) curve.displacement = std::move(curve.crosshead);
+    curve.crosshead.clear();
+    const std::optional<double> newtons = NewtonsPer(set.units.force);
+    const std::optional<double> millimetres = MillimetresPer(set.units.length);
+    const bool corrected = set.specimen.compliance && newtons && millimetres;
+    if (corrected) {
+        // C in mm/N, in the channels' own units.
+        const double c = *set.specimen.compliance * *newtons / *millimetres;
+        curve.crosshead = curve.displacement;
+        for (std::size_t i = 0; i < curve.displacement.size() && i < curve.force.size(); ++i)
+            curve.displacement[i] -= curve.force[i] * c;
+    }
+    set.results = ComputeResults(curve, set.specimen, set.units, fitRange);
+    if (corrected) {
+        set.results.compliance = set.specimen.compliance;
+        set.results.notes.push_back("横梁位移已按加载链柔度 " + NumberText(*set.specimen.compliance, 6) +
+                                    " mm/N 修正：位移减去 力 × 柔度");
+    } else if (set.specimen.compliance) {
+        set.results.notes.push_back("加载链柔度无法换算到通道单位 " + set.units.force + "、" +
+                                    set.units.length + "：横梁位移未修正");
+    }
     if (set.specimenNotStored)
         set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
     set.rows = ResultRows(set.results, set.units);

@@ -16,7 +16,10 @@ struct TestRun;
 // A test as numbers: one entry per record, in record order.
 struct TestCurve {
     std::vector<double> force;         // channel 0, in its unit
-    std::vector<double> displacement;  // channel 1, in its unit
+    std::vector<double> displacement;  // channel 1, in its unit, less the load train's part
+    // Channel 1 as recorded, where the displacement was corrected for the load train's
+    // compliance; empty when the displacement is as recorded.
+    std::vector<double> crosshead;
     std::vector<double> time;          // s since the test's first start
     int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
 };
@@ -72,6 +75,7 @@ struct TestResults {
     bool elongationFromLu = false;
     std::optional<double> crossheadElongation;  // A from the crosshead, where Lu gave A
     std::optional<double> reductionOfArea;      // Z, %
+    std::optional<double> compliance;           // mm/N the crosshead was corrected by
     std::vector<std::string> notes;  // why a result is missing or how it was taken (UTF-8)
 };
 
@@ -160,7 +164,11 @@ struct ResultSet {
     // A played archive without its test file: the specimen is not the test's own.
     bool specimenNotStored = false;
 };
-// The set's results and rows computed again from its curve, specimen and units.
+// The set's results and rows computed again from its curve, specimen and units. Where the
+// specimen gives a load-train compliance and the channels' units convert to N and mm, the
+// curve's displacement is the crosshead less F × C first (the recorded crosshead kept in
+// `curve.crosshead`), so the results, the curve drawn and its marks agree; evaluated again,
+// it starts from the recorded crosshead.
 void EvaluateResultSet(ResultSet& set, const FitRange& fitRange = {});
 // The current test (record tables, times, break record) with the dimensions in force.
 ResultSet ResultsOfCurrentTest(const Settings& settings, const TestRun& run,

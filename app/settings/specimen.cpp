@@ -36,6 +36,7 @@ std::string SpecimenFileText(const SpecimenDims& dims) {
     if (dims.finalGaugeLength) text += "Lu=" + ValueText(dims.finalGaugeLength) + "\n";
     if (dims.proofOffset != SpecimenDims{}.proofOffset)
         text += "Rp=" + PlainNumber(dims.proofOffset) + "\n";
+    if (dims.compliance) text += "C=" + ValueText(dims.compliance) + "\n";
     return text;
 }
 
@@ -55,6 +56,7 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
         if (key == "Su") dims.finalArea = value;
         if (key == "Lu") dims.finalGaugeLength = value;
         if (key == "Rp") dims.proofOffset = value;
+        if (key == "C") dims.compliance = value;
     }
     return dims;
 }

@@ -12,6 +12,9 @@ struct SpecimenDims {
     std::optional<double> finalArea{};         // Su, mm², measured after the break
     std::optional<double> finalGaugeLength{};  // Lu, mm, measured on the fitted pieces
     double proofOffset = 0.2;                  // % of L0, the plastic extension of Rp
+    // The load train's compliance (mm/N): the frame, grips and load cell give F × C of the
+    // crosshead's travel, which the results take off. Set up before a test, it carries over.
+    std::optional<double> compliance{};
     // S0 and L0 (those given) are the previous specimen's: nobody has confirmed them for the
     // present one. Never stored in a file.
     bool carriedOver = false;
@@ -28,7 +31,8 @@ std::string CarriedOverNote(const SpecimenDims& specimen);
 std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
 // dimension not given; "Su=<value>" and "Lu=<value>" when the final cross-section and the
-// final gauge length are given, and "Rp=<offset>" when the proof offset is not 0.2 %.
+// final gauge length are given, "Rp=<offset>" when the proof offset is not 0.2 %, and
+// "C=<compliance>" when a load-train compliance is given.
 std::string SpecimenFileText(const SpecimenDims& dims);
 // Reads the text back; a line that is missing, unknown or not a usable value leaves its
 // dimension not given.

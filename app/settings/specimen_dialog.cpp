@@ -20,6 +20,7 @@ const char kGaugeLabel[] = "标距 L0";
 const char kFinalAreaLabel[] = "断后最小横截面积 Su";
 const char kFinalGaugeLabel[] = "断后标距 Lu";
 const char kOffsetLabel[] = "规定塑性延伸 Rp";
+const char kComplianceLabel[] = "加载链柔度 C";
 
 QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const char* name,
                   const std::optional<double>& value) {
@@ -53,6 +54,9 @@ CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
     m_finalGaugeLength = AddRow(form, kFinalGaugeLabel, "mm", "Lu", m_specimen.finalGaugeLength);
     m_offset = AddRow(form, kOffsetLabel, "% (L0)", "Rp", m_specimen.proofOffset);
     m_offset->setPlaceholderText(QStringLiteral("0.2"));
+    // The crosshead travels the frame's and grips' deflection too: F × C is taken off it.
+    m_compliance = AddRow(form, kComplianceLabel, "mm/N", "C", m_specimen.compliance);
+    m_compliance->setPlaceholderText(QStringLiteral("不修正"));
     QDialogButtonBox* buttons = OkCancelButtons(this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CSpecimenDlg::OnOK);
@@ -66,7 +70,8 @@ void CSpecimenDlg::OnOK() {
           std::tuple{m_gaugeLength, kGaugeLabel, &typed.gaugeLength},
           std::tuple{m_finalArea, kFinalAreaLabel, &typed.finalArea},
           std::tuple{m_finalGaugeLength, kFinalGaugeLabel, &typed.finalGaugeLength},
-          std::tuple{m_offset, kOffsetLabel, &offset}}) {
+          std::tuple{m_offset, kOffsetLabel, &offset},
+          std::tuple{m_compliance, kComplianceLabel, &typed.compliance}}) {
         if (auto failure = CheckDimension(label, edit->text().toStdString(), value)) {
             ShowMessageBox(this, QString::fromStdString(*failure), QStringLiteral("设置错误"));
             edit->setFocus();

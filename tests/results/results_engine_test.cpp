@@ -162,6 +162,55 @@ TEST(ResultsEngine, TheFitRangeIsChosen) {
               "弹性段记录不足（力在 Fm 的 10 %–12 % 之间少于 5 条）：刚度、E、Rp、A、Ag 不计算");
 }
 
+// The crosshead travels the load train's F × C too: the specimen's own curve comes back when
+// the results take it off, in any units that convert, as often as the set is evaluated.
+TEST(ResultsEngine, TheLoadTrainsComplianceComesOffTheCrosshead) {
+    const TestCurve specimenCurve = RambergOsgood(10, 0.2, 20, 8, 30, 3001);
+    const double compliance = 0.04;  // mm/N: the crosshead's slope is 10 / 1.4 N/mm
+    TestCurve crosshead = specimenCurve;
+    for (std::size_t i = 0; i < crosshead.force.size(); ++i)
+        crosshead.displacement[i] += crosshead.force[i] * compliance;
+    ResultSet truth, raw, corrected;
+    truth.curve = specimenCurve;
+    raw.curve = corrected.curve = crosshead;
+    truth.specimen = raw.specimen = corrected.specimen = {10.0, 50.0};
+    corrected.specimen.compliance = compliance;
+    for (ResultSet* set : {&truth, &raw, &corrected}) EvaluateResultSet(*set);
+    EXPECT_LT(*raw.results.modulus, 0.8 * *truth.results.modulus) << "uncorrected: far too low";
+    EXPECT_NEAR(*corrected.results.modulus, *truth.results.modulus, 1e-6 * *truth.results.modulus);
+    EXPECT_NEAR(*corrected.results.proofStrength, *truth.results.proofStrength, 1e-6);
+    EXPECT_NEAR(*corrected.results.plasticAtMax, *truth.results.plasticAtMax, 1e-6);
+    EXPECT_EQ(corrected.results.compliance, std::optional<double>(compliance));
+    EXPECT_EQ(corrected.curve.crosshead, crosshead.displacement) << "the record is kept";
+    EXPECT_EQ(corrected.results.notes.back(),
+              "横梁位移已按加载链柔度 0.04 mm/N 修正：位移减去 力 × 柔度");
+    // Evaluated again (another fit range, a specimen change), it starts from the record.
+    const double modulus = *corrected.results.modulus;
+    EvaluateResultSet(corrected);
+    EXPECT_EQ(*corrected.results.modulus, modulus);
+    EXPECT_FALSE(raw.results.compliance);
+    EXPECT_TRUE(raw.curve.crosshead.empty());
+
+    // In kN and cm the same compliance is the same correction.
+    ResultSet scaled = corrected;
+    scaled.units = {"kN", "cm"};
+    for (double& f : scaled.curve.force) f /= 1000;
+    scaled.curve.crosshead.clear();
+    scaled.curve.displacement = crosshead.displacement;
+    for (double& d : scaled.curve.displacement) d /= 10;
+    EvaluateResultSet(scaled);
+    ASSERT_TRUE(scaled.results.modulus);
+    EXPECT_NEAR(*scaled.results.modulus, *truth.results.modulus, 1e-6 * *truth.results.modulus);
+    // Units the program cannot convert: nothing is taken off, and the notes say why.
+    ResultSet unknown = raw;
+    unknown.units = {"lbf", "in"};
+    unknown.specimen.compliance = compliance;
+    EvaluateResultSet(unknown);
+    EXPECT_FALSE(unknown.results.compliance);
+    EXPECT_EQ(unknown.curve.displacement, crosshead.displacement);
+    EXPECT_NE(unknown.results.notes.back().find("横梁位移未修正"), std::string::npos);
+}
+
 TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
     // Broken at its last record, so that A and At are defined.
     const TestCurve line = Sampled([](double d) { return 10 * d; }, 10.0, 101, 101);

@@ -96,6 +96,18 @@ TEST_F(SpecimenTest, FinalGaugeLengthHasALineOnlyWhenGiven) {
     EXPECT_EQ(CarriedOverNote(loaded), "S0、L0 沿用上一试样");
 }
 
+// The load train's compliance is set up once and carries from specimen to specimen.
+TEST_F(SpecimenTest, ComplianceHasALineOnlyWhenGivenAndCarriesOver) {
+    specimen = {0.05, 100.0};
+    specimen.compliance = 0.04;
+    const std::string text = SpecimenFileText(specimen);
+    EXPECT_EQ(text, "[Specimen]\nS0=0.05\nL0=100\nC=0.04\n");
+    EXPECT_EQ(ParseSpecimenText(text).compliance, 0.04);
+    EXPECT_FALSE(ParseSpecimenText("[Specimen]\nC=-1\n").compliance);
+    BeginNextSpecimen(specimen, false);
+    EXPECT_EQ(specimen.compliance, 0.04);
+}
+
 // A new specimen's test keeps what was measured before the test and drops what was measured
 // on the broken specimen; what was not entered for it is marked as carried over.
 TEST_F(SpecimenTest, NextSpecimenDropsSuAndLuAndMarksWhatItCarries) {

@@ -129,6 +129,18 @@ class SpecimenDialogTest : public QObject {
         dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
         QCOMPARE(specimen.proofOffset, 0.2);
         QVERIFY(!specimen.finalArea);
+
+        // The load train's compliance: empty corrects nothing, a number is kept, and what is
+        // no positive number is refused with its name.
+        CSpecimenDlg again(specimen, nullptr);
+        again.show();
+        QCOMPARE(Edit(again, "C")->text(), QString());
+        Edit(again, "C")->setText(QStringLiteral("x"));
+        again.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        QVERIFY(m_boxes.back().first.contains(QStringLiteral("加载链柔度 C")));
+        Edit(again, "C")->setText(QStringLiteral("0.04"));
+        again.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        QCOMPARE(specimen.compliance, std::optional<double>(0.04));
     }
 
     // Lu beside Su; the values carried over from the previous specimen are named, and OK
