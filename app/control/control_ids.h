@@ -72,6 +72,7 @@ enum class ControlId : int {
     kMenuSeriesEnd = 32785,
     kMenuTestLog = 32786,
     kMenuSeriesResults = 32787,
+    kMenuCalibration = 32788,
 };
 
 constexpr int Number(ControlId id) {

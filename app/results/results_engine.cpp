@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "run/break_rule.h"
-#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "run/break_rule.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 namespace {
@@ -622,8 +622,10 @@ void EvaluateResultSet(ResultSet& set, const FitRange& fitRange) {
     set.results = ComputeResults(curve, set.specimen, set.units, fitRange);
     if (corrected) {
         set.results.compliance = set.specimen.compliance;
-        set.results.notes.push_back("横梁位移已按加载链柔度 " + NumberText(*set.specimen.compliance, 6) +
-                                    " mm/N 修正：位移减去 力 × 柔度");
+        const std::string& date = set.specimen.complianceDate;
+        set.results.notes.push_back(
+            "横梁位移已按加载链柔度 " + NumberText(*set.specimen.compliance, 6) + " mm/N" +
+            (date.empty() ? "" : "（标定于 " + date + "）") + " 修正：位移减去 力 × 柔度");
     } else if (set.specimen.compliance) {
         set.results.notes.push_back("加载链柔度无法换算到通道单位 " + set.units.force + "、" +
                                     set.units.length + "：横梁位移未修正");

@@ -37,6 +37,8 @@ std::string SpecimenFileText(const SpecimenDims& dims) {
     if (dims.proofOffset != SpecimenDims{}.proofOffset)
         text += "Rp=" + PlainNumber(dims.proofOffset) + "\n";
     if (dims.compliance) text += "C=" + ValueText(dims.compliance) + "\n";
+    if (dims.compliance && !dims.complianceDate.empty())
+        text += "CDate=" + dims.complianceDate + "\n";
     return text;
 }
 
@@ -48,6 +50,11 @@ SpecimenDims ParseSpecimenText(const std::string& text) {
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
         const std::string key = line.substr(0, equals);
+        if (key == "CDate") {
+            dims.complianceDate = line.substr(equals + 1);
+            if (!dims.complianceDate.empty() && dims.complianceDate.back() == '\r')
+                dims.complianceDate.pop_back();
+        }
         double value = 0;
         if (!ParseNumber(std::string_view(line).substr(equals + 1), &value) || !Usable(value))
             continue;

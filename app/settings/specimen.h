@@ -15,6 +15,7 @@ struct SpecimenDims {
     // The load train's compliance (mm/N): the frame, grips and load cell give F × C of the
     // crosshead's travel, which the results take off. Set up before a test, it carries over.
     std::optional<double> compliance{};
+    std::string complianceDate{};  // when a calibration run measured it; empty: typed in
     // S0 and L0 (those given) are the previous specimen's: nobody has confirmed them for the
     // present one. Never stored in a file.
     bool carriedOver = false;
@@ -32,7 +33,8 @@ std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
 // dimension not given; "Su=<value>" and "Lu=<value>" when the final cross-section and the
 // final gauge length are given, "Rp=<offset>" when the proof offset is not 0.2 %, and
-// "C=<compliance>" when a load-train compliance is given.
+// "C=<compliance>" when a load-train compliance is given, with "CDate=<date>" when a
+// calibration run measured it.
 std::string SpecimenFileText(const SpecimenDims& dims);
 // Reads the text back; a line that is missing, unknown or not a usable value leaves its
 // dimension not given.

@@ -82,6 +82,8 @@ void CSpecimenDlg::OnOK() {
     // What OK stores has been seen for this specimen: nothing is carried over any more.
     // An empty offset is the usual 0.2 %.
     if (offset) typed.proofOffset = *offset;
+    // A calibrated compliance keeps its date until another value is typed.
+    if (typed.compliance == m_specimen.compliance) typed.complianceDate = m_specimen.complianceDate;
     const SpecimenDims previous = m_specimen;
     m_specimen = typed;
     std::string error;

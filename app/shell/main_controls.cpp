@@ -258,6 +258,8 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
     AddAction(file->addAction(QStringLiteral("保存(&S)...\tF2")), ControlId::kMenuSave);
     AddAction(file->addAction(QStringLiteral("试验结果(&T)...")), ControlId::kMenuResults);
     AddAction(file->addAction(QStringLiteral("试验记录(&L)...")), ControlId::kMenuTestLog);
+    AddAction(file->addAction(QStringLiteral("加载链柔度标定(&C)...")),
+              ControlId::kMenuCalibration);
     AddAction(menuBar->addAction(QStringLiteral("设置(&U)")), ControlId::kMenuSettings);
     AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
     QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));

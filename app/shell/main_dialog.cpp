@@ -18,6 +18,7 @@
 #include "common/message_box.h"
 #include "control/bound_texts.h"
 #include "printing/print_frame.h"
+#include "results/calibration_dialog.h"
 #include "results/results_engine.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
@@ -165,6 +166,8 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnTestLog();
         case ControlId::kMenuSeriesResults:
             return OnSeriesResults();
+        case ControlId::kMenuCalibration:
+            return OnCalibration();
         case ControlId::kMenuExit:
             return OnExit();
         case ControlId::kMenuPrint:
@@ -335,6 +338,11 @@ void CTestDlg::OnSeriesResults() {
     }
     m_seriesWnd->show();
     m_seriesWnd->raise();
+}
+
+void CTestDlg::OnCalibration() {
+    CCalibrationDlg dialog(ResultsOfCurrentTest(m_settings, *m_run, m_specimen), m_specimen, this);
+    dialog.exec();
 }
 
 void CTestDlg::OnTestLog() {

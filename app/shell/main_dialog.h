@@ -69,6 +69,8 @@ class CTestDlg : public QDialog {
     // 系列结果: the series window of the active series, else of the test held.
     void OnSeriesResults();
     CSeriesWnd* SeriesWindow() const { return m_seriesWnd; }
+    // 加载链柔度标定: the compliance measured on the test in the list, for the tests after it.
+    void OnCalibration();
     // The window "试验记录" over the results store.
     void OnTestLog();
     CTestLogWnd* TestLogWindow() const { return m_testLogWnd; }

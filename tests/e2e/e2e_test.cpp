@@ -30,6 +30,7 @@
 #include "common/message_box.h"
 #include "control/control_ids.h"
 #include "records/archive.h"
+#include "results/calibration_dialog.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
 #include "settings/data_folder.h"
@@ -105,6 +106,7 @@ class EndToEndTest : public SimulatedRigCase {
     void secondSpecimenAfterAnAutomaticSaveIsATestOfItsOwn();
     void savesAndSettingsAsAnOperatorMeetsThem();
     void specimenDataBelongToTheirOwnSpecimen();
+    void calibrationRunMeasuresTheLoadTrain();
 
   private:
     // Runs the window in exec(), as main runs it, with the script in its event loop; the
@@ -711,6 +713,43 @@ void EndToEndTest::specimenDataBelongToTheirOwnSpecimen() {
     QVERIFY(!ReadWhole(folder + QStringLiteral("Specimen.ini")).contains("Su="));
     const QString results = m_dlg->ResultsWindow()->findChild<QLabel*>("breakNote")->text();
     QVERIFY2(results.contains(QStringLiteral("S0、L0 沿用上一试样")), qPrintable(results));
+}
+
+// In exec() on the rig's rigid specimen: the crosshead's travel over force is the load
+// train's compliance (the simulator's 0.04 mm/N); 加载链柔度标定 measures it from the records
+// and 保存 makes it, with its date, the compliance of the tests that follow.
+void EndToEndTest::calibrationRunMeasuresTheLoadTrain() {
+    StartSimulator({QStringLiteral("--preset"), QStringLiteral("rigid")});
+    if (QTest::currentTestFailed()) return;
+    HoldRigClock();
+    OpenWindow();
+    QVERIFY(m_boxes.empty());
+    std::optional<ComplianceFit> fit;
+    RunInExec([&] {
+        const TestRun& run = m_dlg->Run();
+        StartRigTest([&run] { return bool(run.g_bRecording); });
+        while (run.g_dValue0 < 30 && !QTest::currentTestFailed()) {
+            const int records = run.g_nRecordCount;
+            AdvanceRig(0.05);
+            QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2, 20000);
+        }
+        Button(ControlId::kStop)->click();
+        QVERIFY(!run.g_bRecording);
+        AnswerModal(Titled(QStringLiteral("加载链柔度标定")), [&](QWidget* modal) {
+            fit = static_cast<CCalibrationDlg*>(modal)->Fit();
+            modal->findChild<QPushButton*>(QStringLiteral("1"))->click();
+        });
+        m_dlg->findChild<QAction*>(Name(ControlId::kMenuCalibration))->trigger();
+    });
+    if (QTest::currentTestFailed()) return;
+    QVERIFY(fit.has_value());
+    QVERIFY2(std::fabs(fit->compliance - 0.04) < 0.02 * 0.04,
+             qPrintable(QString::number(fit->compliance, 'g', 8)));
+    QVERIFY(fit->correlation > 0.999);
+    QCOMPARE(m_dlg->Specimen().compliance, std::optional<double>(fit->compliance));
+    QVERIFY(!m_dlg->Specimen().complianceDate.empty());
+    const QByteArray file = ReadWhole(QString::fromStdString(SpecimenFilePath()));
+    QVERIFY2(file.contains("\nC=") && file.contains("\nCDate="), file.constData());
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "card.h"
+#include "results/compliance_fit.h"
 #include "rig.h"
 
 namespace {
@@ -209,6 +210,43 @@ TEST(ResultsEngine, TheLoadTrainsComplianceComesOffTheCrosshead) {
     EXPECT_FALSE(unknown.results.compliance);
     EXPECT_EQ(unknown.curve.displacement, crosshead.displacement);
     EXPECT_NE(unknown.results.notes.back().find("横梁位移未修正"), std::string::npos);
+}
+
+// A calibration run's crosshead over force is the load train's compliance plus the calibration
+// specimen's own share, fitted above the grips' slack; it comes out in mm/N in any units.
+TEST(ResultsEngine, ComplianceFromACalibrationRun) {
+    ResultSet set;
+    for (int i = 0; i <= 100; ++i) {
+        const double force = i * 0.5;
+        // Slack taken up below 5 N, then 0.04 mm/N of the train and 0.001 of the specimen.
+        const double slack = force < 5 ? 0.3 * (1 - (1 - force / 5) * (1 - force / 5)) : 0.3;
+        set.curve.force.push_back(force);
+        set.curve.displacement.push_back(slack + force * 0.041);
+    }
+    std::optional<ComplianceFit> fit = FitCompliance(set, 1000.0);
+    ASSERT_TRUE(fit);
+    EXPECT_NEAR(fit->slope, 0.041, 1e-12);
+    EXPECT_NEAR(fit->compliance, 0.04, 1e-12);
+    EXPECT_NEAR(fit->lowForce, 10, 1e-12);
+    EXPECT_EQ(fit->points, 61);
+    EXPECT_NEAR(FitCompliance(set)->compliance, 0.041, 1e-12) << "a rigid specimen";
+
+    ResultSet scaled = set;
+    scaled.units = {"kN", "m"};
+    for (double& f : scaled.curve.force) f /= 1000;
+    for (double& d : scaled.curve.displacement) d /= 1000;
+    EXPECT_NEAR(FitCompliance(scaled)->compliance, 0.041, 1e-12);
+    // The recorded crosshead is fitted, not a corrected displacement.
+    ResultSet corrected = set;
+    corrected.specimen.compliance = 0.04;
+    EvaluateResultSet(corrected);
+    EXPECT_NEAR(FitCompliance(corrected)->compliance, 0.041, 1e-12);
+
+    set.curve.force.resize(8);
+    set.curve.displacement.resize(8);
+    EXPECT_FALSE(FitCompliance(set)) << "too few records above the slack";
+    scaled.units.length = "in";
+    EXPECT_FALSE(FitCompliance(scaled)) << "units it cannot convert";
 }
 
 TEST(ResultsEngine, WhatCannotBeComputedStaysEmpty) {
