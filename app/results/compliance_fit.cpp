@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "results/line_sums.h"
+
 std::optional<ComplianceFit> FitCompliance(const ResultSet& set,
                                            std::optional<double> specimenStiffness) {
     const std::vector<double>& force = set.curve.force;
@@ -17,25 +19,12 @@ std::optional<ComplianceFit> FitCompliance(const ResultSet& set,
     ComplianceFit fit;
     fit.lowForce = kCalibrationLow * force[peak];
     fit.highForce = kCalibrationHigh * force[peak];
-    // Sums relative to the first record taken keep the differences of large sums exact.
-    double x0 = 0, y0 = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
-    for (std::size_t i = 0; i <= peak; ++i) {
-        if (force[i] < fit.lowForce || force[i] > fit.highForce) continue;
-        if (fit.points == 0) {
-            x0 = force[i];
-            y0 = travel[i];
-        }
-        const double dx = force[i] - x0, dy = travel[i] - y0;
-        sx += dx;
-        sy += dy;
-        sxx += dx * dx;
-        sxy += dx * dy;
-        syy += dy * dy;
-        ++fit.points;
-    }
+    LineSums sums;
+    for (std::size_t i = 0; i <= peak; ++i)
+        if (force[i] >= fit.lowForce && force[i] <= fit.highForce) sums.Add(force[i], travel[i]);
+    fit.points = sums.points;
     if (fit.points < 5) return std::nullopt;
-    const double n = fit.points;
-    const double vx = sxx - sx * sx / n, vy = syy - sy * sy / n, cxy = sxy - sx * sy / n;
+    const double vx = sums.Vx(), vy = sums.Vy(), cxy = sums.Cxy();
     if (!(vx > 0) || !(cxy > 0)) return std::nullopt;
     fit.slope = cxy / vx * *millimetres / *newtons;
     fit.correlation = vy > 0 ? cxy / std::sqrt(vx * vy) : 1;

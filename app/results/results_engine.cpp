@@ -5,6 +5,7 @@
 
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "results/line_sums.h"
 #include "run/break_rule.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -33,34 +34,24 @@ struct Line {
 };
 
 // Least-squares line of force over displacement through records first..last whose force is
-// at least `low`. Sums run over values taken relative to the first such record, which keeps
-// the differences of large sums exact.
+// at least `low`.
 std::optional<Line> FitRecords(const std::vector<double>& d, const std::vector<double>& f,
                                int first, int last, double low, int minPoints) {
     Line line;
-    double x0 = 0, y0 = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
+    LineSums sums;
     for (int i = first; i <= last; ++i) {
         if (f[i] < low) continue;
-        if (line.points == 0) {
-            x0 = d[i];
-            y0 = f[i];
-            line.first = i;
-        }
-        const double dx = d[i] - x0, dy = f[i] - y0;
-        sx += dx;
-        sy += dy;
-        sxx += dx * dx;
-        sxy += dx * dy;
-        syy += dy * dy;
+        if (sums.points == 0) line.first = i;
+        sums.Add(d[i], f[i]);
         line.last = i;
-        ++line.points;
     }
+    line.points = sums.points;
     if (line.points < minPoints) return std::nullopt;
     const double n = line.points;
-    const double vx = sxx - sx * sx / n, vy = syy - sy * sy / n, cxy = sxy - sx * sy / n;
+    const double vx = sums.Vx(), vy = sums.Vy(), cxy = sums.Cxy();
     if (!(vx > 0) || !(cxy > 0)) return std::nullopt;
     line.slope = cxy / vx;
-    line.intercept = y0 + sy / n - line.slope * (x0 + sx / n);
+    line.intercept = sums.MeanY() - line.slope * sums.MeanX();
     line.correlation = vy > 0 ? cxy / std::sqrt(vx * vy) : 1;
     line.rms = std::sqrt(std::max(0.0, vy - line.slope * cxy) / n);
     line.spread = vx;
