@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
           libgtest-dev libgmock-dev libusb-1.0-0-dev fonts-noto-cjk qt6-translations-l10n
-          python3-xlrd locales libsqlite3-dev libpq-dev qt6-svg-dev "$@")
+          python3-xlrd locales libsqlite3-dev libpq-dev qt6-svg-dev
+          qt6-tools-dev qt6-l10n-tools "$@")
 missing=()
 for p in "${packages[@]}"; do
     [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")

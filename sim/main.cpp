@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
         RigTicker ticker(rig);
 #ifdef DQX7460_SIM_PANEL
         if (options.panel) {
-            status = sim::RunRigPanel(argc, argv, rig, stopSignals);
+            status = sim::RunRigPanel(argc, argv, rig, stopSignals, options.lang);
         } else
 #endif
         {

@@ -96,6 +96,8 @@ std::string Usage() {
            "  --time-scale FACTOR    simulated seconds per real second (default 1)\n"
            "  --no-rig               the rig does not drive the channels and inputs\n"
            "  --panel                show the rig panel (builds with the GUI only)\n"
+           "  --lang en|zh           the panel's language (default: the locale's; Chinese for\n"
+           "                         zh_*, else English)\n"
            "  --send COMMAND         send one control command to a running simulator\n"
            "  --version              print the version and exit\n";
 }
@@ -140,6 +142,12 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             options->dir = value;
         } else if (arg == "--send") {
             options->send = value;
+        } else if (arg == "--lang") {
+            if (value != "en" && value != "zh") {
+                *error = "--lang wants en or zh, not " + value;
+                return false;
+            }
+            options->lang = value;
         } else if (arg == "--card") {
             CardOption card;
             if (!ParseCard(value, &card)) {

@@ -19,6 +19,7 @@ struct Options {
     RigParams rig;
     bool rigOn = true;
     bool panel = false;
+    std::string lang;        // the panel's language: "en", "zh", or empty for the locale's
     double timeScale = 1.0;  // simulated seconds per wall-clock second
     std::string send;        // non-empty: send this command to a running simulator
     bool help = false;

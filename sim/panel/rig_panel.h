@@ -8,10 +8,13 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <string>
 
 #include "rig.h"
 
+class QCoreApplication;
 class QLabel;
+class QLocale;
 class QPushButton;
 
 namespace sim {
@@ -27,6 +30,9 @@ class RigPanel : public QWidget {
 
   private:
     QPushButton* AddButton(Button button, const QString& text);
+    // The rig's states in the panel's language.
+    static QString StateText(SpecimenState state);
+    static QString MotionText(Motion motion);
 
     Rig& rig_;
     QLabel* lamps_[kOutputLines] = {};
@@ -44,8 +50,15 @@ QPoint PanelPosition(const QRect& available);
 // Shows the panel there.
 void ShowRigPanel(RigPanel& panel);
 
+// Whether the panel speaks Chinese: for "zh", or for an empty choice when the locale's
+// language is Chinese; "en" keeps it English.
+bool PanelInChinese(const std::string& lang, const QLocale& locale);
+// Installs the panel's Chinese texts in the application when PanelInChinese says so; false
+// when they are asked for and cannot be loaded.
+bool InstallPanelLanguage(QCoreApplication& app, const std::string& lang);
 // Shows the panel until it is closed or one of the signals arrives (they must be blocked
 // in every thread); returns the application's exit status.
-int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals);
+int RunRigPanel(int& argc, char** argv, Rig& rig, const sigset_t& stopSignals,
+                const std::string& lang);
 
 }  // namespace sim

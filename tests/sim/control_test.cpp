@@ -184,6 +184,11 @@ TEST(SimOptions, CardsPresetsAndParameters) {
     EXPECT_EQ(options.dir, "/tmp/x");
     EXPECT_EQ(options.rig.seed, 7u);
     EXPECT_FALSE(options.rig.extensometerOffAt) << "none unless asked for";
+    EXPECT_EQ(options.lang, "") << "the locale's language unless asked for";
+    ASSERT_TRUE(Parse({"--panel", "--lang", "zh"}, &options, &error)) << error;
+    EXPECT_EQ(options.lang, "zh");
+    EXPECT_FALSE(Parse({"--lang", "fr"}, &options, &error));
+    EXPECT_NE(error.find("--lang"), std::string::npos) << error;
 }
 
 TEST(SimOptions, LoadTrainAndExtensometer) {

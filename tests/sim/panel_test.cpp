@@ -1,5 +1,10 @@
+#include <QFile>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "card.h"
@@ -85,6 +90,54 @@ class RigPanelTest : public QObject {
         }
         QCOMPARE(panel.findChild<QLabel*>("position")->text(), QString("1.00 mm"));
         QCOMPARE(panel.findChild<QLabel*>("specimen")->text(), QString("elastic"));
+    }
+
+    // Chinese by the locale or by --lang, English otherwise; every text the panel shows then
+    // comes from the translation, and none is left in English.
+    void panelSpeaksChineseByTheSameRule() {
+        QVERIFY(sim::PanelInChinese("zh", QLocale(QLocale::English)));
+        QVERIFY(sim::PanelInChinese("", QLocale(QLocale::Chinese, QLocale::China)));
+        QVERIFY(!sim::PanelInChinese("en", QLocale(QLocale::Chinese, QLocale::China)));
+        QVERIFY(!sim::PanelInChinese("", QLocale(QLocale::German)));
+
+        QVERIFY(sim::InstallPanelLanguage(*QCoreApplication::instance(), "zh"));
+        sim::Card card;
+        double now = 0.0;
+        sim::Rig rig(card, sim::RigParams(), [&now] { return now; });
+        sim::RigPanel panel(rig);
+        QCOMPARE(panel.windowTitle(), QStringLiteral("DQX7460 试验台"));
+        QCOMPARE(panel.findChild<QPushButton*>("start")->text(), QStringLiteral("启动"));
+        QCOMPARE(panel.findChild<QLabel*>("specimen")->text(), QStringLiteral("弹性"));
+        QVERIFY(panel.findChild<QLabel*>("force")->text().contains(QStringLiteral("峰值")));
+        const QRegularExpression english(QStringLiteral("[A-Za-z]{3,}"));
+        for (const QLabel* label : panel.findChildren<QLabel*>()) {
+            QString text = label->text();
+            text.remove(QStringLiteral("DQX7460"));
+            QVERIFY2(!english.match(text).hasMatch(), qPrintable(text));
+        }
+        for (const QPushButton* button : panel.findChildren<QPushButton*>())
+            QVERIFY2(!english.match(button->text()).hasMatch(), qPrintable(button->text()));
+        for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+    }
+
+    // The translation file has no entry left unfinished and none that the sources dropped.
+    void translationFileIsComplete() {
+        QFile ts(QStringLiteral(PANEL_TS_FILE));
+        QVERIFY(ts.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&ts);
+        int messages = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+            if (xml.name() == QStringLiteral("message")) ++messages;
+            if (xml.name() == QStringLiteral("translation")) {
+                const QString type = xml.attributes().value(QStringLiteral("type")).toString();
+                QVERIFY2(type.isEmpty(), qPrintable(type));
+                QVERIFY(!xml.readElementText().isEmpty());
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(messages > 20);
     }
 };
 
