@@ -7,6 +7,7 @@
 
 #include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
+#include "common/local_time.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
 #include "records/records_csv.h"
@@ -28,15 +29,6 @@ const char kCardCaption[] = "设备信息";
 // The configured sampling period as a timer period; a foreign archive may hold anything.
 int RunPeriodMs(const Settings& settings) {
     return std::clamp(settings.g_nSamplePeriod, 1, 10000);
-}
-
-std::string LocalTimeText(const char* format) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[64];
-    const std::size_t length = std::strftime(text, sizeof text, format, &local);
-    return std::string(text, length);
 }
 
 void Enable(Reaction& r, ControlId id, bool on) {
@@ -183,7 +175,7 @@ void RunController::StartInto(Reaction& r) {
     m_run.g_bRecording = 1;
     Do(r, Effect::Kind::kChartRefresh, true);
     if (!m_run.g_bStartTimeTaken && !m_bPlayback) {
-        m_run.g_strStartTime = LocalTimeText("%Y-%m-%d-%H:%M:%S");
+        m_run.g_strStartTime = LocalTimeText(std::time(nullptr), "%Y-%m-%d-%H:%M:%S");
         m_run.g_strOperator = m_settings.g_strTester;
         // The number is the series' next until this test is saved; a test cleared unsaved
         // leaves it to the next one.

@@ -7,8 +7,6 @@
 
 namespace {
 
-const double kPi = std::acos(-1.0);
-
 struct NumberOption {
     const char* name;
     std::optional<double> HeadlessOptions::*value;
@@ -88,13 +86,8 @@ std::string ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessO
 
 SpecimenDims SpecimenOfOptions(const HeadlessOptions& options) {
     SpecimenDims specimen;
-    if (options.area) {
-        specimen.area = options.area;
-    } else if (options.diameter) {
-        specimen.area = kPi * *options.diameter * *options.diameter / 4;
-    } else if (options.width && options.thickness) {
-        specimen.area = *options.width * *options.thickness;
-    }
+    specimen.area =
+        CrossSectionOf(options.area, options.diameter, options.width, options.thickness);
     specimen.gaugeLength = options.gaugeLength;
     specimen.compliance = options.compliance;
     return specimen;

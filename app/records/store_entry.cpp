@@ -8,6 +8,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/local_time.h"
 #include "common/sha256.h"
 #include "records/archive.h"
 #include "records/saved_test.h"
@@ -20,14 +21,6 @@ namespace {
 constexpr char kSeriesSuffix[] = ".series.ini";
 // Entries go to the new store this many at a time: one transaction each.
 constexpr std::size_t kBatch = 200;
-
-std::string LocalTimeText(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
 
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
@@ -63,7 +56,7 @@ bool EntryOfSavedTest(const SavedTest& test, const std::string& dataFolderUtf8, 
         *errorUtf8 = "文件无法读取：" + test.archivePath;
         return false;
     }
-    made.savedAt = LocalTimeText(info.st_mtime);
+    made.savedAt = LocalTimeText(info.st_mtime, kStoreTimeFormat);
     made.archiveName = relative.string();
     made.testFileName = Beside(archive, relative, ".ini");
     made.csvName = Beside(archive, relative, ".csv");
@@ -146,7 +139,7 @@ bool ReindexDataFolder(const std::string& folderUtf8, const std::string& storePa
             report->entered += static_cast<int>(batch.size());
             if (old) {
                 // The history stays with the tests, and what the new reading changes joins it.
-                const std::string now = LocalTimeText(std::time(nullptr));
+                const std::string now = LocalTimeText(std::time(nullptr), kStoreTimeFormat);
                 for (const StoredTest& entry : batch) {
                     StoredTest before;
                     std::string ignored;

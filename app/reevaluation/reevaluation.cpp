@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "common/local_time.h"
 #include "common/number_text.h"
 #include "records/archive_ini.h"
 #include "records/records_csv.h"
@@ -213,10 +214,9 @@ void UpdateStores(const Evaluation& evaluation, std::vector<RefusedFile>* refuse
             std::string text = "velmora-results 重新计算：";
             for (std::size_t i = 0; i < test.fromCommandLine.size(); ++i)
                 text += (i ? "，" : "") + test.fromCommandLine[i];
-            char now[32];
-            const std::time_t t = std::time(nullptr);
-            std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
-            store->EnterChanges(entry.archiveName, {{now, text}}, &message);
+            store->EnterChanges(entry.archiveName,
+                                {{LocalTimeText(std::time(nullptr), kStoreTimeFormat), text}},
+                                &message);
         }
         ++entered[folder];
     }

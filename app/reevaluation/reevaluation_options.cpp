@@ -6,8 +6,6 @@
 
 namespace {
 
-const double kPi = std::acos(-1.0);
-
 struct NumberOption {
     const char* name;
     std::optional<double> ReevaluationOptions::*value;
@@ -145,13 +143,7 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
 MethodOverrides OverridesOfOptions(const ReevaluationOptions& options) {
     MethodOverrides overrides;
     SpecimenDims& s = overrides.specimen;
-    if (options.area) {
-        s.area = options.area;
-    } else if (options.diameter) {
-        s.area = kPi * *options.diameter * *options.diameter / 4;
-    } else if (options.width && options.thickness) {
-        s.area = *options.width * *options.thickness;
-    }
+    s.area = CrossSectionOf(options.area, options.diameter, options.width, options.thickness);
     s.gaugeLength = options.gaugeLength;
     s.finalArea = options.finalArea;
     s.finalGaugeLength = options.finalGaugeLength;

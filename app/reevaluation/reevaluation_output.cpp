@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/number_text.h"
+#include "records/records_csv.h"
 
 namespace {
 
@@ -17,16 +18,6 @@ std::string JsonNumber(const std::optional<double>& value) {
 
 std::string JsonNumber(double value) {
     return JsonNumber(std::optional<double>(value));
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
 }
 
 std::string Padded(const std::string& text, std::size_t width) {

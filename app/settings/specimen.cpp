@@ -23,6 +23,14 @@ std::string ValueText(const std::optional<double>& value) {
 
 }  // namespace
 
+std::optional<double> CrossSectionOf(std::optional<double> area, std::optional<double> diameter,
+                                     std::optional<double> width, std::optional<double> thickness) {
+    if (area) return area;
+    if (diameter) return std::acos(-1.0) * *diameter * *diameter / 4;
+    if (width && thickness) return *width * *thickness;
+    return std::nullopt;
+}
+
 std::string SpecimenFilePath() {
     return DataFolderPath() + "Specimen.ini";
 }

@@ -29,6 +29,11 @@ bool BeginNextSpecimen(SpecimenDims& specimen, bool enteredForIt);
 // "S0、L0 沿用上一试样" for the carried values (UTF-8); empty when nothing is carried.
 std::string CarriedOverNote(const SpecimenDims& specimen);
 
+// S0 from what a command line gives: the area itself, else pi d² / 4 of a round specimen's
+// diameter, else width x thickness of a flat one; none when none of them is given.
+std::optional<double> CrossSectionOf(std::optional<double> area, std::optional<double> diameter,
+                                     std::optional<double> width, std::optional<double> thickness);
+
 std::string SpecimenFilePath();
 // The file's text: "[Specimen]", then "S0=<value>" and "L0=<value>", an empty value for a
 // dimension not given; "Su=<value>" and "Lu=<value>" when the final cross-section and the

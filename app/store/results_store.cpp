@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/local_time.h"
 #include "common/number_text.h"
 #include "common/sha256.h"
 #include "store/sqlite_connection.h"
@@ -139,14 +140,6 @@ std::vector<SqlValue> TestParameters(const StoredTest& test, std::int64_t id) {
             Optional(test.proofOffset),
             std::int64_t{test.breakRecord},
             std::int64_t{test.recordCount}};
-}
-
-std::string LocalTimeText(std::time_t when, const char* format) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[32];
-    std::strftime(text, sizeof text, format, &local);
-    return text;
 }
 
 // A value as the results table shows it: up to 4 decimals, trailing zeros dropped.
@@ -427,7 +420,7 @@ bool ResultsStore::Write(const std::vector<StoredTest>& tests, std::string* mess
         db_->RunScript("ROLLBACK");
         if (!Reopen(messageUtf8)) return false;
     }
-    const std::string now = LocalTimeText(std::time(nullptr), "%Y-%m-%d %H:%M:%S");
+    const std::string now = LocalTimeText(std::time(nullptr), kStoreTimeFormat);
     bool written = true;
     for (const StoredTest& test : tests) written = written && WriteTest(test, now);
     if (written && db_->RunScript("COMMIT")) return true;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/local_time.h"
 #include "common/number_text.h"
 #include "common/sha256.h"
 #include "store/pg_connection.h"
@@ -147,15 +148,6 @@ void Add(std::string* text, std::int64_t field) {
 }
 void Add(std::string* text, const std::optional<double>& field) {
     Add(text, field ? PlainNumber(*field) : std::string("-"));
-}
-
-std::string LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
 }
 
 std::string Keyword(const SharedStoreConf& conf, const char* key) {
@@ -332,7 +324,7 @@ bool ServerStore::WriteTest(const StoredTest& test, const std::string& digest, b
         if (!db_->Run(sql, values)) return false;
     }
     if (!before.empty()) {
-        const std::string now = LocalNow();
+        const std::string now = LocalTimeText(std::time(nullptr), kStoreTimeFormat);
         for (const std::string& change : ChangesBetween(before.front(), test))
             if (!db_->Run("INSERT INTO changes (test_id, position, changed_at, text)"
                           " SELECT $1, COALESCE(MAX(position), -1) + 1, $2, $3 FROM changes"

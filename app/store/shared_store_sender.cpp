@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/local_time.h"
 #include "store/results_store.h"
 #include "store/server_store.h"
 #include "store/sqlite_connection.h"
@@ -22,15 +23,6 @@ struct Queued {
     bool present = false;  // still in the local store
     std::string sentDigest;
 };
-
-std::string LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
 
 // Series first, so that a lab sees a series before its specimens; then the oldest save.
 bool ReadQueue(SqliteConnection& queue, std::vector<Queued>* items) {
@@ -64,7 +56,7 @@ constexpr std::size_t kMarksPerCommit = 50;
 bool MarkSent(SqliteConnection& queue, std::vector<Sent>* sent) {
     if (sent->empty()) return true;
     bool done = queue.RunScript("BEGIN IMMEDIATE");
-    const std::string now = LocalNow();
+    const std::string now = LocalTimeText(std::time(nullptr), kStoreTimeFormat);
     for (const Sent& mark : *sent)
         done = done &&
                (mark.digest.empty() ||

@@ -41,7 +41,8 @@ void PeriodTimerTest::aSlowHandlerSkipsTicksInsteadOfBurstingThem() {
     int ticks = 0;
     QElapsedTimer clock;
     connect(&timer, &PeriodTimer::timeout, [&] {
-        // The first handler holds the thread for five periods.
+        // The first handler holds the thread for five periods: a slow handler is the case
+        // under test, not a wait for something.
         if (++ticks == 1) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     });
     clock.start();
@@ -57,7 +58,8 @@ void PeriodTimerTest::aStopDropsAnExpiryAlreadyCounted() {
     int ticks = 0;
     connect(&timer, &PeriodTimer::timeout, [&] { ++ticks; });
     timer.start(5);
-    // Expiries the thread has not yet seen.
+    // The thread is held while expiries are counted that its loop has not yet seen: the
+    // state the stop must handle, made by holding the thread, not waited for.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     timer.stop();
     // A later timer of the same loop proves the loop has run past the stopped one.
