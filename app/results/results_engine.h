@@ -22,6 +22,13 @@ struct TestCurve {
     std::vector<double> crosshead;
     std::vector<double> time;          // s since the test's first start
     int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
+    // The extensometer's extension over its gauge length (mm), a record each; NaN where it
+    // read nothing. Empty when the test had no extensometer.
+    std::vector<double> extensometer;
+    double extensometerGauge = 0;  // Le, mm
+    // The last record (1-based) the extensometer read before it was taken off; 0 when it
+    // stayed on.
+    int removalRecord = 0;
 };
 
 // The record (1-based) at which the program's break rule fires: the first whose force lies

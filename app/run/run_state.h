@@ -58,6 +58,13 @@ struct TestRun final {
     // CSV file, or record number x the archive's period.
     double g_dRecordTime[kRecordSlots] = {};
     int g_nHistoryLen = 500;
+    // The extensometer's reading of each record (mm over Le), indexed as the record tables;
+    // NaN once it is taken off. Only a test recorded with the extensometer on fills it.
+    double g_dRecordExt[kRecordSlots] = {};
+    unsigned char g_bExtRecorded = 0;  // the records carry the extensometer
+    int g_nExtRemovalRecord = 0;       // its last record before it was taken off; 0: still on
+    double g_dValueExt = 0;            // this tick's reading
+    std::string g_strReadoutExt;       // its readout text (GBK)
 
     // Histories: [0] current value, [1..500] previous recorded ticks newest first, [501]
     // peak.
