@@ -17,6 +17,7 @@
 #include "acquisition/safety.h"
 #include "control/control_ids.h"
 #include "series/series_session.h"
+#include "settings/extensometer_settings.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 #include "store/results_store.h"
@@ -73,6 +74,11 @@ class RunController {
     // While the owner's series is active, each new test started is its next specimen.
     void FollowSeries(SeriesSession& series) { m_series = &series; }
     const SeriesSession* Series() const { return m_series; }
+    // The owner's extensometer settings: while they are on, the tick records the
+    // extensometer's channel with the others, and its removal point holds the test.
+    void UseExtensometer(const ExtensometerSettings& extensometer) {
+        m_extensometer = &extensometer;
+    }
     // Every test saved, and every change to a saved test's files, is entered in the owner's
     // store after its files are written; a store that fails is reported, the files stand.
     // `entered` runs after each entry that succeeded (the shared store's sender looks then).
@@ -156,6 +162,7 @@ class RunController {
     TestRun& m_run;
     SpecimenDims& m_specimen;
     SeriesSession* m_series = nullptr;
+    const ExtensometerSettings* m_extensometer = nullptr;
     ResultsStore* m_store = nullptr;
     std::function<void()> m_entered;
     ChannelVoltages m_channels;
