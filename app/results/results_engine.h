@@ -21,8 +21,8 @@ struct TestCurve {
     // Channel 1 as recorded, where the displacement was corrected for the load train's
     // compliance; empty when the displacement is as recorded.
     std::vector<double> crosshead;
-    std::vector<double> time;  // s since the test's first start
-    int breakRecord = 0;       // record (1-based) at which the break was detected; 0: none
+    std::vector<double> time;          // s since the test's first start
+    int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
     // The extensometer's extension over its gauge length (mm), a record each; NaN where it
     // read nothing. Empty when the test had no extensometer.
     std::vector<double> extensometer;
