@@ -205,6 +205,7 @@ void RunController::StartInto(Reaction& r) {
 
     m_wDigitalOut = kIdleOutputWord;
     if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
+    m_bRemovalHold = false;
 
     m_forcedStop = {};
     m_savedArchive.clear();
@@ -261,6 +262,8 @@ void RunController::ClearInto(Reaction& r) {
     m_run.g_bStartTimeTaken = 0;
     m_run.g_nRecordCount = 0;
     m_run.g_nBreakRecord = 0;
+    m_run.g_nExtRemovalRecord = 0;
+    m_bRemovalHold = false;
     std::fill(std::begin(m_run.g_dHistory0), std::end(m_run.g_dHistory0), 0.0);
     std::fill(std::begin(m_run.g_dHistory1), std::end(m_run.g_dHistory1), 0.0);
     std::fill(std::begin(m_run.g_dRatioHistory), std::end(m_run.g_dRatioHistory), 0.0);
@@ -494,6 +497,7 @@ Reaction RunController::Tick(double tickTime) {
     if (m_run.g_bRecording) {
         if (!m_bPlayback) {
             AppendLiveRecord(tickTime);
+            CheckExtensometerRemoval(r);
         } else if (PlaybackStep(m_settings, m_run, ++m_run.g_nRecordCount)) {
             // The empty slot that ends the stored test is not a record of it.
             --m_run.g_nRecordCount;
@@ -526,6 +530,7 @@ Reaction RunController::Tick(double tickTime) {
     }
 
     Do(r, Effect::Kind::kRefresh);
+    if (m_bRemovalHold) m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
     if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
     if (tableFull) {
         Tell(r, Effect::Kind::kMessage,
@@ -633,6 +638,35 @@ void RunController::AppendLiveRecord(double time) {
     m_run.g_strRecord1[n] = m_run.g_strReadout1[0];
     m_run.g_dRecordTime[n] = time;
     m_run.g_bTestSaved = 0;
+}
+
+void RunController::CheckExtensometerRemoval(Reaction& r) {
+    if (m_extensometer == nullptr || !m_extensometer->enabled || m_run.g_nExtRemovalRecord != 0)
+        return;
+    const ExtensometerSettings& ext = *m_extensometer;
+    const int n = m_run.g_nRecordCount;
+    bool reached = false;
+    if (ext.removal == ExtensometerRemoval::AtStrain) {
+        // NaN, an extensometer that read nothing, never reaches it.
+        reached = m_run.g_dRecordExt[n] / ext.gaugeLength * 100 >= ext.removalStrain;
+    } else if (ext.removal == ExtensometerRemoval::AfterPeak) {
+        // A peak below the break value is no specimen's Fm: the break rule could not end its
+        // test. Without it the force of a test just begun, at its noise, would count.
+        const double peak = std::max(m_run.g_dHistory0[kPeakSlot], m_run.g_dValue0);
+        reached = peak > 0 && peak >= m_settings.g_dBreakValue &&
+                  m_run.g_dValue0 <= ext.removalForcePercent / 100 * peak;
+    }
+    if (!reached) return;
+    m_run.g_nExtRemovalRecord = n;
+    if (ext.holdAtRemoval) {
+        // The stop line first, so that the crosshead halts; the test stays, and the next
+        // start continues it as after a stop by hand.
+        m_bRemovalHold = true;
+        m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
+        m_card.WriteOutputs(m_wDigitalOut);
+        StopInto(r);
+    }
+    Tell(r, Effect::Kind::kNotice, kExtensometerRemovalNotice, "引伸计");
 }
 
 // A card that stops answering in the middle of the program: the test stops with its records

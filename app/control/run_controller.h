@@ -24,6 +24,9 @@
 
 struct TestRun;
 
+// The notice at the extensometer's removal point (UTF-8).
+inline constexpr char kExtensometerRemovalNotice[] = "请取下引伸计，然后按开始采集继续";
+
 // The two window timers that drive a test, and the idle and poll periods.
 constexpr int kIdleSamplePeriodMs = 50;
 constexpr int kPollPeriodMs = 30;
@@ -151,6 +154,10 @@ class RunController {
     std::optional<double> PolledTension(ChannelVoltages& read);
     // The live record of the present readout texts at `time` seconds into the test.
     void AppendLiveRecord(double time);
+    // After a live record: at the extensometer's removal point, once a test, the record is
+    // its last, the operator is told, and with the hold the test stops with the stop line
+    // held until the next start.
+    void CheckExtensometerRemoval(Reaction& r);
     void ReportCardRead(Reaction& r, bool answered);
     void CardLostInto(Reaction& r);
     void EnableCardCommands(Reaction& r, bool enabled);
@@ -180,6 +187,8 @@ class RunController {
     // The specimen dialog was confirmed over an empty list since the last test began: S0
     // and L0 were entered for the next specimen, not carried over.
     bool m_bSpecimenEnteredForNext = false;
+    // Held at the extensometer's removal: the stop line stays active until a start or clear.
+    bool m_bRemovalHold = false;
     // The highest channel 0 value polled between the ticks of this test.
     double m_dPolledPeak = 0;
     CardWatch m_cardWatch;

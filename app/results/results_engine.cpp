@@ -122,7 +122,14 @@ std::optional<Line> SteepestStraight(const std::vector<double>& d, const std::ve
 
 struct Crossing {
     double force, displacement;
+    int index;        // the record after the crossing
+    double fraction;  // of the way from the record before
 };
+
+// Where a crossing between records index - 1 and index lies on another curve of the records.
+double At(const std::vector<double>& x, const Crossing& c) {
+    return x[c.index - 1] + c.fraction * (x[c.index] - x[c.index - 1]);
+}
 
 // The first place after record `from` where g(i) = f - slope (d - shift) turns from positive
 // to not positive, interpolated linearly between the two records.
@@ -133,7 +140,8 @@ std::optional<Crossing> OffsetCrossing(const std::vector<double>& d, const std::
         const double before = g(i - 1), after = g(i);
         if (before > 0 && after <= 0) {
             const double t = before / (before - after);
-            return Crossing{f[i - 1] + t * (f[i] - f[i - 1]), d[i - 1] + t * (d[i] - d[i - 1])};
+            return Crossing{f[i - 1] + t * (f[i] - f[i - 1]), d[i - 1] + t * (d[i] - d[i - 1]), i,
+                            t};
         }
     }
     return std::nullopt;
@@ -146,9 +154,10 @@ struct YieldPoint {
     int hardening = 0;  // last record of the yield phase
 };
 
-// Discontinuous yielding: see ComputeResults in the header.
+// Discontinuous yielding: see ComputeResults in the header. The fall from record `hold` to the
+// next is not counted (-1: none).
 std::optional<YieldPoint> FindYieldPoint(const std::vector<double>& d, const std::vector<double>& f,
-                                         int end, double fmax, double band) {
+                                         int end, double fmax, double band, int hold) {
     const double drop = std::max(kYieldDrop * fmax, 2 * band);
     // A force that falls while the crosshead stands still relaxes; it does not yield. Only
     // the fall over records at which the displacement went on counts.
@@ -162,7 +171,7 @@ std::optional<YieldPoint> FindYieldPoint(const std::vector<double>& d, const std
             fell = 0;
             continue;
         }
-        if (d[i] - d[i - 1] > advancing) fell += f[i - 1] - f[i];
+        if (d[i] - d[i - 1] > advancing && i - 1 != hold) fell += f[i - 1] - f[i];
         if (f[i] < f[h] - drop && fell >= drop) break;
     }
     if (i > end) return std::nullopt;
@@ -230,6 +239,98 @@ std::string NumberText(double value, int decimals) {
 // "10 %–40 %"
 std::string RangeText(const FitRange& range) {
     return ResultValueText(range.lowPercent) + " %–" + ResultValueText(range.highPercent) + " %";
+}
+
+// The offset line of Rp: the elastic line shifted by `offset` along x.
+std::optional<Crossing> ProofCrossing(const std::vector<double>& x, const std::vector<double>& f,
+                                      int end, const Line& line,
+                                      const std::optional<double>& offset) {
+    if (!offset) return std::nullopt;
+    return OffsetCrossing(x, f, line.first, end, line.slope,
+                          -line.intercept / line.slope + *offset);
+}
+
+struct ElasticFit {
+    std::optional<Line> line;
+    bool enoughRecords = false;  // the fit range of Fm had its records
+    bool tiedToYield = false;    // the range is of Rp or ReH, not of Fm
+    bool searched = false;       // the steepest straight range of Fm
+    bool bent = false;           // no straight range was found
+};
+
+// The elastic line of force over x: on the fit range of Fm, tied to ReH or, by rounds, to Rp;
+// a range that is not straight gives way to the steepest straight one.
+ElasticFit FitElastic(const std::vector<double>& x, const std::vector<double>& f, int end,
+                      double fmax, double fitLow, double fitHigh,
+                      const std::optional<YieldPoint>& yield, const std::optional<double>& offset) {
+    ElasticFit e;
+    std::optional<Line> fit = FitRise(x, f, end, fitLow * fmax, fitHigh * fmax);
+    e.enoughRecords = fit.has_value();
+    // The fit range of Rp, found by rounds from the given line.
+    auto tiedToProof = [&](Line line) -> std::optional<Line> {
+        std::optional<Line> tied;
+        for (int round = 0; round < kFitRounds; ++round) {
+            const std::optional<Crossing> proof = ProofCrossing(x, f, end, line, offset);
+            if (!proof) break;
+            auto next = FitRise(x, f, end, fitLow * proof->force, fitHigh * proof->force);
+            if (!next) break;
+            const bool settled = next->first == line.first && next->last == line.last;
+            line = *next;
+            tied = next;
+            if (settled) break;
+        }
+        return tied;
+    };
+    if (yield) {
+        const double ref = f[yield->upper];
+        if (auto tied = FitRise(x, f, end, fitLow * ref, fitHigh * ref)) {
+            fit = tied;
+            e.tiedToYield = true;
+        }
+    } else if (fit) {
+        if (auto tied = tiedToProof(*fit)) {
+            fit = tied;
+            e.tiedToYield = true;
+        }
+    }
+    if (fit && !IsStraight(x, f, *fit)) {
+        e.tiedToYield = false;
+        fit = SteepestStraight(x, f, end, fmax);
+        e.searched = fit.has_value();
+        if (fit && !yield) {
+            if (auto tied = tiedToProof(*fit); tied && IsStraight(x, f, *tied)) {
+                fit = tied;
+                e.tiedToYield = true;
+                e.searched = false;
+            }
+        }
+        e.bent = !fit;
+    }
+    e.line = fit;
+    return e;
+}
+
+// Why a fit's results are missing or how its range was taken: `subject` names the strain
+// ("" for the only one), `missing` the results without a line, `uncorrected` the sentence
+// about the strains counted from the first record.
+void AddFitNotes(const ElasticFit& e, const FitRange& range, const std::string& subject,
+                 const std::string& missing, const std::string& uncorrected,
+                 std::vector<std::string>& notes) {
+    if (e.bent) {
+        notes.push_back(subject + "弹性段不成直线（各力区间的两半斜率都不一致）：" + missing +
+                        " 不计算");
+    }
+    if (e.line) {
+        if (!e.tiedToYield && !e.searched)
+            notes.push_back(subject + "弹性段拟合未能取在 Rp 或 ReH 的 " + RangeText(range) +
+                            "：取在 Fm 的 " + RangeText(range));
+        return;
+    }
+    if (!e.enoughRecords) {
+        notes.push_back(subject + "弹性段记录不足（力在 Fm 的 " + RangeText(range) +
+                        " 之间少于 5 条）：" + missing + " 不计算");
+    }
+    notes.push_back(uncorrected);
 }
 
 }  // namespace
@@ -307,9 +408,18 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     if (!specimen.area)
         r.notes.push_back(
             "横截面积 S0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：强度不计算");
+    // The extensometer's strain needs the crosshead in mm for the part after its removal.
+    JoinedExtensionCurve strain;
+    if (!curve.extensometer.empty() && millimetres)
+        strain = JoinedExtension(curve, r.count, specimen.gaugeLength, *millimetres);
+    const bool withExtensometer = !strain.extension.empty();
+    if (!curve.extensometer.empty() && !withExtensometer)
+        r.notes.push_back("引伸计没有可用的读数：应变以横梁位移计算");
     if (!specimen.gaugeLength)
         r.notes.push_back(
-            "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：延伸率不计算");
+            withExtensometer
+                ? "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：A、At 不计算"
+                : "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：延伸率不计算");
 
     r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
     r.detectedIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
@@ -342,58 +452,24 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     // Elastic line and yield: a first fit on the band of Fm gives the noise band; the
     // range is then tied to ReH or, by rounds, to Rp. A range that is not straight gives
     // way to the steepest straight one.
-    std::optional<Line> fit = FitRise(d, f, k, fitLow * fmax, fitHigh * fmax);
-    const bool enoughRecords = fit.has_value();
+    const std::optional<Line> firstFit = FitRise(d, f, k, fitLow * fmax, fitHigh * fmax);
     double band = 1e-6 * fmax;
-    if (fit) band = std::max(band, kNoiseBands * fit->rms);
-    const std::optional<YieldPoint> yield = FindYieldPoint(d, f, k, fmax, band);
-    auto proofOf = [&](const Line& line) -> std::optional<Crossing> {
-        if (!offset) return std::nullopt;
-        return OffsetCrossing(d, f, line.first, k, line.slope,
-                              -line.intercept / line.slope + *offset);
-    };
-    // The fit range of Rp, found by rounds from the given line.
-    auto tiedToProof = [&](Line line) -> std::optional<Line> {
-        std::optional<Line> tied;
-        for (int round = 0; round < kFitRounds; ++round) {
-            const std::optional<Crossing> proof = proofOf(line);
-            if (!proof) break;
-            auto next = FitRise(d, f, k, fitLow * proof->force, fitHigh * proof->force);
-            if (!next) break;
-            const bool settled = next->first == line.first && next->last == line.last;
-            line = *next;
-            tied = next;
-            if (settled) break;
-        }
-        return tied;
-    };
-    if (yield) {
-        const double ref = f[yield->upper];
-        if (auto tied = FitRise(d, f, k, fitLow * ref, fitHigh * ref)) {
-            fit = tied;
-            r.fitTiedToYield = true;
-        }
-    } else if (fit) {
-        if (auto tied = tiedToProof(*fit)) {
-            fit = tied;
-            r.fitTiedToYield = true;
-        }
-    }
-    if (fit && !IsStraight(d, f, *fit)) {
-        r.fitTiedToYield = false;
-        fit = SteepestStraight(d, f, k, fmax);
-        r.fitSearched = fit.has_value();
-        if (fit && !yield) {
-            if (auto tied = tiedToProof(*fit); tied && IsStraight(d, f, *tied)) {
-                fit = tied;
-                r.fitTiedToYield = true;
-                r.fitSearched = false;
-            }
-        }
-        if (!fit) {
-            r.notes.push_back(
-                "弹性段不成直线（各力区间的两半斜率都不一致）：刚度、E、Rp、A、Ag 不计算");
-        }
+    if (firstFit) band = std::max(band, kNoiseBands * firstFit->rms);
+    // The record the rig may have stood at while the extensometer was taken off.
+    const int hold = withExtensometer && strain.lastRead < r.count - 1 ? strain.lastRead : -1;
+    const std::optional<YieldPoint> yield = FindYieldPoint(d, f, k, fmax, band, hold);
+    const ElasticFit crosshead = FitElastic(d, f, k, fmax, fitLow, fitHigh, yield, offset);
+    const std::optional<Line>& fit = crosshead.line;
+    r.fitTiedToYield = crosshead.tiedToYield;
+    r.fitSearched = crosshead.searched;
+    if (withExtensometer) {
+        AddFitNotes(crosshead, fitRange, "横梁位移的", "刚度、A",
+                    "At 未作起始段修正：没有横梁位移的弹性段直线，延伸从第一条记录的位移算起",
+                    r.notes);
+    } else {
+        AddFitNotes(crosshead, fitRange, "", "刚度、E、Rp、A、Ag",
+                    "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起",
+                    r.notes);
     }
     std::optional<Crossing> proof;
     if (fit) {
@@ -406,17 +482,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         r.fitCorrelation = fit->correlation;
         r.toeDisplacement = -fit->intercept / fit->slope;
         band = std::max(1e-6 * fmax, kNoiseBands * fit->rms);
-        proof = proofOf(*fit);
-        if (!r.fitTiedToYield && !r.fitSearched)
-            r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 " + RangeText(fitRange) +
-                              "：取在 Fm 的 " + RangeText(fitRange));
-    } else {
-        if (!enoughRecords) {
-            r.notes.push_back("弹性段记录不足（力在 Fm 的 " + RangeText(fitRange) +
-                              " 之间少于 5 条）：刚度、E、Rp、A、Ag 不计算");
-        }
-        r.notes.push_back(
-            "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起");
+        proof = ProofCrossing(d, f, k, *fit, offset);
     }
 
     // Fm after the first minimum past ReH, so that an upper yield above the later maximum is
@@ -501,6 +567,71 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.notes.push_back("断后最小横截面积 Su 大于 S0：Z 不计算");
         }
     }
+    if (withExtensometer) {
+        // The small strains again, of the extensometer's extension x over Le; the yield
+        // points and the plateau of Fm stay where the crosshead's records put them.
+        const std::vector<double>& x = strain.extension;
+        const double le = curve.extensometerGauge;
+        const double percent = 100 / le;
+        const std::optional<double> strainOffset = specimen.proofOffset / 100 * le;
+        const bool stresses = newtons && specimen.area;
+        const double mpa = stresses ? *newtons / *specimen.area : 0;
+        ExtensometerResults ext;
+        ext.gauge = le;
+        ext.joinLength = strain.joinLength;
+        if (hold >= 0) ext.removalIndex = hold;
+        const ElasticFit elastic = FitElastic(x, f, k, fmax, fitLow, fitHigh, yield, strainOffset);
+        AddFitNotes(elastic, fitRange, "引伸计的", "E、Rp、Ag",
+                    "Rt0.5、Agt 未作起始段修正：没有引伸计的弹性段直线，应变从第一条记录算起",
+                    r.notes);
+        r.modulus.reset();
+        r.proofForce.reset();
+        r.proofDisplacement.reset();
+        r.proofStrength.reset();
+        r.totalForce.reset();
+        r.totalDisplacement.reset();
+        r.totalStrength.reset();
+        r.plasticAtMax.reset();
+        double toe = x[0];
+        if (elastic.line) {
+            const Line& line = *elastic.line;
+            ext.stiffness = line.slope;
+            ext.fitFirst = line.first;
+            ext.fitLast = line.last;
+            ext.fitPoints = line.points;
+            ext.fitLowForce = line.low;
+            ext.fitHighForce = line.high;
+            ext.fitCorrelation = line.correlation;
+            ext.fitTiedToYield = elastic.tiedToYield;
+            ext.fitSearched = elastic.searched;
+            toe = -line.intercept / line.slope;
+            if (const auto crossing = ProofCrossing(x, f, k, line, strainOffset)) {
+                r.proofForce = crossing->force;
+                r.proofDisplacement = At(d, *crossing);
+                if (stresses) r.proofStrength = crossing->force * mpa;
+            }
+            if (stresses) r.modulus = line.slope * le * mpa;
+        }
+        const double atMaxX = (x[first] + x[last]) / 2;
+        r.totalAtMax = (atMaxX - toe) * percent;
+        if (ext.stiffness) r.plasticAtMax = (atMaxX - toe - r.maxForce / *ext.stiffness) * percent;
+        ext.joinedAtMax = hold >= 0 && last > hold;
+        if (yield) {
+            r.yieldExtension = (x[yield->hardening] - x[yield->upper]) * percent;
+            ext.joinedYield = hold >= 0 && yield->hardening > hold;
+        }
+        const double total = toe + kTotalStrain * le;
+        for (int i = 1; i <= k; ++i) {
+            if (x[i - 1] < total && x[i] >= total) {
+                const double t = (total - x[i - 1]) / (x[i] - x[i - 1]);
+                r.totalForce = f[i - 1] + t * (f[i] - f[i - 1]);
+                r.totalDisplacement = At(d, Crossing{0, 0, i, t});
+                if (stresses) r.totalStrength = *r.totalForce * mpa;
+                break;
+            }
+        }
+        r.extensometer = ext;
+    }
     // A value no material reaches comes from numbers that are not in the unit they are
     // labelled with: it is not given, and the note says where to look.
     std::vector<std::string> unreachable;
@@ -528,6 +659,28 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             std::string(specimen.finalGaugeLength ? "" : "、断后伸长率 A") + " 无定义，不给出");
     }
     return r;
+}
+
+JoinedExtensionCurve JoinedExtension(const TestCurve& curve, int count,
+                                     const std::optional<double>& gaugeLength,
+                                     double millimetresPerUnit) {
+    JoinedExtensionCurve joined;
+    const std::vector<double>& e = curve.extensometer;
+    const std::vector<double>& d = curve.displacement;
+    count = std::min(count, static_cast<int>(d.size()));
+    if (!(curve.extensometerGauge > 0)) return joined;
+    const int read = std::min(curve.removalRecord >= 1 ? curve.removalRecord : count,
+                              static_cast<int>(e.size()));
+    int last = -1;
+    while (last + 1 < std::min(read, count) && std::isfinite(e[last + 1])) ++last;
+    if (last < 0) return joined;
+    joined.lastRead = last;
+    joined.joinLength = gaugeLength ? *gaugeLength : curve.extensometerGauge;
+    const double scale = millimetresPerUnit * curve.extensometerGauge / joined.joinLength;
+    joined.extension.assign(e.begin(), e.begin() + last + 1);
+    for (int i = last + 1; i < count; ++i)
+        joined.extension.push_back(e[last] + (d[i] - d[last]) * scale);
+    return joined;
 }
 
 std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& units) {
@@ -633,19 +786,55 @@ std::string BreakNoteText(const TestResults& results) {
     return "未检测到断裂：试样未断裂";
 }
 
+std::string ExtensometerSourceNote(const TestResults& r) {
+    const double le = r.extensometer ? r.extensometer->gauge : 0;
+    return "引伸计: 标距 Le " + ResultValueText(le) + " mm，E、Rp" +
+           ResultValueText(r.proofOffset) + "、Rt0.5、Ae、Ag、Agt 以引伸计的应变计算；" +
+           (r.elongationFromLu ? "A 取自断后标距 Lu，At 以横梁位移计算" : "A、At 以横梁位移计算");
+}
+
+namespace {
+
+// "弹性段拟合：力 a–b N（range），n 条记录，相关系数 c" of one elastic line.
+std::string FitNoteText(const std::string& title, const TestResults& r, double low, double high,
+                        bool searched, bool tiedToYield, int points, double correlation,
+                        const std::string& forceUnit) {
+    const std::string fitRange = RangeText(r.fitRange);
+    const std::string range =
+        searched      ? "Fm 的 " + fitRange + " 不成直线，取其上最陡的直线段"
+        : tiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 ") + fitRange
+                      : "Fm 的 " + fitRange;
+    return title + "：力 " + NumberText(low, 3) + "–" + NumberText(high, 3) + " " + forceUnit +
+           "（" + range + "），" + std::to_string(points) + " 条记录，相关系数 " +
+           FixedNumber(correlation, 5);
+}
+
+}  // namespace
+
 std::vector<std::string> ResultNotes(const ResultSet& set) {
     const TestResults& r = set.results;
-    std::vector<std::string> notes = {kStrainSourceNote};
+    const std::optional<ExtensometerResults>& ext = r.extensometer;
+    std::vector<std::string> notes = {ext ? ExtensometerSourceNote(r) : kStrainSourceNote};
+    if (ext && ext->stiffness) {
+        notes.push_back(FitNoteText("引伸计弹性段拟合", r, ext->fitLowForce, ext->fitHighForce,
+                                    ext->fitSearched, ext->fitTiedToYield, ext->fitPoints,
+                                    ext->fitCorrelation, set.units.force));
+    }
+    if (ext && ext->removalIndex) {
+        std::string joined;
+        if (ext->joinedAtMax) joined = "Ag、Agt";
+        if (ext->joinedYield) joined += (joined.empty() ? "" : "、") + std::string("Ae");
+        notes.push_back("引伸计于第 " + std::to_string(*ext->removalIndex + 1) +
+                        " 条记录后取下：其后的应变为取下时的引伸计应变加横梁位移" +
+                        (r.compliance ? "（已修正柔度）" : "") + "的增量除以 " +
+                        (set.specimen.gaugeLength ? "L0 " : "Le ") +
+                        ResultValueText(ext->joinLength) + " mm" +
+                        (joined.empty() ? "" : "；" + joined + " 取自这一接续的应变"));
+    }
     if (r.stiffness) {
-        const std::string fitRange = RangeText(r.fitRange);
-        const std::string range =
-            r.fitSearched ? "Fm 的 " + fitRange + " 不成直线，取其上最陡的直线段"
-            : r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 ") + fitRange
-                               : "Fm 的 " + fitRange;
-        notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
-                        NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
-                        "），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
-                        FixedNumber(r.fitCorrelation, 5));
+        notes.push_back(FitNoteText(ext ? "横梁位移弹性段拟合" : "弹性段拟合", r, r.fitLowForce,
+                                    r.fitHighForce, r.fitSearched, r.fitTiedToYield, r.fitPoints,
+                                    r.fitCorrelation, set.units.force));
     }
     notes.insert(notes.end(), r.notes.begin(), r.notes.end());
     return notes;

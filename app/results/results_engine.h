@@ -1,7 +1,8 @@
 // The results of a test, computed from its records and their times: plain functions that
 // the results window, the report's second page, the 结果 worksheet, the CSV and the headless
 // run all call, so that they all show the same result set. Strain is the crosshead
-// displacement over the gauge length L0: the card has no extensometer.
+// displacement over the gauge length L0; where the test recorded an extensometer, the results
+// of small strains come from its extension over Le instead (see ComputeResults).
 #pragma once
 
 #include <optional>
@@ -47,6 +48,24 @@ struct FitRange {
     double highPercent = 40;
 };
 
+// Where the strains came from the extensometer: its elastic line and how its strain went on
+// after it was taken off.
+struct ExtensometerResults {
+    double gauge = 0;  // Le, mm
+    // Force over the extensometer's extension (unit0 per mm over Le), which E, Rp and the toe
+    // of Rt0.5, Ag and Agt come from.
+    std::optional<double> stiffness;
+    int fitFirst = 0, fitLast = 0, fitPoints = 0;
+    double fitLowForce = 0, fitHighForce = 0, fitCorrelation = 0;
+    bool fitTiedToYield = false, fitSearched = false;
+    // The last record (0-based) it read when it was taken off before the end; past it the
+    // strain goes on from the crosshead's travel over joinLength (mm): L0, or Le without L0.
+    std::optional<int> removalIndex;
+    double joinLength = 0;
+    bool joinedAtMax = false;  // Ag and Agt lie past the removal
+    bool joinedYield = false;  // the yield phase of Ae ends past it
+};
+
 struct TestResults {
     int count = 0;  // records; with none, nothing below is computed
     int maxIndex = 0;
@@ -83,6 +102,10 @@ struct TestResults {
     std::optional<double> crossheadElongation;  // A from the crosshead, where Lu gave A
     std::optional<double> reductionOfArea;      // Z, %
     std::optional<double> compliance;           // mm/N the crosshead was corrected by
+    // With an extensometer, E, Rp, Rt0.5, Ae, Ag and Agt above are of its strain, and the
+    // proof and total displacements lie on the crosshead at the same force; the stiffness,
+    // the fit and the toe above stay the crosshead's, which A and At and the curve drawn use.
+    std::optional<ExtensometerResults> extensometer;
     std::vector<std::string> notes;  // why a result is missing or how it was taken (UTF-8)
 };
 
@@ -124,8 +147,28 @@ std::optional<double> MillimetresPer(const std::string& lengthUnit);
 // - Agt at the middle of the records within the noise band (three residual standard
 //   deviations of the elastic fit) of Fm; Ag, A: minus the elastic part force / slope.
 // - Z from the final cross-section Su.
+// - With an extensometer (curve.extensometer not empty, a length unit in mm's terms): the
+//   elastic line, E, Rp, Rt0.5, Ae, Ag and Agt from its strain, JoinedExtension over Le,
+//   with offsets of Le; fracture, yield forces, Rm, A and At from the crosshead as above.
+//   The fall of the force from the last record it read to the next is no yield: the rig
+//   may have stood there while it was taken off, and the specimen relaxed.
 TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
                            const ChannelUnits& units, const FitRange& fitRange = {});
+
+// The extensometer's extension (mm over Le) of records 0..count-1: as read up to the last
+// record it read (the removal record, or the last before it first read nothing), then that
+// extension plus the crosshead's travel since, scaled from joinLength to Le, so that the
+// strain goes on without a step at the same rate as the crosshead's. joinLength is L0: the
+// crosshead's travel stretches the whole gauge length, as A and At count it; Le only without
+// L0. Empty when the first record has no reading; lastRead is then -1.
+struct JoinedExtensionCurve {
+    std::vector<double> extension;
+    int lastRead = -1;  // 0-based; count - 1 when it read to the end
+    double joinLength = 0;
+};
+JoinedExtensionCurve JoinedExtension(const TestCurve& curve, int count,
+                                     const std::optional<double>& gaugeLength,
+                                     double millimetresPerUnit);
 
 // One line of the result table: name, value (none when it cannot be computed), unit, and
 // the step the report rounds it to (0: as computed).
@@ -147,8 +190,11 @@ std::string ResultValueText(const std::optional<double>& value);
 // elongations to 0.5 %, Ae to 0.1 %, Z to 1 %, E to 100 MPa).
 std::string ReportedValueText(const ResultRow& row);
 
-// The line every view of the results carries about how strain was measured.
+// The line every view of the results carries about how strain was measured, of a test
+// without an extensometer.
 inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
+// The same line of a test whose small strains came from the extensometer (UTF-8).
+std::string ExtensometerSourceNote(const TestResults& results);
 
 // Where the fracture was found: "断裂于第 N 条记录", or that there was none (UTF-8).
 std::string BreakNoteText(const TestResults& results);
