@@ -7,6 +7,7 @@
 #include "common/gbk_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
@@ -33,6 +34,9 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     while (run->g_nRecordCount + 1 < kRecordSlots &&
            !run->g_strRecord0[run->g_nRecordCount + 1].empty())
         ++run->g_nRecordCount;
+    // The 引伸计 sheet as the save wrote it; a file refused here was told when the test was
+    // opened, and the workbook then shows the test as the window does, without it.
+    TakeExtensometerRecords(*run, archivePathUtf8, nullptr);
 
     const std::string iniPath = TestFilePathOf(archivePathUtf8);
     std::string startTime = set.startTime;
