@@ -57,7 +57,17 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     int csvErrno = 0;
     std::optional<std::string> csv;
     if (ReadBoundedFile(csvPath, kMaxRecordsCsvBytes, &csvBytes, nullptr, &csvErrno)) {
-        csv = WithResultsBlock(csvBytes, ResultsCsvBlock(results));
+        // The block's extensometer lines belong to the records' column, which is kept: they
+        // come from the CSV itself, whatever the set shows (a test whose extensometer file was
+        // refused at the open, say), so that the CSV still reads back.
+        ResultSet blockSet = results;
+        RecordsCsvContent before;
+        if (ParseRecordsCsv(csvBytes, &before, nullptr)) {
+            blockSet.curve.extensometer = std::move(before.set.curve.extensometer);
+            blockSet.curve.extensometerGauge = before.set.curve.extensometerGauge;
+            blockSet.curve.removalRecord = before.set.curve.removalRecord;
+        }
+        csv = WithResultsBlock(csvBytes, ResultsCsvBlock(blockSet));
         if (!csv) {
             if (errorUtf8 != nullptr) *errorUtf8 = "不是本程序的记录文件，没有改写：" + csvPath;
             return false;
