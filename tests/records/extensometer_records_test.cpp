@@ -1,7 +1,6 @@
 // The extensometer's file beside an archive: written after it at full precision, read back
 // strictly (a damaged or foreign file is refused with its reason and the test opens without
-// the extensometer), removed when a test without it is saved under its name; and the
-// playback's readings record by record.
+// the extensometer), removed when a test without it is saved under its name.
 #include "records/extensometer_records.h"
 
 #include <algorithm>
@@ -93,15 +92,6 @@ TEST_F(ExtensometerRecordsTest, RoundTripKeepsEveryDigitAndNothingAfterTheRemova
         EXPECT_TRUE(SameBits(opened->g_dRecordExt[i], run.g_dRecordExt[i])) << i;
     for (int i : {0, 5, 6, 7, kRecordSlots - 1}) EXPECT_TRUE(std::isnan(opened->g_dRecordExt[i]));
 
-    // The playback shows each record's reading as it reaches it, then none once it is off.
-    Settings played;
-    played.Parse();
-    const char* readouts[] = {"000.000", "000.300", "000.333", "-00.000", "---.---", "---.---"};
-    for (int n = 1; n <= 6; ++n) {
-        ASSERT_FALSE(PlaybackStep(played, *opened, n));
-        EXPECT_TRUE(SameBits(opened->g_dValueExt, n <= 4 ? run.g_dRecordExt[n] : kNaN)) << n;
-        EXPECT_EQ(opened->g_strReadoutExt, readouts[n - 1]) << n;
-    }
     EXPECT_EQ(FormatExtensometerValue(-5.25), "-05.250");
     EXPECT_EQ(FormatExtensometerValue(123.4567), "0123.46");
 
