@@ -10,6 +10,7 @@
 #include "common/local_time.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/result_files.h"
 #include "records/saved_test.h"
@@ -345,6 +346,12 @@ bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* error
     // The archive is the test; the workbook is a view of it.
     if (!archived) return false;
     m_run.g_bTestSaved = 1;
+    // The extensometer's readings are part of the test: they follow the archive at once.
+    if (!WriteExtensometerRecords(m_run, basePath + ".dat", errorUtf8)) {
+        if (errorUtf8 != nullptr)
+            *errorUtf8 = "试验存档已保存，但引伸计记录没有保存：" + *errorUtf8;
+        return false;
+    }
     if (!ExportSpreadsheet(m_settings, m_run, m_specimen, basePath + ".xls", errorUtf8) ||
         !WriteRecordsCsv(m_settings, m_run, m_specimen, basePath + ".csv", errorUtf8) ||
         !WriteTestFile(m_run, m_specimen, TestFilePathOf(basePath + ".dat"), errorUtf8))
@@ -388,6 +395,10 @@ Reaction RunController::OpenArchive(const std::string& path) {
     // operator: the test file's, else the tester of the archive's settings.
     m_run.g_strOperator = m_settings.g_strTester;
     TakeArchivedTest(m_run, m_specimen, path);
+    std::string extensometerNotice;
+    TakeExtensometerRecords(m_run, path, &extensometerNotice);
+    if (!extensometerNotice.empty())
+        Tell(r, Effect::Kind::kNotice, extensometerNotice, kFileCaption);
     m_openedArchive = path;
     m_run.g_bStartTimeTaken = 1;
     m_bPlayback = 1;

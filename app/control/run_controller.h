@@ -140,8 +140,8 @@ class RunController {
     void StopInto(Reaction& r);
     void ClearInto(Reaction& r);
     void SaveInto(Reaction& r);
-    // Archive, workbook, CSV and test file under a name no other archive has; the tag
-    // ends the name.
+    // Archive, then the extensometer's file (or no stale one), workbook, CSV and test file
+    // under a name no other archive has; the tag ends the name.
     bool SaveTestFiles(const std::string& tagUtf8, std::string* errorUtf8);
     void EnterInStore(Reaction& r, const std::string& archive);
     void WatchBetweenTicks(Reaction& r, int samplePeriodMs);

@@ -44,5 +44,6 @@ bool ReadArchive(Settings& settings, TestRun& run, const std::string& pathUtf8,
                  std::string* archiveNameGbk, std::string* errorUtf8);
 
 // One playback tick for record n (the new run.g_nRecordCount). Returns true when record n is
-// empty, which ends the playback; otherwise fills values, histories, ratio and readouts.
+// empty, which ends the playback; otherwise fills values, histories, ratio and readouts, and
+// where the records carry the extensometer, its reading and readout.
 bool PlaybackStep(const Settings& settings, TestRun& run, int n);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -32,7 +33,11 @@ constexpr char kBreakRecordName[] = "断裂判定记录";
 constexpr char kComplianceName[] = "加载链柔度 C";
 constexpr char kProofPrefix[] = "规定塑性延伸强度 Rp";
 constexpr char kTestTimeName[] = "试验时间";
-
+// The extensometer's column, and its lines of the block, only in the files of tests whose
+// records carry it.
+constexpr char kExtensometerColumn[] = "引伸计 (mm)";
+constexpr char kGaugeName[] = "引伸计标距 Le";
+constexpr char kRemovalName[] = "引伸计取下记录";
 
 std::string ChannelHeader(const std::string& nameGbk, const std::string& unitGbk) {
     return CsvField(GbkToUtf8(nameGbk) + "(" + GbkToUtf8(unitGbk) + ")");
@@ -83,6 +88,25 @@ bool SplitChannelField(const std::string& field, std::string* name, std::string*
     return false;
 }
 
+// The columns of the records' header: 4, or 5 where the last is the extensometer's; 0 for
+// another header.
+std::size_t RecordColumns(const std::vector<std::string>& header) {
+    if (header.size() == 4) return 4;
+    if (header.size() == 5 && header[4] == kExtensometerColumn) return 5;
+    return 0;
+}
+
+// A record number of the block: empty for none, else a whole record of the tables.
+bool RecordValue(const std::string& text, int* record) {
+    double value = 0;
+    if (text.empty()) return true;
+    if (!ParseNumber(text, &value) || value < 1 || value >= kRecordSlots ||
+        value != std::floor(value))
+        return false;
+    *record = static_cast<int>(value);
+    return true;
+}
+
 // A dimension's value of the block: empty for none, else a positive number.
 bool DimensionValue(const std::string& text, std::optional<double>* value) {
     if (text.empty()) {
@@ -121,7 +145,10 @@ std::string RecordsCsvText(const Settings& settings, const TestRun& run) {
     text.reserve(64 + static_cast<std::size_t>(count) * 32);
     text += "次数,时间(s),";
     text += ChannelHeader(settings.g_strChannelName0, settings.g_strUnit0) + ',';
-    text += ChannelHeader(settings.g_strChannelName1, settings.g_strUnit1) + kLineEnd;
+    text += ChannelHeader(settings.g_strChannelName1, settings.g_strUnit1);
+    const bool extensometer = run.g_bExtRecorded != 0;
+    if (extensometer) text += std::string(",") + kExtensometerColumn;
+    text += kLineEnd;
     char number[16];
     for (int i = 1; i <= count; ++i) {
         text.append(number, std::to_chars(number, number + sizeof number, i).ptr);
@@ -131,6 +158,11 @@ std::string RecordsCsvText(const Settings& settings, const TestRun& run) {
         text += PlainNumber(LeadingNumber(run.g_strRecord0[i]));
         text += ',';
         text += PlainNumber(LeadingNumber(run.g_strRecord1[i]));
+        if (extensometer) {
+            text += ',';
+            const double reading = run.ExtReadingOf(i);
+            if (std::isfinite(reading)) text += PlainNumber(reading);
+        }
         text += kLineEnd;
     }
     return text;
@@ -149,10 +181,18 @@ std::string ResultsCsvBlock(const ResultSet& set) {
     line("断后标距 Lu", set.specimen.finalGaugeLength, "mm");
     // Only where it is given, so that the files of tests without one stay as they were.
     if (set.specimen.compliance) line(kComplianceName, set.specimen.compliance, "mm/N");
+    const TestCurve& curve = set.curve;
+    const bool extensometer = !curve.extensometer.empty();
+    if (extensometer) line(kGaugeName, curve.extensometerGauge, "mm");
     for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
     const int breakRecord = set.curve.breakRecord;
     text += std::string(kResultField) + ',' + kBreakRecordName + ',' +
             (breakRecord > 0 ? std::to_string(breakRecord) : std::string()) + ',' + kLineEnd;
+    if (extensometer) {
+        text += std::string(kResultField) + ',' + kRemovalName + ',' +
+                (curve.removalRecord > 0 ? std::to_string(curve.removalRecord) : std::string()) +
+                ',' + kLineEnd;
+    }
     text += std::string(kNoteField) + ',' + CsvField(BreakNoteText(set.results)) + ",," + kLineEnd;
     for (const std::string& note : ResultNotes(set))
         text += std::string(kNoteField) + ',' + CsvField(note) + ",," + kLineEnd;
@@ -196,14 +236,16 @@ bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
         if (const auto value = TestTimeOfBlock(rows[header])) testTime = value;
         ++header;
     }
-    if (header >= rows.size() || rows[header].size() != 4 || rows[header][0] != "次数")
+    if (header >= rows.size() || RecordColumns(rows[header]) == 0 || rows[header][0] != "次数")
         return false;
+    const std::size_t columns = rows[header].size();
     std::vector<double> times;
     for (std::size_t n = 1; header + n < rows.size(); ++n) {
         const std::vector<std::string>& row = rows[header + n];
         double number = 0, time = 0;
-        if (row.size() != 4 || !ParseNumber(row[0], &number) || number != static_cast<double>(n) ||
-            !ParseNumber(row[1], &time) || n >= static_cast<std::size_t>(kRecordSlots)) {
+        if (row.size() != columns || !ParseNumber(row[0], &number) ||
+            number != static_cast<double>(n) || !ParseNumber(row[1], &time) ||
+            n >= static_cast<std::size_t>(kRecordSlots)) {
             return false;
         }
         times.push_back(time);
@@ -224,6 +266,8 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
     ResultSet& set = read.set;
     std::size_t header = 0;
     std::optional<double> testTime;
+    std::optional<double> gauge;
+    bool removalStored = false;
     for (;
          header < rows.size() && (rows[header][0] == kResultField || rows[header][0] == kNoteField);
          ++header) {
@@ -245,31 +289,52 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
                      std::isfinite(set.specimen.proofOffset) && set.specimen.proofOffset > 0;
         }
         if (name == kBreakRecordName) {
-            double record = 0;
-            usable = value.empty() || (ParseNumber(value, &record) && record >= 1 &&
-                                       record < kRecordSlots && record == std::floor(record));
-            set.curve.breakRecord = static_cast<int>(record);
+            usable = RecordValue(value, &set.curve.breakRecord);
             read.breakRecordStored = true;
+        }
+        if (name == kGaugeName) {
+            usable = DimensionValue(value, &gauge) && gauge.has_value();
+            set.curve.extensometerGauge = gauge.value_or(0);
+        }
+        if (name == kRemovalName) {
+            usable = RecordValue(value, &set.curve.removalRecord);
+            removalStored = true;
         }
         if (!usable) return refuse(where + "的“" + name + "”不是可用的数值：" + value);
     }
-    if (header >= rows.size() || rows[header].size() != 4 || rows[header][0] != "次数" ||
-        rows[header][1] != "时间(s)" ||
+    const std::size_t columns = header < rows.size() ? RecordColumns(rows[header]) : 0;
+    if (columns == 0 || rows[header][0] != "次数" || rows[header][1] != "时间(s)" ||
         !SplitChannelField(rows[header][2], &set.forceName, &set.units.force) ||
         !SplitChannelField(rows[header][3], &set.displacementName, &set.units.length))
         return refuse("没有“次数,时间(s),<名称>(<单位>),<名称>(<单位>)”表头");
+    // The extensometer's column and its lines of the block come together.
+    const bool extensometer = columns == 5;
+    if (extensometer != (gauge.has_value() && removalStored))
+        return refuse(extensometer ? "有引伸计一栏，结果中却没有引伸计标距 Le 与取下记录"
+                                   : "结果中有引伸计的行，却没有引伸计一栏");
+    const int removal = set.curve.removalRecord;
     for (std::size_t n = 1; header + n < rows.size(); ++n) {
         const std::vector<std::string>& row = rows[header + n];
+        const std::string where = "第 " + std::to_string(n) + " 条记录";
         double number = 0, time = 0, force = 0, displacement = 0;
-        if (row.size() != 4 || !ParseNumber(row[0], &number) || number != static_cast<double>(n) ||
-            !ParseNumber(row[1], &time) || !ParseNumber(row[2], &force) ||
-            !ParseNumber(row[3], &displacement))
-            return refuse("第 " + std::to_string(n) + " 条记录不可读");
+        if (row.size() != columns || !ParseNumber(row[0], &number) ||
+            number != static_cast<double>(n) || !ParseNumber(row[1], &time) ||
+            !ParseNumber(row[2], &force) || !ParseNumber(row[3], &displacement))
+            return refuse(where + "不可读");
         if (n >= static_cast<std::size_t>(kRecordSlots)) return refuse("记录多于存档所能容纳");
         set.curve.time.push_back(time);
         set.curve.force.push_back(force);
         set.curve.displacement.push_back(displacement);
+        if (!extensometer) continue;
+        // Empty where it read nothing; once it is taken off, it reads nothing.
+        double extension = std::numeric_limits<double>::quiet_NaN();
+        if (!row[4].empty() && (!ParseNumber(row[4], &extension) || !std::isfinite(extension) ||
+                                (removal > 0 && n > static_cast<std::size_t>(removal))))
+            return refuse(where + "的引伸计读数不可用：" + row[4]);
+        set.curve.extensometer.push_back(extension);
     }
+    if (removal > static_cast<int>(set.curve.force.size()))
+        return refuse("引伸计取下记录超出记录数");
     if (header + 1 < rows.size()) TakeTestTime(set.curve.time, rows.back()[1], testTime);
     *test = std::move(read);
     return true;

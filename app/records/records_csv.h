@@ -21,12 +21,16 @@ std::string CsvField(const std::string& text);
 // Header "次数,时间(s),<name0>(<unit0>),<name1>(<unit1>)" with the channel names and units
 // of the settings, then one line per record 1..g_nRecordCount: the record number, the
 // elapsed time with 3 decimals and both values as plain decimal numbers. A field holding a
-// comma, a quote, CR or LF is quoted.
+// comma, a quote, CR or LF is quoted. Where the records carry the extensometer, a fifth
+// column "引伸计 (mm)": its reading at full precision, empty where it read nothing (after its
+// removal).
 std::string RecordsCsvText(const Settings& settings, const TestRun& run);
 // The block the file begins with, before that header: the specimen (S0, L0, Su, Lu) and the
 // result set, one line "结果,<name>,<value at full precision>,<unit>" each (an empty value
 // when it cannot be computed), the line "结果,断裂判定记录,<record>," (the record at which the
-// break rule fired, empty when it did not), then one line "说明,<note>,," per note.
+// break rule fired, empty when it did not), then one line "说明,<note>,," per note. Where the
+// curve has the extensometer, "结果,引伸计标距 Le,<Le>,mm" after the specimen and
+// "结果,引伸计取下记录,<record>," (empty when it stayed on) after the break record.
 std::string ResultsCsvBlock(const ResultSet& set);
 // The text of a file of the program with its result block replaced by `block`, the records
 // from their header on kept byte for byte; none when the text is not such a file.
@@ -37,15 +41,17 @@ bool WriteRecordsCsv(const Settings& settings, const TestRun& run, const Specime
                      const std::string& pathUtf8, std::string* errorUtf8);
 // Takes the record times of a played-back test from its CSV file: run.g_dRecordTime[n] for each
 // record line n, the last one at the full precision of the block's 试验时间 where that agrees
-// with it to the millisecond; the other lines of the result block skipped. False, changing nothing,
-// when the file is missing or is not such a file.
+// with it to the millisecond; the other lines of the result block skipped. The extensometer's
+// column, where there is one, is left to its own file. False, changing nothing, when the file
+// is missing or is not such a file.
 bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8);
 
 // The program's CSV read back: what the results need, as the file holds it.
 struct RecordsCsvContent {
     // The channel names and units of the header, the specimen of the block (the proof
     // offset from the name of its Rp line), every record's time (the last as
-    // ReadRecordTimesCsv takes it) and values and the break record; the results are not
+    // ReadRecordTimesCsv takes it) and values and the break record, and where the file has
+    // the extensometer's column, its readings, Le and removal record; the results are not
     // evaluated.
     ResultSet set;
     // The block names the break record; files written before it did not.

@@ -7,6 +7,7 @@
 #include "common/gbk_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
 #include "results/results_engine.h"
@@ -33,6 +34,9 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     while (run->g_nRecordCount + 1 < kRecordSlots &&
            !run->g_strRecord0[run->g_nRecordCount + 1].empty())
         ++run->g_nRecordCount;
+    // The 引伸计 sheet as the save wrote it; a file refused here was told when the test was
+    // opened, and the workbook then shows the test as the window does, without it.
+    TakeExtensometerRecords(*run, archivePathUtf8, nullptr);
 
     const std::string iniPath = TestFilePathOf(archivePathUtf8);
     std::string startTime = set.startTime;
@@ -53,7 +57,17 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
     int csvErrno = 0;
     std::optional<std::string> csv;
     if (ReadBoundedFile(csvPath, kMaxRecordsCsvBytes, &csvBytes, nullptr, &csvErrno)) {
-        csv = WithResultsBlock(csvBytes, ResultsCsvBlock(results));
+        // The block's extensometer lines belong to the records' column, which is kept: they
+        // come from the CSV itself, whatever the set shows (a test whose extensometer file was
+        // refused at the open, say), so that the CSV still reads back.
+        ResultSet blockSet = results;
+        RecordsCsvContent before;
+        if (ParseRecordsCsv(csvBytes, &before, nullptr)) {
+            blockSet.curve.extensometer = std::move(before.set.curve.extensometer);
+            blockSet.curve.extensometerGauge = before.set.curve.extensometerGauge;
+            blockSet.curve.removalRecord = before.set.curve.removalRecord;
+        }
+        csv = WithResultsBlock(csvBytes, ResultsCsvBlock(blockSet));
         if (!csv) {
             if (errorUtf8 != nullptr) *errorUtf8 = "不是本程序的记录文件，没有改写：" + csvPath;
             return false;

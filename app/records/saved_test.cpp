@@ -5,6 +5,7 @@
 #include "common/gbk_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
 
@@ -19,6 +20,8 @@ bool LoadSavedTest(const std::string& archivePathUtf8, const SpecimenDims& fallb
     run->g_strOperator = settings->g_strTester;
     SpecimenDims specimen = fallback;
     TakeArchivedTest(*run, specimen, archivePathUtf8);
+    std::string extensometerNotice;
+    TakeExtensometerRecords(*run, archivePathUtf8, &extensometerNotice);
 
     SavedTest read;
     read.archivePath = archivePathUtf8;
@@ -27,6 +30,8 @@ bool LoadSavedTest(const std::string& archivePathUtf8, const SpecimenDims& fallb
     read.operatorName = GbkToUtf8(run->g_strOperator);
     read.breakValue = settings->g_dBreakValue;
     read.set = ResultsOfCurrentTest(*settings, *run, specimen);
+    if (!extensometerNotice.empty()) read.set.results.notes.push_back(extensometerNotice);
+    read.extensometerNotice = std::move(extensometerNotice);
     *test = std::move(read);
     return true;
 }

@@ -1,14 +1,16 @@
 #include "records/workbook.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
-#include "run/run_state.h"
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "common/number_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/settings_record.h"
 
 std::u16string Utf8ToUtf16(const std::string& utf8) {
@@ -153,13 +155,45 @@ Worksheet RecordsSheet(const Settings& settings, const TestRun& run) {
     return sheet.Take(u"Sheet1");
 }
 
+// The sheet 引伸计 of a test whose records carry the extensometer: Le and the removal record,
+// then after a blank row one row per record of numbers: the record, its time (to the
+// millisecond, as the CSV holds it, so that a workbook rebuilt from the files is the saved
+// one), the extension and the strain in % of Le; both empty where it read nothing.
+Worksheet ExtensometerSheet(const TestRun& run) {
+    const int count = std::clamp(run.g_nRecordCount, 0, kRecordSlots - 1);
+    const double gauge = run.g_dExtGaugeLength;
+    SheetCells sheet;
+    sheet.Put(1, 1, u"标距 Le");
+    sheet.PutNumber(1, 2, gauge);
+    sheet.Put(1, 3, u"mm");
+    sheet.Put(2, 1, u"取下记录");
+    if (run.g_nExtRemovalRecord > 0)
+        sheet.PutNumber(2, 2, std::min(run.g_nExtRemovalRecord, count));
+    sheet.Put(4, 1, u"次数");
+    sheet.Put(4, 2, u"时间 (s)");
+    sheet.Put(4, 3, u"引伸计 (mm)");
+    sheet.Put(4, 4, u"应变 (%)");
+    for (int i = 1; i <= count; ++i) {
+        sheet.PutNumber(4 + i, 1, i);
+        double time = 0;
+        ParseNumber(FixedNumber(run.g_dRecordTime[i], 3), &time);
+        sheet.PutNumber(4 + i, 2, time);
+        const double extension = run.ExtReadingOf(i);
+        if (std::isfinite(extension)) {
+            sheet.PutNumber(4 + i, 3, extension);
+            sheet.PutNumber(4 + i, 4, extension / gauge * 100);
+        }
+    }
+    return sheet.Take(u"引伸计");
+}
+
 }  // namespace
 
 bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet& results,
                    std::string* bytes, std::string* errorUtf8) {
-    if (BuildCompoundFile(BuildWorkbookStream({RecordsSheet(settings, run), ResultsSheet(results)}),
-                          bytes))
-        return true;
+    std::vector<Worksheet> sheets = {RecordsSheet(settings, run), ResultsSheet(results)};
+    if (run.g_bExtRecorded) sheets.push_back(ExtensometerSheet(run));
+    if (BuildCompoundFile(BuildWorkbookStream(sheets), bytes)) return true;
     if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存";
     return false;
 }

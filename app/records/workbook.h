@@ -12,7 +12,9 @@ struct TestRun;
 std::u16string Utf8ToUtf16(const std::string& utf8);
 
 // The workbook's bytes: the records sheet from the settings and the run, the 结果 sheet from
-// the result set. False, with a message, when it is too large for the format.
+// the result set, and where the records carry the extensometer a third sheet 引伸计 (Le, the
+// removal record, then per record its number, time in s, extension in mm and strain in % of
+// Le). False, with a message, when it is too large for the format.
 bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet& results,
                    std::string* bytes, std::string* errorUtf8);
 // Writes rows 1..6 (header data) and one row per record of the current test, every cell a

@@ -11,6 +11,7 @@
 #include "common/local_time.h"
 #include "common/number_text.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
 #include "records/store_entry.h"
@@ -73,6 +74,8 @@ bool EvaluateArchive(const std::string& pathUtf8, const ReevaluationOptions& opt
     std::vector<std::string> notes;
     if (!saved.hasTestFile && !specimenFile)
         notes.push_back("存档所在文件夹也没有 Specimen.ini：试样参数只有命令行给出的");
+    // Evaluated again below, the set loses the notes LoadSavedTest added to it.
+    if (!saved.extensometerNotice.empty()) notes.push_back(saved.extensometerNotice);
     Finish(read, OverridesOfOptions(options), notes);
     *test = std::move(read);
     return true;
@@ -122,11 +125,15 @@ bool TestsOfFolder(const std::string& folderUtf8, const std::optional<std::strin
     auto has = [&names](const std::string& name) {
         return std::binary_search(names.begin(), names.end(), name);
     };
+    const std::string extensometerSuffix = ExtensometerRecordsPathOf(std::string());
     std::vector<std::string> found;
     for (const std::string& name : names) {
         const bool archive = EndsWith(name, ".dat") && name != kSettingsFileName;
-        const bool loneCsv =
-            EndsWith(name, ".csv") && !has(name.substr(0, name.size() - 4) + ".dat");
+        // An archive's extensometer file is read with its archive.
+        const bool extensometerFile = EndsWith(name, extensometerSuffix) &&
+                                      has(name.substr(0, name.size() - extensometerSuffix.size()));
+        const bool loneCsv = EndsWith(name, ".csv") && !extensometerFile &&
+                             !has(name.substr(0, name.size() - 4) + ".dat");
         if (!archive && !loneCsv) continue;
         if (series && MemberBeside(folder + name).series != *series) continue;
         found.push_back(folder + name);

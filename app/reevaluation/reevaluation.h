@@ -44,7 +44,8 @@ bool EvaluateArchive(const std::string& pathUtf8, const ReevaluationOptions& opt
 bool EvaluateCsv(const std::string& pathUtf8, const ReevaluationOptions& options,
                  EvaluatedTest* test, std::string* errorUtf8);
 // The tests of a folder, by file name: every archive (but the settings file MyTestSet.dat) and
-// every CSV without an archive beside it; of one series only when `series` is given. False,
+// every CSV without an archive beside it (an archive's extensometer file is not a CSV of a
+// test); of one series only when `series` is given. False,
 // with a message, when the folder cannot be read.
 bool TestsOfFolder(const std::string& folderUtf8, const std::optional<std::string>& series,
                    std::vector<std::string>* paths, std::string* errorUtf8);

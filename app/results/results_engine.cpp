@@ -361,6 +361,12 @@ TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run) {
     curve.breakRecord = run.g_playedArchive.open
                             ? BreakRecordOf(curve.force, settings.g_dBreakValue)
                             : run.g_nBreakRecord;
+    if (run.g_bExtRecorded) {
+        curve.extensometer.reserve(count);
+        for (int i = 1; i <= count; ++i) curve.extensometer.push_back(run.ExtReadingOf(i));
+        curve.extensometerGauge = run.g_dExtGaugeLength;
+        curve.removalRecord = std::clamp(run.g_nExtRemovalRecord, 0, count);
+    }
     return curve;
 }
 

@@ -39,7 +39,8 @@ int BreakRecordOf(const std::vector<double>& force, double breakValue);
 
 // The records of the current test, their times and the break record. While an archive is
 // played back: all its records, and the break record by the break rule with the archive's
-// break value, so that how the playback ends does not matter.
+// break value, so that how the playback ends does not matter. Where the records carry the
+// extensometer, its readings (NaN after its removal), Le and removal record.
 TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run);
 
 // The elastic fit's force range, in % of its reference force (Fm first, then ReH or Rp).

@@ -4,6 +4,7 @@
 #include "run/readouts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -117,17 +118,31 @@ std::string FormatChannelValue(int channel, double value, double fullScale) {
     return FormatWithRow(channel == 0 ? 0 : 1, FormatRow(fullScale), value);
 }
 
-std::string FormatRatio(double ratio) {
+namespace {
+
+// Seven characters with 3 decimals, fewer as the value grows past 100, 1000 and 10000.
+std::string UpToThreeDecimals(double value) {
     const char* format = "%07.3f";
-    if (ratio >= 10000 || ratio <= -10000) {
+    if (value >= 10000 || value <= -10000) {
         format = "%07.0f";
-    } else if (ratio >= 1000 || ratio <= -1000) {
+    } else if (value >= 1000 || value <= -1000) {
         format = "%07.1f";
-    } else if (ratio >= 100 || ratio <= -100) {
+    } else if (value >= 100 || value <= -100) {
         format = "%07.2f";
     }
     char text[352];
-    const int length = std::clamp(FormatDouble(text, sizeof text, format, ratio), 0,
+    const int length = std::clamp(FormatDouble(text, sizeof text, format, value), 0,
                                   static_cast<int>(sizeof text) - 1);
     return std::string(text, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+std::string FormatRatio(double ratio) {
+    return UpToThreeDecimals(ratio);
+}
+
+std::string FormatExtensometerValue(double value) {
+    if (!std::isfinite(value)) return kNoExtensometerReadout;
+    return UpToThreeDecimals(value);
 }

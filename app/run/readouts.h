@@ -23,3 +23,8 @@ std::string FormatRatio(double ratio);
 // zero divisor under a nonzero reading, which has no ratio, reads kNoRatioReadout.
 constexpr const char* kNoRatioReadout = "---.---";
 std::string RatioReadout(double reading0, double reading1);
+
+// The extensometer's readout of a reading (mm over Le): up to 3 decimals, as the ratio's;
+// a reading of nothing (NaN: taken off) reads kNoExtensometerReadout.
+constexpr const char* kNoExtensometerReadout = "---.---";
+std::string FormatExtensometerValue(double value);

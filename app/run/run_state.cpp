@@ -1,5 +1,7 @@
 #include "run/run_state.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -29,4 +31,10 @@ void TestRun::ResetBreakSequence() {
 
 bool TestRun::HasUnsavedTest() const {
     return g_nRecordCount > 0 && !g_bTestSaved;
+}
+
+double TestRun::ExtReadingOf(int n) const {
+    const bool read = n >= 0 && n < kRecordSlots && std::isfinite(g_dRecordExt[n]) &&
+                      (g_nExtRemovalRecord <= 0 || n <= g_nExtRemovalRecord);
+    return read ? g_dRecordExt[n] : std::numeric_limits<double>::quiet_NaN();
 }

@@ -65,6 +65,14 @@ struct TestRun final {
     int g_nExtRemovalRecord = 0;       // its last record before it was taken off; 0: still on
     double g_dValueExt = 0;            // this tick's reading
     std::string g_strReadoutExt;       // its readout text (GBK)
+    // The extensometer the records were taken with, set with g_bExtRecorded: its Le (mm),
+    // which its readings are over, and its card channel. The save writes them beside the
+    // readings; the playback takes them back.
+    double g_dExtGaugeLength = 0;
+    int g_nExtChannel = 0;
+    // Record n's extensometer reading as the files and the results take it: NaN where it
+    // read nothing, and after its removal record whatever the slot holds.
+    double ExtReadingOf(int n) const;
 
     // Histories: [0] current value, [1..500] previous recorded ticks newest first, [501]
     // peak.

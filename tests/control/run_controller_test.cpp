@@ -12,10 +12,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -1179,6 +1181,116 @@ TEST_F(RunControllerTest, PlaybackResultsDoNotDependOnHowItEnds) {
     }
     EXPECT_EQ(stops.front().set.results.breakForce, LeadingNumber(program.run.g_strRecord0[kRise]));
     EXPECT_TRUE(stops.front().set.results.tensileStrength);
+}
+
+// Records 1..count with rising texts and times, as a stopped test holds them; the
+// extensometer, where it is given, read `readings` over Le 50 mm and was taken off after
+// `removal` (0: never).
+void FillStoppedTest(TestRun& run, int count, const std::vector<double>& readings = {},
+                     int removal = 0) {
+    for (int i = 1; i <= count; ++i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%07.3f", i * 0.5);
+        run.g_strRecord0[i] = text;
+        std::snprintf(text, sizeof text, "%07.3f", i * 0.01);
+        run.g_strRecord1[i] = text;
+        run.g_dRecordTime[i] = i * 0.03;
+        run.g_dRecordExt[i] = i <= static_cast<int>(readings.size())
+                                  ? readings[i - 1]
+                                  : std::numeric_limits<double>::quiet_NaN();
+    }
+    run.g_nRecordCount = count;
+    run.g_bExtRecorded = readings.empty() ? 0 : 1;
+    run.g_nExtRemovalRecord = removal;
+    run.g_dExtGaugeLength = 50;
+    run.g_nExtChannel = 2;
+}
+
+// The extensometer's readings are saved beside the archive and its CSV carries them; the
+// playback shows each record's reading as it reaches it. A file that no longer reads is
+// told at the open and the test plays without the extensometer.
+TEST_F(RunControllerTest, SavedExtensometerReadingsPlayBackRecordByRecord) {
+    const std::vector<double> readings = {0.0, 0.1 + 0.2, 1.0 / 3, -2.5};
+    FillStoppedTest(run, 6, readings, 4);
+    const Reaction save = run_->Save();
+    EXPECT_EQ(Find(save, Kind::kMessage), nullptr);
+    const std::string archive = run_->SavedArchive();
+    ASSERT_FALSE(archive.empty());
+    const std::string base = archive.substr(0, archive.size() - 4);
+    EXPECT_TRUE(std::filesystem::exists(archive + ".ext.csv"));
+    EXPECT_NE(ReadWhole(base + ".csv").find(",位移(mm),引伸计 (mm)\r\n"), std::string::npos);
+
+    PlaybackProgram program;
+    ASSERT_TRUE(program.loaded);
+    program.control.OpenCardAtStartup();
+    Reaction open = program.control.OpenArchive(archive);
+    EXPECT_EQ(Find(open, Kind::kNotice), nullptr);
+    ASSERT_TRUE(program.control.Playback());
+    EXPECT_EQ(program.run.g_bExtRecorded, 1);
+    EXPECT_EQ(program.run.g_nExtRemovalRecord, 4);
+    const char* shown[] = {"000.000", "000.300", "000.333", "-02.500", "---.---", "---.---"};
+    for (int n = 1; n <= 6; ++n) {
+        program.control.Tick(0);
+        ASSERT_EQ(program.run.g_nRecordCount, n);
+        if (n <= 4) {
+            EXPECT_EQ(program.run.g_dValueExt, readings[n - 1]) << n;
+        } else {
+            EXPECT_TRUE(std::isnan(program.run.g_dValueExt)) << n;
+        }
+        EXPECT_EQ(program.run.g_strReadoutExt, shown[n - 1]) << n;
+    }
+    const TestCurve curve =
+        ResultsOfCurrentTest(program.settings, program.run, program.specimen).curve;
+    ASSERT_EQ(curve.extensometer.size(), 6u);
+    EXPECT_EQ(curve.extensometer[2], 1.0 / 3);
+    EXPECT_EQ(curve.extensometerGauge, 50);
+    EXPECT_EQ(curve.removalRecord, 4);
+
+    std::string side = ReadWhole(archive + ".ext.csv");
+    side.resize(side.size() - 10);
+    std::ofstream(archive + ".ext.csv", std::ios::binary | std::ios::trunc) << side;
+    open = program.control.OpenArchive(archive);
+    const Effect* notice = Find(open, Kind::kNotice);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->caption, "文件信息");
+    EXPECT_NE(notice->text.find("引伸计记录文件不可用"), std::string::npos) << notice->text;
+    ASSERT_TRUE(program.control.Playback());
+    EXPECT_EQ(program.run.g_bExtRecorded, 0);
+    program.control.Tick(0);
+    EXPECT_EQ(program.run.g_nRecordCount, 1);
+    EXPECT_EQ(program.run.g_strReadoutExt, "");
+}
+
+// A test saved without the extensometer under the name of one that had it leaves no file of
+// it behind; a save whose extensometer file cannot be written says so, the archive kept.
+TEST_F(RunControllerTest, SaveRemovesAStaleExtensometerFileAndTellsAFailedOne) {
+    // Every name the saves below can take: this second and the next minute, with "-2", "-3".
+    std::vector<std::string> names;
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t <= now + 60; ++t) {
+        std::string base, error;
+        ASSERT_TRUE(ArchiveBasePath(settings.g_strTestName, t, &base, &error)) << error;
+        for (const char* suffix : {"", "-2", "-3"}) names.push_back(base + suffix + ".dat.ext.csv");
+    }
+    for (const std::string& name : names) std::ofstream(name, std::ios::binary) << "stale";
+    FillStoppedTest(run, 5);
+    EXPECT_EQ(Find(run_->Save(), Kind::kMessage), nullptr);
+    const std::string archive = run_->SavedArchive();
+    ASSERT_FALSE(archive.empty());
+    EXPECT_FALSE(std::filesystem::exists(archive + ".ext.csv"));
+
+    for (const std::string& name : names) {
+        std::filesystem::remove(name);
+        std::filesystem::create_directories(name + "/in the way");
+    }
+    run_->Clear();
+    FillStoppedTest(run, 5, {0.5, 0.6});
+    const Reaction save = run_->Save();
+    const Effect* message = Find(save, Kind::kMessage);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text.rfind("试验存档已保存，但引伸计记录没有保存：", 0), 0u)
+        << message->text;
+    EXPECT_EQ(Archives().size(), 2u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -270,6 +271,84 @@ TEST_F(CsvTest, WhatIsNotTheProgramsCsvIsRefused) {
     EXPECT_EQ(read.set.curve.force, std::vector<double>{1.5});
     EXPECT_FALSE(ReadRecordsCsv(DataFolderPath() + "missing.csv", &read, &error));
     EXPECT_NE(error.find("missing.csv"), std::string::npos) << error;
+}
+
+// A test whose records carry the extensometer gets its column, blank after the removal, and
+// its Le and removal record in the block; read back they give the same readings to the last
+// digit. The file of a test without it is byte for byte what it was, whatever a cleared
+// extensometer left in the run.
+TEST_F(CsvTest, ExtensometerColumnRoundTripsAndATestWithoutItIsUnchanged) {
+    const std::string plain = RecordsCsvText(settings, run);
+    const std::string path = DataFolderPath() + "t.csv";
+    std::string error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
+    const std::string plainFile = ReadWhole(path);
+    run.g_dRecordExt[1] = 0.1 + 0.2;
+    run.g_dRecordExt[2] = -1.0 / 3;
+    run.g_dRecordExt[3] = 4.5;  // after the removal: not a reading
+    run.g_nExtRemovalRecord = 2;
+    run.g_dExtGaugeLength = 25;
+    run.g_nExtChannel = 3;
+    EXPECT_EQ(RecordsCsvText(settings, run), plain);
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
+    EXPECT_EQ(ReadWhole(path), plainFile);
+
+    run.g_bExtRecorded = 1;
+    EXPECT_EQ(RecordsCsvText(settings, run),
+              "\xEF\xBB\xBF"
+              "次数,时间(s),张力(N),位移(mm),引伸计 (mm)\r\n"
+              "1,0.031,0.125,0.002,0.30000000000000004\r\n"
+              "2,0.062,0.25,0.004,-0.3333333333333333\r\n"
+              "3,0.094,0.375,0.006,\r\n");
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, path, &error)) << error;
+    const std::string file = ReadWhole(path);
+    EXPECT_NE(file.find("\r\n结果,引伸计标距 Le,25,mm\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\n结果,断裂判定记录,,\r\n结果,引伸计取下记录,2,\r\n说明,"),
+              std::string::npos)
+        << file;
+
+    RecordsCsvContent read;
+    ASSERT_TRUE(ParseRecordsCsv(file, &read, &error)) << error;
+    const TestCurve& curve = read.set.curve;
+    ASSERT_EQ(curve.extensometer.size(), 3u);
+    EXPECT_EQ(curve.extensometer[0], 0.1 + 0.2);
+    EXPECT_EQ(curve.extensometer[1], -1.0 / 3);
+    EXPECT_TRUE(std::isnan(curve.extensometer[2]));
+    EXPECT_EQ(curve.extensometerGauge, 25);
+    EXPECT_EQ(curve.removalRecord, 2);
+    EXPECT_EQ(curve.force.size(), 3u);
+    EvaluateResultSet(read.set);
+    EXPECT_EQ(ResultsCsvBlock(read.set),
+              ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen)));
+    // The playback's times come from it as from any other.
+    run.g_dRecordTime[2] = 0;
+    ASSERT_TRUE(ReadRecordTimesCsv(run, path));
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[2], 0.062);
+
+    auto edited = [&file](const std::string& from, const std::string& to) {
+        std::string text = file;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* said;
+    } refused[] = {
+        {"a reading after the removal", edited("0.006,\r\n", "0.006,1\r\n"), "第 3 条记录"},
+        {"a reading that is no number", edited("0.004,-0.33", "0.004,x0.33"), "第 2 条记录"},
+        {"a record without the column", edited("0.006,\r\n", "0.006\r\n"), "第 3 条记录"},
+        {"the column without its Le", edited("结果,引伸计标距 Le,25,mm\r\n", ""), "引伸计标距 Le"},
+        {"a Le that is not positive", edited("Le,25,", "Le,0,"), "引伸计标距 Le"},
+        {"a removal past the records", edited("取下记录,2,", "取下记录,4,"), "超出记录数"},
+        {"its lines without the column", edited(",引伸计 (mm)\r\n", "\r\n"), "没有引伸计一栏"},
+    };
+    for (const auto& r : refused) {
+        std::string why;
+        EXPECT_FALSE(ParseRecordsCsv(r.bytes, &read, &why)) << r.what;
+        EXPECT_NE(why.find(r.said), std::string::npos) << r.what << ": " << why;
+    }
 }
 
 // A new result block goes in front of the records, which are kept as they are; a quoted

@@ -7,6 +7,7 @@
 
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
 #include "records_fixture.h"
@@ -97,6 +98,44 @@ TEST_F(ResultFilesTest, ACsvNotOfTheProgramOrAMissingArchiveChangesNothing) {
     ASSERT_TRUE(RewriteResultFiles(shown, base + ".dat", &error)) << error;
     EXPECT_NE(ReadWhole(base + ".ini").find("Su=12\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(base + ".csv"));
+}
+
+// The 引伸计 sheet comes out as the save wrote it; when the extensometer's file was refused
+// at the open, the CSV's records keep their column and the block its lines, so that it still
+// reads back with them.
+TEST_F(ResultFilesTest, TheExtensometerSheetAndColumnOutliveARewrite) {
+    for (int i = 1; i <= 120; ++i) run.g_dRecordExt[i] = i * 0.003;
+    run.g_bExtRecorded = 1;
+    run.g_dExtGaugeLength = 50;
+    run.g_nExtChannel = 2;
+    std::string error;
+    ASSERT_TRUE(WriteExtensometerRecords(run, base + ".dat", &error)) << error;
+    ASSERT_TRUE(ExportSpreadsheet(settings, run, specimen, base + ".xls", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, base + ".csv", &error)) << error;
+    const XlrdSheet saved = ReadWithXlrd(base + ".xls", 2);
+    ASSERT_TRUE(saved.ran);
+
+    specimen.finalArea = 12.0;
+    ASSERT_TRUE(
+        RewriteResultFiles(ResultsOfCurrentTest(settings, run, specimen), base + ".dat", &error))
+        << error;
+    EXPECT_EQ(ReadWithXlrd(base + ".xls", 2).rows, saved.rows);
+
+    // The window opened it without the extensometer: its file had been cut.
+    const std::string side = ExtensometerRecordsPathOf(base + ".dat");
+    std::filesystem::resize_file(side, std::filesystem::file_size(side) - 4);
+    run.g_bExtRecorded = 0;
+    specimen.finalArea = 11.0;
+    ASSERT_TRUE(
+        RewriteResultFiles(ResultsOfCurrentTest(settings, run, specimen), base + ".dat", &error))
+        << error;
+    RecordsCsvContent read;
+    ASSERT_TRUE(ReadRecordsCsv(base + ".csv", &read, &error)) << error;
+    EXPECT_EQ(read.set.specimen.finalArea, 11.0);
+    ASSERT_EQ(read.set.curve.extensometer.size(), 120u);
+    EXPECT_EQ(read.set.curve.extensometer[9], 10 * 0.003);
+    EXPECT_EQ(read.set.curve.extensometerGauge, 50);
+    EXPECT_EQ(ReadWithXlrd(base + ".xls").summary.rfind("sheets=2 ", 0), 0u);
 }
 
 }  // namespace

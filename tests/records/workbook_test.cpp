@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
 #include "../common/scratch_folder.h"
-#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
 #include "records_fixture.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
@@ -137,6 +138,65 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     EXPECT_EQ(sheet.rows[8][1], "18.75");  // 断裂力: no steep drop before record 150
     EXPECT_EQ(sheet.rows[7 + set.rows.size()][0], "引伸计: 无，以横梁位移计算");
     EXPECT_EQ(sheet.rows.back()[0], notes.back());
+}
+
+// A test whose records carry the extensometer gets a third sheet 引伸计: Le and the removal
+// record, then per record its number, time, extension and strain in % of Le as numbers, empty
+// after the removal; the records sheet is the one a test without it gets.
+TEST_F(WorkbookTest, ExtensometerSheetHoldsTheReadingsAsNumbers) {
+    FillRecords(4);
+    for (int i = 1; i <= 4; ++i) run.g_dRecordTime[i] = i * 0.0312;
+    const Rows without = ReadWithXlrd(Export()).rows;
+    const double readings[] = {0, 0.1 + 0.2, -1.0 / 3, 7.0};
+    for (int i = 1; i <= 4; ++i) run.g_dRecordExt[i] = readings[i - 1];
+    run.g_bExtRecorded = 1;
+    run.g_nExtRemovalRecord = 3;
+    run.g_dExtGaugeLength = 40;
+    run.g_nExtChannel = 2;
+    const std::string path = Export();
+    const XlrdSheet records = ReadWithXlrd(path);
+    EXPECT_EQ(records.summary, CleanSummary(10, 3));
+    EXPECT_EQ(records.rows, without);
+
+    const XlrdSheet sheet = ReadWithXlrd(path, 2);
+    ASSERT_TRUE(sheet.ran);
+    EXPECT_EQ(sheet.summary, "sheets=3 rows=8 cols=4 nontext=16 warnings=0");
+    ASSERT_EQ(sheet.rows.size(), 8u);
+    EXPECT_EQ(sheet.rows[0], (std::vector<std::string>{"标距 Le", "40.0", "mm", ""}));
+    EXPECT_EQ(sheet.rows[1], (std::vector<std::string>{"取下记录", "3.0", "", ""}));
+    EXPECT_EQ(sheet.rows[2], (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(sheet.rows[3],
+              (std::vector<std::string>{"次数", "时间 (s)", "引伸计 (mm)", "应变 (%)"}));
+    for (int i = 1; i <= 4; ++i) {
+        const std::vector<std::string>& row = sheet.rows[3 + i];
+        ASSERT_EQ(row.size(), 4u);
+        EXPECT_EQ(std::strtod(row[0].c_str(), nullptr), i);
+        // The time as the CSV holds it: to the millisecond.
+        EXPECT_EQ(std::strtod(row[1].c_str(), nullptr), std::round(i * 31.2) / 1000) << i;
+        if (i <= 3) {
+            EXPECT_EQ(std::strtod(row[2].c_str(), nullptr), readings[i - 1]) << i;
+            EXPECT_EQ(std::strtod(row[3].c_str(), nullptr), readings[i - 1] / 40 * 100) << i;
+        } else {
+            EXPECT_EQ(row[2], "");
+            EXPECT_EQ(row[3], "");
+        }
+    }
+
+    if (!std::filesystem::exists("/usr/bin/libreoffice")) GTEST_SKIP() << "no LibreOffice";
+    // LibreOffice writes the third sheet alone as "<name>-引伸计.csv".
+    const ScratchFolder profile("velmora-lo");
+    ASSERT_TRUE(profile.Made());
+    const std::string command =
+        "/usr/bin/libreoffice -env:UserInstallation=file://" + profile.Path() +
+        " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,"
+        "false,false,3' --outdir '" +
+        DataFolderPath() + "' '" + path + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string csv = ReadWhole(DataFolderPath() + "Dranvik2025-03-07-14-05-09-引伸计.csv");
+    EXPECT_EQ(csv,
+              "标距 Le,40,mm,\n取下记录,3,,\n,,,\n次数,时间 (s),引伸计 (mm),应变 (%)\n"
+              "1,0.031,0,0\n2,0.062,0.3,0.75\n3,0.094,-0.333333333333333,-0.833333333333333\n"
+              "4,0.125,,\n");
 }
 
 TEST_F(WorkbookTest, UnwritableFolderFailsWithAMessage) {

@@ -14,6 +14,7 @@
 #include "common/number_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "records/extensometer_records.h"
 #include "records/records_csv.h"
 #include "records/saved_test.h"
 #include "records/store_entry.h"
@@ -319,6 +320,53 @@ TEST_F(ReevaluationTest, AFolderGivesItsTestsOfTheSeriesAndTheirStatistics) {
     const Evaluation none = EvaluateInputs(options);
     ASSERT_EQ(none.refused.size(), 1u);
     EXPECT_NE(none.refused[0].message.find("没有系列“Z”的试验"), std::string::npos);
+}
+
+// A test recorded with the extensometer reads the same readings from its archive (with the
+// file beside it) and from its CSV alone, and its folder lists the archive, not that file. A
+// file that no longer reads is named in the notes and the test is evaluated without it.
+TEST_F(ReevaluationTest, TheExtensometerReadsAlikeFromTheArchiveAndFromTheCsv) {
+    TestRun& run = *saved.run;
+    for (int i = 1; i <= 230; ++i)
+        run.g_dRecordExt[i] = i <= 180 ? i * 0.0041 + 1e-9 / i : std::nan("");
+    run.g_bExtRecorded = 1;
+    run.g_nExtRemovalRecord = 180;
+    run.g_dExtGaugeLength = 50;
+    run.g_nExtChannel = 2;
+    saved.Save(Path("t"), {10.0, 50.0}, {});
+    std::string error;
+    ASSERT_TRUE(WriteExtensometerRecords(run, Path("t.dat"), &error)) << error;
+
+    ReevaluationOptions options;
+    EvaluatedTest archive, csv;
+    ASSERT_TRUE(EvaluateArchive(Path("t.dat"), options, &archive, &error)) << error;
+    ASSERT_TRUE(EvaluateCsv(Path("t.csv"), options, &csv, &error)) << error;
+    for (const EvaluatedTest* test : {&archive, &csv}) {
+        const TestCurve& curve = test->set.curve;
+        ASSERT_EQ(curve.extensometer.size(), 230u);
+        for (int i = 1; i <= 230; ++i) {
+            const double read = curve.extensometer[static_cast<std::size_t>(i - 1)];
+            if (i <= 180) {
+                ASSERT_EQ(read, run.g_dRecordExt[i]) << i;
+            } else {
+                ASSERT_TRUE(std::isnan(read)) << i;
+            }
+        }
+        EXPECT_EQ(curve.extensometerGauge, 50);
+        EXPECT_EQ(curve.removalRecord, 180);
+    }
+    EXPECT_EQ(ResultsCsvBlock(archive.set), ResultsCsvBlock(csv.set));
+    std::vector<std::string> paths;
+    ASSERT_TRUE(TestsOfFolder(folder_.Path(), std::nullopt, &paths, &error)) << error;
+    EXPECT_EQ(paths, std::vector<std::string>{Path("t.dat")});
+
+    std::ofstream(ExtensometerRecordsPathOf(Path("t.dat")), std::ios::binary | std::ios::app)
+        << "231,\r\n";
+    ASSERT_TRUE(EvaluateArchive(Path("t.dat"), options, &archive, &error)) << error;
+    EXPECT_TRUE(archive.set.curve.extensometer.empty());
+    ASSERT_FALSE(archive.notes.empty());
+    EXPECT_NE(archive.notes.back().find("引伸计记录文件不可用"), std::string::npos)
+        << archive.notes.back();
 }
 
 TEST_F(ReevaluationTest, TheOutputFormats) {
