@@ -22,7 +22,7 @@ const char kUsage[] =
     "the saved tests live in the folder 测试数据存档 under the directory it starts in.\n"
     "\n"
     "  --lang en|zh  the windows' language (default: the one chosen under 界面语言, else\n"
-    "                English for an English locale, else Chinese); from the next start on\n"
+    "                English for an English locale, else Chinese)\n"
     "  --help, -h    print this help and exit\n"
     "  --version     print the version and exit\n";
 

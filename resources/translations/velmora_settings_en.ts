@@ -125,7 +125,7 @@ The file is not used; the default settings are in force.
     </message>
     <message>
         <source>阻尼</source>
-        <translation>Damping</translation>
+        <translation>Damp</translation>
     </message>
     <message>
         <source>输入量程上限</source>
