@@ -155,7 +155,7 @@ The file is not used; the default settings are in force.
     </message>
     <message>
         <source>分辨率</source>
-        <translation>Resolution</translation>
+        <translation>Res.</translation>
     </message>
     <message>
         <source>预存零位</source>
