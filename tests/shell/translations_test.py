@@ -61,6 +61,9 @@ def main():
                 shutil.copyfile(ts, copy)
                 copies.append((ts, copy))
             command = [lupdate, "-silent", "-no-obsolete", "-locations", "none"]
+            # Files the build generates (moc's) hold no texts, and exist only once built.
+            sources = [path for path in sources
+                       if os.path.exists(path) or not path.startswith(os.path.join(build, ""))]
             command += [f"-I{path}" for path in includes] + sources
             command += ["-ts"] + [copy for _, copy in copies]
             run = subprocess.run(command, capture_output=True, text=True)
