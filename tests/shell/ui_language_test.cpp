@@ -29,12 +29,14 @@
 #include "../common/modal_answer.h"
 #include "../common/text_fit.h"
 #include "card.h"
+#include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "common/ui_text.h"
 #include "control/control_ids.h"
 #include "driver.h"
 #include "in_process_driver.h"
 #include "settings/data_folder.h"
+#include "settings/settings_checks.h"
 #include "shell/language_dialog.h"
 #include "shell/main_dialog.h"
 
@@ -339,8 +341,13 @@ void UiLanguageTest::englishLoadsEveryTranslation() {
     QCOMPARE(ui::translate("RunController", "开始采集"), std::string("Start"));
     // Qt's own dialogs follow: no Chinese of Qt's is installed in English.
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    // A check's message, put together from the translated text and its field's name.
+    QCOMPARE(CheckSamplePeriod("0").value_or(""),
+             std::string("Sample period is not valid: enter a number from 1 to 10000"));
     UseLanguage(UiLanguage::Chinese);
     QCOMPARE(ui::translate("RunController", "开始采集"), std::string("开始采集"));
+    QCOMPARE(GbkToUtf8(CheckSamplePeriod("0").value_or("")),
+             std::string("采集周期不匹配：请输入在1~10000之间的数值"));
     QCOMPARE(QCoreApplication::translate("CMainControls", "开始采集"), QStringLiteral("开始采集"));
 }
 
