@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "common/ui_text.h"
+
 namespace {
 
 // Six letters or digits, like mkstemp's, so that the temporary name is as long as before.
@@ -73,14 +75,13 @@ bool PlaceFile(const std::string& temp, const std::string& pathUtf8, bool replac
 bool WriteAndPlace(const std::string& pathUtf8, const std::string& bytes, bool replace,
                    std::string* errorUtf8, bool* existed) {
     if (existed) *existed = false;
-    auto fail = [&](const char* what) {
-        if (errorUtf8)
-            *errorUtf8 = std::string(what) + pathUtf8 + " (" + std::strerror(errno) + ")";
+    auto fail = [&](const std::string& what) {
+        if (errorUtf8) *errorUtf8 = ui::Fill(what, {pathUtf8, std::strerror(errno)});
         return false;
     };
     std::string temp;
     int fd = CreateTemporary(pathUtf8, &temp);
-    if (fd < 0) return fail("文件无法创建：");
+    if (fd < 0) return fail(ui::translate("FileAccess", "文件无法创建：%1 (%2)"));
     // Synced before the rename: a power cut never leaves an empty or partial file under
     // the final name.
     bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
@@ -92,16 +93,18 @@ bool WriteAndPlace(const std::string& pathUtf8, const std::string& bytes, bool r
     if (!written) {
         ::unlink(temp.c_str());
         errno = saved;
-        return fail("文件无法写入：");
+        return fail(ui::translate("FileAccess", "文件无法写入：%1 (%2)"));
     }
     if (!PlaceFile(temp, pathUtf8, replace)) {
         saved = errno;
         ::unlink(temp.c_str());
         errno = saved;
         if (existed) *existed = saved == EEXIST;
-        return fail(saved == EEXIST ? "文件已存在：" : "文件无法保存：");
+        return fail(saved == EEXIST ? ui::translate("FileAccess", "文件已存在：%1 (%2)")
+                                    : ui::translate("FileAccess", "文件无法保存：%1 (%2)"));
     }
-    if (!SyncFolder(FolderOf(pathUtf8))) return fail("文件无法保存：");
+    if (!SyncFolder(FolderOf(pathUtf8)))
+        return fail(ui::translate("FileAccess", "文件无法保存：%1 (%2)"));
     return true;
 }
 
@@ -132,7 +135,9 @@ bool ReadFilePrefix(const std::string& pathUtf8, std::size_t maxBytes, std::stri
                     std::string* errorUtf8, int* errnoOut) {
     auto fail = [&](int error) {
         if (errnoOut) *errnoOut = error;
-        if (errorUtf8) *errorUtf8 = "文件无法打开：" + pathUtf8 + " (" + std::strerror(error) + ")";
+        if (errorUtf8)
+            *errorUtf8 = ui::Fill(ui::translate("FileAccess", "文件无法打开：%1 (%2)"),
+                                  {pathUtf8, std::strerror(error)});
         return false;
     };
     // Anything but a regular file is refused before it is opened (opening a device may
@@ -168,7 +173,9 @@ bool ReadBoundedFile(const std::string& pathUtf8, std::size_t maxBytes, std::str
     if (!ReadFilePrefix(pathUtf8, maxBytes + 1, &data, errorUtf8, errnoOut)) return false;
     if (data.size() > maxBytes) {
         if (errnoOut) *errnoOut = EFBIG;
-        if (errorUtf8) *errorUtf8 = "文件无法打开：" + pathUtf8 + " (" + std::strerror(EFBIG) + ")";
+        if (errorUtf8)
+            *errorUtf8 = ui::Fill(ui::translate("FileAccess", "文件无法打开：%1 (%2)"),
+                                  {pathUtf8, std::strerror(EFBIG)});
         return false;
     }
     *bytes = std::move(data);

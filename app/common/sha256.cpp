@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/ui_text.h"
+
 namespace {
 
 constexpr std::uint32_t kRound[64] = {
@@ -109,7 +111,9 @@ std::string Sha256Hex(const std::string& bytes) {
 
 bool Sha256OfFile(const std::string& pathUtf8, std::string* hex, std::string* errorUtf8) {
     auto fail = [&](int error) {
-        if (errorUtf8) *errorUtf8 = "文件无法读取：" + pathUtf8 + " (" + std::strerror(error) + ")";
+        if (errorUtf8)
+            *errorUtf8 = ui::Fill(ui::translate("FileAccess", "文件无法读取：%1 (%2)"),
+                                  {pathUtf8, std::strerror(error)});
         return false;
     };
     // Non-blocking, and only a regular file: a FIFO or a device standing there is not waited on.

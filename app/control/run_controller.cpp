@@ -8,6 +8,7 @@
 #include "acquisition/card_access.h"
 #include "acquisition/high_speed.h"
 #include "common/local_time.h"
+#include "common/ui_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
 #include "records/extensometer_records.h"
@@ -23,9 +24,9 @@
 
 namespace {
 
-const char kFileCaption[] = "文件信息";
-const char kSafetyCaption[] = "安全保护信息";
-const char kCardCaption[] = "设备信息";
+const char kFileCaption[] = QT_TRANSLATE_NOOP("RunController", "文件信息");
+const char kSafetyCaption[] = QT_TRANSLATE_NOOP("RunController", "安全保护信息");
+const char kCardCaption[] = QT_TRANSLATE_NOOP("RunController", "设备信息");
 
 // The configured sampling period as a timer period; a foreign archive may hold anything.
 int RunPeriodMs(const Settings& settings) {
@@ -40,8 +41,8 @@ void EnableMenu(Reaction& r, ControlId id, bool on) {
     r.push_back({Effect::Kind::kEnableMenu, id, on});
 }
 
-void Caption(Reaction& r, ControlId id, const char* text) {
-    r.push_back({Effect::Kind::kCaption, id, false, 0, text});
+void Caption(Reaction& r, ControlId id, std::string text) {
+    r.push_back({Effect::Kind::kCaption, id, false, 0, std::move(text)});
 }
 
 void Show(Reaction& r, ControlId id, bool on) {
@@ -52,8 +53,10 @@ void Do(Reaction& r, Effect::Kind kind, bool on = false, int periodMs = 0) {
     r.push_back({kind, ControlId{}, on, periodMs});
 }
 
+// The caption is one of the texts above, shown in the window's language.
 void Tell(Reaction& r, Effect::Kind kind, std::string text, const char* caption) {
-    r.push_back({kind, ControlId{}, false, 0, std::move(text), caption});
+    r.push_back(
+        {kind, ControlId{}, false, 0, std::move(text), ui::translate("RunController", caption)});
 }
 
 }  // namespace
@@ -73,9 +76,11 @@ Reaction RunController::OpenCardAtStartup() {
     }
     if (inUse || m_card.g_nLastError != 0) {
         Tell(r, Effect::Kind::kMessage,
-             inUse ? "USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。"
-                   : "USB数据采集器未连接,只能<打开>历史文件回放。\n"
-                     "采集测试：请关闭程序，连接设备，重启程序。",
+             inUse ? ui::translate("RunController",
+                                   "USB数据采集器正被另一个程序使用,只能<打开>历史文件回放。")
+                   : ui::translate("RunController",
+                                   "USB数据采集器未连接,只能<打开>历史文件回放。\n"
+                                   "采集测试：请关闭程序，连接设备，重启程序。"),
              kCardCaption);
         EnableMenu(r, ControlId::kMenuSettings, false);
         Enable(r, ControlId::kSettings, false);
@@ -117,8 +122,10 @@ void RunController::ReleaseLeftOutputs(Reaction& r) {
     char word[8];
     std::snprintf(word, sizeof word, "%04X", static_cast<unsigned>(*left));
     Tell(r, Effect::Kind::kNotice,
-         std::string("上次程序结束时采集器的输出未复位（输出字 ") + word +
-             "），已写入空闲输出字 00FF，报警、停机和返回信号均已释放。",
+         ui::Fill(ui::translate("RunController",
+                                "上次程序结束时采集器的输出未复位（输出字 %1），已写入空闲输出字 "
+                                "00FF，报警、停机和返回信号均已释放。"),
+                  {word}),
          kCardCaption);
 }
 
@@ -135,7 +142,9 @@ void RunController::StartInto(Reaction& r) {
     const bool stopLineActive = m_bForcedStopHeld && !(m_wDigitalOut & kOutForcedStop);
     if (stopLineActive && !m_bPlayback && ForcedStopConditionNow()) {
         Tell(r, Effect::Kind::kSafetyNotice,
-             "强制停机的原因仍在（张力未低于强制停机限或行程限位开关动作），不能开始采集。",
+             ui::translate(
+                 "RunController",
+                 "强制停机的原因仍在（张力未低于强制停机限或行程限位开关动作），不能开始采集。"),
              kSafetyCaption);
         return;
     }
@@ -146,8 +155,10 @@ void RunController::StartInto(Reaction& r) {
         (m_run.g_bTestSaved || m_run.g_nBreakRecord > 0)) {
         if (!m_run.g_bTestSaved) {
             Tell(r, Effect::Kind::kStartNotice,
-                 "上一个试样已断裂，其测试数据尚未保存。\n请先保存或清除列表区，再开始新的试验。",
-                 "采集信息");
+                 ui::translate("RunController",
+                               "上一个试样已断裂，其测试数据尚未保存。\n请先保存或清除列表区，再开"
+                               "始新的试验。"),
+                 QT_TRANSLATE_NOOP("RunController", "采集信息"));
             return;
         }
         ClearInto(r);
@@ -158,9 +169,11 @@ void RunController::StartInto(Reaction& r) {
     for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
         Enable(r, id, false);
     if (!m_bPlayback) Enable(r, ControlId::kTravelLimit, true);
-    Caption(r, ControlId::kStart, "已开始....");
+    Caption(r, ControlId::kStart, ui::translate("RunController", "已开始...."));
     Enable(r, ControlId::kStart, false);
-    Caption(r, ControlId::kStop, m_bPlayback ? "停止回放" : "停止采集");
+    Caption(r, ControlId::kStop,
+            m_bPlayback ? ui::translate("RunController", "停止回放")
+                        : ui::translate("RunController", "停止采集"));
     Enable(r, ControlId::kStop, true);
     Enable(r, ControlId::kZeroSensors, false);
     Enable(r, ControlId::kClearList, false);
@@ -198,7 +211,8 @@ void RunController::StartInto(Reaction& r) {
 
     // An engaged switch stays engaged through a start, so the first tick stops the test.
     m_run.g_bTravelLimit = !m_bPlayback && !(m_card.g_wDigitalIn & kInTravelLimit);
-    if (m_run.g_bTravelLimit) Caption(r, ControlId::kTravelLimit, "行程限位接通");
+    if (m_run.g_bTravelLimit)
+        Caption(r, ControlId::kTravelLimit, ui::translate("RunController", "行程限位接通"));
     m_run.ResetBreakSequence();
     m_lamps.alarmHigh = m_lamps.alarmLow = m_lamps.broken = false;
     m_lamps.autoReturn = m_lamps.autoStop = false;
@@ -230,7 +244,9 @@ void RunController::StopInto(Reaction& r) {
 
     if (m_bPlayback) {
         EnableMenu(r, ControlId::kMenuOpen, true);
-        Caption(r, ControlId::kStart, m_run.g_bPlaybackEnded ? "回放结束" : "继续回放");
+        Caption(r, ControlId::kStart,
+                m_run.g_bPlaybackEnded ? ui::translate("RunController", "回放结束")
+                                       : ui::translate("RunController", "继续回放"));
         Enable(r, ControlId::kStart, true);
         Enable(r, ControlId::kPrint, true);
     } else {
@@ -239,12 +255,12 @@ void RunController::StopInto(Reaction& r) {
         for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
             Enable(r, id, true);
         Enable(r, ControlId::kTravelLimit, false);
-        Caption(r, ControlId::kStart, "开始采集");
+        Caption(r, ControlId::kStart, ui::translate("RunController", "开始采集"));
         Enable(r, ControlId::kStart, true);
         Enable(r, ControlId::kZeroSensors, true);
         Enable(r, ControlId::kClearList, true);
     }
-    Caption(r, ControlId::kStop, "已停止....");
+    Caption(r, ControlId::kStop, ui::translate("RunController", "已停止...."));
     Enable(r, ControlId::kStop, false);
 
     m_run.g_bRecording = 0;
@@ -288,7 +304,9 @@ void RunController::ZeroSensors() {
 
 Reaction RunController::ToggleTravelLimit() {
     Reaction r;
-    Caption(r, ControlId::kTravelLimit, m_run.g_bTravelLimit ? "行程限位断开" : "行程限位接通");
+    Caption(r, ControlId::kTravelLimit,
+            m_run.g_bTravelLimit ? ui::translate("RunController", "行程限位断开")
+                                 : ui::translate("RunController", "行程限位接通"));
     m_run.g_bTravelLimit = !m_run.g_bTravelLimit;
     return r;
 }
@@ -301,12 +319,15 @@ Reaction RunController::Save() {
 
 void RunController::SaveInto(Reaction& r) {
     if (m_run.g_nRecordCount == 0) {
-        Tell(r, Effect::Kind::kMessage, "列表区没有测试数据，没有保存。", kFileCaption);
+        Tell(r, Effect::Kind::kMessage,
+             ui::translate("RunController", "列表区没有测试数据，没有保存。"), kFileCaption);
         return;
     }
     // The same records saved again would be a second set of files for one test.
     if (m_run.g_bTestSaved && !m_savedArchive.empty()) {
-        Tell(r, Effect::Kind::kMessage, "该测试数据已保存，没有再存一份：\n" + m_savedArchive,
+        Tell(r, Effect::Kind::kMessage,
+             ui::Fill(ui::translate("RunController", "该测试数据已保存，没有再存一份：\n%1"),
+                      {m_savedArchive}),
              kFileCaption);
         return;
     }
@@ -331,9 +352,11 @@ void RunController::EnterInStore(Reaction& r, const std::string& archive) {
         if (m_entered) m_entered();
     } else {
         Tell(r, Effect::Kind::kNotice,
-             "试验已保存，但未登记到试验记录库：" + error +
-                 "\n试验记录窗口的“重建索引”可从存档补登。",
-             "试验记录");
+             ui::Fill(ui::translate("RunController",
+                                    "试验已保存，但未登记到试验记录库：%1\n"
+                                    "试验记录窗口的“重建索引”可从存档补登。"),
+                      {error}),
+             QT_TRANSLATE_NOOP("RunController", "试验记录"));
     }
 }
 
@@ -383,9 +406,9 @@ Reaction RunController::OpenArchive(const std::string& path) {
     Do(r, Effect::Kind::kColumnHeaders);
 
     Enable(r, ControlId::kPrint, false);
-    Caption(r, ControlId::kStart, "回放中....");
+    Caption(r, ControlId::kStart, ui::translate("RunController", "回放中...."));
     Enable(r, ControlId::kStart, false);
-    Caption(r, ControlId::kStop, "停止回放");
+    Caption(r, ControlId::kStop, ui::translate("RunController", "停止回放"));
     Enable(r, ControlId::kStop, true);
     Show(r, ControlId::kArchiveName, true);
     Show(r, ControlId::kPlaybackBanner, true);
@@ -455,7 +478,8 @@ Reaction RunController::MarkExcluded(const std::string& reasonUtf8) {
     const std::string& archive = TestArchive();
     std::string error;
     if (archive.empty() || m_run.g_seriesMember.series.empty()) {
-        Tell(r, Effect::Kind::kMessage, "列表区的试验不是已保存的系列试样，不能标记。",
+        Tell(r, Effect::Kind::kMessage,
+             ui::translate("RunController", "列表区的试验不是已保存的系列试样，不能标记。"),
              kFileCaption);
         return r;
     }
@@ -544,10 +568,11 @@ Reaction RunController::Tick(double tickTime) {
     if (m_bRemovalHold) m_wDigitalOut = static_cast<WORD>(m_wDigitalOut & ~kOutForcedStop);
     if (!m_bPlayback) m_card.WriteOutputs(m_wDigitalOut);
     if (tableFull) {
-        Tell(r, Effect::Kind::kMessage,
-             "记录已满 " + std::to_string(m_run.g_nRecordCapacity) +
-                 " 次，采集已停止。请保存测试数据。",
-             "采集信息");
+        Tell(
+            r, Effect::Kind::kMessage,
+            ui::Fill(ui::translate("RunController", "记录已满 %1 次，采集已停止。请保存测试数据。"),
+                     {std::to_string(m_run.g_nRecordCapacity)}),
+            QT_TRANSLATE_NOOP("RunController", "采集信息"));
     }
     return r;
 }
@@ -563,11 +588,11 @@ Reaction RunController::Poll(int samplePeriodMs) {
 
     if (!(input & kInTravelLimit)) {
         if (!m_run.g_bTravelLimit) {
-            Caption(r, ControlId::kTravelLimit, "行程限位接通");
+            Caption(r, ControlId::kTravelLimit, ui::translate("RunController", "行程限位接通"));
             m_run.g_bTravelLimit = 1;
         }
     } else if (m_run.g_bTravelLimit) {
-        Caption(r, ControlId::kTravelLimit, "行程限位断开");
+        Caption(r, ControlId::kTravelLimit, ui::translate("RunController", "行程限位断开"));
         m_run.g_bTravelLimit = 0;
     }
     if (!(input & kInStop)) StopInto(r);
@@ -624,7 +649,8 @@ void RunController::ForceStop(Reaction& r, double value0, const ChannelVoltages*
     StopInto(r);
     m_bForcedStopHeld = true;
     Do(r, Effect::Kind::kRefresh);
-    Tell(r, Effect::Kind::kSafetyNotice, "安全限制 强行停机", kSafetyCaption);
+    Tell(r, Effect::Kind::kSafetyNotice, ui::translate("RunController", "安全限制 强行停机"),
+         kSafetyCaption);
 }
 
 bool RunController::ForcedStopConditionNow() {
@@ -708,7 +734,9 @@ void RunController::CardLostInto(Reaction& r) {
     EnableCardCommands(r, false);
     Do(r, Effect::Kind::kRefresh);
     Tell(r, Effect::Kind::kCardNotice,
-         "USB数据采集器无应答，采集已停止，记录已保留。\n正在重新连接采集器……", kCardCaption);
+         ui::translate("RunController",
+                       "USB数据采集器无应答，采集已停止，记录已保留。\n正在重新连接采集器……"),
+         kCardCaption);
     Do(r, Effect::Kind::kReopenIn, false, ReopenDelayMs());
 }
 
@@ -729,7 +757,8 @@ Reaction RunController::TryReopenCard() {
     Do(r, Effect::Kind::kSampleTimer, false, kIdleSamplePeriodMs);
     Do(r, Effect::Kind::kChartRefresh, true);
     Do(r, Effect::Kind::kStatus);
-    Tell(r, Effect::Kind::kCardNotice, "USB数据采集器已重新连接，可以继续采集。", kCardCaption);
+    Tell(r, Effect::Kind::kCardNotice,
+         ui::translate("RunController", "USB数据采集器已重新连接，可以继续采集。"), kCardCaption);
     return r;
 }
 

@@ -13,6 +13,7 @@
 #include "common/atomic_file.h"
 #include "common/free_name.h"
 #include "common/gbk_text.h"
+#include "common/ui_text.h"
 #include "settings/field_labels.h"
 #include "settings/settings_checks.h"
 #include "settings/settings_record.h"
@@ -53,7 +54,9 @@ bool EnsureDataFolder(std::string* errorUtf8) {
         struct stat info;
         if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
     }
-    if (errorUtf8) *errorUtf8 = "数据文件夹无法创建：" + folder + " (" + std::strerror(errno) + ")";
+    if (errorUtf8)
+        *errorUtf8 = ui::Fill(ui::translate("DataFolder", "数据文件夹无法创建：%1 (%2)"),
+                              {folder, std::strerror(errno)});
     return false;
 }
 
@@ -75,7 +78,9 @@ std::string SettingsBytes(const Settings& settings) {
 
 bool CheckSettingsPath(std::string* errorUtf8) {
     if (FitsPathField(SettingsFilePath())) return true;
-    if (errorUtf8) *errorUtf8 = "设置文件路径过长：" + SettingsFilePath();
+    if (errorUtf8)
+        *errorUtf8 =
+            ui::Fill(ui::translate("DataFolder", "设置文件路径过长：%1"), {SettingsFilePath()});
     return false;
 }
 
@@ -118,17 +123,20 @@ bool AcceptLoadedSettings(Settings& settings, std::string* messageUtf8) {
     std::string where;
     if (KeepSettingsFileAside(&aside)) {
         std::string error;
-        where = "原文件已改名保存为 " + aside + "。";
+        where = ui::Fill(ui::translate("DataFolder", "原文件已改名保存为 %1。"), {aside});
         if (!WriteFileAtomically(path, SettingsBytes(settings), &error))
-            where += "\n默认设置无法写入设置文件：" + error;
+            where +=
+                ui::Fill(ui::translate("DataFolder", "\n默认设置无法写入设置文件：%1"), {error});
     } else {
-        where =
-            "原文件无法改名保存（" + std::string(std::strerror(errno)) + "），仍在 " + path + "。";
+        where = ui::Fill(ui::translate("DataFolder", "原文件无法改名保存（%1），仍在 %2。"),
+                         {std::strerror(errno), path});
     }
     if (messageUtf8) {
-        *messageUtf8 = "设置文件 " + path + " 的“" + GbkToUtf8(SettingsFieldLabel(failure->field)) +
-                       "”（" + refused + "）未通过检查：" + GbkToUtf8(failure->message) +
-                       "\n该文件未被采用，现使用默认设置。\n" + where;
+        *messageUtf8 = ui::Fill(ui::translate("DataFolder",
+                                              "设置文件 %1 的“%2”（%3）未通过检查：%4\n"
+                                              "该文件未被采用，现使用默认设置。\n%5"),
+                                {path, GbkToUtf8(SettingsFieldLabel(failure->field)), refused,
+                                 GbkToUtf8(failure->message), where});
     }
     return false;
 }
@@ -166,11 +174,15 @@ bool WriteSettingsFile(const Settings& settings, std::string* errorUtf8) {
     // and whatever stands in its place that is not a file is left alone.
     struct stat info;
     if (stat(SettingsFilePath().c_str(), &info) != 0) {
-        if (errorUtf8) *errorUtf8 = "设置文件不存在：" + SettingsFilePath();
+        if (errorUtf8)
+            *errorUtf8 =
+                ui::Fill(ui::translate("DataFolder", "设置文件不存在：%1"), {SettingsFilePath()});
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        if (errorUtf8) *errorUtf8 = "设置文件不是普通文件：" + SettingsFilePath();
+        if (errorUtf8)
+            *errorUtf8 = ui::Fill(ui::translate("DataFolder", "设置文件不是普通文件：%1"),
+                                  {SettingsFilePath()});
         return false;
     }
     return WriteFileAtomically(SettingsFilePath(), SettingsBytes(settings), errorUtf8);

@@ -5,6 +5,7 @@
 
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "settings/field_labels.h"
 #include "settings/settings_record.h"
 
@@ -14,19 +15,22 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string Gbk(const char* utf8) {
-    return Utf8ToGbk(utf8);
+// A message (GBK) from its text in the shown language, each "%1", "%2", ... filled with the
+// GBK text of that number.
+std::string Message(const std::string& textUtf8, std::initializer_list<std::string> argsGbk) {
+    return ui::Fill(Utf8ToGbk(textUtf8), argsGbk);
 }
 
 std::optional<std::string> CheckNotEqual(const std::string& highLabelGbk, const std::string& high,
                                          const std::string& lowLabelGbk, const std::string& low) {
     if (DecimalValue(high) != DecimalValue(low)) return std::nullopt;
-    return Gbk("参数值：") + highLabelGbk + high + lowLabelGbk + low + Gbk("不宜相等");
+    return Message(ui::translate("SettingsChecks", "参数值：%1%2%3%4不宜相等"),
+                   {highLabelGbk, high, lowLabelGbk, low});
 }
 
 std::optional<std::string> CheckNotZero(const std::string& labelGbk, const std::string& text) {
     if (DecimalValue(text) != 0.0) return std::nullopt;
-    return Gbk("参数值：") + labelGbk + text + Gbk("不宜为0");
+    return Message(ui::translate("SettingsChecks", "参数值：%1%2不宜为0"), {labelGbk, text});
 }
 
 std::optional<std::string> CheckBetween(const std::string& text, int low, int high,
@@ -48,7 +52,7 @@ constexpr std::size_t kBreakValueField = 25;
 constexpr std::size_t kSamplePeriodField = 27;
 
 std::string FieldNameGbk(std::size_t field) {
-    return Utf8ToGbk(SettingsFieldName(field));
+    return Utf8ToGbk(ui::translate("SettingsFields", SettingsFieldName(field)));
 }
 
 // The numeric forms of the strings under check: a file just loaded or a dialog's OK has
@@ -63,7 +67,8 @@ Settings Parsed(const Settings& settings) {
 
 std::optional<std::string> CheckCharacters(const std::string& text) {
     for (char c : text) {
-        if (!IsDigit(c) && c != '.' && c != '-') return Gbk("参数值：") + text + Gbk("  不匹配");
+        if (!IsDigit(c) && c != '.' && c != '-')
+            return Message(ui::translate("SettingsChecks", "参数值：%1  不匹配"), {text});
     }
     return std::nullopt;
 }
@@ -74,7 +79,7 @@ std::optional<std::string> CheckInputRange(const std::string& high, const std::s
 }
 
 std::optional<std::string> CheckCoefficient(const std::string& coefficient) {
-    return CheckNotZero(Gbk("比例系数"), coefficient);
+    return CheckNotZero(Message(ui::translate("SettingsChecks", "比例系数"), {}), coefficient);
 }
 
 std::optional<std::string> CheckResolution(const std::string& resolution) {
@@ -82,21 +87,29 @@ std::optional<std::string> CheckResolution(const std::string& resolution) {
 }
 
 std::optional<std::string> CheckOutputRange(const std::string& high, const std::string& low) {
-    return CheckNotEqual(Gbk("输出量程上限"), high, Gbk(" 输出量程下限"), low);
+    return CheckNotEqual(Message(ui::translate("SettingsChecks", "输出量程上限"), {}), high,
+                         Message(ui::translate("SettingsChecks", " 输出量程下限"), {}), low);
 }
 
 std::optional<std::string> CheckAutoStopDelay(const std::string& text) {
-    return CheckBetween(text, 1, 200, Gbk("停机动作延时量不匹配：请输入在1~200之间的数值"));
+    return CheckBetween(
+        text, 1, 200,
+        Message(ui::translate("SettingsChecks", "停机动作延时量不匹配：请输入在1~200之间的数值"),
+                {}));
 }
 
 std::optional<std::string> CheckAutoReturnDelay(const std::string& text) {
-    return CheckBetween(text, 1, 200, Gbk("返回动作延时量不匹配：请输入在1~200之间的数值"));
+    return CheckBetween(
+        text, 1, 200,
+        Message(ui::translate("SettingsChecks", "返回动作延时量不匹配：请输入在1~200之间的数值"),
+                {}));
 }
 
 std::optional<std::string> CheckSamplePeriod(const std::string& text) {
     return CheckBetween(
         text, 1, 10000,
-        FieldNameGbk(kSamplePeriodField) + Gbk("不匹配：请输入在1~10000之间的数值"));
+        Message(ui::translate("SettingsChecks", "%1不匹配：请输入在1~10000之间的数值"),
+                {FieldNameGbk(kSamplePeriodField)}));
 }
 
 std::optional<std::string> CheckBreakValue(const std::string& text) {
@@ -105,22 +118,26 @@ std::optional<std::string> CheckBreakValue(const std::string& text) {
     double value = 0;
     if (ParseNumber(text, &value) && value >= 1 && value <= 1e9 && std::floor(value) == value)
         return std::nullopt;
-    return FieldNameGbk(kBreakValueField) + Gbk("不匹配：请输入不小于1的整数（") + text + Gbk("）");
+    return Message(ui::translate("SettingsChecks", "%1不匹配：请输入不小于1的整数（%2）"),
+                   {FieldNameGbk(kBreakValueField), text});
 }
 
 std::optional<std::string> CheckLimitIsNumber(const char* labelUtf8, const std::string& text) {
     // atof would read "" and "-" as 0: a forced stop at 0 refuses every start.
     double value = 0;
     if (ParseNumber(text, &value)) return std::nullopt;
-    return Gbk(labelUtf8) + Gbk("不匹配：请输入数值（") + text + Gbk("）");
+    return Message(ui::translate("SettingsChecks", "%1不匹配：请输入数值（%2）"),
+                   {Utf8ToGbk(ui::translate("SettingsFields", labelUtf8)), text});
 }
 
 std::optional<std::string> CheckLimitReach(const char* labelUtf8, const std::string& text,
                                            double reach, const std::string& unitGbk) {
     if (LeadingInteger(text) < reach) return std::nullopt;
     const std::string most = PlainNumber(reach);
-    return Gbk(labelUtf8) + Gbk("不匹配：（0）通道最大只能读到 ") + most + " " + unitGbk +
-           Gbk(" 以下，") + text + Gbk(" 永远达不到，请输入小于 ") + most + Gbk(" 的数值");
+    return Message(ui::translate("SettingsChecks",
+                                 "%1不匹配：（0）通道最大只能读到 %2 %3 以下，%4 永远达不到，"
+                                 "请输入小于 %2 的数值"),
+                   {Utf8ToGbk(ui::translate("SettingsFields", labelUtf8)), most, unitGbk, text});
 }
 
 double ChannelReach0(const Settings& settings) {
@@ -153,25 +170,29 @@ std::vector<std::string> SettingsNotes(const Settings& before, const Settings& a
     const std::string& limit = after.g_strForceStopLimit;
     const int trips = LeadingInteger(limit);
     if (DecimalValue(limit) != trips) {
-        notes.push_back(FieldNameGbk(kForceStopField) + " " + limit + Gbk(" 按整数 ") +
-                        std::to_string(trips) + Gbk(" 动作：") + after.g_strChannelName0 +
-                        Gbk("达到 ") + std::to_string(trips) + " " + after.g_strUnit0 +
-                        Gbk(" 即强行停机。"));
+        notes.push_back(Message(
+            ui::translate("SettingsChecks", "%1 %2 按整数 %3 动作：%4达到 %3 %5 即强行停机。"),
+            {FieldNameGbk(kForceStopField), limit, std::to_string(trips), after.g_strChannelName0,
+             after.g_strUnit0}));
     }
     // A new unit converts nothing: every value counted in the channel's unit now counts in
     // the new one.
-    auto unitChanged = [&notes](const char* channel, const std::string& from, const std::string& to,
-                                const char* values) {
+    auto unitChanged = [&notes](const std::string& message, const std::string& from,
+                                const std::string& to) {
         if (to == from) return;
-        notes.push_back(Gbk(channel) + Gbk("通道的计量单位由 ") + from + Gbk(" 改为 ") + to +
-                        Gbk("，数值未经换算：") + Gbk(values) + Gbk("现在都按 ") + to +
-                        Gbk(" 计，请检查。"));
+        notes.push_back(Message(message, {from, to}));
     };
-    unitChanged("（0）", before.g_strUnit0, after.g_strUnit0,
-                "输入量程、线性比例系数、小信号切除量、分辨率、预存零位以及强制停机限、报警上限值、"
-                "报警下限值、断裂判定值");
-    unitChanged("（1）", before.g_strUnit1, after.g_strUnit1,
-                "输入量程、线性比例系数、小信号切除量、分辨率、预存零位");
+    unitChanged(
+        ui::translate("SettingsChecks",
+                      "（0）通道的计量单位由 %1 改为 %2，数值未经换算：输入量程、线性比例系数、"
+                      "小信号切除量、分辨率、预存零位以及强制停机限、报警上限值、"
+                      "报警下限值、断裂判定值现在都按 %2 计，请检查。"),
+        before.g_strUnit0, after.g_strUnit0);
+    unitChanged(
+        ui::translate("SettingsChecks",
+                      "（1）通道的计量单位由 %1 改为 %2，数值未经换算：输入量程、线性比例系数、"
+                      "小信号切除量、分辨率、预存零位现在都按 %2 计，请检查。"),
+        before.g_strUnit1, after.g_strUnit1);
     return notes;
 }
 
@@ -179,8 +200,9 @@ std::optional<std::string> CheckInputType(const std::string& text) {
     for (const char* type : {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"}) {
         if (text == type) return std::nullopt;
     }
-    return FieldNameGbk(kInputTypeField) + Gbk("不匹配：") + text +
-           Gbk("  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V");
+    return Message(
+        ui::translate("SettingsChecks", "%1不匹配：%2  请选择 0~+5V、0~+10V、-5V~+5V 或 -10V~+10V"),
+        {FieldNameGbk(kInputTypeField), text});
 }
 
 std::optional<SettingsFailure> FindSettingsFailure(const Settings& settings) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -89,8 +90,8 @@ const ControlSpec kControls[] = {
 const char* const kRangeItems[] = {"0~+5V", "0~+10V", "-5V~+5V", "-10V~+10V"};
 const char* const kDampingItems[] = {"0", "1", "2", "3", "4"};
 
-const char kErrorCaption[] = "设置错误";
-const char kDialogCaption[] = "参数设置";
+const char kErrorCaption[] = QT_TRANSLATE_NOOP("CSettingsDlg", "设置错误");
+const char kDialogCaption[] = QT_TRANSLATE_NOOP("CSettingsDlg", "参数设置");
 
 std::size_t EntryLimit(Settings& settings, std::size_t field) {
     return static_cast<std::size_t>(settings.Fields()[field].entryLimit);
@@ -152,7 +153,7 @@ class CGroupTitleStyle : public QProxyStyle {
 
 CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_opened(settings) {
-    setWindowTitle(QString::fromUtf8(kDialogCaption));
+    setWindowTitle(tr(kDialogCaption));
     // The same face for 宋体 as the main window's, whichever window comes first.
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 10));
@@ -167,14 +168,14 @@ void CSettingsDlg::BuildControls() {
     const struct {
         const char* title;
         int x, y, width, height;
-    } groups[] = {{"（0）通道配置参数", 8, 24, 123, 284},
-                  {"（1）通道配置参数", 136, 24, 123, 232},
-                  {"控制参数", 264, 24, 101, 184}};
+    } groups[] = {{QT_TRANSLATE_NOOP("CSettingsDlg", "（0）通道配置参数"), 8, 24, 123, 284},
+                  {QT_TRANSLATE_NOOP("CSettingsDlg", "（1）通道配置参数"), 136, 24, 123, 232},
+                  {QT_TRANSLATE_NOOP("CSettingsDlg", "控制参数"), 264, 24, 101, 184}};
     auto* titleStyle = new CGroupTitleStyle;
     titleStyle->setParent(this);
     std::vector<QGroupBox*> boxes;
     for (const auto& group : groups) {
-        auto* box = new QGroupBox(QString::fromUtf8(group.title), this);
+        auto* box = new QGroupBox(tr(group.title), this);
         box->setStyle(titleStyle);
         box->setGeometry(UnitRect(group.x, group.y, group.width, group.height));
         boxes.push_back(box);
@@ -186,7 +187,9 @@ void CSettingsDlg::BuildControls() {
 
     for (const ControlSpec& spec : kControls) {
         // The long labels are set on two lines beside their control.
-        auto* label = new QLabel(QString::fromUtf8(SettingsFieldDialogLabel(spec.field)), this);
+        auto* label = new QLabel(
+            QCoreApplication::translate("SettingsFields", SettingsFieldDialogLabel(spec.field)),
+            this);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         int labelTop = std::max(0, spec.y - 5);
         PlaceLabel(label,
@@ -229,12 +232,12 @@ void CSettingsDlg::BuildControls() {
         const char* text;
         const char* id;
         int y;
-    } buttons[] = {{"保存修改 确认返回", "1", 220},
-                   {"不存修改 关闭返回", "2", 244},
-                   {"撤销修改", "1062", 268}};
+    } buttons[] = {{QT_TRANSLATE_NOOP("CSettingsDlg", "保存修改 确认返回"), "1", 220},
+                   {QT_TRANSLATE_NOOP("CSettingsDlg", "不存修改 关闭返回"), "2", 244},
+                   {QT_TRANSLATE_NOOP("CSettingsDlg", "撤销修改"), "1062", 268}};
     QPushButton* made[3];
     for (int i = 0; i < 3; ++i) {
-        made[i] = new QPushButton(QString::fromUtf8(buttons[i].text), this);
+        made[i] = new QPushButton(tr(buttons[i].text), this);
         made[i]->setObjectName(QString::fromUtf8(buttons[i].id));
         made[i]->setGeometry(UnitRect(276, buttons[i].y, 80, 18));
         made[i]->setAutoDefault(false);
@@ -283,10 +286,10 @@ void CSettingsDlg::OnOK() {
             ToGbk(bound.edit->text()).size() <= limit)
             continue;
         ShowMessageBox(this,
-                       QStringLiteral("输入的内容不能超过 %1 个字节（一个汉字占两个字节）：%2")
+                       tr("输入的内容不能超过 %1 个字节（一个汉字占两个字节）：%2")
                            .arg(limit)
                            .arg(bound.edit->text()),
-                       QString::fromUtf8(kDialogCaption), QMessageBox::Warning);
+                       tr(kDialogCaption), QMessageBox::Warning);
         return;
     }
     for (const BoundEdit& bound : m_edits)
@@ -299,7 +302,7 @@ void CSettingsDlg::OnOK() {
     }
 
     if (std::optional<std::string> failure = CheckSettings(m_settings)) {
-        ShowMessageBox(this, FromGbk(*failure), QString::fromUtf8(kErrorCaption));
+        ShowMessageBox(this, FromGbk(*failure), tr(kErrorCaption));
         return;
     }
     // Told before the confirmation, so that a question about the records comes last.
@@ -307,14 +310,13 @@ void CSettingsDlg::OnOK() {
     if (!notes.empty()) {
         std::string text;
         for (const std::string& note : notes) text += (text.empty() ? "" : "\n\n") + note;
-        ShowMessageBox(this, FromGbk(text), QString::fromUtf8(kDialogCaption),
-                       QMessageBox::Information);
+        ShowMessageBox(this, FromGbk(text), tr(kDialogCaption), QMessageBox::Information);
     }
     if (m_confirm && !m_confirm()) return;
 
     std::string error;
     if (!WriteSettingsFile(m_settings, &error)) {
-        ShowMessageBox(this, QString::fromStdString(error), QString::fromUtf8(kDialogCaption),
+        ShowMessageBox(this, QString::fromStdString(error), tr(kDialogCaption),
                        QMessageBox::Warning);
         return;
     }

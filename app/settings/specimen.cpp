@@ -6,6 +6,7 @@
 
 #include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "settings/data_folder.h"
 
 namespace {
@@ -89,7 +90,8 @@ std::string CarriedOverNote(const SpecimenDims& specimen) {
     std::string names;
     if (specimen.area) names = "S0";
     if (specimen.gaugeLength) names += names.empty() ? "L0" : "、L0";
-    return names.empty() ? std::string() : names + " 沿用上一试样";
+    return names.empty() ? std::string()
+                         : ui::Fill(ui::translate("Specimen", "%1 沿用上一试样"), {names});
 }
 
 bool LoadSpecimenFile(SpecimenDims& specimen) {
@@ -117,8 +119,9 @@ std::optional<std::string> CheckDimension(const std::string& labelUtf8, const st
     }
     double parsed = 0;
     if (!ParseNumber(text, &parsed) || !Usable(parsed)) {
-        return "参数值：" + labelUtf8 + " " + text +
-               "  不匹配：请输入大于0的数值，或留空表示不给定";
+        return ui::Fill(
+            ui::translate("Specimen", "参数值：%1 %2  不匹配：请输入大于0的数值，或留空表示不给定"),
+            {labelUtf8, text});
     }
     *value = parsed;
     return std::nullopt;

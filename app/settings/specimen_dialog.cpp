@@ -1,5 +1,6 @@
 #include "settings/specimen_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -15,23 +16,23 @@
 
 namespace {
 
-const char kAreaLabel[] = "横截面积 S0";
-const char kGaugeLabel[] = "标距 L0";
-const char kFinalAreaLabel[] = "断后最小横截面积 Su";
-const char kFinalGaugeLabel[] = "断后标距 Lu";
-const char kOffsetLabel[] = "规定塑性延伸 Rp";
-const char kComplianceLabel[] = "加载链柔度 C";
+const char kAreaLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "横截面积 S0");
+const char kGaugeLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "标距 L0");
+const char kFinalAreaLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "断后最小横截面积 Su");
+const char kFinalGaugeLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "断后标距 Lu");
+const char kOffsetLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "规定塑性延伸 Rp");
+const char kComplianceLabel[] = QT_TRANSLATE_NOOP("CSpecimenDlg", "加载链柔度 C");
 
 QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const char* name,
                   const std::optional<double>& value) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromUtf8(name));
-    edit->setPlaceholderText(QStringLiteral("不给定"));
+    edit->setPlaceholderText(QCoreApplication::translate("CSpecimenDlg", "不给定"));
     if (value) edit->setText(QString::fromStdString(PlainNumber(*value)));
     auto* row = new QHBoxLayout;
     row->addWidget(edit);
     row->addWidget(new QLabel(QString::fromUtf8(unit)));
-    form->addRow(QString::fromUtf8(label), row);
+    form->addRow(QCoreApplication::translate("CSpecimenDlg", label), row);
     return edit;
 }
 
@@ -39,7 +40,7 @@ QLineEdit* AddRow(QFormLayout* form, const char* label, const char* unit, const 
 
 CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
     : QDialog(parent), m_specimen(specimen) {
-    setWindowTitle(QStringLiteral("试样参数"));
+    setWindowTitle(tr("试样参数"));
     auto* form = new QFormLayout(this);
     // Values taken over from the previous specimen are named, so the operator measures
     // the new one rather than trusting them unseen.
@@ -56,7 +57,7 @@ CSpecimenDlg::CSpecimenDlg(SpecimenDims& specimen, QWidget* parent)
     m_offset->setPlaceholderText(QStringLiteral("0.2"));
     // The crosshead travels the frame's and grips' deflection too: F × C is taken off it.
     m_compliance = AddRow(form, kComplianceLabel, "mm/N", "C", m_specimen.compliance);
-    m_compliance->setPlaceholderText(QStringLiteral("不修正"));
+    m_compliance->setPlaceholderText(tr("不修正"));
     QDialogButtonBox* buttons = OkCancelButtons(this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CSpecimenDlg::OnOK);
@@ -72,8 +73,9 @@ void CSpecimenDlg::OnOK() {
           std::tuple{m_finalGaugeLength, kFinalGaugeLabel, &typed.finalGaugeLength},
           std::tuple{m_offset, kOffsetLabel, &offset},
           std::tuple{m_compliance, kComplianceLabel, &typed.compliance}}) {
-        if (auto failure = CheckDimension(label, edit->text().toStdString(), value)) {
-            ShowMessageBox(this, QString::fromStdString(*failure), QStringLiteral("设置错误"));
+        if (auto failure =
+                CheckDimension(tr(label).toStdString(), edit->text().toStdString(), value)) {
+            ShowMessageBox(this, QString::fromStdString(*failure), tr("设置错误"));
             edit->setFocus();
             edit->selectAll();
             return;
@@ -89,8 +91,7 @@ void CSpecimenDlg::OnOK() {
     std::string error;
     if (!WriteSpecimenFile(m_specimen, &error)) {
         m_specimen = previous;
-        ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("试样参数"),
-                       QMessageBox::Warning);
+        ShowMessageBox(this, QString::fromStdString(error), tr("试样参数"), QMessageBox::Warning);
         return;
     }
     accept();

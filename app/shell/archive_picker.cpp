@@ -1,5 +1,6 @@
 #include "shell/archive_picker.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
@@ -34,7 +35,7 @@ QString PickArchive(QWidget* parent) {
     picker.setProxyModel(new ArchivesOnly(&picker));
     picker.setAcceptMode(QFileDialog::AcceptOpen);
     picker.setFileMode(QFileDialog::ExistingFile);
-    picker.setNameFilter(QStringLiteral("测试存档 (*.dat)"));
+    picker.setNameFilter(QCoreApplication::translate("ArchivePicker", "测试存档 (*.dat)"));
     picker.setDirectory(QString::fromStdString(DataFolderPath()));
     picker.selectFile(QStringLiteral("*.dat"));
     if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return {};

@@ -1,6 +1,7 @@
 #include "shell/card_notices.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include "common/message_box.h"
 
@@ -18,10 +19,12 @@ void PostHighSpeedFinished(HighSpeedEnd end) {
         [end] {
             if (end == HighSpeedEnd::kCardFailed) {
                 ShowMessageBox(QApplication::activeWindow(),
-                               QStringLiteral("250kHz 高速采集中断：USB数据采集器无应答。"),
-                               QStringLiteral("设备信息"));
+                               QCoreApplication::translate(
+                                   "CardNotices", "250kHz 高速采集中断：USB数据采集器无应答。"),
+                               QCoreApplication::translate("CardNotices", "设备信息"));
             } else {
-                ShowMessageBox(QApplication::activeWindow(), QStringLiteral("250kHz 高速采集结束"),
+                ShowMessageBox(QApplication::activeWindow(),
+                               QCoreApplication::translate("CardNotices", "250kHz 高速采集结束"),
                                QString());
             }
         },

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -192,23 +193,32 @@ void CMainControls::CreateControls(QDialog* window, const Settings& settings, Te
     m_edits[ControlId::kArchiveName]->hide();
     m_edits[ControlId::kPlaybackBanner]->hide();
 
-    AddCheckBox(client, ControlId::kShowGrid, QStringLiteral("坐标线"), 14, 182, 80,
+    AddCheckBox(client, ControlId::kShowGrid,
+                QCoreApplication::translate("CMainControls", "坐标线"), 14, 182, 80,
                 &flags.g_bShowGrid);
-    AddCheckBox(client, ControlId::kShowAlarmLines, QStringLiteral("报警线"), 100, 182, 80,
+    AddCheckBox(client, ControlId::kShowAlarmLines,
+                QCoreApplication::translate("CMainControls", "报警线"), 100, 182, 80,
                 &flags.g_bShowAlarmLines);
-    AddCheckBox(client, ControlId::kShowPeakLine, QStringLiteral("峰值线"), 186, 182, 80,
+    AddCheckBox(client, ControlId::kShowPeakLine,
+                QCoreApplication::translate("CMainControls", "峰值线"), 186, 182, 80,
                 &flags.g_bShowPeakLine);
-    AddCheckBox(client, ControlId::kShowLevelLine, QStringLiteral("动直线"), 272, 182, 80,
+    AddCheckBox(client, ControlId::kShowLevelLine,
+                QCoreApplication::translate("CMainControls", "动直线"), 272, 182, 80,
                 &flags.g_bShowLevelLine);
-    AddCheckBox(client, ControlId::kShowCurve0, QStringLiteral("拉力线"), 14, 196, 80,
+    AddCheckBox(client, ControlId::kShowCurve0,
+                QCoreApplication::translate("CMainControls", "拉力线"), 14, 196, 80,
                 &flags.g_bShowCurve0);
-    AddCheckBox(client, ControlId::kShowCurve1, QStringLiteral("位移线"), 100, 196, 80,
+    AddCheckBox(client, ControlId::kShowCurve1,
+                QCoreApplication::translate("CMainControls", "位移线"), 100, 196, 80,
                 &flags.g_bShowCurve1);
-    AddCheckBox(client, ControlId::kShowRatioCurve, QStringLiteral("计算线"), 186, 196, 80,
+    AddCheckBox(client, ControlId::kShowRatioCurve,
+                QCoreApplication::translate("CMainControls", "计算线"), 186, 196, 80,
                 &flags.g_bShowRatioCurve);
-    AddCheckBox(client, ControlId::kZoom, QStringLiteral("曲线放大"), 272, 196, 80, &flags.g_bZoom);
-    QCheckBox* highSpeedBox = AddCheckBox(client, ControlId::kHighSpeed,
-                                          QStringLiteral("250kHz 高速"), 330, 165, 64, &highSpeed);
+    AddCheckBox(client, ControlId::kZoom, QCoreApplication::translate("CMainControls", "曲线放大"),
+                272, 196, 80, &flags.g_bZoom);
+    QCheckBox* highSpeedBox = AddCheckBox(
+        client, ControlId::kHighSpeed, QCoreApplication::translate("CMainControls", "250kHz 高速"),
+        330, 165, 64, &highSpeed);
     highSpeedBox->hide();
     highSpeedBox->setEnabled(false);
 
@@ -236,14 +246,22 @@ void CMainControls::CreateControls(QDialog* window, const Settings& settings, Te
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_list->addAction(m_actions[ControlId::kMenuResults]);
 
-    AddButton(client, ControlId::kStart, QStringLiteral("开始采集"), 405, 312);
-    AddButton(client, ControlId::kStop, QStringLiteral("停止采集"), 475, 312);
-    AddButton(client, ControlId::kSave, QStringLiteral("保存"), 405, 333);
-    AddButton(client, ControlId::kPrint, QStringLiteral("打印"), 475, 333);
-    AddButton(client, ControlId::kClearList, QStringLiteral("清除列表区"), 405, 354);
-    AddButton(client, ControlId::kZeroSensors, QStringLiteral("传感器清零"), 475, 354);
-    AddButton(client, ControlId::kSettings, QStringLiteral("设置"), 405, 375);
-    AddButton(client, ControlId::kTravelLimit, QStringLiteral("行程限位断开"), 475, 375);
+    AddButton(client, ControlId::kStart, QCoreApplication::translate("CMainControls", "开始采集"),
+              405, 312);
+    AddButton(client, ControlId::kStop, QCoreApplication::translate("CMainControls", "停止采集"),
+              475, 312);
+    AddButton(client, ControlId::kSave, QCoreApplication::translate("CMainControls", "保存"), 405,
+              333);
+    AddButton(client, ControlId::kPrint, QCoreApplication::translate("CMainControls", "打印"), 475,
+              333);
+    AddButton(client, ControlId::kClearList,
+              QCoreApplication::translate("CMainControls", "清除列表区"), 405, 354);
+    AddButton(client, ControlId::kZeroSensors,
+              QCoreApplication::translate("CMainControls", "传感器清零"), 475, 354);
+    AddButton(client, ControlId::kSettings, QCoreApplication::translate("CMainControls", "设置"),
+              405, 375);
+    AddButton(client, ControlId::kTravelLimit,
+              QCoreApplication::translate("CMainControls", "行程限位断开"), 475, 375);
     for (ControlId id :
          {ControlId::kZeroSensors, ControlId::kSave, ControlId::kTravelLimit, ControlId::kStart,
           ControlId::kStop, ControlId::kClearList, ControlId::kPrint})
@@ -253,29 +271,46 @@ void CMainControls::CreateControls(QDialog* window, const Settings& settings, Te
 }
 
 void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
-    QMenu* file = menuBar->addMenu(QStringLiteral("文件(&F)"));
-    AddAction(file->addAction(QStringLiteral("打开(&O)...\tF1")), ControlId::kMenuOpen);
-    AddAction(file->addAction(QStringLiteral("保存(&S)...\tF2")), ControlId::kMenuSave);
-    AddAction(file->addAction(QStringLiteral("试验结果(&T)...")), ControlId::kMenuResults);
-    AddAction(file->addAction(QStringLiteral("试验记录(&L)...")), ControlId::kMenuTestLog);
-    AddAction(file->addAction(QStringLiteral("加载链柔度标定(&C)...")),
-              ControlId::kMenuCalibration);
-    AddAction(menuBar->addAction(QStringLiteral("设置(&U)")), ControlId::kMenuSettings);
-    AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
-    QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));
-    AddAction(series->addAction(QStringLiteral("新建系列(&N)...")), ControlId::kMenuSeriesNew);
-    AddAction(series->addAction(QStringLiteral("系列结果(&V)...")), ControlId::kMenuSeriesResults);
-    AddAction(series->addAction(QStringLiteral("标记无效(&I)...")), ControlId::kMenuSeriesExclude);
-    AddAction(series->addAction(QStringLiteral("结束系列(&E)")), ControlId::kMenuSeriesEnd);
-    AddAction(menuBar->addAction(QStringLiteral("开始采集(&R)")), ControlId::kMenuStart);
-    AddAction(menuBar->addAction(QStringLiteral("退出(&X)")), ControlId::kMenuExit);
+    QMenu* file = menuBar->addMenu(QCoreApplication::translate("CMainControls", "文件(&F)"));
+    AddAction(file->addAction(QCoreApplication::translate("CMainControls", "打开(&O)...\tF1")),
+              ControlId::kMenuOpen);
+    AddAction(file->addAction(QCoreApplication::translate("CMainControls", "保存(&S)...\tF2")),
+              ControlId::kMenuSave);
+    AddAction(file->addAction(QCoreApplication::translate("CMainControls", "试验结果(&T)...")),
+              ControlId::kMenuResults);
+    AddAction(file->addAction(QCoreApplication::translate("CMainControls", "试验记录(&L)...")),
+              ControlId::kMenuTestLog);
+    AddAction(
+        file->addAction(QCoreApplication::translate("CMainControls", "加载链柔度标定(&C)...")),
+        ControlId::kMenuCalibration);
+    AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "设置(&U)")),
+              ControlId::kMenuSettings);
+    AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "试样参数(&P)")),
+              ControlId::kMenuSpecimen);
+    AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "界面语言(&G)")),
+              ControlId::kMenuLanguage);
+    QMenu* series = menuBar->addMenu(QCoreApplication::translate("CMainControls", "系列(&E)"));
+    AddAction(series->addAction(QCoreApplication::translate("CMainControls", "新建系列(&N)...")),
+              ControlId::kMenuSeriesNew);
+    AddAction(series->addAction(QCoreApplication::translate("CMainControls", "系列结果(&V)...")),
+              ControlId::kMenuSeriesResults);
+    AddAction(series->addAction(QCoreApplication::translate("CMainControls", "标记无效(&I)...")),
+              ControlId::kMenuSeriesExclude);
+    AddAction(series->addAction(QCoreApplication::translate("CMainControls", "结束系列(&E)")),
+              ControlId::kMenuSeriesEnd);
+    AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "开始采集(&R)")),
+              ControlId::kMenuStart);
+    AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "退出(&X)")),
+              ControlId::kMenuExit);
     m_actions[ControlId::kMenuSave]->setEnabled(false);
     m_actions[ControlId::kMenuStart]->setEnabled(false);
 
     m_printMenu = new QMenu(QStringLiteral("print"), window);
     m_printMenu->setObjectName(Id(ControlId::kPrintMenu));
-    AddAction(m_printMenu->addAction(QStringLiteral("打印")), ControlId::kMenuPrint);
-    AddAction(m_printMenu->addAction(QStringLiteral("打印预览")), ControlId::kMenuPrintPreview);
+    AddAction(m_printMenu->addAction(QCoreApplication::translate("CMainControls", "打印")),
+              ControlId::kMenuPrint);
+    AddAction(m_printMenu->addAction(QCoreApplication::translate("CMainControls", "打印预览")),
+              ControlId::kMenuPrintPreview);
 }
 
 void CMainControls::ApplyColoursAndFonts() {

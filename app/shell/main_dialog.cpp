@@ -1,6 +1,7 @@
 #include "shell/main_dialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QInputDialog>
@@ -31,6 +32,7 @@
 #include "settings/specimen_dialog.h"
 #include "shell/archive_picker.h"
 #include "shell/card_notices.h"
+#include "shell/language_dialog.h"
 #include "shell/main_controls.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
@@ -41,7 +43,8 @@
 
 namespace {
 
-const char kTitle[] = "Orvane/计算机数据采集处理系统 http://www.velmora.example";
+const char kTitle[] =
+    QT_TRANSLATE_NOOP("CTestDlg", "Orvane/计算机数据采集处理系统 http://www.velmora.example");
 
 }  // namespace
 
@@ -55,7 +58,7 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
 
     InstallFontSubstitutions();
     setFont(QFont(QStringLiteral("宋体"), 9));
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(QCoreApplication::translate("CTestDlg", kTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icon143.png")));
@@ -85,13 +88,14 @@ CLineChartCtrl* CTestDlg::Chart() const {
 void CTestDlg::OnInitDialog() {
     std::string error;
     if (!LoadOrCreateSettingsFile(m_settings, &error)) {
-        ShowMessageBox(this, QString::fromStdString(error), QStringLiteral("设置错误"));
+        ShowMessageBox(this, QString::fromStdString(error),
+                       QCoreApplication::translate("CTestDlg", "设置错误"));
     }
     if (!LoadSpecimenFile(m_specimen)) {
-        ShowMessageBox(
-            this,
-            QStringLiteral("试样参数文件无法读取：") + QString::fromStdString(SpecimenFilePath()),
-            QStringLiteral("设置错误"));
+        ShowMessageBox(this,
+                       QCoreApplication::translate("CTestDlg", "试样参数文件无法读取：") +
+                           QString::fromStdString(SpecimenFilePath()),
+                       QCoreApplication::translate("CTestDlg", "设置错误"));
     }
 
     // The store is an index of the files: one that cannot be opened is said, and every save
@@ -102,14 +106,16 @@ void CTestDlg::OnInitDialog() {
     else
         storeMessage.clear();
     if (!storeMessage.empty())
-        ShowNotice(this, QString::fromStdString(storeMessage), QStringLiteral("试验记录"));
+        ShowNotice(this, QString::fromStdString(storeMessage),
+                   QCoreApplication::translate("CTestDlg", "试验记录"));
     SharedStoreConf conf;
     std::string confMessage;
     switch (LoadSharedStoreConf(DataFolderPath(), &conf, &confMessage)) {
         case SharedStoreConfStatus::kAbsent:
             break;
         case SharedStoreConfStatus::kRefused:
-            ShowNotice(this, QString::fromStdString(confMessage), QStringLiteral("共享数据库"));
+            ShowNotice(this, QString::fromStdString(confMessage),
+                       QCoreApplication::translate("CTestDlg", "共享数据库"));
             break;
         case SharedStoreConfStatus::kReady:
             m_sender =
@@ -156,6 +162,8 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnResults();
         case ControlId::kMenuSpecimen:
             return OnSpecimen();
+        case ControlId::kMenuLanguage:
+            return OnLanguage();
         case ControlId::kMenuSeriesNew:
             return OnNewSeries();
         case ControlId::kMenuSeriesExclude:
@@ -270,18 +278,20 @@ void CTestDlg::OnSettings() {
     std::string refusal;
     ReloadSettingsFile(m_settings, &refusal);
     if (!refusal.empty())
-        ShowMessageBox(this, QString::fromStdString(refusal), QStringLiteral("设置错误"));
+        ShowMessageBox(this, QString::fromStdString(refusal),
+                       QCoreApplication::translate("CTestDlg", "设置错误"));
     bool accepted = false;
     {
         CSettingsDlg dialog(m_settings, this);
         dialog.SetConfirmation([this, &inForce] {
             return !m_run->HasUnsavedTest() ||
                    !DescribesRecordsDifferently(inForce, m_settings.Texts()) ||
-                   AskMessageBox(
-                       this,
-                       QStringLiteral("列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
-                                      "是否清除测试数据并保存参数？"),
-                       QStringLiteral("参数设置"));
+                   AskMessageBox(this,
+                                 QCoreApplication::translate(
+                                     "CTestDlg",
+                                     "列表区的测试数据尚未保存，新的参数将清除这些数据。\n"
+                                     "是否清除测试数据并保存参数？"),
+                                 QCoreApplication::translate("CTestDlg", "参数设置"));
         });
         accepted = dialog.exec() == QDialog::Accepted;
     }
@@ -294,6 +304,11 @@ void CTestDlg::OnSpecimen() {
     CSpecimenDlg dialog(m_specimen, this);
     if (dialog.exec() != QDialog::Accepted) return;
     Apply(m_control.SpecimenChanged());
+}
+
+void CTestDlg::OnLanguage() {
+    CLanguageDlg dialog(this);
+    dialog.exec();
 }
 
 void CTestDlg::SetSpecimen(const SpecimenDims& specimen) {
@@ -314,17 +329,20 @@ void CTestDlg::OnEndSeries() {
 void CTestDlg::OnMarkExcluded() {
     bool ok = false;
     const QString reason = QInputDialog::getText(
-        this, QStringLiteral("标记无效"),
-        QStringLiteral("无效的原因（例如：断于标距外）；留空则恢复为有效："), QLineEdit::Normal,
-        QString::fromStdString(m_run->g_seriesMember.excludedReason), &ok);
+        this, QCoreApplication::translate("CTestDlg", "标记无效"),
+        QCoreApplication::translate("CTestDlg",
+                                    "无效的原因（例如：断于标距外）；留空则恢复为有效："),
+        QLineEdit::Normal, QString::fromStdString(m_run->g_seriesMember.excludedReason), &ok);
     if (ok) MarkExcluded(reason.trimmed());
 }
 
 void CTestDlg::OnSeriesResults() {
     const std::string name = m_series.active ? m_series.info.name : m_run->g_seriesMember.series;
     if (name.empty()) {
-        ShowMessageBox(this, QStringLiteral("没有进行中的系列，列表区的试验也不属于任何系列。"),
-                       QStringLiteral("系列结果"));
+        ShowMessageBox(this,
+                       QCoreApplication::translate(
+                           "CTestDlg", "没有进行中的系列，列表区的试验也不属于任何系列。"),
+                       QCoreApplication::translate("CTestDlg", "系列结果"));
         return;
     }
     if (m_seriesWnd != nullptr && m_seriesWnd->SeriesName() != name) {
@@ -367,7 +385,7 @@ void CTestDlg::OnTerminate(int signalNumber) {
 
 void CTestDlg::SetColumnHeaders() {
     CRecordsModel* records = m_controls->Records();
-    records->SetHeader(0, QStringLiteral("次数"));
+    records->SetHeader(0, QCoreApplication::translate("CTestDlg", "次数"));
     records->SetHeader(1, FromGbk(m_settings.g_strChannelName0 + m_settings.g_strUnit0));
     records->SetHeader(2, FromGbk(m_settings.g_strChannelName1 + m_settings.g_strUnit1));
 }
@@ -449,8 +467,9 @@ void CTestDlg::keyPressEvent(QKeyEvent* event) {
 void CTestDlg::EndProgram(int result) {
     if (m_run->HasUnsavedTest() &&
         !AskMessageBox(this,
-                       QStringLiteral("列表区的测试数据尚未保存，退出后将丢失。\n是否退出程序？"),
-                       QStringLiteral("退出"))) {
+                       QCoreApplication::translate(
+                           "CTestDlg", "列表区的测试数据尚未保存，退出后将丢失。\n是否退出程序？"),
+                       QCoreApplication::translate("CTestDlg", "退出"))) {
         return;
     }
     Apply(m_control.EndRun());
@@ -459,8 +478,10 @@ void CTestDlg::EndProgram(int result) {
 
 void CTestDlg::OnClearButton() {
     if (m_run->HasUnsavedTest() &&
-        !AskMessageBox(this, QStringLiteral("列表区的测试数据尚未保存。\n是否清除测试数据？"),
-                       QStringLiteral("清除列表区"))) {
+        !AskMessageBox(this,
+                       QCoreApplication::translate(
+                           "CTestDlg", "列表区的测试数据尚未保存。\n是否清除测试数据？"),
+                       QCoreApplication::translate("CTestDlg", "清除列表区"))) {
         return;
     }
     OnClearList();

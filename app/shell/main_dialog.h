@@ -53,6 +53,8 @@ class CTestDlg : public QDialog {
     void OnSettings();
     // The specimen dialog "试样参数" (S0, L0, Su, Lu).
     void OnSpecimen();
+    // The dialog "界面语言", whose choice the next start takes.
+    void OnLanguage();
     // The specimen given as the dialog's OK gives it, without the dialog (the headless run).
     void SetSpecimen(const SpecimenDims& specimen);
     // 新建系列: each test started from now on is the next specimen of the series.

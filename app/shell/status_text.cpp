@@ -1,5 +1,6 @@
 #include "shell/status_text.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 
@@ -15,15 +16,15 @@ constexpr int kIntervalWindow = 10;  // records whose intervals are averaged
 QString StateName(RunPhase phase) {
     switch (phase) {
         case RunPhase::kIdle:
-            return QStringLiteral("空闲");
+            return QCoreApplication::translate("StatusText", "空闲");
         case RunPhase::kRecording:
-            return QStringLiteral("采集中");
+            return QCoreApplication::translate("StatusText", "采集中");
         case RunPhase::kStopped:
-            return QStringLiteral("已停止");
+            return QCoreApplication::translate("StatusText", "已停止");
         case RunPhase::kPlayback:
-            return QStringLiteral("回放中");
+            return QCoreApplication::translate("StatusText", "回放中");
         case RunPhase::kPlaybackEnded:
-            return QStringLiteral("回放结束");
+            return QCoreApplication::translate("StatusText", "回放结束");
     }
     return {};
 }
@@ -33,19 +34,22 @@ QString ForcedStopNotice(const StatusFacts& facts, bool saved) {
     const ForcedStopCause& cause = facts.forcedStop;
     QStringList causes;
     if (cause.forceLimit) {
-        causes << QStringLiteral("%1达到强制停机限 %2 %3")
+        causes << QCoreApplication::translate("StatusText", "%1达到强制停机限 %2 %3")
                       .arg(facts.channel0, QString::number(facts.forceStopLimit), facts.unit0);
     }
-    if (cause.travelLimit) causes << QStringLiteral("行程限位开关动作");
-    const QString what = QStringLiteral("强行停机：") + causes.join(QStringLiteral("，且"));
+    if (cause.travelLimit) causes << QCoreApplication::translate("StatusText", "行程限位开关动作");
+    const QString what = QCoreApplication::translate("StatusText", "强行停机：") +
+                         causes.join(QCoreApplication::translate("StatusText", "，且"));
     if (saved) return what;
     if (!cause.forceLimit) {
-        return what + QStringLiteral("。横梁退离限位后按“开始采集”继续，或“保存”后“清除列表区”");
+        return what + QCoreApplication::translate(
+                          "StatusText", "。横梁退离限位后按“开始采集”继续，或“保存”后“清除列表区”");
     }
-    const QString relieve = cause.travelLimit ? QStringLiteral("卸除载荷、横梁退离限位后")
-                                              : QStringLiteral("卸除载荷后");
-    return what + QStringLiteral("。") + relieve +
-           QStringLiteral("“保存”本次试验，再“清除列表区”开始新试验");
+    const QString relieve =
+        cause.travelLimit ? QCoreApplication::translate("StatusText", "卸除载荷、横梁退离限位后")
+                          : QCoreApplication::translate("StatusText", "卸除载荷后");
+    return what + QCoreApplication::translate("StatusText", "。") + relieve +
+           QCoreApplication::translate("StatusText", "“保存”本次试验，再“清除列表区”开始新试验");
 }
 
 }  // namespace
@@ -54,38 +58,45 @@ StatusTexts ComposeStatus(const StatusFacts& facts) {
     StatusTexts texts;
     texts.state = StateName(facts.phase);
     if (!facts.specimenId.isEmpty()) {
-        texts.state += QStringLiteral("  试样 ") + facts.specimenId;
+        texts.state += QCoreApplication::translate("StatusText", "  试样 ") + facts.specimenId;
         if (!facts.excludedReason.isEmpty())
-            texts.state += QStringLiteral("（无效：%1）").arg(facts.excludedReason);
+            texts.state +=
+                QCoreApplication::translate("StatusText", "（无效：%1）").arg(facts.excludedReason);
     } else if (!facts.nextSpecimenId.isEmpty()) {
-        texts.state += QStringLiteral("  下一试样 ") + facts.nextSpecimenId;
+        texts.state +=
+            QCoreApplication::translate("StatusText", "  下一试样 ") + facts.nextSpecimenId;
     }
     if (facts.records > 0 || facts.phase == RunPhase::kRecording) {
-        texts.time = QStringLiteral("测试时间 %1 s").arg(facts.testSeconds, 0, 'f', 1);
+        texts.time = QCoreApplication::translate("StatusText", "测试时间 %1 s")
+                         .arg(facts.testSeconds, 0, 'f', 1);
     }
     if (facts.phase == RunPhase::kRecording && facts.intervalMs > 0) {
         texts.periodMissed = PeriodMissed(facts.intervalMs, facts.periodMs);
-        texts.interval = QStringLiteral("记录间隔 %1 ms / 设定 %2 ms")
+        texts.interval = QCoreApplication::translate("StatusText", "记录间隔 %1 ms / 设定 %2 ms")
                              .arg(facts.intervalMs, 0, 'f', 1)
                              .arg(facts.periodMs);
-        if (texts.periodMissed) texts.interval += QStringLiteral("，跟不上设定周期");
+        if (texts.periodMissed)
+            texts.interval += QCoreApplication::translate("StatusText", "，跟不上设定周期");
     }
     const bool saved = !facts.savedArchive.isEmpty();
     QStringList notice;
     if (facts.card == CardState::kLost) {
-        notice << QStringLiteral("采集器无应答，采集已停止，正在重新连接……");
+        notice << QCoreApplication::translate("StatusText",
+                                              "采集器无应答，采集已停止，正在重新连接……");
     } else if (facts.card == CardState::kAbsent) {
-        notice << QStringLiteral("未连接采集器：只能打开历史文件回放");
+        notice << QCoreApplication::translate("StatusText", "未连接采集器：只能打开历史文件回放");
     }
     if (facts.forcedStop.Any()) notice << ForcedStopNotice(facts, saved);
-    if (saved) notice << QStringLiteral("已保存：") + facts.savedArchive;
+    if (saved) notice << QCoreApplication::translate("StatusText", "已保存：") + facts.savedArchive;
     if (facts.sharedWaiting > 0) {
         QString waiting =
-            QStringLiteral("%1 项待发送到共享数据库（已保存在本机）").arg(facts.sharedWaiting);
-        if (!facts.sharedError.isEmpty()) waiting += QStringLiteral("：") + facts.sharedError;
+            QCoreApplication::translate("StatusText", "%1 项待发送到共享数据库（已保存在本机）")
+                .arg(facts.sharedWaiting);
+        if (!facts.sharedError.isEmpty())
+            waiting += QCoreApplication::translate("StatusText", "：") + facts.sharedError;
         notice << waiting;
     }
-    texts.notice = notice.join(QStringLiteral("；"));
+    texts.notice = notice.join(QCoreApplication::translate("StatusText", "；"));
     return texts;
 }
 

@@ -136,6 +136,18 @@ plugins_depended_on() {
 }
 check "the package depends on the packages of its Qt platform plugins" plugins_depended_on
 
+# The Chinese of Qt's own dialogs comes from the package that holds qtbase_zh_CN.qm.
+qt_chinese_depended_on() {
+    local depends owner
+    depends=$(dpkg-deb -f "$deb" Depends)
+    owner=$(dpkg -S "*/qt6/translations/qtbase_zh_CN.qm" | cut -d: -f1 | head -n 1)
+    [ -n "$owner" ] && grep -q -E "(^|, )$owner( |,|$)" <<<"$depends" || {
+        echo "qtbase_zh_CN.qm: ${owner:-no package} not in Depends: $depends"
+        return 1
+    }
+}
+check "the package depends on the package of Qt's Chinese translations" qt_chinese_depended_on
+
 system_files >"$scratch/before"
 # Purged on the way out from here on, even after a failed install.
 installed=1

@@ -1,6 +1,6 @@
 // Qt's dialog texts in Chinese when Debian's translations are installed; English, without a
 // fault, when the folder lacks them.
-#include "shell/qt_translations.h"
+#include "common/qt_translations.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

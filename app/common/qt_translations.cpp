@@ -1,4 +1,4 @@
-#include "shell/qt_translations.h"
+#include "common/qt_translations.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
