@@ -73,6 +73,7 @@ enum class ControlId : int {
     kMenuTestLog = 32786,
     kMenuSeriesResults = 32787,
     kMenuCalibration = 32788,
+    kMenuExtensometer = 32789,
 };
 
 constexpr int Number(ControlId id) {

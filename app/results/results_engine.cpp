@@ -260,6 +260,11 @@ TestCurve CurveOfCurrentTest(const Settings& settings, const TestRun& run) {
     curve.breakRecord = run.g_playedArchive.open
                             ? BreakRecordOf(curve.force, settings.g_dBreakValue)
                             : run.g_nBreakRecord;
+    if (run.g_bExtRecorded) {
+        curve.extensometer.assign(run.g_dRecordExt + 1, run.g_dRecordExt + 1 + count);
+        curve.extensometerGauge = run.g_dExtGaugeLength;
+        curve.removalRecord = run.g_nExtRemovalRecord;
+    }
     return curve;
 }
 

@@ -63,6 +63,7 @@ struct TestRun final {
     double g_dRecordExt[kRecordSlots] = {};
     unsigned char g_bExtRecorded = 0;  // the records carry the extensometer
     int g_nExtRemovalRecord = 0;       // its last record before it was taken off; 0: still on
+    double g_dExtGaugeLength = 0;      // Le (mm) of the records that carry it
     double g_dValueExt = 0;            // this tick's reading
     std::string g_strReadoutExt;       // its readout text (GBK)
 
