@@ -16,6 +16,7 @@
 
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
+#include "settings/extensometer_dialog.h"
 #include "shell/limit_tips.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
@@ -261,6 +262,8 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
     AddAction(file->addAction(QStringLiteral("加载链柔度标定(&C)...")),
               ControlId::kMenuCalibration);
     AddAction(menuBar->addAction(QStringLiteral("设置(&U)")), ControlId::kMenuSettings);
+    // Beside the settings command, which it follows in being refused while a test runs.
+    AddAction(menuBar->addAction(CExtensometerDlg::MenuText()), ControlId::kMenuExtensometer);
     AddAction(menuBar->addAction(QStringLiteral("试样参数(&P)")), ControlId::kMenuSpecimen);
     QMenu* series = menuBar->addMenu(QStringLiteral("系列(&E)"));
     AddAction(series->addAction(QStringLiteral("新建系列(&N)...")), ControlId::kMenuSeriesNew);
