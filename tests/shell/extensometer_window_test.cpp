@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -126,6 +127,36 @@ class ExtensometerWindowTest : public QObject {
         QVERIFY2(m_boxes[0].first.contains(QStringLiteral(".refused-")),
                  qPrintable(m_boxes[0].first));
         QVERIFY(!file.exists());
+    }
+
+    // A played test shows its records' reading in mm over their Le, whatever the settings
+    // in force say, and nothing past its removal.
+    void playbackShowsThePlayedRecord() {
+        auto run = std::make_unique<TestRun>();
+        ExtensometerSettings off;
+        QVERIFY(!ReadoutFactsOf(off, *run, true).shown);
+        run->g_bExtRecorded = 1;
+        run->g_dExtGaugeLength = 25;
+        run->g_dRecordExt[1] = 0.5;
+        run->g_dRecordExt[2] = 1.25;
+        run->g_nExtRemovalRecord = 2;
+        run->g_nRecordCount = 2;
+        ExtensometerReadoutFacts facts = ReadoutFactsOf(off, *run, true);
+        QVERIFY(facts.shown && facts.read && !facts.removed);
+        QCOMPARE(facts.reading, std::string("1.2500"));
+        QCOMPARE(facts.unit, std::string("mm"));
+        QCOMPARE(facts.strain, std::string("5.000"));
+        run->g_dRecordExt[3] = std::nan("");
+        run->g_nRecordCount = 3;
+        facts = ReadoutFactsOf(off, *run, true);
+        QVERIFY(facts.removed && !facts.read);
+        // Live, the settings decide and the removal is the run's.
+        ExtensometerSettings on;
+        on.enabled = true;
+        on.unit = "%";
+        facts = ReadoutFactsOf(on, *run, false);
+        QVERIFY(facts.shown && facts.removed && !facts.read);
+        QCOMPARE(facts.unit, std::string("%"));
     }
 
   private:
