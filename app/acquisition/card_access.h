@@ -11,6 +11,8 @@
 #include "acquisition/high_speed.h"
 #include "acquisition/output_ledger.h"
 
+struct ExtensometerSettings;
+
 // Rig inputs on the digital input word, active low.
 constexpr WORD kInTravelLimit = 0x01;
 constexpr WORD kInStop = 0x02;
@@ -37,7 +39,8 @@ class Card {
     WORD g_wDigitalIn = 0x00FF;  // last input word; 0x00FF when nothing was read
     CardClaim m_cardClaim;
 
-    double g_dVoltBuf[256] = {};  // entries 0 and 1: channel voltages; 0..249 high-speed burst
+    // Entries 0 and 1: channel voltages, 2 the extensometer's; 0..249 high-speed burst.
+    double g_dVoltBuf[256] = {};
     // The results are designated from the start, so a read before the set-up cannot write
     // through a null pointer (with no channel listed it writes nothing at all).
     AdScanRequest g_maiVoltParam{AdScanConfig{}, g_dVoltBuf};
@@ -74,15 +77,23 @@ class Card {
     std::optional<WORD> LedgerOutputWord();
 
     // Resets the card and fills the two read records from g_strInputType; with g_bHighSpeed
-    // set, starts the high-speed capture instead.
-    void ConfigureCard(const Settings& settings);
+    // set, starts the high-speed capture instead. An extensometer that is on is listed as
+    // the scan's third channel; without one (or off) the scan is channels 0 and 1 alone.
+    void ConfigureCard(const Settings& settings,
+                       const ExtensometerSettings* extensometer = nullptr);
     // The tick's acquisition: DQX7460_MAIVoltageIn then DQX7460_MAIBinaryIn, codes into
-    // g_nLastError. On success copies both voltages into ch.rawVolt and returns true.
+    // g_nLastError. On success copies both voltages into ch.rawVolt, and the extensometer's
+    // into ch.rawExt when it is scanned, and returns true.
     bool ReadChannels(ChannelVoltages& ch);
+    // The single scans list the extensometer's channel.
+    bool ExtensometerScanned() const { return g_maiVoltParam.Config.ChannelCount > 2; }
+    // The mean of a few single reads of one channel on the extensometer's range (the zero
+    // button of its dialog); nothing when the card does not answer.
+    std::optional<double> ReadChannelVolts(const Settings& settings, int channel);
 
   private:
     // The codes DQX7460_MAIBinaryIn returns, one per listed channel; nothing reads them.
-    WORD g_wBinaryCodes[2] = {};
+    WORD g_wBinaryCodes[3] = {};
 
     // Made at the first write or read, under the card's lock: a card may be made before its
     // instance folder is set (a test's fixture sets it after), never after its first use.

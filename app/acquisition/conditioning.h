@@ -17,6 +17,13 @@ struct ChannelVoltages {
     double scaled[2] = {0, 0};       // (average - zero) x coefficient
     double damped[2] = {0, 0};       // previous output of the damping step
     double highSpeedZeroPreset = 0;  // preset zero of the high-speed path
+    // The extensometer's channel, read only while it is on: this tick's voltage, the running
+    // sum and count of its own ten-sample idle average, and the voltage its value is taken
+    // from.
+    double rawExt = 0;
+    double extSum = 0;
+    int extCount = 0;
+    double extVolt = 0;
 };
 
 // One tick's conditioning of both channels: fills run.g_dValue0/1, run.g_dRatio, the histories,

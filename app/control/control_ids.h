@@ -74,6 +74,7 @@ enum class ControlId : int {
     kMenuSeriesResults = 32787,
     kMenuCalibration = 32788,
     kMenuLanguage = 32789,
+    kMenuExtensometer = 32790,
 };
 
 constexpr int Number(ControlId id) {

@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 #include "acquisition/card_access.h"
+#include "acquisition/extensometer.h"
 #include "acquisition/high_speed.h"
 #include "common/local_time.h"
 #include "common/ui_text.h"
@@ -65,6 +67,21 @@ int RunController::ReopenDelayMs() {
     return static_cast<int>(m_cardWatch.NextReopenDelay().count());
 }
 
+Reaction RunController::ExtensometerChanged() {
+    Reaction r;
+    RestartExtensometerAverage(m_channels);
+    if (!m_bPlayback && !m_bCardLost && !m_run.g_bRecording && m_card.g_hDevice != nullptr &&
+        !m_card.g_bHighSpeed)
+        m_card.ConfigureCard(m_settings, m_extensometer);
+    Do(r, Effect::Kind::kRefresh);
+    return r;
+}
+
+std::optional<double> RunController::ReadExtensometerVolts(int channel) {
+    if (m_bPlayback || m_bCardLost || m_card.g_hDevice == nullptr) return std::nullopt;
+    return m_card.ReadChannelVolts(m_settings, channel);
+}
+
 Reaction RunController::OpenCardAtStartup() {
     Reaction r;
     // Opening resets the card, so a card another program drives is not even opened.
@@ -83,6 +100,7 @@ Reaction RunController::OpenCardAtStartup() {
                                    "采集测试：请关闭程序，连接设备，重启程序。"),
              kCardCaption);
         EnableMenu(r, ControlId::kMenuSettings, false);
+        EnableMenu(r, ControlId::kMenuExtensometer, false);
         Enable(r, ControlId::kSettings, false);
         Do(r, Effect::Kind::kRefresh);
         return r;
@@ -102,7 +120,7 @@ Reaction RunController::OpenCardAtStartup() {
     Enable(r, ControlId::kStart, true);
     Enable(r, ControlId::kClearList, true);
 
-    m_card.ConfigureCard(m_settings);
+    m_card.ConfigureCard(m_settings, m_extensometer);
     ReleaseLeftOutputs(r);
 
     m_cardWatch.Restart();
@@ -164,7 +182,7 @@ void RunController::StartInto(Reaction& r) {
         ClearInto(r);
     }
     for (ControlId id : {ControlId::kMenuOpen, ControlId::kMenuSave, ControlId::kMenuSettings,
-                         ControlId::kMenuStart})
+                         ControlId::kMenuExtensometer, ControlId::kMenuStart})
         EnableMenu(r, id, false);
     for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
         Enable(r, id, false);
@@ -250,7 +268,8 @@ void RunController::StopInto(Reaction& r) {
         Enable(r, ControlId::kStart, true);
         Enable(r, ControlId::kPrint, true);
     } else {
-        for (ControlId id : {ControlId::kMenuSave, ControlId::kMenuSettings, ControlId::kMenuStart})
+        for (ControlId id : {ControlId::kMenuSave, ControlId::kMenuSettings,
+                             ControlId::kMenuExtensometer, ControlId::kMenuStart})
             EnableMenu(r, id, true);
         for (ControlId id : {ControlId::kSettings, ControlId::kSave, ControlId::kPrint})
             Enable(r, id, true);
@@ -284,6 +303,9 @@ void RunController::ClearInto(Reaction& r) {
     std::fill(std::begin(m_run.g_dHistory0), std::end(m_run.g_dHistory0), 0.0);
     std::fill(std::begin(m_run.g_dHistory1), std::end(m_run.g_dHistory1), 0.0);
     std::fill(std::begin(m_run.g_dRatioHistory), std::end(m_run.g_dRatioHistory), 0.0);
+    m_run.g_bExtRecorded = 0;
+    m_run.g_dExtGaugeLength = 0;
+    m_run.g_nExtChannel = 0;
     if (!m_run.g_bRecording) Do(r, Effect::Kind::kChartRefresh, true);
     Do(r, Effect::Kind::kRecords);
     if (!m_bPlayback) {
@@ -413,6 +435,8 @@ Reaction RunController::OpenArchive(const std::string& path) {
     Show(r, ControlId::kArchiveName, true);
     Show(r, ControlId::kPlaybackBanner, true);
 
+    // The clear restarts the playback's count; the archive's own extensometer records are
+    // taken after it.
     ClearInto(r);
     // The played test keeps its own start time (or none), never the playback's, and its own
     // operator: the test file's, else the tester of the archive's settings.
@@ -513,6 +537,8 @@ Reaction RunController::Tick(double tickTime) {
             ReportCardRead(r, read);
             if (!read) return r;
             ConditionChannels(m_settings, m_run, m_channels);
+            if (m_card.ExtensometerScanned() && m_extensometer != nullptr)
+                ConditionExtensometer(*m_extensometer, m_run, m_channels, true);
         }
     }
 
@@ -641,6 +667,8 @@ void RunController::ForceStop(Reaction& r, double value0, const ChannelVoltages*
     if (tripReading && m_run.g_nRecordCount < m_run.g_nRecordCapacity) {
         m_channels = *tripReading;
         ConditionPolledReading(m_settings, m_run, m_channels);
+        if (m_card.ExtensometerScanned() && m_extensometer != nullptr)
+            ConditionExtensometer(*m_extensometer, m_run, m_channels, false);
         AppendLiveRecord(m_run.SecondsSinceTestStart());
         Do(r, Effect::Kind::kRecords);
     }
@@ -675,6 +703,25 @@ void RunController::AppendLiveRecord(double time) {
     m_run.g_strRecord1[n] = m_run.g_strReadout1[0];
     m_run.g_dRecordTime[n] = time;
     m_run.g_bTestSaved = 0;
+    RecordExtensometer(n);
+}
+
+// A record of a test that carries the extensometer holds its reading, or NaN where it read
+// nothing: once taken off, and at the records a stop and continue took without it.
+void RunController::RecordExtensometer(int n) {
+    constexpr double kNothing = std::numeric_limits<double>::quiet_NaN();
+    const bool reading = m_card.ExtensometerScanned() && m_extensometer != nullptr;
+    if (!reading && !m_run.g_bExtRecorded) return;
+    if (!m_run.g_bExtRecorded) {
+        std::fill(m_run.g_dRecordExt + 1, m_run.g_dRecordExt + n, kNothing);
+        m_run.g_bExtRecorded = 1;
+    }
+    if (reading) {
+        m_run.g_dExtGaugeLength = m_extensometer->gaugeLength;
+        m_run.g_nExtChannel = m_extensometer->channel;
+    }
+    m_run.g_dRecordExt[n] =
+        reading && m_run.g_nExtRemovalRecord == 0 ? m_run.g_dValueExt : kNothing;
 }
 
 void RunController::CheckExtensometerRemoval(Reaction& r) {
@@ -749,7 +796,7 @@ Reaction RunController::TryReopenCard() {
     }
     Do(r, Effect::Kind::kStopReopen);
     m_bCardLost = false;
-    m_card.ConfigureCard(m_settings);
+    m_card.ConfigureCard(m_settings, m_extensometer);
     m_card.WriteOutputs(m_wDigitalOut);
     EnableCardCommands(r, true);
     m_cardWatch.Restart();

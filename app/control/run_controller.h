@@ -90,6 +90,13 @@ class RunController {
         m_entered = std::move(entered);
     }
 
+    // After the extensometer's settings changed (its dialog's OK): the card's scan lists its
+    // channel while it is on, from the next tick. Not while a test runs.
+    Reaction ExtensometerChanged();
+    // The extensometer's channel read now, for its zero; nothing without a card to read
+    // (none, lost, in playback or in the high-speed mode).
+    std::optional<double> ReadExtensometerVolts(int channel);
+
     // Start-up: the card is claimed and opened; without it only playback is offered.
     Reaction OpenCardAtStartup();
 
@@ -158,6 +165,7 @@ class RunController {
     // its last, the operator is told, and with the hold the test stops with the stop line
     // held until the next start.
     void CheckExtensometerRemoval(Reaction& r);
+    void RecordExtensometer(int n);
     void ReportCardRead(Reaction& r, bool answered);
     void CardLostInto(Reaction& r);
     void EnableCardCommands(Reaction& r, bool enabled);

@@ -275,9 +275,6 @@ bool PlaybackStep(const Settings& settings, TestRun& run, int n) {
     ShiftHistory(run.g_dRatioHistory);
     run.g_dRatioHistory[0] = run.g_dRatio;
     FormatReadouts(settings, run);
-    if (run.g_bExtRecorded) {
-        run.g_dValueExt = run.ExtReadingOf(n);
-        run.g_strReadoutExt = FormatExtensometerValue(run.g_dValueExt);
-    }
+    if (run.g_bExtRecorded) run.g_dValueExt = run.ExtReadingOf(n);
     return false;
 }

@@ -142,7 +142,3 @@ std::string FormatRatio(double ratio) {
     return UpToThreeDecimals(ratio);
 }
 
-std::string FormatExtensometerValue(double value) {
-    if (!std::isfinite(value)) return kNoExtensometerReadout;
-    return UpToThreeDecimals(value);
-}

@@ -24,7 +24,3 @@ std::string FormatRatio(double ratio);
 constexpr const char* kNoRatioReadout = "---.---";
 std::string RatioReadout(double reading0, double reading1);
 
-// The extensometer's readout of a reading (mm over Le): up to 3 decimals, as the ratio's;
-// a reading of nothing (NaN: taken off) reads kNoExtensometerReadout.
-constexpr const char* kNoExtensometerReadout = "---.---";
-std::string FormatExtensometerValue(double value);

@@ -68,6 +68,20 @@ bool FitsPathField(const std::string& utf8Path) {
     return Utf8ToGbk(utf8Path).size() + 1 <= kPathFieldBytes;
 }
 
+bool KeepFileAside(const std::string& pathUtf8, std::string* asideUtf8) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (localtime_r(&now, &local) != nullptr)
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = pathUtf8 + ".refused-" + stamp;
+    const auto rename = [&pathUtf8](const std::string& aside) {
+        if (RenameWithoutReplacing(pathUtf8, aside)) return NameAttempt::kDone;
+        return errno == EEXIST ? NameAttempt::kTaken : NameAttempt::kFailed;
+    };
+    return WalkFreeNames(base, rename, asideUtf8) == NameAttempt::kDone;
+}
+
 namespace {
 
 std::string SettingsBytes(const Settings& settings) {
@@ -94,22 +108,6 @@ bool ReadSettingsFile(Settings& settings, std::string* errorUtf8, int* error) {
     return true;
 }
 
-// Moves the refused file to "<name>.refused-<date>-<time>" (then "-2", "-3", ... should
-// that name be taken): its bytes stay for the operator to look at, and nothing is replaced.
-bool KeepSettingsFileAside(std::string* asideUtf8) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    char stamp[32] = "";
-    if (localtime_r(&now, &local) != nullptr)
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = SettingsFilePath() + ".refused-" + stamp;
-    const auto rename = [](const std::string& aside) {
-        if (RenameWithoutReplacing(SettingsFilePath(), aside)) return NameAttempt::kDone;
-        return errno == EEXIST ? NameAttempt::kTaken : NameAttempt::kFailed;
-    };
-    return WalkFreeNames(base, rename, asideUtf8) == NameAttempt::kDone;
-}
-
 // Holds the loaded strings to the checks of the settings dialog's OK. A file that fails
 // them is kept aside, the defaults take its place in memory and on disk, and *messageUtf8
 // names the refused field and where the file went.
@@ -121,7 +119,7 @@ bool AcceptLoadedSettings(Settings& settings, std::string* messageUtf8) {
     settings.SetDefaults();
     std::string aside;
     std::string where;
-    if (KeepSettingsFileAside(&aside)) {
+    if (KeepFileAside(path, &aside)) {
         std::string error;
         where = ui::Fill(ui::translate("DataFolder", "原文件已改名保存为 %1。"), {aside});
         if (!WriteFileAtomically(path, SettingsBytes(settings), &error))

@@ -22,6 +22,11 @@ std::string SettingsFilePath();
 // True when the path, converted to GBK, fits kPathFieldBytes with its zero byte.
 bool FitsPathField(const std::string& utf8Path);
 
+// Moves a refused file to "<path>.refused-<date>-<time>" (then "-2", "-3", ... should that
+// name be taken): its bytes stay for the operator to look at, and nothing is replaced. False
+// (errno set) when it cannot be moved.
+bool KeepFileAside(const std::string& pathUtf8, std::string* asideUtf8);
+
 // Start-up: creates the data folder when missing, loads the settings file or creates it
 // with the current (default) settings, then parses the strings. On failure (folder or file
 // cannot be made, path too long) the defaults stay in force and *errorUtf8 says why.

@@ -4,7 +4,8 @@ add_library(velmora_settings_checks INTERFACE)
 target_link_libraries(velmora_settings_checks INTERFACE velmora_settings)
 
 add_library(velmora_settings_dialog STATIC settings_dialog.cpp settings_dialog.h specimen_dialog.cpp
-                                           specimen_dialog.h)
+                                           specimen_dialog.h extensometer_dialog.cpp
+                                           extensometer_dialog.h)
 target_link_libraries(velmora_settings_dialog PUBLIC velmora_settings_checks velmora_common
                                                      Qt6::Widgets)
 qt_add_translations(velmora_settings_dialog

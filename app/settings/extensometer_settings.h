@@ -30,6 +30,21 @@ struct ExtensometerSettings {
     bool holdAtRemoval = true;
 };
 
+// The first field whose value is not usable, in the dialog's order; nothing when all are.
+enum class ExtensometerField {
+    Channel,
+    GaugeLength,
+    Unit,
+    Coefficient,
+    Zero,
+    RemovalStrain,
+    RemovalForcePercent,
+};
+std::optional<ExtensometerField> FindExtensometerFailure(const ExtensometerSettings& settings);
+
+// The extensometer's reading in mm over Le for a conditioned value in the settings' unit.
+double ExtensionMillimetres(const ExtensometerSettings& settings, double value);
+
 std::string ExtensometerFilePath();
 // "[Extensometer]" then one "key=value" line per field.
 std::string ExtensometerFileText(const ExtensometerSettings& settings);

@@ -17,6 +17,7 @@
 
 #include "chart/chart_flags.h"
 #include "chart/line_chart.h"
+#include "settings/extensometer_dialog.h"
 #include "shell/limit_tips.h"
 #include "shell/records_model.h"
 #include "shell/status_line.h"
@@ -285,6 +286,8 @@ void CMainControls::CreateMenus(QDialog* window, QMenuBar* menuBar) {
         ControlId::kMenuCalibration);
     AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "设置(&U)")),
               ControlId::kMenuSettings);
+    // Beside the settings command, which it follows in being refused while a test runs.
+    AddAction(menuBar->addAction(CExtensometerDlg::MenuText()), ControlId::kMenuExtensometer);
     AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "试样参数(&P)")),
               ControlId::kMenuSpecimen);
     AddAction(menuBar->addAction(QCoreApplication::translate("CMainControls", "界面语言(&G)")),

@@ -26,12 +26,15 @@
 #include "series/series_dialog.h"
 #include "series/series_window.h"
 #include "settings/data_folder.h"
+#include "settings/extensometer_dialog.h"
+#include "settings/extensometer_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_record.h"
 #include "settings/specimen.h"
 #include "settings/specimen_dialog.h"
 #include "shell/archive_picker.h"
 #include "shell/card_notices.h"
+#include "shell/extensometer_readout.h"
 #include "shell/language_dialog.h"
 #include "shell/main_controls.h"
 #include "shell/records_model.h"
@@ -52,6 +55,7 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
     Q_INIT_RESOURCE(velmora);
     m_card.highSpeed.SetHighSpeedFinishedNotifier(PostHighSpeedFinished);
     m_control.FollowSeries(m_series);
+    m_control.UseExtensometer(m_extensometer);
     m_control.KeepStore(m_store, [this] {
         if (m_sender) m_sender->Notify();
     });
@@ -76,6 +80,7 @@ CTestDlg::CTestDlg(QWidget* parent) : QDialog(parent) {
         this, [this](ControlId id) { OnCommand(id); }, m_settings, *m_run, m_flags,
         m_card.g_bHighSpeed);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_extReadout = new CExtensometerReadout(this);
     OnInitDialog();
 }
 
@@ -97,6 +102,12 @@ void CTestDlg::OnInitDialog() {
                            QString::fromStdString(SpecimenFilePath()),
                        QCoreApplication::translate("CTestDlg", "设置错误"));
     }
+
+    // A refused extensometer file leaves it off; the operator is told without a box that
+    // holds the start-up.
+    std::string extensometerError;
+    if (!LoadExtensometerFile(m_extensometer, &extensometerError))
+        ShowNotice(this, QString::fromStdString(extensometerError), tr("引伸计"));
 
     // The store is an index of the files: one that cannot be opened is said, and every save
     // goes on writing the files. Without a data folder the box above has said all.
@@ -176,6 +187,8 @@ void CTestDlg::OnCommand(ControlId id) {
             return OnSeriesResults();
         case ControlId::kMenuCalibration:
             return OnCalibration();
+        case ControlId::kMenuExtensometer:
+            return OnExtensometer();
         case ControlId::kMenuExit:
             return OnExit();
         case ControlId::kMenuPrint:
@@ -363,6 +376,32 @@ void CTestDlg::OnCalibration() {
     dialog.exec();
 }
 
+// The ticks and polls rest while the dialog is open, as they do for the settings dialog: no
+// start from the rig can begin a test on settings about to change.
+void CTestDlg::OnExtensometer() {
+    if (m_run->g_bRecording) return;
+    const bool sampling = IsTimerRunning(kSampleTimer);
+    const bool polling = IsTimerRunning(kPollTimer);
+    const int samplePeriod = TimerPeriod(kSampleTimer);
+    KillTimer(kPollTimer);
+    KillTimer(kSampleTimer);
+    bool accepted = false;
+    {
+        CExtensometerDlg dialog(
+            m_extensometer,
+            [this](int channel) { return m_control.ReadExtensometerVolts(channel); }, this);
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    if (accepted) Apply(m_control.ExtensometerChanged());
+    if (polling) SetTimer(kPollTimer, kPollPeriodMs);
+    if (sampling) SetTimer(kSampleTimer, samplePeriod);
+}
+
+void CTestDlg::SetExtensometer(const ExtensometerSettings& extensometer) {
+    m_extensometer = extensometer;
+    Apply(m_control.ExtensometerChanged());
+}
+
 void CTestDlg::OnTestLog() {
     if (m_testLogWnd == nullptr) {
         m_testLogWnd = new CTestLogWnd(DataFolderPath(), this);
@@ -402,6 +441,7 @@ void CTestDlg::RefreshControls() {
     }
     if (unitChanged) c.ShowLimitTips(FromGbk(m_settings.g_strUnit0));
     c.ShowCheckStates();
+    m_extReadout->ShowFacts(ReadoutFactsOf(m_extensometer, *m_run, m_control.Playback()));
     ShowStatus();
 }
 
@@ -450,6 +490,13 @@ bool CTestDlg::IsTimerRunning(int id) const {
 int CTestDlg::TimerPeriod(int id) const {
     const PeriodTimer* timer = FindTimer(id);
     return timer ? timer->interval() : 0;
+}
+
+void CTestDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    QTimer::singleShot(0, this, [this] {
+        m_extReadout->ShowFacts(ReadoutFactsOf(m_extensometer, *m_run, m_control.Playback()));
+    });
 }
 
 void CTestDlg::keyPressEvent(QKeyEvent* event) {

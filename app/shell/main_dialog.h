@@ -16,6 +16,7 @@
 #include "printing/report_job.h"
 #include "run/run_state.h"
 
+class CExtensometerReadout;
 class CLineChartCtrl;
 class CMainControls;
 class CResultsWnd;
@@ -23,6 +24,7 @@ class CSeriesWnd;
 class CTestLogWnd;
 class SharedStoreSender;
 class QKeyEvent;
+class QShowEvent;
 class QMessageBox;
 
 // Window timer ids.
@@ -71,6 +73,13 @@ class CTestDlg : public QDialog {
     // 系列结果: the series window of the active series, else of the test held.
     void OnSeriesResults();
     CSeriesWnd* SeriesWindow() const { return m_seriesWnd; }
+    // 引伸计: the extensometer's dialog; not while a test runs.
+    void OnExtensometer();
+    // The extensometer's settings as the dialog's OK gives them, without the dialog (the
+    // file is not written).
+    void SetExtensometer(const ExtensometerSettings& extensometer);
+    const ExtensometerSettings& Extensometer() const { return m_extensometer; }
+    CExtensometerReadout* ExtensometerReadout() const { return m_extReadout; }
     // 加载链柔度标定: the compliance measured on the test in the list, for the tests after it.
     void OnCalibration();
     // The window "试验记录" over the results store.
@@ -124,6 +133,9 @@ class CTestDlg : public QDialog {
     // Escape and Enter do nothing here: the window is the program, and a key must not end it
     // (or reach a default button) while a test runs.
     void keyPressEvent(QKeyEvent* event) override;
+    // The extensometer's readout follows the window onto the screen, once the window has
+    // its place.
+    void showEvent(QShowEvent* event) override;
     // The close box: ends the program as 退出 does.
     void reject() override { EndProgram(Rejected); }
 
@@ -145,6 +157,7 @@ class CTestDlg : public QDialog {
     std::unique_ptr<TestRun> m_run = std::make_unique<TestRun>();
     Settings m_settings;
     SpecimenDims m_specimen;
+    ExtensometerSettings m_extensometer;
     SeriesSession m_series;
     ResultsStore m_store;
     // Sends the store's tests to the lab's shared database, when 共享数据库.conf names one.
@@ -165,4 +178,5 @@ class CTestDlg : public QDialog {
     CResultsWnd* m_resultsWnd = nullptr;
     CTestLogWnd* m_testLogWnd = nullptr;
     CSeriesWnd* m_seriesWnd = nullptr;
+    CExtensometerReadout* m_extReadout = nullptr;
 };

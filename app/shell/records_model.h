@@ -10,6 +10,8 @@ struct TestRun;
 
 constexpr int kListRows = 10000;
 constexpr int kListColumns = 3;
+// Added after them while the records carry the extensometer.
+constexpr int kExtensometerColumn = kListColumns;
 
 class CRecordsModel : public QAbstractTableModel {
     Q_OBJECT
@@ -26,7 +28,8 @@ class CRecordsModel : public QAbstractTableModel {
 
     void SetHeader(int column, const QString& caption);
     // The record tables changed: every row up to the larger of the previous and the present
-    // record count shows something new.
+    // record count shows something new, and the extensometer's column comes or goes with
+    // the records that carry it.
     void Refresh();
 
     // The texts row r shows in column c (empty beyond the record count).
@@ -36,4 +39,5 @@ class CRecordsModel : public QAbstractTableModel {
     const TestRun& m_run;
     QString m_headers[kListColumns];
     int m_shownCount = 0;
+    bool m_extensometerShown = false;
 };

@@ -1,6 +1,8 @@
 // Prints the median cost of one sampling tick of a live run (the simulated card's time
 // taken out), with 10 and with 10000 records, with and without the repaint that follows,
-// and the resident memory of the window holding 10000 records.
+// and the resident memory of the window holding 10000 records; then the same ticks with the
+// extensometer on (three channels a scan, its readout window and records column) against
+// the two-channel ones.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -11,12 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "run/run_state.h"
 #include "card.h"
 #include "common/message_box.h"
 #include "driver.h"
 #include "in_process_driver.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
+#include "settings/extensometer_settings.h"
 #include "shell/main_dialog.h"
 
 namespace {
@@ -111,6 +114,20 @@ int main(int argc, char* argv[]) {
     const double paint10000 = MeasureTick(dlg, driver, 10000, true);
     const long after = ResidentKilobytes();
 
+    // The extensometer is switched on between two runs, as its dialog allows.
+    dlg.OnStop();
+    ExtensometerSettings extensometer;
+    extensometer.enabled = true;
+    dlg.SetExtensometer(extensometer);
+    card.SetVoltage(2, 0.5);
+    dlg.OnStart();
+    dlg.KillTimer(kSampleTimer);
+    dlg.KillTimer(kPollTimer);
+    const double ext10 = MeasureTick(dlg, driver, 10, false);
+    const double ext10000 = MeasureTick(dlg, driver, 10000, false);
+    const double extPaint10 = MeasureTick(dlg, driver, 10, true);
+    const double extPaint10000 = MeasureTick(dlg, driver, 10000, true);
+
     std::printf("sampling tick, card excluded, median of 1000:\n");
     std::printf("  10 records:    %8.1f us   (with repaint %8.1f us)\n", tick10, paint10);
     std::printf("  10000 records: %8.1f us   (with repaint %8.1f us)\n", tick10000, paint10000);
@@ -120,6 +137,12 @@ int main(int argc, char* argv[]) {
                 paint10000 / paint100);
     std::printf("resident memory with 10000 records: %.1f MB (%.1f MB before the window)\n",
                 after / 1024.0, before / 1024.0);
+    std::printf("three channels (extensometer on), card excluded, median of 1000:\n");
+    std::printf("  10 records:    %8.1f us   (with repaint %8.1f us)\n", ext10, extPaint10);
+    std::printf("  10000 records: %8.1f us   (with repaint %8.1f us)\n", ext10000, extPaint10000);
+    std::printf("  three/two channels: %.2f (10), %.2f (10000); with repaint %.2f, %.2f\n",
+                ext10 / tick10, ext10000 / tick10000, extPaint10 / paint10,
+                extPaint10000 / paint10000);
     dqx7460::SetDriver(nullptr);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "acquisition/safety.h"
 #include "acquisition_fixture.h"
 #include "fake_card_driver.h"
+#include "settings/extensometer_settings.h"
 
 namespace {
 
@@ -101,6 +102,72 @@ TEST_F(CardConfigTest, ReadChannelsDeliversBothVoltages) {
     EXPECT_DOUBLE_EQ(ch.rawVolt[0], 45875 * 10.0 / 65536 - 5);
     EXPECT_DOUBLE_EQ(ch.rawVolt[1], 19661 * 10.0 / 65536 - 5);
     EXPECT_DOUBLE_EQ(daq.g_dVoltBuf[0], ch.rawVolt[0]);
+}
+
+// On, the extensometer's channel is the scan's third on the ±5 V range of a bipolar card (a
+// unipolar card reads it on 0..+5 V); off, the scan and every register write are those of
+// a card without it.
+TEST_F(CardConfigTest, ExtensometerOnListsItsChannelThirdAndOffChangesNothing) {
+    ExtensometerSettings extensometer;
+    extensometer.channel = 31;
+    daq.ConfigureCard(settings);
+    const auto plain = card.Writes();
+    card.ClearWrites();
+    daq.ConfigureCard(settings, &extensometer);
+    EXPECT_EQ(card.Writes(), plain);
+    ExpectReadRecord(daq.g_maiVoltParam, 1, 1);
+    ExpectReadRecord(daq.g_maiBinParam, 1, 1);
+    EXPECT_FALSE(daq.ExtensometerScanned());
+
+    extensometer.enabled = true;
+    settings.g_strInputType = "-10V~+10V";
+    daq.ConfigureCard(settings, &extensometer);
+    for (const AdScanRequest* request : {&daq.g_maiVoltParam, &daq.g_maiBinParam}) {
+        const AdScanConfig& c = request->Config;
+        EXPECT_EQ(c.ChannelCount, 3);
+        EXPECT_EQ(c.ChannelList[0], 0);
+        EXPECT_EQ(c.ChannelList[1], 1);
+        EXPECT_EQ(c.ChannelList[2], 31);
+        EXPECT_EQ(c.RangeCode[0], 0);
+        EXPECT_EQ(c.RangeCode[1], 0);
+        EXPECT_EQ(c.RangeCode[31], 1);
+        EXPECT_EQ(c.RangeCode[2], 0);
+    }
+    EXPECT_TRUE(daq.ExtensometerScanned());
+    settings.g_strInputType = "0~+10V";
+    daq.ConfigureCard(settings, &extensometer);
+    EXPECT_EQ(daq.g_maiVoltParam.Config.RangeCode[31], 5);
+    EXPECT_EQ(daq.g_maiVoltParam.Config.Bipolar, 0);
+
+    // Settings that slipped past the checks are not sent to the card.
+    extensometer.channel = 40;
+    daq.ConfigureCard(settings, &extensometer);
+    EXPECT_FALSE(daq.ExtensometerScanned());
+}
+
+TEST_F(CardConfigTest, ThreeChannelScanDeliversTheExtensometerVoltage) {
+    ExtensometerSettings extensometer;
+    extensometer.enabled = true;
+    extensometer.channel = 5;
+    daq.ConfigureCard(settings, &extensometer);
+    card.SetStream([](std::uint32_t* words, std::size_t count) {
+        words[0] = kStartMarker;
+        const int channels[] = {0, 1, 5};
+        const std::uint16_t codes[] = {45875, 19661, 39322};
+        for (std::size_t i = 1; i < count; ++i)
+            words[i] = SampleWord(channels[(i - 1) % 3], codes[(i - 1) % 3]);
+    });
+    ChannelVoltages ch;
+    ASSERT_TRUE(daq.ReadChannels(ch));
+    EXPECT_DOUBLE_EQ(ch.rawVolt[0], 45875 * 10.0 / 65536 - 5);
+    EXPECT_DOUBLE_EQ(ch.rawVolt[1], 19661 * 10.0 / 65536 - 5);
+    EXPECT_DOUBLE_EQ(ch.rawExt, 39322 * 10.0 / 65536 - 5);
+
+    // A stream without the channel is a failed read, which leaves the voltages alone.
+    StreamCodes(100, 200);
+    ChannelVoltages untouched;
+    EXPECT_FALSE(daq.ReadChannels(untouched));
+    EXPECT_EQ(untouched.rawExt, 0);
 }
 
 TEST_F(CardConfigTest, HighSpeedModeProgramsTheCaptureInstead) {

@@ -1294,3 +1294,57 @@ TEST_F(RunControllerTest, SaveRemovesAStaleExtensometerFileAndTellsAFailedOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// The extensometer's reading is recorded with each record of a run while it is on, NaN
+// once it is taken off and at the records taken without it; the clear forgets it, and the
+// current test's curve carries it.
+TEST_F(RunControllerTest, ExtensometerIsRecordedWithTheRunUntilTakenOff) {
+    ExtensometerSettings extensometer;
+    run_->UseExtensometer(extensometer);
+    card_.SetVoltage(2, 1.5);
+    StartLiveTest();
+    ASSERT_TRUE(TickUntil([this] { return run.g_nRecordCount >= 3; }));
+    EXPECT_FALSE(run.g_bExtRecorded);
+    EXPECT_FALSE(daq_.ExtensometerScanned());
+
+    // Switched on between a stop and a continue: the records before it read nothing.
+    Note(run_->Stop());
+    extensometer.enabled = true;
+    extensometer.gaugeLength = 25;
+    Note(run_->ExtensometerChanged());
+    EXPECT_TRUE(daq_.ExtensometerScanned());
+    Note(run_->Start());
+    const int before = run.g_nRecordCount;
+    ASSERT_TRUE(TickUntil([&] { return run.g_nRecordCount >= before + 3; }));
+    ASSERT_TRUE(run.g_bExtRecorded);
+    EXPECT_EQ(run.g_dExtGaugeLength, 25);
+    for (int i = 1; i <= before; ++i) EXPECT_TRUE(std::isnan(run.g_dRecordExt[i])) << i;
+    // 1.5 V at 2 mm/V, to a code of the ±5 V range.
+    EXPECT_NEAR(run.g_dRecordExt[run.g_nRecordCount], 3.0, 0.001);
+    EXPECT_NEAR(LeadingNumber(run.g_strReadoutExt), 3.0, 0.001) << run.g_strReadoutExt;
+
+    run.g_nExtRemovalRecord = run.g_nRecordCount;
+    NextTick();
+    EXPECT_TRUE(std::isnan(run.g_dRecordExt[run.g_nRecordCount]));
+    const TestCurve curve = CurveOfCurrentTest(settings, run);
+    ASSERT_EQ(curve.extensometer.size(), static_cast<std::size_t>(run.g_nRecordCount));
+    EXPECT_NEAR(curve.extensometer[before], 3.0, 0.001);
+    EXPECT_TRUE(std::isnan(curve.extensometer.back()));
+    EXPECT_EQ(curve.extensometerGauge, 25);
+    EXPECT_EQ(curve.removalRecord, run.g_nRecordCount - 1);
+
+    Note(run_->Stop());
+    Note(run_->Clear());
+    EXPECT_FALSE(run.g_bExtRecorded);
+    EXPECT_EQ(run.g_nExtRemovalRecord, 0);
+    EXPECT_TRUE(CurveOfCurrentTest(settings, run).extensometer.empty());
+    // The menu command follows the settings command: refused while a test runs.
+    const Reaction start = Note(run_->Start());
+    EXPECT_EQ(LastEnabled(start, Kind::kEnableMenu, ControlId::kMenuExtensometer), 0);
+    const Reaction stop = Note(run_->Stop());
+    EXPECT_EQ(LastEnabled(stop, Kind::kEnableMenu, ControlId::kMenuExtensometer), 1);
+}
+
+}  // namespace
