@@ -1228,7 +1228,6 @@ TEST_F(RunControllerTest, SavedExtensometerReadingsPlayBackRecordByRecord) {
     ASSERT_TRUE(program.control.Playback());
     EXPECT_EQ(program.run.g_bExtRecorded, 1);
     EXPECT_EQ(program.run.g_nExtRemovalRecord, 4);
-    const char* shown[] = {"000.000", "000.300", "000.333", "-02.500", "---.---", "---.---"};
     for (int n = 1; n <= 6; ++n) {
         program.control.Tick(0);
         ASSERT_EQ(program.run.g_nRecordCount, n);
@@ -1237,7 +1236,6 @@ TEST_F(RunControllerTest, SavedExtensometerReadingsPlayBackRecordByRecord) {
         } else {
             EXPECT_TRUE(std::isnan(program.run.g_dValueExt)) << n;
         }
-        EXPECT_EQ(program.run.g_strReadoutExt, shown[n - 1]) << n;
     }
     const TestCurve curve =
         ResultsOfCurrentTest(program.settings, program.run, program.specimen).curve;
@@ -1258,7 +1256,7 @@ TEST_F(RunControllerTest, SavedExtensometerReadingsPlayBackRecordByRecord) {
     EXPECT_EQ(program.run.g_bExtRecorded, 0);
     program.control.Tick(0);
     EXPECT_EQ(program.run.g_nRecordCount, 1);
-    EXPECT_EQ(program.run.g_strReadoutExt, "");
+    EXPECT_TRUE(std::isnan(program.run.g_dValueExt));
 }
 
 // A test saved without the extensometer under the name of one that had it leaves no file of
