@@ -6,6 +6,7 @@
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "results/line_sums.h"
+#include "results/result_texts.h"
 #include "run/break_rule.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -301,15 +302,10 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
 
     const auto newtons = NewtonsPer(units.force);
     const auto millimetres = MillimetresPer(units.length);
-    if (!newtons) r.notes.push_back("力的单位“" + units.force + "”无法换算为 N：强度与 E 不计算");
-    if (!millimetres)
-        r.notes.push_back("位移的单位“" + units.length + "”无法换算为 mm：延伸率与 E 不计算");
-    if (!specimen.area)
-        r.notes.push_back(
-            "横截面积 S0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：强度不计算");
-    if (!specimen.gaugeLength)
-        r.notes.push_back(
-            "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：延伸率不计算");
+    if (!newtons) r.notes.push_back(FillText(result_text::kForceUnitNote, {units.force}));
+    if (!millimetres) r.notes.push_back(FillText(result_text::kLengthUnitNote, {units.length}));
+    if (!specimen.area) r.notes.push_back(result_text::kNoAreaNote);
+    if (!specimen.gaugeLength) r.notes.push_back(result_text::kNoGaugeNote);
 
     r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
     r.detectedIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
@@ -330,7 +326,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     r.maxForce = fmax;
     r.maxForceDisplacement = d[peak];
     if (!(fmax > 0)) {
-        r.notes.push_back("力值全部不大于 0：请检查力通道的方向与调零");
+        r.notes.push_back(result_text::kNoPositiveForceNote);
         return r;
     }
 
@@ -391,8 +387,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             }
         }
         if (!fit) {
-            r.notes.push_back(
-                "弹性段不成直线（各力区间的两半斜率都不一致）：刚度、E、Rp、A、Ag 不计算");
+            r.notes.push_back(result_text::kNotStraightNote);
         }
     }
     std::optional<Crossing> proof;
@@ -408,15 +403,12 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         band = std::max(1e-6 * fmax, kNoiseBands * fit->rms);
         proof = proofOf(*fit);
         if (!r.fitTiedToYield && !r.fitSearched)
-            r.notes.push_back("弹性段拟合未能取在 Rp 或 ReH 的 " + RangeText(fitRange) +
-                              "：取在 Fm 的 " + RangeText(fitRange));
+            r.notes.push_back(FillText(result_text::kFitNotTiedNote, {RangeText(fitRange)}));
     } else {
         if (!enoughRecords) {
-            r.notes.push_back("弹性段记录不足（力在 Fm 的 " + RangeText(fitRange) +
-                              " 之间少于 5 条）：刚度、E、Rp、A、Ag 不计算");
+            r.notes.push_back(FillText(result_text::kTooFewFitNote, {RangeText(fitRange)}));
         }
-        r.notes.push_back(
-            "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起");
+        r.notes.push_back(result_text::kNoToeNote);
     }
 
     // Fm after the first minimum past ReH, so that an upper yield above the later maximum is
@@ -488,7 +480,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.elongation =
                 (*specimen.finalGaugeLength - *specimen.gaugeLength) / *specimen.gaugeLength * 100;
         } else {
-            r.notes.push_back("断后标距 Lu 小于 L0：A 不按 Lu 计算，取横梁位移的值");
+            r.notes.push_back(result_text::kLuBelowL0Note);
         }
     }
     if (r.stiffness && specimen.area && specimen.gaugeLength && newtons && millimetres) {
@@ -498,7 +490,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         if (*specimen.finalArea <= *specimen.area) {
             r.reductionOfArea = (*specimen.area - *specimen.finalArea) / *specimen.area * 100;
         } else {
-            r.notes.push_back("断后最小横截面积 Su 大于 S0：Z 不计算");
+            r.notes.push_back(result_text::kSuAboveS0Note);
         }
     }
     // A value no material reaches comes from numbers that are not in the unit they are
@@ -509,23 +501,21 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         unreachable.push_back(std::string(name) + " " + NumberText(*value, 0) + " MPa");
         value.reset();
     };
-    reachable(r.tensileStrength, "抗拉强度 Rm", kMaxStrength);
-    reachable(r.proofStrength, "规定塑性延伸强度 Rp", kMaxStrength);
-    reachable(r.totalStrength, "规定总延伸强度 Rt0.5", kMaxStrength);
-    reachable(r.upperYield, "上屈服强度 ReH", kMaxStrength);
-    reachable(r.lowerYield, "下屈服强度 ReL", kMaxStrength);
-    reachable(r.modulus, "弹性模量 E", kMaxModulus);
+    reachable(r.tensileStrength, result_text::kTensileStrength, kMaxStrength);
+    reachable(r.proofStrength, result_text::kProofStrength, kMaxStrength);
+    reachable(r.totalStrength, result_text::kTotalStrength, kMaxStrength);
+    reachable(r.upperYield, result_text::kUpperYield, kMaxStrength);
+    reachable(r.lowerYield, result_text::kLowerYield, kMaxStrength);
+    reachable(r.modulus, result_text::kModulus, kMaxModulus);
     if (!unreachable.empty()) {
         std::string list;
-        for (const std::string& item : unreachable) list += (list.empty() ? "" : "、") + item;
-        r.notes.push_back(list +
-                          " 超出任何材料可能的范围，不给出：力或位移的数值与其单位不符，请检查 "
-                          "设置 → 计量单位 与 线性比例系数（力、位移与断裂功的数值也受影响）");
+        for (const std::string& item : unreachable)
+            list += (list.empty() ? "" : result_text::kListSeparator) + item;
+        r.notes.push_back(FillText(result_text::kUnreachableNote, {list}));
     }
     if (!r.breakDetected) {
-        r.notes.push_back(
-            "试样未断裂（试验由操作者或限位停止）：断裂力、断裂位移、断裂总延伸率 At" +
-            std::string(specimen.finalGaugeLength ? "" : "、断后伸长率 A") + " 无定义，不给出");
+        r.notes.push_back(specimen.finalGaugeLength ? result_text::kNoBreakWithLuNote
+                                                    : result_text::kNoBreakNote);
     }
     return r;
 }
@@ -534,7 +524,7 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
     auto value = [&r](double v) { return r.count > 0 ? std::optional<double>(v) : std::nullopt; };
     const auto newtons = NewtonsPer(units.force);
     const auto millimetres = MillimetresPer(units.length);
-    ResultRow work{"断裂功", value(r.work), units.force + "·" + units.length};
+    ResultRow work{result_text::kWork, value(r.work), units.force + "·" + units.length};
     if (newtons && millimetres) {
         // N x mm is a thousandth of a joule.
         if (work.value) *work.value *= *newtons * *millimetres / 1000;
@@ -542,27 +532,28 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
     }
     const std::string rp = "Rp" + ResultValueText(r.proofOffset);
     auto atFracture = [&](double v) { return r.breakDetected ? value(v) : std::nullopt; };
-    std::vector<ResultRow> rows = {{"最大力", value(r.maxForce), units.force},
-                                   {"最大力位移", value(r.maxForceDisplacement), units.length},
-                                   {"断裂力", atFracture(r.breakForce), units.force},
-                                   {"断裂位移", atFracture(r.breakDisplacement), units.length},
-                                   work,
-                                   {"试验时间", value(r.testTime), "s"},
-                                   {"抗拉强度 Rm", r.tensileStrength, "MPa", 1},
-                                   {"断后伸长率 A", r.elongation, "%", 0.5},
-                                   {"刚度", r.stiffness, units.force + "/" + units.length},
-                                   {"弹性模量 E", r.modulus, "MPa", 100},
-                                   {"规定塑性延伸强度 " + rp, r.proofStrength, "MPa", 1},
-                                   {"规定总延伸强度 Rt0.5", r.totalStrength, "MPa", 1},
-                                   {"上屈服强度 ReH", r.upperYield, "MPa", 1},
-                                   {"下屈服强度 ReL", r.lowerYield, "MPa", 1},
-                                   {"屈服点延伸率 Ae", r.yieldExtension, "%", 0.1},
-                                   {"最大力塑性延伸率 Ag", r.plasticAtMax, "%", 0.5},
-                                   {"最大力总延伸率 Agt", r.totalAtMax, "%", 0.5},
-                                   {"断裂总延伸率 At", r.totalAtFracture, "%", 0.5},
-                                   {"断面收缩率 Z", r.reductionOfArea, "%", 1}};
+    std::vector<ResultRow> rows = {
+        {result_text::kMaxForce, value(r.maxForce), units.force},
+        {result_text::kMaxForceDisplacement, value(r.maxForceDisplacement), units.length},
+        {result_text::kBreakForce, atFracture(r.breakForce), units.force},
+        {result_text::kBreakDisplacement, atFracture(r.breakDisplacement), units.length},
+        work,
+        {result_text::kTestTime, value(r.testTime), "s"},
+        {result_text::kTensileStrength, r.tensileStrength, "MPa", 1},
+        {result_text::kElongation, r.elongation, "%", 0.5},
+        {result_text::kStiffness, r.stiffness, units.force + "/" + units.length},
+        {result_text::kModulus, r.modulus, "MPa", 100},
+        {FillText(result_text::kProofStrengthOf, {rp}), r.proofStrength, "MPa", 1},
+        {result_text::kTotalStrength, r.totalStrength, "MPa", 1},
+        {result_text::kUpperYield, r.upperYield, "MPa", 1},
+        {result_text::kLowerYield, r.lowerYield, "MPa", 1},
+        {result_text::kYieldExtension, r.yieldExtension, "%", 0.1},
+        {result_text::kPlasticAtMax, r.plasticAtMax, "%", 0.5},
+        {result_text::kTotalAtMax, r.totalAtMax, "%", 0.5},
+        {result_text::kTotalAtFracture, r.totalAtFracture, "%", 0.5},
+        {result_text::kReductionOfArea, r.reductionOfArea, "%", 1}};
     if (r.elongationFromLu)
-        rows.push_back({"断后伸长率 A (横梁位移)", r.crossheadElongation, "%", 0.5});
+        rows.push_back({result_text::kCrossheadElongation, r.crossheadElongation, "%", 0.5});
     return rows;
 }
 
@@ -614,23 +605,23 @@ void EvaluateResultSet(ResultSet& set, const FitRange& fitRange) {
     if (corrected) {
         set.results.compliance = set.specimen.compliance;
         const std::string& date = set.specimen.complianceDate;
+        const std::string compliance = NumberText(*set.specimen.compliance, 6);
         set.results.notes.push_back(
-            "横梁位移已按加载链柔度 " + NumberText(*set.specimen.compliance, 6) + " mm/N" +
-            (date.empty() ? "" : "（标定于 " + date + "）") + " 修正：位移减去 力 × 柔度");
+            date.empty() ? FillText(result_text::kComplianceNote, {compliance})
+                         : FillText(result_text::kComplianceDatedNote, {compliance, date}));
     } else if (set.specimen.compliance) {
-        set.results.notes.push_back("加载链柔度无法换算到通道单位 " + set.units.force + "、" +
-                                    set.units.length + "：横梁位移未修正");
+        set.results.notes.push_back(
+            FillText(result_text::kComplianceUnitsNote, {set.units.force, set.units.length}));
     }
-    if (set.specimenNotStored)
-        set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
+    if (set.specimenNotStored) set.results.notes.push_back(result_text::kSpecimenNotStoredNote);
     set.rows = ResultRows(set.results, set.units);
 }
 
 std::string BreakNoteText(const TestResults& results) {
-    if (results.count == 0) return "没有记录";
+    if (results.count == 0) return result_text::kNoRecordsNote;
     if (results.breakDetected)
-        return "断裂于第 " + std::to_string(results.breakIndex + 1) + " 条记录";
-    return "未检测到断裂：试样未断裂";
+        return FillText(result_text::kBreakAtNote, {std::to_string(results.breakIndex + 1)});
+    return result_text::kNoBreakDetectedNote;
 }
 
 std::vector<std::string> ResultNotes(const ResultSet& set) {
@@ -638,14 +629,15 @@ std::vector<std::string> ResultNotes(const ResultSet& set) {
     std::vector<std::string> notes = {kStrainSourceNote};
     if (r.stiffness) {
         const std::string fitRange = RangeText(r.fitRange);
-        const std::string range =
-            r.fitSearched ? "Fm 的 " + fitRange + " 不成直线，取其上最陡的直线段"
-            : r.fitTiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 ") + fitRange
-                               : "Fm 的 " + fitRange;
-        notes.push_back("弹性段拟合：力 " + NumberText(r.fitLowForce, 3) + "–" +
-                        NumberText(r.fitHighForce, 3) + " " + set.units.force + "（" + range +
-                        "），" + std::to_string(r.fitPoints) + " 条记录，相关系数 " +
-                        FixedNumber(r.fitCorrelation, 5));
+        const std::string range = FillText(r.fitSearched       ? result_text::kFitSearched
+                                           : !r.fitTiedToYield ? result_text::kFitOfFm
+                                           : r.upperYieldIndex ? result_text::kFitOfReH
+                                                               : result_text::kFitOfRp,
+                                           {fitRange});
+        notes.push_back(
+            FillText(result_text::kFitNote,
+                     {NumberText(r.fitLowForce, 3), NumberText(r.fitHighForce, 3), set.units.force,
+                      range, std::to_string(r.fitPoints), FixedNumber(r.fitCorrelation, 5)}));
     }
     notes.insert(notes.end(), r.notes.begin(), r.notes.end());
     return notes;

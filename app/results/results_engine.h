@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "results/result_texts.h"
 #include "settings/specimen.h"
 
 struct Settings;
@@ -20,8 +21,8 @@ struct TestCurve {
     // Channel 1 as recorded, where the displacement was corrected for the load train's
     // compliance; empty when the displacement is as recorded.
     std::vector<double> crosshead;
-    std::vector<double> time;          // s since the test's first start
-    int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
+    std::vector<double> time;  // s since the test's first start
+    int breakRecord = 0;       // record (1-based) at which the break was detected; 0: none
     // The extensometer's extension over its gauge length (mm), a record each; NaN where it
     // read nothing. Empty when the test had no extensometer.
     std::vector<double> extensometer;
@@ -148,7 +149,7 @@ std::string ResultValueText(const std::optional<double>& value);
 std::string ReportedValueText(const ResultRow& row);
 
 // The line every view of the results carries about how strain was measured.
-inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
+inline constexpr const char* kStrainSourceNote = result_text::kStrainSource;
 
 // Where the fracture was found: "断裂于第 N 条记录", or that there was none (UTF-8).
 std::string BreakNoteText(const TestResults& results);
