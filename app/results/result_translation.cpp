@@ -8,13 +8,11 @@
 
 namespace {
 
-constexpr const char kContext[] = "ResultTexts";
-
 // A template as literal pieces and the placeholders between them: "a%1b%2" is the pieces
 // "a", "b", "" and the placeholders 1, 2.
 struct Pattern {
     std::vector<std::string> pieces;
-    std::vector<int> slots;
+    std::vector<int> places;
 };
 
 Pattern PatternOf(const char* textTemplate) {
@@ -22,7 +20,7 @@ Pattern PatternOf(const char* textTemplate) {
     pattern.pieces.emplace_back();
     for (const char* p = textTemplate; *p != '\0'; ++p) {
         if (*p == '%' && p[1] >= '1' && p[1] <= '9') {
-            pattern.slots.push_back(p[1] - '0');
+            pattern.places.push_back(p[1] - '0');
             pattern.pieces.emplace_back();
             ++p;
         } else {
@@ -55,8 +53,8 @@ bool MatchFrom(const Pattern& pattern, const std::string& text, std::size_t from
 bool Match(const Pattern& pattern, const std::string& text, std::vector<std::string>& captures) {
     const std::string& head = pattern.pieces.front();
     if (text.compare(0, head.size(), head) != 0) return false;
-    if (pattern.slots.empty()) return text == head;
-    captures.assign(pattern.slots.size(), std::string());
+    if (pattern.places.empty()) return text == head;
+    captures.assign(pattern.places.size(), std::string());
     return MatchFrom(pattern, text, head.size(), 0, captures);
 }
 
@@ -64,10 +62,6 @@ std::size_t LiteralLength(const Pattern& pattern) {
     std::size_t length = 0;
     for (const std::string& piece : pattern.pieces) length += piece.size();
     return length;
-}
-
-QString Translate(const char* source) {
-    return QCoreApplication::translate(kContext, source);
 }
 
 // The translation with %1, %2, ... replaced at once, so that a part holding "%" stays whole.
@@ -90,38 +84,47 @@ QString Filled(const QString& translation, const std::vector<QString>& args) {
 }  // namespace
 
 QString TranslatedResultText(const std::string& text) {
+    return TranslatedText("ResultTexts", ResultTextTemplates(), text);
+}
+
+QString TranslatedText(const char* context, const std::vector<const char*>& templates,
+                       const std::string& text) {
+    const auto translate = [context](const char* source) {
+        return QCoreApplication::translate(context, source);
+    };
     const char* best = nullptr;
     std::size_t bestLength = 0;
     std::vector<std::string> bestCaptures, captures;
-    std::vector<int> bestSlots;
-    for (const char* source : ResultTextTemplates()) {
+    std::vector<int> bestPlaces;
+    for (const char* source : templates) {
         const Pattern pattern = PatternOf(source);
         const std::size_t length = LiteralLength(pattern);
         if ((best == nullptr || length > bestLength) && Match(pattern, text, captures)) {
             best = source;
             bestLength = length;
             bestCaptures = captures;
-            bestSlots = pattern.slots;
+            bestPlaces = pattern.places;
         }
     }
     if (best != nullptr) {
         std::vector<QString> args(9);
-        for (std::size_t i = 0; i < bestSlots.size(); ++i)
-            args[bestSlots[i] - 1] = TranslatedResultText(bestCaptures[i]);
-        return Filled(Translate(best), args);
+        for (std::size_t i = 0; i < bestPlaces.size(); ++i)
+            args[bestPlaces[i] - 1] = TranslatedText(context, templates, bestCaptures[i]);
+        return Filled(translate(best), args);
     }
     // A list: each item translated, joined as the language joins them.
     const std::string separator = result_text::kListSeparator;
     if (const std::size_t at = text.find(separator); at != std::string::npos) {
-        return TranslatedResultText(text.substr(0, at)) + Translate(result_text::kListSeparator) +
-               TranslatedResultText(text.substr(at + separator.size()));
+        return TranslatedText(context, templates, text.substr(0, at)) +
+               QCoreApplication::translate("ResultTexts", result_text::kListSeparator) +
+               TranslatedText(context, templates, text.substr(at + separator.size()));
     }
     // A row's name followed by its value ("抗拉强度 Rm 12000 MPa").
-    for (const char* source : ResultTextTemplates()) {
+    for (const char* source : templates) {
         const std::size_t length = std::strlen(source);
         if (std::strchr(source, '%') == nullptr && text.size() > length &&
             text.compare(0, length, source) == 0 && text[length] == ' ')
-            return Translate(source) + QString::fromStdString(text.substr(length));
+            return translate(source) + QString::fromStdString(text.substr(length));
     }
     return QString::fromStdString(text);
 }
