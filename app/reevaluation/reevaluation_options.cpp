@@ -70,6 +70,7 @@ std::string ReevaluationUsage() {
            "  --break-value N          较早的记录文件没有断裂判定记录时所用的断裂判定值\n"
            "  --update-store           以重新计算的结果更新存档所在文件夹的试验记录库（记下改动；\n"
            "                           存档不变，只有存档可以更新）\n"
+           "  --lang en|zh             表格的语言（默认按区域设置：英语区域为 en，否则 zh）\n"
            "  --help                   显示本说明并退出\n"
            "  --version                显示版本并退出\n"
            "命令行给出的值优先于文件中的值，输出注明哪些值来自命令行。\n"
@@ -105,7 +106,8 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
         const NumberOption* number = nullptr;
         for (const NumberOption& option : kNumberOptions)
             if (arg == option.name) number = &option;
-        if (number == nullptr && arg != "--format" && arg != "--series" && arg != "--fit-range")
+        if (number == nullptr && arg != "--format" && arg != "--series" && arg != "--fit-range" &&
+            arg != "--lang")
             return "未知选项：" + arg;
         if (i + 1 == args.size()) return arg + " 需要一个值";
         const std::string& value = args[++i];
@@ -119,6 +121,9 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
             } else {
                 return "--format 只取 table、csv 或 json：" + value;
             }
+        } else if (arg == "--lang") {
+            if (value != "en" && value != "zh") return "--lang 只取 en 或 zh：" + value;
+            parsed.language = value;
         } else if (arg == "--series") {
             if (value.empty()) return "--series 需要系列名称";
             parsed.series = value;
@@ -180,4 +185,14 @@ std::vector<std::string> OverrideTexts(const MethodOverrides& overrides) {
                         PlainNumber(overrides.fitRange->highPercent) + " %");
     }
     return texts;
+}
+
+bool TableInEnglish(const ReevaluationOptions& options, const char* lcAll, const char* lcMessages,
+                    const char* lang) {
+    if (!options.language.empty()) return options.language == "en";
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value == nullptr || *value == '\0') continue;
+        return std::string(value).compare(0, 2, "en") == 0;
+    }
+    return false;
 }

@@ -5,7 +5,7 @@
     <name>ResultTexts</name>
     <message>
         <source>最大力</source>
-        <translation>Max force</translation>
+        <translation>Max force Fm</translation>
     </message>
     <message>
         <source>最大力位移</source>

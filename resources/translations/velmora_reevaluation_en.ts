@@ -1,0 +1,103 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>ReevaluationTexts</name>
+    <message>
+        <source>项目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>平均值</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>标准差</source>
+        <translation>Standard deviation s</translation>
+    </message>
+    <message>
+        <source>变异系数(%)</source>
+        <translation>CV (%)</translation>
+    </message>
+    <message>
+        <source>最小值</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>最大值</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>95%置信下限</source>
+        <translation>95% lower</translation>
+    </message>
+    <message>
+        <source>95%置信上限</source>
+        <translation>95% upper</translation>
+    </message>
+    <message>
+        <source>横截面积 S0</source>
+        <translation>Cross-section S0</translation>
+    </message>
+    <message>
+        <source>标距 L0</source>
+        <translation>Gauge length L0</translation>
+    </message>
+    <message>
+        <source>断后最小横截面积 Su</source>
+        <translation>Final cross-section Su</translation>
+    </message>
+    <message>
+        <source>断后标距 Lu</source>
+        <translation>Final gauge length Lu</translation>
+    </message>
+    <message>
+        <source>加载链柔度 C</source>
+        <translation>Load train compliance C</translation>
+    </message>
+    <message>
+        <source>断裂判定记录</source>
+        <translation>Break record</translation>
+    </message>
+    <message>
+        <source>文件：%1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message>
+        <source>试样：%1</source>
+        <translation>Specimen: %1</translation>
+    </message>
+    <message>
+        <source>已排除：%1</source>
+        <translation>Excluded: %1</translation>
+    </message>
+    <message>
+        <source>命令行给定：%1</source>
+        <translation>From the command line: %1</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>说明：</source>
+        <translation>Notes:</translation>
+    </message>
+    <message>
+        <source>统计：%1 个有效试样</source>
+        <translation>Statistics: %1 valid specimens</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>已排除：%1：%2</source>
+        <translation>Excluded: %1: %2</translation>
+    </message>
+</context>
+</TS>
