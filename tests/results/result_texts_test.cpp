@@ -15,10 +15,14 @@
 #include <memory>
 #include <vector>
 
+#include "records/records_csv.h"
+#include "records/workbook.h"
 #include "results/calibration_dialog.h"
 #include "results/result_translation.h"
 #include "results/results_engine.h"
 #include "results/results_window.h"
+#include "run/run_state.h"
+#include "settings/settings_record.h"
 
 namespace {
 
@@ -153,6 +157,47 @@ class ResultTextsTest : public QObject {
         QVERIFY2(!HasChinese(notes), qPrintable(notes));
         for (QPushButton* button : window.findChildren<QPushButton*>())
             QVERIFY2(!HasChinese(button->text()), qPrintable(button->text()));
+    }
+
+    // The CSV beside the archive and the workbook with its 结果 sheet do not follow the language.
+    void filesAreTheSameBytesInBothLanguages() {
+        Settings settings;
+        settings.SetDefaults();
+        settings.Parse();
+        TestRun run;
+        run.Reset();
+        run.g_strStartTime = "2025-03-07-14:05:09";
+        const ResultSet model = BilinearSet({}, {});
+        for (std::size_t i = 0; i < model.curve.force.size(); ++i) {
+            const int n = static_cast<int>(i) + 1;
+            run.g_strRecord0[n] = std::to_string(model.curve.force[i]);
+            run.g_strRecord1[n] = std::to_string(model.curve.displacement[i]);
+            run.g_dRecordTime[n] = model.curve.time[i];
+        }
+        run.g_nRecordCount = static_cast<int>(model.curve.force.size());
+        run.g_nBreakRecord = run.g_nRecordCount;
+        SpecimenDims specimen;
+        specimen.area = 10.0;
+        specimen.gaugeLength = 50.0;
+        const auto files = [&](std::string* csv, std::string* workbook) {
+            const ResultSet set = ResultsOfCurrentTest(settings, run, specimen);
+            *csv = ResultsCsvBlock(set) + RecordsCsvText(settings, run);
+            std::string error;
+            QVERIFY2(WorkbookBytes(settings, run, set, workbook, &error), error.c_str());
+        };
+        // The translators of initTestCase are installed: English first, then without them.
+        std::string englishCsv, englishWorkbook, chineseCsv, chineseWorkbook;
+        files(&englishCsv, &englishWorkbook);
+        for (const auto& translator : m_translators)
+            QCoreApplication::removeTranslator(translator.get());
+        files(&chineseCsv, &chineseWorkbook);
+        for (const auto& translator : m_translators)
+            QCoreApplication::installTranslator(translator.get());
+        QVERIFY(englishCsv == chineseCsv);
+        QVERIFY(englishWorkbook == chineseWorkbook);
+        // Each result keeps its Chinese label and its symbol.
+        QVERIFY(englishCsv.find("结果,抗拉强度 Rm,") != std::string::npos);
+        QVERIFY(englishCsv.find("说明,断裂于第 ") != std::string::npos);
     }
 
     void calibrationDialogInEnglish() {
