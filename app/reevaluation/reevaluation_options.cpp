@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/number_text.h"
+#include "reevaluation/reevaluation_texts.h"
 
 namespace {
 
@@ -170,19 +171,19 @@ SpecimenDims WithOverrides(SpecimenDims specimen, const MethodOverrides& overrid
 
 std::vector<std::string> OverrideTexts(const MethodOverrides& overrides) {
     std::vector<std::string> texts;
-    auto add = [&texts](const char* name, const std::optional<double>& value, const char* unit) {
-        if (value) texts.push_back(std::string(name) + " = " + PlainNumber(*value) + " " + unit);
+    auto add = [&texts](const char* textTemplate, const std::optional<double>& value) {
+        if (value) texts.push_back(FillText(textTemplate, {PlainNumber(*value)}));
     };
+    using namespace reevaluation_text;
     const SpecimenDims& s = overrides.specimen;
-    add("横截面积 S0", s.area, "mm²");
-    add("标距 L0", s.gaugeLength, "mm");
-    add("断后最小横截面积 Su", s.finalArea, "mm²");
-    add("断后标距 Lu", s.finalGaugeLength, "mm");
-    if (overrides.proofOffset)
-        texts.push_back("规定塑性延伸 = " + PlainNumber(s.proofOffset) + " % L0");
+    add(kGivenArea, s.area);
+    add(kGivenGauge, s.gaugeLength);
+    add(kGivenFinalArea, s.finalArea);
+    add(kGivenFinalGauge, s.finalGaugeLength);
+    if (overrides.proofOffset) add(kGivenProofOffset, s.proofOffset);
     if (overrides.fitRange) {
-        texts.push_back("弹性段拟合区间 = " + PlainNumber(overrides.fitRange->lowPercent) + " %–" +
-                        PlainNumber(overrides.fitRange->highPercent) + " %");
+        texts.push_back(FillText(kGivenFitRange, {PlainNumber(overrides.fitRange->lowPercent),
+                                                  PlainNumber(overrides.fitRange->highPercent)}));
     }
     return texts;
 }

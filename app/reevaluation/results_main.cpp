@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "reevaluation/reevaluation_texts.h"
 #include "results/result_translation.h"
 #endif
 
@@ -25,8 +26,10 @@ std::string EnglishLabel(const char* text) {
     return QCoreApplication::translate("ReevaluationTexts", text).toStdString();
 }
 
+// The values and notes velmora-results adds, else the engine's names and notes.
 std::string EnglishResult(const std::string& text) {
-    return TranslatedResultText(text).toStdString();
+    const QString own = TranslatedText("ReevaluationTexts", ReevaluationTextTemplates(), text);
+    return (own != QString::fromStdString(text) ? own : TranslatedResultText(text)).toStdString();
 }
 
 }  // namespace
