@@ -111,6 +111,9 @@ def main():
         for n in range(1, 6):
             # The last run corrects the crosshead by the simulated load train's compliance.
             options = ["--compliance", "0.04"] if n == 5 else []
+            # The third run in English: its printed results follow, its files do not.
+            if n == 3:
+                options = ["--lang", "en"]
             run = subprocess.run([HEADLESS, "--name", "E2E%d" % n, *options], cwd=work,
                                  env=environment, capture_output=True, timeout=RUN_TIMEOUT_S)
             output = run.stdout.decode("utf-8", "replace")
@@ -119,6 +122,10 @@ def main():
                 return
             archives.append(next(line.split(None, 1)[1] for line in output.splitlines()
                                  if line.startswith("Archive:")))
+            if n == 3:
+                printed = output.split("Results:")[1].split("Archive:")[0]
+                check("  Max force Fm " in printed and "  (Extensometer: none" in printed and
+                      not has_chinese(printed), "velmora-headless --lang en: " + output)
     finally:
         subprocess.run([SIM, "--dir", driver, "--send", "quit"], env=environment,
                        capture_output=True, timeout=30)
@@ -155,6 +162,9 @@ def main():
         printed = [(r[2], r[3], r[4]) for r in rows if r[2] not in ("说明", "命令行", "已排除")]
         check(printed == values, source + " as CSV: the block's lines")
 
+    english_names = [name for name, _, _ in block_of(archives[2][:-4] + ".csv")[0]]
+    check(english_names == [name for name, _, _ in values],
+          "the English run's CSV names its results in Chinese: %r" % english_names)
     # English is the table's only: its labels and notes with their symbols and numbers; the
     # Chinese table, the CSV and the JSON are the same bytes whatever the language.
     chinese = results(archive).stdout
