@@ -4,14 +4,9 @@
 // and names, so that a view can find the template again and translate it.
 #pragma once
 
-#include <initializer_list>
-#include <string>
 #include <vector>
 
-// Built without Qt for the command-line tools: lupdate still finds the marked texts.
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(scope, x) x
-#endif
+#include "common/text_template.h"
 
 namespace result_text {
 
@@ -111,10 +106,6 @@ inline constexpr const char* kFitSearched =
 inline constexpr const char* kCarriedOverNote = QT_TRANSLATE_NOOP("ResultTexts", "%1 沿用上一试样");
 
 }  // namespace result_text
-
-// The template with %1, %2, ... replaced by `args` in turn (UTF-8). A "%" not followed by a
-// digit stays as it is.
-std::string FillText(const char* textTemplate, std::initializer_list<std::string> args);
 
 // Every text above, for the views that look a row's or a note's template up again.
 const std::vector<const char*>& ResultTextTemplates();

@@ -117,4 +117,107 @@
 %1 files could not be entered:</translation>
     </message>
 </context>
+<context>
+    <name>StoreTexts</name>
+    <message>
+        <source>试验记录库 %1 %2：%3</source>
+        <translation>The test log %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>正被其他程序占用，等待 %1 秒后仍未释放</source>
+        <translation>is held by another program, still after waiting %1 s</translation>
+    </message>
+    <message>
+        <source>所在的磁盘已满</source>
+        <translation>is on a full disk</translation>
+    </message>
+    <message>
+        <source>读写磁盘出错（%1）</source>
+        <translation>met a disk error (%1)</translation>
+    </message>
+    <message>
+        <source>只读，无法写入</source>
+        <translation>is read-only and cannot be written</translation>
+    </message>
+    <message>
+        <source>已损坏</source>
+        <translation>is damaged</translation>
+    </message>
+    <message>
+        <source>出错（%1）</source>
+        <translation>failed (%1)</translation>
+    </message>
+    <message>
+        <source>无法打开</source>
+        <translation>cannot be opened</translation>
+    </message>
+    <message>
+        <source>无法新建</source>
+        <translation>cannot be created</translation>
+    </message>
+    <message>
+        <source>无法读取其版本</source>
+        <translation>its version cannot be read</translation>
+    </message>
+    <message>
+        <source>无法升级到本程序的版本</source>
+        <translation>cannot be upgraded to this program's version</translation>
+    </message>
+    <message>
+        <source>试验未录入记录库</source>
+        <translation>the test was not entered</translation>
+    </message>
+    <message>
+        <source>试验系列未录入记录库</source>
+        <translation>the series was not entered</translation>
+    </message>
+    <message>
+        <source>修改记录未录入</source>
+        <translation>the change was not recorded</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>试验记录库 %1 已损坏，且无法改名为 %2（%3）</source>
+        <translation>The test log %1 is damaged and cannot be renamed to %2 (%3)</translation>
+    </message>
+    <message>
+        <source>试验记录库 %1 已损坏：原文件已改名为 %2，并新建了空的试验记录库（可由存档重建索引）</source>
+        <translation>The test log %1 is damaged: the file was renamed to %2 and an empty test log started (Rebuild index fills it from the archives)</translation>
+    </message>
+    <message>
+        <source>试验记录库 %1 的版本为 %2，由更新的程序写成；本程序只能读写版本 %3 及以前的记录库，未作任何改动</source>
+        <translation>The test log %1 is of version %2, written by a newer program; this program reads and writes versions up to %3 only and changed nothing</translation>
+    </message>
+    <message>
+        <source>试验记录库未打开</source>
+        <translation>The test log is not open</translation>
+    </message>
+    <message>
+        <source>试验记录库 %1 只读，无法写入：试验未录入记录库</source>
+        <translation>The test log %1 is read-only: the test was not entered</translation>
+    </message>
+    <message>
+        <source>试验记录库中没有 %1</source>
+        <translation>The test log has no %1</translation>
+    </message>
+    <message>
+        <source>试验记录库中没有试验系列 %1</source>
+        <translation>The test log has no series %1</translation>
+    </message>
+    <message>
+        <source>存档文件 %1 在录入后被改动过</source>
+        <translation>The archive %1 has changed since it was entered</translation>
+    </message>
+    <message>
+        <source>试验记录库 %1 正被其他程序占用，等待 %2 秒后仍未释放：重建的记录库未替换旧的</source>
+        <translation>The test log %1 is held by another program, still after waiting %2 s: the rebuilt test log did not replace the old one</translation>
+    </message>
+    <message>
+        <source>重建的记录库无法改名为 %1（%2）</source>
+        <translation>The rebuilt test log cannot be renamed to %1 (%2)</translation>
+    </message>
+</context>
 </TS>

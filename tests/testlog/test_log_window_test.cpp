@@ -20,10 +20,12 @@
 #include "common/message_box.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "results/result_translation.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
 #include "series/series_window.h"
 #include "settings/settings_record.h"
+#include "store/store_texts.h"
 #include "testlog/test_log_model.h"
 
 // Takes the URLs the desktop would open.
@@ -147,6 +149,23 @@ class TestLogWindowTest : public QObject {
                                       .filter(QRegularExpression(QStringLiteral("\\d$")));
         QCOMPARE(aside.size(), 1);
         QCOMPARE(QFileInfo(m_dir.filePath(aside[0])).size(), qint64(8192));
+    }
+
+    // The store's messages, built from its templates, read in English with their paths.
+    void storeMessagesInEnglish() {
+        EnglishTexts english;
+        const std::string path = m_folder + "试验记录.sqlite";
+        const std::string busy =
+            FillText(store_text::kFailure,
+                     {path, FillText(store_text::kBusy, {"3"}), store_text::kTestNotEntered});
+        QCOMPARE(TranslatedText("StoreTexts", StoreTextTemplates(), busy),
+                 QStringLiteral("The test log %1 is held by another program, still after waiting "
+                                "3 s: the test was not entered")
+                     .arg(QString::fromStdString(path)));
+        for (const char* source : StoreTextTemplates()) {
+            const QString text = QCoreApplication::translate("StoreTexts", source);
+            QVERIFY2(!HasChineseBesides(text), source);
+        }
     }
 
     // In English only the tests' own data (names, operators, series, reasons) stays Chinese.
