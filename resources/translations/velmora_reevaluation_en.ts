@@ -129,7 +129,7 @@
     </message>
     <message>
         <source>存档所在文件夹也没有 Specimen.ini：试样参数只有命令行给出的</source>
-        <translation>The archive's folder has no Specimen.ini either: the specimen is only what the command line gives</translation>
+        <translation>The archive&apos;s folder has no Specimen.ini either: the specimen is only what the command line gives</translation>
     </message>
     <message>
         <source>记录文件没有断裂判定记录（较早的文件）：按断裂判定值 %1 以断裂规则求得</source>

@@ -105,7 +105,7 @@
     </message>
     <message>
         <source>力值全部不大于 0：请检查力通道的方向与调零</source>
-        <translation>No force above 0: check the force channel's direction and zero</translation>
+        <translation>No force above 0: check the force channel&apos;s direction and zero</translation>
     </message>
     <message>
         <source>弹性段不成直线（各力区间的两半斜率都不一致）：刚度、E、Rp、A、Ag 不计算</source>
@@ -121,7 +121,7 @@
     </message>
     <message>
         <source>Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起</source>
-        <translation>Rt0.5, Agt, At are not toe-corrected: there is no elastic line, extension counts from the first record's displacement</translation>
+        <translation>Rt0.5, Agt, At are not toe-corrected: there is no elastic line, extension counts from the first record&apos;s displacement</translation>
     </message>
     <message>
         <source>断后标距 Lu 小于 L0：A 不按 Lu 计算，取横梁位移的值</source>

@@ -178,7 +178,7 @@ Specimens: %5 (valid %6, planned %7)    Created: %8    Notes: %9</translation>
     </message>
     <message>
         <source>测试员签名：</source>
-        <translation>Operator's signature: </translation>
+        <translation>Operator&apos;s signature: </translation>
     </message>
     <message>
         <source>试样</source>

@@ -161,7 +161,7 @@
     </message>
     <message>
         <source>无法升级到本程序的版本</source>
-        <translation>cannot be upgraded to this program's version</translation>
+        <translation>cannot be upgraded to this program&apos;s version</translation>
     </message>
     <message>
         <source>试验未录入记录库</source>
