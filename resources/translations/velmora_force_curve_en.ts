@@ -5,7 +5,7 @@
     <name>ForceCurve</name>
     <message>
         <source>最大力</source>
-        <translation>Max force Fm</translation>
+        <translation>Fm</translation>
     </message>
     <message>
         <source>断裂</source>
