@@ -44,6 +44,8 @@ std::string HeadlessUsage() {
            "  --compliance MM/N   the load train's compliance: the results take F x C off the\n"
            "                      crosshead's travel\n"
            "  --name NAME         the test name (the archive's name begins with it)\n"
+           "  --lang en|zh        the language of the window, the report's results page and\n"
+           "                      the results printed (default zh); the files are the same\n"
            "  --help              print this and exit\n"
            "  --version           print the version and exit\n"
            "S0 and L0 not given here are the simulator's specimen (its preset), else those of\n"
@@ -63,12 +65,18 @@ std::string ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessO
             continue;
         }
         const bool named = arg == "--name";
+        const bool language = arg == "--lang";
         const NumberOption* number = nullptr;
         for (const NumberOption& option : kNumberOptions)
             if (arg == option.name) number = &option;
-        if (!named && number == nullptr) return "unknown option: " + arg;
+        if (!named && !language && number == nullptr) return "unknown option: " + arg;
         if (i + 1 == args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
+        if (language) {
+            if (value != "en" && value != "zh") return "--lang takes en or zh: " + value;
+            parsed.english = value == "en";
+            continue;
+        }
         if (named) {
             if (value.empty()) return "--name needs a value";
             parsed.testName = value;

@@ -16,6 +16,7 @@ struct HeadlessOptions {
     std::optional<double> gaugeLength;    // L0
     std::optional<double> compliance;     // the load train's, mm/N
     std::optional<std::string> testName;  // UTF-8
+    bool english = false;                 // --lang en: the windows, the report and the results
 };
 
 // The arguments after the program's name. Empty on success, else what is wrong (one line).

@@ -12,21 +12,24 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "run/run_state.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "headless/headless_options.h"
 #include "instance_path.h"
 #include "printing/print_frame.h"
 #include "records/archive.h"
+#include "results/result_translation.h"
 #include "results/results_engine.h"
+#include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
 #include "shell/main_dialog.h"
@@ -123,6 +126,21 @@ int main(int argc, char* argv[]) {
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    // Every library's English, as the program's own language choice installs it.
+    std::vector<std::unique_ptr<QTranslator>> translators;
+    if (options.english) {
+        for (const QString& name :
+             QDir(QStringLiteral(":/i18n")).entryList({QStringLiteral("velmora_*_en.qm")})) {
+            auto translator = std::make_unique<QTranslator>();
+            if (translator->load(QStringLiteral(":/i18n/") + name) &&
+                QCoreApplication::installTranslator(translator.get()))
+                translators.push_back(std::move(translator));
+        }
+    }
+    // The results in the language chosen; the files keep them in Chinese.
+    const auto shown = [&options](const std::string& text) {
+        return options.english ? TranslatedResultText(text).toStdString() : text;
+    };
     SetMessageBoxHandler([](const QString& text, const QString& caption) {
         std::printf("[%s] %s\n", qPrintable(caption), qPrintable(text));
     });
@@ -194,9 +212,10 @@ int main(int argc, char* argv[]) {
     std::printf("Results:\n");
     for (const ResultRow& row : results.rows) {
         const std::string value = row.value ? ResultValueText(row.value) : "-";
-        std::printf("  %s %s %s\n", row.name.c_str(), value.c_str(), row.unit.c_str());
+        std::printf("  %s %s %s\n", shown(row.name).c_str(), value.c_str(), row.unit.c_str());
     }
-    for (const std::string& note : ResultNotes(results)) std::printf("  (%s)\n", note.c_str());
+    for (const std::string& note : ResultNotes(results))
+        std::printf("  (%s)\n", shown(note).c_str());
     for (const std::string& line : MissingDimensionLines(results.specimen))
         std::printf("  (%s)\n", line.c_str());
     std::printf("Archive:    %s\n", qPrintable(archive));

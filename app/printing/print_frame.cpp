@@ -1,6 +1,7 @@
 #include "printing/print_frame.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPainter>
@@ -18,8 +19,13 @@
 
 namespace {
 
-const QString kPrintTitle = QStringLiteral("打印列表");
-const QString kPreviewTitle = QStringLiteral("打印预览");
+// Functions, not constants: the texts follow the translators installed at start-up.
+QString PrintTitle() {
+    return QCoreApplication::translate("PrintFrame", "打印列表");
+}
+QString PreviewTitle() {
+    return QCoreApplication::translate("PrintFrame", "打印预览");
+}
 
 // Every page of the report, each on a sheet of its own.
 void DrawReportPages(const ReportJob& job, QPainter& painter, QPrinter& printer,
@@ -51,8 +57,9 @@ class CPrintView {
     void Print(QPrinter& printer) {
         QPainter painter;
         if (!painter.begin(&printer)) {
-            ShowMessageBox(m_window, QStringLiteral("无法开始打印作业。"), kPrintTitle,
-                           QMessageBox::Warning);
+            ShowMessageBox(m_window,
+                           QCoreApplication::translate("PrintFrame", "无法开始打印作业。"),
+                           PrintTitle(), QMessageBox::Warning);
             return;
         }
         OnBeginPrinting();
@@ -90,12 +97,14 @@ class CPrintFrame : public QDialog {
             m_view.OnPrint(painter, *target);
         });
         auto* tools = new QToolBar(this);
-        AddTool(tools, QStringLiteral("print"), QStringLiteral("打印..."), [this] { accept(); });
-        AddTool(tools, QStringLiteral("zoomIn"), QStringLiteral("放大"),
+        AddTool(tools, QStringLiteral("print"),
+                QCoreApplication::translate("PrintFrame", "打印..."), [this] { accept(); });
+        AddTool(tools, QStringLiteral("zoomIn"), QCoreApplication::translate("PrintFrame", "放大"),
                 [preview] { preview->zoomIn(); });
-        AddTool(tools, QStringLiteral("zoomOut"), QStringLiteral("缩小"),
+        AddTool(tools, QStringLiteral("zoomOut"), QCoreApplication::translate("PrintFrame", "缩小"),
                 [preview] { preview->zoomOut(); });
-        AddTool(tools, QStringLiteral("close"), QStringLiteral("关闭"), [this] { reject(); });
+        AddTool(tools, QStringLiteral("close"), QCoreApplication::translate("PrintFrame", "关闭"),
+                [this] { reject(); });
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
@@ -133,7 +142,7 @@ class CPrintFrame : public QDialog {
 }  // namespace
 
 void PrintReport(const ReportJob& job, QWidget* window) {
-    CPrintFrame frame(job, window, kPrintTitle);
+    CPrintFrame frame(job, window, PrintTitle());
     QPrinter printer(QPrinter::HighResolution);
     // The job is named after the test; on a desktop the dialog offers it as the file name.
     printer.setDocName(
@@ -154,7 +163,7 @@ void PreviewReport(const ReportJob& job, QWidget* window) {
     QPrinter printer(QPrinter::HighResolution);
     bool print = false;
     {
-        CPrintFrame frame(job, window, kPreviewTitle, window);
+        CPrintFrame frame(job, window, PreviewTitle(), window);
         print = frame.RunPreview(printer);
     }
     if (print) PrintReport(job, window);

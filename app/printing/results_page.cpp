@@ -1,10 +1,12 @@
 #include "printing/results_page.h"
 
+#include <QCoreApplication>
 #include <QPaintDevice>
 #include <QPainter>
 
 #include "printing/report_page.h"
 #include "results/force_curve.h"
+#include "results/result_translation.h"
 
 namespace {
 
@@ -28,19 +30,19 @@ QString Utf8(const std::string& text) {
 std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& operatorUtf8,
                                     bool rounded) {
     std::vector<ResultLine> lines = {
-        {QStringLiteral("试验名称"), Utf8(set.testName), QString()},
-        {QStringLiteral("测试员"), Utf8(operatorUtf8), QString()},
-        {QStringLiteral("启动时间"), Utf8(set.startTime), QString()},
-        {QStringLiteral("横截面积 S0"), Utf8(ResultValueText(set.specimen.area)),
-         QStringLiteral("mm²")},
-        {QStringLiteral("标距 L0"), Utf8(ResultValueText(set.specimen.gaugeLength)),
-         QStringLiteral("mm")},
-        {QStringLiteral("断后最小横截面积 Su"), Utf8(ResultValueText(set.specimen.finalArea)),
-         QStringLiteral("mm²")},
-        {QStringLiteral("断后标距 Lu"), Utf8(ResultValueText(set.specimen.finalGaugeLength)),
-         QStringLiteral("mm")}};
+        {QCoreApplication::translate("ResultsPage", "试验名称"), Utf8(set.testName), QString()},
+        {QCoreApplication::translate("ResultsPage", "测试员"), Utf8(operatorUtf8), QString()},
+        {QCoreApplication::translate("ResultsPage", "启动时间"), Utf8(set.startTime), QString()},
+        {QCoreApplication::translate("ResultsPage", "横截面积 S0"),
+         Utf8(ResultValueText(set.specimen.area)), QStringLiteral("mm²")},
+        {QCoreApplication::translate("ResultsPage", "标距 L0"),
+         Utf8(ResultValueText(set.specimen.gaugeLength)), QStringLiteral("mm")},
+        {QCoreApplication::translate("ResultsPage", "断后最小横截面积 Su"),
+         Utf8(ResultValueText(set.specimen.finalArea)), QStringLiteral("mm²")},
+        {QCoreApplication::translate("ResultsPage", "断后标距 Lu"),
+         Utf8(ResultValueText(set.specimen.finalGaugeLength)), QStringLiteral("mm")}};
     for (const ResultRow& row : set.rows) {
-        lines.push_back({Utf8(row.name),
+        lines.push_back({TranslatedResultText(row.name),
                          Utf8(rounded ? ReportedValueText(row) : ResultValueText(row.value)),
                          Utf8(row.unit)});
     }
@@ -50,19 +52,22 @@ std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& ope
 QStringList SpecimenNotes(const ResultSet& set) {
     QStringList notes;
     const std::string carried = CarriedOverNote(set.specimen);
-    if (!carried.empty()) notes << Utf8(carried);
+    if (!carried.empty()) notes << TranslatedResultText(carried);
     const bool area = set.specimen.area.has_value(), gauge = set.specimen.gaugeLength.has_value();
     if (!area || !gauge) {
-        const QString names = !area && !gauge ? QStringLiteral("横截面积 S0、标距 L0")
-                              : !area         ? QStringLiteral("横截面积 S0")
-                                              : QStringLiteral("标距 L0");
-        notes << names + QStringLiteral(" 未给定：在菜单栏的 试样参数 中输入");
+        notes << (!area && !gauge ? QCoreApplication::translate(
+                                        "ResultsPage",
+                                        "横截面积 S0、标距 L0 未给定：在菜单栏的 试样参数 中输入")
+                  : !area ? QCoreApplication::translate(
+                                "ResultsPage", "横截面积 S0 未给定：在菜单栏的 试样参数 中输入")
+                          : QCoreApplication::translate(
+                                "ResultsPage", "标距 L0 未给定：在菜单栏的 试样参数 中输入"));
     }
     return notes;
 }
 
 QString BreakNote(const TestResults& results) {
-    return Utf8(BreakNoteText(results));
+    return TranslatedResultText(BreakNoteText(results));
 }
 
 void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const ReportFonts& fonts,
@@ -72,13 +77,14 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
 
     painter.setFont(fonts.title);
     painter.drawText(QRect(150, 350, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                     QStringLiteral("试验结果"));
+                     QCoreApplication::translate("ResultsPage", "试验结果"));
 
     const std::vector<ResultLine> lines = ResultLines(set, operatorUtf8, true);
     painter.setFont(fonts.header);
     painter.fillRect(QRect(kLeft, kTableTop, kRight - kLeft, kRowHeight), fonts.headerBrush);
-    const QString headers[] = {QStringLiteral("项目"), QStringLiteral("数值"),
-                               QStringLiteral("单位")};
+    const QString headers[] = {QCoreApplication::translate("ResultsPage", "项目"),
+                               QCoreApplication::translate("ResultsPage", "数值"),
+                               QCoreApplication::translate("ResultsPage", "单位")};
     const int edges[] = {kLeft, kNameRight, kValueRight, kRight};
     for (int c = 0; c < 3; ++c) {
         painter.drawText(QRect(edges[c] + 40, kTableTop, edges[c + 1] - edges[c] - 80, kRowHeight),
@@ -100,10 +106,12 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     for (int x : edges) painter.drawLine(x, kTableTop, x, bottom);
     // The notes under the table, as many as leave the curve its least height.
     int noteTop = bottom + 30;
-    std::vector<QString> notes = {BreakNote(set.results),
-                                  QStringLiteral("强度修约至 1 MPa，延伸率至 0.5 %（Ae 0.1 %），"
-                                                 "Z 至 1 %，E 至 100 MPa")};
-    for (const std::string& note : ResultNotes(set)) notes.push_back(Utf8(note));
+    std::vector<QString> notes = {
+        BreakNote(set.results),
+        QCoreApplication::translate("ResultsPage",
+                                    "强度修约至 1 MPa，延伸率至 0.5 %（Ae 0.1 %），"
+                                    "Z 至 1 %，E 至 100 MPa")};
+    for (const std::string& note : ResultNotes(set)) notes.push_back(TranslatedResultText(note));
     for (const QString& note : SpecimenNotes(set)) notes.push_back(note);
     for (const QString& note : notes) {
         if (noteTop + kNoteHeight > kCurveBottom - kMinCurveHeight) break;

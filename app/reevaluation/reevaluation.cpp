@@ -15,6 +15,7 @@
 #include "records/records_csv.h"
 #include "records/saved_test.h"
 #include "records/store_entry.h"
+#include "reevaluation/reevaluation_texts.h"
 
 namespace fs = std::filesystem;
 
@@ -73,7 +74,7 @@ bool EvaluateArchive(const std::string& pathUtf8, const ReevaluationOptions& opt
     read.set = std::move(saved.set);
     std::vector<std::string> notes;
     if (!saved.hasTestFile && !specimenFile)
-        notes.push_back("存档所在文件夹也没有 Specimen.ini：试样参数只有命令行给出的");
+        notes.push_back(reevaluation_text::kNoSpecimenFileNote);
     // Evaluated again below, the set loses the notes LoadSavedTest added to it.
     if (!saved.extensometerNotice.empty()) notes.push_back(saved.extensometerNotice);
     Finish(read, OverridesOfOptions(options), notes);
@@ -91,14 +92,13 @@ bool EvaluateCsv(const std::string& pathUtf8, const ReevaluationOptions& options
     read.set = std::move(content.set);
     std::vector<std::string> notes;
     if (!content.breakRecordStored) {
-        const std::string older = "记录文件没有断裂判定记录（较早的文件）：";
         if (options.breakValue) {
             read.set.curve.breakRecord = BreakRecordOf(read.set.curve.force, *options.breakValue);
-            notes.push_back(older + "按断裂判定值 " + PlainNumber(*options.breakValue) +
-                            " 以断裂规则求得");
-            read.fromCommandLine.push_back("断裂判定值 = " + PlainNumber(*options.breakValue));
+            const std::string value = PlainNumber(*options.breakValue);
+            notes.push_back(FillText(reevaluation_text::kBreakRuleNote, {value}));
+            read.fromCommandLine.push_back(FillText(reevaluation_text::kGivenBreakValue, {value}));
         } else {
-            notes.push_back(older + "没有给出 --break-value，按未检测到断裂计算");
+            notes.push_back(reevaluation_text::kNoBreakValueNote);
         }
     }
     Finish(read, OverridesOfOptions(options), notes);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/number_text.h"
+#include "reevaluation/reevaluation_texts.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ std::string ReevaluationUsage() {
            "  --break-value N          较早的记录文件没有断裂判定记录时所用的断裂判定值\n"
            "  --update-store           以重新计算的结果更新存档所在文件夹的试验记录库（记下改动；\n"
            "                           存档不变，只有存档可以更新）\n"
+           "  --lang en|zh             表格的语言（默认按区域设置：英语区域为 en，否则 zh）\n"
            "  --help                   显示本说明并退出\n"
            "  --version                显示版本并退出\n"
            "命令行给出的值优先于文件中的值，输出注明哪些值来自命令行。\n"
@@ -105,7 +107,8 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
         const NumberOption* number = nullptr;
         for (const NumberOption& option : kNumberOptions)
             if (arg == option.name) number = &option;
-        if (number == nullptr && arg != "--format" && arg != "--series" && arg != "--fit-range")
+        if (number == nullptr && arg != "--format" && arg != "--series" && arg != "--fit-range" &&
+            arg != "--lang")
             return "未知选项：" + arg;
         if (i + 1 == args.size()) return arg + " 需要一个值";
         const std::string& value = args[++i];
@@ -119,6 +122,9 @@ std::string ParseReevaluationOptions(const std::vector<std::string>& args,
             } else {
                 return "--format 只取 table、csv 或 json：" + value;
             }
+        } else if (arg == "--lang") {
+            if (value != "en" && value != "zh") return "--lang 只取 en 或 zh：" + value;
+            parsed.language = value;
         } else if (arg == "--series") {
             if (value.empty()) return "--series 需要系列名称";
             parsed.series = value;
@@ -165,19 +171,29 @@ SpecimenDims WithOverrides(SpecimenDims specimen, const MethodOverrides& overrid
 
 std::vector<std::string> OverrideTexts(const MethodOverrides& overrides) {
     std::vector<std::string> texts;
-    auto add = [&texts](const char* name, const std::optional<double>& value, const char* unit) {
-        if (value) texts.push_back(std::string(name) + " = " + PlainNumber(*value) + " " + unit);
+    auto add = [&texts](const char* textTemplate, const std::optional<double>& value) {
+        if (value) texts.push_back(FillText(textTemplate, {PlainNumber(*value)}));
     };
+    using namespace reevaluation_text;
     const SpecimenDims& s = overrides.specimen;
-    add("横截面积 S0", s.area, "mm²");
-    add("标距 L0", s.gaugeLength, "mm");
-    add("断后最小横截面积 Su", s.finalArea, "mm²");
-    add("断后标距 Lu", s.finalGaugeLength, "mm");
-    if (overrides.proofOffset)
-        texts.push_back("规定塑性延伸 = " + PlainNumber(s.proofOffset) + " % L0");
+    add(kGivenArea, s.area);
+    add(kGivenGauge, s.gaugeLength);
+    add(kGivenFinalArea, s.finalArea);
+    add(kGivenFinalGauge, s.finalGaugeLength);
+    if (overrides.proofOffset) add(kGivenProofOffset, s.proofOffset);
     if (overrides.fitRange) {
-        texts.push_back("弹性段拟合区间 = " + PlainNumber(overrides.fitRange->lowPercent) + " %–" +
-                        PlainNumber(overrides.fitRange->highPercent) + " %");
+        texts.push_back(FillText(kGivenFitRange, {PlainNumber(overrides.fitRange->lowPercent),
+                                                  PlainNumber(overrides.fitRange->highPercent)}));
     }
     return texts;
+}
+
+bool TableInEnglish(const ReevaluationOptions& options, const char* lcAll, const char* lcMessages,
+                    const char* lang) {
+    if (!options.language.empty()) return options.language == "en";
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value == nullptr || *value == '\0') continue;
+        return std::string(value).compare(0, 2, "en") == 0;
+    }
+    return false;
 }

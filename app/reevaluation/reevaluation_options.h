@@ -25,6 +25,8 @@ struct ReevaluationOptions {
     std::optional<double> breakValue;
     // The archives' results store takes the tests as evaluated here (never the archives).
     bool updateStore = false;
+    // --lang: "en" or "zh"; empty when not given (the locale decides).
+    std::string language;
     std::vector<std::string> inputs;  // files and folders, in the order given
 };
 
@@ -32,6 +34,11 @@ struct ReevaluationOptions {
 std::string ParseReevaluationOptions(const std::vector<std::string>& args,
                                      ReevaluationOptions* options);
 std::string ReevaluationUsage();
+// Whether the table speaks English: --lang en, or without --lang a locale whose language is
+// English (the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty decides;
+// each may be null). Chinese otherwise; CSV and JSON are the same in both.
+bool TableInEnglish(const ReevaluationOptions& options, const char* lcAll, const char* lcMessages,
+                    const char* lang);
 
 // What the command line sets, over what a test's files hold.
 struct MethodOverrides {

@@ -5,6 +5,7 @@
 
 #include "common/number_text.h"
 #include "records/records_csv.h"
+#include "results/result_texts.h"
 
 namespace {
 
@@ -44,9 +45,16 @@ std::string Columns(const std::vector<std::vector<std::string>>& rows, const std
     return text;
 }
 
-const char* const kStatisticsHeader[] = {"项目",        "单位",        "n",      "平均值",
-                                         "标准差",      "变异系数(%)", "最小值", "最大值",
-                                         "95%置信下限", "95%置信上限"};
+const char* const kStatisticsHeader[] = {QT_TRANSLATE_NOOP("ReevaluationTexts", "项目"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "单位"),
+                                         "n",
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "平均值"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "标准差"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "变异系数(%)"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "最小值"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "最大值"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "95%置信下限"),
+                                         QT_TRANSLATE_NOOP("ReevaluationTexts", "95%置信上限")};
 
 std::vector<std::string> StatisticsRow(const ResultStatistics& entry) {
     const SampleStatistics& s = entry.statistics;
@@ -83,16 +91,21 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
 }  // namespace
 
 std::vector<ResultRow> PrintedRows(const ResultSet& set) {
-    std::vector<ResultRow> rows = {{"横截面积 S0", set.specimen.area, "mm²"},
-                                   {"标距 L0", set.specimen.gaugeLength, "mm"},
-                                   {"断后最小横截面积 Su", set.specimen.finalArea, "mm²"},
-                                   {"断后标距 Lu", set.specimen.finalGaugeLength, "mm"}};
+    std::vector<ResultRow> rows = {
+        {QT_TRANSLATE_NOOP("ReevaluationTexts", "横截面积 S0"), set.specimen.area, "mm²"},
+        {QT_TRANSLATE_NOOP("ReevaluationTexts", "标距 L0"), set.specimen.gaugeLength, "mm"},
+        {QT_TRANSLATE_NOOP("ReevaluationTexts", "断后最小横截面积 Su"), set.specimen.finalArea,
+         "mm²"},
+        {QT_TRANSLATE_NOOP("ReevaluationTexts", "断后标距 Lu"), set.specimen.finalGaugeLength,
+         "mm"}};
     // As the CSV's block has it: only where one is given.
-    if (set.specimen.compliance) rows.push_back({"加载链柔度 C", set.specimen.compliance, "mm/N"});
+    if (set.specimen.compliance)
+        rows.push_back({QT_TRANSLATE_NOOP("ReevaluationTexts", "加载链柔度 C"),
+                        set.specimen.compliance, "mm/N"});
     rows.insert(rows.end(), set.rows.begin(), set.rows.end());
     const int breakRecord = set.curve.breakRecord;
-    rows.push_back(
-        {"断裂判定记录", breakRecord > 0 ? std::optional<double>(breakRecord) : std::nullopt, ""});
+    rows.push_back({QT_TRANSLATE_NOOP("ReevaluationTexts", "断裂判定记录"),
+                    breakRecord > 0 ? std::optional<double>(breakRecord) : std::nullopt, ""});
     return rows;
 }
 
@@ -115,34 +128,61 @@ std::size_t DisplayWidth(const std::string& utf8) {
     return width;
 }
 
-std::string TableText(const Evaluation& evaluation) {
+std::string TableText(const Evaluation& evaluation, const TableLanguage& language) {
+    const auto label = [&language](const char* source) {
+        return language.label != nullptr ? language.label(source) : std::string(source);
+    };
+    // A row's name is this file's (S0, L0, ...) or the engine's.
+    const auto result = [&language, &label](const std::string& source) {
+        if (language.result == nullptr) return source;
+        const std::string own = label(source.c_str());
+        return own != source ? own : language.result(source);
+    };
     std::string text;
     for (const EvaluatedTest& test : evaluation.tests) {
         if (!text.empty()) text += "\n";
-        text += "文件：" + test.path + "\n";
-        if (!test.member.series.empty()) text += "试样：" + SpecimenIdOf(test.member) + "\n";
+        text += FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "文件：%1")).c_str(),
+                         {test.path}) +
+                "\n";
+        if (!test.member.series.empty())
+            text += FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "试样：%1")).c_str(),
+                             {SpecimenIdOf(test.member)}) +
+                    "\n";
         if (!test.member.excludedReason.empty())
-            text += "已排除：" + test.member.excludedReason + "\n";
-        for (const std::string& given : test.fromCommandLine) text += "命令行给定：" + given + "\n";
-        std::vector<std::vector<std::string>> rows = {{"项目", "数值", "单位"}};
+            text += FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "已排除：%1")).c_str(),
+                             {test.member.excludedReason}) +
+                    "\n";
+        for (const std::string& given : test.fromCommandLine)
+            text +=
+                FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "命令行给定：%1")).c_str(),
+                         {result(given)}) +
+                "\n";
+        std::vector<std::vector<std::string>> rows = {
+            {label(QT_TRANSLATE_NOOP("ReevaluationTexts", "项目")),
+             label(QT_TRANSLATE_NOOP("ReevaluationTexts", "数值")),
+             label(QT_TRANSLATE_NOOP("ReevaluationTexts", "单位"))}};
         for (const ResultRow& row : PrintedRows(test.set)) {
             const std::string value = Number(row.value);
-            rows.push_back({row.name, value.empty() ? "-" : value, row.unit});
+            rows.push_back({result(row.name), value.empty() ? "-" : value, row.unit});
         }
         text += Columns(rows, "  ");
-        text += "说明：\n";
-        for (const std::string& note : test.notes) text += "  " + note + "\n";
+        text += label(QT_TRANSLATE_NOOP("ReevaluationTexts", "说明：")) + "\n";
+        for (const std::string& note : test.notes) text += "  " + result(note) + "\n";
     }
     if (evaluation.withStatistics) {
         int valid = 0;
         for (const EvaluatedTest& test : evaluation.tests)
             if (test.member.excludedReason.empty()) ++valid;
-        text += (text.empty() ? "" : "\n") + std::string("统计：") + std::to_string(valid) +
-                " 个有效试样\n";
+        text +=
+            (text.empty() ? "" : "\n") +
+            FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "统计：%1 个有效试样")).c_str(),
+                     {std::to_string(valid)}) +
+            "\n";
         std::vector<std::vector<std::string>> rows(1);
-        for (const char* title : kStatisticsHeader) rows[0].push_back(title);
+        for (const char* title : kStatisticsHeader) rows[0].push_back(label(title));
         for (const ResultStatistics& entry : evaluation.statistics) {
             std::vector<std::string> row = StatisticsRow(entry);
+            row[0] = result(row[0]);
             for (std::string& field : row)
                 if (field.empty()) field = "-";
             rows.push_back(row);
@@ -151,8 +191,15 @@ std::string TableText(const Evaluation& evaluation) {
         for (const EvaluatedTest& test : evaluation.tests) {
             if (test.member.excludedReason.empty()) continue;
             const std::string id = SpecimenIdOf(test.member);
-            text += "已排除：" + (id.empty() ? test.path : id + "（" + test.path + "）") + "：" +
-                    test.member.excludedReason + "\n";
+            const std::string who =
+                id.empty()
+                    ? test.path
+                    : FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "%1（%2）")).c_str(),
+                               {id, test.path});
+            text +=
+                FillText(label(QT_TRANSLATE_NOOP("ReevaluationTexts", "已排除：%1：%2")).c_str(),
+                         {who, test.member.excludedReason}) +
+                "\n";
         }
     }
     return text;

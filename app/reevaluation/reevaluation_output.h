@@ -18,7 +18,13 @@ std::size_t DisplayWidth(const std::string& utf8);
 // columns 项目 / 数值 / 单位 aligned, then its notes; then, with statistics, one row per
 // result (n, mean, standard deviation, CV, minimum, maximum, 95 % confidence interval) and the
 // excluded specimens with their reasons.
-std::string TableText(const Evaluation& evaluation);
+// `language` gives the table's labels and the engine's names and notes in another language;
+// without it they are as the files have them.
+struct TableLanguage {
+    std::string (*label)(const char* text) = nullptr;          // a text of this file's
+    std::string (*result)(const std::string& text) = nullptr;  // an engine's name or note
+};
+std::string TableText(const Evaluation& evaluation, const TableLanguage& language = {});
 // Header "文件,试样,项目,数值,单位", one line per result and per note (项目 "说明") and per value
 // from the command line (项目 "命令行"); with statistics, after a blank line, the header
 // "统计,项目,单位,n,平均值,标准差,变异系数(%),最小值,最大值,95%置信下限,95%置信上限" and

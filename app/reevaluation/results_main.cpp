@@ -2,12 +2,38 @@
 // as a table, CSV or JSON.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
+
+#ifdef VELMORA_RESULTS_ENGLISH
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include "reevaluation/reevaluation_texts.h"
+#include "results/result_translation.h"
+#endif
 
 #include "reevaluation/reevaluation.h"
 #include "reevaluation/reevaluation_options.h"
 #include "reevaluation/reevaluation_output.h"
+
+#ifdef VELMORA_RESULTS_ENGLISH
+namespace {
+
+std::string EnglishLabel(const char* text) {
+    return QCoreApplication::translate("ReevaluationTexts", text).toStdString();
+}
+
+// The values and notes velmora-results adds, else the engine's names and notes.
+std::string EnglishResult(const std::string& text) {
+    const QString own = TranslatedText("ReevaluationTexts", ReevaluationTextTemplates(), text);
+    return (own != QString::fromStdString(text) ? own : TranslatedResultText(text)).toStdString();
+}
+
+}  // namespace
+#endif
 
 int main(int argc, char* argv[]) {
     // Numbers are read and written without the process locale; messages may use it.
@@ -29,6 +55,29 @@ int main(int argc, char* argv[]) {
         std::printf("velmora-results %s\n", VELMORA_VERSION);
         return 0;
     }
+    TableLanguage language;
+#ifdef VELMORA_RESULTS_ENGLISH
+    // Qt only for English: the Chinese table needs none, and starts as fast as ever.
+    std::unique_ptr<QCoreApplication> application;
+    QTranslator results, labels;
+    if (options.format == OutputFormat::kTable &&
+        TableInEnglish(options, std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                       std::getenv("LANG"))) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        if (results.load(QStringLiteral(":/i18n/velmora_result_texts_en.qm")) &&
+            labels.load(QStringLiteral(":/i18n/velmora_reevaluation_en.qm"))) {
+            QCoreApplication::installTranslator(&results);
+            QCoreApplication::installTranslator(&labels);
+            language = {EnglishLabel, EnglishResult};
+        }
+    }
+#else
+    if (!options.language.empty() && options.language != "zh") {
+        std::fprintf(stderr, "velmora-results: --lang en: this build speaks Chinese only\n");
+        return 2;
+    }
+#endif
     Evaluation evaluation = EvaluateInputs(options);
     std::vector<std::string> updated;
     if (options.updateStore) UpdateStores(evaluation, &evaluation.refused, &updated);
@@ -36,9 +85,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "velmora-results: %s\n", line.c_str());
     for (const RefusedFile& file : evaluation.refused)
         std::fprintf(stderr, "velmora-results: %s\n", file.message.c_str());
-    const std::string text = options.format == OutputFormat::kJson  ? JsonText(evaluation)
-                             : options.format == OutputFormat::kCsv ? CsvText(evaluation)
-                                                                    : TableText(evaluation);
+    const std::string text = options.format == OutputFormat::kJson ? JsonText(evaluation)
+                             : options.format == OutputFormat::kCsv
+                                 ? CsvText(evaluation)
+                                 : TableText(evaluation, language);
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0) return 1;
     return evaluation.refused.empty() ? 0 : 1;

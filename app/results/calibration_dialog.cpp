@@ -14,30 +14,30 @@
 
 namespace {
 
-const char kCaption[] = "加载链柔度标定";
-const char kStiffnessLabel[] = "标定试样刚度";
+const char kCaption[] = QT_TRANSLATE_NOOP("CCalibrationDlg", "加载链柔度标定");
+const char kStiffnessLabel[] = QT_TRANSLATE_NOOP("CCalibrationDlg", "标定试样刚度");
 
 }  // namespace
 
 CCalibrationDlg::CCalibrationDlg(ResultSet set, SpecimenDims& specimen, QWidget* parent)
     : QDialog(parent), m_set(std::move(set)), m_specimen(specimen) {
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(tr(kCaption));
     auto* form = new QFormLayout(this);
-    auto* steps = new QLabel(
-        QStringLiteral("1. 装上远比机架与夹具刚硬的标定试样（如短而粗的钢块）。\n"
-                       "2. 像试验一样拉伸，到强制停机限以下停止。\n"
-                       "3. 此处按横梁位移对力拟合，得出加载链柔度；保存后用于以后的试验。"));
+    auto* steps =
+        new QLabel(tr("1. 装上远比机架与夹具刚硬的标定试样（如短而粗的钢块）。\n"
+                      "2. 像试验一样拉伸，到强制停机限以下停止。\n"
+                      "3. 此处按横梁位移对力拟合，得出加载链柔度；保存后用于以后的试验。"));
     form->addRow(steps);
     m_stiffness = new QLineEdit;
     m_stiffness->setObjectName(QStringLiteral("stiffness"));
-    m_stiffness->setPlaceholderText(QStringLiteral("刚硬，不计"));
-    form->addRow(QString::fromUtf8(kStiffnessLabel) + QStringLiteral(" (N/mm)"), m_stiffness);
+    m_stiffness->setPlaceholderText(tr("刚硬，不计"));
+    form->addRow(tr(kStiffnessLabel) + QStringLiteral(" (N/mm)"), m_stiffness);
     m_result = new QLabel;
     m_result->setObjectName(QStringLiteral("fit"));
     form->addRow(m_result);
     QDialogButtonBox* buttons = OkCancelButtons(this);
     m_save = buttons->button(QDialogButtonBox::Ok);
-    m_save->setText(QStringLiteral("保存"));
+    m_save->setText(tr("保存"));
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CCalibrationDlg::OnSave);
     connect(m_stiffness, &QLineEdit::textChanged, this, &CCalibrationDlg::Refit);
@@ -48,21 +48,21 @@ void CCalibrationDlg::Refit() {
     std::optional<double> stiffness;
     if (CheckDimension(kStiffnessLabel, m_stiffness->text().toStdString(), &stiffness)) {
         m_fit.reset();
-        m_result->setText(QStringLiteral("标定试样刚度须为正数，或留空。"));
+        m_result->setText(tr("标定试样刚度须为正数，或留空。"));
         m_save->setEnabled(false);
         return;
     }
     m_fit = FitCompliance(m_set, stiffness);
     m_save->setEnabled(m_fit.has_value());
     if (!m_fit) {
-        m_result->setText(QStringLiteral(
-            "列表区的记录不能拟合：需要力在最大力 20 %–80 % 之间的至少 5 条上升记录，"
-            "位移随力增大，通道单位可换算为 N 与 mm。"));
+        m_result->setText(
+            tr("列表区的记录不能拟合：需要力在最大力 20 %–80 % 之间的至少 5 条上升记录，"
+               "位移随力增大，通道单位可换算为 N 与 mm。"));
         return;
     }
     const ComplianceFit& f = *m_fit;
-    m_result->setText(QStringLiteral("加载链柔度 %1 mm/N（刚度 %2 N/mm）\n"
-                                     "%3 条记录，力 %4–%5 %6，相关系数 %7")
+    m_result->setText(tr("加载链柔度 %1 mm/N（刚度 %2 N/mm）\n"
+                         "%3 条记录，力 %4–%5 %6，相关系数 %7")
                           .arg(QString::fromStdString(FixedNumber(f.compliance, 6)))
                           .arg(QString::fromStdString(FixedNumber(1 / f.compliance, 2)))
                           .arg(f.points)
@@ -81,8 +81,7 @@ void CCalibrationDlg::OnSave() {
     std::string error;
     if (!WriteSpecimenFile(m_specimen, &error)) {
         m_specimen = previous;
-        ShowMessageBox(this, QString::fromStdString(error), QString::fromUtf8(kCaption),
-                       QMessageBox::Warning);
+        ShowMessageBox(this, QString::fromStdString(error), tr(kCaption), QMessageBox::Warning);
         return;
     }
     accept();

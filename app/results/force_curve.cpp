@@ -1,5 +1,6 @@
 #include "results/force_curve.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QPaintEvent>
 #include <QPainter>
@@ -164,7 +165,8 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
         painter.setPen(QPen(kMaxMark, std::max(1, px(2))));
         painter.drawEllipse(maxAt, mark, mark);
         painter.drawText(QRectF(maxAt.x() + mark, maxAt.y() - px(20), px(160), px(16)),
-                         Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("最大力"));
+                         Qt::AlignLeft | Qt::AlignBottom,
+                         QCoreApplication::translate("ForceCurve", "最大力"));
         const QPointF breakAt(Coordinate(mapX(r.breakDisplacement)),
                               Coordinate(mapY(r.breakForce)));
         painter.setPen(QPen(kBreakMark, std::max(1, px(2))));
@@ -173,7 +175,8 @@ void DrawForceCurve(QPainter& painter, const QRect& area, const ResultSet& set,
         painter.drawText(
             QRectF(breakAt.x() - px(160) - mark, breakAt.y() - px(20), px(160), px(16)),
             Qt::AlignRight | Qt::AlignBottom,
-            r.breakDetected ? QStringLiteral("断裂") : QStringLiteral("末点"));
+            r.breakDetected ? QCoreApplication::translate("ForceCurve", "断裂")
+                            : QCoreApplication::translate("ForceCurve", "末点"));
 
         // Proof and yield points: a square each, named to the right.
         struct Point {

@@ -6,6 +6,7 @@
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "results/line_sums.h"
+#include "results/result_texts.h"
 #include "run/break_rule.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -310,27 +311,18 @@ ElasticFit FitElastic(const std::vector<double>& x, const std::vector<double>& f
     return e;
 }
 
-// Why a fit's results are missing or how its range was taken: `subject` names the strain
-// ("" for the only one), `missing` the results without a line, `uncorrected` the sentence
-// about the strains counted from the first record.
-void AddFitNotes(const ElasticFit& e, const FitRange& range, const std::string& subject,
-                 const std::string& missing, const std::string& uncorrected,
+// Why a fit's results are missing or how its range was taken, in the notes of the strain
+// it was fitted on.
+void AddFitNotes(const ElasticFit& e, const FitRange& range, const result_text::FitNotes& texts,
                  std::vector<std::string>& notes) {
-    if (e.bent) {
-        notes.push_back(subject + "弹性段不成直线（各力区间的两半斜率都不一致）：" + missing +
-                        " 不计算");
-    }
+    if (e.bent) notes.push_back(texts.bent);
     if (e.line) {
         if (!e.tiedToYield && !e.searched)
-            notes.push_back(subject + "弹性段拟合未能取在 Rp 或 ReH 的 " + RangeText(range) +
-                            "：取在 Fm 的 " + RangeText(range));
+            notes.push_back(FillText(texts.notTied, {RangeText(range)}));
         return;
     }
-    if (!e.enoughRecords) {
-        notes.push_back(subject + "弹性段记录不足（力在 Fm 的 " + RangeText(range) +
-                        " 之间少于 5 条）：" + missing + " 不计算");
-    }
-    notes.push_back(uncorrected);
+    if (!e.enoughRecords) notes.push_back(FillText(texts.tooFew, {RangeText(range)}));
+    notes.push_back(texts.uncorrected);
 }
 
 }  // namespace
@@ -408,24 +400,19 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
 
     const auto newtons = NewtonsPer(units.force);
     const auto millimetres = MillimetresPer(units.length);
-    if (!newtons) r.notes.push_back("力的单位“" + units.force + "”无法换算为 N：强度与 E 不计算");
-    if (!millimetres)
-        r.notes.push_back("位移的单位“" + units.length + "”无法换算为 mm：延伸率与 E 不计算");
-    if (!specimen.area)
-        r.notes.push_back(
-            "横截面积 S0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：强度不计算");
+    if (!newtons) r.notes.push_back(FillText(result_text::kForceUnitNote, {units.force}));
+    if (!millimetres) r.notes.push_back(FillText(result_text::kLengthUnitNote, {units.length}));
+    if (!specimen.area) r.notes.push_back(result_text::kNoAreaNote);
     // The extensometer's strain needs the crosshead in mm for the part after its removal.
     JoinedExtensionCurve strain;
     if (!curve.extensometer.empty() && millimetres)
         strain = JoinedExtension(curve, r.count, specimen.gaugeLength, *millimetres);
     const bool withExtensometer = !strain.extension.empty();
     if (!curve.extensometer.empty() && !withExtensometer)
-        r.notes.push_back("引伸计没有可用的读数：应变以横梁位移计算");
+        r.notes.push_back(result_text::kNoExtensometerReadingsNote);
     if (!specimen.gaugeLength)
-        r.notes.push_back(
-            withExtensometer
-                ? "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：A、At 不计算"
-                : "标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：延伸率不计算");
+        r.notes.push_back(withExtensometer ? result_text::kNoGaugeWithExtensometerNote
+                                           : result_text::kNoGaugeNote);
 
     r.breakDetected = curve.breakRecord >= 1 && curve.breakRecord <= r.count;
     r.detectedIndex = r.breakDetected ? curve.breakRecord - 1 : r.count - 1;
@@ -446,7 +433,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     r.maxForce = fmax;
     r.maxForceDisplacement = d[peak];
     if (!(fmax > 0)) {
-        r.notes.push_back("力值全部不大于 0：请检查力通道的方向与调零");
+        r.notes.push_back(result_text::kNoPositiveForceNote);
         return r;
     }
 
@@ -468,15 +455,9 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
     const std::optional<Line>& fit = crosshead.line;
     r.fitTiedToYield = crosshead.tiedToYield;
     r.fitSearched = crosshead.searched;
-    if (withExtensometer) {
-        AddFitNotes(crosshead, fitRange, "横梁位移的", "刚度、A",
-                    "At 未作起始段修正：没有横梁位移的弹性段直线，延伸从第一条记录的位移算起",
-                    r.notes);
-    } else {
-        AddFitNotes(crosshead, fitRange, "", "刚度、E、Rp、A、Ag",
-                    "Rt0.5、Agt、At 未作起始段修正：没有弹性段直线，延伸从第一条记录的位移算起",
-                    r.notes);
-    }
+    AddFitNotes(crosshead, fitRange,
+                withExtensometer ? result_text::kCrossheadFitNotes : result_text::kFitNotes,
+                r.notes);
     std::optional<Crossing> proof;
     if (fit) {
         r.stiffness = fit->slope;
@@ -560,7 +541,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
             r.elongation =
                 (*specimen.finalGaugeLength - *specimen.gaugeLength) / *specimen.gaugeLength * 100;
         } else {
-            r.notes.push_back("断后标距 Lu 小于 L0：A 不按 Lu 计算，取横梁位移的值");
+            r.notes.push_back(result_text::kLuBelowL0Note);
         }
     }
     if (r.stiffness && specimen.area && specimen.gaugeLength && newtons && millimetres) {
@@ -570,7 +551,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         if (*specimen.finalArea <= *specimen.area) {
             r.reductionOfArea = (*specimen.area - *specimen.finalArea) / *specimen.area * 100;
         } else {
-            r.notes.push_back("断后最小横截面积 Su 大于 S0：Z 不计算");
+            r.notes.push_back(result_text::kSuAboveS0Note);
         }
     }
     if (withExtensometer) {
@@ -587,9 +568,7 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         ext.joinLength = strain.joinLength;
         if (hold >= 0) ext.removalIndex = hold;
         const ElasticFit elastic = FitElastic(x, f, k, fmax, fitLow, fitHigh, yield, strainOffset);
-        AddFitNotes(elastic, fitRange, "引伸计的", "E、Rp、Ag",
-                    "Rt0.5、Agt 未作起始段修正：没有引伸计的弹性段直线，应变从第一条记录算起",
-                    r.notes);
+        AddFitNotes(elastic, fitRange, result_text::kExtensometerFitNotes, r.notes);
         r.modulus.reset();
         r.proofForce.reset();
         r.proofDisplacement.reset();
@@ -646,23 +625,21 @@ TestResults ComputeResults(const TestCurve& curve, const SpecimenDims& specimen,
         unreachable.push_back(std::string(name) + " " + NumberText(*value, 0) + " MPa");
         value.reset();
     };
-    reachable(r.tensileStrength, "抗拉强度 Rm", kMaxStrength);
-    reachable(r.proofStrength, "规定塑性延伸强度 Rp", kMaxStrength);
-    reachable(r.totalStrength, "规定总延伸强度 Rt0.5", kMaxStrength);
-    reachable(r.upperYield, "上屈服强度 ReH", kMaxStrength);
-    reachable(r.lowerYield, "下屈服强度 ReL", kMaxStrength);
-    reachable(r.modulus, "弹性模量 E", kMaxModulus);
+    reachable(r.tensileStrength, result_text::kTensileStrength, kMaxStrength);
+    reachable(r.proofStrength, result_text::kProofStrength, kMaxStrength);
+    reachable(r.totalStrength, result_text::kTotalStrength, kMaxStrength);
+    reachable(r.upperYield, result_text::kUpperYield, kMaxStrength);
+    reachable(r.lowerYield, result_text::kLowerYield, kMaxStrength);
+    reachable(r.modulus, result_text::kModulus, kMaxModulus);
     if (!unreachable.empty()) {
         std::string list;
-        for (const std::string& item : unreachable) list += (list.empty() ? "" : "、") + item;
-        r.notes.push_back(list +
-                          " 超出任何材料可能的范围，不给出：力或位移的数值与其单位不符，请检查 "
-                          "设置 → 计量单位 与 线性比例系数（力、位移与断裂功的数值也受影响）");
+        for (const std::string& item : unreachable)
+            list += (list.empty() ? "" : result_text::kListSeparator) + item;
+        r.notes.push_back(FillText(result_text::kUnreachableNote, {list}));
     }
     if (!r.breakDetected) {
-        r.notes.push_back(
-            "试样未断裂（试验由操作者或限位停止）：断裂力、断裂位移、断裂总延伸率 At" +
-            std::string(specimen.finalGaugeLength ? "" : "、断后伸长率 A") + " 无定义，不给出");
+        r.notes.push_back(specimen.finalGaugeLength ? result_text::kNoBreakWithLuNote
+                                                    : result_text::kNoBreakNote);
     }
     return r;
 }
@@ -693,7 +670,7 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
     auto value = [&r](double v) { return r.count > 0 ? std::optional<double>(v) : std::nullopt; };
     const auto newtons = NewtonsPer(units.force);
     const auto millimetres = MillimetresPer(units.length);
-    ResultRow work{"断裂功", value(r.work), units.force + "·" + units.length};
+    ResultRow work{result_text::kWork, value(r.work), units.force + "·" + units.length};
     if (newtons && millimetres) {
         // N x mm is a thousandth of a joule.
         if (work.value) *work.value *= *newtons * *millimetres / 1000;
@@ -701,27 +678,28 @@ std::vector<ResultRow> ResultRows(const TestResults& r, const ChannelUnits& unit
     }
     const std::string rp = "Rp" + ResultValueText(r.proofOffset);
     auto atFracture = [&](double v) { return r.breakDetected ? value(v) : std::nullopt; };
-    std::vector<ResultRow> rows = {{"最大力", value(r.maxForce), units.force},
-                                   {"最大力位移", value(r.maxForceDisplacement), units.length},
-                                   {"断裂力", atFracture(r.breakForce), units.force},
-                                   {"断裂位移", atFracture(r.breakDisplacement), units.length},
-                                   work,
-                                   {"试验时间", value(r.testTime), "s"},
-                                   {"抗拉强度 Rm", r.tensileStrength, "MPa", 1},
-                                   {"断后伸长率 A", r.elongation, "%", 0.5},
-                                   {"刚度", r.stiffness, units.force + "/" + units.length},
-                                   {"弹性模量 E", r.modulus, "MPa", 100},
-                                   {"规定塑性延伸强度 " + rp, r.proofStrength, "MPa", 1},
-                                   {"规定总延伸强度 Rt0.5", r.totalStrength, "MPa", 1},
-                                   {"上屈服强度 ReH", r.upperYield, "MPa", 1},
-                                   {"下屈服强度 ReL", r.lowerYield, "MPa", 1},
-                                   {"屈服点延伸率 Ae", r.yieldExtension, "%", 0.1},
-                                   {"最大力塑性延伸率 Ag", r.plasticAtMax, "%", 0.5},
-                                   {"最大力总延伸率 Agt", r.totalAtMax, "%", 0.5},
-                                   {"断裂总延伸率 At", r.totalAtFracture, "%", 0.5},
-                                   {"断面收缩率 Z", r.reductionOfArea, "%", 1}};
+    std::vector<ResultRow> rows = {
+        {result_text::kMaxForce, value(r.maxForce), units.force},
+        {result_text::kMaxForceDisplacement, value(r.maxForceDisplacement), units.length},
+        {result_text::kBreakForce, atFracture(r.breakForce), units.force},
+        {result_text::kBreakDisplacement, atFracture(r.breakDisplacement), units.length},
+        work,
+        {result_text::kTestTime, value(r.testTime), "s"},
+        {result_text::kTensileStrength, r.tensileStrength, "MPa", 1},
+        {result_text::kElongation, r.elongation, "%", 0.5},
+        {result_text::kStiffness, r.stiffness, units.force + "/" + units.length},
+        {result_text::kModulus, r.modulus, "MPa", 100},
+        {FillText(result_text::kProofStrengthOf, {rp}), r.proofStrength, "MPa", 1},
+        {result_text::kTotalStrength, r.totalStrength, "MPa", 1},
+        {result_text::kUpperYield, r.upperYield, "MPa", 1},
+        {result_text::kLowerYield, r.lowerYield, "MPa", 1},
+        {result_text::kYieldExtension, r.yieldExtension, "%", 0.1},
+        {result_text::kPlasticAtMax, r.plasticAtMax, "%", 0.5},
+        {result_text::kTotalAtMax, r.totalAtMax, "%", 0.5},
+        {result_text::kTotalAtFracture, r.totalAtFracture, "%", 0.5},
+        {result_text::kReductionOfArea, r.reductionOfArea, "%", 1}};
     if (r.elongationFromLu)
-        rows.push_back({"断后伸长率 A (横梁位移)", r.crossheadElongation, "%", 0.5});
+        rows.push_back({result_text::kCrossheadElongation, r.crossheadElongation, "%", 0.5});
     return rows;
 }
 
@@ -773,46 +751,46 @@ void EvaluateResultSet(ResultSet& set, const FitRange& fitRange) {
     if (corrected) {
         set.results.compliance = set.specimen.compliance;
         const std::string& date = set.specimen.complianceDate;
+        const std::string compliance = NumberText(*set.specimen.compliance, 6);
         set.results.notes.push_back(
-            "横梁位移已按加载链柔度 " + NumberText(*set.specimen.compliance, 6) + " mm/N" +
-            (date.empty() ? "" : "（标定于 " + date + "）") + " 修正：位移减去 力 × 柔度");
+            date.empty() ? FillText(result_text::kComplianceNote, {compliance})
+                         : FillText(result_text::kComplianceDatedNote, {compliance, date}));
     } else if (set.specimen.compliance) {
-        set.results.notes.push_back("加载链柔度无法换算到通道单位 " + set.units.force + "、" +
-                                    set.units.length + "：横梁位移未修正");
+        set.results.notes.push_back(
+            FillText(result_text::kComplianceUnitsNote, {set.units.force, set.units.length}));
     }
-    if (set.specimenNotStored)
-        set.results.notes.push_back("存档没有保存试样参数与启动时间：试样参数取当前 Specimen.ini");
+    if (set.specimenNotStored) set.results.notes.push_back(result_text::kSpecimenNotStoredNote);
     set.rows = ResultRows(set.results, set.units);
 }
 
 std::string BreakNoteText(const TestResults& results) {
-    if (results.count == 0) return "没有记录";
+    if (results.count == 0) return result_text::kNoRecordsNote;
     if (results.breakDetected)
-        return "断裂于第 " + std::to_string(results.breakIndex + 1) + " 条记录";
-    return "未检测到断裂：试样未断裂";
+        return FillText(result_text::kBreakAtNote, {std::to_string(results.breakIndex + 1)});
+    return result_text::kNoBreakDetectedNote;
 }
 
 std::string ExtensometerSourceNote(const TestResults& r) {
     const double le = r.extensometer ? r.extensometer->gauge : 0;
-    return "引伸计: 标距 Le " + ResultValueText(le) + " mm，E、Rp" +
-           ResultValueText(r.proofOffset) + "、Rt0.5、Ae、Ag、Agt 以引伸计的应变计算；" +
-           (r.elongationFromLu ? "A 取自断后标距 Lu，At 以横梁位移计算" : "A、At 以横梁位移计算");
+    return FillText(r.elongationFromLu ? result_text::kExtensometerSourceLuNote
+                                       : result_text::kExtensometerSourceNote,
+                    {ResultValueText(le), ResultValueText(r.proofOffset)});
 }
 
 namespace {
 
-// "弹性段拟合：力 a–b N（range），n 条记录，相关系数 c" of one elastic line.
-std::string FitNoteText(const std::string& title, const TestResults& r, double low, double high,
+// The note of one elastic line (`note`: one of the fit notes' templates): its force range, the
+// range it was taken on, its records and its correlation.
+std::string FitNoteText(const char* note, const TestResults& r, double low, double high,
                         bool searched, bool tiedToYield, int points, double correlation,
                         const std::string& forceUnit) {
-    const std::string fitRange = RangeText(r.fitRange);
-    const std::string range =
-        searched      ? "Fm 的 " + fitRange + " 不成直线，取其上最陡的直线段"
-        : tiedToYield ? (r.upperYieldIndex ? "ReH" : "Rp") + std::string(" 的 ") + fitRange
-                      : "Fm 的 " + fitRange;
-    return title + "：力 " + NumberText(low, 3) + "–" + NumberText(high, 3) + " " + forceUnit +
-           "（" + range + "），" + std::to_string(points) + " 条记录，相关系数 " +
-           FixedNumber(correlation, 5);
+    const std::string range = FillText(searched            ? result_text::kFitSearched
+                                       : !tiedToYield      ? result_text::kFitOfFm
+                                       : r.upperYieldIndex ? result_text::kFitOfReH
+                                                           : result_text::kFitOfRp,
+                                       {RangeText(r.fitRange)});
+    return FillText(note, {NumberText(low, 3), NumberText(high, 3), forceUnit, range,
+                           std::to_string(points), FixedNumber(correlation, 5)});
 }
 
 }  // namespace
@@ -822,25 +800,25 @@ std::vector<std::string> ResultNotes(const ResultSet& set) {
     const std::optional<ExtensometerResults>& ext = r.extensometer;
     std::vector<std::string> notes = {ext ? ExtensometerSourceNote(r) : kStrainSourceNote};
     if (ext && ext->stiffness) {
-        notes.push_back(FitNoteText("引伸计弹性段拟合", r, ext->fitLowForce, ext->fitHighForce,
-                                    ext->fitSearched, ext->fitTiedToYield, ext->fitPoints,
-                                    ext->fitCorrelation, set.units.force));
+        notes.push_back(FitNoteText(result_text::kExtensometerFitNote, r, ext->fitLowForce,
+                                    ext->fitHighForce, ext->fitSearched, ext->fitTiedToYield,
+                                    ext->fitPoints, ext->fitCorrelation, set.units.force));
     }
     if (ext && ext->removalIndex) {
-        std::string joined;
-        if (ext->joinedAtMax) joined = "Ag、Agt";
-        if (ext->joinedYield) joined += (joined.empty() ? "" : "、") + std::string("Ae");
-        notes.push_back("引伸计于第 " + std::to_string(*ext->removalIndex + 1) +
-                        " 条记录后取下：其后的应变为取下时的引伸计应变加横梁位移" +
-                        (r.compliance ? "（已修正柔度）" : "") + "的增量除以 " +
-                        (set.specimen.gaugeLength ? "L0 " : "Le ") +
-                        ResultValueText(ext->joinLength) + " mm" +
-                        (joined.empty() ? "" : "；" + joined + " 取自这一接续的应变"));
+        notes.push_back(
+            FillText(r.compliance ? result_text::kRemovalCorrectedNote : result_text::kRemovalNote,
+                     {std::to_string(*ext->removalIndex + 1),
+                      set.specimen.gaugeLength ? "L0" : "Le", ResultValueText(ext->joinLength)}));
+        const char* joined = ext->joinedAtMax && ext->joinedYield ? result_text::kJoinedAllNote
+                             : ext->joinedAtMax                   ? result_text::kJoinedAtMaxNote
+                             : ext->joinedYield                   ? result_text::kJoinedYieldNote
+                                                                  : nullptr;
+        if (joined != nullptr) notes.push_back(joined);
     }
     if (r.stiffness) {
-        notes.push_back(FitNoteText(ext ? "横梁位移弹性段拟合" : "弹性段拟合", r, r.fitLowForce,
-                                    r.fitHighForce, r.fitSearched, r.fitTiedToYield, r.fitPoints,
-                                    r.fitCorrelation, set.units.force));
+        notes.push_back(FitNoteText(ext ? result_text::kCrossheadFitNote : result_text::kFitNote, r,
+                                    r.fitLowForce, r.fitHighForce, r.fitSearched, r.fitTiedToYield,
+                                    r.fitPoints, r.fitCorrelation, set.units.force));
     }
     notes.insert(notes.end(), r.notes.begin(), r.notes.end());
     return notes;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "results/result_texts.h"
 #include "settings/specimen.h"
 
 struct Settings;
@@ -21,8 +22,8 @@ struct TestCurve {
     // Channel 1 as recorded, where the displacement was corrected for the load train's
     // compliance; empty when the displacement is as recorded.
     std::vector<double> crosshead;
-    std::vector<double> time;          // s since the test's first start
-    int breakRecord = 0;               // record (1-based) at which the break was detected; 0: none
+    std::vector<double> time;  // s since the test's first start
+    int breakRecord = 0;       // record (1-based) at which the break was detected; 0: none
     // The extensometer's extension over its gauge length (mm), a record each; NaN where it
     // read nothing. Empty when the test had no extensometer.
     std::vector<double> extensometer;
@@ -193,7 +194,7 @@ std::string ReportedValueText(const ResultRow& row);
 
 // The line every view of the results carries about how strain was measured, of a test
 // without an extensometer.
-inline constexpr char kStrainSourceNote[] = "引伸计: 无，以横梁位移计算";
+inline constexpr const char* kStrainSourceNote = result_text::kStrainSource;
 // The same line of a test whose small strains came from the extensometer (UTF-8).
 std::string ExtensometerSourceNote(const TestResults& results);
 

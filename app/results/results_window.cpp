@@ -18,16 +18,16 @@
 #include "printing/report_page.h"
 #include "printing/results_page.h"
 #include "results/force_curve.h"
+#include "results/result_translation.h"
 
 CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("results"));
-    setWindowTitle(QStringLiteral("试验结果"));
+    setWindowTitle(tr("试验结果"));
     if (parent != nullptr) setWindowIcon(parent->windowIcon());
 
     m_table = new QTableWidget(0, 3, this);
     m_table->setObjectName(QStringLiteral("table"));
-    m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("项目"), QStringLiteral("数值"), QStringLiteral("单位")});
+    m_table->setHorizontalHeaderLabels({tr("项目"), tr("数值"), tr("单位")});
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -38,9 +38,9 @@ CResultsWnd::CResultsWnd(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_curve->setObjectName(QStringLiteral("curve"));
     m_curve->SetResults(&m_set);
 
-    auto* print = new QPushButton(QStringLiteral("打印"), this);
+    auto* print = new QPushButton(tr("打印"), this);
     print->setObjectName(QStringLiteral("print"));
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(tr("关闭"), this);
     close->setObjectName(QStringLiteral("close"));
     connect(print, &QPushButton::clicked, this, &CResultsWnd::OnPrint);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -81,7 +81,7 @@ void CResultsWnd::ShowResults(ResultSet set, std::string operatorUtf8) {
     }
     m_table->setMinimumWidth(width);
     QStringList notes = {BreakNote(m_set.results)};
-    for (const std::string& note : ResultNotes(m_set)) notes << QString::fromStdString(note);
+    for (const std::string& note : ResultNotes(m_set)) notes << TranslatedResultText(note);
     notes << SpecimenNotes(m_set);
     m_breakNote->setText(notes.join(QLatin1Char('\n')));
     m_curve->update();
@@ -115,8 +115,7 @@ void CResultsWnd::OnPrint() {
     if (dialog.exec() != QDialog::Accepted) return;
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessageBox(this, QStringLiteral("无法开始打印作业。"), windowTitle(),
-                       QMessageBox::Warning);
+        ShowMessageBox(this, tr("无法开始打印作业。"), windowTitle(), QMessageBox::Warning);
         return;
     }
     DrawResultsPage(painter, printer, *CreateReportFonts(), m_set, m_operator);

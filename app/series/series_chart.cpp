@@ -1,5 +1,6 @@
 #include "series/series_chart.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -12,6 +13,8 @@
 
 #include "chart/buffer_dc.h"
 #include "chart/chart_axes.h"
+#include "results/result_translation.h"
+#include "series/series_texts.h"
 
 namespace {
 
@@ -123,10 +126,12 @@ void PaintOverlay(QPainter& painter, const SeriesOverlay& overlay, const Overlay
              Qt::AlignRight | Qt::AlignVCenter, AxisTickText(y, layout.yTicks.step)});
     }
     axes.labels.push_back({QRect(plot.left(), plot.bottom() + px(22), plot.width(), px(18)),
-                           Qt::AlignHCenter | Qt::AlignTop, Utf8(overlay.xTitle)});
+                           Qt::AlignHCenter | Qt::AlignTop,
+                           TranslatedText("SeriesTexts", SeriesTextTemplates(), overlay.xTitle)});
     axes.labels.push_back(
         {QRect(layout.area.left() + px(4), layout.area.top() + px(6), plot.width(), px(18)),
-         Qt::AlignLeft | Qt::AlignTop, Utf8(overlay.yTitle)});
+         Qt::AlignLeft | Qt::AlignTop,
+         TranslatedText("SeriesTexts", SeriesTextTemplates(), overlay.yTitle)});
     PaintAxes(painter, axes);
 
     painter.setClipRect(plot.adjusted(0, 0, 1, 1));
@@ -188,17 +193,19 @@ bool ExportOverlayImage(const SeriesOverlay& overlay, const std::vector<bool>& s
         svg.setFileName(path);
         svg.setSize(size);
         svg.setViewBox(area);
-        svg.setTitle(QStringLiteral("系列曲线"));
+        svg.setTitle(QCoreApplication::translate("SeriesChart", "系列曲线"));
         QPainter painter;
         if (!painter.begin(&svg)) {
-            if (error != nullptr) *error = QStringLiteral("无法写入图像：") + path;
+            if (error != nullptr)
+                *error = QCoreApplication::translate("SeriesChart", "无法写入图像：") + path;
             return false;
         }
         DrawSeriesOverlay(painter, area, overlay, shown, CurveScale{});
         painter.end();
         // The generator does not report a failed write: the file must be there.
         if (QFileInfo(path).size() > 0) return true;
-        if (error != nullptr) *error = QStringLiteral("无法写入图像：") + path;
+        if (error != nullptr)
+            *error = QCoreApplication::translate("SeriesChart", "无法写入图像：") + path;
         return false;
     }
     QImage image(size, QImage::Format_RGB32);
@@ -207,7 +214,8 @@ bool ExportOverlayImage(const SeriesOverlay& overlay, const std::vector<bool>& s
         DrawSeriesOverlay(painter, area, overlay, shown, CurveScale{});
     }
     if (image.save(path, "PNG")) return true;
-    if (error != nullptr) *error = QStringLiteral("无法写入图像：") + path;
+    if (error != nullptr)
+        *error = QCoreApplication::translate("SeriesChart", "无法写入图像：") + path;
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "run/series_member.h"
+#include "series/series_texts.h"
 
 namespace {
 
@@ -46,11 +47,12 @@ SeriesOverlay OverlayOfSeries(const std::vector<SavedTest>& tests) {
     // known units.
     const ChannelUnits units = tests.empty() ? ChannelUnits{} : tests.front().set.units;
     if (overlay.stressStrain) {
-        overlay.xTitle = "应变 (%)";
-        overlay.yTitle = "应力 (MPa)";
+        overlay.xTitle = series_text::kStrainTitle;
+        overlay.yTitle = series_text::kStressTitle;
     } else {
-        const std::string force = tests.empty() ? "力" : tests.front().set.forceName;
-        const std::string length = tests.empty() ? "位移" : tests.front().set.displacementName;
+        const std::string force = tests.empty() ? series_text::kForce : tests.front().set.forceName;
+        const std::string length =
+            tests.empty() ? series_text::kDisplacement : tests.front().set.displacementName;
         overlay.xTitle = length + " (" + units.length + ")";
         overlay.yTitle = force + " (" + units.force + ")";
     }
@@ -61,7 +63,7 @@ SeriesOverlay OverlayOfSeries(const std::vector<SavedTest>& tests) {
         double xOffset = 0, xScale = 1, yScale = 1;
         if (overlay.stressStrain) {
             if (!HasDimensions(test)) {
-                overlay.notes.push_back(curve.specimenId + " 无 S0、L0，未画入应力-应变曲线");
+                overlay.notes.push_back(FillText(series_text::kNotDrawnNote, {curve.specimenId}));
                 continue;
             }
             // Strain from the toe, in % of L0; stress in MPa.

@@ -1,12 +1,15 @@
 #include "series/series_report.h"
 
+#include <QCoreApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 
 #include "printing/report_page.h"
+#include "results/result_translation.h"
 #include "series/series_chart.h"
+#include "series/series_texts.h"
 
 namespace {
 
@@ -47,9 +50,12 @@ std::vector<QString> ReportNotes(const SeriesReport& report) {
     std::vector<QString> notes;
     for (const SeriesTableRow& row : report.table.specimens)
         if (!row.excludedReason.empty())
-            notes.push_back(Utf8(row.specimenId + " 已排除，不计入统计：" + row.excludedReason));
-    for (const std::string& note : report.overlay.notes) notes.push_back(Utf8(note));
-    notes.push_back(QStringLiteral("统计仅含有效试样；强度修约至 1 MPa，延伸率至 0.5 %"));
+            notes.push_back(QCoreApplication::translate("SeriesReport", "%1 已排除，不计入统计：%2")
+                                .arg(Utf8(row.specimenId), Utf8(row.excludedReason)));
+    for (const std::string& note : report.overlay.notes)
+        notes.push_back(TranslatedText("SeriesTexts", SeriesTextTemplates(), note));
+    notes.push_back(QCoreApplication::translate(
+        "SeriesReport", "统计仅含有效试样；强度修约至 1 MPa，延伸率至 0.5 %"));
     return notes;
 }
 
@@ -118,23 +124,24 @@ std::vector<int> CellEdges(std::size_t columns) {
 void DrawInfo(QPainter& painter, const ReportFonts& fonts, const SeriesReport& report) {
     painter.setFont(fonts.title);
     painter.drawText(QRect(150, kPageTop, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                     QStringLiteral("系列试验报告"));
+                     QCoreApplication::translate("SeriesReport", "系列试验报告"));
     const SeriesInfo& info = report.info;
     int valid = 0;
     for (const SeriesTableRow& row : report.table.specimens) valid += row.excludedReason.empty();
-    const QString tested = QString::number(report.table.specimens.size()) +
-                           QStringLiteral("（有效 ") + QString::number(valid) +
-                           QStringLiteral("，计划 ") + QString::number(info.planned) +
-                           QStringLiteral("）");
+    const QString tested = QCoreApplication::translate("SeriesReport", "%1（有效 %2，计划 %3）")
+                               .arg(report.table.specimens.size())
+                               .arg(valid)
+                               .arg(info.planned);
     const std::pair<QString, QString> items[] = {
-        {QStringLiteral("系列名称："), Utf8(info.name)},
-        {QStringLiteral("材料："), Utf8(info.material)},
-        {QStringLiteral("试验方法："), Utf8(info.method)},
-        {QStringLiteral("操作员："), Utf8(info.operatorName)},
-        {QStringLiteral("试样数："), tested},
-        {QStringLiteral("创建时间："), Utf8(info.created)},
-        {QStringLiteral("备注："), Utf8(info.notes)},
-        {QStringLiteral("测试员签名："), QString()}};
+        {QCoreApplication::translate("SeriesReport", "系列名称："), Utf8(info.name)},
+        {QCoreApplication::translate("SeriesReport", "材料："), Utf8(info.material)},
+        {QCoreApplication::translate("SeriesReport", "试验方法："),
+         QCoreApplication::translate("CSeriesDlg", info.method.c_str())},
+        {QCoreApplication::translate("SeriesReport", "操作员："), Utf8(info.operatorName)},
+        {QCoreApplication::translate("SeriesReport", "试样数："), tested},
+        {QCoreApplication::translate("SeriesReport", "创建时间："), Utf8(info.created)},
+        {QCoreApplication::translate("SeriesReport", "备注："), Utf8(info.notes)},
+        {QCoreApplication::translate("SeriesReport", "测试员签名："), QString()}};
     painter.setFont(fonts.info);
     const int half = (kRight - kLeft) / 2;
     for (int i = 0; i < 8; ++i) {
@@ -157,10 +164,11 @@ void DrawLine(QPainter& painter, const ReportFonts& fonts, const SeriesReport& r
     if (line.kind == TableLine::kHeader) {
         painter.fillRect(whole, fonts.headerBrush);
         painter.setFont(fonts.body);
-        painter.drawText(cell(0), kCellText | Qt::AlignLeft, QStringLiteral("试样"));
+        painter.drawText(cell(0), kCellText | Qt::AlignLeft,
+                         QCoreApplication::translate("SeriesReport", "试样"));
         for (std::size_t c = 0; c < block.size(); ++c) {
             const SeriesColumn& column = table.columns[block[c]];
-            QString title = Utf8(column.name);
+            QString title = TranslatedResultText(column.name);
             if (!column.unit.empty()) title += QStringLiteral("\n(") + Utf8(column.unit) + ")";
             painter.drawText(cell(c + 1), Qt::AlignCenter | Qt::TextWordWrap, title);
         }
@@ -175,8 +183,11 @@ void DrawLine(QPainter& painter, const ReportFonts& fonts, const SeriesReport& r
         painter.setPen(QPen(excluded ? kExcludedText : QColor(Qt::black), 1));
         painter.drawText(
             cell(0), kCellText | Qt::AlignLeft,
-            specimen ? Utf8(row->specimenId) + (excluded ? QStringLiteral(" (排除)") : QString())
-                     : Utf8(StatisticLabel(statistic)));
+            specimen
+                ? Utf8(row->specimenId) +
+                      (excluded ? QCoreApplication::translate("SeriesReport", " (排除)")
+                                : QString())
+                : TranslatedText("SeriesTexts", SeriesTextTemplates(), StatisticLabel(statistic)));
         for (std::size_t c = 0; c < block.size(); ++c) {
             const SeriesColumn& column = table.columns[block[c]];
             const std::string text =

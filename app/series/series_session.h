@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "run/series_member.h"
 #include "records/series_file.h"
+#include "run/series_member.h"
 
 struct SeriesSession {
     bool active = false;

@@ -8,6 +8,7 @@
 #include "records/archive_ini.h"
 #include "run/series_member.h"
 #include "series/series_session.h"
+#include "series/series_texts.h"
 
 SeriesTests LoadSeriesTests(const std::string& dataFolderUtf8, const std::string& seriesUtf8) {
     SeriesTests found;
@@ -49,9 +50,14 @@ SeriesTable SeriesTableOf(const std::vector<SavedTest>& tests) {
 }
 
 const char* StatisticLabel(int line) {
-    static const char* const kLabels[kStatisticLines] = {
-        "n",      "平均值", "标准差 s",     "变异系数 CV (%)",
-        "最小值", "最大值", "95% 置信下限", "95% 置信上限"};
+    static const char* const kLabels[kStatisticLines] = {"n",
+                                                         series_text::kMean,
+                                                         series_text::kDeviation,
+                                                         series_text::kVariation,
+                                                         series_text::kMinimum,
+                                                         series_text::kMaximum,
+                                                         series_text::kLowerBound,
+                                                         series_text::kUpperBound};
     return kLabels[std::clamp(line, 0, kStatisticLines - 1)];
 }
 

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,9 +20,11 @@
 #include <algorithm>
 
 #include "common/message_box.h"
+#include "results/result_translation.h"
 #include "series/series_chart.h"
 #include "series/series_export.h"
 #include "series/series_report.h"
+#include "series/series_texts.h"
 
 namespace {
 
@@ -37,7 +40,7 @@ QString Utf8(const std::string& text) {
 CSeriesWnd::CSeriesWnd(std::string dataFolderUtf8, std::string seriesUtf8, QWidget* parent)
     : QDialog(parent), m_folder(std::move(dataFolderUtf8)), m_series(std::move(seriesUtf8)) {
     setObjectName(QStringLiteral("series"));
-    setWindowTitle(QStringLiteral("系列试验 ") + Utf8(m_series));
+    setWindowTitle(tr("系列试验 %1").arg(Utf8(m_series)));
     if (parent != nullptr) setWindowIcon(parent->windowIcon());
     setModal(false);
 
@@ -63,17 +66,17 @@ CSeriesWnd::CSeriesWnd(std::string dataFolderUtf8, std::string seriesUtf8, QWidg
     legendScroll->setWidgetResizable(true);
     legendScroll->setFixedWidth(170);
 
-    const auto button = [this](const char* text, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
+    const auto button = [this](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton* image = button("导出图像", "exportImage");
-    QPushButton* tables = button("保存表格", "saveTables");
-    QPushButton* print = button("打印", "print");
-    QPushButton* pdf = button("导出 PDF", "exportPdf");
-    QPushButton* close = button("关闭", "close");
+    QPushButton* image = button(tr("导出图像"), "exportImage");
+    QPushButton* tables = button(tr("保存表格"), "saveTables");
+    QPushButton* print = button(tr("打印"), "print");
+    QPushButton* pdf = button(tr("导出 PDF"), "exportPdf");
+    QPushButton* close = button(tr("关闭"), "close");
     connect(image, &QPushButton::clicked, this, &CSeriesWnd::OnExportImage);
     connect(tables, &QPushButton::clicked, this, [this] { SaveTables(); });
     connect(print, &QPushButton::clicked, this, &CSeriesWnd::OnPrint);
@@ -129,28 +132,30 @@ void CSeriesWnd::Reload() {
 void CSeriesWnd::FillInfo() {
     int valid = 0;
     for (const SeriesTableRow& row : m_table.specimens) valid += row.excludedReason.empty();
-    m_infoLabel->setText(QStringLiteral("系列：%1    材料：%2    方法：%3    操作员：%4\n"
-                                        "试样：%5（有效 %6，计划 %7）    创建时间：%8    备注：%9")
-                             .arg(Utf8(m_info.name), Utf8(m_info.material), Utf8(m_info.method),
+    m_infoLabel->setText(tr("系列：%1    材料：%2    方法：%3    操作员：%4\n"
+                            "试样：%5（有效 %6，计划 %7）    创建时间：%8    备注：%9")
+                             .arg(Utf8(m_info.name), Utf8(m_info.material),
+                                  QCoreApplication::translate("CSeriesDlg", m_info.method.c_str()),
                                   Utf8(m_info.operatorName),
                                   QString::number(m_table.specimens.size()), QString::number(valid),
                                   QString::number(m_info.planned), Utf8(m_info.created),
                                   Utf8(m_info.notes)));
     QStringList problems;
     for (const SeriesFileProblem& p : m_tests.problems)
-        problems << QStringLiteral("无法读取 ") + Utf8(p.pathUtf8) + QStringLiteral("：") +
-                        Utf8(p.reasonUtf8);
-    for (const std::string& note : m_overlay.notes) problems << Utf8(note);
+        problems << tr("无法读取 %1：%2").arg(Utf8(p.pathUtf8), Utf8(p.reasonUtf8));
+    for (const std::string& note : m_overlay.notes)
+        problems << TranslatedText("SeriesTexts", SeriesTextTemplates(), note);
     m_problems->setText(problems.join(QLatin1Char('\n')));
     m_problems->setVisible(!problems.isEmpty());
 }
 
 void CSeriesWnd::FillTable() {
     const SeriesTable& t = m_table;
-    QStringList headers = {QStringLiteral("试样"), QStringLiteral("排除原因")};
+    QStringList headers = {tr("试样"), tr("排除原因")};
     for (const SeriesColumn& column : t.columns)
-        headers << (column.unit.empty() ? Utf8(column.name)
-                                        : Utf8(column.name) + "\n(" + Utf8(column.unit) + ")");
+        headers << (column.unit.empty()
+                        ? TranslatedResultText(column.name)
+                        : TranslatedResultText(column.name) + "\n(" + Utf8(column.unit) + ")");
     m_tableWidget->clear();
     m_tableWidget->setColumnCount(static_cast<int>(headers.size()));
     m_tableWidget->setHorizontalHeaderLabels(headers);
@@ -172,7 +177,8 @@ void CSeriesWnd::FillTable() {
     }
     for (int line = 0; line < kStatisticLines; ++line) {
         const int r = specimens + line;
-        put(r, 0, Utf8(StatisticLabel(line)), false, false);
+        put(r, 0, TranslatedText("SeriesTexts", SeriesTextTemplates(), StatisticLabel(line)), false,
+            false);
         put(r, 1, QString(), false, false);
         for (std::size_t c = 0; c < t.statistics.size(); ++c) {
             const std::optional<double> value = StatisticValue(t.statistics[c], line);
@@ -199,8 +205,8 @@ void CSeriesWnd::FillLegend() {
     }
     for (std::size_t c = 0; c < m_overlay.curves.size(); ++c) {
         const OverlayCurve& curve = m_overlay.curves[c];
-        auto* box = new QCheckBox(Utf8(curve.specimenId) +
-                                  (curve.excluded ? QStringLiteral("（排除）") : QString()));
+        auto* box =
+            new QCheckBox(Utf8(curve.specimenId) + (curve.excluded ? tr("（排除）") : QString()));
         box->setObjectName(QStringLiteral("curve%1").arg(c));
         QPixmap swatch(24, 12);
         swatch.fill(Qt::white);
@@ -251,14 +257,14 @@ bool CSeriesWnd::SaveTables() {
 
 bool CSeriesWnd::ExportPdf(const QString& path) {
     if (WriteSeriesReportPdf({m_info, m_table, m_overlay, m_shown}, path)) return true;
-    Fail(QStringLiteral("无法写入 PDF 文件：") + path);
+    Fail(tr("无法写入 PDF 文件：") + path);
     return false;
 }
 
 void CSeriesWnd::OnExportImage() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出图像"), Utf8(m_folder + m_series + ".series.png"),
-        QStringLiteral("PNG 图像 (*.png);;SVG 图像 (*.svg)"));
+    const QString path = QFileDialog::getSaveFileName(this, tr("导出图像"),
+                                                      Utf8(m_folder + m_series + ".series.png"),
+                                                      tr("PNG 图像 (*.png);;SVG 图像 (*.svg)"));
     if (!path.isEmpty()) ExportImage(path);
 }
 
@@ -267,12 +273,11 @@ void CSeriesWnd::OnPrint() {
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     if (!PrintSeriesReport(printer, {m_info, m_table, m_overlay, m_shown}))
-        Fail(QStringLiteral("无法开始打印作业。"));
+        Fail(tr("无法开始打印作业。"));
 }
 
 void CSeriesWnd::OnExportPdf() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出 PDF"),
-                                                      Utf8(m_folder + m_series + ".series.pdf"),
-                                                      QStringLiteral("PDF 文件 (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("导出 PDF"), Utf8(m_folder + m_series + ".series.pdf"), tr("PDF 文件 (*.pdf)"));
     if (!path.isEmpty()) ExportPdf(path);
 }

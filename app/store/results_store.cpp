@@ -12,7 +12,9 @@
 #include "common/local_time.h"
 #include "common/number_text.h"
 #include "common/sha256.h"
+#include "common/text_template.h"
 #include "store/sqlite_connection.h"
+#include "store/store_texts.h"
 
 namespace {
 
@@ -235,38 +237,37 @@ std::string ResultsStore::Failure(const char* doing) const {
     std::string reason;
     switch (db_->LastFailure()) {
         case SqlFailure::kBusy:
-            reason = "正被其他程序占用，等待 " + std::to_string(kStoreBusyTimeoutMs / 1000) +
-                     " 秒后仍未释放";
+            reason = FillText(store_text::kBusy, {std::to_string(kStoreBusyTimeoutMs / 1000)});
             break;
         case SqlFailure::kFull:
-            reason = "所在的磁盘已满";
+            reason = store_text::kFull;
             break;
         case SqlFailure::kDisk:
-            reason = "读写磁盘出错（" + db_->LastError() + "）";
+            reason = FillText(store_text::kDisk, {db_->LastError()});
             break;
         case SqlFailure::kReadOnly:
-            reason = "只读，无法写入";
+            reason = store_text::kReadOnly;
             break;
         case SqlFailure::kNotDatabase:
-            reason = "已损坏";
+            reason = store_text::kDamaged;
             break;
         default:
-            reason = "出错（" + db_->LastError() + "）";
+            reason = FillText(store_text::kError, {db_->LastError()});
     }
-    return "试验记录库 " + path_ + " " + reason + "：" + doing;
+    return FillText(store_text::kFailure, {path_, reason, doing});
 }
 
 bool ResultsStore::Open(const std::string& pathUtf8, std::string* messageUtf8) {
     messageUtf8->clear();
     path_ = pathUtf8;
     if (!db_->Open(path_, kStoreBusyTimeoutMs)) {
-        *messageUtf8 = Failure("无法打开");
+        *messageUtf8 = Failure(store_text::kCannotOpen);
         return false;
     }
     std::string finding;
     const bool checked = db_->QuickCheck(&finding);
     if (!checked && db_->LastFailure() != SqlFailure::kNotDatabase) {
-        *messageUtf8 = Failure("无法打开");
+        *messageUtf8 = Failure(store_text::kCannotOpen);
         db_->Close();
         return false;
     }
@@ -275,16 +276,15 @@ bool ResultsStore::Open(const std::string& pathUtf8, std::string* messageUtf8) {
         const std::string aside =
             path_ + ".corrupt-" + LocalTimeText(std::time(nullptr), "%Y%m%d-%H%M%S");
         if (!RenameAside(path_, aside)) {
-            *messageUtf8 = "试验记录库 " + path_ + " 已损坏，且无法改名为 " + aside + "（" +
-                           std::strerror(errno) + "）";
+            *messageUtf8 =
+                FillText(store_text::kDamagedNotMoved, {path_, aside, std::strerror(errno)});
             return false;
         }
         if (!db_->Open(path_, kStoreBusyTimeoutMs)) {
-            *messageUtf8 = Failure("无法新建");
+            *messageUtf8 = Failure(store_text::kCannotCreate);
             return false;
         }
-        *messageUtf8 = "试验记录库 " + path_ + " 已损坏：原文件已改名为 " + aside +
-                       "，并新建了空的试验记录库（可由存档重建索引）";
+        *messageUtf8 = FillText(store_text::kDamagedMoved, {path_, aside});
     }
     if (!Migrate(messageUtf8)) {
         db_->Close();
@@ -309,7 +309,7 @@ bool ResultsStore::Migrate(std::string* messageUtf8) {
     };
     int version = 0;
     if (!readVersion(&version)) {
-        *messageUtf8 = Failure("无法读取其版本");
+        *messageUtf8 = Failure(store_text::kCannotReadVersion);
         return false;
     }
     while (version < kVersion) {
@@ -321,15 +321,14 @@ bool ResultsStore::Migrate(std::string* messageUtf8) {
                    db_->Run("UPDATE store_version SET version = ?", {std::int64_t{version + 1}});
         done = done && db_->RunScript("COMMIT") && readVersion(&version);
         if (!done) {
-            *messageUtf8 = Failure("无法升级到本程序的版本");
+            *messageUtf8 = Failure(store_text::kCannotUpgrade);
             db_->RunScript("ROLLBACK");
             return false;
         }
     }
     if (version > kVersion) {
-        *messageUtf8 = "试验记录库 " + path_ + " 的版本为 " + std::to_string(version) +
-                       "，由更新的程序写成；本程序只能读写版本 " + std::to_string(kVersion) +
-                       " 及以前的记录库，未作任何改动";
+        *messageUtf8 = FillText(store_text::kNewerVersion,
+                                {path_, std::to_string(version), std::to_string(kVersion)});
         return false;
     }
     return true;
@@ -344,7 +343,7 @@ bool ResultsStore::Reopen(std::string* messageUtf8) {
 
 bool ResultsStore::Usable(std::string* messageUtf8) {
     if (path_.empty()) {
-        *messageUtf8 = "试验记录库未打开";
+        *messageUtf8 = store_text::kNotOpen;
         return false;
     }
     struct stat info {};
@@ -405,11 +404,11 @@ bool ResultsStore::Write(const std::vector<StoredTest>& tests, std::string* mess
     if (!Usable(messageUtf8)) return false;
     for (int attempt = 0;; ++attempt) {
         if (db_->ReadOnly()) {
-            *messageUtf8 = "试验记录库 " + path_ + " 只读，无法写入：试验未录入记录库";
+            *messageUtf8 = FillText(store_text::kReadOnlyNotEntered, {path_});
             return false;
         }
         if (!db_->RunScript("BEGIN IMMEDIATE")) {
-            *messageUtf8 = Failure("试验未录入记录库");
+            *messageUtf8 = Failure(store_text::kTestNotEntered);
             return false;
         }
         // A re-index may have put a new store in place while this one waited for the lock.
@@ -424,7 +423,7 @@ bool ResultsStore::Write(const std::vector<StoredTest>& tests, std::string* mess
     bool written = true;
     for (const StoredTest& test : tests) written = written && WriteTest(test, now);
     if (written && db_->RunScript("COMMIT")) return true;
-    *messageUtf8 = Failure("试验未录入记录库");
+    *messageUtf8 = Failure(store_text::kTestNotEntered);
     db_->RunScript("ROLLBACK");
     return false;
 }
@@ -447,7 +446,7 @@ bool ResultsStore::EnterSeries(const StoredSeries& series, std::string* messageU
                   std::int64_t{series.planned}, series.notes, series.created}) &&
         db_->RunScript("COMMIT"))
         return true;
-    *messageUtf8 = Failure("试验系列未录入记录库");
+    *messageUtf8 = Failure(store_text::kSeriesNotEntered);
     db_->RunScript("ROLLBACK");
     return false;
 }
@@ -457,7 +456,7 @@ bool ResultsStore::EnterChanges(const std::string& archiveName,
                                 std::string* messageUtf8) {
     if (!Usable(messageUtf8)) return false;
     if (!db_->RunScript("BEGIN IMMEDIATE")) {
-        *messageUtf8 = Failure("修改记录未录入");
+        *messageUtf8 = Failure(store_text::kChangeNotEntered);
         return false;
     }
     std::int64_t id = 0, position = 0;
@@ -467,7 +466,7 @@ bool ResultsStore::EnterChanges(const std::string& archiveName,
                             {id}, [&position](const SqlRow& row) { position = row.Int(0); });
     if (written && id == 0) {
         db_->RunScript("ROLLBACK");
-        *messageUtf8 = "试验记录库中没有 " + archiveName;
+        *messageUtf8 = FillText(store_text::kNoTest, {archiveName});
         return false;
     }
     for (const StoredChange& change : changes)
@@ -476,7 +475,7 @@ bool ResultsStore::EnterChanges(const std::string& archiveName,
                                  " VALUES (?, ?, ?, ?)",
                                  {id, position++, change.time, change.text});
     if (written && db_->RunScript("COMMIT")) return true;
-    *messageUtf8 = Failure("修改记录未录入");
+    *messageUtf8 = Failure(store_text::kChangeNotEntered);
     db_->RunScript("ROLLBACK");
     return false;
 }
@@ -506,7 +505,7 @@ bool ResultsStore::ReadTests(const std::string& where, const std::vector<std::st
     if (db_->Run(std::string("SELECT ") + kTestColumns + " FROM tests t " + where, values,
                  [tests](const SqlRow& row) { tests->push_back(TestOfRow(row)); }))
         return true;
-    *messageUtf8 = Failure("无法读取");
+    *messageUtf8 = Failure(store_text::kCannotRead);
     tests->clear();
     return false;
 }
@@ -566,7 +565,7 @@ bool ResultsStore::ListTests(const TestQuery& query, std::vector<TestListing>* t
                               row.Text(9), row.Text(10)});
         }))
         return true;
-    *messageUtf8 = Failure("无法读取");
+    *messageUtf8 = Failure(store_text::kCannotRead);
     tests->clear();
     return false;
 }
@@ -578,7 +577,7 @@ bool ResultsStore::TestsOfSeries(const std::string& seriesName, std::vector<Stor
         return false;
     for (StoredTest& test : *tests)
         if (!ReadDetails(&test)) {
-            *messageUtf8 = Failure("无法读取");
+            *messageUtf8 = Failure(store_text::kCannotRead);
             tests->clear();
             return false;
         }
@@ -590,11 +589,11 @@ bool ResultsStore::ReadTest(const std::string& archiveName, StoredTest* test,
     std::vector<StoredTest> found;
     if (!ReadTests("WHERE t.archive = ?", {archiveName}, &found, messageUtf8)) return false;
     if (found.empty()) {
-        *messageUtf8 = "试验记录库中没有 " + archiveName;
+        *messageUtf8 = FillText(store_text::kNoTest, {archiveName});
         return false;
     }
     if (!ReadDetails(&found.front())) {
-        *messageUtf8 = Failure("无法读取");
+        *messageUtf8 = Failure(store_text::kCannotRead);
         return false;
     }
     *test = std::move(found.front());
@@ -617,10 +616,10 @@ bool ResultsStore::ReadSeries(const std::string& name, StoredSeries* series,
                                  row.Text(5),
                                  row.Text(6)};
                   })) {
-        *messageUtf8 = Failure("无法读取");
+        *messageUtf8 = Failure(store_text::kCannotRead);
         return false;
     }
-    if (!found) *messageUtf8 = "试验记录库中没有试验系列 " + name;
+    if (!found) *messageUtf8 = FillText(store_text::kNoSeries, {name});
     return found;
 }
 
@@ -634,7 +633,7 @@ bool ResultsStore::ChangesOf(const std::string& archiveName, std::vector<StoredC
                      changes->push_back({row.Text(0), row.Text(1)});
                  }))
         return true;
-    *messageUtf8 = Failure("无法读取");
+    *messageUtf8 = Failure(store_text::kCannotRead);
     return false;
 }
 
@@ -646,7 +645,7 @@ bool ResultsStore::ArchiveMatches(const StoredTest& test, std::string* messageUt
         return false;
     }
     if (hex == test.archiveSha256) return true;
-    if (messageUtf8) *messageUtf8 = "存档文件 " + path + " 在录入后被改动过";
+    if (messageUtf8) *messageUtf8 = FillText(store_text::kArchiveChanged, {path});
     return false;
 }
 
@@ -660,9 +659,8 @@ bool ReplaceStoreFile(const std::string& builtPathUtf8, const std::string& store
     if (::stat(storePathUtf8.c_str(), &info) == 0 && old.Open(storePathUtf8, kStoreBusyTimeoutMs)) {
         locked = old.RunScript("BEGIN EXCLUSIVE");
         if (!locked && old.LastFailure() == SqlFailure::kBusy) {
-            *messageUtf8 = "试验记录库 " + storePathUtf8 + " 正被其他程序占用，等待 " +
-                           std::to_string(kStoreBusyTimeoutMs / 1000) +
-                           " 秒后仍未释放：重建的记录库未替换旧的";
+            *messageUtf8 = FillText(store_text::kRebuiltBusy,
+                                    {storePathUtf8, std::to_string(kStoreBusyTimeoutMs / 1000)});
             return false;
         }
     }
@@ -676,6 +674,6 @@ bool ReplaceStoreFile(const std::string& builtPathUtf8, const std::string& store
     if (locked) old.RunScript("ROLLBACK");
     if (!renamed)
         *messageUtf8 =
-            "重建的记录库无法改名为 " + storePathUtf8 + "（" + std::strerror(error) + "）";
+            FillText(store_text::kRebuiltNotMoved, {storePathUtf8, std::strerror(error)});
     return renamed;
 }

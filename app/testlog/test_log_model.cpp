@@ -59,9 +59,8 @@ QVariant CTestLogModel::data(const QModelIndex& index, int role) const {
             return text(test->rigName);
         case kValidity:
             if (test->series.empty()) return QString();
-            return test->excludedReason.empty()
-                       ? QStringLiteral("有效")
-                       : QStringLiteral("无效：") + text(test->excludedReason);
+            return test->excludedReason.empty() ? tr("有效")
+                                                : tr("无效：") + text(test->excludedReason);
         default:
             return {};
     }
@@ -69,7 +68,8 @@ QVariant CTestLogModel::data(const QModelIndex& index, int role) const {
 
 QVariant CTestLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kNames[kColumns] = {"保存时间", "试验名称", "系列",  "试样",
-                                                 "操作者",   "试验机",   "有效性"};
-    return section >= 0 && section < kColumns ? QString::fromUtf8(kNames[section]) : QVariant();
+    static const char* const kNames[kColumns] = {
+        QT_TR_NOOP("保存时间"), QT_TR_NOOP("试验名称"), QT_TR_NOOP("系列"),  QT_TR_NOOP("试样"),
+        QT_TR_NOOP("操作者"),   QT_TR_NOOP("试验机"),   QT_TR_NOOP("有效性")};
+    return section >= 0 && section < kColumns ? tr(kNames[section]) : QVariant();
 }

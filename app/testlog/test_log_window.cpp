@@ -18,29 +18,36 @@
 #include "common/message_box.h"
 #include "records/saved_test.h"
 #include "records/store_entry.h"
+#include "results/result_translation.h"
 #include "results/results_window.h"
 #include "series/series_window.h"
+#include "store/store_texts.h"
 #include "testlog/test_log_model.h"
 
 namespace {
 
-const char kCaption[] = "试验记录";
+const char kCaption[] = QT_TRANSLATE_NOOP("CTestLogWnd", "试验记录");
+
+// A message of the store's, in the language chosen.
+QString StoreMessage(const std::string& message) {
+    return TranslatedText("StoreTexts", StoreTextTemplates(), message);
+}
 
 }  // namespace
 
 CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     : QWidget(parent, Qt::Window), m_dataFolder(dataFolderUtf8) {
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(tr(kCaption));
     m_worker.setMaxThreadCount(1);
 
     auto* layout = new QVBoxLayout(this);
     auto* filters = new QHBoxLayout;
     m_search = new QLineEdit;
     m_search->setObjectName(QStringLiteral("search"));
-    m_search->setPlaceholderText(QStringLiteral("试验名称、系列、材料或操作者"));
-    filters->addWidget(new QLabel(QStringLiteral("查找")));
+    m_search->setPlaceholderText(tr("试验名称、系列、材料或操作者"));
+    filters->addWidget(new QLabel(tr("查找")));
     filters->addWidget(m_search, 1);
-    m_byDate = new QCheckBox(QStringLiteral("保存日期"));
+    m_byDate = new QCheckBox(tr("保存日期"));
     m_byDate->setObjectName(QStringLiteral("byDate"));
     m_from = new QDateEdit(QDate::currentDate().addMonths(-1));
     m_from->setObjectName(QStringLiteral("from"));
@@ -52,7 +59,7 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     }
     filters->addWidget(m_byDate);
     filters->addWidget(m_from);
-    filters->addWidget(new QLabel(QStringLiteral("至")));
+    filters->addWidget(new QLabel(tr("至")));
     filters->addWidget(m_to);
     layout->addLayout(filters);
 
@@ -78,16 +85,16 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
     m_count = new QLabel;
     m_count->setObjectName(QStringLiteral("count"));
     buttons->addWidget(m_count, 1);
-    m_results = new QPushButton(QStringLiteral("试验结果"));
+    m_results = new QPushButton(tr("试验结果"));
     m_results->setObjectName(QStringLiteral("results"));
     m_results->setEnabled(false);
-    m_seriesButton = new QPushButton(QStringLiteral("系列结果"));
+    m_seriesButton = new QPushButton(tr("系列结果"));
     m_seriesButton->setObjectName(QStringLiteral("series"));
     m_seriesButton->setEnabled(false);
-    m_folderButton = new QPushButton(QStringLiteral("打开所在文件夹"));
+    m_folderButton = new QPushButton(tr("打开所在文件夹"));
     m_folderButton->setObjectName(QStringLiteral("folder"));
     m_folderButton->setEnabled(false);
-    m_reindex = new QPushButton(QStringLiteral("重建索引"));
+    m_reindex = new QPushButton(tr("重建索引"));
     m_reindex->setObjectName(QStringLiteral("reindex"));
     buttons->addWidget(m_results);
     buttons->addWidget(m_seriesButton);
@@ -122,8 +129,7 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
         const bool opened = m_store.Open(path, &message);
         QMetaObject::invokeMethod(this, [this, opened, message] {
             --m_pending;
-            if (!message.empty())
-                ShowNotice(this, QString::fromStdString(message), QString::fromUtf8(kCaption));
+            if (!message.empty()) ShowNotice(this, StoreMessage(message), tr(kCaption));
             if (opened) Refresh();
         });
     });
@@ -168,15 +174,14 @@ void CTestLogWnd::Refresh() {
 
 void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std::string& message) {
     if (!ok) {
-        m_count->setText(QStringLiteral("试验记录库无法读取：") + QString::fromStdString(message));
+        m_count->setText(tr("试验记录库无法读取：") + StoreMessage(message));
         emit Listed(-1);
         return;
     }
     const int count = static_cast<int>(tests.size());
     m_model->SetTests(std::move(tests));
-    m_count->setText(count >= kTestLogListLimit
-                         ? QStringLiteral("列出最新的 %1 条，请缩小查找范围").arg(count)
-                         : QStringLiteral("共 %1 条").arg(count));
+    m_count->setText(count >= kTestLogListLimit ? tr("列出最新的 %1 条，请缩小查找范围").arg(count)
+                                                : tr("共 %1 条").arg(count));
     m_results->setEnabled(false);
     m_seriesButton->setEnabled(false);
     m_folderButton->setEnabled(false);
@@ -204,9 +209,8 @@ void CTestLogWnd::CheckSelected() {
             if (now == nullptr || now->archiveName != chosen.archiveName) return;
             QString text = QString::fromStdString(chosen.archiveName);
             if (!matches)
-                text += QStringLiteral("：存档与登记时不符（SHA-256 不同或无法读取）") +
-                        (message.empty() ? QString()
-                                         : QStringLiteral("，") + QString::fromStdString(message));
+                text += tr("：存档与登记时不符（SHA-256 不同或无法读取）") +
+                        (message.empty() ? QString() : tr("，") + StoreMessage(message));
             m_selected->setText(text);
             m_selected->setStyleSheet(matches ? QString() : QStringLiteral("color: #c00000"));
             emit SelectionChecked();
@@ -220,7 +224,7 @@ void CTestLogWnd::OpenSelectedResults() {
     SavedTest saved;
     std::string error;
     if (!LoadSavedTest(m_dataFolder + test->archiveName, SpecimenDims{}, &saved, &error)) {
-        ShowMessageBox(this, QString::fromStdString(error), QString::fromUtf8(kCaption));
+        ShowMessageBox(this, StoreMessage(error), tr(kCaption));
         return;
     }
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
@@ -244,9 +248,8 @@ void CTestLogWnd::Reindex() {
     m_reindex->setEnabled(false);
     m_reindexDone = 0;
     m_reindexTotal = 0;
-    m_progress = new QProgressDialog(QStringLiteral("正在从数据文件夹重建试验记录库……"), QString(),
-                                     0, 0, this);
-    m_progress->setWindowTitle(QString::fromUtf8(kCaption));
+    m_progress = new QProgressDialog(tr("正在从数据文件夹重建试验记录库……"), QString(), 0, 0, this);
+    m_progress->setWindowTitle(tr(kCaption));
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(0);
     m_progressPoll = new QTimer(m_progress);
@@ -271,19 +274,18 @@ void CTestLogWnd::Reindex() {
             m_progress->deleteLater();
             m_progress = nullptr;
             m_reindex->setEnabled(true);
-            QString text = report.failure.empty() ? QStringLiteral("已登记 %1 个试验、%2 个系列。")
-                                                        .arg(report.entered)
-                                                        .arg(report.seriesEntered)
-                                                  : QStringLiteral("试验记录库没有重建：") +
-                                                        QString::fromStdString(report.failure);
+            QString text = report.failure.empty()
+                               ? tr("已登记 %1 个试验、%2 个系列。")
+                                     .arg(report.entered)
+                                     .arg(report.seriesEntered)
+                               : tr("试验记录库没有重建：") + StoreMessage(report.failure);
             if (!report.refused.empty()) {
-                text += QStringLiteral("\n未能登记 %1 个文件：").arg(report.refused.size());
+                text += tr("\n未能登记 %1 个文件：").arg(report.refused.size());
                 for (const std::string& line : report.refused)
                     text += QStringLiteral("\n") + QString::fromStdString(line);
             }
-            if (!report.notice.empty())
-                text += QStringLiteral("\n") + QString::fromStdString(report.notice);
-            ShowNotice(this, text, QString::fromUtf8(kCaption));
+            if (!report.notice.empty()) text += QStringLiteral("\n") + StoreMessage(report.notice);
+            ShowNotice(this, text, tr(kCaption));
             Refresh();
             emit Reindexed();
         });

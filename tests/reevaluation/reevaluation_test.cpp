@@ -431,3 +431,18 @@ TEST_F(ReevaluationTest, TheOutputFormats) {
 }
 
 }  // namespace
+
+// --lang decides; without it the first locale variable that is set does, English only for "en".
+TEST(ReevaluationOptions, ChoosesTheTablesLanguage) {
+    ReevaluationOptions options;
+    ASSERT_EQ(ParseReevaluationOptions({"--lang", "en", "a.csv"}, &options), "");
+    EXPECT_TRUE(TableInEnglish(options, "zh_CN.UTF-8", nullptr, nullptr));
+    ASSERT_EQ(ParseReevaluationOptions({"--lang", "zh", "a.csv"}, &options), "");
+    EXPECT_FALSE(TableInEnglish(options, "en_US.UTF-8", nullptr, nullptr));
+    EXPECT_NE(ParseReevaluationOptions({"--lang", "fr", "a.csv"}, &options), "");
+    ASSERT_EQ(ParseReevaluationOptions({"a.csv"}, &options), "");
+    EXPECT_FALSE(TableInEnglish(options, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(TableInEnglish(options, "", nullptr, "en_GB.UTF-8"));
+    EXPECT_FALSE(TableInEnglish(options, "C", nullptr, "en_GB.UTF-8"));
+    EXPECT_TRUE(TableInEnglish(options, nullptr, "en_US.UTF-8", "zh_CN.UTF-8"));
+}

@@ -44,8 +44,19 @@ def wait_until(condition, timeout_s, what):
         time.sleep(0.01)
 
 
-def results(*args):
-    return subprocess.run([RESULTS, *args], capture_output=True, timeout=RUN_TIMEOUT_S)
+# The table's language follows the locale where --lang is not given: Chinese here, whatever
+# the machine's own locale, unless a check sets it.
+CHINESE_LOCALE = {"LC_ALL": "C.UTF-8", "LC_MESSAGES": "", "LANG": "C.UTF-8"}
+
+
+def results(*args, locale=None):
+    environment = dict(os.environ, **(locale or CHINESE_LOCALE))
+    return subprocess.run([RESULTS, *args], capture_output=True, timeout=RUN_TIMEOUT_S,
+                          env=environment)
+
+
+def has_chinese(text):
+    return any("\u3000" <= c <= "\u9fff" or "\uff00" <= c <= "\uffef" for c in text)
 
 
 def block_of(csv_path):
@@ -100,6 +111,9 @@ def main():
         for n in range(1, 6):
             # The last run corrects the crosshead by the simulated load train's compliance.
             options = ["--compliance", "0.04"] if n == 5 else []
+            # The third run in English: its printed results follow, its files do not.
+            if n == 3:
+                options = ["--lang", "en"]
             run = subprocess.run([HEADLESS, "--name", "E2E%d" % n, *options], cwd=work,
                                  env=environment, capture_output=True, timeout=RUN_TIMEOUT_S)
             output = run.stdout.decode("utf-8", "replace")
@@ -108,6 +122,10 @@ def main():
                 return
             archives.append(next(line.split(None, 1)[1] for line in output.splitlines()
                                  if line.startswith("Archive:")))
+            if n == 3:
+                printed = output.split("Results:")[1].split("Archive:")[0]
+                check("  Max force Fm " in printed and "  (Extensometer: none" in printed and
+                      not has_chinese(printed), "velmora-headless --lang en: " + output)
     finally:
         subprocess.run([SIM, "--dir", driver, "--send", "quit"], env=environment,
                        capture_output=True, timeout=30)
@@ -143,6 +161,30 @@ def main():
         rows = [r for r in csv.reader(io.StringIO(as_csv, newline=""))][1:]
         printed = [(r[2], r[3], r[4]) for r in rows if r[2] not in ("说明", "命令行", "已排除")]
         check(printed == values, source + " as CSV: the block's lines")
+
+    english_names = [name for name, _, _ in block_of(archives[2][:-4] + ".csv")[0]]
+    check(english_names == [name for name, _, _ in values],
+          "the English run's CSV names its results in Chinese: %r" % english_names)
+    # English is the table's only: its labels and notes with their symbols and numbers; the
+    # Chinese table, the CSV and the JSON are the same bytes whatever the language.
+    chinese = results(archive).stdout
+    check(results("--lang", "zh", archive, locale={"LANG": "en_US.UTF-8", "LC_ALL": ""}).stdout
+          == chinese, "--lang zh: the default table")
+    english = results("--lang", "en", archive).stdout.decode("utf-8")
+    for label in ("Item", "Tensile strength Rm", "Max force Fm", "Modulus of elasticity E",
+                  "Elongation after fracture A", "Notes:", "Fracture at record ", "Break record"):
+        check(label in english, "the English table has %r" % label)
+    check(not has_chinese(english.replace(archive, "")), "English only but the path:\n" + english)
+    check([line.split()[-2:] for line in english.splitlines() if "Rm" in line] ==
+          [line.split()[-2:] for line in chinese.decode("utf-8").splitlines() if "Rm" in line],
+          "Rm's value and unit in both")
+    for form in ("csv", "json"):
+        check(results("--lang", "en", "--format", form, archive).stdout ==
+              results("--format", form, archive).stdout, form + ": the same in English")
+    by_locale = results(archive, locale={"LC_ALL": "", "LC_MESSAGES": "", "LANG": "en_GB.UTF-8"})
+    check(by_locale.stdout.decode("utf-8") == english, "an English locale: the English table")
+    check(results(archive, locale={"LC_ALL": "C", "LANG": "en_GB.UTF-8"}).stdout == chinese,
+          "LC_ALL decides before LANG")
 
     # The rig's frame and grips give 0.04 mm/N of the crosshead's travel: uncorrected, the
     # modulus of its 10 N/mm wire (S0 0.05 mm², L0 100 mm: 20,000 MPa) comes out far too low;

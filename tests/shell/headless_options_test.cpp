@@ -27,6 +27,17 @@ TEST(HeadlessOptions, FlagsAndValues) {
     EXPECT_NE(HeadlessUsage().find("--gauge-length"), std::string::npos);
 }
 
+// Chinese unless --lang en; any other language is refused.
+TEST(HeadlessOptions, Language) {
+    EXPECT_FALSE(Parsed({}).english);
+    EXPECT_TRUE(Parsed({"--lang", "en"}).english);
+    EXPECT_FALSE(Parsed({"--lang", "en", "--lang", "zh"}).english);
+    HeadlessOptions options;
+    EXPECT_EQ(ParseHeadlessOptions({"--lang", "de"}, &options), "--lang takes en or zh: de");
+    EXPECT_EQ(ParseHeadlessOptions({"--lang"}, &options), "--lang needs a value");
+    EXPECT_NE(HeadlessUsage().find("--lang en|zh"), std::string::npos);
+}
+
 TEST(HeadlessOptions, RefusesWhatCannotBeASpecimen) {
     const std::vector<std::vector<std::string>> refused = {
         {"--bogus"},

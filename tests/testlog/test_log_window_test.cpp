@@ -15,14 +15,17 @@
 #include <cstdio>
 #include <memory>
 
+#include "../common/english_texts.h"
 #include "common/gbk_text.h"
 #include "common/message_box.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
+#include "results/result_translation.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
 #include "series/series_window.h"
 #include "settings/settings_record.h"
+#include "store/store_texts.h"
 #include "testlog/test_log_model.h"
 
 // Takes the URLs the desktop would open.
@@ -146,6 +149,58 @@ class TestLogWindowTest : public QObject {
                                       .filter(QRegularExpression(QStringLiteral("\\d$")));
         QCOMPARE(aside.size(), 1);
         QCOMPARE(QFileInfo(m_dir.filePath(aside[0])).size(), qint64(8192));
+    }
+
+    // The store's messages, built from its templates, read in English with their paths.
+    void storeMessagesInEnglish() {
+        EnglishTexts english;
+        const std::string path = m_folder + "试验记录.sqlite";
+        const std::string busy =
+            FillText(store_text::kFailure,
+                     {path, FillText(store_text::kBusy, {"3"}), store_text::kTestNotEntered});
+        QCOMPARE(TranslatedText("StoreTexts", StoreTextTemplates(), busy),
+                 QStringLiteral("The test log %1 is held by another program, still after waiting "
+                                "3 s: the test was not entered")
+                     .arg(QString::fromStdString(path)));
+        for (const char* source : StoreTextTemplates()) {
+            const QString text = QCoreApplication::translate("StoreTexts", source);
+            QVERIFY2(!HasChineseBesides(text), source);
+        }
+    }
+
+    // In English only the tests' own data (names, operators, series, reasons) stays Chinese.
+    void englishShowsOnlyTheTestsData() {
+        // A folder of its own: the other cases' tests stay in theirs.
+        m_folder = m_dir.path().toStdString() + "/english/";
+        QVERIFY(QDir().mkpath(QString::fromStdString(m_folder)));
+        WriteTest("拉伸A", "Tolvane", {"钢丝 B", 1, "断于标距外"}, 40);
+        EnglishTexts english;
+        QVERIFY(english.Count() >= 4);
+        CTestLogWnd window(m_folder);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy(), 10000);
+        window.Reindex();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 1, 20000);
+        QCOMPARE(m_boxes.last(), QStringLiteral("1 tests and 0 series entered."));
+        const QStringList data = {QStringLiteral("拉伸A"), QStringLiteral("钢丝 B"),
+                                  QStringLiteral("断于标距外")};
+        QVERIFY(!HasChineseBesides(window.windowTitle()));
+        for (QLabel* label : window.findChildren<QLabel*>())
+            QVERIFY2(!HasChineseBesides(label->text(), data), qPrintable(label->text()));
+        for (QAbstractButton* button : window.findChildren<QAbstractButton*>())
+            QVERIFY2(!HasChineseBesides(button->text()), qPrintable(button->text()));
+        QVERIFY(!HasChineseBesides(
+            window.findChild<QLineEdit*>(QStringLiteral("search"))->placeholderText()));
+        const CTestLogModel* model = window.Model();
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const QString header = model->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(!HasChineseBesides(header), qPrintable(header));
+            const QString text = model->data(model->index(0, c)).toString();
+            QVERIFY2(!HasChineseBesides(text, data), qPrintable(text));
+        }
+        QCOMPARE(model->data(model->index(0, CTestLogModel::kValidity)).toString(),
+                 QStringLiteral("Invalid: 断于标距外"));
     }
 
   private:
