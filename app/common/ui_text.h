@@ -8,10 +8,7 @@
 #include <initializer_list>
 #include <string>
 
-// Tables of texts chosen before they are shown, in code built without Qt.
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(context, text) text
-#endif
+#include "common/text_template.h"
 
 namespace ui {
 
@@ -24,7 +21,10 @@ void SetTranslator(Translator translator);
 // The source text (UTF-8) in the shown language.
 std::string translate(const char* context, const char* sourceUtf8);
 
-// `text` with each "%1", "%2", ... replaced by the argument of that number.
-std::string Fill(std::string text, std::initializer_list<std::string> args);
+// `text` (a translated template) with each "%1", "%2", ... replaced by the argument of that
+// number.
+inline std::string Fill(const std::string& text, std::initializer_list<std::string> args) {
+    return FillText(text.c_str(), args);
+}
 
 }  // namespace ui

@@ -29,6 +29,7 @@ namespace {
 const char kFileCaption[] = QT_TRANSLATE_NOOP("RunController", "文件信息");
 const char kSafetyCaption[] = QT_TRANSLATE_NOOP("RunController", "安全保护信息");
 const char kCardCaption[] = QT_TRANSLATE_NOOP("RunController", "设备信息");
+const char kExtensometerCaption[] = QT_TRANSLATE_NOOP("RunController", "引伸计");
 
 // The configured sampling period as a timer period; a foreign archive may hold anything.
 int RunPeriodMs(const Settings& settings) {
@@ -750,7 +751,8 @@ void RunController::CheckExtensometerRemoval(Reaction& r) {
         m_card.WriteOutputs(m_wDigitalOut);
         StopInto(r);
     }
-    Tell(r, Effect::Kind::kNotice, kExtensometerRemovalNotice, "引伸计");
+    Tell(r, Effect::Kind::kNotice, ui::translate("RunController", kExtensometerRemovalNotice),
+         kExtensometerCaption);
 }
 
 // A card that stops answering in the middle of the program: the test stops with its records

@@ -15,6 +15,7 @@
 #include "acquisition/card_watch.h"
 #include "acquisition/conditioning.h"
 #include "acquisition/safety.h"
+#include "common/ui_text.h"
 #include "control/control_ids.h"
 #include "series/series_session.h"
 #include "settings/extensometer_settings.h"
@@ -24,8 +25,9 @@
 
 struct TestRun;
 
-// The notice at the extensometer's removal point (UTF-8).
-inline constexpr char kExtensometerRemovalNotice[] = "请取下引伸计，然后按开始采集继续";
+// The notice at the extensometer's removal point (UTF-8), shown in the chosen language.
+inline constexpr const char* kExtensometerRemovalNotice =
+    QT_TRANSLATE_NOOP("RunController", "请取下引伸计，然后按开始采集继续");
 
 // The two window timers that drive a test, and the idle and poll periods.
 constexpr int kIdleSamplePeriodMs = 50;

@@ -12,17 +12,16 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/gbk_text.h"
 #include "common/message_box.h"
+#include "common/ui_language.h"
 #include "headless/headless_options.h"
 #include "instance_path.h"
 #include "printing/print_frame.h"
@@ -126,17 +125,7 @@ int main(int argc, char* argv[]) {
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    // Every library's English, as the program's own language choice installs it.
-    std::vector<std::unique_ptr<QTranslator>> translators;
-    if (options.english) {
-        for (const QString& name :
-             QDir(QStringLiteral(":/i18n")).entryList({QStringLiteral("velmora_*_en.qm")})) {
-            auto translator = std::make_unique<QTranslator>();
-            if (translator->load(QStringLiteral(":/i18n/") + name) &&
-                QCoreApplication::installTranslator(translator.get()))
-                translators.push_back(std::move(translator));
-        }
-    }
+    InstallUiLanguage(app, options.english ? UiLanguage::English : UiLanguage::Chinese);
     // The results in the language chosen; the files keep them in Chinese.
     const auto shown = [&options](const std::string& text) {
         return options.english ? TranslatedResultText(text).toStdString() : text;

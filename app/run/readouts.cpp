@@ -141,4 +141,3 @@ std::string UpToThreeDecimals(double value) {
 std::string FormatRatio(double ratio) {
     return UpToThreeDecimals(ratio);
 }
-

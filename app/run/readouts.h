@@ -23,4 +23,3 @@ std::string FormatRatio(double ratio);
 // zero divisor under a nonzero reading, which has no ratio, reads kNoRatioReadout.
 constexpr const char* kNoRatioReadout = "---.---";
 std::string RatioReadout(double reading0, double reading1);
-

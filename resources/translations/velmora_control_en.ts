@@ -148,5 +148,13 @@ Reconnecting to the card...</translation>
         <source>USB数据采集器已重新连接，可以继续采集。</source>
         <translation>The USB acquisition card is connected again: you can continue.</translation>
     </message>
+    <message>
+        <source>引伸计</source>
+        <translation>Extensometer</translation>
+    </message>
+    <message>
+        <source>请取下引伸计，然后按开始采集继续</source>
+        <translation>Take the extensometer off, then press Start to continue</translation>
+    </message>
 </context>
 </TS>

@@ -203,5 +203,81 @@
         <source>%1 沿用上一试样</source>
         <translation>%1 carried over from the previous specimen</translation>
     </message>
+    <message>
+        <source>引伸计: 标距 Le %1 mm，E、Rp%2、Rt0.5、Ae、Ag、Agt 以引伸计的应变计算；A、At 以横梁位移计算</source>
+        <translation>Extensometer: gauge length Le %1 mm; E, Rp%2, Rt0.5, Ae, Ag, Agt from its strain; A, At from the crosshead</translation>
+    </message>
+    <message>
+        <source>引伸计: 标距 Le %1 mm，E、Rp%2、Rt0.5、Ae、Ag、Agt 以引伸计的应变计算；A 取自断后标距 Lu，At 以横梁位移计算</source>
+        <translation>Extensometer: gauge length Le %1 mm; E, Rp%2, Rt0.5, Ae, Ag, Agt from its strain; A from the final gauge length Lu, At from the crosshead</translation>
+    </message>
+    <message>
+        <source>引伸计没有可用的读数：应变以横梁位移计算</source>
+        <translation>The extensometer gave no usable readings: strain from the crosshead</translation>
+    </message>
+    <message>
+        <source>标距 L0 未给定或无效（须为大于 0 的数，在 试样参数 中给出）：A、At 不计算</source>
+        <translation>Gauge length L0 not given or invalid (a number above 0, under Specimen): A, At not computed</translation>
+    </message>
+    <message>
+        <source>引伸计弹性段拟合：力 %1–%2 %3（%4），%5 条记录，相关系数 %6</source>
+        <translation>Extensometer elastic fit: force %1–%2 %3 (%4), %5 records, correlation %6</translation>
+    </message>
+    <message>
+        <source>横梁位移弹性段拟合：力 %1–%2 %3（%4），%5 条记录，相关系数 %6</source>
+        <translation>Crosshead elastic fit: force %1–%2 %3 (%4), %5 records, correlation %6</translation>
+    </message>
+    <message>
+        <source>引伸计于第 %1 条记录后取下：其后的应变为取下时的引伸计应变加横梁位移的增量除以 %2 %3 mm</source>
+        <translation>Extensometer taken off after record %1: later strain is its strain at removal plus the crosshead&apos;s further travel over %2 %3 mm</translation>
+    </message>
+    <message>
+        <source>引伸计于第 %1 条记录后取下：其后的应变为取下时的引伸计应变加横梁位移（已修正柔度）的增量除以 %2 %3 mm</source>
+        <translation>Extensometer taken off after record %1: later strain is its strain at removal plus the crosshead&apos;s further travel (compliance corrected) over %2 %3 mm</translation>
+    </message>
+    <message>
+        <source>Ag、Agt 取自这一接续的应变</source>
+        <translation>Ag, Agt from this joined strain</translation>
+    </message>
+    <message>
+        <source>Ae 取自这一接续的应变</source>
+        <translation>Ae from this joined strain</translation>
+    </message>
+    <message>
+        <source>Ag、Agt、Ae 取自这一接续的应变</source>
+        <translation>Ag, Agt, Ae from this joined strain</translation>
+    </message>
+    <message>
+        <source>横梁位移的弹性段不成直线（各力区间的两半斜率都不一致）：刚度、A 不计算</source>
+        <translation>The crosshead&apos;s elastic range is not straight (the halves of every force range disagree on the slope): stiffness, A not computed</translation>
+    </message>
+    <message>
+        <source>横梁位移的弹性段拟合未能取在 Rp 或 ReH 的 %1：取在 Fm 的 %1</source>
+        <translation>The crosshead&apos;s elastic fit could not be taken on %1 of Rp or ReH: taken on %1 of Fm</translation>
+    </message>
+    <message>
+        <source>横梁位移的弹性段记录不足（力在 Fm 的 %1 之间少于 5 条）：刚度、A 不计算</source>
+        <translation>Too few records on the crosshead&apos;s elastic range (fewer than 5 within %1 of Fm): stiffness, A not computed</translation>
+    </message>
+    <message>
+        <source>At 未作起始段修正：没有横梁位移的弹性段直线，延伸从第一条记录的位移算起</source>
+        <translation>At without toe correction: no elastic line of the crosshead, extension counted from the first record</translation>
+    </message>
+    <message>
+        <source>引伸计的弹性段不成直线（各力区间的两半斜率都不一致）：E、Rp、Ag 不计算</source>
+        <translation>The extensometer&apos;s elastic range is not straight (the halves of every force range disagree on the slope): E, Rp, Ag not computed</translation>
+    </message>
+    <message>
+        <source>引伸计的弹性段拟合未能取在 Rp 或 ReH 的 %1：取在 Fm 的 %1</source>
+        <translation>The extensometer&apos;s elastic fit could not be taken on %1 of Rp or ReH: taken on %1 of Fm</translation>
+    </message>
+    <message>
+        <source>引伸计的弹性段记录不足（力在 Fm 的 %1 之间少于 5 条）：E、Rp、Ag 不计算</source>
+        <translation>Too few records on the extensometer&apos;s elastic range (fewer than 5 within %1 of Fm): E, Rp, Ag not computed</translation>
+    </message>
+    <message>
+        <source>Rt0.5、Agt 未作起始段修正：没有引伸计的弹性段直线，应变从第一条记录算起</source>
+        <translation>Rt0.5, Agt without toe correction: no elastic line of the extensometer, strain counted from the first record</translation>
+    </message>
 </context>
 </TS>

@@ -9,6 +9,21 @@
     </message>
 </context>
 <context>
+    <name>CExtensometerReadout</name>
+    <message>
+        <source>引伸计</source>
+        <translation>Extensometer</translation>
+    </message>
+    <message>
+        <source>已取下</source>
+        <translation>Taken off</translation>
+    </message>
+    <message>
+        <source>应变 %1 %（标距）</source>
+        <translation>Strain %1 % (of Le)</translation>
+    </message>
+</context>
+<context>
     <name>CLanguageDlg</name>
     <message>
         <source>界面语言</source>
@@ -159,6 +174,13 @@
     </message>
 </context>
 <context>
+    <name>CRecordsModel</name>
+    <message>
+        <source>引伸计 (mm)</source>
+        <translation>Extensometer (mm)</translation>
+    </message>
+</context>
+<context>
     <name>CTestDlg</name>
     <message>
         <source>Orvane/计算机数据采集处理系统 http://www.velmora.example</source>
@@ -229,6 +251,10 @@ Clear it?</translation>
     <message>
         <source>清除列表区</source>
         <translation>Clear list</translation>
+    </message>
+    <message>
+        <source>引伸计</source>
+        <translation>Extensometer</translation>
     </message>
 </context>
 <context>

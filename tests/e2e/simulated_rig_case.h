@@ -138,12 +138,26 @@ class SimulatedRigCase : public QObject {
         AdvanceRig(0.2);
         QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount > 3, 10000);
         QVERIFY2(run.g_dHistory0[501] < 15.0, qPrintable(QString::number(run.g_dHistory0[501])));
-        while (!run.g_bBreakDetected && !QTest::currentTestFailed()) {
+        PullOnToBreak(saved);
+    }
+
+    // The recording test pulled on in steps of `seconds` until `reached` holds; the test must
+    // not stop before (`reached` may be what stops it).
+    void PullUntil(const std::function<bool()>& reached, double seconds = 0.25) {
+        const TestRun& run = m_dlg->Run();
+        while (!reached() && !QTest::currentTestFailed()) {
             const int records = run.g_nRecordCount;
-            AdvanceRig(0.25);
+            AdvanceRig(seconds);
             QTRY_VERIFY_WITH_TIMEOUT(run.g_nRecordCount >= records + 2 || !run.g_bRecording, 20000);
-            QVERIFY2(run.g_bRecording || run.g_bBreakDetected, RigCommand("rig-state").c_str());
+            QVERIFY2(run.g_bRecording || reached(), RigCommand("rig-state").c_str());
         }
+    }
+
+    // The recording test pulled on to the break, until the program has stopped and `saved`
+    // holds.
+    void PullOnToBreak(const std::function<bool()>& saved) {
+        const TestRun& run = m_dlg->Run();
+        PullUntil([&run] { return bool(run.g_bBreakDetected); });
         QTRY_VERIFY_WITH_TIMEOUT(!run.g_bRecording && saved(), 120000);
         QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
     }

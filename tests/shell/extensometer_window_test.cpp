@@ -129,8 +129,8 @@ class ExtensometerWindowTest : public QObject {
         QVERIFY(!file.exists());
     }
 
-    // A played test shows its records' reading in mm over their Le, whatever the settings
-    // in force say, and nothing past its removal.
+    // A played test shows the played record's reading (which the playback puts in the run)
+    // in mm over its Le, whatever the settings in force say, and nothing past its removal.
     void playbackShowsThePlayedRecord() {
         auto run = std::make_unique<TestRun>();
         ExtensometerSettings off;
@@ -141,6 +141,7 @@ class ExtensometerWindowTest : public QObject {
         run->g_dRecordExt[2] = 1.25;
         run->g_nExtRemovalRecord = 2;
         run->g_nRecordCount = 2;
+        run->g_dValueExt = run->ExtReadingOf(2);
         ExtensometerReadoutFacts facts = ReadoutFactsOf(off, *run, true);
         QVERIFY(facts.shown && facts.read && !facts.removed);
         QCOMPARE(facts.reading, std::string("1.2500"));
@@ -148,6 +149,7 @@ class ExtensometerWindowTest : public QObject {
         QCOMPARE(facts.strain, std::string("5.000"));
         run->g_dRecordExt[3] = std::nan("");
         run->g_nRecordCount = 3;
+        run->g_dValueExt = run->ExtReadingOf(3);
         facts = ReadoutFactsOf(off, *run, true);
         QVERIFY(facts.removed && !facts.read);
         // Live, the settings decide and the removal is the run's.
