@@ -35,13 +35,6 @@ class ExtensometerEndToEndTest : public SimulatedRigCase {
     void init() { SetUpCase(QStringLiteral("/tmp/vlext-XXXXXX")); }
     void cleanup() { TearDownCase(); }
     void takenOffHeldContinuedSavedAndPlayedBack();
-
-  private:
-    QStringList Archives() const {
-        return QDir(QString::fromStdString(DataFolderPath()))
-            .entryList({QStringLiteral("*.dat")}, QDir::Files)
-            .filter(QRegularExpression(QStringLiteral("^(?!MyTestSet)")));
-    }
 };
 
 void ExtensometerEndToEndTest::takenOffHeldContinuedSavedAndPlayedBack() {

@@ -39,12 +39,6 @@ class SeriesEndToEndTest : public SimulatedRigCase {
     void Trigger(ControlId id) {
         m_dlg->findChild<QAction*>(QString::number(Number(id)))->trigger();
     }
-    int Archives() const {
-        return QDir(QString::fromStdString(DataFolderPath()))
-            .entryList({QStringLiteral("*.dat")}, QDir::Files)
-            .filter(QRegularExpression(QStringLiteral("^(?!MyTestSet)")))
-            .size();
-    }
 };
 
 void SeriesEndToEndTest::fiveSpecimensOneInvalid() {
@@ -87,7 +81,7 @@ void SeriesEndToEndTest::fiveSpecimensOneInvalid() {
                 log = m_dlg->TestLogWindow();
                 QVERIFY(log != nullptr);
             }
-            PullSpecimenToBreak([&] { return Archives() == specimen; });
+            PullSpecimenToBreak([&] { return Archives().size() == specimen; });
             QCOMPARE(m_dlg->Run().g_seriesMember.number, specimen);
             if (specimen == 2) {
                 QTRY_VERIFY_WITH_TIMEOUT(m_dlg->Sender()->State().waiting == 0, 60000);

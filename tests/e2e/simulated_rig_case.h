@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -160,6 +161,13 @@ class SimulatedRigCase : public QObject {
         PullUntil([&run] { return bool(run.g_bBreakDetected); });
         QTRY_VERIFY_WITH_TIMEOUT(!run.g_bRecording && saved(), 120000);
         QVERIFY(RigCommand("rig-state").find("specimen=broken") != std::string::npos);
+    }
+
+    // The archives saved in the data folder, by name.
+    QStringList Archives() const {
+        return QDir(QString::fromStdString(DataFolderPath()))
+            .entryList({QStringLiteral("*.dat")}, QDir::Files)
+            .filter(QRegularExpression(QStringLiteral("^(?!MyTestSet)")));
     }
 
     std::unique_ptr<QTemporaryDir> m_driverDir;
