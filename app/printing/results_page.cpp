@@ -1,8 +1,10 @@
 #include "printing/results_page.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 
 #include "printing/report_page.h"
 #include "results/force_curve.h"
@@ -18,6 +20,7 @@ constexpr int kNoteHeight = 90;
 constexpr int kMinCurveHeight = 1800;
 constexpr int kNameRight = 1900;
 constexpr int kValueRight = 3300;
+constexpr int kMinValueWidth = 700;
 constexpr int kCurveBottom = 6500;
 constexpr int kCellText = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
 
@@ -26,6 +29,13 @@ QString Utf8(const std::string& text) {
 }
 
 }  // namespace
+
+int NameColumnRight(const std::vector<ResultLine>& lines, const QFontMetrics& metrics) {
+    int right = kNameRight;
+    for (const ResultLine& line : lines)
+        right = std::max(right, kLeft + 80 + metrics.horizontalAdvance(line.name));
+    return std::min(right, kValueRight - kMinValueWidth);
+}
 
 std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& operatorUtf8,
                                     bool rounded) {
@@ -85,7 +95,10 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     const QString headers[] = {QCoreApplication::translate("ResultsPage", "项目"),
                                QCoreApplication::translate("ResultsPage", "数值"),
                                QCoreApplication::translate("ResultsPage", "单位")};
-    const int edges[] = {kLeft, kNameRight, kValueRight, kRight};
+    painter.setFont(fonts.body);
+    const int nameRight = NameColumnRight(lines, painter.fontMetrics());
+    painter.setFont(fonts.header);
+    const int edges[] = {kLeft, nameRight, kValueRight, kRight};
     for (int c = 0; c < 3; ++c) {
         painter.drawText(QRect(edges[c] + 40, kTableTop, edges[c + 1] - edges[c] - 80, kRowHeight),
                          kCellText | Qt::AlignLeft, headers[c]);
@@ -93,9 +106,9 @@ void DrawResultsPage(QPainter& painter, const QPaintDevice& device, const Report
     painter.setFont(fonts.body);
     int top = kTableTop + kRowHeight;
     for (const ResultLine& line : lines) {
-        painter.drawText(QRect(kLeft + 40, top, kNameRight - kLeft - 80, kRowHeight),
+        painter.drawText(QRect(kLeft + 40, top, nameRight - kLeft - 80, kRowHeight),
                          kCellText | Qt::AlignLeft, line.name);
-        painter.drawText(QRect(kNameRight + 40, top, kValueRight - kNameRight - 80, kRowHeight),
+        painter.drawText(QRect(nameRight + 40, top, kValueRight - nameRight - 80, kRowHeight),
                          kCellText | Qt::AlignRight, line.value);
         painter.drawText(QRect(kValueRight + 40, top, kRight - kValueRight - 80, kRowHeight),
                          kCellText | Qt::AlignLeft, line.unit);

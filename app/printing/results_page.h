@@ -9,6 +9,7 @@
 
 #include "results/results_engine.h"
 
+class QFontMetrics;
 class QPainter;
 class QPaintDevice;
 struct ReportFonts;
@@ -26,6 +27,10 @@ struct ResultLine {
 };
 std::vector<ResultLine> ResultLines(const ResultSet& set, const std::string& operatorUtf8,
                                     bool rounded = false);
+// The right edge of the table's names, in page units: where the Chinese names fit, as it
+// was always laid out; further right for longer names (English ones), leaving the values'
+// column room for its numbers. `metrics` are of the table's font on the page.
+int NameColumnRight(const std::vector<ResultLine>& lines, const QFontMetrics& metrics);
 // The notes about the specimen the views print above the results' own: which dimensions
 // were carried over from the previous specimen, and where to give S0 and L0 when they
 // are missing (the results that need them are empty).

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -15,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+#include "printing/report_page.h"
+#include "printing/results_page.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
 #include "results/calibration_dialog.h"
@@ -198,6 +201,31 @@ class ResultTextsTest : public QObject {
         // Each result keeps its Chinese label and its symbol.
         QVERIFY(englishCsv.find("结果,抗拉强度 Rm,") != std::string::npos);
         QVERIFY(englishCsv.find("说明,断裂于第 ") != std::string::npos);
+    }
+
+    // Report page 2 keeps its columns for the Chinese names and widens the names' column
+    // for the English ones, which would otherwise run into the values.
+    void reportPageNamesFitTheirColumn() {
+        QImage page(100, 100, QImage::Format_RGB32);
+        page.setDotsPerMeterX(qRound(kReportDpi / 0.0254));
+        page.setDotsPerMeterY(qRound(kReportDpi / 0.0254));
+        QPainter painter(&page);
+        painter.setFont(CreateReportFonts()->body);
+        const QFontMetrics metrics = painter.fontMetrics();
+        const ResultSet set = BilinearSet(SpecimenDims{0.05, 100.0}, ChannelUnits{});
+        const std::vector<ResultLine> english = ResultLines(set, "", true);
+        for (const auto& translator : m_translators)
+            QCoreApplication::removeTranslator(translator.get());
+        const std::vector<ResultLine> chinese = ResultLines(set, "", true);
+        for (const auto& translator : m_translators)
+            QCoreApplication::installTranslator(translator.get());
+
+        QCOMPARE(NameColumnRight(chinese, metrics), 1900);
+        const int right = NameColumnRight(english, metrics);
+        QVERIFY(right > 1900);
+        for (const ResultLine& line : english)
+            QVERIFY2(350 + 80 + metrics.horizontalAdvance(line.name) <= right,
+                     qPrintable(line.name));
     }
 
     void calibrationDialogInEnglish() {
