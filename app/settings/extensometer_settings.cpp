@@ -8,6 +8,7 @@
 
 #include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "settings/data_folder.h"
 
 namespace {
@@ -172,7 +173,8 @@ std::optional<ExtensometerSettings> ParseExtensometerText(const std::string& tex
         if (line.empty()) continue;
         if (!inSection) {
             if (line != kSection) {
-                Refuse(errorUtf8, std::string("第一行不是 ") + kSection);
+                Refuse(errorUtf8, ui::Fill(ui::translate("ExtensometerSettings", "第一行不是 %1"),
+                                           {kSection}));
                 return std::nullopt;
             }
             inSection = true;
@@ -181,11 +183,13 @@ std::optional<ExtensometerSettings> ParseExtensometerText(const std::string& tex
         const auto equals = line.find('=');
         const std::string key = Trim(line.substr(0, equals));
         if (equals == std::string::npos || !KnownKey(key)) {
-            Refuse(errorUtf8, "未知的行：" + line);
+            Refuse(errorUtf8,
+                   ui::Fill(ui::translate("ExtensometerSettings", "未知的行：%1"), {line}));
             return std::nullopt;
         }
         if (!values.emplace(key, Trim(line.substr(equals + 1))).second) {
-            Refuse(errorUtf8, "“" + key + "”出现了两次");
+            Refuse(errorUtf8,
+                   ui::Fill(ui::translate("ExtensometerSettings", "“%1”出现了两次"), {key}));
             return std::nullopt;
         }
     }
@@ -193,17 +197,20 @@ std::optional<ExtensometerSettings> ParseExtensometerText(const std::string& tex
     for (const char* key : kKeys) {
         const auto found = values.find(key);
         if (found == values.end()) {
-            Refuse(errorUtf8, std::string("缺少“") + key + "”");
+            Refuse(errorUtf8, ui::Fill(ui::translate("ExtensometerSettings", "缺少“%1”"), {key}));
             return std::nullopt;
         }
         if (!TakeValue(key, found->second, settings)) {
-            Refuse(errorUtf8, std::string("“") + key + "”的值无法识别：" + found->second);
+            Refuse(errorUtf8,
+                   ui::Fill(ui::translate("ExtensometerSettings", "“%1”的值无法识别：%2"),
+                            {key, found->second}));
             return std::nullopt;
         }
     }
     if (const auto failure = FindExtensometerFailure(settings)) {
         const char* key = FieldKey(*failure);
-        Refuse(errorUtf8, std::string("“") + key + "”的值不可用：" + values[key]);
+        Refuse(errorUtf8, ui::Fill(ui::translate("ExtensometerSettings", "“%1”的值不可用：%2"),
+                                   {key, values[key]}));
         return std::nullopt;
     }
     return settings;
@@ -217,7 +224,9 @@ bool LoadExtensometerFile(ExtensometerSettings& settings, std::string* errorUtf8
     int readError = 0;
     if (!ReadBoundedFile(path, kMostFileBytes, &bytes, &error, &readError)) {
         if (readError == ENOENT) return true;
-        Refuse(errorUtf8, "引伸计设置文件无法读取：" + error + "\n引伸计未启用。");
+        Refuse(errorUtf8, ui::Fill(ui::translate("ExtensometerSettings",
+                                                 "引伸计设置文件无法读取：%1\n引伸计未启用。"),
+                                   {error}));
         return false;
     }
     std::string refusal;
@@ -228,13 +237,17 @@ bool LoadExtensometerFile(ExtensometerSettings& settings, std::string* errorUtf8
     std::string aside;
     std::string where;
     if (KeepFileAside(path, &aside)) {
-        where = "原文件已改名保存为 " + aside + "。";
+        where = ui::Fill(ui::translate("ExtensometerSettings", "原文件已改名保存为 %1。"), {aside});
     } else {
         where =
-            "原文件无法改名保存（" + std::string(std::strerror(errno)) + "），仍在 " + path + "。";
+            ui::Fill(ui::translate("ExtensometerSettings", "原文件无法改名保存（%1），仍在 %2。"),
+                     {std::strerror(errno), path});
     }
-    Refuse(errorUtf8, "引伸计设置文件 " + path + " 未通过检查：" + refusal +
-                          "\n该文件未被采用，引伸计未启用。\n" + where);
+    Refuse(errorUtf8,
+           ui::Fill(ui::translate(
+                        "ExtensometerSettings",
+                        "引伸计设置文件 %1 未通过检查：%2\n该文件未被采用，引伸计未启用。\n%3"),
+                    {path, refusal, where}));
     return false;
 }
 

@@ -43,6 +43,55 @@ The file is not used; the default settings are in force.
     </message>
 </context>
 <context>
+    <name>ExtensometerSettings</name>
+    <message>
+        <source>第一行不是 %1</source>
+        <translation>the first line is not %1</translation>
+    </message>
+    <message>
+        <source>未知的行：%1</source>
+        <translation>unknown line: %1</translation>
+    </message>
+    <message>
+        <source>“%1”出现了两次</source>
+        <translation>"%1" is given twice</translation>
+    </message>
+    <message>
+        <source>缺少“%1”</source>
+        <translation>"%1" is missing</translation>
+    </message>
+    <message>
+        <source>“%1”的值无法识别：%2</source>
+        <translation>the value of "%1" cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>“%1”的值不可用：%2</source>
+        <translation>the value of "%1" cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>引伸计设置文件无法读取：%1
+引伸计未启用。</source>
+        <translation>The extensometer's settings file cannot be read: %1
+The extensometer is off.</translation>
+    </message>
+    <message>
+        <source>原文件已改名保存为 %1。</source>
+        <translation>The file was renamed to %1.</translation>
+    </message>
+    <message>
+        <source>原文件无法改名保存（%1），仍在 %2。</source>
+        <translation>The file could not be renamed (%1); it is still at %2.</translation>
+    </message>
+    <message>
+        <source>引伸计设置文件 %1 未通过检查：%2
+该文件未被采用，引伸计未启用。
+%3</source>
+        <translation>The extensometer's settings file %1 did not pass the checks: %2
+It was not used; the extensometer is off.
+%3</translation>
+    </message>
+</context>
+<context>
     <name>SettingsChecks</name>
     <message>
         <source>参数值：%1%2%3%4不宜相等</source>
