@@ -30,6 +30,9 @@ struct ReevaluationOptions {
     std::vector<std::string> inputs;  // files and folders, in the order given
 };
 
+// The value of the command line's --lang ("" without one), also where the rest of the line is
+// refused, so that the refusal is said in the language asked for.
+std::string LanguageAsked(const std::vector<std::string>& args);
 // The arguments after the program's name. Empty on success, else what is wrong (one line).
 std::string ParseReevaluationOptions(const std::vector<std::string>& args,
                                      ReevaluationOptions* options);

@@ -40,27 +40,16 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
     ReevaluationOptions options;
-    const std::string refused =
-        ParseReevaluationOptions(std::vector<std::string>(argv + 1, argv + argc), &options);
-    if (!refused.empty()) {
-        std::fprintf(stderr, "velmora-results: %s\n%s", refused.c_str(),
-                     ReevaluationUsage().c_str());
-        return 2;
-    }
-    if (options.help) {
-        std::printf("%s", ReevaluationUsage().c_str());
-        return 0;
-    }
-    if (options.version) {
-        std::printf("velmora-results %s\n", VELMORA_VERSION);
-        return 0;
-    }
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string refused = ParseReevaluationOptions(args, &options);
+    if (!refused.empty()) options.language = LanguageAsked(args);
     TableLanguage language;
 #ifdef VELMORA_RESULTS_ENGLISH
-    // Qt only for English: the Chinese table needs none, and starts as fast as ever.
+    // Qt only for English where something is printed in it (the table, the help, a refusal):
+    // the Chinese start needs none, and starts as fast as ever.
     std::unique_ptr<QCoreApplication> application;
     QTranslator results, labels;
-    if (options.format == OutputFormat::kTable &&
+    if ((options.format == OutputFormat::kTable || options.help || !refused.empty()) &&
         TableInEnglish(options, std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
                        std::getenv("LANG"))) {
         application = std::make_unique<QCoreApplication>(argc, argv);
@@ -72,7 +61,24 @@ int main(int argc, char* argv[]) {
             language = {EnglishLabel, EnglishResult};
         }
     }
-#else
+#endif
+    const auto shown = [&language](const std::string& text) {
+        return language.result != nullptr ? language.result(text) : text;
+    };
+    if (!refused.empty()) {
+        std::fprintf(stderr, "velmora-results: %s\n%s", shown(refused).c_str(),
+                     shown(ReevaluationUsage()).c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", shown(ReevaluationUsage()).c_str());
+        return 0;
+    }
+    if (options.version) {
+        std::printf("velmora-results %s\n", VELMORA_VERSION);
+        return 0;
+    }
+#ifndef VELMORA_RESULTS_ENGLISH
     if (!options.language.empty() && options.language != "zh") {
         std::fprintf(stderr, "velmora-results: --lang en: this build speaks Chinese only\n");
         return 2;

@@ -54,24 +54,24 @@ The file is not used; the default settings are in force.
     </message>
     <message>
         <source>“%1”出现了两次</source>
-        <translation>"%1" is given twice</translation>
+        <translation>&quot;%1&quot; is given twice</translation>
     </message>
     <message>
         <source>缺少“%1”</source>
-        <translation>"%1" is missing</translation>
+        <translation>&quot;%1&quot; is missing</translation>
     </message>
     <message>
         <source>“%1”的值无法识别：%2</source>
-        <translation>the value of "%1" cannot be read: %2</translation>
+        <translation>the value of &quot;%1&quot; cannot be read: %2</translation>
     </message>
     <message>
         <source>“%1”的值不可用：%2</source>
-        <translation>the value of "%1" cannot be used: %2</translation>
+        <translation>the value of &quot;%1&quot; cannot be used: %2</translation>
     </message>
     <message>
         <source>引伸计设置文件无法读取：%1
 引伸计未启用。</source>
-        <translation>The extensometer's settings file cannot be read: %1
+        <translation>The extensometer&apos;s settings file cannot be read: %1
 The extensometer is off.</translation>
     </message>
     <message>
@@ -86,7 +86,7 @@ The extensometer is off.</translation>
         <source>引伸计设置文件 %1 未通过检查：%2
 该文件未被采用，引伸计未启用。
 %3</source>
-        <translation>The extensometer's settings file %1 did not pass the checks: %2
+        <translation>The extensometer&apos;s settings file %1 did not pass the checks: %2
 It was not used; the extensometer is off.
 %3</translation>
     </message>

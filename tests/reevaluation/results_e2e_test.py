@@ -185,6 +185,16 @@ def main():
     check(by_locale.stdout.decode("utf-8") == english, "an English locale: the English table")
     check(results(archive, locale={"LC_ALL": "C", "LANG": "en_GB.UTF-8"}).stdout == chinese,
           "LC_ALL decides before LANG")
+    # The help and the command line's refusals follow the same rule.
+    help_en = results("--help", locale={"LC_ALL": "", "LANG": "en_GB.UTF-8"}).stdout.decode("utf-8")
+    check(help_en.startswith("Usage: velmora-results [options]") and not has_chinese(help_en),
+          "--help in English:\n" + help_en)
+    check(results("--help").stdout.decode("utf-8").startswith("用法：velmora-results [选项]"),
+          "--help in Chinese")
+    refusal = results("--lang", "en", "--fit-range", "40-10", archive)
+    check(refusal.returncode == 2 and refusal.stderr.decode("utf-8").startswith(
+        "velmora-results: --fit-range must be LOW-HIGH with 0 < LOW < HIGH <= 100: 40-10\nUsage:"),
+        "a refusal in English: " + refusal.stderr.decode("utf-8"))
 
     # The rig's frame and grips give 0.04 mm/N of the crosshead's travel: uncorrected, the
     # modulus of its 10 N/mm wire (S0 0.05 mm², L0 100 mm: 20,000 MPa) comes out far too low;
