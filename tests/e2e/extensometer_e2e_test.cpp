@@ -87,8 +87,13 @@ void ExtensometerEndToEndTest::takenOffHeldContinuedSavedAndPlayedBack() {
     const TestResults& r = live.results;
     QVERIFY(r.extensometer.has_value());
     QCOMPARE(r.extensometer->removalIndex.value_or(-1), removal - 1);
-    QVERIFY2(r.modulus && std::fabs(*r.modulus / kTrueModulus - 1) < 0.01,
+    // Within 3 %: the force channel is damped and the held rig moves in steps, so some records
+    // of a step hold a force still settling (the engine's own tests, on the rig's model, hold
+    // E to 1 %). The crosshead's slope, through the load train, is more than 20 % off.
+    QVERIFY2(r.modulus && std::fabs(*r.modulus / kTrueModulus - 1) < 0.03,
              qPrintable(QString::number(r.modulus.value_or(0))));
+    QVERIFY2(r.stiffness && *r.stiffness * 100 / 0.05 < 0.8 * kTrueModulus,
+             qPrintable(QString::number(r.stiffness.value_or(0))));
     QVERIFY2(r.plasticAtMax && *r.plasticAtMax > 8, qPrintable(QString::number(*r.plasticAtMax)));
     QVERIFY(QString::fromStdString(ResultNotes(live).front()).contains(QStringLiteral("Le 50 mm")));
 
