@@ -45,7 +45,9 @@ std::string HeadlessUsage() {
            "                      crosshead's travel\n"
            "  --name NAME         the test name (the archive's name begins with it)\n"
            "  --lang en|zh        the language of the window, the report's results page and\n"
-           "                      the results printed (default zh); the files are the same\n"
+           "                      the results printed (default: the one chosen in the\n"
+           "                      program, else English for an English locale, else zh);\n"
+           "                      the files are the same\n"
            "  --help              print this and exit\n"
            "  --version           print the version and exit\n"
            "S0 and L0 not given here are the simulator's specimen (its preset), else those of\n"
@@ -73,8 +75,8 @@ std::string ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessO
         if (i + 1 == args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
         if (language) {
-            if (value != "en" && value != "zh") return "--lang takes en or zh: " + value;
-            parsed.english = value == "en";
+            parsed.language = ParseUiLanguage(value);
+            if (!parsed.language) return "--lang takes en or zh: " + value;
             continue;
         }
         if (named) {

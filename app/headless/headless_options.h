@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ui_language.h"
 #include "settings/specimen.h"
 
 struct HeadlessOptions {
@@ -16,7 +17,8 @@ struct HeadlessOptions {
     std::optional<double> gaugeLength;    // L0
     std::optional<double> compliance;     // the load train's, mm/N
     std::optional<std::string> testName;  // UTF-8
-    bool english = false;                 // --lang en: the windows, the report and the results
+    // --lang: the windows, the report and the results; else the saved choice or the locale.
+    std::optional<UiLanguage> language;
 };
 
 // The arguments after the program's name. Empty on success, else what is wrong (one line).

@@ -31,6 +31,7 @@
 #include "run/run_state.h"
 #include "settings/data_folder.h"
 #include "settings/settings_record.h"
+#include "shell/language_dialog.h"
 #include "shell/main_dialog.h"
 
 namespace {
@@ -125,15 +126,20 @@ int main(int argc, char* argv[]) {
     // QApplication has taken the user's locale; numbers in texts stay "C" (a decimal point).
     setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    InstallUiLanguage(app, options.english ? UiLanguage::English : UiLanguage::Chinese);
+    AnchorDataFolder();
+    // The program's own rule: the command line, else the choice saved in the data folder,
+    // else the locale.
+    const UiLanguage language = ChooseUiLanguage(
+        options.language, ReadSavedUiLanguage(UiLanguageFilePath()), LocaleUiLanguage());
+    InstallUiLanguage(app, language);
     // The results in the language chosen; the files keep them in Chinese.
-    const auto shown = [&options](const std::string& text) {
-        return options.english ? TranslatedResultText(text).toStdString() : text;
+    const bool english = language == UiLanguage::English;
+    const auto shown = [english](const std::string& text) {
+        return english ? TranslatedResultText(text).toStdString() : text;
     };
     SetMessageBoxHandler([](const QString& text, const QString& caption) {
         std::printf("[%s] %s\n", qPrintable(caption), qPrintable(text));
     });
-    AnchorDataFolder();
 
     if (SimulatorCommand("ping") != "ok") return Fail("no simulator in " + SimulatorFolder());
 

@@ -200,7 +200,9 @@ void EndToEndTest::headlessRunWritesTheWholeTest() {
     environment.insert(QStringLiteral("DQX7460_DRIVER_DIR"), m_driverDir->path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     headless.setProcessEnvironment(environment);
-    headless.start(QStringLiteral(VELMORA_HEADLESS_PATH), {});
+    // The checks read its Chinese texts, whatever the machine's locale.
+    headless.start(QStringLiteral(VELMORA_HEADLESS_PATH),
+                   {QStringLiteral("--lang"), QStringLiteral("zh")});
     QVERIFY2(headless.waitForStarted(10000), qPrintable(headless.errorString()));
     const bool ended = headless.waitForFinished(kHeadlessTimeoutMs);
     const QString output = QString::fromUtf8(headless.readAllStandardOutput());
@@ -525,7 +527,8 @@ void EndToEndTest::secondProgramLeavesTheCardToTheFirst() {
     environment.insert(QStringLiteral("DQX7460_DRIVER_DIR"), m_driverDir->path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(VELMORA_HEADLESS_PATH), {});
+    second.start(QStringLiteral(VELMORA_HEADLESS_PATH),
+                 {QStringLiteral("--lang"), QStringLiteral("zh")});
     QVERIFY2(second.waitForStarted(10000), qPrintable(second.errorString()));
     std::set<std::string> outputs;
     QElapsedTimer clock;

@@ -111,21 +111,26 @@ def main():
         for n in range(1, 6):
             # The last run corrects the crosshead by the simulated load train's compliance.
             options = ["--compliance", "0.04"] if n == 5 else []
-            # The third run in English: its printed results follow, its files do not.
-            if n == 3:
-                options = ["--lang", "en"]
+            # The third run in English, by the locale: its printed results follow, its files
+            # do not. The fourth keeps Chinese by --lang in the same locale.
+            english_locale = {"LC_ALL": "", "LC_MESSAGES": "", "LANG": "en_GB.UTF-8"}
+            run_environment = dict(environment, **english_locale) if n in (3, 4) else environment
+            if n == 4:
+                options = ["--lang", "zh"]
             run = subprocess.run([HEADLESS, "--name", "E2E%d" % n, *options], cwd=work,
-                                 env=environment, capture_output=True, timeout=RUN_TIMEOUT_S)
+                                 env=run_environment, capture_output=True, timeout=RUN_TIMEOUT_S)
             output = run.stdout.decode("utf-8", "replace")
             if not check(run.returncode == 0, "velmora-headless run %d: %s%s" %
                          (n, output, run.stderr.decode("utf-8", "replace"))):
                 return
             archives.append(next(line.split(None, 1)[1] for line in output.splitlines()
                                  if line.startswith("Archive:")))
+            printed = output.split("Results:")[1].split("Archive:")[0]
             if n == 3:
-                printed = output.split("Results:")[1].split("Archive:")[0]
                 check("  Max force Fm " in printed and "  (Extensometer: none" in printed and
-                      not has_chinese(printed), "velmora-headless --lang en: " + output)
+                      not has_chinese(printed), "velmora-headless in an English locale: " + output)
+            if n == 4:
+                check("  最大力 " in printed, "velmora-headless --lang zh: " + output)
     finally:
         subprocess.run([SIM, "--dir", driver, "--send", "quit"], env=environment,
                        capture_output=True, timeout=30)

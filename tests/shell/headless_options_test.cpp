@@ -27,11 +27,12 @@ TEST(HeadlessOptions, FlagsAndValues) {
     EXPECT_NE(HeadlessUsage().find("--gauge-length"), std::string::npos);
 }
 
-// Chinese unless --lang en; any other language is refused.
+// No choice without --lang (the saved one or the locale's then rules); the last --lang
+// wins; any other language is refused.
 TEST(HeadlessOptions, Language) {
-    EXPECT_FALSE(Parsed({}).english);
-    EXPECT_TRUE(Parsed({"--lang", "en"}).english);
-    EXPECT_FALSE(Parsed({"--lang", "en", "--lang", "zh"}).english);
+    EXPECT_EQ(Parsed({}).language, std::nullopt);
+    EXPECT_EQ(Parsed({"--lang", "en"}).language, UiLanguage::English);
+    EXPECT_EQ(Parsed({"--lang", "en", "--lang", "zh"}).language, UiLanguage::Chinese);
     HeadlessOptions options;
     EXPECT_EQ(ParseHeadlessOptions({"--lang", "de"}, &options), "--lang takes en or zh: de");
     EXPECT_EQ(ParseHeadlessOptions({"--lang"}, &options), "--lang needs a value");
