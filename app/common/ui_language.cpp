@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/atomic_file.h"
+#include "common/library_texts.h"
 #include "common/qt_translations.h"
 #include "common/ui_text.h"
 
@@ -13,10 +14,6 @@ namespace {
 
 constexpr char kKey[] = "Language=";
 UiLanguage g_installed = UiLanguage::Chinese;
-
-std::string TranslateWithQt(const char* context, const char* sourceUtf8) {
-    return QCoreApplication::translate(context, sourceUtf8).toStdString();
-}
 
 bool InstallFromResources(QCoreApplication& app, const QString& name, const QString& folder) {
     auto* translator = new QTranslator(&app);

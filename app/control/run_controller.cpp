@@ -395,7 +395,9 @@ bool RunController::SaveTestFiles(const std::string& tagUtf8, std::string* error
     // The extensometer's readings are part of the test: they follow the archive at once.
     if (!WriteExtensometerRecords(m_run, basePath + ".dat", errorUtf8)) {
         if (errorUtf8 != nullptr)
-            *errorUtf8 = "试验存档已保存，但引伸计记录没有保存：" + *errorUtf8;
+            *errorUtf8 =
+                ui::Fill(ui::translate("RunController", "试验存档已保存，但引伸计记录没有保存：%1"),
+                         {*errorUtf8});
         return false;
     }
     if (!ExportSpreadsheet(m_settings, m_run, m_specimen, basePath + ".xls", errorUtf8) ||

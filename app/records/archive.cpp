@@ -10,6 +10,7 @@
 #include "common/free_name.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "records/records_csv.h"
 #include "run/readouts.h"
 #include "run/run_state.h"
@@ -117,24 +118,28 @@ bool ArchiveBasePath(const std::string& testNameGbk, std::time_t when, std::stri
                      std::string* errorUtf8, const std::string& tagUtf8) {
     const std::string nameUtf8 = GbkToUtf8(testNameGbk);
     if (!UsableInFileName(testNameGbk, nameUtf8)) {
-        SetError(errorUtf8, "试验名称不能用作文件名：" + nameUtf8);
+        SetError(errorUtf8,
+                 ui::Fill(ui::translate("RecordTexts", "试验名称不能用作文件名：%1"), {nameUtf8}));
         return false;
     }
     std::tm local{};
     char stamp[64] = "";
     if (localtime_r(&when, &local) == nullptr ||
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local) == 0) {
-        SetError(errorUtf8, "无法取得当前时间");
+        SetError(errorUtf8, ui::translate("RecordTexts", "无法取得当前时间"));
         return false;
     }
     const std::string leaf = nameUtf8 + stamp + tagUtf8;
     if (leaf.size() + kLongestSuffix > NAME_MAX) {
-        SetError(errorUtf8, "试验名称过长，不能用作文件名：" + nameUtf8);
+        SetError(
+            errorUtf8,
+            ui::Fill(ui::translate("RecordTexts", "试验名称过长，不能用作文件名：%1"), {nameUtf8}));
         return false;
     }
     const std::string base = DataFolderPath() + leaf;
     if (!FitsPathField(base + ".dat")) {
-        SetError(errorUtf8, "存档路径过长：" + base + ".dat");
+        SetError(errorUtf8,
+                 ui::Fill(ui::translate("RecordTexts", "存档路径过长：%1"), {base + ".dat"}));
         return false;
     }
     *basePathUtf8 = base;
@@ -178,7 +183,7 @@ std::string ArchiveBytes(const Settings& settings, const TestRun& run,
 
 bool FitsArchivePath(const std::string& pathUtf8, std::string* errorUtf8) {
     if (FitsPathField(pathUtf8)) return true;
-    SetError(errorUtf8, "存档路径过长：" + pathUtf8);
+    SetError(errorUtf8, ui::Fill(ui::translate("RecordTexts", "存档路径过长：%1"), {pathUtf8}));
     return false;
 }
 
@@ -209,7 +214,8 @@ bool WriteNewArchive(const Settings& settings, const TestRun& run, const std::st
         return true;
     }
     if (outcome == NameAttempt::kTaken)
-        SetError(errorUtf8, "存档名称均已被占用：" + basePathUtf8 + ".dat");
+        SetError(errorUtf8, ui::Fill(ui::translate("RecordTexts", "存档名称均已被占用：%1"),
+                                     {basePathUtf8 + ".dat"}));
     return false;
 }
 
@@ -222,7 +228,8 @@ bool ReadArchive(Settings& settings, TestRun& run, const std::string& pathUtf8,
     // cut-off copy) would play as garbage.
     // Records beyond what the channels can read come from no test of the program.
     if (bytes.size() != kArchiveBytes || !RecordsWithinReach(settings, bytes)) {
-        SetError(errorUtf8, "不是测试存档文件：" + pathUtf8);
+        SetError(errorUtf8,
+                 ui::Fill(ui::translate("RecordTexts", "不是测试存档文件：%1"), {pathUtf8}));
         return false;
     }
     std::istringstream in(bytes);

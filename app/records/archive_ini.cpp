@@ -5,6 +5,7 @@
 
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "common/ui_text.h"
 #include "run/run_state.h"
 
 namespace {
@@ -91,7 +92,8 @@ bool WriteExcludedReason(const std::string& archivePathUtf8, const std::string& 
     if (!ReadFilePrefix(path, kMaxTestFileBytes, &bytes, errorUtf8)) return false;
     if (!ParseTestFileText(bytes, &startTime, &operatorUtf8, &specimen, &member) ||
         member.series.empty()) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "该试验不属于任何系列：" + path;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 = ui::Fill(ui::translate("RecordTexts", "该试验不属于任何系列：%1"), {path});
         return false;
     }
     member.excludedReason = reasonUtf8;

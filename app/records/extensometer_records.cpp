@@ -10,6 +10,7 @@
 #include "common/atomic_file.h"
 #include "common/number_text.h"
 #include "common/sha256.h"
+#include "common/ui_text.h"
 #include "run/run_state.h"
 
 namespace {
@@ -111,43 +112,51 @@ bool ParseExtensometerRecords(const std::string& text, const std::string& archiv
         return false;
     };
     std::vector<std::string> lines;
-    if (text.compare(0, 3, kBom) != 0) return refuse("没有 UTF-8 字节顺序标记");
-    if (!SplitLines(text.substr(3), &lines)) return refuse("文件不完整，末行没有结束");
+    if (text.compare(0, 3, kBom) != 0)
+        return refuse(ui::translate("RecordTexts", "没有 UTF-8 字节顺序标记"));
+    if (!SplitLines(text.substr(3), &lines))
+        return refuse(ui::translate("RecordTexts", "文件不完整，末行没有结束"));
     constexpr std::size_t kHeaderLines = 8;
-    if (lines.size() < kHeaderLines || lines[0] != kKindLine) return refuse("不是引伸计记录文件");
+    if (lines.size() < kHeaderLines || lines[0] != kKindLine)
+        return refuse(ui::translate("RecordTexts", "不是引伸计记录文件"));
     ExtensometerRecords read;
     std::string value;
-    if (!Keyed(lines[1], kArchiveKey, &value)) return refuse("第 2 行不是存档的 SHA-256");
-    if (value != archiveSha256) return refuse("属于另一份存档（SHA-256 不符）");
+    if (!Keyed(lines[1], kArchiveKey, &value))
+        return refuse(ui::translate("RecordTexts", "第 2 行不是存档的 SHA-256"));
+    if (value != archiveSha256)
+        return refuse(ui::translate("RecordTexts", "属于另一份存档（SHA-256 不符）"));
     if (!Keyed(lines[2], kGaugeKey, &value) || !ParseNumber(value, &read.gaugeLength) ||
         !std::isfinite(read.gaugeLength) || !(read.gaugeLength > 0))
-        return refuse("标距 Le 不是正数");
+        return refuse(ui::translate("RecordTexts", "标距 Le 不是正数"));
     if (!Keyed(lines[3], kChannelKey, &value) ||
         !WholeNumber(value, kFirstChannel, kLastChannel, &read.channel))
-        return refuse("通道不是 2 到 31 之间的整数");
-    if (lines[4] != kUnitLine) return refuse("单位不是 mm");
+        return refuse(ui::translate("RecordTexts", "通道不是 2 到 31 之间的整数"));
+    if (lines[4] != kUnitLine) return refuse(ui::translate("RecordTexts", "单位不是 mm"));
     int count = 0;
     if (!Keyed(lines[5], kCountKey, &value) || !WholeNumber(value, 0, kRecordSlots - 1, &count))
-        return refuse("记录数不可读");
+        return refuse(ui::translate("RecordTexts", "记录数不可读"));
     if (count != recordCount)
-        return refuse("记录数 " + std::to_string(count) + " 与存档的 " +
-                      std::to_string(recordCount) + " 条不符");
+        return refuse(ui::Fill(ui::translate("RecordTexts", "记录数 %1 与存档的 %2 条不符"),
+                               {std::to_string(count), std::to_string(recordCount)}));
     if (!Keyed(lines[6], kRemovalKey, &value) ||
         !(value.empty() || WholeNumber(value, 1, count, &read.removalRecord)))
-        return refuse("取下记录不是 1 到记录数之间的整数");
-    if (lines[7] != kColumnsLine) return refuse("没有“次数,引伸计 (mm)”表头");
+        return refuse(ui::translate("RecordTexts", "取下记录不是 1 到记录数之间的整数"));
+    if (lines[7] != kColumnsLine)
+        return refuse(ui::translate("RecordTexts", "没有“次数,引伸计 (mm)”表头"));
     if (lines.size() != kHeaderLines + static_cast<std::size_t>(count))
-        return refuse("有 " + std::to_string(lines.size() - kHeaderLines) + " 行记录，应为 " +
-                      std::to_string(count) + " 行");
+        return refuse(
+            ui::Fill(ui::translate("RecordTexts", "有 %1 行记录，应为 %2 行"),
+                     {std::to_string(lines.size() - kHeaderLines), std::to_string(count)}));
     read.extension.reserve(static_cast<std::size_t>(count));
     for (int n = 1; n <= count; ++n) {
         const std::string& line = lines[kHeaderLines + static_cast<std::size_t>(n) - 1];
-        const std::string where = "第 " + std::to_string(n) + " 条记录";
+        const std::string record = std::to_string(n);
         const std::size_t comma = line.find(',');
         int number = 0;
         if (comma == std::string::npos ||
             !WholeNumber(line.substr(0, comma), 1, kRecordSlots - 1, &number) || number != n)
-            return refuse(where + "的次数不符");
+            return refuse(
+                ui::Fill(ui::translate("RecordTexts", "第 %1 条记录的次数不符"), {record}));
         const std::string reading = line.substr(comma + 1);
         if (reading.empty()) {
             read.extension.push_back(kNaN);
@@ -155,9 +164,11 @@ bool ParseExtensometerRecords(const std::string& text, const std::string& archiv
         }
         double extension = 0;
         if (!ParseNumber(reading, &extension) || !std::isfinite(extension))
-            return refuse(where + "不是可用的数值：" + reading);
+            return refuse(ui::Fill(ui::translate("RecordTexts", "第 %1 条记录不是可用的数值：%2"),
+                                   {record, reading}));
         if (read.removalRecord > 0 && n > read.removalRecord)
-            return refuse(where + "在取下之后仍有读数");
+            return refuse(
+                ui::Fill(ui::translate("RecordTexts", "第 %1 条记录在取下之后仍有读数"), {record}));
         read.extension.push_back(extension);
     }
     *records = std::move(read);
@@ -169,11 +180,15 @@ bool WriteExtensometerRecords(const TestRun& run, const std::string& archivePath
     const std::string path = ExtensometerRecordsPathOf(archivePathUtf8);
     if (!run.g_bExtRecorded) {
         if (std::remove(path.c_str()) == 0 || errno == ENOENT) return true;
-        if (errorUtf8 != nullptr) *errorUtf8 = "旧的引伸计记录文件无法删除：" + path;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 =
+                ui::Fill(ui::translate("RecordTexts", "旧的引伸计记录文件无法删除：%1"), {path});
         return false;
     }
     if (!UsableHeader(run)) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "引伸计记录没有标距 Le 或通道，没有保存：" + path;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 = ui::Fill(
+                ui::translate("RecordTexts", "引伸计记录没有标距 Le 或通道，没有保存：%1"), {path});
         return false;
     }
     std::string digest;
@@ -209,6 +224,8 @@ bool TakeExtensometerRecords(TestRun& run, const std::string& archivePathUtf8,
         }
     }
     if (noticeUtf8 != nullptr)
-        *noticeUtf8 = "引伸计记录文件不可用（" + error + "），试验按没有引伸计打开：" + path;
+        *noticeUtf8 = ui::Fill(
+            ui::translate("RecordTexts", "引伸计记录文件不可用（%1），试验按没有引伸计打开：%2"),
+            {error, path});
     return false;
 }

@@ -9,6 +9,7 @@
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "results/results_engine.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -257,10 +258,13 @@ bool ReadRecordTimesCsv(TestRun& run, const std::string& pathUtf8) {
 
 bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::string* errorUtf8) {
     auto refuse = [errorUtf8](const std::string& why) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "不是本程序的记录文件（" + why + "）";
+        if (errorUtf8 != nullptr)
+            *errorUtf8 =
+                ui::Fill(ui::translate("RecordTexts", "不是本程序的记录文件（%1）"), {why});
         return false;
     };
-    if (text.compare(0, 3, kBom) != 0) return refuse("没有 UTF-8 字节顺序标记");
+    if (text.compare(0, 3, kBom) != 0)
+        return refuse(ui::translate("RecordTexts", "没有 UTF-8 字节顺序标记"));
     const auto rows = CsvRows(text.substr(3));
     RecordsCsvContent read;
     ResultSet& set = read.set;
@@ -272,8 +276,9 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
          header < rows.size() && (rows[header][0] == kResultField || rows[header][0] == kNoteField);
          ++header) {
         const std::vector<std::string>& row = rows[header];
-        const std::string where = "第 " + std::to_string(header + 1) + " 行";
-        if (row.size() != 4) return refuse(where + "不是四栏");
+        const std::string line = std::to_string(header + 1);
+        if (row.size() != 4)
+            return refuse(ui::Fill(ui::translate("RecordTexts", "第 %1 行不是四栏"), {line}));
         if (row[0] == kNoteField) continue;
         if (const auto value = TestTimeOfBlock(row)) testTime = value;
         const std::string& name = row[1];
@@ -300,28 +305,34 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
             usable = RecordValue(value, &set.curve.removalRecord);
             removalStored = true;
         }
-        if (!usable) return refuse(where + "的“" + name + "”不是可用的数值：" + value);
+        if (!usable)
+            return refuse(ui::Fill(ui::translate("RecordTexts", "第 %1 行的“%2”不是可用的数值：%3"),
+                                   {line, name, value}));
     }
     const std::size_t columns = header < rows.size() ? RecordColumns(rows[header]) : 0;
     if (columns == 0 || rows[header][0] != "次数" || rows[header][1] != "时间(s)" ||
         !SplitChannelField(rows[header][2], &set.forceName, &set.units.force) ||
         !SplitChannelField(rows[header][3], &set.displacementName, &set.units.length))
-        return refuse("没有“次数,时间(s),<名称>(<单位>),<名称>(<单位>)”表头");
+        return refuse(
+            ui::translate("RecordTexts", "没有“次数,时间(s),<名称>(<单位>),<名称>(<单位>)”表头"));
     // The extensometer's column and its lines of the block come together.
     const bool extensometer = columns == 5;
     if (extensometer != (gauge.has_value() && removalStored))
-        return refuse(extensometer ? "有引伸计一栏，结果中却没有引伸计标距 Le 与取下记录"
-                                   : "结果中有引伸计的行，却没有引伸计一栏");
+        return refuse(
+            extensometer
+                ? ui::translate("RecordTexts", "有引伸计一栏，结果中却没有引伸计标距 Le 与取下记录")
+                : ui::translate("RecordTexts", "结果中有引伸计的行，却没有引伸计一栏"));
     const int removal = set.curve.removalRecord;
     for (std::size_t n = 1; header + n < rows.size(); ++n) {
         const std::vector<std::string>& row = rows[header + n];
-        const std::string where = "第 " + std::to_string(n) + " 条记录";
+        const std::string record = std::to_string(n);
         double number = 0, time = 0, force = 0, displacement = 0;
         if (row.size() != columns || !ParseNumber(row[0], &number) ||
             number != static_cast<double>(n) || !ParseNumber(row[1], &time) ||
             !ParseNumber(row[2], &force) || !ParseNumber(row[3], &displacement))
-            return refuse(where + "不可读");
-        if (n >= static_cast<std::size_t>(kRecordSlots)) return refuse("记录多于存档所能容纳");
+            return refuse(ui::Fill(ui::translate("RecordTexts", "第 %1 条记录不可读"), {record}));
+        if (n >= static_cast<std::size_t>(kRecordSlots))
+            return refuse(ui::translate("RecordTexts", "记录多于存档所能容纳"));
         set.curve.time.push_back(time);
         set.curve.force.push_back(force);
         set.curve.displacement.push_back(displacement);
@@ -330,11 +341,13 @@ bool ParseRecordsCsv(const std::string& text, RecordsCsvContent* test, std::stri
         double extension = std::numeric_limits<double>::quiet_NaN();
         if (!row[4].empty() && (!ParseNumber(row[4], &extension) || !std::isfinite(extension) ||
                                 (removal > 0 && n > static_cast<std::size_t>(removal))))
-            return refuse(where + "的引伸计读数不可用：" + row[4]);
+            return refuse(
+                ui::Fill(ui::translate("RecordTexts", "第 %1 条记录的引伸计读数不可用：%2"),
+                         {record, row[4]}));
         set.curve.extensometer.push_back(extension);
     }
     if (removal > static_cast<int>(set.curve.force.size()))
-        return refuse("引伸计取下记录超出记录数");
+        return refuse(ui::translate("RecordTexts", "引伸计取下记录超出记录数"));
     if (header + 1 < rows.size()) TakeTestTime(set.curve.time, rows.back()[1], testTime);
     *test = std::move(read);
     return true;

@@ -5,6 +5,7 @@
 
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
+#include "common/ui_text.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
 #include "records/extensometer_records.h"
@@ -69,11 +70,14 @@ bool RewriteResultFiles(const ResultSet& set, const std::string& archivePathUtf8
         }
         csv = WithResultsBlock(csvBytes, ResultsCsvBlock(blockSet));
         if (!csv) {
-            if (errorUtf8 != nullptr) *errorUtf8 = "不是本程序的记录文件，没有改写：" + csvPath;
+            if (errorUtf8 != nullptr)
+                *errorUtf8 = ui::Fill(
+                    ui::translate("RecordTexts", "不是本程序的记录文件，没有改写：%1"), {csvPath});
             return false;
         }
     } else if (csvErrno != ENOENT) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "记录文件无法读取：" + csvPath;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 = ui::Fill(ui::translate("RecordTexts", "记录文件无法读取：%1"), {csvPath});
         return false;
     }
     std::string workbook;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/atomic_file.h"
+#include "common/ui_text.h"
 
 namespace {
 
@@ -20,11 +21,12 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 std::string SeriesNameProblem(const std::string& nameUtf8) {
-    if (nameUtf8.empty()) return "请输入系列名称。";
-    if (nameUtf8 == "." || nameUtf8 == "..") return "系列名称不能是 . 或 ..";
+    if (nameUtf8.empty()) return ui::translate("RecordTexts", "请输入系列名称。");
+    if (nameUtf8 == "." || nameUtf8 == "..")
+        return ui::translate("RecordTexts", "系列名称不能是 . 或 ..");
     for (unsigned char c : nameUtf8)
         if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f)
-            return "系列名称不能含有 / \\ 或控制字符。";
+            return ui::translate("RecordTexts", "系列名称不能含有 / \\ 或控制字符。");
     return std::string();
 }
 
@@ -83,7 +85,8 @@ bool ReadSeriesFile(const std::string& pathUtf8, SeriesInfo* info, std::string* 
     std::string bytes;
     if (!ReadBoundedFile(pathUtf8, kMaxSeriesFileBytes, &bytes, errorUtf8)) return false;
     if (!ParseSeriesFileText(bytes, info)) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "不是系列文件：" + pathUtf8;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 = ui::Fill(ui::translate("RecordTexts", "不是系列文件：%1"), {pathUtf8});
         return false;
     }
     return true;

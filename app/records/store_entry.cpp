@@ -10,6 +10,7 @@
 
 #include "common/local_time.h"
 #include "common/sha256.h"
+#include "common/ui_text.h"
 #include "records/archive.h"
 #include "records/saved_test.h"
 #include "records/series_file.h"
@@ -46,14 +47,15 @@ bool EntryOfSavedTest(const SavedTest& test, const std::string& dataFolderUtf8, 
     const fs::path folder = fs::absolute(dataFolderUtf8, error).lexically_normal();
     const fs::path relative = archive.lexically_relative(folder);
     if (error || relative.empty() || *relative.begin() == "..") {
-        *errorUtf8 = "存档 " + test.archivePath + " 不在数据文件夹 " + dataFolderUtf8 + " 中";
+        *errorUtf8 = ui::Fill(ui::translate("RecordTexts", "存档 %1 不在数据文件夹 %2 中"),
+                              {test.archivePath, dataFolderUtf8});
         return false;
     }
     StoredTest made;
     if (!Sha256OfFile(archive.string(), &made.archiveSha256, errorUtf8)) return false;
     struct stat info {};
     if (::stat(archive.c_str(), &info) != 0) {
-        *errorUtf8 = "文件无法读取：" + test.archivePath;
+        *errorUtf8 = ui::Fill(ui::translate("RecordTexts", "文件无法读取：%1"), {test.archivePath});
         return false;
     }
     made.savedAt = LocalTimeText(info.st_mtime, kStoreTimeFormat);
@@ -103,7 +105,8 @@ bool ReindexDataFolder(const std::string& folderUtf8, const std::string& storePa
             seriesFiles.push_back(item.path());
     }
     if (error) {
-        report->failure = "数据文件夹无法读取：" + folderUtf8 + "（" + error.message() + "）";
+        report->failure = ui::Fill(ui::translate("RecordTexts", "数据文件夹无法读取：%1（%2）"),
+                                   {folderUtf8, error.message()});
         return false;
     }
     std::sort(archives.begin(), archives.end());

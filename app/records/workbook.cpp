@@ -7,6 +7,7 @@
 #include "common/atomic_file.h"
 #include "common/gbk_text.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
 #include "results/results_engine.h"
@@ -194,7 +195,7 @@ bool WorkbookBytes(const Settings& settings, const TestRun& run, const ResultSet
     std::vector<Worksheet> sheets = {RecordsSheet(settings, run), ResultsSheet(results)};
     if (run.g_bExtRecorded) sheets.push_back(ExtensometerSheet(run));
     if (BuildCompoundFile(BuildWorkbookStream(sheets), bytes)) return true;
-    if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存";
+    if (errorUtf8 != nullptr) *errorUtf8 = ui::translate("RecordTexts", "工作簿过大，无法保存");
     return false;
 }
 

@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "common/library_texts.h"
+#include "common/ui_text.h"
 #include "reevaluation/reevaluation_texts.h"
 #include "results/result_translation.h"
 #endif
@@ -48,16 +50,20 @@ int main(int argc, char* argv[]) {
     // Qt only for English where something is printed in it (the table, the help, a refusal):
     // the Chinese start needs none, and starts as fast as ever.
     std::unique_ptr<QCoreApplication> application;
-    QTranslator results, labels;
+    QTranslator results, labels, records, store;
     if ((options.format == OutputFormat::kTable || options.help || !refused.empty()) &&
         TableInEnglish(options, std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
                        std::getenv("LANG"))) {
         application = std::make_unique<QCoreApplication>(argc, argv);
         std::setlocale(LC_NUMERIC, "C");
         if (results.load(QStringLiteral(":/i18n/velmora_result_texts_en.qm")) &&
-            labels.load(QStringLiteral(":/i18n/velmora_reevaluation_en.qm"))) {
-            QCoreApplication::installTranslator(&results);
-            QCoreApplication::installTranslator(&labels);
+            labels.load(QStringLiteral(":/i18n/velmora_reevaluation_en.qm")) &&
+            records.load(QStringLiteral(":/i18n/velmora_records_en.qm")) &&
+            store.load(QStringLiteral(":/i18n/velmora_store_en.qm"))) {
+            for (QTranslator* translator : {&results, &labels, &records, &store})
+                QCoreApplication::installTranslator(translator);
+            // The files' and the store's refusals are made in the language installed.
+            ui::SetTranslator(&TranslateWithQt);
             language = {EnglishLabel, EnglishResult};
         }
     }

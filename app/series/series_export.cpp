@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/number_text.h"
+#include "common/ui_text.h"
 #include "records/compound_file.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
@@ -118,7 +119,9 @@ bool WriteSeriesTables(const std::string& dataFolderUtf8, const SeriesInfo& info
     const std::string workbookPath = SeriesWorkbookPath(dataFolderUtf8, info.name);
     std::string file;
     if (!BuildCompoundFile(BuildWorkbookStream({SeriesWorksheet(info, table)}), &file)) {
-        if (errorUtf8 != nullptr) *errorUtf8 = "工作簿过大，无法保存：" + workbookPath;
+        if (errorUtf8 != nullptr)
+            *errorUtf8 =
+                ui::Fill(ui::translate("SeriesExport", "工作簿过大，无法保存：%1"), {workbookPath});
         return false;
     }
     return WriteFileAtomically(workbookPath, file, errorUtf8);

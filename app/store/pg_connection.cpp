@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "common/number_text.h"
+#include "store/store_texts.h"
 
 namespace {
 
@@ -67,14 +68,14 @@ bool PgConnection::Await(bool forWrite, std::int64_t deadlineMs) {
     for (;;) {
         const std::int64_t left = deadlineMs - NowMs();
         if (left <= 0) {
-            error_ = "服务器无应答";
+            error_ = store_text::Message(store_text::kNoAnswer);
             Close();
             return false;
         }
         const int ready = ::poll(fds, cancelFd_ >= 0 ? 2 : 1, static_cast<int>(left));
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0 || (cancelFd_ >= 0 && (fds[1].revents & POLLIN))) {
-            error_ = "已停止";
+            error_ = store_text::Message(store_text::kStopped);
             Close();
             return false;
         }
@@ -94,7 +95,7 @@ bool PgConnection::Open(const std::vector<std::pair<std::string, std::string>>& 
     keys.push_back(nullptr);
     values.push_back(nullptr);
     conn_ = PQconnectStartParams(keys.data(), values.data(), 0);
-    if (conn_ == nullptr) return Fail("内存不足");
+    if (conn_ == nullptr) return Fail(store_text::Message(store_text::kNoMemory));
     // Polled, connect_timeout is the caller's to keep: libpq only keeps it when it blocks.
     const std::int64_t deadline = NowMs() + connectTimeoutMs;
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
@@ -135,14 +136,15 @@ bool PgConnection::Collect(const std::function<void(const PgRow&)>& eachRow) {
         }
         PQclear(result);
     }
-    if (PQstatus(conn_) != CONNECTION_OK) return Fail(ok ? "与服务器的连接已断开" : error_);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        return Fail(ok ? store_text::Message(store_text::kConnectionLost) : error_);
     return ok;
 }
 
 bool PgConnection::Run(const std::string& sql, const std::vector<SqlValue>& parameters,
                        const std::function<void(const PgRow&)>& eachRow) {
     error_.clear();
-    if (conn_ == nullptr) return Fail("未连接");
+    if (conn_ == nullptr) return Fail(store_text::Message(store_text::kNotConnected));
     std::vector<std::string> texts(parameters.size());
     std::vector<const char*> values(parameters.size());
     for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -163,7 +165,7 @@ bool PgConnection::Run(const std::string& sql, const std::vector<SqlValue>& para
 
 bool PgConnection::RunScript(const std::string& sql) {
     error_.clear();
-    if (conn_ == nullptr) return Fail("未连接");
+    if (conn_ == nullptr) return Fail(store_text::Message(store_text::kNotConnected));
     if (!PQsendQuery(conn_, sql.c_str())) return Fail(OneLine(PQerrorMessage(conn_)));
     return Collect({});
 }

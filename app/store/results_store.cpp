@@ -237,24 +237,25 @@ std::string ResultsStore::Failure(const char* doing) const {
     std::string reason;
     switch (db_->LastFailure()) {
         case SqlFailure::kBusy:
-            reason = FillText(store_text::kBusy, {std::to_string(kStoreBusyTimeoutMs / 1000)});
+            reason = store_text::Message(store_text::kBusy,
+                                         {std::to_string(kStoreBusyTimeoutMs / 1000)});
             break;
         case SqlFailure::kFull:
-            reason = store_text::kFull;
+            reason = store_text::Message(store_text::kFull);
             break;
         case SqlFailure::kDisk:
-            reason = FillText(store_text::kDisk, {db_->LastError()});
+            reason = store_text::Message(store_text::kDisk, {db_->LastError()});
             break;
         case SqlFailure::kReadOnly:
-            reason = store_text::kReadOnly;
+            reason = store_text::Message(store_text::kReadOnly);
             break;
         case SqlFailure::kNotDatabase:
-            reason = store_text::kDamaged;
+            reason = store_text::Message(store_text::kDamaged);
             break;
         default:
-            reason = FillText(store_text::kError, {db_->LastError()});
+            reason = store_text::Message(store_text::kError, {db_->LastError()});
     }
-    return FillText(store_text::kFailure, {path_, reason, doing});
+    return store_text::Message(store_text::kFailure, {path_, reason, store_text::Message(doing)});
 }
 
 bool ResultsStore::Open(const std::string& pathUtf8, std::string* messageUtf8) {
@@ -276,15 +277,15 @@ bool ResultsStore::Open(const std::string& pathUtf8, std::string* messageUtf8) {
         const std::string aside =
             path_ + ".corrupt-" + LocalTimeText(std::time(nullptr), "%Y%m%d-%H%M%S");
         if (!RenameAside(path_, aside)) {
-            *messageUtf8 =
-                FillText(store_text::kDamagedNotMoved, {path_, aside, std::strerror(errno)});
+            *messageUtf8 = store_text::Message(store_text::kDamagedNotMoved,
+                                               {path_, aside, std::strerror(errno)});
             return false;
         }
         if (!db_->Open(path_, kStoreBusyTimeoutMs)) {
             *messageUtf8 = Failure(store_text::kCannotCreate);
             return false;
         }
-        *messageUtf8 = FillText(store_text::kDamagedMoved, {path_, aside});
+        *messageUtf8 = store_text::Message(store_text::kDamagedMoved, {path_, aside});
     }
     if (!Migrate(messageUtf8)) {
         db_->Close();
@@ -327,8 +328,8 @@ bool ResultsStore::Migrate(std::string* messageUtf8) {
         }
     }
     if (version > kVersion) {
-        *messageUtf8 = FillText(store_text::kNewerVersion,
-                                {path_, std::to_string(version), std::to_string(kVersion)});
+        *messageUtf8 = store_text::Message(
+            store_text::kNewerVersion, {path_, std::to_string(version), std::to_string(kVersion)});
         return false;
     }
     return true;
@@ -343,7 +344,7 @@ bool ResultsStore::Reopen(std::string* messageUtf8) {
 
 bool ResultsStore::Usable(std::string* messageUtf8) {
     if (path_.empty()) {
-        *messageUtf8 = store_text::kNotOpen;
+        *messageUtf8 = store_text::Message(store_text::kNotOpen);
         return false;
     }
     struct stat info {};
@@ -404,7 +405,7 @@ bool ResultsStore::Write(const std::vector<StoredTest>& tests, std::string* mess
     if (!Usable(messageUtf8)) return false;
     for (int attempt = 0;; ++attempt) {
         if (db_->ReadOnly()) {
-            *messageUtf8 = FillText(store_text::kReadOnlyNotEntered, {path_});
+            *messageUtf8 = store_text::Message(store_text::kReadOnlyNotEntered, {path_});
             return false;
         }
         if (!db_->RunScript("BEGIN IMMEDIATE")) {
@@ -466,7 +467,7 @@ bool ResultsStore::EnterChanges(const std::string& archiveName,
                             {id}, [&position](const SqlRow& row) { position = row.Int(0); });
     if (written && id == 0) {
         db_->RunScript("ROLLBACK");
-        *messageUtf8 = FillText(store_text::kNoTest, {archiveName});
+        *messageUtf8 = store_text::Message(store_text::kNoTest, {archiveName});
         return false;
     }
     for (const StoredChange& change : changes)
@@ -589,7 +590,7 @@ bool ResultsStore::ReadTest(const std::string& archiveName, StoredTest* test,
     std::vector<StoredTest> found;
     if (!ReadTests("WHERE t.archive = ?", {archiveName}, &found, messageUtf8)) return false;
     if (found.empty()) {
-        *messageUtf8 = FillText(store_text::kNoTest, {archiveName});
+        *messageUtf8 = store_text::Message(store_text::kNoTest, {archiveName});
         return false;
     }
     if (!ReadDetails(&found.front())) {
@@ -619,7 +620,7 @@ bool ResultsStore::ReadSeries(const std::string& name, StoredSeries* series,
         *messageUtf8 = Failure(store_text::kCannotRead);
         return false;
     }
-    if (!found) *messageUtf8 = FillText(store_text::kNoSeries, {name});
+    if (!found) *messageUtf8 = store_text::Message(store_text::kNoSeries, {name});
     return found;
 }
 
@@ -645,7 +646,7 @@ bool ResultsStore::ArchiveMatches(const StoredTest& test, std::string* messageUt
         return false;
     }
     if (hex == test.archiveSha256) return true;
-    if (messageUtf8) *messageUtf8 = FillText(store_text::kArchiveChanged, {path});
+    if (messageUtf8) *messageUtf8 = store_text::Message(store_text::kArchiveChanged, {path});
     return false;
 }
 
@@ -659,7 +660,8 @@ bool ReplaceStoreFile(const std::string& builtPathUtf8, const std::string& store
     if (::stat(storePathUtf8.c_str(), &info) == 0 && old.Open(storePathUtf8, kStoreBusyTimeoutMs)) {
         locked = old.RunScript("BEGIN EXCLUSIVE");
         if (!locked && old.LastFailure() == SqlFailure::kBusy) {
-            *messageUtf8 = FillText(store_text::kRebuiltBusy,
+            *messageUtf8 =
+                store_text::Message(store_text::kRebuiltBusy,
                                     {storePathUtf8, std::to_string(kStoreBusyTimeoutMs / 1000)});
             return false;
         }
@@ -673,7 +675,7 @@ bool ReplaceStoreFile(const std::string& builtPathUtf8, const std::string& store
     }
     if (locked) old.RunScript("ROLLBACK");
     if (!renamed)
-        *messageUtf8 =
-            FillText(store_text::kRebuiltNotMoved, {storePathUtf8, std::strerror(error)});
+        *messageUtf8 = store_text::Message(store_text::kRebuiltNotMoved,
+                                           {storePathUtf8, std::strerror(error)});
     return renamed;
 }

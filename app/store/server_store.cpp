@@ -8,6 +8,7 @@
 #include "common/sha256.h"
 #include "store/pg_connection.h"
 #include "store/shared_store_conf.h"
+#include "store/store_texts.h"
 
 namespace {
 
@@ -210,18 +211,19 @@ void ServerStore::Close() {
     db_->Close();
 }
 
-std::string ServerStore::Failure(const char* doing) const {
-    return "共享数据库 " + where_ + " 出错（" + db_->LastError() + "）：" + doing;
+std::string ServerStore::Failure(const std::string& doing) const {
+    return store_text::Message(store_text::kServerFailure, {where_, db_->LastError(), doing});
 }
 
 bool ServerStore::Open(const SharedStoreConf& conf, std::string* messageUtf8) {
     messageUtf8->clear();
     const std::string user = Keyword(conf, "user"), port = Keyword(conf, "port");
     const std::string host = Keyword(conf, "host"), dbname = Keyword(conf, "dbname");
-    where_ = (user.empty() ? "" : user + "@") + (host.empty() ? "本机" : host) +
+    where_ = (user.empty() ? "" : user + "@") +
+             (host.empty() ? store_text::Message(store_text::kThisMachine) : host) +
              (port.empty() ? "" : ":" + port) + (dbname.empty() ? "" : "/" + dbname);
     if (!db_->Open(conf.keywords, ConnectTimeoutSeconds(conf) * 1000)) {
-        *messageUtf8 = "无法连接共享数据库 " + where_ + "（" + db_->LastError() + "）";
+        *messageUtf8 = store_text::Message(store_text::kCannotConnect, {where_, db_->LastError()});
         return false;
     }
     if (!Migrate(messageUtf8)) {
@@ -245,7 +247,7 @@ bool ServerStore::Migrate(std::string* messageUtf8) {
     };
     int version = 0;
     if (!readVersion(&version)) {
-        *messageUtf8 = Failure("无法读取其版本");
+        *messageUtf8 = Failure(store_text::Message(store_text::kCannotReadVersion));
         return false;
     }
     while (version < kVersion) {
@@ -258,15 +260,15 @@ bool ServerStore::Migrate(std::string* messageUtf8) {
                    db_->Run("UPDATE store_version SET version = $1", {std::int64_t{version + 1}});
         done = done && db_->RunScript("COMMIT") && readVersion(&version);
         if (!done) {
-            *messageUtf8 = Failure("无法升级到本程序的版本");
+            *messageUtf8 = Failure(store_text::Message(store_text::kCannotUpgrade));
             db_->RunScript("ROLLBACK");
             return false;
         }
     }
     if (version > kVersion) {
-        *messageUtf8 = "共享数据库 " + where_ + " 的版本为 " + std::to_string(version) +
-                       "，由更新的程序写成；本程序只能写入版本 " + std::to_string(kVersion) +
-                       " 及以前的数据库，未作任何改动";
+        *messageUtf8 =
+            store_text::Message(store_text::kServerNewerVersion,
+                                {where_, std::to_string(version), std::to_string(kVersion)});
         return false;
     }
     return true;
@@ -342,7 +344,8 @@ bool ServerStore::Enter(const StoredTest& test, std::string* messageUtf8) {
     if (db_->RunScript("BEGIN") && WriteTest(test, digest, &entered) &&
         db_->RunScript(entered ? "COMMIT" : "ROLLBACK"))
         return true;
-    *messageUtf8 = Failure(("试验 " + test.archiveName + " 未录入").c_str());
+    *messageUtf8 =
+        Failure(store_text::Message(store_text::kServerTestNotEntered, {test.archiveName}));
     if (db_->IsOpen()) db_->RunScript("ROLLBACK");
     return false;
 }
@@ -358,7 +361,7 @@ bool ServerStore::EnterSeries(const StoredSeries& series, std::string* messageUt
             {series.name, series.material, series.method, series.operatorName,
              std::int64_t{series.planned}, series.notes, series.created, ContentSha256(series)}))
         return true;
-    *messageUtf8 = Failure(("试验系列 " + series.name + " 未录入").c_str());
+    *messageUtf8 = Failure(store_text::Message(store_text::kServerSeriesNotEntered, {series.name}));
     return false;
 }
 
@@ -386,11 +389,11 @@ bool ServerStore::ReadTest(const std::string& rig, const std::string& archiveNam
                   {rig, archiveName},
                   [&found](const PgRow& row) { found.push_back(TestOfRow(row)); }) ||
         (!found.empty() && !ReadDetails(&found.front()))) {
-        *messageUtf8 = Failure("无法读取");
+        *messageUtf8 = Failure(store_text::Message(store_text::kCannotRead));
         return false;
     }
     if (found.empty()) {
-        *messageUtf8 = "共享数据库中没有 " + rig + " 的 " + archiveName;
+        *messageUtf8 = store_text::Message(store_text::kNoServerTest, {rig, archiveName});
         return false;
     }
     *test = std::move(found.front());
@@ -412,10 +415,10 @@ bool ServerStore::ReadSeries(const std::string& name, StoredSeries* series,
                                  row.Text(5),
                                  row.Text(6)};
                   })) {
-        *messageUtf8 = Failure("无法读取");
+        *messageUtf8 = Failure(store_text::Message(store_text::kCannotRead));
         return false;
     }
-    if (!found) *messageUtf8 = "共享数据库中没有试验系列 " + name;
+    if (!found) *messageUtf8 = store_text::Message(store_text::kNoServerSeries, {name});
     return found;
 }
 
@@ -425,7 +428,7 @@ bool ServerStore::ArchivesOfRig(const std::string& rig, std::vector<std::string>
     if (db_->Run("SELECT archive FROM tests WHERE rig = $1 ORDER BY saved_at, id", {rig},
                  [archives](const PgRow& row) { archives->push_back(row.Text(0)); }))
         return true;
-    *messageUtf8 = Failure("无法读取");
+    *messageUtf8 = Failure(store_text::Message(store_text::kCannotRead));
     archives->clear();
     return false;
 }
@@ -439,7 +442,7 @@ bool ServerStore::ChangesOf(const std::string& rig, const std::string& archiveNa
                      changes->push_back({row.Text(0), row.Text(1)});
                  }))
         return true;
-    *messageUtf8 = Failure("无法读取");
+    *messageUtf8 = Failure(store_text::Message(store_text::kCannotRead));
     changes->clear();
     return false;
 }

@@ -59,7 +59,7 @@ class ServerStore {
     bool Migrate(std::string* messageUtf8);
     bool WriteTest(const StoredTest& test, const std::string& digest, bool* entered);
     bool ReadDetails(StoredTest* test);
-    std::string Failure(const char* doing) const;
+    std::string Failure(const std::string& doing) const;
 
     std::unique_ptr<PgConnection> db_;
     std::string where_;  // "user@host:port/dbname", for the messages

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "store/store_texts.h"
+
 namespace {
 
 // The libpq keywords a rig may set. client_encoding is the program's own; password and
@@ -76,33 +78,30 @@ bool ParseSharedStoreConf(const std::string& text, const std::string& hostName,
     std::string line;
     bool rigGiven = false;
     for (int number = 1; std::getline(lines, line); ++number) {
-        const std::string where = "第 " + std::to_string(number) + " 行：";
+        const std::string where = std::to_string(number);
         line = Trimmed(line);
         if (line.empty() || line.front() == '#') continue;
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            *messageUtf8 = where + "应为“名称=值”";
+            *messageUtf8 = store_text::Message(store_text::kConfNotPair, {where});
             return false;
         }
         const std::string key = Trimmed(line.substr(0, equals));
         const std::string value = Trimmed(line.substr(equals + 1));
         if (key == "password" || key == "sslpassword") {
-            *messageUtf8 = where + "不接受 " + key +
-                           "：口令请放在环境变量 PGPASSWORD 或 pgpass 文件中"
-                           "（默认 ~/.pgpass，PGPASSFILE 或 passfile 可指定其他文件，"
-                           "权限须为 0600）";
+            *messageUtf8 = store_text::Message(store_text::kConfPassword, {where, key});
             return false;
         }
         if (key != "rig" && !Known(key)) {
-            *messageUtf8 = where + "未知的设置 " + key;
+            *messageUtf8 = store_text::Message(store_text::kConfUnknown, {where, key});
             return false;
         }
         if (value.empty()) {
-            *messageUtf8 = where + key + " 没有值";
+            *messageUtf8 = store_text::Message(store_text::kConfNoValue, {where, key});
             return false;
         }
         if ((key == "rig" && rigGiven) || ValueOf(*conf, key.c_str()) != nullptr) {
-            *messageUtf8 = where + key + " 重复";
+            *messageUtf8 = store_text::Message(store_text::kConfRepeated, {where, key});
             return false;
         }
         if (key == "rig") {
@@ -130,14 +129,15 @@ SharedStoreConfStatus LoadSharedStoreConf(const std::string& dataFolderUtf8, Sha
     std::ostringstream text;
     text << file.rdbuf();
     if (!file.is_open() || file.bad()) {
-        *messageUtf8 = "共享数据库配置文件 " + path + " 无法读取（" + std::strerror(errno) + "）";
+        *messageUtf8 =
+            store_text::Message(store_text::kConfUnreadable, {path, std::strerror(errno)});
         return SharedStoreConfStatus::kRefused;
     }
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
     std::string reason;
     if (!ParseSharedStoreConf(text.str(), host, conf, &reason)) {
-        *messageUtf8 = "共享数据库配置文件 " + path + " " + reason + "；试验只录入本机记录库";
+        *messageUtf8 = store_text::Message(store_text::kConfRefused, {path, reason});
         return SharedStoreConfStatus::kRefused;
     }
     return SharedStoreConfStatus::kReady;

@@ -12,6 +12,7 @@
 #include "store/results_store.h"
 #include "store/server_store.h"
 #include "store/sqlite_connection.h"
+#include "store/store_texts.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ bool SharedStoreSender::Pass(ResultsStore& local, bool* localOpen, ServerStore& 
     std::vector<Queued> items;
     if (!queue.Open(localPath_, kStoreBusyTimeoutMs) || !ReadQueue(queue, &items)) {
         Report(server.IsOpen(), State().waiting,
-               "试验记录库 " + localPath_ + " 无法读取（" + queue.LastError() + "）");
+               store_text::Message(store_text::kQueueUnreadable, {localPath_, queue.LastError()}));
         return true;
     }
     if (items.empty()) {
@@ -187,8 +188,8 @@ bool SharedStoreSender::Pass(ResultsStore& local, bool* localOpen, ServerStore& 
     std::vector<Sent> marks;
     auto mark = [&] {
         if (!MarkSent(queue, &marks))
-            error = "试验记录库 " + localPath_ + " 无法写入（" + queue.LastError() +
-                    "）：已发送的试验将再次发送";
+            error =
+                store_text::Message(store_text::kQueueUnwritable, {localPath_, queue.LastError()});
     };
     for (const Queued& item : items) {
         if (Stopping()) break;

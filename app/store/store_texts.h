@@ -1,10 +1,11 @@
-// The results store's messages (UTF-8, Chinese), built from templates so that a window can
-// show them translated; what the store keeps (its history of changes) stays as it is.
+// The results store's messages (UTF-8), written in Chinese and given in the shown language;
+// what the store keeps (its history of changes) stays as it is.
 #pragma once
 
-#include <vector>
+#include <initializer_list>
+#include <string>
 
-#include "common/text_template.h"
+#include "common/ui_text.h"
 
 namespace store_text {
 
@@ -59,35 +60,63 @@ inline constexpr const char* kRebuiltBusy = QT_TRANSLATE_NOOP(
 inline constexpr const char* kRebuiltNotMoved =
     QT_TRANSLATE_NOOP("StoreTexts", "重建的记录库无法改名为 %1（%2）");
 
-}  // namespace store_text
+// The shared database's. %1: where it is (user@host:port/dbname), %2: the server's words,
+// %3: what failed.
+inline constexpr const char* kServerFailure =
+    QT_TRANSLATE_NOOP("StoreTexts", "共享数据库 %1 出错（%2）：%3");
+// %1: the archive's or the series' name.
+inline constexpr const char* kServerTestNotEntered =
+    QT_TRANSLATE_NOOP("StoreTexts", "试验 %1 未录入");
+inline constexpr const char* kServerSeriesNotEntered =
+    QT_TRANSLATE_NOOP("StoreTexts", "试验系列 %1 未录入");
+// The host of a database on this machine's socket.
+inline constexpr const char* kThisMachine = QT_TRANSLATE_NOOP("StoreTexts", "本机");
+// %1: where it is, %2: the server's words.
+inline constexpr const char* kCannotConnect =
+    QT_TRANSLATE_NOOP("StoreTexts", "无法连接共享数据库 %1（%2）");
+// %1: where it is, %2: its version, %3: the newest this program writes.
+inline constexpr const char* kServerNewerVersion =
+    QT_TRANSLATE_NOOP("StoreTexts",
+                      "共享数据库 %1 的版本为 %2，由更新的程序写成；本程序只能写入版本 %3 "
+                      "及以前的数据库，未作任何改动");
+// %1: the rig, %2: the archive's name.
+inline constexpr const char* kNoServerTest =
+    QT_TRANSLATE_NOOP("StoreTexts", "共享数据库中没有 %1 的 %2");
+// %1: the series' name.
+inline constexpr const char* kNoServerSeries =
+    QT_TRANSLATE_NOOP("StoreTexts", "共享数据库中没有试验系列 %1");
+// The connection's own words.
+inline constexpr const char* kNoAnswer = QT_TRANSLATE_NOOP("StoreTexts", "服务器无应答");
+inline constexpr const char* kStopped = QT_TRANSLATE_NOOP("StoreTexts", "已停止");
+inline constexpr const char* kNoMemory = QT_TRANSLATE_NOOP("StoreTexts", "内存不足");
+inline constexpr const char* kConnectionLost =
+    QT_TRANSLATE_NOOP("StoreTexts", "与服务器的连接已断开");
+inline constexpr const char* kNotConnected = QT_TRANSLATE_NOOP("StoreTexts", "未连接");
+// The shared database's file. %1: the line's number, %2: the key.
+inline constexpr const char* kConfNotPair =
+    QT_TRANSLATE_NOOP("StoreTexts", "第 %1 行：应为“名称=值”");
+inline constexpr const char* kConfPassword =
+    QT_TRANSLATE_NOOP("StoreTexts",
+                      "第 %1 行：不接受 %2：口令请放在环境变量 PGPASSWORD 或 pgpass 文件中"
+                      "（默认 ~/.pgpass，PGPASSFILE 或 passfile 可指定其他文件，权限须为 0600）");
+inline constexpr const char* kConfUnknown =
+    QT_TRANSLATE_NOOP("StoreTexts", "第 %1 行：未知的设置 %2");
+inline constexpr const char* kConfNoValue = QT_TRANSLATE_NOOP("StoreTexts", "第 %1 行：%2 没有值");
+inline constexpr const char* kConfRepeated = QT_TRANSLATE_NOOP("StoreTexts", "第 %1 行：%2 重复");
+// %1: the file's path, %2: why.
+inline constexpr const char* kConfUnreadable =
+    QT_TRANSLATE_NOOP("StoreTexts", "共享数据库配置文件 %1 无法读取（%2）");
+inline constexpr const char* kConfRefused =
+    QT_TRANSLATE_NOOP("StoreTexts", "共享数据库配置文件 %1 %2；试验只录入本机记录库");
+// The queue of tests to send. %1: the local store's path, %2: the database's words.
+inline constexpr const char* kQueueUnreadable =
+    QT_TRANSLATE_NOOP("StoreTexts", "试验记录库 %1 无法读取（%2）");
+inline constexpr const char* kQueueUnwritable =
+    QT_TRANSLATE_NOOP("StoreTexts", "试验记录库 %1 无法写入（%2）：已发送的试验将再次发送");
 
-// Every text above, for the windows that look a message's template up again.
-inline const std::vector<const char*>& StoreTextTemplates() {
-    using namespace store_text;
-    static const std::vector<const char*> templates = {kFailure,
-                                                       kBusy,
-                                                       kFull,
-                                                       kDisk,
-                                                       kReadOnly,
-                                                       kDamaged,
-                                                       kError,
-                                                       kCannotOpen,
-                                                       kCannotCreate,
-                                                       kCannotReadVersion,
-                                                       kCannotUpgrade,
-                                                       kTestNotEntered,
-                                                       kSeriesNotEntered,
-                                                       kChangeNotEntered,
-                                                       kCannotRead,
-                                                       kDamagedNotMoved,
-                                                       kDamagedMoved,
-                                                       kNewerVersion,
-                                                       kNotOpen,
-                                                       kReadOnlyNotEntered,
-                                                       kNoTest,
-                                                       kNoSeries,
-                                                       kArchiveChanged,
-                                                       kRebuiltBusy,
-                                                       kRebuiltNotMoved};
-    return templates;
+// `text`, one of the above, in the shown language with %1, %2, ... filled in.
+inline std::string Message(const char* text, std::initializer_list<std::string> args = {}) {
+    return ui::Fill(ui::translate("StoreTexts", text), args);
 }
+
+}  // namespace store_text

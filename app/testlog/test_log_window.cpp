@@ -18,20 +18,13 @@
 #include "common/message_box.h"
 #include "records/saved_test.h"
 #include "records/store_entry.h"
-#include "results/result_translation.h"
 #include "results/results_window.h"
 #include "series/series_window.h"
-#include "store/store_texts.h"
 #include "testlog/test_log_model.h"
 
 namespace {
 
 const char kCaption[] = QT_TRANSLATE_NOOP("CTestLogWnd", "试验记录");
-
-// A message of the store's, in the language chosen.
-QString StoreMessage(const std::string& message) {
-    return TranslatedText("StoreTexts", StoreTextTemplates(), message);
-}
 
 }  // namespace
 
@@ -129,7 +122,7 @@ CTestLogWnd::CTestLogWnd(const std::string& dataFolderUtf8, QWidget* parent)
         const bool opened = m_store.Open(path, &message);
         QMetaObject::invokeMethod(this, [this, opened, message] {
             --m_pending;
-            if (!message.empty()) ShowNotice(this, StoreMessage(message), tr(kCaption));
+            if (!message.empty()) ShowNotice(this, QString::fromStdString(message), tr(kCaption));
             if (opened) Refresh();
         });
     });
@@ -174,7 +167,7 @@ void CTestLogWnd::Refresh() {
 
 void CTestLogWnd::ShowListing(std::vector<TestListing> tests, bool ok, const std::string& message) {
     if (!ok) {
-        m_count->setText(tr("试验记录库无法读取：") + StoreMessage(message));
+        m_count->setText(tr("试验记录库无法读取：") + QString::fromStdString(message));
         emit Listed(-1);
         return;
     }
@@ -210,7 +203,7 @@ void CTestLogWnd::CheckSelected() {
             QString text = QString::fromStdString(chosen.archiveName);
             if (!matches)
                 text += tr("：存档与登记时不符（SHA-256 不同或无法读取）") +
-                        (message.empty() ? QString() : tr("，") + StoreMessage(message));
+                        (message.empty() ? QString() : tr("，") + QString::fromStdString(message));
             m_selected->setText(text);
             m_selected->setStyleSheet(matches ? QString() : QStringLiteral("color: #c00000"));
             emit SelectionChecked();
@@ -224,7 +217,7 @@ void CTestLogWnd::OpenSelectedResults() {
     SavedTest saved;
     std::string error;
     if (!LoadSavedTest(m_dataFolder + test->archiveName, SpecimenDims{}, &saved, &error)) {
-        ShowMessageBox(this, StoreMessage(error), tr(kCaption));
+        ShowMessageBox(this, QString::fromStdString(error), tr(kCaption));
         return;
     }
     if (m_resultsWnd == nullptr) m_resultsWnd = new CResultsWnd(this);
@@ -274,17 +267,18 @@ void CTestLogWnd::Reindex() {
             m_progress->deleteLater();
             m_progress = nullptr;
             m_reindex->setEnabled(true);
-            QString text = report.failure.empty()
-                               ? tr("已登记 %1 个试验、%2 个系列。")
-                                     .arg(report.entered)
-                                     .arg(report.seriesEntered)
-                               : tr("试验记录库没有重建：") + StoreMessage(report.failure);
+            QString text = report.failure.empty() ? tr("已登记 %1 个试验、%2 个系列。")
+                                                        .arg(report.entered)
+                                                        .arg(report.seriesEntered)
+                                                  : tr("试验记录库没有重建：") +
+                                                        QString::fromStdString(report.failure);
             if (!report.refused.empty()) {
                 text += tr("\n未能登记 %1 个文件：").arg(report.refused.size());
                 for (const std::string& line : report.refused)
                     text += QStringLiteral("\n") + QString::fromStdString(line);
             }
-            if (!report.notice.empty()) text += QStringLiteral("\n") + StoreMessage(report.notice);
+            if (!report.notice.empty())
+                text += QStringLiteral("\n") + QString::fromStdString(report.notice);
             ShowNotice(this, text, tr(kCaption));
             Refresh();
             emit Reindexed();

@@ -156,5 +156,9 @@ Reconnecting to the card...</translation>
         <source>请取下引伸计，然后按开始采集继续</source>
         <translation>Take the extensometer off, then press Start to continue</translation>
     </message>
+    <message>
+        <source>试验存档已保存，但引伸计记录没有保存：%1</source>
+        <translation>The test archive was saved, but the extensometer records were not: %1</translation>
+    </message>
 </context>
 </TS>

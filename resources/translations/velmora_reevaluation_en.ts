@@ -172,24 +172,24 @@ With several tests, the statistics of the valid specimens follow at the end.
   --format table|csv|json  the output (default table: name, value, unit in columns, then notes)
   --series NAME            only the tests of series NAME in the folders given
   --area MM2               cross-section S0, mm²
-  --diameter MM            a round specimen's diameter: S0 = pi d² / 4
+  --diameter MM            a round specimen&apos;s diameter: S0 = pi d² / 4
   --width MM --thickness MM
-                           a flat specimen's width and thickness: S0 = width x thickness
+                           a flat specimen&apos;s width and thickness: S0 = width x thickness
   --gauge-length MM        gauge length L0, mm
   --final-area MM2         final cross-section Su, mm²
   --final-gauge-length MM  final gauge length Lu, mm
-  --proof-offset PCT       Rp's plastic extension, % of L0 (default the file's, else 0.2)
-  --fit-range LOW-HIGH     the elastic fit's range, % of the reference force (Fm, then ReH or
+  --proof-offset PCT       Rp&apos;s plastic extension, % of L0 (default the file&apos;s, else 0.2)
+  --fit-range LOW-HIGH     the elastic fit&apos;s range, % of the reference force (Fm, then ReH or
                            Rp), default 10-40
   --break-value N          the break value for older records files without a break record
-  --update-store           update the results store of the archive's folder with the results
+  --update-store           update the results store of the archive&apos;s folder with the results
                            computed again (the changes are recorded; the archive is not
                            changed, and only archives can update it)
-  --lang en|zh             the table's language (default by the locale: en for an English
+  --lang en|zh             the table&apos;s language (default by the locale: en for an English
                            locale, else zh)
   --help                   print this and exit
   --version                print the version and exit
-Values given on the command line come before the files' own, and the output says which.
+Values given on the command line come before the files&apos; own, and the output says which.
 Exit status: 0 all read; 1 some file refused (the rest printed as usual); 2 bad usage.
 </translation>
     </message>

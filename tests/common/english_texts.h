@@ -1,5 +1,6 @@
 // Tests of the windows in English: every translation the program embeds installed for the
-// lifetime of an object, and a check for Chinese text left in a window.
+// lifetime of an object, for Qt's texts and for the libraries' messages, and a check for
+// Chinese text left in a window.
 #pragma once
 
 #include <QCoreApplication>
@@ -11,6 +12,9 @@
 #include <memory>
 #include <vector>
 
+#include "common/library_texts.h"
+#include "common/ui_text.h"
+
 class EnglishTexts {
   public:
     EnglishTexts() {
@@ -21,8 +25,10 @@ class EnglishTexts {
                 QCoreApplication::installTranslator(translator.get()))
                 m_translators.push_back(std::move(translator));
         }
+        ui::SetTranslator(&TranslateWithQt);
     }
     ~EnglishTexts() {
+        ui::SetTranslator(nullptr);
         for (const auto& translator : m_translators)
             QCoreApplication::removeTranslator(translator.get());
     }

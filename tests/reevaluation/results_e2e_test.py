@@ -200,6 +200,14 @@ def main():
     check(refusal.returncode == 2 and refusal.stderr.decode("utf-8").startswith(
         "velmora-results: --fit-range must be LOW-HIGH with 0 < LOW < HIGH <= 100: 40-10\nUsage:"),
         "a refusal in English: " + refusal.stderr.decode("utf-8"))
+    # A file it refuses says why in the same language.
+    junk = os.path.join(scratch, "junk.dat")
+    with open(junk, "wb") as f:
+        f.write(b"not an archive")
+    run = results("--lang", "en", archive, junk)
+    said = run.stderr.decode("utf-8")
+    check(run.returncode == 1 and junk in said and not has_chinese(said.replace(junk, "")),
+          "a refused file in English: " + said)
 
     # The rig's frame and grips give 0.04 mm/N of the crosshead's travel: uncorrected, the
     # modulus of its 10 N/mm wire (S0 0.05 mm², L0 100 mm: 20,000 MPa) comes out far too low;

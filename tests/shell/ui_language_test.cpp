@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -405,6 +406,7 @@ void UiLanguageTest::walkInEnglish_data() {
     QTest::newRow("print preview") << Number(ControlId::kMenuPrintPreview) << true << true;
     QTest::newRow("no card notice and file picker")
         << Number(ControlId::kMenuOpen) << false << true;
+    QTest::newRow("open refused: not an archive") << -Number(ControlId::kMenuOpen) << false << true;
     // The windows whose texts the results' translations give.
     QTest::newRow("results window") << Number(ControlId::kMenuResults) << true << false;
     QTest::newRow("calibration") << Number(ControlId::kMenuCalibration) << true << true;
@@ -434,6 +436,19 @@ void UiLanguageTest::walkInEnglish() {
         found << Seen(ControlId::kMenuSeriesExclude, true,
                       [](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->accept(); });
         QVERIFY(!m_boxes.empty());
+    } else if (command == -Number(ControlId::kMenuOpen)) {
+        // A file the records refuse: the reason is the records' own message.
+        const QString junk = QDir::current().filePath(QStringLiteral("junk.dat"));
+        QFile file(junk);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not an archive") > 0);
+        file.close();
+        found << Seen(ControlId::kMenuOpen, true, [&junk](QWidget* dialog) {
+            auto* picker = qobject_cast<QFileDialog*>(dialog);
+            picker->selectFile(junk);
+            static_cast<QDialog*>(picker)->accept();
+        });
+        QVERIFY(std::any_of(m_boxes.begin(), m_boxes.end(),
+                            [&junk](const auto& box) { return box.first.contains(junk); }));
     } else if (command < 0) {
         // A series begun in its dialog, then its window.
         Seen(ControlId::kMenuSeriesNew, true, [](QWidget* dialog) {

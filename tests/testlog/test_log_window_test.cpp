@@ -20,12 +20,12 @@
 #include "common/message_box.h"
 #include "records/archive.h"
 #include "records/archive_ini.h"
-#include "results/result_translation.h"
 #include "results/results_window.h"
 #include "run/run_state.h"
 #include "series/series_window.h"
 #include "settings/settings_record.h"
-#include "store/store_texts.h"
+#include "store/results_store.h"
+#include "store/shared_store_conf.h"
 #include "testlog/test_log_model.h"
 
 // Takes the URLs the desktop would open.
@@ -151,21 +151,24 @@ class TestLogWindowTest : public QObject {
         QCOMPARE(QFileInfo(m_dir.filePath(aside[0])).size(), qint64(8192));
     }
 
-    // The store's messages, built from its templates, read in English with their paths.
+    // The store's messages come in the language chosen, their paths and names as they are:
+    // a store that cannot be made, and a shared database's file with a line it refuses.
     void storeMessagesInEnglish() {
         EnglishTexts english;
-        const std::string path = m_folder + "试验记录.sqlite";
-        const std::string busy =
-            FillText(store_text::kFailure,
-                     {path, FillText(store_text::kBusy, {"3"}), store_text::kTestNotEntered});
-        QCOMPARE(TranslatedText("StoreTexts", StoreTextTemplates(), busy),
-                 QStringLiteral("The test log %1 is held by another program, still after waiting "
-                                "3 s: the test was not entered")
-                     .arg(QString::fromStdString(path)));
-        for (const char* source : StoreTextTemplates()) {
-            const QString text = QCoreApplication::translate("StoreTexts", source);
-            QVERIFY2(!HasChineseBesides(text), source);
-        }
+        const std::string path = m_folder + "无此文件夹/试验记录.sqlite";
+        ResultsStore store;
+        std::string message;
+        QVERIFY(!store.Open(path, &message));
+        const QString shown = QString::fromStdString(message);
+        QVERIFY2(shown.startsWith(QStringLiteral("The test log ") + QString::fromStdString(path)),
+                 qPrintable(shown));
+        QVERIFY2(!HasChineseBesides(shown, {QString::fromStdString(path)}), qPrintable(shown));
+        SharedStoreConf conf;
+        QVERIFY(!ParseSharedStoreConf("host=db\npassword=x\n", "rig", &conf, &message));
+        QVERIFY2(message.rfind("Line 2: ", 0) == 0 &&
+                     message.find("PGPASSWORD") != std::string::npos &&
+                     !HasChineseBesides(QString::fromStdString(message)),
+                 message.c_str());
     }
 
     // In English only the tests' own data (names, operators, series, reasons) stays Chinese.
