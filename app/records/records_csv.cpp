@@ -10,6 +10,7 @@
 #include "common/gbk_text.h"
 #include "common/number_text.h"
 #include "common/ui_text.h"
+#include "results/result_texts.h"
 #include "results/results_engine.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -185,7 +186,7 @@ std::string ResultsCsvBlock(const ResultSet& set) {
     const TestCurve& curve = set.curve;
     const bool extensometer = !curve.extensometer.empty();
     if (extensometer) line(kGaugeName, curve.extensometerGauge, "mm");
-    for (const ResultRow& row : set.rows) line(row.name, row.value, row.unit);
+    for (const ResultRow& row : set.rows) line(FileResultName(row.name), row.value, row.unit);
     const int breakRecord = set.curve.breakRecord;
     text += std::string(kResultField) + ',' + kBreakRecordName + ',' +
             (breakRecord > 0 ? std::to_string(breakRecord) : std::string()) + ',' + kLineEnd;

@@ -10,6 +10,7 @@
 #include "common/ui_text.h"
 #include "records/biff8_writer.h"
 #include "records/compound_file.h"
+#include "results/result_texts.h"
 #include "results/results_engine.h"
 #include "run/run_state.h"
 #include "settings/settings_record.h"
@@ -118,7 +119,7 @@ Worksheet ResultsSheet(const ResultSet& set) {
     sheet.Put(6, 3, u"mm");
     int row = 7;
     for (const ResultRow& result : set.rows) {
-        sheet.PutUtf8(row, 1, result.name);
+        sheet.PutUtf8(row, 1, FileResultName(result.name));
         sheet.PutNumber(row, 2, result.value);
         sheet.PutUtf8(row, 3, result.unit);
         ++row;

@@ -58,7 +58,8 @@ const char* const kStatisticsHeader[] = {QT_TRANSLATE_NOOP("ReevaluationTexts", 
 
 std::vector<std::string> StatisticsRow(const ResultStatistics& entry) {
     const SampleStatistics& s = entry.statistics;
-    return {entry.name,
+    const std::string name = FileResultName(entry.name);
+    return {name,
             entry.unit,
             std::to_string(s.n),
             Number(s.mean),
@@ -102,7 +103,8 @@ std::vector<ResultRow> PrintedRows(const ResultSet& set) {
     if (set.specimen.compliance)
         rows.push_back({QT_TRANSLATE_NOOP("ReevaluationTexts", "加载链柔度 C"),
                         set.specimen.compliance, "mm/N"});
-    rows.insert(rows.end(), set.rows.begin(), set.rows.end());
+    for (const ResultRow& row : set.rows)
+        rows.push_back({FileResultName(row.name), row.value, row.unit, row.reportStep});
     const int breakRecord = set.curve.breakRecord;
     rows.push_back({QT_TRANSLATE_NOOP("ReevaluationTexts", "断裂判定记录"),
                     breakRecord > 0 ? std::optional<double>(breakRecord) : std::nullopt, ""});
@@ -132,11 +134,11 @@ std::string TableText(const Evaluation& evaluation, const TableLanguage& languag
     const auto label = [&language](const char* source) {
         return language.label != nullptr ? language.label(source) : std::string(source);
     };
-    // A row's name is this file's (S0, L0, ...) or the engine's.
+    // A row's name is this file's (S0, L0, ...) or, as the files write it, the engine's.
     const auto result = [&language, &label](const std::string& source) {
         if (language.result == nullptr) return source;
         const std::string own = label(source.c_str());
-        return own != source ? own : language.result(source);
+        return own != source ? own : language.result(EngineResultName(source));
     };
     std::string text;
     for (const EvaluatedTest& test : evaluation.tests) {
@@ -317,7 +319,7 @@ std::string JsonText(const Evaluation& evaluation) {
         const ResultStatistics& entry = evaluation.statistics[i];
         const SampleStatistics& s = entry.statistics;
         text += (i ? ",\n      " : "\n      ") + std::string("{\"name\": ") +
-                JsonString(entry.name) + ", \"unit\": " + JsonString(entry.unit) +
+                JsonString(FileResultName(entry.name)) + ", \"unit\": " + JsonString(entry.unit) +
                 ", \"n\": " + std::to_string(s.n) + ", \"mean\": " + JsonNumber(s.mean) +
                 ", \"deviation\": " + JsonNumber(s.deviation) +
                 ", \"variation\": " + JsonNumber(s.variation) +

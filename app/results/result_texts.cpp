@@ -1,5 +1,19 @@
 #include "results/result_texts.h"
 
+namespace {
+
+constexpr char kMaxForceInFiles[] = "最大力 Fm";
+
+}  // namespace
+
+std::string FileResultName(const std::string& engineName) {
+    return engineName == result_text::kMaxForce ? kMaxForceInFiles : engineName;
+}
+
+std::string EngineResultName(const std::string& fileName) {
+    return fileName == kMaxForceInFiles ? result_text::kMaxForce : fileName;
+}
+
 const std::vector<const char*>& ResultTextTemplates() {
     using namespace result_text;
     static const std::vector<const char*> templates = {kMaxForce,

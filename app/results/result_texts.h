@@ -4,6 +4,7 @@
 // and names, so that a view can find the template again and translate it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "common/text_template.h"
@@ -173,3 +174,11 @@ inline constexpr const char* kCarriedOverNote = QT_TRANSLATE_NOOP("ResultTexts",
 
 // Every text above, for the views that look a row's or a note's template up again.
 const std::vector<const char*>& ResultTextTemplates();
+
+// A row's name as the program's own files write it: with the symbol beside the Chinese name
+// where the engine's name has none, so that a reader of either language finds it ("最大力" ->
+// "最大力 Fm"); every other name as the engine gives it. The views and the store keep the
+// engine's name.
+std::string FileResultName(const std::string& engineName);
+// The engine's name of a row as those files write it, now or before the symbol was added.
+std::string EngineResultName(const std::string& fileName);

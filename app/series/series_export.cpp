@@ -6,6 +6,7 @@
 #include "records/compound_file.h"
 #include "records/records_csv.h"
 #include "records/workbook.h"
+#include "results/result_texts.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ std::vector<std::pair<std::string, std::string>> InfoLines(const SeriesInfo& inf
 }
 
 std::string ColumnTitle(const SeriesColumn& column) {
-    return column.unit.empty() ? column.name : column.name + "(" + column.unit + ")";
+    const std::string name = FileResultName(column.name);
+    return column.unit.empty() ? name : name + "(" + column.unit + ")";
 }
 
 }  // namespace

@@ -136,6 +136,9 @@ TEST_F(CsvTest, FileBeginsWithTheResultBlock) {
         << block;
     EXPECT_NE(block.find("\r\n结果,抗拉强度 Rm,0.03,MPa\r\n"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n结果,断后伸长率 A,,%\r\n"), std::string::npos) << block;
+    // 最大力 carries its symbol, as the other results do.
+    EXPECT_NE(block.find("\r\n结果,最大力 Fm,0.375,N\r\n"), std::string::npos) << block;
+    EXPECT_EQ(block.find("结果,最大力,"), std::string::npos) << block;
     EXPECT_NE(block.find("\r\n说明,引伸计: 无，以横梁位移计算,,\r\n"), std::string::npos);
     // Where the fracture was found, as the results window says it.
     const std::string breakNote =
@@ -234,6 +237,40 @@ TEST_F(CsvTest, TheFileReadsBackToItsResults) {
     WriteWhole(path, edited);
     ASSERT_TRUE(ReadRecordTimesCsv(run, path));
     EXPECT_EQ(run.g_dRecordTime[300], 9.36);
+}
+
+// Files written before 最大力 had its symbol read as the files written now: the records, their
+// times and the specimen alike, and the block is replaced in front of the same records.
+TEST_F(CsvTest, AFileWithTheBareMaxForceReadsAsANewOne) {
+    run.g_nBreakRecord = 3;
+    specimen = {12.5, 50.0, 7.5, 61.0};
+    const std::string base = DataFolderPath() + "t";
+    std::string error;
+    ASSERT_TRUE(WriteArchive(settings, run, base + ".dat", &error)) << error;
+    ASSERT_TRUE(WriteRecordsCsv(settings, run, specimen, base + ".csv", &error)) << error;
+    const std::string now = ReadWhole(base + ".csv");
+    std::string before = now;
+    const std::size_t at = before.find("结果,最大力 Fm,");
+    ASSERT_NE(at, std::string::npos) << now;
+    before.replace(at, sizeof "结果,最大力 Fm," - 1, "结果,最大力,");
+
+    RecordsCsvContent fromNow, fromBefore;
+    ASSERT_TRUE(ParseRecordsCsv(now, &fromNow, &error)) << error;
+    ASSERT_TRUE(ParseRecordsCsv(before, &fromBefore, &error)) << error;
+    EXPECT_EQ(fromBefore.set.curve.time, fromNow.set.curve.time);
+    EXPECT_EQ(fromBefore.set.curve.force, fromNow.set.curve.force);
+    EXPECT_EQ(fromBefore.set.curve.breakRecord, 3);
+    EXPECT_EQ(fromBefore.set.specimen.finalGaugeLength, 61.0);
+    EvaluateResultSet(fromBefore.set);
+    EXPECT_EQ(ResultsCsvBlock(fromBefore.set),
+              ResultsCsvBlock(ResultsOfCurrentTest(settings, run, specimen)));
+
+    WriteWhole(base + ".csv", before);
+    run.g_dRecordTime[2] = 7;
+    ASSERT_TRUE(ReadRecordTimesCsv(run, base + ".csv"));
+    EXPECT_DOUBLE_EQ(run.g_dRecordTime[2], 0.062);
+    EXPECT_EQ(WithResultsBlock(before, "结果,x,1,mm\r\n"),
+              WithResultsBlock(now, "结果,x,1,mm\r\n"));
 }
 
 TEST_F(CsvTest, WhatIsNotTheProgramsCsvIsRefused) {

@@ -77,6 +77,24 @@ TEST_F(ResultFilesTest, NewSuReachesTheIniTheCsvBlockAndTheResultsSheetOnly) {
     EXPECT_EQ(results.rows[4], (std::vector<std::string>{"断后最小横截面积 Su", "12.0", "mm²"}));
 }
 
+// A CSV written before 最大力 had its symbol gets it with the new block; its records stay.
+TEST_F(ResultFilesTest, AnOlderCsvIsRewrittenWithTheSymbol) {
+    std::string older = csv;
+    const std::size_t at = older.find("结果,最大力 Fm,");
+    ASSERT_NE(at, std::string::npos) << csv;
+    older.replace(at, sizeof "结果,最大力 Fm," - 1, "结果,最大力,");
+    WriteWhole(base + ".csv", older);
+    specimen.finalArea = 12.0;
+    std::string error;
+    ASSERT_TRUE(
+        RewriteResultFiles(ResultsOfCurrentTest(settings, run, specimen), base + ".dat", &error))
+        << error;
+    const std::string rewritten = ReadWhole(base + ".csv");
+    EXPECT_EQ(rewritten.find("结果,最大力,"), std::string::npos) << rewritten;
+    EXPECT_NE(rewritten.find("\r\n结果,最大力 Fm,"), std::string::npos) << rewritten;
+    EXPECT_EQ(rewritten.substr(rewritten.find("次数,")), csv.substr(csv.find("次数,")));
+}
+
 TEST_F(ResultFilesTest, ACsvNotOfTheProgramOrAMissingArchiveChangesNothing) {
     WriteWhole(base + ".csv", "a,b\r\n1,2\r\n");
     const std::string workbook = ReadWhole(base + ".xls");

@@ -126,7 +126,8 @@ TEST_F(WorkbookTest, ResultsSheetCarriesTheResultsAsNumbers) {
     for (std::size_t i = 0; i < set.rows.size(); ++i) {
         const std::vector<std::string>& row = sheet.rows[6 + i];
         ASSERT_EQ(row.size(), 3u);
-        EXPECT_EQ(row[0], set.rows[i].name);
+        // 最大力 alone of the engine's names has no symbol; the file gives it one.
+        EXPECT_EQ(row[0], i == 0 ? std::string("最大力 Fm") : set.rows[i].name);
         EXPECT_EQ(row[2], set.rows[i].unit);
         if (set.rows[i].value) {
             EXPECT_EQ(std::strtod(row[1].c_str(), nullptr), *set.rows[i].value) << row[0];

@@ -29,6 +29,13 @@ std::string Parsed(std::vector<std::string> args, ReevaluationOptions* options) 
     return ParseReevaluationOptions(args, options);
 }
 
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 TEST(ReevaluationOptions, TakesFormatsSeriesAndMethodSettings) {
     ReevaluationOptions o;
     ASSERT_EQ(
@@ -398,6 +405,18 @@ TEST_F(ReevaluationTest, TheOutputFormats) {
     EXPECT_NE(table.find("命令行给定：标距 L0 = 40 mm\n"), std::string::npos);
     EXPECT_NE(table.find("试样：A \"x\"-02\n已排除：S0 量错, 重测\n"), std::string::npos);
     EXPECT_NE(table.find("统计：1 个有效试样\n"), std::string::npos) << table;
+    // Names as the files write them: 最大力 with its symbol, in each test's rows and the
+    // statistics.
+    EXPECT_EQ(Occurrences(table, "\n  最大力 Fm  "), 3) << table;
+    EXPECT_EQ(Occurrences(table, "最大力  "), 0) << table;
+    // In another language the engine's name is translated, not the files' one.
+    const TableLanguage other = {+[](const char* text) { return std::string(text); },
+                                 +[](const std::string& text) {
+                                     return text == "最大力" ? std::string("Max force") : text;
+                                 }};
+    const std::string translated = TableText(evaluation, other);
+    EXPECT_EQ(Occurrences(translated, "\n  Max force  "), 3) << translated;
+    EXPECT_EQ(Occurrences(translated, "最大力 Fm"), 0) << translated;
 
     // CSV: fields with separators quoted, the statistics after a blank line.
     const std::string csv = CsvText(evaluation);
@@ -406,6 +425,9 @@ TEST_F(ReevaluationTest, TheOutputFormats) {
               std::string::npos);
     EXPECT_NE(csv.find("\r\n\r\n统计,项目,单位,n,"), std::string::npos);
     EXPECT_NE(csv.find("\r\n统计,抗拉强度 Rm,MPa,1,4,,,4,4,,\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(Occurrences(csv, ",最大力 Fm,40,N\r\n"), 2) << csv;
+    EXPECT_NE(csv.find("\r\n统计,最大力 Fm,N,1,40,"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find(",最大力,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("排除," + data + "a2.dat,\"A \"\"x\"\"-02\",\"S0 量错, 重测\"\r\n"),
               std::string::npos);
 
@@ -419,6 +441,11 @@ TEST_F(ReevaluationTest, TheOutputFormats) {
     EXPECT_NE(json.find("\"excluded\": \"S0 量错, 重测\""), std::string::npos);
     EXPECT_NE(json.find("{\"name\": \"断后最小横截面积 Su\", \"value\": null, \"unit\": \"mm²\"}"),
               std::string::npos);
+    EXPECT_EQ(Occurrences(json, "{\"name\": \"最大力 Fm\", \"value\": 40, \"unit\": \"N\"}"), 2)
+        << json;
+    EXPECT_NE(json.find("{\"name\": \"最大力 Fm\", \"unit\": \"N\", \"n\": 1,"), std::string::npos)
+        << json;
+    EXPECT_EQ(json.find("\"最大力\""), std::string::npos) << json;
     const std::string stiffness = "{\"name\": \"刚度\", \"value\": ";
     const std::size_t s = json.find(stiffness) + stiffness.size();
     double read = 0;

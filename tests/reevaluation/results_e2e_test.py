@@ -146,6 +146,7 @@ def main():
     values, notes = block_of(base + ".csv")
     check(any(name == "断裂判定记录" and value != "" for name, value, _ in values),
           "the block names the break record")
+    check(any(name == "最大力 Fm" for name, _, _ in values), "the block gives 最大力 its symbol")
     alone = os.path.join(scratch, "alone")
     os.mkdir(alone)
     lone_csv = os.path.join(alone, os.path.basename(base) + ".csv")
@@ -280,7 +281,7 @@ def main():
               close(entry["confidence95"][1], mean + half), what + ": deviation, interval")
         if mean != 0:
             check(close(entry["variation"], 100 * sd / abs(mean)), what + ": CV")
-    check(any(e["name"] == "最大力" and e["n"] == 3 for e in statistics["results"]),
+    check(any(e["name"] == "最大力 Fm" and e["n"] == 3 for e in statistics["results"]),
           "three valid specimens counted")
     table = results("--series", "E2E 钢丝", os.path.dirname(archive)).stdout.decode("utf-8")
     check("统计：3 个有效试样" in table and "已排除：E2E 钢丝-02" in table,

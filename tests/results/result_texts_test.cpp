@@ -200,6 +200,7 @@ class ResultTextsTest : public QObject {
         QVERIFY(englishWorkbook == chineseWorkbook);
         // Each result keeps its Chinese label and its symbol.
         QVERIFY(englishCsv.find("结果,抗拉强度 Rm,") != std::string::npos);
+        QVERIFY(englishCsv.find("结果,最大力 Fm,") != std::string::npos);
         QVERIFY(englishCsv.find("说明,断裂于第 ") != std::string::npos);
     }
 

@@ -126,7 +126,7 @@ TEST_F(SeriesFolderTest, SeriesFilesHoldTheTableAtFullPrecision) {
     ASSERT_EQ(csv.compare(0, 3, "\xEF\xBB\xBF"), 0);
     EXPECT_NE(csv.find("系列,钢丝 B\r\n材料,\"Q235, 冷拉\"\r\n"), std::string::npos);
     EXPECT_EQ(csv.find('\n'), csv.find("\r\n") + 1);
-    const std::size_t header = csv.find("\r\n试样,排除原因,最大力(N),");
+    const std::size_t header = csv.find("\r\n试样,排除原因,最大力 Fm(N),");
     ASSERT_NE(header, std::string::npos);
     const int rm = ColumnOf(table, "抗拉强度 Rm");
     std::istringstream lines(csv.substr(header + 2));
@@ -174,6 +174,7 @@ TEST_F(SeriesFolderTest, SeriesFilesHoldTheTableAtFullPrecision) {
     EXPECT_EQ(sheet.rows[0][0], "系列");
     EXPECT_EQ(sheet.rows[0][1], "钢丝 B");
     EXPECT_EQ(sheet.rows[8][0], "试样");
+    EXPECT_EQ(sheet.rows[8][2 + ColumnOf(table, "最大力")], "最大力 Fm(N)");
     EXPECT_EQ(sheet.rows[8][2 + rm], "抗拉强度 Rm(MPa)");
     EXPECT_EQ(sheet.rows[9][0], "钢丝 B-01");
     EXPECT_EQ(sheet.rows[9][2 + rm], "380.0");
