@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -483,6 +484,11 @@ void UiLanguageTest::textsFit_data() {
 
 void UiLanguageTest::textsFit() {
     QFETCH(bool, english);
+    // The faces the windows are measured in, which the package depends on.
+    const QStringList families = QFontDatabase::families();
+    for (const char* face : {"Noto Sans CJK SC", "Noto Serif CJK SC"})
+        QVERIFY2(families.contains(QLatin1String(face)),
+                 qPrintable(QStringLiteral("%1 is not installed (fonts-noto-cjk)").arg(face)));
     UseLanguage(english ? UiLanguage::English : UiLanguage::Chinese);
     Open();
     QStringList faults = FitFaults(m_dlg.get());
