@@ -1,6 +1,7 @@
 // Whether every text of a window fits the rectangle it is drawn in, measured with each
 // widget's own font and its style's margins, and whether a label's text runs into a
-// neighbouring control or a group's frame. Returns one line per fault.
+// neighbouring control or a group's frame; and whether a list header's sections are wide
+// enough for their captions. Returns one line per fault.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
+#include <QStyleOptionHeader>
 
 namespace text_fit {
 
@@ -136,6 +139,52 @@ inline void CheckButton(const QAbstractButton* button, QStringList* faults) {
                        .arg(size.height())
                        .arg(Show(room), Show(button->rect()));
     }
+}
+
+// Each section of a list's header shows its whole caption: the style elides one cut short.
+inline void CheckHeader(const QHeaderView* header, QStringList* faults) {
+    const QAbstractItemModel* model = header->model();
+    if (model == nullptr) return;
+    const Qt::Orientation orientation = header->orientation();
+    for (int section = 0; section < header->count(); ++section) {
+        const QString text = model->headerData(section, orientation).toString();
+        if (header->isSectionHidden(section) || text.isEmpty()) continue;
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.orientation = orientation;
+        if (orientation == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
+        option.section = section;
+        option.text = text;
+        option.rect = orientation == Qt::Horizontal
+                          ? QRect(0, 0, header->sectionSize(section), header->height())
+                          : QRect(0, 0, header->width(), header->sectionSize(section));
+        if (header->isSortIndicatorShown() && header->sortIndicatorSection() == section) {
+            option.sortIndicator = header->sortIndicatorOrder() == Qt::AscendingOrder
+                                       ? QStyleOptionHeader::SortDown
+                                       : QStyleOptionHeader::SortUp;
+        }
+        const QVariant font = model->headerData(section, orientation, Qt::FontRole);
+        const QFontMetrics metrics(font.isValid() ? font.value<QFont>() : header->font());
+        const QSize size = metrics.boundingRect(QRect(), 0, text).size();
+        const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+        if (size.width() > room.width() || size.height() > room.height()) {
+            *faults << QStringLiteral("%1 section %2: text %3x%4 does not fit %5")
+                           .arg(Name(header, text))
+                           .arg(section)
+                           .arg(size.width())
+                           .arg(size.height())
+                           .arg(Show(room));
+        }
+    }
+}
+
+// Every shown list header's sections.
+inline QStringList HeaderFaults(const QWidget* window) {
+    QStringList faults;
+    for (const QHeaderView* header : window->findChildren<QHeaderView*>()) {
+        if (Shown(header, window)) CheckHeader(header, &faults);
+    }
+    return faults;
 }
 
 // Every shown label, group title and button of the window.

@@ -1,16 +1,18 @@
 // The windows' language: how it is chosen and saved, that in English no window reachable from
 // the main window shows a Chinese text of its own, and that in both languages every text
-// fits its control at the windows' fixed sizes.
+// of every window fits its control and every list header's section its caption.
 #include "common/ui_language.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,6 +40,7 @@
 #include "in_process_driver.h"
 #include "settings/data_folder.h"
 #include "settings/settings_checks.h"
+#include "shell/extensometer_readout.h"
 #include "shell/language_dialog.h"
 #include "shell/main_dialog.h"
 
@@ -154,6 +157,21 @@ QStringList CaptionFaults(const QWidget* window) {
     return faults;
 }
 
+// Every text of the window that does not fit its control, each named with the window.
+QStringList FitFaults(QWidget* window) {
+    // Measured as the window is next drawn: after the layouts a new text asked for.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QStringList faults = text_fit::Faults(window) << text_fit::HeaderFaults(window);
+    for (QString& fault : faults) fault.prepend(window->windowTitle() + QStringLiteral(": "));
+    return faults;
+}
+
+// The new-series dialog's answer: a series named S1 begun.
+void BeginSeries(QWidget* dialog) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("name"))->setText(QStringLiteral("S1"));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
 // The windows' language for the next window made, as a start with that choice gives it.
 void UseLanguage(UiLanguage language) {
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
@@ -184,13 +202,18 @@ class UiLanguageTest : public QObject {
     void textsFit();
 
   private:
+    using Check = std::function<QStringList(QWidget*)>;
+    using Answer = std::function<void(QWidget*)>;
+
     void Open(bool withCard = true);
     QAction* Action(ControlId id) const;
-    // Runs the command; returns what a person then sees in Chinese: in the modal window it
-    // opens when `modal` (answered by `answer`, else closed), in new windows and in message
+    // Runs the command and returns what `check` finds in the modal window it opens when
+    // `modal` (answered by `answer`, else closed) and in each window it brings on screen.
+    QStringList Reached(ControlId command, bool modal, const Check& check,
+                        const Answer& answer = {});
+    // What a person then sees in Chinese: in the windows the command brings and in message
     // boxes.
-    QStringList Seen(ControlId command, bool modal,
-                     const std::function<void(QWidget*)>& answer = {});
+    QStringList Seen(ControlId command, bool modal, const Answer& answer = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousDir;
@@ -243,22 +266,25 @@ QAction* UiLanguageTest::Action(ControlId id) const {
     return m_dlg->findChild<QAction*>(QString::number(Number(id)));
 }
 
-QStringList UiLanguageTest::Seen(ControlId command, bool modal,
-                                 const std::function<void(QWidget*)>& answer) {
+QStringList UiLanguageTest::Reached(ControlId command, bool modal, const Check& check,
+                                    const Answer& answer) {
     QStringList found;
     QAction* action = Action(command);
     if (action == nullptr || !action->isEnabled()) {
         found << QStringLiteral("command %1 is not there or not enabled").arg(Number(command));
         return found;
     }
-    const QWidgetList before = QApplication::topLevelWidgets();
+    // A window made hidden beforehand, such as the extensometer's readout, counts once shown.
+    QWidgetList before;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) before << window;
     m_boxes.clear();
     bool modalSeen = false;
     if (modal) {
         AnswerModal([this](QWidget* shown) { return shown != m_dlg.get() && shown->isVisible(); },
                     [&](QWidget* shown) {
                         modalSeen = true;
-                        found << ChineseTexts(shown);
+                        found << check(shown);
                         if (answer) {
                             answer(shown);
                         } else {
@@ -271,8 +297,13 @@ QStringList UiLanguageTest::Seen(ControlId command, bool modal,
         found << QStringLiteral("command %1 opened no modal window").arg(Number(command));
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isVisible() && !before.contains(window) && window != m_dlg.get())
-            found << ChineseTexts(window);
+            found << check(window);
     }
+    return found;
+}
+
+QStringList UiLanguageTest::Seen(ControlId command, bool modal, const Answer& answer) {
+    QStringList found = Reached(command, modal, ChineseTexts, answer);
     for (const auto& [text, caption] : m_boxes) {
         if (HasChinese(text) || HasChinese(caption))
             found << QStringLiteral("message box \"%1\": \"%2\"").arg(caption, text);
@@ -413,6 +444,7 @@ void UiLanguageTest::walkInEnglish_data() {
     QTest::newRow("new series dialog") << Number(ControlId::kMenuSeriesNew) << true << true;
     QTest::newRow("series window") << -Number(ControlId::kMenuSeriesResults) << true << false;
     QTest::newRow("test log") << Number(ControlId::kMenuTestLog) << true << false;
+    QTest::newRow("extensometer") << Number(ControlId::kMenuExtensometer) << true << true;
 }
 
 void UiLanguageTest::walkInEnglish() {
@@ -451,10 +483,7 @@ void UiLanguageTest::walkInEnglish() {
                             [&junk](const auto& box) { return box.first.contains(junk); }));
     } else if (command < 0) {
         // A series begun in its dialog, then its window.
-        Seen(ControlId::kMenuSeriesNew, true, [](QWidget* dialog) {
-            dialog->findChild<QLineEdit*>(QStringLiteral("name"))->setText(QStringLiteral("S1"));
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-        });
+        Seen(ControlId::kMenuSeriesNew, true, BeginSeries);
         found << Seen(static_cast<ControlId>(-command), modal);
     } else {
         found << Seen(static_cast<ControlId>(command), modal);
@@ -470,25 +499,67 @@ void UiLanguageTest::textsFit_data() {
 
 void UiLanguageTest::textsFit() {
     QFETCH(bool, english);
+    // The faces the windows are measured in, which the package depends on.
+    const QStringList families = QFontDatabase::families();
+    for (const char* face : {"Noto Sans CJK SC", "Noto Serif CJK SC"})
+        QVERIFY2(families.contains(QLatin1String(face)),
+                 qPrintable(QStringLiteral("%1 is not installed (fonts-noto-cjk)").arg(face)));
     UseLanguage(english ? UiLanguage::English : UiLanguage::Chinese);
     Open();
-    QStringList faults = text_fit::Faults(m_dlg.get());
+    QStringList faults = FitFaults(m_dlg.get());
     faults << MenuBarFaults(m_dlg.get()) << CaptionFaults(m_dlg.get());
     // The travel-limit button's other caption, which its toggle shows.
     m_dlg->findChild<QPushButton*>(QString::number(Number(ControlId::kTravelLimit)))->click();
-    faults << text_fit::Faults(m_dlg.get());
-    for (ControlId dialog :
-         {ControlId::kMenuSettings, ControlId::kMenuSpecimen, ControlId::kMenuLanguage}) {
-        bool seen = false;
-        AnswerModal([this](QWidget* modal) { return modal != m_dlg.get(); },
-                    [&](QWidget* modal) {
-                        seen = true;
-                        faults << text_fit::Faults(modal);
-                        modal->close();
-                    });
-        Action(dialog)->trigger();
-        QVERIFY2(seen, qPrintable(QString::number(Number(dialog))));
-    }
+    faults << FitFaults(m_dlg.get());
+    for (ControlId dialog : {ControlId::kMenuSettings, ControlId::kMenuSpecimen,
+                             ControlId::kMenuLanguage, ControlId::kMenuCalibration})
+        faults << Reached(dialog, true, FitFaults);
+    faults << Reached(ControlId::kMenuSeriesNew, true, FitFaults, BeginSeries);
+    // A test of the series saved, so that the series' and the results' lists have their
+    // columns of values and the series its curve's entry.
+    m_card.SetVoltage(0, 1.5);
+    m_card.SetVoltage(1, -0.5);
+    m_dlg->OnStart();
+    for (int i = 0; i < 3; ++i) m_dlg->SampleTick();
+    m_dlg->OnStop();
+    m_dlg->OnSave();
+    QVERIFY(!m_dlg->Run().HasUnsavedTest() && m_dlg->Run().g_nRecordCount == 3);
+    faults << Reached(ControlId::kMenuSeriesResults, false, FitFaults);
+    faults << Reached(ControlId::kMenuResults, false, FitFaults);
+    faults << Reached(ControlId::kMenuTestLog, false, [](QWidget* window) {
+        // The count beside the buttons comes with the store's first answer.
+        const auto* count = window->findChild<QLabel*>(QStringLiteral("count"));
+        if (count == nullptr ||
+            !QTest::qWaitFor([count] { return !count->text().isEmpty(); }, 10000))
+            return QStringList{QStringLiteral("the test log listed nothing")};
+        return FitFaults(window);
+    });
+    // Turned on, the extensometer brings its readout, which the walk checks as it comes.
+    bool readoutSeen = false;
+    faults << Reached(
+        ControlId::kMenuExtensometer, true,
+        [&](QWidget* window) {
+            readoutSeen |= window == m_dlg->ExtensometerReadout();
+            return FitFaults(window);
+        },
+        [](QWidget* dialog) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("enabled"))->setChecked(true);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+    QVERIFY(readoutSeen);
+    // Its other texts: a reading with its strain, and the line after it is taken off.
+    CExtensometerReadout* readout = m_dlg->ExtensometerReadout();
+    ExtensometerReadoutFacts facts;
+    facts.shown = facts.read = true;
+    facts.reading = "-12.3456";
+    facts.unit = "mm";
+    facts.strain = "-49.382";
+    readout->ShowFacts(facts);
+    faults << FitFaults(readout);
+    facts.read = false;
+    facts.removed = true;
+    readout->ShowFacts(facts);
+    faults << FitFaults(readout);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
