@@ -27,6 +27,7 @@ CCalibrationDlg::CCalibrationDlg(ResultSet set, SpecimenDims& specimen, QWidget*
         new QLabel(tr("1. 装上远比机架与夹具刚硬的标定试样（如短而粗的钢块）。\n"
                       "2. 像试验一样拉伸，到强制停机限以下停止。\n"
                       "3. 此处按横梁位移对力拟合，得出加载链柔度；保存后用于以后的试验。"));
+    steps->setWordWrap(true);  // the English steps are long lines
     form->addRow(steps);
     m_stiffness = new QLineEdit;
     m_stiffness->setObjectName(QStringLiteral("stiffness"));
@@ -34,6 +35,7 @@ CCalibrationDlg::CCalibrationDlg(ResultSet set, SpecimenDims& specimen, QWidget*
     form->addRow(tr(kStiffnessLabel) + QStringLiteral(" (N/mm)"), m_stiffness);
     m_result = new QLabel;
     m_result->setObjectName(QStringLiteral("fit"));
+    m_result->setWordWrap(true);
     form->addRow(m_result);
     QDialogButtonBox* buttons = OkCancelButtons(this);
     m_save = buttons->button(QDialogButtonBox::Ok);

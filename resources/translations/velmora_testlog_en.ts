@@ -88,7 +88,7 @@
     </message>
     <message>
         <source>共 %1 条</source>
-        <translation>%1 tests</translation>
+        <translation>Tests: %1</translation>
     </message>
     <message>
         <source>：存档与登记时不符（SHA-256 不同或无法读取）</source>
@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>已登记 %1 个试验、%2 个系列。</source>
-        <translation>%1 tests and %2 series entered.</translation>
+        <translation>Tests entered: %1; series: %2.</translation>
     </message>
     <message>
         <source>试验记录库没有重建：</source>

@@ -475,8 +475,10 @@ void UiLanguageTest::walkInEnglish() {
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not an archive") > 0);
         file.close();
         found << Seen(ControlId::kMenuOpen, true, [&junk](QWidget* dialog) {
+            // The path typed, as the operator would: selectFile() leaves a focused name field
+            // as it was, and the picker then warns of a missing file in a window of its own.
             auto* picker = qobject_cast<QFileDialog*>(dialog);
-            picker->selectFile(junk);
+            picker->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(junk);
             static_cast<QDialog*>(picker)->accept();
         });
         QVERIFY(std::any_of(m_boxes.begin(), m_boxes.end(),

@@ -185,7 +185,7 @@ class TestLogWindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!window.Busy(), 10000);
         window.Reindex();
         QTRY_VERIFY_WITH_TIMEOUT(!window.Busy() && window.Model()->rowCount() == 1, 20000);
-        QCOMPARE(m_boxes.last(), QStringLiteral("1 tests and 0 series entered."));
+        QCOMPARE(m_boxes.last(), QStringLiteral("Tests entered: 1; series: 0."));
         const QStringList data = {QStringLiteral("拉伸A"), QStringLiteral("钢丝 B"),
                                   QStringLiteral("断于标距外")};
         QVERIFY(!HasChineseBesides(window.windowTitle()));
