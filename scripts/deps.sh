@@ -12,6 +12,8 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Waits for another apt (an unattended upgrade on a fresh machine) instead of failing.
+    lock=(-o DPkg::Lock::Timeout=600)
+    apt-get "${lock[@]}" update -qq
+    apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi
